@@ -1,0 +1,45 @@
+// The controller: owns the bridge and the converter, and runs each convert
+// request on Qt's global thread pool, one request at a time.
+#pragma once
+
+#include <QFuture>
+#include <QObject>
+#include <QStringList>
+
+#include <atomic>
+
+class Data;
+class Resampling;
+
+class Core : public QObject
+{
+    Q_OBJECT
+public:
+    explicit Core(QObject *parent = nullptr);
+    // Cancels the running request, drops the queued ones and waits for the
+    // worker: nothing may run on a destroyed controller.
+    ~Core() override;
+
+    Data *bridge() const { return data; }
+
+private Q_SLOTS:
+    void slConvert(QString);
+    void doConvert();
+    void slRunEnded();
+
+private:
+    void startWorker();
+
+    Data *data;
+    Resampling *resampling;
+    // The request the worker runs. Written on the GUI thread only while no
+    // worker runs; the worker reads it and clears it when it is done.
+    QString command;
+
+    // GUI thread only. Requests that arrive while one runs wait here, so that
+    // none is lost and two never convert at once.
+    QStringList pending;
+    bool busy = false;
+    QFuture<void> worker;
+    std::atomic_bool cancel{false};
+};

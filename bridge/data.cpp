@@ -1,0 +1,55 @@
+#include "bridge/data.h"
+
+#include <QCoreApplication>
+#include <QQmlContext>
+#include <QTimer>
+#include <QUrl>
+
+#include <cstdio>
+
+Data::Data(QObject *parent) : QObject(parent), engine(), context(engine.rootContext())
+{
+    context->setContextProperty(QStringLiteral("_data"), this);
+    const QString path = documentPath();
+    // From the local path, not parsed text: "#", "?" and "%20" in a folder's
+    // name are then plain characters of the name.
+    engine.load(QUrl::fromLocalFile(path));
+    if (!isLoaded()) {
+        std::fprintf(stderr, "sabletide: cannot load the window document %s\n",
+                     qPrintable(path));
+        // Leave as soon as the event loop runs, rather than live on with no window.
+        QTimer::singleShot(0, qApp, [] { QCoreApplication::exit(1); });
+    }
+}
+
+Data::~Data() = default;
+
+QString Data::documentPath()
+{
+    return QCoreApplication::applicationDirPath() + QStringLiteral("/main.qml");
+}
+
+bool Data::isLoaded() const
+{
+    return !engine.rootObjects().isEmpty();
+}
+
+void Data::doConvert(QString command)
+{
+    Q_EMIT sgConvert(command);
+}
+
+void Data::notifyWait(bool wait)
+{
+    Q_EMIT sgWait(wait);
+}
+
+void Data::notifyResampReady(QString fileName)
+{
+    Q_EMIT sgResampReady(fileName);
+}
+
+void Data::notifyResampFailed(QString fileName, QString reason)
+{
+    Q_EMIT sgResampFailed(fileName, reason);
+}

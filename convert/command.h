@@ -1,0 +1,39 @@
+// The convert command: "$DoConvert,rate,channels,bits,size,folder,suffix,input..."
+// and the rule that names each output.
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+struct ConvertCommand
+{
+    quint32 sampleRate = 0;
+    quint8 channels = 0;
+    quint8 bitsPerSample = 0;
+    quint32 fileSize = 0;
+    QString outputFolder;
+    QString suffix;
+    QStringList inputs; // empty parts are not inputs
+};
+
+namespace command {
+
+inline constexpr char tag[] = "$DoConvert";
+inline constexpr quint32 maxSampleRate = 768000;
+inline constexpr int firstInputPosition = 7;
+
+// Parses `text`. On failure returns false and says in `error` which position
+// holds what and why it is refused. Writes the diagnostic "str" line for the
+// size field.
+bool parse(const QString &text, ConvertCommand *out, QString *error);
+
+// Joins a command back into text; parse(compose(c)) gives c again as long as no
+// field holds a ",".
+QString compose(const ConvertCommand &c);
+
+// The output path for one input: the input's file name in `folder`, with the
+// suffix put before ".wav". A name that does not end in ".wav" loses its last
+// extension and gets ".wav", so WAV data never hides under another extension.
+QString outputPath(const QString &inputPath, const QString &folder, const QString &suffix);
+
+} // namespace command

@@ -1,0 +1,36 @@
+// Converts one audio file into a WAV file of a fixed format and exact size.
+#pragma once
+
+#include "convert/convertparams.h"
+
+#include <QObject>
+
+#include <atomic>
+#include <functional>
+
+// What a caller can do to a conversion while it runs.
+struct ConvertHooks
+{
+    // Polled between libsox's buffers and between copied blocks; true stops the
+    // conversion, which then fails with the reason "cancelled".
+    const std::atomic_bool *cancel = nullptr;
+    // Output samples made so far, and the number expected (0 when unknown).
+    std::function<void(quint64 done, quint64 total)> progress;
+};
+
+class Resampling : public QObject
+{
+    Q_OBJECT
+public:
+    explicit Resampling(QObject *parent = nullptr);
+    ~Resampling() override;
+
+    // Decodes params.inputPath with libsox, converts it to the requested rate,
+    // channel count and bit depth, and writes params.outputPath: a 44-byte
+    // header and the samples cut to params.fileSize. Returns 1 only when the
+    // whole output was written and committed; otherwise -1, with the reason in
+    // `reason`, no new or half-written file at outputPath and any earlier file
+    // there untouched. No scratch file outlives the call.
+    int resample(const ConvertParams &params, QString *reason = nullptr,
+                 const ConvertHooks &hooks = {});
+};

@@ -1,0 +1,53 @@
+// Owners for libsox's C handles, and libsox's process-wide start and stop.
+#pragma once
+
+#include <QString>
+
+#include <memory>
+#include <sox.h>
+
+namespace sox {
+
+struct FormatCloser
+{
+    void operator()(sox_format_t *f) const { sox_close(f); }
+};
+struct ChainDeleter
+{
+    void operator()(sox_effects_chain_t *c) const { sox_delete_effects_chain(c); }
+};
+struct EffectFreer
+{
+    void operator()(sox_effect_t *e) const;
+};
+
+using Format = std::unique_ptr<sox_format_t, FormatCloser>;
+using Chain = std::unique_ptr<sox_effects_chain_t, ChainDeleter>;
+using Effect = std::unique_ptr<sox_effect_t, EffectFreer>;
+
+// Starts libsox once for the whole process and routes its messages into the Qt
+// log. libsox cannot be stopped and started again: Debian's build then calls
+// into unloaded format plugins. Safe to call from any thread, any number of
+// times. Returns false when libsox refused to start.
+bool ensureStarted();
+
+// Stops libsox if it was started. Call once, when no conversion can run any more.
+void shutdown();
+
+// Holds libsox for the lifetime of a program's main().
+class Session
+{
+public:
+    Session() { ensureStarted(); }
+    ~Session() { shutdown(); }
+    Session(const Session &) = delete;
+    Session &operator=(const Session &) = delete;
+};
+
+// The last failure or warning libsox reported on the calling thread; cleared
+// by clearLastMessage(). libsox has no handle to report on when an open fails,
+// so this is where its reason is found.
+QString lastMessage();
+void clearLastMessage();
+
+} // namespace sox

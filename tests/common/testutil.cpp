@@ -1,0 +1,90 @@
+#include "testutil.h"
+
+#include <QDebug>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryFile>
+
+namespace testutil {
+
+int run(const QString &program, const QStringList &args, QByteArray *out, QByteArray *err,
+        int timeoutMs)
+{
+    QProcess p;
+    p.start(program, args);
+    if (!p.waitForStarted(10000))
+        return -1;
+    p.closeWriteChannel();
+    if (!p.waitForFinished(timeoutMs)) {
+        p.kill();
+        p.waitForFinished();
+        return -1;
+    }
+    if (out)
+        *out = p.readAllStandardOutput();
+    if (err)
+        *err = p.readAllStandardError();
+    return p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
+}
+
+bool makeAudio(const QString &path, int rate, int channels, int bits, double seconds, bool noise)
+{
+    QStringList args{QStringLiteral("-n"), QStringLiteral("-r"), QString::number(rate),
+                     QStringLiteral("-c"), QString::number(channels)};
+    if (!path.endsWith(QLatin1String(".ogg")) && !path.endsWith(QLatin1String(".mp3")))
+        args << QStringLiteral("-b") << QString::number(bits);
+    args << path << QStringLiteral("synth") << QString::number(seconds);
+    if (noise)
+        args << QStringLiteral("whitenoise");
+    else
+        args << QStringLiteral("sine") << QStringLiteral("200-3000");
+    args << QStringLiteral("vol") << QStringLiteral("0.7");
+    QByteArray err;
+    const int rc = run(QStringLiteral("sox"), args, nullptr, &err);
+    if (rc != 0)
+        qWarning().noquote() << "sox" << args.join(QLatin1Char(' ')) << "failed:" << err;
+    return rc == 0;
+}
+
+QString soxi(const QString &path, const QString &flag)
+{
+    QByteArray out;
+    if (run(QStringLiteral("soxi"), {flag, path}, &out) != 0)
+        return QString();
+    return QString::fromLocal8Bit(out).trimmed();
+}
+
+bool pythonWave(const QString &path, QString *format, QByteArray *frames)
+{
+    static const char script[] =
+        "import sys, wave\n"
+        "w = wave.open(sys.argv[1], 'rb')\n"
+        "n = w.getnframes()\n"
+        "data = w.readframes(n)\n"
+        "sys.stderr.write('%d %d %d %d' % (w.getframerate(), w.getnchannels(), "
+        "w.getsampwidth(), n))\n"
+        "sys.stdout.buffer.write(data)\n";
+    QByteArray out, err;
+    if (run(QStringLiteral("python3"), {QStringLiteral("-c"), QLatin1String(script), path}, &out,
+            &err) != 0)
+        return false;
+    *format = QString::fromLatin1(err).trimmed();
+    if (frames)
+        *frames = out;
+    return true;
+}
+
+QByteArray readAll(const QString &path)
+{
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly))
+        return QByteArray();
+    return f.readAll();
+}
+
+QString binDir()
+{
+    return QStringLiteral(SABLETIDE_BIN_DIR);
+}
+
+} // namespace testutil
