@@ -24,6 +24,18 @@ const NumberField numberFields[] = {
     {"file size", 0, 0xFFFFFFFFu},
 };
 
+// Digits only: a number that toUInt refuses for its size, not its spelling.
+bool isDigits(const QString &text)
+{
+    if (text.isEmpty())
+        return false;
+    for (const QChar ch : text) {
+        if (ch < QLatin1Char('0') || ch > QLatin1Char('9'))
+            return false;
+    }
+    return true;
+}
+
 } // namespace
 
 bool parse(const QString &text, ConvertCommand *out, QString *error)
@@ -43,15 +55,24 @@ bool parse(const QString &text, ConvertCommand *out, QString *error)
     quint32 numbers[4] = {};
     for (int pos = 1; pos <= 4; ++pos) {
         const NumberField &field = numberFields[pos - 1];
-        if (pos >= parts.size()) {
-            *error = QStringLiteral("position %1 (%2) is missing").arg(pos).arg(field.what);
-            return false;
-        }
+        // A command that ends early names no input: nothing to convert, and
+        // nothing wrong with it.
+        if (pos >= parts.size())
+            break;
         const QString &part = parts.at(pos);
         bool ok = false;
         const uint value = part.toUInt(&ok, 10);
         if (pos == 4)
             qDebug() << "str" << part << value;
+        if (!ok && isDigits(part.trimmed())) {
+            *error = QStringLiteral("position %1 (%2) must be from %3 to %4, not %5")
+                         .arg(pos)
+                         .arg(field.what)
+                         .arg(field.min)
+                         .arg(field.max)
+                         .arg(part.trimmed());
+            return false;
+        }
         if (!ok) {
             *error = QStringLiteral("position %1 (%2) is not a whole number: \"%3\"")
                          .arg(pos)
