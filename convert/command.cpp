@@ -96,6 +96,13 @@ bool parse(const QString &text, ConvertCommand *out, QString *error)
     c.fileSize = numbers[3];
     c.outputFolder = parts.value(5);
     c.suffix = parts.value(6);
+    // A "/" in the suffix would put the output in another folder than the one
+    // chosen, or in one that does not exist.
+    if (c.suffix.contains(QLatin1Char('/'))) {
+        *error =
+            QStringLiteral("position 6 (name suffix) must not contain \"/\": \"%1\"").arg(c.suffix);
+        return false;
+    }
     for (int pos = firstInputPosition; pos < parts.size(); ++pos) {
         if (!parts.at(pos).isEmpty())
             c.inputs.append(parts.at(pos));
