@@ -1,0 +1,24 @@
+// libFuzzer target: the RIFF chunk walk that finds the sample data, and the
+// block copy that takes it out.
+#include "checks.h"
+
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+
+extern "C" int LLVMFuzzerInitialize(int *, char ***)
+{
+    fuzzcheck::silenceQtLog();
+    return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
+{
+    const QString problem = fuzzcheck::checkRiff(
+        QByteArray::fromRawData(reinterpret_cast<const char *>(data), int(size)));
+    if (!problem.isEmpty()) {
+        std::fprintf(stderr, "fuzz_riff: %s\n", problem.toUtf8().constData());
+        std::abort();
+    }
+    return 0;
+}
