@@ -1,0 +1,781 @@
+// The whole window's content: the inputs on the left, the output format, size
+// and place on the right, and the Convert button below. It talks to the
+// program only through _data: one command out, and the news that comes back.
+import QtQuick 2.15
+import QtQuick.Controls 2.15
+import QtQuick.Layouts 1.15
+import Qt.labs.platform 1.1 as Platform
+import "Logic.js" as Logic
+
+Item {
+    id: view
+    objectName: "converterView"
+
+    // What the window remembers between runs (main.qml keeps them).
+    property alias rateText: rateBox.editText
+    property alias channelsText: channelsBox.editText
+    property alias bitsIndex: bitsBox.currentIndex
+    property alias durationMode: durationRadio.checked
+    property alias sizeText: sizeField.text
+    property alias sizeUnit: unitBox.currentIndex
+    property alias durationText: durationField.text
+    property alias folderText: folderField.text
+    property alias suffixText: suffixField.text
+
+    property alias inputs: inputModel
+
+    // sgWait's last word: the program has work pending.
+    property bool busy: false
+    // A request was sent and its end (sgWait(false)) has not come back yet.
+    property bool requestOpen: false
+    property int convertedCount: 0
+    property int failedCount: 0
+    property string summary: ""
+    // Why the program refused the command as a whole.
+    property string requestError: ""
+    property string notice: ""
+    property string lastCommand: ""
+
+    // ListModel changes do not re-run bindings that read it; this does.
+    property int revision: 0
+    readonly property var inputPaths: {
+        revision;
+        var list = [];
+        for (var i = 0; i < inputModel.count; ++i)
+            list.push(inputModel.get(i).path);
+        return list;
+    }
+
+    readonly property var rateCheck: Logic.checkRate(rateBox.editText)
+    readonly property var channelsCheck: Logic.checkChannels(channelsBox.editText)
+    readonly property int bits: Logic.bitDepths[Math.max(0, bitsBox.currentIndex)]
+    readonly property bool formatOk: rateCheck.ok && channelsCheck.ok
+    readonly property int frameBytes: formatOk ? Logic.frameBytes(channelsCheck.value, bits) : 0
+    readonly property var sizeCheck: {
+        if (!formatOk)
+            return { ok: false, value: 0, reason: "" };
+        if (durationRadio.checked)
+            return Logic.checkDuration(durationField.text, rateCheck.value, channelsCheck.value, bits);
+        return Logic.checkSize(sizeField.text, unitBox.currentIndex, channelsCheck.value, bits);
+    }
+    readonly property string outputFolder: Logic.effectiveFolder(folderField.text, inputPaths)
+    readonly property var plan: Logic.buildCommand({
+        rate: rateBox.editText,
+        channels: channelsBox.editText,
+        bits: bits,
+        size: sizeCheck.value,
+        sizeReason: formatOk && !sizeCheck.ok ? sizeCheck.reason : "",
+        folder: outputFolder,
+        suffix: suffixField.text,
+        inputs: inputPaths
+    })
+    readonly property bool canConvert: plan.ok && !busy && !requestOpen && !scanner.busy
+    readonly property bool editingLocked: busy || requestOpen
+
+    // Sends the form as one command. Returns false, sending nothing, when the
+    // form is not ready or a conversion is still running.
+    function convert() {
+        if (!canConvert)
+            return false;
+        for (var i = 0; i < inputModel.count; ++i)
+            inputModel.set(i, { status: "waiting", reason: "", output: "" });
+        convertedCount = 0;
+        failedCount = 0;
+        summary = "";
+        requestError = "";
+        requestOpen = true;
+        lastCommand = plan.command;
+        markConverting();
+        _data.doConvert(plan.command);
+        return true;
+    }
+
+    // Adds local paths; refuses those the command cannot carry and skips
+    // those already listed. Returns how many were added. The message about
+    // what was refused, if any, replaces the last one.
+    function addPaths(paths, otherRefusals, emptyFolders) {
+        var refused = (otherRefusals || []).slice();
+        var added = 0;
+        for (var i = 0; i < paths.length; ++i) {
+            var p = String(paths[i]);
+            if (p === "")
+                continue;
+            var problem = Logic.commaProblem(p);
+            if (problem !== "") {
+                refused.push({ path: p, reason: problem });
+                continue;
+            }
+            if (hasPath(p))
+                continue;
+            inputModel.append({ path: p, name: Logic.fileName(p), folder: Logic.folderOf(p),
+                                status: "", reason: "", output: "" });
+            ++added;
+        }
+        revision++;
+        showRefusals(refused, emptyFolders || []);
+        return added;
+    }
+
+    function hasPath(p) {
+        for (var i = 0; i < inputModel.count; ++i)
+            if (inputModel.get(i).path === p)
+                return true;
+        return false;
+    }
+
+    // Files and folders, as a drop or a dialog names them.
+    function addUrls(urls) {
+        if (editingLocked)
+            return;
+        scanner.scan(urls);
+    }
+
+    function removeAt(index) {
+        if (editingLocked || index < 0 || index >= inputModel.count)
+            return;
+        inputModel.remove(index);
+        revision++;
+    }
+
+    function clearInputs() {
+        if (editingLocked)
+            return;
+        inputModel.clear();
+        summary = "";
+        notice = "";
+        revision++;
+    }
+
+    function showRefusals(refused, emptyFolders) {
+        var lines = [];
+        for (var i = 0; i < refused.length && lines.length < 4; ++i)
+            lines.push("Not added: " + refused[i].path + " \u2014 " + refused[i].reason);
+        if (refused.length > 4)
+            lines.push("…and " + (refused.length - 4) + " more not added for the same kind of reason.");
+        for (var j = 0; j < emptyFolders.length && j < 3; ++j)
+            lines.push("No audio files found directly inside " + emptyFolders[j] + ".");
+        notice = lines.join("\n");
+    }
+
+    function setSizeBytes(bytes) {
+        sizeRadio.checked = true;
+        unitBox.currentIndex = 0;
+        sizeField.text = String(bytes);
+    }
+
+    // While a request runs, the first input still waiting is the one the
+    // program works on: inputs are converted in the order of the command.
+    function markConverting() {
+        for (var i = 0; i < inputModel.count; ++i) {
+            var s = inputModel.get(i).status;
+            if (s === "converting")
+                return;
+            if (s === "waiting") {
+                inputModel.setProperty(i, "status", "converting");
+                return;
+            }
+        }
+    }
+
+    function markResult(fileName, ok, reason) {
+        for (var i = 0; i < inputModel.count; ++i) {
+            var row = inputModel.get(i);
+            if (row.path !== fileName || (row.status !== "waiting" && row.status !== "converting"))
+                continue;
+            if (ok) {
+                inputModel.set(i, { status: "converted", reason: "",
+                                    output: Logic.outputPath(row.path, outputFolderOf(lastCommand), suffixOf(lastCommand)) });
+                convertedCount++;
+            } else {
+                inputModel.set(i, { status: "failed", reason: friendlyReason(reason) });
+                failedCount++;
+            }
+            break;
+        }
+        markConverting();
+    }
+
+    function outputFolderOf(command) { return command.split(",")[5] || ""; }
+    function suffixOf(command) { return command.split(",")[6] || ""; }
+
+    function friendlyReason(reason) {
+        var r = String(reason).trim();
+        if (r === "")
+            return "the file could not be converted.";
+        return r;
+    }
+
+    function finishRequest() {
+        for (var i = 0; i < inputModel.count; ++i) {
+            var s = inputModel.get(i).status;
+            if (s === "waiting" || s === "converting") {
+                inputModel.set(i, { status: "failed",
+                                    reason: requestError !== "" ? requestError : "no result came back for this file." });
+                failedCount++;
+            }
+        }
+        requestOpen = false;
+        summary = Logic.summaryText(convertedCount, failedCount);
+    }
+
+    Connections {
+        target: _data
+        function onSgWait(wait) {
+            view.busy = wait;
+            if (!wait && view.requestOpen)
+                view.finishRequest();
+        }
+        function onSgResampReady(fileName) {
+            if (view.requestOpen)
+                view.markResult(fileName, true, "");
+        }
+        function onSgResampFailed(fileName, reason) {
+            if (!view.requestOpen)
+                return;
+            if (fileName === "")
+                view.requestError = reason;
+            else
+                view.markResult(fileName, false, reason);
+        }
+    }
+
+    ListModel { id: inputModel }
+
+    FolderScanner {
+        id: scanner
+        onFound: view.addPaths(paths, refused, emptyFolders)
+    }
+
+    Platform.FileDialog {
+        id: fileDialog
+        title: "Add audio files"
+        fileMode: Platform.FileDialog.OpenFiles
+        nameFilters: ["Audio files (" + Logic.audioNameFilters().join(" ") + ")", "All files (*)"]
+        folder: inputModel.count > 0 ? Logic.pathToUrl(inputModel.get(inputModel.count - 1).folder)
+                                     : Platform.StandardPaths.writableLocation(Platform.StandardPaths.MusicLocation)
+        onAccepted: {
+            var paths = [];
+            var refused = [];
+            for (var i = 0; i < files.length; ++i) {
+                var p = Logic.urlToPath(files[i]);
+                if (p === "")
+                    refused.push({ path: String(files[i]), reason: "it is not a file on this computer." });
+                else
+                    paths.push(p);
+            }
+            view.addPaths(paths, refused);
+        }
+    }
+
+    Platform.FolderDialog {
+        id: folderDialog
+        title: "Choose the output folder"
+        currentFolder: view.outputFolder !== "" ? Logic.pathToUrl(view.outputFolder) : ""
+        onAccepted: folderField.text = Logic.withTrailingSlash(Logic.urlToPath(folder))
+    }
+
+    Shortcut {
+        sequences: ["Return", "Enter"]
+        enabled: !rateBox.popup.visible && !channelsBox.popup.visible && !bitsBox.popup.visible
+                 && !unitBox.popup.visible
+        onActivated: view.convert()
+    }
+    Shortcut {
+        sequence: StandardKey.Open
+        enabled: !view.editingLocked
+        onActivated: fileDialog.open()
+    }
+
+    ColumnLayout {
+        anchors.fill: parent
+        anchors.margins: 12
+        spacing: 10
+
+        RowLayout {
+            Layout.fillWidth: true
+            Layout.fillHeight: true
+            spacing: 14
+
+            // ---- Inputs --------------------------------------------------
+            ColumnLayout {
+                Layout.fillWidth: true
+                Layout.fillHeight: true
+                Layout.minimumWidth: 240
+                spacing: 6
+
+                RowLayout {
+                    Layout.fillWidth: true
+                    Label {
+                        Layout.fillWidth: true
+                        text: inputModel.count === 0 ? "Files to convert"
+                              : "Files to convert (" + inputModel.count + ")"
+                        font.bold: true
+                        font.pixelSize: view.headingSize
+                        elide: Text.ElideRight
+                    }
+                    Button {
+                        objectName: "addFilesButton"
+                        text: "Add files…"
+                        enabled: !view.editingLocked
+                        Accessible.name: "Add audio files"
+                        onClicked: fileDialog.open()
+                    }
+                }
+
+                Rectangle {
+                    objectName: "noticeBox"
+                    Layout.fillWidth: true
+                    visible: view.notice !== ""
+                    implicitHeight: noticeRow.implicitHeight + 12
+                    color: "#fff4d6"
+                    border.color: "#e0c060"
+                    radius: 3
+                    RowLayout {
+                        id: noticeRow
+                        anchors.fill: parent
+                        anchors.margins: 6
+                        Label {
+                            objectName: "noticeLabel"
+                            Layout.fillWidth: true
+                            text: view.notice
+                            wrapMode: Text.Wrap
+                            Accessible.role: Accessible.AlertMessage
+                        }
+                        ToolButton {
+                            text: "\u2715"
+                            Accessible.name: "Dismiss the message"
+                            onClicked: view.notice = ""
+                        }
+                    }
+                }
+
+                Frame {
+                    Layout.fillWidth: true
+                    Layout.fillHeight: true
+                    padding: 1
+
+                    ListView {
+                        id: inputList
+                        objectName: "inputList"
+                        anchors.fill: parent
+                        clip: true
+                        model: inputModel
+                        activeFocusOnTab: true
+                        keyNavigationEnabled: true
+                        currentIndex: -1
+                        Accessible.role: Accessible.List
+                        Accessible.name: "Files to convert"
+                        ScrollBar.vertical: ScrollBar {}
+                        highlightMoveDuration: 0
+                        highlight: Rectangle {
+                            color: inputList.activeFocus ? "#cfe0f5" : "#e6e6e6"
+                        }
+                        Keys.onDeletePressed: view.removeAt(currentIndex)
+
+                        delegate: InputRow {
+                            width: inputList.width
+                            path: model.path
+                            name: model.name
+                            folder: model.folder
+                            status: model.status
+                            reason: model.reason
+                            output: Logic.fileName(model.output)
+                            removable: !view.editingLocked
+                            highlighted: ListView.isCurrentItem
+                            onClicked: inputList.currentIndex = index
+                            onRemoveRequested: view.removeAt(index)
+                        }
+
+                        Column {
+                            anchors.centerIn: parent
+                            width: parent.width - 32
+                            visible: inputModel.count === 0
+                            spacing: 6
+                            Label {
+                                width: parent.width
+                                horizontalAlignment: Text.AlignHCenter
+                                wrapMode: Text.Wrap
+                                text: scanner.busy ? "Looking for audio files…"
+                                                   : "Drop audio files or folders here"
+                                font.pixelSize: view.headingSize
+                                color: "#606060"
+                            }
+                            Label {
+                                width: parent.width
+                                horizontalAlignment: Text.AlignHCenter
+                                wrapMode: Text.Wrap
+                                visible: !scanner.busy
+                                text: "or use Add files… A folder adds the audio files directly inside it."
+                                color: "#707070"
+                            }
+                        }
+                    }
+                }
+
+                RowLayout {
+                    Layout.fillWidth: true
+                    Button {
+                        objectName: "removeButton"
+                        text: "Remove"
+                        enabled: !view.editingLocked && inputList.currentIndex >= 0
+                        Accessible.name: "Remove the selected file from the list"
+                        onClicked: view.removeAt(inputList.currentIndex)
+                    }
+                    Button {
+                        objectName: "clearButton"
+                        text: "Clear list"
+                        enabled: !view.editingLocked && inputModel.count > 0
+                        Accessible.name: "Remove all files from the list"
+                        onClicked: view.clearInputs()
+                    }
+                    Item { Layout.fillWidth: true }
+                }
+            }
+
+            // ---- Settings ------------------------------------------------
+            ScrollView {
+                id: settingsScroll
+                Layout.fillHeight: true
+                Layout.preferredWidth: Math.min(460, Math.max(330, view.width * 0.4))
+                clip: true
+                contentWidth: availableWidth
+
+                ColumnLayout {
+                    width: settingsScroll.availableWidth
+                    spacing: 4
+
+                    // Format
+                    Label {
+                        text: "Output format"
+                        font.bold: true
+                        font.pixelSize: view.headingSize
+                    }
+                    GridLayout {
+                        Layout.fillWidth: true
+                        columns: 3
+                        columnSpacing: 8
+                        rowSpacing: 4
+
+                        Label { text: "Sample rate" }
+                        ComboBox {
+                            id: rateBox
+                            objectName: "rateBox"
+                            Layout.fillWidth: true
+                            editable: true
+                            model: Logic.ratePresets
+                            currentIndex: Logic.ratePresets.indexOf(44100)
+                            inputMethodHints: Qt.ImhDigitsOnly
+                            Accessible.name: "Sample rate in hertz"
+                            ToolTip.visible: hovered && !popup.visible
+                            ToolTip.delay: 800
+                            ToolTip.text: "Pick a usual rate or type your own"
+                        }
+                        Label { text: "Hz" }
+                        FieldNote {
+                            objectName: "rateNote"
+                            Layout.columnSpan: 3
+                            text: view.rateCheck.reason
+                        }
+
+                        Label { text: "Channels" }
+                        ComboBox {
+                            id: channelsBox
+                            objectName: "channelsBox"
+                            Layout.fillWidth: true
+                            editable: true
+                            model: ["1", "2"]
+                            currentIndex: 1
+                            inputMethodHints: Qt.ImhDigitsOnly
+                            Accessible.name: "Number of channels"
+                        }
+                        Label {
+                            text: view.channelsCheck.ok ? Logic.channelsName(view.channelsCheck.value) : ""
+                            Layout.minimumWidth: 50
+                        }
+                        FieldNote {
+                            objectName: "channelsNote"
+                            Layout.columnSpan: 3
+                            text: view.channelsCheck.reason
+                        }
+
+                        Label { text: "Bits" }
+                        ComboBox {
+                            id: bitsBox
+                            objectName: "bitsBox"
+                            Layout.fillWidth: true
+                            Layout.columnSpan: 2
+                            model: ["8 bits (unsigned)", "16 bits", "24 bits", "32 bits"]
+                            currentIndex: 1
+                            Accessible.name: "Bits per sample"
+                        }
+                    }
+
+                    // Size
+                    Label {
+                        Layout.topMargin: 10
+                        text: "File size"
+                        font.bold: true
+                        font.pixelSize: view.headingSize
+                    }
+                    RowLayout {
+                        RadioButton {
+                            id: sizeRadio
+                            objectName: "sizeRadio"
+                            text: "Exact size"
+                            checked: true
+                            Accessible.name: "Give the exact file size"
+                        }
+                        RadioButton {
+                            id: durationRadio
+                            objectName: "durationRadio"
+                            text: "Duration"
+                            Accessible.name: "Give the duration in seconds"
+                        }
+                    }
+                    RowLayout {
+                        Layout.fillWidth: true
+                        visible: !durationRadio.checked
+                        TextField {
+                            id: sizeField
+                            objectName: "sizeField"
+                            Layout.fillWidth: true
+                            text: "0"
+                            selectByMouse: true
+                            inputMethodHints: Qt.ImhFormattedNumbersOnly
+                            Accessible.name: "File size"
+                            Accessible.description: "0 keeps the whole sound"
+                        }
+                        ComboBox {
+                            id: unitBox
+                            objectName: "unitBox"
+                            model: ["bytes", "KiB", "MiB"]
+                            implicitWidth: 100
+                            Accessible.name: "Unit of the file size"
+                        }
+                    }
+                    RowLayout {
+                        Layout.fillWidth: true
+                        visible: durationRadio.checked
+                        TextField {
+                            id: durationField
+                            objectName: "durationField"
+                            Layout.fillWidth: true
+                            text: "1"
+                            selectByMouse: true
+                            inputMethodHints: Qt.ImhFormattedNumbersOnly
+                            Accessible.name: "Duration in seconds"
+                            Accessible.description: "0 keeps the whole sound"
+                        }
+                        Label { text: "seconds" }
+                    }
+                    FieldNote {
+                        objectName: "sizeNote"
+                        text: view.sizeCheck.reason
+                    }
+                    Label {
+                        objectName: "sizeInfo"
+                        Layout.fillWidth: true
+                        wrapMode: Text.Wrap
+                        color: "#404040"
+                        visible: text !== ""
+                        text: view.sizeInfo()
+                    }
+                    // A cut in the middle of a frame leaves a torn last sample.
+                    ColumnLayout {
+                        Layout.fillWidth: true
+                        visible: view.partialFrame
+                        Label {
+                            objectName: "frameWarning"
+                            Layout.fillWidth: true
+                            wrapMode: Text.Wrap
+                            color: "#8a5a00"
+                            text: view.partialFrame
+                                  ? "This size is not a whole number of " + view.frameBytes
+                                    + "-byte frames: the last frame will be cut in the middle. Nearest whole-frame sizes:"
+                                  : ""
+                        }
+                        RowLayout {
+                            Button {
+                                objectName: "lowerSizeButton"
+                                visible: view.nearest.lower !== null
+                                text: view.nearest.lower !== null ? Logic.groupDigits(view.nearest.lower) + " bytes" : ""
+                                Accessible.name: "Use " + text
+                                onClicked: view.setSizeBytes(view.nearest.lower)
+                            }
+                            Button {
+                                objectName: "upperSizeButton"
+                                visible: view.nearest.upper !== null
+                                text: view.nearest.upper !== null ? Logic.groupDigits(view.nearest.upper) + " bytes" : ""
+                                Accessible.name: "Use " + text
+                                onClicked: view.setSizeBytes(view.nearest.upper)
+                            }
+                        }
+                    }
+
+                    // Output
+                    Label {
+                        Layout.topMargin: 10
+                        text: "Where to save"
+                        font.bold: true
+                        font.pixelSize: view.headingSize
+                    }
+                    GridLayout {
+                        Layout.fillWidth: true
+                        columns: 3
+                        columnSpacing: 8
+                        rowSpacing: 4
+                        Label { text: "Folder" }
+                        TextField {
+                            id: folderField
+                            objectName: "folderField"
+                            Layout.fillWidth: true
+                            selectByMouse: true
+                            placeholderText: "Same as the first file"
+                            Accessible.name: "Output folder"
+                            Accessible.description: "Empty: the folder of the first file"
+                        }
+                        Button {
+                            objectName: "chooseFolderButton"
+                            text: "Choose…"
+                            Accessible.name: "Choose the output folder"
+                            onClicked: folderDialog.open()
+                        }
+                        FieldNote {
+                            Layout.columnSpan: 3
+                            text: Logic.checkFolder(folderField.text).reason
+                        }
+                        Label { text: "Suffix" }
+                        TextField {
+                            id: suffixField
+                            objectName: "suffixField"
+                            Layout.fillWidth: true
+                            Layout.columnSpan: 2
+                            text: "_out"
+                            selectByMouse: true
+                            Accessible.name: "Name suffix"
+                            Accessible.description: "Added to each file name before .wav"
+                        }
+                        FieldNote {
+                            Layout.columnSpan: 3
+                            text: Logic.checkSuffix(suffixField.text).reason
+                        }
+                    }
+                    Label {
+                        objectName: "previewLabel"
+                        Layout.fillWidth: true
+                        wrapMode: Text.WrapAnywhere
+                        color: "#404040"
+                        text: view.inputPaths.length === 0
+                              ? "Each file is saved as a .wav file with the suffix added to its name."
+                              : "The first file will be saved as " + Logic.outputPath(view.inputPaths[0], view.outputFolder, suffixField.text)
+                    }
+                }
+            }
+        }
+
+        // ---- Run ------------------------------------------------------------
+        RowLayout {
+            Layout.fillWidth: true
+            spacing: 10
+            ColumnLayout {
+                Layout.fillWidth: true
+                spacing: 2
+                Label {
+                    objectName: "summaryLabel"
+                    Layout.fillWidth: true
+                    visible: text !== ""
+                    font.bold: true
+                    elide: Text.ElideRight
+                    text: view.busy || view.requestOpen
+                          ? "Converting… " + (view.convertedCount + view.failedCount) + " of "
+                            + view.inputPaths.length + " done"
+                          : view.requestError !== "" ? "Nothing was converted: " + view.requestError
+                          : view.summary
+                    color: view.requestError !== "" ? "#b3261e" : palette.windowText
+                }
+                Label {
+                    objectName: "reasonLabel"
+                    Layout.fillWidth: true
+                    visible: text !== ""
+                    wrapMode: Text.Wrap
+                    maximumLineCount: 2
+                    elide: Text.ElideRight
+                    color: "#8a5a00"
+                    text: !view.plan.ok && !view.editingLocked ? view.plan.reason : ""
+                }
+            }
+            BusyIndicator {
+                objectName: "busyIndicator"
+                running: view.busy || view.requestOpen
+                visible: running
+                implicitWidth: 36
+                implicitHeight: 36
+                Accessible.name: "Converting"
+            }
+            Button {
+                objectName: "convertButton"
+                text: view.inputPaths.length > 1 ? "Convert " + view.inputPaths.length + " files" : "Convert"
+                enabled: view.canConvert
+                highlighted: enabled
+                Accessible.name: "Convert"
+                Accessible.description: view.plan.ok ? "" : view.plan.reason
+                onClicked: view.convert()
+            }
+        }
+    }
+
+    readonly property int headingSize: Qt.application.font.pixelSize + 2
+
+    readonly property bool partialFrame: formatOk && sizeCheck.ok && !durationRadio.checked
+                                         && !Logic.isWholeFrames(sizeCheck.value, channelsCheck.value, bits)
+    readonly property var nearest: partialFrame
+                                   ? Logic.nearestWholeFrameSizes(sizeCheck.value, channelsCheck.value, bits)
+                                   : { "lower": null, "upper": null }
+
+    // The other view of the size: the sound a size holds, the bytes a duration makes.
+    function sizeInfo() {
+        if (!formatOk || !sizeCheck.ok)
+            return "";
+        var bytes = sizeCheck.value;
+        if (bytes === 0)
+            return "0 keeps the whole converted sound, however long it is.";
+        var seconds = Logic.durationForSize(bytes, rateCheck.value, channelsCheck.value, bits);
+        var frames = Logic.framesForSize(bytes, channelsCheck.value, bits);
+        if (durationRadio.checked)
+            return "Each file will be exactly " + Logic.groupDigits(bytes) + " bytes ("
+                   + Logic.friendlyBytes(bytes) + "): " + Logic.plural(frames, "frame", "frames") + ".";
+        var text = "Holds " + Logic.friendlyDuration(seconds) + " of sound ("
+                   + Logic.plural(frames, "frame", "frames") + ").";
+        if (unitBox.currentIndex > 0)
+            text = "= " + Logic.groupDigits(bytes) + " bytes. " + text;
+        return text;
+    }
+
+    // Shown while something is dragged over the window.
+    DropArea {
+        id: dropArea
+        anchors.fill: parent
+        onEntered: drag.accepted = drag.hasUrls && !view.editingLocked
+        onDropped: {
+            if (!drop.hasUrls || view.editingLocked)
+                return;
+            drop.acceptProposedAction();
+            view.addUrls(drop.urls);
+        }
+        Rectangle {
+            anchors.fill: parent
+            visible: dropArea.containsDrag
+            color: "#6a9fd4"
+            opacity: 0.25
+            border.color: "#2f6fb0"
+            border.width: 3
+        }
+        Label {
+            anchors.centerIn: parent
+            visible: dropArea.containsDrag
+            text: "Drop to add the files"
+            font.pixelSize: view.headingSize + 6
+            font.bold: true
+        }
+    }
+}
