@@ -9,7 +9,7 @@ SABLETIDE_PACKAGES=(
     qtbase5-dev qtdeclarative5-dev qtquickcontrols2-5-dev
     qml-module-qtquick2 qml-module-qtquick-controls2 qml-module-qtquick-layouts
     qml-module-qtquick-window2 qml-module-qtquick-dialogs qml-module-qt-labs-platform
-    qml-module-qt-labs-settings qml-module-qttest libqt5quicktest5 libqt5svg5
+    qml-module-qt-labs-settings qml-module-qt-labs-folderlistmodel qml-module-qttest libqt5quicktest5 libqt5svg5
     libsox-dev libsox-fmt-all sox libbenchmark-dev
     xvfb xauth x11-utils imagemagick
 )
