@@ -4,6 +4,7 @@
 #include <QQmlContext>
 #include <QTimer>
 #include <QUrl>
+#include <QWindow>
 
 #include <cstdio>
 
@@ -15,8 +16,9 @@ Data::Data(QObject *parent) : QObject(parent), engine(), context(engine.rootCont
     // name are then plain characters of the name.
     engine.load(QUrl::fromLocalFile(path));
     if (!isLoaded()) {
-        std::fprintf(stderr, "sabletide: cannot load the window document %s\n",
-                     qPrintable(path));
+        std::fprintf(stderr, "sabletide: cannot load the window document %s\n", qPrintable(path));
+        if (!engine.rootObjects().isEmpty())
+            std::fprintf(stderr, "sabletide: %s declares no window\n", qPrintable(path));
         // Leave as soon as the event loop runs, rather than live on with no window.
         QTimer::singleShot(0, qApp, [] { QCoreApplication::exit(1); });
     }
@@ -31,7 +33,14 @@ QString Data::documentPath()
 
 bool Data::isLoaded() const
 {
-    return !engine.rootObjects().isEmpty();
+    // A document without a window leaves nothing to close, so the program
+    // would never end.
+    const QList<QObject *> roots = engine.rootObjects();
+    for (QObject *root : roots) {
+        if (qobject_cast<QWindow *>(root))
+            return true;
+    }
+    return false;
 }
 
 void Data::doConvert(QString command)

@@ -20,7 +20,7 @@ public:
 
     // The window document, beside the executable.
     static QString documentPath();
-    // True when the window document loaded and declared at least one object.
+    // True when the window document loaded and declared a window.
     bool isLoaded() const;
 
 Q_SIGNALS:
