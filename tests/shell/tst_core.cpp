@@ -1,0 +1,466 @@
+// The controller as the window meets it: the order and thread of its signals,
+// requests that overlap, and a controller destroyed while it converts.
+#include "app/core.h"
+#include "bridge/data.h"
+#include "testutil.h"
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFileInfo>
+#include <QMutex>
+#include <QSignalSpy>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QThread>
+#include <QThreadPool>
+#include <QtTest>
+
+#include <functional>
+#include <memory>
+
+namespace {
+
+const QString scratchPattern = QStringLiteral("rezOrizezovu*");
+
+// Builds a convert command; the folder gets its trailing "/".
+QString convertCommand(int rate, int channels, int bits, quint32 size, const QString &folder,
+                       const QString &suffix, const QStringList &inputs)
+{
+    QStringList parts{QStringLiteral("$DoConvert"),
+                      QString::number(rate),
+                      QString::number(channels),
+                      QString::number(bits),
+                      QString::number(size),
+                      folder + QLatin1Char('/'),
+                      suffix};
+    return (parts + inputs).join(QLatin1Char(','));
+}
+
+} // namespace
+
+// Lives in the GUI thread and hears the bridge the way the window does: through
+// automatic connections. Every signal becomes one line of `log`.
+class Recorder : public QObject
+{
+    Q_OBJECT
+public:
+    explicit Recorder(Data *bridge)
+    {
+        QObject::connect(bridge, SIGNAL(sgWait(bool)), this, SLOT(onWait(bool)),
+                         Qt::AutoConnection);
+        QObject::connect(bridge, SIGNAL(sgResampReady(QString)), this, SLOT(onReady(QString)),
+                         Qt::AutoConnection);
+        QObject::connect(bridge, SIGNAL(sgResampFailed(QString, QString)), this,
+                         SLOT(onFailed(QString, QString)), Qt::AutoConnection);
+    }
+
+    QStringList log;
+    QStringList reasons;
+    int offGuiThread = 0;
+    // Called after each line is logged, as a window's handler would be.
+    std::function<void(const QString &line)> react;
+
+    int count(const QString &line) const { return log.count(line); }
+
+    void mark(const QString &line) { log << line; }
+
+public Q_SLOTS:
+    void onWait(bool wait)
+    {
+        note(wait ? QStringLiteral("wait:true") : QStringLiteral("wait:false"));
+    }
+    void onReady(QString fileName)
+    {
+        note(QStringLiteral("ready:") + QFileInfo(fileName).fileName());
+    }
+    void onFailed(QString fileName, QString reason)
+    {
+        reasons << reason;
+        note(QStringLiteral("failed:") + QFileInfo(fileName).fileName());
+    }
+
+private:
+    void note(const QString &line)
+    {
+        if (QThread::currentThread() != qApp->thread())
+            ++offGuiThread;
+        log << line;
+        if (react)
+            react(line);
+    }
+};
+
+class TestCore : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void initTestCase();
+    void init();
+    void cleanup();
+
+    void oneRequest_data();
+    void oneRequest();
+    void unreadableCommand_data();
+    void unreadableCommand();
+    void workerSignalsReachTheGuiThread();
+    void overlappingRequests();
+    void requestFromAHandler_data();
+    void requestFromAHandler();
+    void destroyWhileConverting();
+
+private:
+    // Sends a request as the window does, through the meta-object, and marks
+    // in the log where the call returned.
+    void send(Recorder &rec, const QString &command);
+    // Lets every pool task end and every queued signal arrive, so that a
+    // signal nobody expected shows up in the log before it is compared.
+    static void settle();
+    QStringList scratchFiles() const;
+    QString newFolder();
+
+    QTemporaryDir base;
+    QString tmp;
+    QString in;
+    std::unique_ptr<Core> core;
+    Data *bridge = nullptr;
+    int folders = 0;
+};
+
+void TestCore::initTestCase()
+{
+    QStandardPaths::setTestModeEnabled(true);
+    QVERIFY(base.isValid());
+    // A temporary folder of our own, so that a forgotten scratch file is seen
+    // and no other program's is mistaken for ours.
+    tmp = base.filePath(QStringLiteral("tmp"));
+    in = base.filePath(QStringLiteral("in"));
+    QVERIFY(QDir().mkpath(tmp));
+    QVERIFY(QDir().mkpath(in));
+    qputenv("TMPDIR", QFile::encodeName(tmp));
+    QCOMPARE(QDir::tempPath(), tmp);
+
+    QVERIFY(testutil::makeAudio(in + QStringLiteral("/tone.wav"), 44100, 2, 16, 1.0));
+    QVERIFY(testutil::makeAudio(in + QStringLiteral("/tone.flac"), 44100, 2, 16, 1.0));
+    // Eight channels resampled cost far more than one: long enough that a
+    // request running beside it would finish first.
+    QVERIFY(testutil::makeAudio(in + QStringLiteral("/medium.flac"), 48000, 8, 16, 10.0));
+    QVERIFY(testutil::makeAudio(in + QStringLiteral("/long.flac"), 48000, 8, 16, 60.0));
+}
+
+void TestCore::init()
+{
+    core.reset(new Core(nullptr));
+    bridge = core->bridge();
+    QVERIFY(bridge);
+}
+
+void TestCore::cleanup()
+{
+    core.reset();
+    // The controller never deletes its bridge; the test does, so that windows
+    // do not pile up from one test to the next.
+    delete bridge;
+    bridge = nullptr;
+    QCOMPARE(scratchFiles(), QStringList());
+}
+
+void TestCore::send(Recorder &rec, const QString &command)
+{
+    QVERIFY(QMetaObject::invokeMethod(bridge, "doConvert", Qt::DirectConnection,
+                                      Q_ARG(QString, command)));
+    rec.mark(QStringLiteral("returned"));
+}
+
+void TestCore::settle()
+{
+    QThreadPool::globalInstance()->waitForDone();
+    QCoreApplication::sendPostedEvents();
+    QCoreApplication::processEvents();
+}
+
+QStringList TestCore::scratchFiles() const
+{
+    return QDir(tmp).entryList({scratchPattern}, QDir::Files | QDir::Hidden | QDir::System);
+}
+
+QString TestCore::newFolder()
+{
+    const QString path = base.filePath(QStringLiteral("out%1").arg(++folders));
+    if (!QDir().mkpath(path))
+        qWarning() << "cannot make" << path;
+    return path;
+}
+
+void TestCore::oneRequest_data()
+{
+    QTest::addColumn<QStringList>("inputs");
+    QTest::addColumn<QStringList>("expected");
+    // Sorted by name.
+    QTest::addColumn<QStringList>("outputs");
+
+    QTest::newRow("two inputs") << QStringList{"tone.flac", "medium.flac"}
+                                << QStringList{"wait:true", "returned", "ready:tone.flac",
+                                               "ready:medium.flac", "wait:false"}
+                                << QStringList{"medium_x.wav", "tone_x.wav"};
+    QTest::newRow("a missing input between two")
+        << QStringList{"medium.flac", "absent.flac", "tone.wav"}
+        << QStringList{"wait:true",          "returned",       "ready:medium.flac",
+                       "failed:absent.flac", "ready:tone.wav", "wait:false"}
+        << QStringList{"medium_x.wav", "tone_x.wav"};
+    QTest::newRow("no inputs") << QStringList{}
+                               << QStringList{"wait:true", "returned", "wait:false"}
+                               << QStringList{};
+}
+
+void TestCore::oneRequest()
+{
+    QFETCH(QStringList, inputs);
+    QFETCH(QStringList, expected);
+    QFETCH(QStringList, outputs);
+
+    const quint32 size = 10044;
+    const QString out = newFolder();
+    QStringList paths;
+    for (const QString &name : inputs)
+        paths << in + QLatin1Char('/') + name;
+    const QString command = convertCommand(22050, 1, 16, size, out, QStringLiteral("_x"), paths);
+
+    Recorder rec(bridge);
+    QSignalSpy convertSpy(bridge, SIGNAL(sgConvert(QString)));
+    QSignalSpy readySpy(bridge, SIGNAL(sgResampReady(QString)));
+    send(rec, command);
+    QTRY_VERIFY_WITH_TIMEOUT(rec.count(QStringLiteral("wait:false")) > 0, 120000);
+    settle();
+
+    QCOMPARE(rec.log, expected);
+    QCOMPARE(rec.offGuiThread, 0);
+    QCOMPARE(convertSpy.count(), 1);
+    QCOMPARE(convertSpy.at(0).at(0).toString(), command);
+    // The window learns the input's path as the command gave it.
+    QCOMPARE(readySpy.count(), expected.filter(QStringLiteral("ready:")).size());
+    for (int i = 0; i < readySpy.count(); ++i)
+        QVERIFY(paths.contains(readySpy.at(i).at(0).toString()));
+
+    for (const QString &name : outputs) {
+        const QString path = out + QLatin1Char('/') + name;
+        QCOMPARE(QFileInfo(path).size(), qint64(size));
+        QCOMPARE(testutil::soxi(path, QStringLiteral("-r")), QStringLiteral("22050"));
+    }
+    QCOMPARE(QDir(out).entryList(QDir::Files, QDir::Name), outputs);
+}
+
+void TestCore::unreadableCommand_data()
+{
+    QTest::addColumn<QString>("command");
+
+    QTest::newRow("empty") << QString();
+    QTest::newRow("wrong tag") << QStringLiteral("$Convert,48000,1,16,0,/tmp/,_x,a.wav");
+    QTest::newRow("rate not a number") << QStringLiteral("$DoConvert,fast,1,16,0,/tmp/,_x,a.wav");
+    QTest::newRow("no channels") << QStringLiteral("$DoConvert,48000,0,16,0,/tmp/,_x,a.wav");
+    QTest::newRow("only commas") << QStringLiteral(",,,,,,,");
+}
+
+// A command that cannot be read still ends the wait, and says why once, with
+// no file named.
+void TestCore::unreadableCommand()
+{
+    QFETCH(QString, command);
+
+    Recorder rec(bridge);
+    QSignalSpy failedSpy(bridge, SIGNAL(sgResampFailed(QString, QString)));
+    QSignalSpy readySpy(bridge, SIGNAL(sgResampReady(QString)));
+    send(rec, command);
+    QTRY_VERIFY_WITH_TIMEOUT(rec.count(QStringLiteral("wait:false")) > 0, 120000);
+    settle();
+
+    QCOMPARE(rec.log, (QStringList{"wait:true", "returned", "failed:", "wait:false"}));
+    QCOMPARE(readySpy.count(), 0);
+    QCOMPARE(failedSpy.count(), 1);
+    QCOMPARE(failedSpy.at(0).at(0).toString(), QString());
+    QVERIFY(!failedSpy.at(0).at(1).toString().isEmpty());
+    QCOMPARE(rec.offGuiThread, 0);
+}
+
+// The conversion runs off the GUI thread, yet every handler of the window runs
+// on it.
+void TestCore::workerSignalsReachTheGuiThread()
+{
+    const QString out = newFolder();
+    Recorder rec(bridge);
+
+    QMutex lock;
+    QList<QThread *> emitters;
+    auto emitted = [&] {
+        QMutexLocker locker(&lock);
+        emitters << QThread::currentThread();
+    };
+    QObject::connect(bridge, &Data::sgResampReady, bridge, emitted, Qt::DirectConnection);
+    QObject::connect(bridge, &Data::sgResampFailed, bridge, emitted, Qt::DirectConnection);
+
+    send(rec,
+         convertCommand(48000, 2, 24, 0, out, QString(),
+                        {in + QStringLiteral("/tone.flac"), in + QStringLiteral("/nothing.wav"),
+                         in + QStringLiteral("/tone.wav")}));
+    QTRY_VERIFY_WITH_TIMEOUT(rec.count(QStringLiteral("wait:false")) > 0, 120000);
+    settle();
+
+    QCOMPARE(rec.log.size(), 6);
+    QCOMPARE(rec.offGuiThread, 0);
+    QCOMPARE(emitters.size(), 3);
+    for (QThread *thread : qAsConst(emitters))
+        QVERIFY(thread != qApp->thread());
+}
+
+// Three requests sent back to back: all of them run, in the order sent, one
+// after the other, and the wait ends once, after the last.
+void TestCore::overlappingRequests()
+{
+    const QString out1 = newFolder();
+    const QString out2 = newFolder();
+    const QString out3 = newFolder();
+    // In the order in which they must appear.
+    const QStringList outputs{
+        out1 + QStringLiteral("/medium_a.wav"), out1 + QStringLiteral("/tone_a.wav"),
+        out2 + QStringLiteral("/tone_b.wav"), out3 + QStringLiteral("/tone_c.wav")};
+
+    // Seen on the worker thread right after each input has converted: which
+    // outputs exist and whether another conversion holds a scratch file.
+    QMutex lock;
+    QStringList snapshots;
+    QObject::connect(
+        bridge, &Data::sgResampReady, bridge,
+        [&](const QString &fileName) {
+            int existing = 0;
+            for (const QString &path : outputs)
+                existing += QFileInfo::exists(path);
+            const QString line = QStringLiteral("%1 outputs=%2 scratch=%3")
+                                     .arg(QFileInfo(fileName).fileName())
+                                     .arg(existing)
+                                     .arg(scratchFiles().size());
+            QMutexLocker locker(&lock);
+            snapshots << line;
+        },
+        Qt::DirectConnection);
+
+    Recorder rec(bridge);
+    QSignalSpy convertSpy(bridge, SIGNAL(sgConvert(QString)));
+    send(rec,
+         convertCommand(96000, 1, 16, 0, out1, QStringLiteral("_a"),
+                        {in + QStringLiteral("/medium.flac"), in + QStringLiteral("/tone.wav")}));
+    send(rec, convertCommand(96000, 1, 16, 0, out2, QStringLiteral("_b"),
+                             {in + QStringLiteral("/tone.flac")}));
+    send(rec, convertCommand(96000, 1, 16, 0, out3, QStringLiteral("_c"),
+                             {in + QStringLiteral("/tone.wav"), in + QStringLiteral("/gone.wav")}));
+    QTRY_VERIFY_WITH_TIMEOUT(rec.count(QStringLiteral("wait:false")) > 0, 240000);
+    settle();
+
+    QCOMPARE(rec.log,
+             (QStringList{"wait:true", "returned", "wait:true", "returned", "wait:true", "returned",
+                          "ready:medium.flac", "ready:tone.wav", "ready:tone.flac",
+                          "ready:tone.wav", "failed:gone.wav", "wait:false"}));
+    QCOMPARE(snapshots,
+             (QStringList{"medium.flac outputs=1 scratch=0", "tone.wav outputs=2 scratch=0",
+                          "tone.flac outputs=3 scratch=0", "tone.wav outputs=4 scratch=0"}));
+    QCOMPARE(convertSpy.count(), 3);
+    QCOMPARE(rec.offGuiThread, 0);
+
+    // Idle again: the next request runs at once and ends its own wait.
+    rec.log.clear();
+    send(rec, convertCommand(96000, 1, 16, 0, out3, QStringLiteral("_d"),
+                             {in + QStringLiteral("/tone.flac")}));
+    QTRY_VERIFY_WITH_TIMEOUT(rec.count(QStringLiteral("wait:false")) > 0, 120000);
+    settle();
+    QCOMPARE(rec.log, (QStringList{"wait:true", "returned", "ready:tone.flac", "wait:false"}));
+    QVERIFY(QFileInfo::exists(out3 + QStringLiteral("/tone_d.wav")));
+}
+
+void TestCore::requestFromAHandler_data()
+{
+    QTest::addColumn<QString>("trigger");
+    QTest::addColumn<QStringList>("expected");
+
+    // Sent while the first request still counts as pending: it waits its turn
+    // and the wait ends only once.
+    QTest::newRow("from sgResampReady")
+        << QStringLiteral("ready:tone.wav")
+        << QStringList{"wait:true", "returned",        "ready:tone.wav",
+                       "wait:true", "ready:tone.flac", "wait:false"};
+    // Sent by a handler of the end of the wait: a request of its own.
+    QTest::newRow("from sgWait(false)")
+        << QStringLiteral("wait:false")
+        << QStringList{"wait:true", "returned",        "ready:tone.wav", "wait:false",
+                       "wait:true", "ready:tone.flac", "wait:false"};
+}
+
+void TestCore::requestFromAHandler()
+{
+    QFETCH(QString, trigger);
+    QFETCH(QStringList, expected);
+
+    const QString out = newFolder();
+    const QString second = convertCommand(16000, 1, 8, 0, out, QStringLiteral("_2"),
+                                          {in + QStringLiteral("/tone.flac")});
+    Recorder rec(bridge);
+    bool sent = false;
+    rec.react = [&](const QString &line) {
+        if (line == trigger && !sent) {
+            sent = true;
+            bridge->doConvert(second);
+        }
+    };
+    send(rec, convertCommand(16000, 1, 8, 0, out, QStringLiteral("_1"),
+                             {in + QStringLiteral("/tone.wav")}));
+    QTRY_VERIFY_WITH_TIMEOUT(rec.count(QStringLiteral("ready:tone.flac")) > 0, 120000);
+    QTRY_VERIFY_WITH_TIMEOUT(rec.log.last() == QStringLiteral("wait:false"), 120000);
+    settle();
+
+    QVERIFY(sent);
+    QCOMPARE(rec.log, expected);
+    QVERIFY(QFileInfo::exists(out + QStringLiteral("/tone_1.wav")));
+    QVERIFY(QFileInfo::exists(out + QStringLiteral("/tone_2.wav")));
+}
+
+// The window closes in the middle of a long conversion, with another request
+// queued behind it: the controller stops the worker and leaves nothing behind.
+void TestCore::destroyWhileConverting()
+{
+    const QString out = newFolder();
+    Recorder rec(bridge);
+    QSignalSpy readySpy(bridge, SIGNAL(sgResampReady(QString)));
+    QSignalSpy failedSpy(bridge, SIGNAL(sgResampFailed(QString, QString)));
+    QSignalSpy waitSpy(bridge, SIGNAL(sgWait(bool)));
+
+    // Resampling eight channels of a minute to 768 kHz takes seconds.
+    send(rec,
+         convertCommand(768000, 1, 16, 0, out, QStringLiteral("_long"),
+                        {in + QStringLiteral("/long.flac"), in + QStringLiteral("/tone.wav")}));
+    send(rec, convertCommand(48000, 1, 16, 0, out, QStringLiteral("_queued"),
+                             {in + QStringLiteral("/tone.flac")}));
+    // The scratch file shows that libsox is at work on the first input.
+    QTRY_COMPARE_WITH_TIMEOUT(scratchFiles().size(), 1, 120000);
+
+    QElapsedTimer clock;
+    clock.start();
+    core.reset();
+    qInfo("the controller was destroyed %lld ms after the conversion was seen running",
+          clock.elapsed());
+    // A queued end of the run must find nothing to call into.
+    QCoreApplication::sendPostedEvents();
+    QCoreApplication::processEvents();
+
+    QCOMPARE(scratchFiles(), QStringList());
+    QCOMPARE(QDir(out).entryList(QDir::Files | QDir::Hidden | QDir::System), QStringList());
+    QCOMPARE(readySpy.count(), 0);
+    // The running request's inputs say they were stopped; the queued request
+    // never started.
+    QCOMPARE(failedSpy.count(), 2);
+    QCOMPARE(failedSpy.at(0).at(0).toString(), in + QStringLiteral("/long.flac"));
+    QCOMPARE(failedSpy.at(1).at(0).toString(), in + QStringLiteral("/tone.wav"));
+    QCOMPARE(failedSpy.at(0).at(1).toString(), QStringLiteral("cancelled"));
+    QCOMPARE(failedSpy.at(1).at(1).toString(), QStringLiteral("cancelled"));
+    QCOMPARE(waitSpy.count(), 2);
+}
+
+QTEST_MAIN(TestCore)
+#include "tst_core.moc"

@@ -1,0 +1,227 @@
+// The real window program, copied into a folder whose name is full of URL
+// syntax, started with a window document written by the test beside it.
+#include "testutil.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QtTest>
+
+namespace {
+
+// A JavaScript string literal holding `text`.
+QString jsString(const QString &text)
+{
+    const QByteArray array = QJsonDocument(QJsonArray{text}).toJson(QJsonDocument::Compact);
+    const QString json = QString::fromUtf8(array);
+    return json.mid(1, json.size() - 2);
+}
+
+// A window that sends `command` once the event loop runs and hands the end of
+// the wait to `onEnd`.
+QString convertingDocument(const QString &command, const QString &onEnd)
+{
+    return QStringLiteral(R"(import QtQuick 2.15
+import QtQuick.Window 2.15
+
+Window {
+    id: window
+    visible: true
+    width: 120
+    height: 80
+    title: "startup test"
+    property int readies: 0
+    Connections {
+        target: _data
+        function onSgResampReady(fileName) { window.readies++; console.log("ready " + fileName) }
+        function onSgResampFailed(fileName, reason) { console.log("failed " + fileName + ": " + reason) }
+        function onSgWait(wait) { if (!wait) { %2 } }
+    }
+    Timer { interval: 0; running: true; onTriggered: _data.doConvert(%1) }
+}
+)")
+        .arg(jsString(command), onEnd);
+}
+
+} // namespace
+
+class TestStartup : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void initTestCase();
+    void init();
+
+    void convertsFromAnAwkwardFolder_data();
+    void convertsFromAnAwkwardFolder();
+    void namesVisibleToTheWindow();
+    void refusesADocumentItCannotShow_data();
+    void refusesADocumentItCannotShow();
+
+private:
+    bool writeFile(const QString &path, const QString &text);
+    // Runs the copied program from `workingDir`; -1 when it crashed or had to
+    // be killed.
+    int runProgram(const QString &workingDir, QByteArray *err, int timeoutMs);
+
+    QTemporaryDir base;
+    QString folder;
+    QString program;
+    QString document;
+    QString tmp;
+    QString elsewhere;
+};
+
+void TestStartup::initTestCase()
+{
+    QStandardPaths::setTestModeEnabled(true);
+    QVERIFY(base.isValid());
+    // Every character that a path read as a URL would mangle: "#" starts a
+    // fragment, "?" a query, "%20" decodes to a space.
+    folder = base.filePath(QStringLiteral("Sable tide #1 %20 what? \u00e9t\u00e9"));
+    QVERIFY(QDir().mkpath(folder));
+    QVERIFY(QFileInfo(folder).isDir());
+
+    program = folder + QStringLiteral("/sabletide");
+    const QString built = testutil::binDir() + QStringLiteral("/sabletide");
+    QVERIFY2(QFile::copy(built, program), qPrintable(built));
+    QVERIFY(QFile::setPermissions(program, QFile::permissions(built) | QFile::ExeOwner));
+    document = folder + QStringLiteral("/main.qml");
+
+    tmp = base.filePath(QStringLiteral("tmp"));
+    QVERIFY(QDir().mkpath(tmp));
+    // A working directory with a document of its own, which must be ignored.
+    elsewhere = base.filePath(QStringLiteral("elsewhere"));
+    QVERIFY(QDir().mkpath(elsewhere));
+    QVERIFY(writeFile(elsewhere + QStringLiteral("/main.qml"),
+                      QStringLiteral("import QtQuick 2.15\nimport QtQuick.Window 2.15\n"
+                                     "Window { Component.onCompleted: Qt.exit(7) }\n")));
+
+    QVERIFY(testutil::makeAudio(folder + QStringLiteral("/tone #2.flac"), 44100, 2, 16, 1.0));
+}
+
+void TestStartup::init()
+{
+    QFile::remove(document);
+    QDir(folder + QStringLiteral("/out")).removeRecursively();
+    QVERIFY(QDir().mkpath(folder + QStringLiteral("/out")));
+}
+
+bool TestStartup::writeFile(const QString &path, const QString &text)
+{
+    QFile f(path);
+    if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        return false;
+    return f.write(text.toUtf8()) >= 0 && f.flush();
+}
+
+int TestStartup::runProgram(const QString &workingDir, QByteArray *err, int timeoutMs)
+{
+    QProcess p;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("TMPDIR"), tmp);
+    p.setProcessEnvironment(env);
+    p.setWorkingDirectory(workingDir);
+    p.setProcessChannelMode(QProcess::SeparateChannels);
+    p.start(program, QStringList());
+    if (!p.waitForStarted(30000))
+        return -1;
+    if (!p.waitForFinished(timeoutMs)) {
+        qWarning("the program was still running after %d ms; killed", timeoutMs);
+        p.kill();
+        p.waitForFinished();
+        *err = p.readAllStandardError();
+        return -1;
+    }
+    *err = p.readAllStandardError();
+    return p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
+}
+
+void TestStartup::convertsFromAnAwkwardFolder_data()
+{
+    QTest::addColumn<QString>("onEnd");
+    QTest::addColumn<int>("status");
+
+    QTest::newRow("Qt.quit()") << QStringLiteral("Qt.quit()") << 0;
+    // The program's exit status is the event loop's.
+    QTest::newRow("Qt.exit(3)") << QStringLiteral("Qt.exit(3)") << 3;
+}
+
+void TestStartup::convertsFromAnAwkwardFolder()
+{
+    QFETCH(QString, onEnd);
+    QFETCH(int, status);
+
+    const QString input = folder + QStringLiteral("/tone #2.flac");
+    const QString output = folder + QStringLiteral("/out/tone #2_s.wav");
+    const QString command =
+        QStringLiteral("$DoConvert,32000,1,16,20044,%1/out/,_s,%2").arg(folder, input);
+    // Any other count of converted files ends with a status of its own.
+    const QString end = QStringLiteral("if (window.readies === 1) %1; else Qt.exit(9)").arg(onEnd);
+    QVERIFY(writeFile(document, convertingDocument(command, end)));
+
+    QByteArray err;
+    const int rc = runProgram(elsewhere, &err, 180000);
+    QVERIFY2(rc == status, err.constData());
+    QVERIFY2(err.contains("ready " + input.toUtf8()), err.constData());
+    QCOMPARE(QFileInfo(output).size(), qint64(20044));
+    QCOMPARE(testutil::soxi(output, QStringLiteral("-r")), QStringLiteral("32000"));
+    QCOMPARE(QDir(tmp).entryList(QDir::Files | QDir::Hidden | QDir::System), QStringList());
+}
+
+void TestStartup::namesVisibleToTheWindow()
+{
+    QVERIFY(writeFile(document, QStringLiteral(R"(import QtQuick 2.15
+import QtQuick.Window 2.15
+
+Window {
+    visible: true
+    Component.onCompleted: {
+        console.log("names [" + Qt.application.organization + "] [" + Qt.application.name + "]")
+        Qt.quit()
+    }
+}
+)")));
+    QByteArray err;
+    const int rc = runProgram(elsewhere, &err, 120000);
+    QVERIFY2(rc == 0, err.constData());
+    QVERIFY2(err.contains("names [Orvane] [Sabletide]"), err.constData());
+}
+
+void TestStartup::refusesADocumentItCannotShow_data()
+{
+    QTest::addColumn<QString>("text");
+
+    // Null: no document at all, while the working directory holds one.
+    QTest::newRow("missing") << QString();
+    QTest::newRow("syntax error") << QStringLiteral("import QtQuick 2.15\nWindow {\n");
+    QTest::newRow("unknown type") << QStringLiteral("import QtQuick 2.15\nNoSuchThing {}\n");
+    QTest::newRow("empty file") << QStringLiteral("");
+    // Loads, but there is no window to show and so none to close.
+    QTest::newRow("no window") << QStringLiteral("import QtQuick 2.15\nItem {}\n");
+}
+
+// A document that cannot give a window must not leave an invisible process
+// behind: the program says which file it tried and leaves with a failure.
+void TestStartup::refusesADocumentItCannotShow()
+{
+    QFETCH(QString, text);
+    if (!text.isNull())
+        QVERIFY(writeFile(document, text));
+
+    QByteArray err;
+    const int rc = runProgram(elsewhere, &err, 60000);
+    QVERIFY2(rc > 0 && rc != 7, err.constData());
+    const QByteArray line =
+        QStringLiteral("sabletide: cannot load the window document %1\n").arg(document).toUtf8();
+    QVERIFY2(err.contains(line), err.constData());
+}
+
+QTEST_MAIN(TestStartup)
+#include "tst_startup.moc"
