@@ -1,0 +1,65 @@
+#include "cli/interrupt.h"
+
+#include <cerrno>
+#include <csignal>
+#include <fcntl.h>
+#include <unistd.h>
+
+namespace interrupt {
+
+namespace {
+
+std::atomic_bool cancelled{false};
+std::atomic_int caught{0};
+int wakePipe[2] = {-1, -1};
+
+static_assert(std::atomic_bool::is_always_lock_free && std::atomic_int::is_always_lock_free,
+              "a signal handler may only touch lock-free atomics");
+
+void onSignal(int signal)
+{
+    const int savedErrno = errno;
+    int expected = 0;
+    caught.compare_exchange_strong(expected, signal);
+    cancelled.store(true);
+    if (wakePipe[1] >= 0) {
+        const char byte = 1;
+        // A full pipe already wakes its reader; the result does not matter.
+        [[maybe_unused]] const ssize_t written = ::write(wakePipe[1], &byte, 1);
+    }
+    errno = savedErrno;
+}
+
+} // namespace
+
+bool install()
+{
+    if (wakePipe[0] < 0) {
+        if (::pipe2(wakePipe, O_CLOEXEC | O_NONBLOCK) != 0)
+            return false;
+    }
+    struct sigaction action = {};
+    action.sa_handler = onSignal;
+    sigemptyset(&action.sa_mask);
+    // Interrupted system calls restart: the flag, not EINTR, stops the work.
+    action.sa_flags = SA_RESTART;
+    return ::sigaction(SIGINT, &action, nullptr) == 0 &&
+           ::sigaction(SIGTERM, &action, nullptr) == 0;
+}
+
+const std::atomic_bool &flag()
+{
+    return cancelled;
+}
+
+int signalNumber()
+{
+    return caught.load();
+}
+
+int wakeDescriptor()
+{
+    return wakePipe[0];
+}
+
+} // namespace interrupt

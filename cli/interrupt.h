@@ -1,0 +1,22 @@
+// Ctrl-C and SIGTERM turned into the engine's cancel flag, and into a byte on
+// a pipe that an event loop can watch.
+#pragma once
+
+#include <atomic>
+
+namespace interrupt {
+
+// Catches SIGINT and SIGTERM from now on. Returns false when the handlers or
+// the pipe could not be set up.
+bool install();
+
+// Set by the first SIGINT or SIGTERM; the engine polls it.
+const std::atomic_bool &flag();
+
+// The signal that set the flag, or 0.
+int signalNumber();
+
+// Becomes readable once a signal has arrived; -1 before install().
+int wakeDescriptor();
+
+} // namespace interrupt

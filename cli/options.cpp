@@ -1,0 +1,300 @@
+#include "cli/options.h"
+
+#include "cli/inputs.h"
+#include "cli/units.h"
+
+#include <QCommandLineParser>
+#include <QFileInfo>
+#include <QHash>
+#include <QRegularExpression>
+#include <QThread>
+
+namespace cli {
+
+namespace {
+
+constexpr quint32 maxJobs = 256;
+
+QString quoted(const QString &option, const QString &value, const QString &why)
+{
+    return QStringLiteral("%1 \"%2\": %3").arg(option, value, why);
+}
+
+// The option that fills each numbered position of a convert command.
+const char *const positionOption[][2] = {{nullptr, nullptr},
+                                         {"-r/--rate", "rate"},
+                                         {"-c/--channels", "channels"},
+                                         {"-b/--bits", "bits"},
+                                         {"-s/--size", "size"}};
+
+// The command parser names positions; a user of the tool typed options.
+QString inOptionTerms(const QString &parseError, const QCommandLineParser &parser)
+{
+    static const QRegularExpression positionText(
+        QStringLiteral("^position ([1-4]) \\(([^)]*)\\) (.*)$"));
+    const QRegularExpressionMatch m = positionText.match(parseError);
+    if (!m.hasMatch())
+        return parseError;
+    const char *const *option = positionOption[m.captured(1).toInt()];
+    return quoted(QLatin1String(option[0]), parser.value(QLatin1String(option[1])),
+                  m.captured(2) + QLatin1Char(' ') + m.captured(3));
+}
+
+bool readNumber(const QCommandLineParser &parser, const char *name, const char *shown, quint32 max,
+                quint32 *value, QString *error)
+{
+    const QString text = parser.value(QLatin1String(name));
+    bool ok = false;
+    const uint v = text.toUInt(&ok, 10);
+    if (!ok || !text.at(0).isDigit()) {
+        *error = quoted(QLatin1String(shown), text, QStringLiteral("not a whole number"));
+        return false;
+    }
+    if (v > max) {
+        *error = quoted(QLatin1String(shown), text, QStringLiteral("must be at most %1").arg(max));
+        return false;
+    }
+    *value = v;
+    return true;
+}
+
+bool buildFromOptions(const QCommandLineParser &parser, ConvertCommand *c, QString *error)
+{
+    const std::pair<const char *, const char *> required[] = {
+        {"rate", "-r/--rate"}, {"channels", "-c/--channels"}, {"bits", "-b/--bits"}};
+    for (const auto &option : required) {
+        if (!parser.isSet(QLatin1String(option.first))) {
+            *error = QStringLiteral("missing %1 (or give a whole --command)")
+                         .arg(QLatin1String(option.second));
+            return false;
+        }
+    }
+    quint32 rate = 0, channels = 0, bits = 0;
+    // The command's own fields are 8 bits wide for the channels and the bits;
+    // every other limit is the command parser's to check.
+    if (!readNumber(parser, "rate", "-r/--rate", 0xFFFFFFFFu, &rate, error) ||
+        !readNumber(parser, "channels", "-c/--channels", 255, &channels, error) ||
+        !readNumber(parser, "bits", "-b/--bits", 255, &bits, error))
+        return false;
+
+    if (parser.isSet(QStringLiteral("size")) && parser.isSet(QStringLiteral("duration"))) {
+        *error = QStringLiteral("-s/--size and -d/--duration cannot be used together");
+        return false;
+    }
+    quint32 size = 0;
+    QString why;
+    if (parser.isSet(QStringLiteral("size")) &&
+        !units::parseSize(parser.value(QStringLiteral("size")), &size, &why)) {
+        *error = quoted(QStringLiteral("-s/--size"), parser.value(QStringLiteral("size")), why);
+        return false;
+    }
+
+    QString folder = parser.value(QStringLiteral("output-dir"));
+    const QString suffix = parser.value(QStringLiteral("suffix"));
+    if (folder.isEmpty()) {
+        *error = QStringLiteral("-o/--output-dir: the folder name is empty");
+        return false;
+    }
+    if (folder.contains(QLatin1Char(','))) {
+        *error = quoted(QStringLiteral("-o/--output-dir"), folder,
+                        QStringLiteral("a path that holds a \",\" cannot be passed in a convert "
+                                       "command"));
+        return false;
+    }
+    const QFileInfo folderInfo(folder);
+    if (!folderInfo.isDir()) {
+        *error = quoted(QStringLiteral("-o/--output-dir"), folder,
+                        folderInfo.exists() ? QStringLiteral("not a folder")
+                                            : QStringLiteral("no such folder"));
+        return false;
+    }
+    if (!folder.endsWith(QLatin1Char('/')))
+        folder += QLatin1Char('/');
+    if (suffix.contains(QLatin1Char(',')) || suffix.contains(QLatin1Char('/'))) {
+        *error = quoted(QStringLiteral("--suffix"), suffix,
+                        QStringLiteral("a suffix cannot hold \",\" or \"/\""));
+        return false;
+    }
+
+    const QStringList given = parser.positionalArguments();
+    if (given.isEmpty()) {
+        *error = QStringLiteral("no INPUT given");
+        return false;
+    }
+    QStringList files;
+    if (!inputs::expand(given, &files, error))
+        return false;
+    if (files.isEmpty()) {
+        *error = QStringLiteral("nothing to convert: no audio files (%1) in %2")
+                     .arg(inputs::audioExtensions().join(QLatin1Char(' ')),
+                          given.join(QLatin1String(", ")));
+        return false;
+    }
+
+    ConvertCommand draft;
+    draft.sampleRate = rate;
+    draft.channels = static_cast<quint8>(channels);
+    draft.bitsPerSample = static_cast<quint8>(bits);
+    draft.fileSize = size;
+    draft.outputFolder = folder;
+    draft.suffix = suffix;
+    draft.inputs = files;
+    if (!command::parse(command::compose(draft), c, &why)) {
+        *error = inOptionTerms(why, parser);
+        return false;
+    }
+
+    if (parser.isSet(QStringLiteral("duration"))) {
+        const QString text = parser.value(QStringLiteral("duration"));
+        quint64 nanos = 0;
+        if (!units::parseDuration(text, &nanos, &why) ||
+            !units::sizeForDuration(nanos, c->sampleRate, c->channels, c->bitsPerSample,
+                                    &c->fileSize, &why)) {
+            *error = quoted(QStringLiteral("-d/--duration"), text, why);
+            return false;
+        }
+    }
+    return true;
+}
+
+} // namespace
+
+bool checkNoInputOverwritten(const ConvertCommand &c, QString *error)
+{
+    QHash<QString, int> inputAt;
+    for (int i = 0; i < c.inputs.size(); ++i)
+        inputAt.insert(inputs::fileKey(c.inputs.at(i)), i);
+    for (int i = 0; i < c.inputs.size(); ++i) {
+        const QString output = command::outputPath(c.inputs.at(i), c.outputFolder, c.suffix);
+        const auto hit = inputAt.constFind(inputs::fileKey(output));
+        // An input written over itself is refused by the conversion itself.
+        if (hit == inputAt.constEnd() ||
+            inputs::fileKey(c.inputs.at(hit.value())) == inputs::fileKey(c.inputs.at(i)))
+            continue;
+        *error = QStringLiteral("%1 would be written to %2, which is another input; choose "
+                                "another output folder or a suffix")
+                     .arg(c.inputs.at(i), output);
+        return false;
+    }
+    return true;
+}
+
+bool parseArguments(const QStringList &arguments, Options *options, QString *error)
+{
+    QCommandLineParser parser;
+    parser.setApplicationDescription(
+        QStringLiteral("Converts audio files into signed-integer PCM WAV files of one format and "
+                       "one exact size."));
+    parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsCompactedShortOptions);
+    const QCommandLineOption help({QStringLiteral("h"), QStringLiteral("help")},
+                                  QStringLiteral("Show this help and exit."));
+    const QCommandLineOption versionOption(QStringLiteral("version"),
+                                           QStringLiteral("Print the version and exit."));
+    QCommandLineOption worker(QStringLiteral("worker"));
+    worker.setFlags(QCommandLineOption::HiddenFromHelp);
+    parser.addOptions({
+        {{QStringLiteral("r"), QStringLiteral("rate")},
+         QStringLiteral("Sample rate of the output in Hz (1 to 768000)."),
+         QStringLiteral("HZ")},
+        {{QStringLiteral("c"), QStringLiteral("channels")},
+         QStringLiteral("Channel count of the output (1 to 255)."),
+         QStringLiteral("N")},
+        {{QStringLiteral("b"), QStringLiteral("bits")},
+         QStringLiteral("Bits per sample of the output: 8, 16, 24 or 32."),
+         QStringLiteral("N")},
+        {{QStringLiteral("s"), QStringLiteral("size")},
+         QStringLiteral("Exact total size of each output file, header included: bytes, or with "
+                        "a unit (64KiB, 1.5MiB, 2GiB; kB, MB, GB count in 1000s). Default: the "
+                        "whole input."),
+         QStringLiteral("SIZE")},
+        {{QStringLiteral("d"), QStringLiteral("duration")},
+         QStringLiteral("Size each output to hold this many whole sample frames: seconds, "
+                        "mm:ss.fff or h:mm:ss.fff."),
+         QStringLiteral("TIME")},
+        {{QStringLiteral("o"), QStringLiteral("output-dir")},
+         QStringLiteral("Folder that receives the outputs (default: the current folder)."),
+         QStringLiteral("DIR"),
+         QStringLiteral(".")},
+        {QStringLiteral("suffix"),
+         QStringLiteral("Text added to each output's name before \".wav\"."),
+         QStringLiteral("TEXT")},
+        {QStringLiteral("command"),
+         QStringLiteral("Run one convert command (\"$DoConvert,...\") exactly as the window "
+                        "sends it."),
+         QStringLiteral("TEXT")},
+        {{QStringLiteral("n"), QStringLiteral("dry-run")},
+         QStringLiteral("Print each input's output path and size; convert nothing.")},
+        {{QStringLiteral("j"), QStringLiteral("jobs")},
+         QStringLiteral("Convert up to N inputs at once (default: the number of processors)."),
+         QStringLiteral("N")},
+        {{QStringLiteral("q"), QStringLiteral("quiet")},
+         QStringLiteral("Print nothing but errors.")},
+        {{QStringLiteral("v"), QStringLiteral("verbose")},
+         QStringLiteral("Print the program's diagnostic lines as well.")},
+        help,
+        versionOption,
+        worker,
+    });
+    parser.addPositionalArgument(QStringLiteral("INPUT"),
+                                 QStringLiteral("Audio file, or folder whose audio files are "
+                                                "converted (not its subfolders)."),
+                                 QStringLiteral("INPUT..."));
+
+    if (!parser.parse(arguments)) {
+        *error = parser.errorText();
+        return false;
+    }
+    options->helpText = parser.helpText();
+    options->quiet = parser.isSet(QStringLiteral("quiet"));
+    options->verbose = parser.isSet(QStringLiteral("verbose"));
+    if (parser.isSet(help)) {
+        options->action = Options::Action::Help;
+        return true;
+    }
+    if (parser.isSet(versionOption)) {
+        options->action = Options::Action::Version;
+        return true;
+    }
+    if (parser.isSet(worker)) {
+        options->action = Options::Action::Worker;
+        return true;
+    }
+    options->action = Options::Action::Convert;
+    options->dryRun = parser.isSet(QStringLiteral("dry-run"));
+
+    quint32 jobs = quint32(qBound(1, QThread::idealThreadCount(), int(maxJobs)));
+    if (parser.isSet(QStringLiteral("jobs"))) {
+        QString why;
+        if (!units::parseCount(parser.value(QStringLiteral("jobs")), 1, maxJobs, &jobs, &why)) {
+            *error = quoted(QStringLiteral("-j/--jobs"), parser.value(QStringLiteral("jobs")), why);
+            return false;
+        }
+    }
+    options->jobs = int(jobs);
+
+    if (parser.isSet(QStringLiteral("command"))) {
+        for (const char *other :
+             {"rate", "channels", "bits", "size", "duration", "output-dir", "suffix"}) {
+            if (parser.isSet(QLatin1String(other))) {
+                *error = QStringLiteral("--command cannot be used together with --%1")
+                             .arg(QLatin1String(other));
+                return false;
+            }
+        }
+        if (!parser.positionalArguments().isEmpty()) {
+            *error = QStringLiteral("--command names its inputs itself; remove \"%1\"")
+                         .arg(parser.positionalArguments().constFirst());
+            return false;
+        }
+        QString why;
+        if (!command::parse(parser.value(QStringLiteral("command")), &options->command, &why)) {
+            *error = QStringLiteral("--command: %1").arg(why);
+            return false;
+        }
+    } else if (!buildFromOptions(parser, &options->command, error)) {
+        return false;
+    }
+    return checkNoInputOverwritten(options->command, error);
+}
+
+} // namespace cli

@@ -1,0 +1,42 @@
+// The command line of sabletide-cli, read into the convert command it stands for.
+#pragma once
+
+#include "convert/command.h"
+
+#include <QString>
+#include <QStringList>
+
+namespace cli {
+
+// Exit statuses. An interrupted run exits with 128 + the signal's number.
+enum Exit {
+    exitConverted = 0, // every input converted (or nothing to convert)
+    exitSomeFailed = 1,
+    exitUsage = 2, // bad option or value, malformed convert command
+};
+
+inline constexpr char version[] = SABLETIDE_VERSION;
+
+struct Options
+{
+    enum class Action { Convert, Help, Version, Worker };
+    Action action = Action::Convert;
+    ConvertCommand command;
+    bool dryRun = false;
+    bool quiet = false;
+    bool verbose = false;
+    int jobs = 1;
+    QString helpText;
+};
+
+// Reads `arguments` (the program name first) into `options`: folders among
+// the inputs are opened up and the values are checked by the same parser that
+// reads the window's convert commands. On a usage error returns false with a
+// message that names the option or value at fault.
+bool parseArguments(const QStringList &arguments, Options *options, QString *error);
+
+// Refuses a command whose output for one input would replace another input:
+// converting a folder into itself with no suffix must not eat its own files.
+bool checkNoInputOverwritten(const ConvertCommand &command, QString *error);
+
+} // namespace cli

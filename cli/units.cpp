@@ -1,0 +1,253 @@
+#include "cli/units.h"
+
+#include <QStringList>
+
+namespace units {
+
+namespace {
+
+constexpr quint64 maxBytes = 0xFFFFFFFFu;
+constexpr quint64 nanosPerSecond = 1000000000u;
+// Whole seconds beyond this could not be counted in 64-bit nanoseconds, and
+// no size that fits in 32 bits needs them.
+constexpr quint64 maxSeconds = 10000000000u;
+constexpr int maxWholeDigits = 10;
+constexpr int maxDecimals = 9;
+
+const QString tooLarge = QStringLiteral("is larger than 4294967295 bytes, the most a WAV file can "
+                                        "hold");
+
+struct Unit
+{
+    const char *name;
+    quint64 factor;
+};
+
+const Unit sizeUnits[] = {
+    {"", 1},
+    {"b", 1},
+    {"kb", 1000},
+    {"mb", 1000000},
+    {"gb", 1000000000},
+    {"kib", 1024},
+    {"mib", 1024 * 1024},
+    {"gib", 1024 * 1024 * 1024},
+};
+
+// A decimal number: whole + fraction / 10^decimals, read exactly.
+struct Decimal
+{
+    quint64 whole = 0;
+    quint64 fraction = 0;
+    int decimals = 0;
+};
+
+bool isDigits(const QString &text)
+{
+    if (text.isEmpty())
+        return false;
+    for (const QChar ch : text) {
+        if (ch < QLatin1Char('0') || ch > QLatin1Char('9'))
+            return false;
+    }
+    return true;
+}
+
+quint64 powerOfTen(int n)
+{
+    quint64 p = 1;
+    while (n-- > 0)
+        p *= 10;
+    return p;
+}
+
+// "0012.5400" -> 12, 54, 2. Leading zeros of the whole part and trailing zeros
+// of the decimals carry nothing and are dropped before the limits apply.
+bool parseDecimal(const QString &text, Decimal *d, QString *error)
+{
+    const int dot = text.indexOf(QLatin1Char('.'));
+    QString whole = dot < 0 ? text : text.left(dot);
+    QString decimals = dot < 0 ? QString() : text.mid(dot + 1);
+    if (!isDigits(whole) || (dot >= 0 && !isDigits(decimals))) {
+        *error = QStringLiteral("is not a number");
+        return false;
+    }
+    while (whole.size() > 1 && whole.startsWith(QLatin1Char('0')))
+        whole.remove(0, 1);
+    while (decimals.endsWith(QLatin1Char('0')))
+        decimals.chop(1);
+    if (whole.size() > maxWholeDigits) {
+        *error = QStringLiteral("is far too large");
+        return false;
+    }
+    if (decimals.size() > maxDecimals) {
+        *error = QStringLiteral("has more than %1 decimals").arg(maxDecimals);
+        return false;
+    }
+    d->whole = whole.toULongLong();
+    d->fraction = decimals.isEmpty() ? 0 : decimals.toULongLong();
+    d->decimals = decimals.size();
+    return true;
+}
+
+} // namespace
+
+bool parseSize(const QString &input, quint32 *bytes, QString *error)
+{
+    const QString text = input.trimmed();
+    if (text.isEmpty()) {
+        *error = QStringLiteral("is empty");
+        return false;
+    }
+    int numberEnd = 0;
+    while (numberEnd < text.size() &&
+           (text.at(numberEnd).isDigit() || text.at(numberEnd) == QLatin1Char('.')))
+        ++numberEnd;
+    if (numberEnd == 0) {
+        *error = QStringLiteral("does not begin with a number");
+        return false;
+    }
+    Decimal number;
+    if (!parseDecimal(text.left(numberEnd), &number, error))
+        return false;
+
+    const QString unitText = text.mid(numberEnd).trimmed();
+    const QString unit = unitText.toLower();
+    const Unit *found = nullptr;
+    for (const Unit &u : sizeUnits) {
+        if (unit == QLatin1String(u.name))
+            found = &u;
+    }
+    if (!found) {
+        if (unit == QLatin1String("k") || unit == QLatin1String("m") || unit == QLatin1String("g"))
+            *error = QStringLiteral("\"%1\" is ambiguous: write %2B for powers of 1000 or %3iB "
+                                    "for powers of 1024")
+                         .arg(unitText,
+                              unit == QLatin1String("k") ? QStringLiteral("k") : unitText.toUpper(),
+                              unitText.toUpper());
+        else
+            *error = QStringLiteral("has an unknown unit \"%1\" (use B, kB, MB, GB, KiB, MiB "
+                                    "or GiB)")
+                         .arg(unitText);
+        return false;
+    }
+
+    // At most 10 whole digits times 2^30, and 9 decimals times 2^30: both
+    // products stay below 2^64.
+    const quint64 scale = powerOfTen(number.decimals);
+    const quint64 fractionBytes = number.fraction * found->factor;
+    const quint64 total = number.whole * found->factor + fractionBytes / scale;
+    if (fractionBytes % scale != 0) {
+        QString rest = QString::number(fractionBytes % scale)
+                           .rightJustified(number.decimals, QLatin1Char('0'));
+        while (rest.endsWith(QLatin1Char('0')))
+            rest.chop(1);
+        *error = QStringLiteral("is not a whole number of bytes (%1.%2)").arg(total).arg(rest);
+        return false;
+    }
+    if (total > maxBytes) {
+        *error = tooLarge;
+        return false;
+    }
+    if (total > 0 && total <= headerBytes) {
+        *error = QStringLiteral("leaves no room for samples after the %1-byte header (0 means "
+                                "no cut)")
+                     .arg(headerBytes);
+        return false;
+    }
+    *bytes = static_cast<quint32>(total);
+    return true;
+}
+
+bool parseDuration(const QString &input, quint64 *nanoseconds, QString *error)
+{
+    const QString text = input.trimmed();
+    if (text.isEmpty()) {
+        *error = QStringLiteral("is empty");
+        return false;
+    }
+    const QStringList fields = text.split(QLatin1Char(':'));
+    if (fields.size() > 3) {
+        *error = QStringLiteral("has too many \":\" (write seconds, mm:ss.fff or h:mm:ss.fff)");
+        return false;
+    }
+    Decimal seconds;
+    if (!parseDecimal(fields.last(), &seconds, error)) {
+        if (fields.size() > 1)
+            *error = QStringLiteral("is not a time (write seconds, mm:ss.fff or h:mm:ss.fff)");
+        return false;
+    }
+    quint64 wholeSeconds = seconds.whole;
+    if (fields.size() > 1) {
+        quint64 minutesAndHours = 0;
+        for (int i = 0; i + 1 < fields.size(); ++i) {
+            const QString &field = fields.at(i);
+            if (!isDigits(field) || field.size() > maxWholeDigits) {
+                *error = QStringLiteral("is not a time (write seconds, mm:ss.fff or h:mm:ss.fff)");
+                return false;
+            }
+            const quint64 value = field.toULongLong();
+            // Only the first field may run past 59: "90:00" is ninety minutes.
+            if (i > 0 && value >= 60) {
+                *error = QStringLiteral("has %1 minutes; write at most 59").arg(value);
+                return false;
+            }
+            minutesAndHours = minutesAndHours * 60 + value;
+        }
+        if (seconds.whole >= 60) {
+            *error =
+                QStringLiteral("has %1 seconds after a \":\"; write at most 59").arg(seconds.whole);
+            return false;
+        }
+        wholeSeconds += minutesAndHours * 60;
+    }
+    if (wholeSeconds > maxSeconds) {
+        *error = QStringLiteral("is far too long");
+        return false;
+    }
+    *nanoseconds = wholeSeconds * nanosPerSecond +
+                   seconds.fraction * powerOfTen(maxDecimals - seconds.decimals);
+    return true;
+}
+
+bool sizeForDuration(quint64 nanoseconds, quint32 rate, quint32 channels, quint32 bits,
+                     quint32 *bytes, QString *error)
+{
+    const quint64 bytesPerFrame = quint64(channels) * ((bits + 7) / 8);
+    if (bytesPerFrame == 0 || rate == 0) {
+        *error = QStringLiteral("cannot be turned into a size at %1 Hz, %2 channels, %3 bits")
+                     .arg(rate)
+                     .arg(channels)
+                     .arg(bits);
+        return false;
+    }
+    // Below 2^64 nanoseconds times a rate below 2^32: fits in 128 bits.
+    const unsigned __int128 frames =
+        static_cast<unsigned __int128>(nanoseconds) * rate / nanosPerSecond;
+    if (frames == 0) {
+        *error = QStringLiteral("is shorter than one sample frame at %1 Hz").arg(rate);
+        return false;
+    }
+    const unsigned __int128 total = frames * bytesPerFrame + headerBytes;
+    if (total > maxBytes) {
+        *error = tooLarge;
+        return false;
+    }
+    *bytes = static_cast<quint32>(total);
+    return true;
+}
+
+bool parseCount(const QString &text, quint32 min, quint32 max, quint32 *value, QString *error)
+{
+    const QString t = text.trimmed();
+    bool ok = false;
+    const quint64 v = t.toULongLong(&ok, 10);
+    if (!isDigits(t) || !ok || v < min || v > max) {
+        *error = QStringLiteral("must be a whole number from %1 to %2").arg(min).arg(max);
+        return false;
+    }
+    *value = static_cast<quint32>(v);
+    return true;
+}
+
+} // namespace units

@@ -1,0 +1,33 @@
+// Sizes and lengths of time as people type them, turned into the exact byte
+// counts that a convert command carries.
+#pragma once
+
+#include <QString>
+
+namespace units {
+
+// The header that stands before the samples of every output file.
+inline constexpr quint32 headerBytes = 44;
+
+// A total file size: "65580", "64KiB", "1.5MiB", "2GiB", "10MB", "1.5 kB".
+// KiB, MiB and GiB count in 1024s; kB, MB and GB in 1000s; "B" or no unit is
+// bytes. Units are read without regard to case. The result must be a whole
+// number of bytes and fit in 32 bits. 0 means "do not cut"; 1 to 44 leave no
+// room for samples and are refused. On failure `error` says why, without
+// repeating the text.
+bool parseSize(const QString &text, quint32 *bytes, QString *error);
+
+// A length of time: seconds ("90", "2.5"), "mm:ss.fff" or "h:mm:ss.fff", with
+// at most nine decimals, as a whole number of nanoseconds.
+bool parseDuration(const QString &text, quint64 *nanoseconds, QString *error);
+
+// The total size of a file that holds `nanoseconds` of whole sample frames:
+// 44 + frames * channels * bytes per sample, where frames is rounded down.
+// Fails when not even one frame fits or the size passes 32 bits.
+bool sizeForDuration(quint64 nanoseconds, quint32 rate, quint32 channels, quint32 bits,
+                     quint32 *bytes, QString *error);
+
+// A whole number from min to max, written in decimal digits only.
+bool parseCount(const QString &text, quint32 min, quint32 max, quint32 *value, QString *error);
+
+} // namespace units

@@ -1,0 +1,38 @@
+// Worker processes of sabletide-cli: libsox keeps its state per process, so
+// inputs convert side by side only in processes of their own. The parent
+// hands each worker one convert command per line on its standard input; the
+// worker answers on its standard output with progress lines and one result
+// line per command.
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+#include <atomic>
+
+namespace worker {
+
+// One line each way, ending in "\n". Text is percent-encoded UTF-8, so that
+// a newline in a path or a reason cannot split a line.
+QByteArray jobLine(const QString &command);
+bool readJobLine(const QByteArray &line, QString *command);
+
+struct Answer
+{
+    enum class Kind { Progress, Converted, Failed, Unreadable };
+    Kind kind = Kind::Unreadable;
+    quint64 done = 0;
+    quint64 total = 0;
+    QString reason;
+};
+
+QByteArray progressLine(quint64 done, quint64 total);
+QByteArray convertedLine();
+QByteArray failedLine(const QString &reason);
+Answer readAnswerLine(const QByteArray &line);
+
+// The worker's main loop: converts each command read from standard input
+// until its end, or until `cancel` is set. Returns the process exit status.
+int run(const std::atomic_bool &cancel, int wakeDescriptor);
+
+} // namespace worker
