@@ -1,0 +1,307 @@
+// A whole convert command: inputs in order, each reported once, failures with
+// their reasons, a refused command once, cancelling.
+#include "convert/batch.h"
+#include "convert/resampling.h"
+
+#include "testutil.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryDir>
+#include <QtTest>
+
+class TestBatch : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void initTestCase();
+    void cleanup();
+    void mixedInputs();
+    void refusedCommand_data();
+    void refusedCommand();
+    void noInputs_data();
+    void noInputs();
+    void cancel_data();
+    void cancel();
+    void sameInputTwice();
+    void diagnostics_data();
+    void diagnostics();
+
+private:
+    QString command(const QString &folder, const QStringList &inputs, quint32 size = 1000,
+                    const QString &suffix = QStringLiteral("_48k")) const;
+    int scratchCount() const;
+
+    QTemporaryDir root;
+    QString scratchDir;
+    QString in;  // fixtures
+    QString out; // a fresh output folder per test
+};
+
+namespace {
+
+QStringList logged;
+
+void captureDebug(QtMsgType type, const QMessageLogContext &, const QString &text)
+{
+    if (type == QtDebugMsg)
+        logged.append(text);
+}
+
+// Every report of a run, in the order it came, as one line each.
+struct Recorder
+{
+    QStringList events;
+    int progressCalls = 0;
+    std::function<void(int)> onConverted;
+
+    BatchReport report()
+    {
+        BatchReport r;
+        r.started = [this](int i, const QString &input, const QString &output) {
+            events << QStringLiteral("started %1 %2 -> %3")
+                          .arg(i)
+                          .arg(QFileInfo(input).fileName(), QFileInfo(output).fileName());
+        };
+        r.progress = [this](int, quint64, quint64) { ++progressCalls; };
+        r.converted = [this](int i, const QString &input, const QString &output) {
+            events << QStringLiteral("converted %1 %2 -> %3")
+                          .arg(i)
+                          .arg(QFileInfo(input).fileName(), QFileInfo(output).fileName());
+            if (onConverted)
+                onConverted(i);
+        };
+        r.failed = [this](int i, const QString &input, const QString &reason) {
+            events << QStringLiteral("failed %1 %2: %3")
+                          .arg(i)
+                          .arg(QFileInfo(input).fileName(), reason);
+        };
+        return r;
+    }
+};
+
+} // namespace
+
+void TestBatch::initTestCase()
+{
+    QVERIFY(root.isValid());
+    scratchDir = root.filePath(QStringLiteral("tmp"));
+    in = root.filePath(QStringLiteral("in"));
+    QVERIFY(QDir().mkpath(scratchDir));
+    QVERIFY(QDir().mkpath(in + QStringLiteral("/folder.wav")));
+    qputenv("TMPDIR", QFile::encodeName(scratchDir));
+
+    QVERIFY(testutil::makeAudio(in + QStringLiteral("/take1.wav"), 44100, 2, 16, 0.3));
+    QVERIFY(testutil::makeAudio(in + QStringLiteral("/Room B.WAV"), 22050, 1, 16, 0.3));
+    QVERIFY(testutil::makeAudio(in + QStringLiteral("/take2.flac"), 48000, 2, 24, 0.3));
+    QVERIFY(testutil::makeAudio(in + QStringLiteral("/take3.ogg"), 44100, 1, 16, 0.3));
+    QVERIFY(testutil::makeAudio(in + QStringLiteral("/long.flac"), 44100, 2, 16, 3.0));
+    QFile text(in + QStringLiteral("/notes.wav"));
+    QVERIFY(text.open(QIODevice::WriteOnly));
+    text.write("words, not samples\n");
+}
+
+void TestBatch::cleanup()
+{
+    QCOMPARE(scratchCount(), 0);
+}
+
+QString TestBatch::command(const QString &folder, const QStringList &inputs, quint32 size,
+                           const QString &suffix) const
+{
+    QStringList paths;
+    for (const QString &name : inputs)
+        paths << (name.isEmpty() || name.startsWith(QLatin1Char('/'))
+                      ? name
+                      : in + QLatin1Char('/') + name);
+    return QStringLiteral("$DoConvert,48000,1,16,%1,%2,%3,").arg(size).arg(folder, suffix) +
+           paths.join(QLatin1Char(','));
+}
+
+int TestBatch::scratchCount() const
+{
+    return QDir(scratchDir).entryList({QStringLiteral("rezOrizezovu*")}).size();
+}
+
+void TestBatch::mixedInputs()
+{
+    QTemporaryDir dir;
+    Resampling resampling;
+    Recorder rec;
+    const QString text =
+        command(dir.path(), {"take1.wav", "missing.flac", "Room B.WAV", "notes.wav", "folder.wav",
+                             "take2.flac", "take3.ogg"});
+    QVERIFY(runBatch(text, resampling, rec.report()));
+
+    const QStringList expected{
+        "started 0 take1.wav -> take1_48k.wav",
+        "converted 0 take1.wav -> take1_48k.wav",
+        "started 1 missing.flac -> missing_48k.wav",
+        "failed 1 missing.flac: file not found",
+        "started 2 Room B.WAV -> Room B_48k.wav",
+        "converted 2 Room B.WAV -> Room B_48k.wav",
+        "started 3 notes.wav -> notes_48k.wav",
+        "failed 3 notes.wav: cannot read: not an audio file libsox knows",
+        "started 4 folder.wav -> folder_48k.wav",
+        "failed 4 folder.wav: is a folder, not an audio file",
+        "started 5 take2.flac -> take2_48k.wav",
+        "converted 5 take2.flac -> take2_48k.wav",
+        "started 6 take3.ogg -> take3_48k.wav",
+        "converted 6 take3.ogg -> take3_48k.wav",
+    };
+    QCOMPARE(rec.events, expected);
+    QVERIFY(rec.progressCalls > 0);
+
+    QStringList written = QDir(dir.path()).entryList(QDir::Files);
+    written.sort();
+    QCOMPARE(written,
+             (QStringList{"Room B_48k.wav", "take1_48k.wav", "take2_48k.wav", "take3_48k.wav"}));
+    for (const QString &name : qAsConst(written)) {
+        QString format;
+        QVERIFY(testutil::pythonWave(dir.filePath(name), &format));
+        QCOMPARE(format, QStringLiteral("48000 1 2 478"));
+        QCOMPARE(QFileInfo(dir.filePath(name)).size(), qint64(1000));
+    }
+}
+
+void TestBatch::refusedCommand_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("reasonHas");
+
+    const QString tail = QStringLiteral(",/o/,_s,/in/a.wav,/in/b.wav");
+    QTest::newRow("empty") << ""
+                           << "empty";
+    QTest::newRow("tag in other case") << "$doConvert,48000,1,16,0" + tail << "position 0";
+    QTest::newRow("rate 0") << "$DoConvert,0,1,16,0" + tail << "position 1";
+    QTest::newRow("rate 768001") << "$DoConvert,768001,1,16,0" + tail << "768001";
+    QTest::newRow("channels 256") << "$DoConvert,48000,256,16,0" + tail << "position 2";
+    QTest::newRow("bits 256") << "$DoConvert,48000,1,256,0" + tail << "position 3";
+    QTest::newRow("size 4294967296") << "$DoConvert,48000,1,16,4294967296" + tail << "4294967296";
+    QTest::newRow("size not a number") << "$DoConvert,48000,1,16,lots" + tail << "lots";
+}
+
+void TestBatch::refusedCommand()
+{
+    QFETCH(QString, text);
+    QFETCH(QString, reasonHas);
+
+    Resampling resampling;
+    Recorder rec;
+    QVERIFY(!runBatch(text, resampling, rec.report()));
+    QCOMPARE(rec.events.size(), 1);
+    QVERIFY2(rec.events.first().startsWith(QLatin1String("failed -1 : ")),
+             qPrintable(rec.events.first()));
+    QVERIFY2(rec.events.first().contains(reasonHas), qPrintable(rec.events.first()));
+    QCOMPARE(rec.progressCalls, 0);
+}
+
+void TestBatch::noInputs_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::newRow("tag alone") << "$DoConvert";
+    QTest::newRow("seven parts") << "$DoConvert,48000,1,16,0,/o/,_s";
+    QTest::newRow("only empty inputs") << "$DoConvert,48000,1,16,0,/o/,_s,,,";
+}
+
+void TestBatch::noInputs()
+{
+    QFETCH(QString, text);
+    Resampling resampling;
+    Recorder rec;
+    QVERIFY(runBatch(text, resampling, rec.report()));
+    QCOMPARE(rec.events, QStringList());
+}
+
+void TestBatch::cancel_data()
+{
+    QTest::addColumn<int>("cancelAfter"); // -1: before the start
+    QTest::addColumn<QStringList>("expected");
+
+    QTest::newRow("before the start")
+        << -1
+        << QStringList{"failed 0 take1.wav: cancelled", "failed 1 long.flac: cancelled",
+                       "failed 2 take3.ogg: cancelled"};
+    QTest::newRow("after the first input")
+        << 0
+        << QStringList{"started 0 take1.wav -> take1.wav", "converted 0 take1.wav -> take1.wav",
+                       "failed 1 long.flac: cancelled", "failed 2 take3.ogg: cancelled"};
+}
+
+void TestBatch::cancel()
+{
+    QFETCH(int, cancelAfter);
+    QFETCH(QStringList, expected);
+
+    QTemporaryDir dir;
+    Resampling resampling;
+    std::atomic_bool cancel{cancelAfter < 0};
+    Recorder rec;
+    rec.onConverted = [&](int i) {
+        if (i == cancelAfter)
+            cancel = true;
+    };
+    QVERIFY(runBatch(command(dir.path(), {"take1.wav", "long.flac", "take3.ogg"}, 0, QString()),
+                     resampling, rec.report(), &cancel));
+    QCOMPARE(rec.events, expected);
+    QCOMPARE(QDir(dir.path()).entryList(QDir::Files),
+             cancelAfter < 0 ? QStringList() : QStringList{"take1.wav"});
+}
+
+void TestBatch::sameInputTwice()
+{
+    // The second conversion replaces the first at the same output path.
+    QTemporaryDir dir;
+    Resampling resampling;
+    Recorder rec;
+    QVERIFY(
+        runBatch(command(dir.path(), {"take2.flac", "take2.flac"}, 0), resampling, rec.report()));
+    QCOMPARE(rec.events.filter(QStringLiteral("converted")).size(), 2);
+    QCOMPARE(rec.events.filter(QStringLiteral("failed")).size(), 0);
+    QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList{"take2_48k.wav"});
+    QCOMPARE(testutil::soxi(dir.filePath("take2_48k.wav"), QStringLiteral("-s")),
+             QStringLiteral("14400"));
+}
+
+void TestBatch::diagnostics_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QStringList>("lines"); // after the first, which is the command itself
+
+    QTest::newRow("one input, rate and channels change")
+        << "$DoConvert,48000,1,16,1000,%1,_48k,%2/take1.wav"
+        << QStringList{"str \"1000\" 1000", "input 0",  "rate 0",
+                       "channels 0",        "output 0", "sizeData 956 1000"};
+    QTest::newRow("two inputs, nothing to change")
+        << "$DoConvert,44100,2,16,1000,%1,_x,%2/take1.wav,%2/take1.wav"
+        << QStringList{"str \"1000\" 1000", "input 0",  "output 0",         "sizeData 956 1000",
+                       "input 0",           "output 0", "sizeData 956 1000"};
+    QTest::newRow("refused at the size")
+        << "$DoConvert,48000,1,16,-5,%1,,%2/take1.wav" << QStringList{"str \"-5\" 0"};
+    QTest::newRow("refused before the size")
+        << "$DoConvert,48000,0,16,1000,%1,,%2/take1.wav" << QStringList{};
+}
+
+void TestBatch::diagnostics()
+{
+    QFETCH(QString, text);
+    QFETCH(QStringList, lines);
+
+    QTemporaryDir dir;
+    text = text.arg(dir.path(), in);
+    Resampling resampling;
+    logged.clear();
+    const QtMessageHandler previous = qInstallMessageHandler(captureDebug);
+    runBatch(text, resampling, BatchReport());
+    qInstallMessageHandler(previous);
+
+    QVERIFY(!logged.isEmpty());
+    // The whole command, as QDebug writes a string: in double quotes.
+    QCOMPARE(logged.takeFirst(), QLatin1Char('"') + text + QLatin1Char('"'));
+    QCOMPARE(logged, lines);
+}
+
+QTEST_GUILESS_MAIN(TestBatch)
+#include "tst_batch.moc"

@@ -1,0 +1,811 @@
+// One conversion through libsox, checked against the sox command on the same
+// chain and read back by soxi and Python's wave module; and every way it can fail.
+#include "convert/resampling.h"
+
+#include "testutil.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <cmath>
+#include <unistd.h>
+
+class TestResample : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void initTestCase();
+    void cleanup();
+
+    void matchesSox_data();
+    void matchesSox();
+    void oneHertzAwayKeepsSamples_data();
+    void oneHertzAwayKeepsSamples();
+    void earlyStopMatchesFullConversion_data();
+    void earlyStopMatchesFullConversion();
+    void failuresHaveReasons_data();
+    void failuresHaveReasons();
+    void inputNeverOverwritten_data();
+    void inputNeverOverwritten();
+    void earlierOutputKept_data();
+    void earlierOutputKept();
+    void cancel_data();
+    void cancel();
+    void extremeFormats_data();
+    void extremeFormats();
+    void scratchIsPrivate();
+    void unusualInputNames_data();
+    void unusualInputNames();
+    void formatsConvertTwice_data();
+    void formatsConvertTwice();
+    void debugLines_data();
+    void debugLines();
+    void libsoxMessagesReachQtLog();
+
+private:
+    QString fixture(const QString &ext, int rate, int channels, int bits, double seconds,
+                    bool noise = false);
+    int scratchCount() const;
+    QString fresh(const QString &name);
+
+    // Made in the system's temporary folder before TMPDIR points into it.
+    QTemporaryDir root;
+    QString scratchDir; // the private TMPDIR where scratch files go
+    QString work;       // fixtures and outputs
+    int freshCount = 0;
+};
+
+namespace {
+
+QStringList logged;
+
+void captureDebug(QtMsgType type, const QMessageLogContext &, const QString &text)
+{
+    if (type == QtDebugMsg)
+        logged.append(text);
+}
+
+class DebugCapture
+{
+public:
+    DebugCapture()
+    {
+        logged.clear();
+        previous = qInstallMessageHandler(captureDebug);
+    }
+    ~DebugCapture() { qInstallMessageHandler(previous); }
+
+private:
+    QtMessageHandler previous;
+};
+
+quint32 le32At(const QByteArray &b, int at)
+{
+    return quint32(quint8(b[at])) | quint32(quint8(b[at + 1])) << 8 |
+           quint32(quint8(b[at + 2])) << 16 | quint32(quint8(b[at + 3])) << 24;
+}
+
+QByteArray le32(quint32 v)
+{
+    const char b[4] = {char(v & 0xff), char((v >> 8) & 0xff), char((v >> 16) & 0xff),
+                       char((v >> 24) & 0xff)};
+    return QByteArray(b, 4);
+}
+
+QByteArray le16(quint16 v)
+{
+    const char b[2] = {char(v & 0xff), char((v >> 8) & 0xff)};
+    return QByteArray(b, 2);
+}
+
+// The header a plain PCM file of this format and data length must carry.
+QByteArray expectedHeader(int channels, int rate, int bits, quint32 dataSize)
+{
+    const quint16 align = quint16(channels * (bits / 8));
+    return QByteArray("RIFF") + le32(dataSize + 36 + (dataSize & 1)) + "WAVE" + "fmt " + le32(16) +
+           le16(1) + le16(quint16(channels)) + le32(quint32(rate)) + le32(quint32(rate) * align) +
+           le16(align) + le16(quint16(bits)) + "data" + le32(dataSize);
+}
+
+int convert(const QString &in, const QString &out, int rate, int channels, int bits,
+            quint32 fileSize, QString *reason = nullptr, const ConvertHooks &hooks = {})
+{
+    ConvertParams p;
+    p.inputPath = in;
+    p.outputPath = out;
+    p.sampleRate = quint32(rate);
+    p.channels = quint8(channels);
+    p.bitsPerSample = quint8(bits);
+    p.fileSize = fileSize;
+    Resampling r;
+    return r.resample(p, reason, hooks);
+}
+
+// What the sox command makes of `in` on the same chain, as sample bytes read
+// by Python's wave module (a plain 44-byte header so that it can).
+QByteArray soxReference(const QString &in, const QString &ref, int rate, int channels, int bits)
+{
+    const QString inRate = testutil::soxi(in, QStringLiteral("-r"));
+    const QString inChannels = testutil::soxi(in, QStringLiteral("-c"));
+    QStringList args{QStringLiteral("-D"), in, QStringLiteral("-b"), QString::number(bits)};
+    if (bits == 8)
+        args << QStringLiteral("-e") << QStringLiteral("unsigned");
+    args << QStringLiteral("-t") << QStringLiteral("wavpcm") << ref;
+    if (std::fabs(inRate.toDouble() - rate) > 1.0)
+        args << QStringLiteral("rate") << QString::number(rate);
+    if (inChannels.toInt() != channels)
+        args << QStringLiteral("channels") << QString::number(channels);
+    QByteArray err;
+    if (testutil::run(QStringLiteral("sox"), args, nullptr, &err) != 0) {
+        qWarning() << "sox" << args << err;
+        return QByteArray();
+    }
+    QString format;
+    QByteArray frames;
+    if (!testutil::pythonWave(ref, &format, &frames))
+        return QByteArray();
+    return frames;
+}
+
+QStringList entries(const QString &dir)
+{
+    return QDir(dir).entryList(QDir::AllEntries | QDir::Hidden | QDir::System |
+                               QDir::NoDotAndDotDot);
+}
+
+} // namespace
+
+QString TestResample::fixture(const QString &ext, int rate, int channels, int bits, double seconds,
+                              bool noise)
+{
+    const QString path = QStringLiteral("%1/fixtures/%2-%3-%4-%5%6.%7")
+                             .arg(work)
+                             .arg(rate)
+                             .arg(channels)
+                             .arg(bits)
+                             .arg(seconds)
+                             .arg(noise ? QStringLiteral("-noise") : QString(), ext);
+    if (!QFile::exists(path) && !testutil::makeAudio(path, rate, channels, bits, seconds, noise))
+        return QString();
+    return path;
+}
+
+int TestResample::scratchCount() const
+{
+    return QDir(scratchDir)
+        .entryList({QStringLiteral("rezOrizezovu*")},
+                   QDir::AllEntries | QDir::Hidden | QDir::System)
+        .size();
+}
+
+// An empty folder of its own for one test row.
+QString TestResample::fresh(const QString &name)
+{
+    const QString dir = QStringLiteral("%1/%2-%3").arg(work, name).arg(++freshCount);
+    QDir().mkpath(dir);
+    return dir;
+}
+
+void TestResample::initTestCase()
+{
+    QVERIFY(root.isValid());
+    scratchDir = root.filePath(QStringLiteral("tmp"));
+    work = root.filePath(QStringLiteral("work"));
+    QVERIFY(QDir().mkpath(scratchDir));
+    QVERIFY(QDir().mkpath(work + QStringLiteral("/fixtures")));
+    // Every scratch file of this process lands here, where it can be counted.
+    qputenv("TMPDIR", QFile::encodeName(scratchDir));
+    QCOMPARE(QDir::tempPath(), QDir(scratchDir).canonicalPath());
+    QCOMPARE(scratchCount(), 0);
+}
+
+void TestResample::cleanup()
+{
+    // Whatever the row did, success or failure, no scratch file may remain.
+    QCOMPARE(scratchCount(), 0);
+}
+
+void TestResample::matchesSox_data()
+{
+    QTest::addColumn<QString>("ext");
+    QTest::addColumn<int>("inRate");
+    QTest::addColumn<int>("inChannels");
+    QTest::addColumn<int>("inBits");
+    QTest::addColumn<bool>("noise");
+    QTest::addColumn<int>("rate");
+    QTest::addColumn<int>("channels");
+    QTest::addColumn<int>("bits");
+    QTest::addColumn<quint32>("fileSize");
+    QTest::addColumn<double>("seconds");
+
+    QTest::newRow("wav 44.1k stereo 16 -> 48k mono 24, whole")
+        << "wav" << 44100 << 2 << 16 << false << 48000 << 1 << 24 << 0u << 0.4;
+    QTest::newRow("flac 48k mono 24 -> 22.05k stereo 16, 1000 bytes")
+        << "flac" << 48000 << 1 << 24 << false << 22050 << 2 << 16 << 1000u << 0.4;
+    QTest::newRow("aiff 22.05k stereo 16 -> 96k stereo 32, 45 bytes")
+        << "aiff" << 22050 << 2 << 16 << false << 96000 << 2 << 32 << 45u << 0.4;
+    QTest::newRow("ogg 44.1k stereo -> same rate and channels, 44 bytes")
+        << "ogg" << 44100 << 2 << 16 << false << 44100 << 2 << 16 << 44u << 0.4;
+    QTest::newRow("wav 96k 6ch 32 noise -> 44.1k stereo 16, odd 100001 bytes")
+        << "wav" << 96000 << 6 << 32 << true << 44100 << 2 << 16 << 100001u << 0.4;
+    QTest::newRow("flac 44.1k mono 16 -> 48k 6ch 24, whole")
+        << "flac" << 44100 << 1 << 16 << false << 48000 << 6 << 24 << 0u << 0.4;
+    QTest::newRow("wav 22.05k mono 8 -> same, whole")
+        << "wav" << 22050 << 1 << 8 << false << 22050 << 1 << 8 << 0u << 0.4;
+    QTest::newRow("aiff 48k stereo 24 -> 8k mono 8, 777 bytes")
+        << "aiff" << 48000 << 2 << 24 << false << 8000 << 1 << 8 << 777u << 0.4;
+    QTest::newRow("ogg 48k mono -> 96k stereo 32, more than the input holds")
+        << "ogg" << 48000 << 1 << 16 << false << 96000 << 2 << 32 << 50000000u << 0.4;
+    QTest::newRow("flac 96k 6ch 24 noise -> 88.2k 6ch 24, 65580 bytes")
+        << "flac" << 96000 << 6 << 24 << true << 88200 << 6 << 24 << 65580u << 0.4;
+    QTest::newRow("wav 44.1k stereo 16 -> 2 Hz away")
+        << "wav" << 44100 << 2 << 16 << false << 44102 << 2 << 16 << 0u << 0.4;
+    QTest::newRow("aiff 8k mono 32 -> 192k stereo 16, 2001 bytes")
+        << "aiff" << 8000 << 1 << 32 << false << 192000 << 2 << 16 << 2001u << 0.4;
+    QTest::newRow("wav 32k stereo 16 -> 22.05k mono 16, cut mid-frame")
+        << "wav" << 32000 << 2 << 16 << false << 22050 << 1 << 16 << 1001u << 0.4;
+    // 6615 one-byte samples: libsox pads its data chunk, the output does not.
+    QTest::newRow("wav 22.05k mono 8 -> same, odd length, whole")
+        << "wav" << 22050 << 1 << 8 << false << 22050 << 1 << 8 << 0u << 0.3;
+    QTest::newRow("size 43 means no cut")
+        << "flac" << 44100 << 2 << 16 << false << 48000 << 2 << 16 << 43u << 0.3;
+    QTest::newRow("largest size") << "wav" << 44100 << 1 << 16 << false << 48000 << 1 << 24
+                                  << 4294967295u << 0.3;
+}
+
+void TestResample::matchesSox()
+{
+    QFETCH(QString, ext);
+    QFETCH(int, inRate);
+    QFETCH(int, inChannels);
+    QFETCH(int, inBits);
+    QFETCH(bool, noise);
+    QFETCH(int, rate);
+    QFETCH(int, channels);
+    QFETCH(int, bits);
+    QFETCH(quint32, fileSize);
+    QFETCH(double, seconds);
+
+    const QString in = fixture(ext, inRate, inChannels, inBits, seconds, noise);
+    QVERIFY(!in.isEmpty());
+    const QString dir = fresh(QStringLiteral("match"));
+    const QString out = dir + QStringLiteral("/out.wav");
+
+    QString reason;
+    QCOMPARE(convert(in, out, rate, channels, bits, fileSize, &reason), 1);
+    QVERIFY(reason.isEmpty());
+
+    const QByteArray reference =
+        soxReference(in, dir + QStringLiteral("/reference.wav"), rate, channels, bits);
+    QVERIFY(reference.size() > 2000);
+    const int wanted = fileSize > 44 ? int(qMin<quint64>(fileSize - 44, quint64(reference.size())))
+                                     : reference.size();
+
+    const QByteArray file = testutil::readAll(out);
+    QCOMPARE(file.size(), 44 + wanted);
+    QCOMPARE(file.left(44).toHex(' '),
+             expectedHeader(channels, rate, bits, quint32(wanted)).toHex(' '));
+    QVERIFY2(file.mid(44) == reference.left(wanted), "samples differ from the sox command's");
+
+    // Read back by readers that are not ours.
+    const int frameSize = channels * bits / 8;
+    QString format;
+    QByteArray frames;
+    QVERIFY(testutil::pythonWave(out, &format, &frames));
+    QCOMPARE(format, QStringLiteral("%1 %2 %3 %4")
+                         .arg(rate)
+                         .arg(channels)
+                         .arg(bits / 8)
+                         .arg(wanted / frameSize));
+    QVERIFY(frames == reference.left(wanted / frameSize * frameSize));
+    QCOMPARE(testutil::soxi(out, QStringLiteral("-r")), QString::number(rate));
+    QCOMPARE(testutil::soxi(out, QStringLiteral("-c")), QString::number(channels));
+    QCOMPARE(testutil::soxi(out, QStringLiteral("-b")), QString::number(bits));
+    QCOMPARE(testutil::soxi(out, QStringLiteral("-e")), bits == 8
+                                                            ? QStringLiteral("Unsigned Integer PCM")
+                                                            : QStringLiteral("Signed Integer PCM"));
+}
+
+void TestResample::oneHertzAwayKeepsSamples_data()
+{
+    QTest::addColumn<int>("rate");
+    QTest::newRow("1 Hz above") << 44101;
+    QTest::newRow("1 Hz below") << 44099;
+}
+
+void TestResample::oneHertzAwayKeepsSamples()
+{
+    QFETCH(int, rate);
+    const QString in = fixture(QStringLiteral("wav"), 44100, 2, 16, 0.3);
+    QVERIFY(!in.isEmpty());
+    const QString out = fresh(QStringLiteral("hertz")) + QStringLiteral("/out.wav");
+    QCOMPARE(convert(in, out, rate, 2, 16, 0), 1);
+
+    QString inFormat, outFormat;
+    QByteArray inFrames, outFrames;
+    QVERIFY(testutil::pythonWave(in, &inFormat, &inFrames));
+    QVERIFY(testutil::pythonWave(out, &outFormat, &outFrames));
+    QCOMPARE(inFormat, QStringLiteral("44100 2 2 13230"));
+    // Labelled with the rate asked for, holding the samples as they were.
+    QCOMPARE(outFormat, QStringLiteral("%1 2 2 13230").arg(rate));
+    QVERIFY(outFrames == inFrames);
+}
+
+void TestResample::earlyStopMatchesFullConversion_data()
+{
+    QTest::addColumn<QString>("ext");
+    QTest::addColumn<int>("inRate");
+    QTest::addColumn<int>("inChannels");
+    QTest::addColumn<int>("inBits");
+    QTest::addColumn<int>("rate");
+    QTest::addColumn<int>("channels");
+    QTest::addColumn<int>("bits");
+    QTest::addColumn<quint32>("fileSize");
+
+    QTest::newRow("flac -> 48k mono 24, 1000")
+        << "flac" << 44100 << 2 << 16 << 48000 << 1 << 24 << 1000u;
+    QTest::newRow("flac -> 48k mono 24, 65580")
+        << "flac" << 44100 << 2 << 16 << 48000 << 1 << 24 << 65580u;
+    QTest::newRow("ogg -> 22.05k stereo 16, odd 100001")
+        << "ogg" << 44100 << 2 << 16 << 22050 << 2 << 16 << 100001u;
+    QTest::newRow("wav 96k 6ch 32 -> 44.1k stereo 16, 200000")
+        << "wav" << 96000 << 6 << 32 << 44100 << 2 << 16 << 200000u;
+    QTest::newRow("aiff, no effects, 5001")
+        << "aiff" << 22050 << 1 << 16 << 22050 << 1 << 16 << 5001u;
+    QTest::newRow("wav 48k stereo 24 -> 8k mono 8, 3001")
+        << "wav" << 48000 << 2 << 24 << 8000 << 1 << 8 << 3001u;
+}
+
+void TestResample::earlyStopMatchesFullConversion()
+{
+    QFETCH(QString, ext);
+    QFETCH(int, inRate);
+    QFETCH(int, inChannels);
+    QFETCH(int, inBits);
+    QFETCH(int, rate);
+    QFETCH(int, channels);
+    QFETCH(int, bits);
+    QFETCH(quint32, fileSize);
+
+    const QString in = fixture(ext, inRate, inChannels, inBits, 3.0);
+    QVERIFY(!in.isEmpty());
+    const QString dir = fresh(QStringLiteral("early"));
+    QCOMPARE(convert(in, dir + QStringLiteral("/full.wav"), rate, channels, bits, 0), 1);
+
+    quint64 mostDone = 0;
+    ConvertHooks hooks;
+    hooks.progress = [&mostDone](quint64 done, quint64) { mostDone = qMax(mostDone, done); };
+    QString reason;
+    QCOMPARE(convert(in, dir + QStringLiteral("/cut.wav"), rate, channels, bits, fileSize, &reason,
+                     hooks),
+             1);
+
+    const QByteArray full = testutil::readAll(dir + QStringLiteral("/full.wav"));
+    const QByteArray cut = testutil::readAll(dir + QStringLiteral("/cut.wav"));
+    QVERIFY(full.size() > int(fileSize));
+    QCOMPARE(cut.size(), int(fileSize));
+    QCOMPARE(le32At(cut, 40), fileSize - 44);
+    QVERIFY2(cut.mid(44) == full.mid(44, int(fileSize) - 44),
+             "an early stop changed the leading samples");
+    // libsox really stopped early, well before making the whole file.
+    const quint64 fullSamples = quint64(full.size() - 44) / quint64(bits / 8);
+    QVERIFY2(mostDone < fullSamples / 2,
+             qPrintable(QStringLiteral("%1 of %2 samples made").arg(mostDone).arg(fullSamples)));
+}
+
+void TestResample::failuresHaveReasons_data()
+{
+    QTest::addColumn<QString>("input"); // relative to the row's folder, made below
+    QTest::addColumn<QString>("output");
+    QTest::addColumn<int>("bits");
+    QTest::addColumn<QString>("reasonHas");
+
+    QTest::newRow("missing input") << "nothing.wav"
+                                   << "out.wav" << 16 << "file not found";
+    QTest::newRow("empty input path") << ""
+                                      << "out.wav" << 16 << "file not found";
+    QTest::newRow("text named .wav") << "text.wav"
+                                     << "out.wav" << 16 << "not an audio file libsox knows";
+    QTest::newRow("random bytes named .flac")
+        << "random.flac"
+        << "out.wav" << 16 << "not an audio file libsox knows";
+    QTest::newRow("empty .ogg") << "empty.ogg"
+                                << "out.wav" << 16 << "not an audio file libsox knows";
+    QTest::newRow("folder as input") << "folder.wav"
+                                     << "out.wav" << 16 << "is a folder";
+    QTest::newRow("FLAC cut in half") << "cut.flac"
+                                      << "out.wav" << 16 << "damaged";
+    QTest::newRow("output folder missing")
+        << "good.wav"
+        << "missing/out.wav" << 16 << "output folder does not exist";
+    QTest::newRow("output folder is a file")
+        << "good.wav"
+        << "plain.txt/out.wav" << 16 << "output folder is not a folder";
+    QTest::newRow("output path is a folder") << "good.wav"
+                                             << "folder.wav" << 16 << "output path is a folder";
+    QTest::newRow("no output path") << "good.wav"
+                                    << "" << 16 << "no output path";
+    QTest::newRow("12 bits") << "good.wav"
+                             << "out.wav" << 12 << "cannot write 12-bit";
+    QTest::newRow("4 bits") << "good.wav"
+                            << "out.wav" << 4 << "cannot write 4-bit";
+    QTest::newRow("0 bits") << "good.wav"
+                            << "out.wav" << 0 << "cannot write 0-bit";
+    QTest::newRow("40 bits") << "good.wav"
+                             << "out.wav" << 40 << "cannot write 40-bit";
+}
+
+void TestResample::failuresHaveReasons()
+{
+    QFETCH(QString, input);
+    QFETCH(QString, output);
+    QFETCH(int, bits);
+    QFETCH(QString, reasonHas);
+
+    const QString dir = fresh(QStringLiteral("fail"));
+    auto write = [&dir](const QString &name, const QByteArray &bytes) {
+        QFile f(dir + QLatin1Char('/') + name);
+        return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
+    };
+    QVERIFY(QFile::copy(fixture(QStringLiteral("wav"), 44100, 2, 16, 0.3), dir + "/good.wav"));
+    const QByteArray flac = testutil::readAll(fixture(QStringLiteral("flac"), 44100, 2, 16, 3.0));
+    QVERIFY(flac.size() > 10000);
+    QVERIFY(write(QStringLiteral("cut.flac"), flac.left(flac.size() / 2)));
+    QVERIFY(write(QStringLiteral("text.wav"), "These are words, not samples.\n"));
+    QByteArray noise(8000, Qt::Uninitialized);
+    for (int i = 0; i < noise.size(); ++i)
+        noise[i] = char((i * 2654435761u) >> 13);
+    QVERIFY(write(QStringLiteral("random.flac"), noise));
+    QVERIFY(write(QStringLiteral("empty.ogg"), QByteArray()));
+    QVERIFY(write(QStringLiteral("plain.txt"), "a file, not a folder"));
+    QVERIFY(QDir(dir).mkdir(QStringLiteral("folder.wav")));
+    const QStringList before = entries(dir);
+
+    const QString in = input.isEmpty() ? QString() : dir + QLatin1Char('/') + input;
+    const QString out = output.isEmpty() ? QString() : dir + QLatin1Char('/') + output;
+    QString reason;
+    QCOMPARE(convert(in, out, 48000, 2, bits, 0, &reason), -1);
+    QVERIFY2(reason.contains(reasonHas), qPrintable(reason));
+    // Nothing new beside the inputs: no output, no half-written file.
+    QCOMPARE(entries(dir), before);
+    QVERIFY(QFileInfo(dir + QStringLiteral("/folder.wav")).isDir());
+}
+
+void TestResample::inputNeverOverwritten_data()
+{
+    QTest::addColumn<QString>("how");
+    QTest::newRow("same path") << "same";
+    QTest::newRow("with ./ in it") << "dot";
+    QTest::newRow("through ../") << "dotdot";
+    QTest::newRow("relative path") << "relative";
+    QTest::newRow("symbolic link to the input") << "symlink";
+    QTest::newRow("hard link to the input") << "hardlink";
+    QTest::newRow("through a linked folder") << "linkedFolder";
+}
+
+void TestResample::inputNeverOverwritten()
+{
+    QFETCH(QString, how);
+    const QString dir = fresh(QStringLiteral("self"));
+    const QString in = dir + QStringLiteral("/take.wav");
+    QVERIFY(QFile::copy(fixture(QStringLiteral("wav"), 44100, 2, 16, 0.3), in));
+    const QByteArray original = testutil::readAll(in);
+
+    QString out;
+    if (how == QLatin1String("same")) {
+        out = in;
+    } else if (how == QLatin1String("dot")) {
+        out = dir + QStringLiteral("/./take.wav");
+    } else if (how == QLatin1String("dotdot")) {
+        out =
+            dir + QStringLiteral("/../") + QFileInfo(dir).fileName() + QStringLiteral("/take.wav");
+    } else if (how == QLatin1String("relative")) {
+        out = QDir::current().relativeFilePath(in);
+        QVERIFY(QFileInfo(out).isRelative());
+    } else if (how == QLatin1String("symlink")) {
+        out = dir + QStringLiteral("/link.wav");
+        QVERIFY(QFile::link(in, out));
+    } else if (how == QLatin1String("hardlink")) {
+        out = dir + QStringLiteral("/hard.wav");
+        QCOMPARE(::link(QFile::encodeName(in).constData(), QFile::encodeName(out).constData()), 0);
+    } else if (how == QLatin1String("linkedFolder")) {
+        QVERIFY(QFile::link(dir, dir + QStringLiteral("-alias")));
+        out = dir + QStringLiteral("-alias/take.wav");
+    }
+
+    QString reason;
+    QCOMPARE(convert(in, out, 48000, 1, 24, 1000, &reason), -1);
+    QVERIFY2(reason.contains(QLatin1String("overwrite the input")), qPrintable(reason));
+    QVERIFY(testutil::readAll(in) == original);
+    if (how == QLatin1String("symlink"))
+        QVERIFY(QFileInfo(out).isSymLink());
+}
+
+void TestResample::earlierOutputKept_data()
+{
+    QTest::addColumn<QString>("input");
+    QTest::addColumn<int>("bits");
+    QTest::addColumn<bool>("cancelled");
+    QTest::addColumn<QString>("reasonHas");
+
+    QTest::newRow("missing input") << "missing.wav" << 16 << false << "file not found";
+    QTest::newRow("not audio") << "text.wav" << 16 << false << "libsox knows";
+    QTest::newRow("12 bits after libsox opened") << "good.flac" << 12 << false << "12-bit";
+    QTest::newRow("damaged input halfway") << "cut.flac" << 16 << false << "damaged";
+    QTest::newRow("cancelled") << "good.flac" << 16 << true << "cancelled";
+}
+
+void TestResample::earlierOutputKept()
+{
+    QFETCH(QString, input);
+    QFETCH(int, bits);
+    QFETCH(bool, cancelled);
+    QFETCH(QString, reasonHas);
+
+    const QString dir = fresh(QStringLiteral("kept"));
+    const QString good = fixture(QStringLiteral("flac"), 44100, 2, 16, 3.0);
+    QVERIFY(QFile::copy(good, dir + QStringLiteral("/good.flac")));
+    const QByteArray flac = testutil::readAll(good);
+    {
+        QFile cut(dir + QStringLiteral("/cut.flac"));
+        QVERIFY(cut.open(QIODevice::WriteOnly));
+        cut.write(flac.left(flac.size() / 2));
+        QFile text(dir + QStringLiteral("/text.wav"));
+        QVERIFY(text.open(QIODevice::WriteOnly));
+        text.write("no audio here\n");
+    }
+    const QString out = dir + QStringLiteral("/out.wav");
+    QCOMPARE(convert(dir + QStringLiteral("/good.flac"), out, 22050, 1, 16, 5000), 1);
+    const QByteArray earlier = testutil::readAll(out);
+    QCOMPARE(earlier.size(), 5000);
+    const QStringList before = entries(dir);
+
+    const std::atomic_bool cancel{cancelled};
+    ConvertHooks hooks;
+    hooks.cancel = &cancel;
+    QString reason;
+    QCOMPARE(convert(dir + QLatin1Char('/') + input, out, 48000, 2, bits, 0, &reason, hooks), -1);
+    QVERIFY2(reason.contains(reasonHas), qPrintable(reason));
+    QVERIFY(testutil::readAll(out) == earlier);
+    QCOMPARE(entries(dir), before);
+
+    // A later success replaces the file whole.
+    QCOMPARE(convert(dir + QStringLiteral("/good.flac"), out, 8000, 1, 8, 45), 1);
+    QCOMPARE(QFileInfo(out).size(), qint64(45));
+}
+
+void TestResample::cancel_data()
+{
+    QTest::addColumn<int>("cancelAtCall"); // 0: before the start
+    QTest::addColumn<int>("progressCalls");
+    QTest::newRow("before the start") << 0 << 0;
+    QTest::newRow("at the first progress report") << 1 << 1;
+    QTest::newRow("at the third progress report") << 3 << 3;
+}
+
+void TestResample::cancel()
+{
+    QFETCH(int, cancelAtCall);
+    QFETCH(int, progressCalls);
+
+    const QString in = fixture(QStringLiteral("flac"), 44100, 2, 16, 3.0);
+    const QString dir = fresh(QStringLiteral("cancel"));
+    const QString out = dir + QStringLiteral("/out.wav");
+    std::atomic_bool cancel{cancelAtCall == 0};
+    int calls = 0;
+    ConvertHooks hooks;
+    hooks.cancel = &cancel;
+    hooks.progress = [&](quint64, quint64) {
+        if (++calls == cancelAtCall)
+            cancel = true;
+    };
+    QString reason;
+    QCOMPARE(convert(in, out, 48000, 1, 24, 0, &reason, hooks), -1);
+    QCOMPARE(reason, QStringLiteral("cancelled"));
+    QCOMPARE(calls, progressCalls);
+    QVERIFY(entries(dir).isEmpty());
+}
+
+void TestResample::extremeFormats_data()
+{
+    QTest::addColumn<int>("rate");
+    QTest::addColumn<int>("channels");
+    QTest::addColumn<int>("bits");
+    QTest::addColumn<double>("seconds");
+
+    QTest::newRow("1 Hz, 3 s") << 1 << 2 << 16 << 3.0;
+    QTest::newRow("2 Hz") << 2 << 2 << 16 << 0.5;
+    QTest::newRow("7 Hz") << 7 << 1 << 16 << 0.5;
+    QTest::newRow("768 kHz") << 768000 << 2 << 16 << 0.5;
+    QTest::newRow("255 channels of 8 bits") << 44100 << 255 << 8 << 0.5;
+    QTest::newRow("255 channels of 32 bits at 96 kHz") << 96000 << 255 << 32 << 0.5;
+}
+
+void TestResample::extremeFormats()
+{
+    QFETCH(int, rate);
+    QFETCH(int, channels);
+    QFETCH(int, bits);
+    QFETCH(double, seconds);
+
+    const QString in = fixture(QStringLiteral("wav"), 44100, 2, 16, seconds);
+    const QString dir = fresh(QStringLiteral("extreme"));
+    const QString out = dir + QStringLiteral("/out.wav");
+    QString reason;
+    QCOMPARE(convert(in, out, rate, channels, bits, 0, &reason), 1);
+    const QByteArray reference =
+        soxReference(in, dir + QStringLiteral("/reference.wav"), rate, channels, bits);
+    const QByteArray file = testutil::readAll(out);
+    QCOMPARE(file.size(), 44 + reference.size());
+    QCOMPARE(file.left(44).toHex(' '),
+             expectedHeader(channels, rate, bits, quint32(reference.size())).toHex(' '));
+    QVERIFY(file.mid(44) == reference);
+}
+
+void TestResample::scratchIsPrivate()
+{
+    // The old fixed scratch name, planted as a link to someone's file.
+    const QString victim = fresh(QStringLiteral("victim")) + QStringLiteral("/precious.txt");
+    {
+        QFile f(victim);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write("keep me");
+    }
+    const QString planted = scratchDir + QStringLiteral("/rezOrizezovu.wav");
+    QVERIFY(QFile::link(victim, planted));
+
+    int seen = -1;
+    QFile::Permissions permissions;
+    ConvertHooks hooks;
+    hooks.progress = [&](quint64, quint64) {
+        const QStringList names = QDir(scratchDir).entryList({QStringLiteral("rezOrizezovu-*")});
+        seen = qMax(seen, names.size());
+        if (!names.isEmpty())
+            permissions = QFile::permissions(scratchDir + QLatin1Char('/') + names.first());
+    };
+    const QString out = fresh(QStringLiteral("private")) + QStringLiteral("/out.wav");
+    QCOMPARE(convert(fixture(QStringLiteral("flac"), 44100, 2, 16, 3.0), out, 48000, 2, 16, 0,
+                     nullptr, hooks),
+             1);
+    QCOMPARE(seen, 1); // one scratch file of a unique name while libsox wrote
+    QVERIFY(permissions & QFile::WriteOwner);
+    QCOMPARE(int(permissions &
+                 (QFile::ReadGroup | QFile::WriteGroup | QFile::ReadOther | QFile::WriteOther)),
+             0);
+    QVERIFY(testutil::readAll(victim) == "keep me");
+    QVERIFY(QFileInfo(planted).isSymLink());
+    QVERIFY(QFile::remove(planted));
+}
+
+void TestResample::unusualInputNames_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("ext"); // what the file really is
+    QTest::newRow("spaces") << "a take with spaces.wav"
+                            << "wav";
+    QTest::newRow("not ASCII") << "Grüße Ωμέγα.flac"
+                               << "flac";
+    QTest::newRow("leading dash") << "-take.ogg"
+                                  << "ogg";
+    QTest::newRow("no extension") << "notes"
+                                  << "flac";
+    QTest::newRow("extension that lies") << "take.dat"
+                                         << "wav";
+}
+
+void TestResample::unusualInputNames()
+{
+    QFETCH(QString, name);
+    QFETCH(QString, ext);
+    const QString dir = fresh(QStringLiteral("names"));
+    const QString in = dir + QLatin1Char('/') + name;
+    QVERIFY(QFile::copy(fixture(ext, 44100, 2, 16, 0.3), in));
+    const QString out = dir + QStringLiteral("/Ausgabe ö.wav");
+    QString reason;
+    QCOMPARE(convert(in, out, 22050, 1, 16, 1044, &reason), 1);
+    QVERIFY(reason.isEmpty());
+    QCOMPARE(QFileInfo(out).size(), qint64(1044));
+    QCOMPARE(testutil::soxi(out, QStringLiteral("-r")), QStringLiteral("22050"));
+}
+
+void TestResample::formatsConvertTwice_data()
+{
+    QTest::addColumn<QString>("ext");
+    QTest::newRow("flac") << "flac";
+    QTest::newRow("mp3") << "mp3";
+    QTest::newRow("ogg") << "ogg";
+}
+
+void TestResample::formatsConvertTwice()
+{
+    // With libsox started and stopped per conversion, the second conversion of
+    // a plugin format called into an unloaded plugin and crashed.
+    QFETCH(QString, ext);
+    const QString in = fixture(ext, 44100, 2, 16, 0.5);
+    if (in.isEmpty() && ext == QLatin1String("mp3"))
+        QSKIP("the sox command cannot write MP3 here");
+    QVERIFY(!in.isEmpty());
+    const QString dir = fresh(QStringLiteral("twice"));
+    QCOMPARE(convert(in, dir + QStringLiteral("/1.wav"), 48000, 1, 16, 0), 1);
+    QCOMPARE(convert(in, dir + QStringLiteral("/2.wav"), 48000, 1, 16, 0), 1);
+    const QByteArray first = testutil::readAll(dir + QStringLiteral("/1.wav"));
+    QVERIFY(first.size() > 44 + 40000);
+    QVERIFY(testutil::readAll(dir + QStringLiteral("/2.wav")) == first);
+}
+
+void TestResample::debugLines_data()
+{
+    QTest::addColumn<int>("rate");
+    QTest::addColumn<int>("channels");
+    QTest::addColumn<quint32>("fileSize");
+    QTest::addColumn<QStringList>("lines");
+
+    QTest::newRow("no effect needed")
+        << 44100 << 2 << 1000u << QStringList{"input 0", "output 0", "sizeData 956 1000"};
+    QTest::newRow("1 Hz away: no rate")
+        << 44101 << 2 << 1000u << QStringList{"input 0", "output 0", "sizeData 956 1000"};
+    QTest::newRow("rate") << 48000 << 2 << 1000u
+                          << QStringList{"input 0", "rate 0", "output 0", "sizeData 956 1000"};
+    QTest::newRow("channels") << 44100 << 1 << 1000u
+                              << QStringList{"input 0", "channels 0", "output 0",
+                                             "sizeData 956 1000"};
+    QTest::newRow("rate and channels")
+        << 48000 << 6 << 1000u
+        << QStringList{"input 0", "rate 0", "channels 0", "output 0", "sizeData 956 1000"};
+    // 0.3 s of stereo 16-bit: 13230 frames of 4 bytes.
+    QTest::newRow("no cut") << 44100 << 2 << 0u
+                            << QStringList{"input 0", "output 0", "sizeData 52920 0"};
+    QTest::newRow("45 bytes") << 44100 << 2 << 45u
+                              << QStringList{"input 0", "output 0", "sizeData 1 45"};
+}
+
+void TestResample::debugLines()
+{
+    QFETCH(int, rate);
+    QFETCH(int, channels);
+    QFETCH(quint32, fileSize);
+    QFETCH(QStringList, lines);
+
+    const QString in = fixture(QStringLiteral("wav"), 44100, 2, 16, 0.3);
+    const QString out = fresh(QStringLiteral("debug")) + QStringLiteral("/out.wav");
+    int result = 0;
+    {
+        DebugCapture capture;
+        result = convert(in, out, rate, channels, 16, fileSize);
+    }
+    QCOMPARE(result, 1);
+    QCOMPARE(logged, lines);
+}
+
+void TestResample::libsoxMessagesReachQtLog()
+{
+    const QString dir = fresh(QStringLiteral("messages"));
+    {
+        QFile f(dir + QStringLiteral("/words.wav"));
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write("RIFF and then nothing useful at all\n");
+    }
+    QString reason;
+    int result = 0;
+    {
+        DebugCapture capture;
+        result = convert(dir + QStringLiteral("/words.wav"), dir + QStringLiteral("/out.wav"),
+                         48000, 2, 16, 0, &reason);
+    }
+    QCOMPARE(result, -1);
+    bool fromLibsox = false, failedLine = false;
+    for (const QString &line : qAsConst(logged)) {
+        fromLibsox |= line.startsWith(QLatin1String("libsox error"));
+        failedLine |= line.startsWith(QLatin1String("failed")) &&
+                      line.contains(QLatin1String("words.wav")) && line.contains(reason);
+    }
+    QVERIFY2(fromLibsox, qPrintable(logged.join(QLatin1Char('\n'))));
+    QVERIFY2(failedLine, qPrintable(logged.join(QLatin1Char('\n'))));
+}
+
+QTEST_GUILESS_MAIN(TestResample)
+#include "tst_resample.moc"
