@@ -11,7 +11,7 @@ Item {
     id: view
     objectName: "converterView"
 
-    // What the window remembers between runs (main.qml keeps them).
+    // The form's fields, for main.qml and for tests.
     property alias rateText: rateBox.editText
     property alias channelsText: channelsBox.editText
     property alias bitsIndex: bitsBox.currentIndex
@@ -72,6 +72,51 @@ Item {
     readonly property bool canConvert: plan.ok && !busy && !requestOpen && !scanner.busy
     readonly property bool editingLocked: busy || requestOpen
 
+    // A command has just been sent.
+    signal started()
+
+    // The form as the window remembers it between runs (main.qml stores it).
+    function rememberedValues() {
+        return {
+            rate: rateBox.editText,
+            channels: channelsBox.editText,
+            bitsIndex: bitsBox.currentIndex,
+            durationMode: durationRadio.checked,
+            size: sizeField.text,
+            sizeUnit: unitBox.currentIndex,
+            duration: durationField.text,
+            folder: folderField.text,
+            suffix: suffixField.text
+        };
+    }
+
+    // Puts remembered values back; value(key) gives undefined for a value
+    // never stored. Stored text comes back as text, so numbers and switches
+    // are read from it.
+    function restore(value) {
+        function text(key, field, property) {
+            var v = value(key);
+            if (v !== undefined && v !== null)
+                field[property] = String(v);
+        }
+        function index(key, box) {
+            var v = parseInt(value(key), 10);
+            if (!isNaN(v) && v >= 0 && v < box.count)
+                box.currentIndex = v;
+        }
+        // An editable box shows its chosen entry's text: choose first, then type.
+        index("bitsIndex", bitsBox);
+        index("sizeUnit", unitBox);
+        text("rate", rateBox, "editText");
+        text("channels", channelsBox, "editText");
+        text("size", sizeField, "text");
+        text("duration", durationField, "text");
+        text("folder", folderField, "text");
+        text("suffix", suffixField, "text");
+        if (String(value("durationMode")) === "true")
+            durationRadio.checked = true;
+    }
+
     // Sends the form as one command. Returns false, sending nothing, when the
     // form is not ready or a conversion is still running.
     function convert() {
@@ -86,6 +131,7 @@ Item {
         requestOpen = true;
         lastCommand = plan.command;
         markConverting();
+        started();
         _data.doConvert(plan.command);
         return true;
     }

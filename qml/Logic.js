@@ -49,7 +49,13 @@ function parseDecimal(text) {
 }
 
 function groupDigits(n) {
-    return String(n).replace(/\B(?=(\d{3})+(?!\d))/g, ",");
+    var s = String(n);
+    var out = "";
+    while (s.length > 3) {
+        out = "," + s.slice(-3) + out;
+        s = s.slice(0, -3);
+    }
+    return s + out;
 }
 
 function plural(n, one, many) {

@@ -18,26 +18,37 @@ ApplicationWindow {
         id: view
         anchors.fill: parent
         focus: true
+        onStarted: window.remember()
     }
 
-    // The window's own memory of the last-used values, stored under the
-    // organization and application names that start-up sets.
+    // The window's own memory of the last-used form, stored under the
+    // organization and application names that start-up sets. Read and written
+    // by hand: bound properties would be stored only half a second after a
+    // change or when the window is destroyed, which the program never does,
+    // and a restored editable box would be reset by its own start-up.
     Settings {
         id: settings
         category: "window"
-        property alias rate: view.rateText
-        property alias channels: view.channelsText
-        property alias bitsIndex: view.bitsIndex
-        property alias durationMode: view.durationMode
-        property alias size: view.sizeText
-        property alias sizeUnit: view.sizeUnit
-        property alias duration: view.durationText
-        property alias folder: view.folderText
-        property alias suffix: view.suffixText
-        property alias width: window.width
-        property alias height: window.height
     }
 
-    // Settings writes a moment after each change; a quick close must not lose it.
-    onClosing: settings.sync()
+    function remember() {
+        var values = view.rememberedValues();
+        for (var key in values)
+            settings.setValue(key, values[key]);
+        settings.setValue("width", window.width);
+        settings.setValue("height", window.height);
+        settings.sync();
+    }
+
+    Component.onCompleted: {
+        view.restore(function (key) { return settings.value(key); });
+        var w = parseInt(settings.value("width"), 10);
+        var h = parseInt(settings.value("height"), 10);
+        if (w >= minimumWidth && h >= minimumHeight) {
+            window.width = w;
+            window.height = h;
+        }
+    }
+
+    onClosing: remember()
 }

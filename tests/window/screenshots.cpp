@@ -1,0 +1,130 @@
+// Makes the README's pictures of the real window: empty, with inputs, busy,
+// and at the end of a run with one failure. Run by scripts/screenshots under
+// Xvfb; writes PNG files into the folder named by its one argument.
+#include "app/core.h"
+#include "bridge/data.h"
+#include "convert/soxhandles.h"
+#include "testutil.h"
+#include "windowdriver.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QImage>
+#include <QQuickItem>
+#include <QQuickWindow>
+#include <QSettings>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <cstdio>
+
+namespace {
+
+bool save(WindowDriver &driver, const QString &folder, const QString &name)
+{
+    // Let bindings, layouts and a frame of the busy indicator settle.
+    QTest::qWait(300);
+    const QImage image = driver.window()->grabWindow();
+    const QString path = QDir(folder).filePath(name);
+    if (image.isNull() || !image.save(path)) {
+        std::fprintf(stderr, "screenshots: cannot write %s\n", qPrintable(path));
+        return false;
+    }
+    std::printf("%s\n", qPrintable(path));
+    return true;
+}
+
+bool fail(const char *what)
+{
+    std::fprintf(stderr, "screenshots: %s\n", what);
+    return false;
+}
+
+bool run(const QString &outFolder)
+{
+    QTemporaryDir scratch(QDir::tempPath() + QStringLiteral("/sabletide-demo-XXXXXX"));
+    const QString config = scratch.filePath(QStringLiteral("config"));
+    qputenv("XDG_CONFIG_HOME", QFile::encodeName(config));
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, config);
+
+    QDir root(scratch.path());
+    root.mkpath(QStringLiteral("Voice prompts"));
+    root.mkpath(QStringLiteral("Slots"));
+    const QString in = root.filePath(QStringLiteral("Voice prompts"));
+    bool made =
+        testutil::makeAudio(in + QStringLiteral("/welcome.flac"), 44100, 2, 16, 3) &&
+        testutil::makeAudio(in + QStringLiteral("/battery low.wav"), 96000, 2, 24, 240, true) &&
+        testutil::makeAudio(in + QStringLiteral("/door chime.aiff"), 48000, 1, 16, 2) &&
+        testutil::makeAudio(in + QStringLiteral("/goodbye.ogg"), 44100, 2, 16, 4);
+    QFile broken(in + QStringLiteral("/intro.wav"));
+    made = made && broken.open(QIODevice::WriteOnly) && broken.write("not a sound\n") > 0;
+    broken.close();
+    if (!made)
+        return fail("cannot make the demo files");
+
+    sox::Session soxSession;
+    Core core(nullptr);
+    WindowDriver driver;
+    if (!driver.attach())
+        return fail("no window");
+    driver.window()->resize(960, 640);
+
+    if (!save(driver, outFolder, QStringLiteral("01-empty.png")))
+        return false;
+
+    if (!driver.drop({in}) || !driver.waitForInputs(5))
+        return fail("the drop did not add the demo files");
+    const bool filled =
+        driver.type(QStringLiteral("rateBox"), QStringLiteral("16000")) &&
+        driver.type(QStringLiteral("channelsBox"), QStringLiteral("1")) &&
+        driver.choose(QStringLiteral("bitsBox"), 1) &&
+        driver.click(QStringLiteral("durationRadio")) &&
+        driver.type(QStringLiteral("durationField"), QStringLiteral("2.5")) &&
+        driver.type(QStringLiteral("folderField"), root.filePath(QStringLiteral("Slots"))) &&
+        driver.type(QStringLiteral("suffixField"), QStringLiteral("_slot"));
+    if (!filled)
+        return fail("cannot fill the form");
+    driver.view()->forceActiveFocus();
+    if (!save(driver, outFolder, QStringLiteral("02-inputs.png")))
+        return false;
+
+    // Grab while the long second file converts: right after the first one.
+    Data *bridge = core.bridge();
+    QSignalSpy ready(bridge, SIGNAL(sgResampReady(QString)));
+    QSignalSpy wait(bridge, SIGNAL(sgWait(bool)));
+    driver.pressEnter();
+    if (wait.count() != 1)
+        return fail("Enter did not start a conversion");
+    if (!ready.wait(60000))
+        return fail("the first file did not convert");
+    QTest::qWait(50);
+    const QImage busy = driver.window()->grabWindow();
+    if (busy.isNull() || !busy.save(QDir(outFolder).filePath(QStringLiteral("03-busy.png"))))
+        return fail("cannot write 03-busy.png");
+    std::printf("%s\n", qPrintable(QDir(outFolder).filePath(QStringLiteral("03-busy.png"))));
+
+    if (wait.count() < 2 && !wait.wait(300000))
+        return fail("the conversion did not end");
+    if (!save(driver, outFolder, QStringLiteral("04-done.png")))
+        return false;
+
+    // The smallest size the window is made for.
+    driver.window()->resize(640, 480);
+    return save(driver, outFolder, QStringLiteral("05-small.png"));
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    QApplication app(argc, argv);
+    QCoreApplication::setOrganizationName(QStringLiteral("Orvane"));
+    QCoreApplication::setApplicationName(QStringLiteral("SabletideScreenshots"));
+    if (argc != 2) {
+        std::fprintf(stderr, "usage: window_screenshots OUTPUT_FOLDER\n");
+        return 2;
+    }
+    return run(QString::fromLocal8Bit(argv[1])) ? 0 : 1;
+}
