@@ -4,6 +4,39 @@
 #include "convert/resampling.h"
 
 #include <QDebug>
+#include <QFile>
+#include <QVector>
+
+#include <sys/stat.h>
+
+namespace {
+
+struct FileId
+{
+    bool exists = false;
+    dev_t device = 0;
+    ino_t inode = 0;
+    bool operator==(const FileId &o) const
+    {
+        return exists && o.exists && device == o.device && inode == o.inode;
+    }
+};
+
+// Identity by device and inode, so that another spelling or a link of the
+// same file is still the same file.
+FileId fileId(const QString &path)
+{
+    FileId id;
+    struct stat st;
+    if (!path.isEmpty() && ::stat(QFile::encodeName(path).constData(), &st) == 0) {
+        id.exists = true;
+        id.device = st.st_dev;
+        id.inode = st.st_ino;
+    }
+    return id;
+}
+
+} // namespace
 
 bool runBatch(const QString &text, Resampling &resampling, const BatchReport &report,
               const std::atomic_bool *cancel)
@@ -25,6 +58,13 @@ bool runBatch(const QString &text, Resampling &resampling, const BatchReport &re
     params.bitsPerSample = c.bitsPerSample;
     params.fileSize = c.fileSize;
 
+    // Every input of the request is an original: the output of one input must
+    // not land on another (take.flac writes take.wav beside take.wav), or that
+    // original is gone before it is converted, or after.
+    QVector<FileId> inputIds;
+    for (const QString &input : qAsConst(c.inputs))
+        inputIds.append(fileId(input));
+
     for (int i = 0; i < c.inputs.size(); ++i) {
         params.inputPath = c.inputs.at(i);
         params.outputPath = command::outputPath(params.inputPath, c.outputFolder, c.suffix);
@@ -35,6 +75,18 @@ bool runBatch(const QString &text, Resampling &resampling, const BatchReport &re
         }
         if (report.started)
             report.started(i, params.inputPath, params.outputPath);
+        const FileId outputId = fileId(params.outputPath);
+        // Writing over the input itself is refused by the conversion, with its own reason.
+        const int other = outputId == inputIds.at(i) ? -1 : inputIds.indexOf(outputId);
+        if (other >= 0) {
+            const QString reason =
+                QStringLiteral("the output would overwrite %1, another input of this request")
+                    .arg(c.inputs.at(other));
+            qDebug().noquote() << "failed" << params.inputPath << "-" << reason;
+            if (report.failed)
+                report.failed(i, params.inputPath, reason);
+            continue;
+        }
         ConvertHooks hooks;
         hooks.cancel = cancel;
         if (report.progress)
