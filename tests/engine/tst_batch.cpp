@@ -26,6 +26,8 @@ private Q_SLOTS:
     void cancel_data();
     void cancel();
     void sameInputTwice();
+    void outputOnAnotherInput_data();
+    void outputOnAnotherInput();
     void diagnostics_data();
     void diagnostics();
 
@@ -263,6 +265,69 @@ void TestBatch::sameInputTwice()
     QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList{"take2_48k.wav"});
     QCOMPARE(testutil::soxi(dir.filePath("take2_48k.wav"), QStringLiteral("-s")),
              QStringLiteral("14400"));
+}
+
+void TestBatch::outputOnAnotherInput_data()
+{
+    QTest::addColumn<QStringList>("inputs"); // copied into one folder
+    QTest::addColumn<QString>("suffix");
+    QTest::addColumn<bool>("sameFolder"); // outputs beside the inputs
+    QTest::addColumn<QStringList>("expected");
+
+    const QString self = QStringLiteral("the output would overwrite the input file itself");
+    QTest::newRow("flac lands on the wav of the same name")
+        << QStringList{"take.flac", "take.wav"} << "" << true
+        << QStringList{
+               "started 0 take.flac -> take.wav",
+               "failed 0 take.flac: the output would overwrite {dir}/take.wav, another input "
+               "of this request",
+               "started 1 take.wav -> take.wav", "failed 1 take.wav: " + self};
+    QTest::newRow("the wav first, then the flac")
+        << QStringList{"take.wav", "take.flac"} << "" << true
+        << QStringList{
+               "started 0 take.wav -> take.wav", "failed 0 take.wav: " + self,
+               "started 1 take.flac -> take.wav",
+               "failed 1 take.flac: the output would overwrite {dir}/take.wav, another input "
+               "of this request"};
+    QTest::newRow("suffix makes another input's name")
+        << QStringList{"a.wav", "a_x.wav"} << "_x" << true
+        << QStringList{"started 0 a.wav -> a_x.wav",
+                       "failed 0 a.wav: the output would overwrite {dir}/a_x.wav, another input of "
+                       "this request",
+                       "started 1 a_x.wav -> a_x_x.wav", "converted 1 a_x.wav -> a_x_x.wav"};
+    QTest::newRow("another folder: nothing in the way")
+        << QStringList{"take.flac", "take.wav"} << "" << false
+        << QStringList{"started 0 take.flac -> take.wav", "converted 0 take.flac -> take.wav",
+                       "started 1 take.wav -> take.wav", "converted 1 take.wav -> take.wav"};
+}
+
+void TestBatch::outputOnAnotherInput()
+{
+    QFETCH(QStringList, inputs);
+    QFETCH(QString, suffix);
+    QFETCH(bool, sameFolder);
+    QFETCH(QStringList, expected);
+
+    QTemporaryDir source, elsewhere;
+    QStringList paths;
+    QHash<QString, QByteArray> originals;
+    for (const QString &name : inputs) {
+        const QString from =
+            in + (name.endsWith(QLatin1String(".flac")) ? QStringLiteral("/take2.flac")
+                                                        : QStringLiteral("/take1.wav"));
+        QVERIFY(QFile::copy(from, source.filePath(name)));
+        paths << source.filePath(name);
+        originals.insert(name, testutil::readAll(source.filePath(name)));
+    }
+    Resampling resampling;
+    Recorder rec;
+    const QString folder = sameFolder ? source.path() : elsewhere.path();
+    QVERIFY(runBatch(command(folder, paths, 0, suffix), resampling, rec.report()));
+    expected.replaceInStrings(QStringLiteral("{dir}"), source.path());
+    QCOMPARE(rec.events, expected);
+    for (const QString &name : inputs)
+        QVERIFY2(testutil::readAll(source.filePath(name)) == originals.value(name),
+                 qPrintable(name + " was overwritten"));
 }
 
 void TestBatch::diagnostics_data()
