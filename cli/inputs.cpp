@@ -16,9 +16,9 @@ namespace {
 // file of theirs converts without being told anything. Only those that this
 // libsox build can read are used; .opus, .m4a and .wma, for instance, are not.
 const char *const selfDescribing[] = {
-    "wav",   "wave",  "amb",  "w64", "flac", "ogg", "oga", "mp3",  "mp2", "aiff", "aif",
-    "aifc",  "aiffc", "caf",  "au",  "snd",  "voc", "wv",  "8svx", "avr", "maud", "sf",
-    "ircam", "sph",   "nist", "xi",  "prc",  "sd2", "paf", "opus", "m4a", "wma",
+    "wav",   "amb",  "w64", "flac", "ogg", "oga", "mp3",  "mp2", "aiff", "aif", "aifc",
+    "aiffc", "caf",  "au",  "snd",  "voc", "wv",  "8svx", "avr", "maud", "sf",  "ircam",
+    "sph",   "nist", "xi",  "prc",  "sd2", "paf", "opus", "m4a", "wma",
 };
 
 QStringList readable()

@@ -1,0 +1,637 @@
+// The built sabletide-cli on generated audio: options and units, naming,
+// exit statuses, the --command path, parallel workers, interrupts, progress
+// on a terminal and the man page.
+#include "testutil.h"
+
+#include <QtTest>
+
+#include <csignal>
+#include <sys/stat.h>
+
+namespace {
+
+struct Result
+{
+    int exit = -1;
+    QByteArray out;
+    QByteArray err;
+};
+
+QStringList linesOf(const QByteArray &text)
+{
+    return QString::fromLocal8Bit(text).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+}
+
+// Runs the program in a separate process from a Python pseudo-terminal, so
+// that its standard error is a terminal; prints what it wrote and exits with
+// its status.
+const char ptyScript[] = R"(
+import os, pty, sys
+pid, fd = pty.fork()
+if pid == 0:
+    os.chdir(sys.argv[1])
+    os.execv(sys.argv[2], sys.argv[2:])
+chunks = []
+while True:
+    try:
+        data = os.read(fd, 65536)
+    except OSError:
+        break
+    if not data:
+        break
+    chunks.append(data)
+_, status = os.waitpid(pid, 0)
+sys.stdout.buffer.write(b''.join(chunks))
+sys.exit(os.WEXITSTATUS(status) if os.WIFEXITED(status) else 99)
+)";
+
+} // namespace
+
+class TstCli : public QObject
+{
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void options_data();
+    void options();
+    void dryRunNaming_data();
+    void dryRunNaming();
+    void exitStatuses_data();
+    void exitStatuses();
+    void commandMatchesOptions();
+    void parallelMatchesSequential_data();
+    void parallelMatchesSequential();
+    void interrupt_data();
+    void interrupt();
+    void progressStyle_data();
+    void progressStyle();
+    void manPage();
+
+private:
+    QString program() const { return testutil::binDir() + QStringLiteral("/sabletide-cli"); }
+    QString path(const QString &relative) const { return root.filePath(relative); }
+    // A new, empty folder under the test's root; its name relative to the root.
+    QString freshDir();
+    Result run(const QStringList &args, const QString &tmpdir = QString());
+    QStringList filesIn(const QString &relativeDir) const;
+
+    QTemporaryDir root;
+    int dirs = 0;
+};
+
+QString TstCli::freshDir()
+{
+    const QString name = QStringLiteral("out%1").arg(++dirs);
+    QDir(root.path()).mkpath(name);
+    return name;
+}
+
+Result TstCli::run(const QStringList &args, const QString &tmpdir)
+{
+    QProcess p;
+    p.setWorkingDirectory(root.path());
+    if (!tmpdir.isEmpty()) {
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("TMPDIR"), tmpdir);
+        p.setProcessEnvironment(env);
+    }
+    p.start(program(), args);
+    Result r;
+    if (!p.waitForStarted(10000))
+        return r;
+    p.closeWriteChannel();
+    if (!p.waitForFinished(180000)) {
+        p.kill();
+        p.waitForFinished();
+        return r;
+    }
+    r.out = p.readAllStandardOutput();
+    r.err = p.readAllStandardError();
+    r.exit = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
+    return r;
+}
+
+QStringList TstCli::filesIn(const QString &relativeDir) const
+{
+    return QDir(root.filePath(relativeDir))
+        .entryList(QDir::Files | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
+}
+
+void TstCli::initTestCase()
+{
+    QVERIFY(root.isValid());
+    QVERIFY(QFileInfo(program()).isExecutable());
+    QDir dir(root.path());
+    for (const char *sub : {"in/sub", "more", "long", "also", "empty", "comma,dir"})
+        QVERIFY(dir.mkpath(QLatin1String(sub)));
+
+    QVERIFY(testutil::makeAudio(path("in/a.wav"), 44100, 2, 16, 1.5));
+    QVERIFY(testutil::makeAudio(path("in/b.flac"), 48000, 1, 24, 1.0));
+    QVERIFY(testutil::makeAudio(path("in/c.aiff"), 22050, 1, 16, 1.0));
+    QVERIFY(testutil::makeAudio(path("in/d.ogg"), 44100, 2, 16, 1.0));
+    QVERIFY(testutil::makeAudio(path("in/.hidden.wav"), 44100, 1, 16, 0.5));
+    QVERIFY(testutil::makeAudio(path("in/sub/e.wav"), 44100, 1, 16, 0.5));
+    QVERIFY(testutil::makeAudio(path("more/Room B.WAV"), 32000, 2, 16, 0.5));
+    QVERIFY(testutil::makeAudio(path("more/b.wav"), 16000, 1, 16, 0.7, true));
+    QVERIFY(testutil::makeAudio(path("comma,dir/f.wav"), 8000, 1, 16, 0.2));
+    QVERIFY(testutil::makeAudio(path("also/l1.wav"), 8000, 1, 16, 0.3));
+    // Long enough to be interrupted while it converts.
+    QVERIFY(testutil::makeAudio(path("long/l1.wav"), 44100, 1, 16, 60, true));
+    QVERIFY(QFile::copy(path("long/l1.wav"), path("long/l2.wav")));
+
+    QFile text(path("in/bad.wav"));
+    QVERIFY(text.open(QIODevice::WriteOnly));
+    text.write("this is text, not audio\n");
+    text.close();
+    QVERIFY(QFile::copy(path("in/bad.wav"), path("in/notes.txt")));
+    // Not regular files: a pipe and a link to nothing.
+    QCOMPARE(::mkfifo(QFile::encodeName(path("in/pipe.wav")).constData(), 0644), 0);
+    QVERIFY(QFile::link(path("in/nowhere.wav"), path("in/broken.wav")));
+}
+
+void TstCli::options_data()
+{
+    QTest::addColumn<QStringList>("args");
+    QTest::addColumn<int>("exit");
+    QTest::addColumn<QString>("outHas");     // on standard output
+    QTest::addColumn<QStringList>("errHas"); // all on standard error
+
+    const QStringList base{"-n", "-o", "OUT", "in/a.wav"};
+    auto with = [&base](QStringList args) { return args + base; };
+    const QStringList fmt{"-r", "48000", "-c", "1", "-b", "24"};
+
+    QTest::newRow("version") << QStringList{"--version"} << 0 << "0.0.5\n" << QStringList();
+    QTest::newRow("help") << QStringList{"-h"} << 0 << "--output-dir" << QStringList();
+    QTest::newRow("size in bytes")
+        << with(fmt + QStringList{"-s", "65580"}) << 0 << "(65580 bytes)" << QStringList();
+    QTest::newRow("KiB") << with(fmt + QStringList{"-s", "64KiB"}) << 0 << "(65536 bytes)"
+                         << QStringList();
+    QTest::newRow("decimal MiB") << with(fmt + QStringList{"-s", "1.5MiB"}) << 0
+                                 << "(1572864 bytes)" << QStringList();
+    QTest::newRow("kB in 1000s") << with(fmt + QStringList{"-s", "10kB"}) << 0 << "(10000 bytes)"
+                                 << QStringList();
+    QTest::newRow("GiB") << with(fmt + QStringList{"-s", "2GiB"}) << 0 << "(2147483648 bytes)"
+                         << QStringList();
+    QTest::newRow("size 0 is no cut")
+        << with(fmt + QStringList{"-s", "0"}) << 0 << "(whole length)" << QStringList();
+    QTest::newRow("no size is no cut") << with(fmt) << 0 << "(whole length)" << QStringList();
+    QTest::newRow("duration in seconds") << with({"-r", "48000", "-c", "2", "-b", "16", "-d", "1"})
+                                         << 0 << "(192044 bytes)" << QStringList();
+    QTest::newRow("duration mm:ss.fff")
+        << with({"-r", "8000", "-c", "1", "-b", "8", "-d", "01:30.500"}) << 0 << "(724044 bytes)"
+        << QStringList();
+    QTest::newRow("duration rounds down to whole frames")
+        << with({"-r", "44100", "-c", "1", "-b", "16", "-d", "0.0001"}) << 0 << "(52 bytes)"
+        << QStringList();
+    QTest::newRow("long options") << QStringList{"--rate=48000",     "--channels",    "1",
+                                                 "--bits=24",        "--size=100KiB", "--dry-run",
+                                                 "--output-dir=OUT", "in/a.wav"}
+                                  << 0 << "(102400 bytes)" << QStringList();
+    QTest::newRow("jobs") << with(fmt + QStringList{"-j", "3"}) << 0 << "/a.wav (whole length)"
+                          << QStringList();
+
+    QTest::newRow("no rate") << with({"-c", "1", "-b", "24"}) << 2 << ""
+                             << QStringList{"-r/--rate"};
+    QTest::newRow("rate not a number")
+        << with({"-r", "48k", "-c", "1", "-b", "24"}) << 2 << "" << QStringList{"-r/--rate", "48k"};
+    QTest::newRow("rate too high") << with({"-r", "800000", "-c", "1", "-b", "24"}) << 2 << ""
+                                   << QStringList{"-r/--rate", "800000", "768000"};
+    QTest::newRow("rate zero") << with({"-r", "0", "-c", "1", "-b", "24"}) << 2 << ""
+                               << QStringList{"-r/--rate", "\"0\""};
+    QTest::newRow("no channels") << with({"-r", "48000", "-b", "24"}) << 2 << ""
+                                 << QStringList{"-c/--channels"};
+    QTest::newRow("channels zero") << with({"-r", "48000", "-c", "0", "-b", "24"}) << 2 << ""
+                                   << QStringList{"-c/--channels", "\"0\""};
+    QTest::newRow("channels 256") << with({"-r", "48000", "-c", "256", "-b", "24"}) << 2 << ""
+                                  << QStringList{"-c/--channels", "256"};
+    QTest::newRow("negative bits") << with({"-r", "48000", "-c", "1", "-b", "-8"}) << 2 << ""
+                                   << QStringList{"-b/--bits", "-8"};
+    QTest::newRow("bits 256") << with({"-r", "48000", "-c", "1", "-b", "256"}) << 2 << ""
+                              << QStringList{"-b/--bits", "256"};
+    QTest::newRow("size not whole bytes") << with(fmt + QStringList{"-s", "1.1MiB"}) << 2 << ""
+                                          << QStringList{"-s/--size", "1.1MiB", "whole"};
+    QTest::newRow("size with bare k")
+        << with(fmt + QStringList{"-s", "5k"}) << 2 << "" << QStringList{"-s/--size", "ambiguous"};
+    QTest::newRow("size past 32 bits") << with(fmt + QStringList{"-s", "4GiB"}) << 2 << ""
+                                       << QStringList{"-s/--size", "4GiB", "4294967295"};
+    QTest::newRow("size of the header alone")
+        << with(fmt + QStringList{"-s", "44"}) << 2 << "" << QStringList{"-s/--size", "header"};
+    QTest::newRow("size with unknown unit") << with(fmt + QStringList{"-s", "12 parsecs"}) << 2
+                                            << "" << QStringList{"-s/--size", "parsecs"};
+    QTest::newRow("duration seconds past 59")
+        << with(fmt + QStringList{"-d", "1:75"}) << 2 << "" << QStringList{"-d/--duration", "1:75"};
+    QTest::newRow("duration zero") << with(fmt + QStringList{"-d", "0"}) << 2 << ""
+                                   << QStringList{"-d/--duration", "one sample frame"};
+    QTest::newRow("duration past 32 bits")
+        << with({"-r", "768000", "-c", "8", "-b", "32", "-d", "1:00:00"}) << 2 << ""
+        << QStringList{"-d/--duration", "4294967295"};
+    QTest::newRow("size and duration") << with(fmt + QStringList{"-s", "1MB", "-d", "1"}) << 2 << ""
+                                       << QStringList{"-s/--size", "-d/--duration"};
+    QTest::newRow("jobs zero") << with(fmt + QStringList{"-j", "0"}) << 2 << ""
+                               << QStringList{"-j/--jobs", "\"0\""};
+    QTest::newRow("jobs not a number")
+        << with(fmt + QStringList{"-j", "many"}) << 2 << "" << QStringList{"-j/--jobs", "many"};
+    QTest::newRow("unknown option")
+        << with(fmt + QStringList{"--frobnicate"}) << 2 << "" << QStringList{"frobnicate"};
+    QTest::newRow("no such output folder")
+        << QStringList(fmt + QStringList{"-o", "nowhere", "in/a.wav"}) << 2 << ""
+        << QStringList{"-o/--output-dir", "nowhere", "no such folder"};
+    QTest::newRow("output folder is a file")
+        << QStringList(fmt + QStringList{"-o", "in/a.wav", "in/a.wav"}) << 2 << ""
+        << QStringList{"-o/--output-dir", "not a folder"};
+    QTest::newRow("suffix with a comma") << with(fmt + QStringList{"--suffix", "_a,b"}) << 2 << ""
+                                         << QStringList{"--suffix", "_a,b"};
+    QTest::newRow("input with a comma") << with(fmt + QStringList{"comma,dir/f.wav"}) << 2 << ""
+                                        << QStringList{"comma,dir/f.wav", "\",\""};
+    QTest::newRow("folder with a comma")
+        << with(fmt + QStringList{"comma,dir"}) << 2 << "" << QStringList{"comma,dir", "\",\""};
+    QTest::newRow("no input") << QStringList(fmt + QStringList{"-o", "OUT"}) << 2 << ""
+                              << QStringList{"INPUT"};
+    QTest::newRow("folder with no audio") << QStringList(fmt + QStringList{"-o", "OUT", "empty"})
+                                          << 2 << "" << QStringList{"nothing to convert", "empty"};
+    QTest::newRow("output would replace another input")
+        << QStringList(fmt + QStringList{"-o", "more", "more/b.wav", "in/b.flac"}) << 2 << ""
+        << QStringList{"in/b.flac", "more/b.wav", "another input"};
+    QTest::newRow("command malformed")
+        << QStringList{"--command", "$DoConvert,fast,1,16,0,OUT/,,in/a.wav"} << 2 << ""
+        << QStringList{"--command", "position 1", "fast"};
+    QTest::newRow("command without its tag")
+        << QStringList{"--command", "48000,1,16,0,OUT/,,in/a.wav"} << 2 << ""
+        << QStringList{"--command", "position 0"};
+    QTest::newRow("command and an option")
+        << QStringList{"--command", "$DoConvert,48000,1,16,0,OUT/,,in/a.wav", "-r", "8000"} << 2
+        << "" << QStringList{"--command", "--rate"};
+    QTest::newRow("command and an input")
+        << QStringList{"--command", "$DoConvert,48000,1,16,0,OUT/,,in/a.wav", "in/b.flac"} << 2
+        << "" << QStringList{"--command", "in/b.flac"};
+}
+
+void TstCli::options()
+{
+    QFETCH(QStringList, args);
+    QFETCH(int, exit);
+    QFETCH(QString, outHas);
+    QFETCH(QStringList, errHas);
+
+    const QString out = freshDir();
+    args.replaceInStrings(QStringLiteral("OUT"), out);
+    const Result r = run(args);
+    const QString err = QString::fromLocal8Bit(r.err);
+    QVERIFY2(r.exit == exit, qPrintable(QStringLiteral("exit %1: %2").arg(r.exit).arg(err)));
+    QVERIFY2(QString::fromLocal8Bit(r.out).contains(outHas), r.out.constData());
+    for (const QString &words : errHas)
+        QVERIFY2(err.contains(words), qPrintable(words + QStringLiteral(" not in: ") + err));
+    if (exit == 2) {
+        QVERIFY(r.out.isEmpty());
+        QVERIFY(err.contains(QLatin1String("--help")));
+    }
+    // Nothing is converted, neither in a dry run nor after a usage error.
+    QCOMPARE(filesIn(out), QStringList());
+}
+
+void TstCli::dryRunNaming_data()
+{
+    QTest::addColumn<QStringList>("args");
+    QTest::addColumn<QStringList>("lines");
+
+    const QStringList fmt{"-n", "-r", "48000", "-c", "1", "-b", "16", "-s", "100kB"};
+    const QString size = QStringLiteral(" (100000 bytes)");
+    QTest::newRow("wav keeps its name") << QStringList(fmt + QStringList{"-o", "o/", "in/a.wav"})
+                                        << QStringList{"in/a.wav -> o/a.wav" + size};
+    QTest::newRow("suffix before .wav")
+        << QStringList(fmt + QStringList{"-o", "o/", "--suffix", "_48k", "in/a.wav"})
+        << QStringList{"in/a.wav -> o/a_48k.wav" + size};
+    QTest::newRow("upper-case WAV gets .wav after the suffix")
+        << QStringList(fmt + QStringList{"-o", "o", "--suffix", "_x", "more/Room B.WAV"})
+        << QStringList{"more/Room B.WAV -> o/Room B_x.wav" + size};
+    QTest::newRow("upper-case WAV without a suffix stays")
+        << QStringList(fmt + QStringList{"-o", "o", "more/Room B.WAV"})
+        << QStringList{"more/Room B.WAV -> o/Room B.WAV" + size};
+    QTest::newRow("other extensions become .wav")
+        << QStringList(fmt + QStringList{"-o", "o", "in/b.flac", "in/c.aiff"})
+        << QStringList{"in/b.flac -> o/b.wav" + size, "in/c.aiff -> o/c.wav" + size};
+    QTest::newRow("suffix on another extension")
+        << QStringList(fmt + QStringList{"-o", "o", "--suffix", "-s", "in/d.ogg"})
+        << QStringList{"in/d.ogg -> o/d-s.wav" + size};
+    QTest::newRow("folder without its slash gets one")
+        << QStringList(fmt + QStringList{"-o", "o", "in/a.wav"})
+        << QStringList{"in/a.wav -> o/a.wav" + size};
+    QTest::newRow("default folder is the current one")
+        << QStringList(fmt + QStringList{"in/a.wav"}) << QStringList{"in/a.wav -> ./a.wav" + size};
+    // Sorted by name; hidden files, text, subfolders, pipes and broken links
+    // left out; a damaged .wav stays in, to be reported.
+    QTest::newRow("folder opened up")
+        << QStringList(fmt + QStringList{"-o", "o", "in"})
+        << QStringList{"in/a.wav -> o/a.wav" + size, "in/b.flac -> o/b.wav" + size,
+                       "in/bad.wav -> o/bad.wav" + size, "in/c.aiff -> o/c.wav" + size,
+                       "in/d.ogg -> o/d.wav" + size};
+    QTest::newRow("folders and files in the order given")
+        << QStringList(fmt + QStringList{"-o", "o", "more/", "in/c.aiff"})
+        << QStringList{"more/Room B.WAV -> o/Room B.WAV" + size, "more/b.wav -> o/b.wav" + size,
+                       "in/c.aiff -> o/c.wav" + size};
+    QTest::newRow("missing file named as it is")
+        << QStringList(fmt + QStringList{"-o", "o", "in/missing.mp3"})
+        << QStringList{"in/missing.mp3 -> o/missing.wav" + size};
+    QTest::newRow("command keeps its own folder text")
+        << QStringList{"-n", "--command", "$DoConvert,8000,1,8,0,o/,_c,in/a.wav,more/b.wav"}
+        << QStringList{"in/a.wav -> o/a_c.wav (whole length)",
+                       "more/b.wav -> o/b_c.wav (whole length)"};
+}
+
+void TstCli::dryRunNaming()
+{
+    QFETCH(QStringList, args);
+    QFETCH(QStringList, lines);
+    QDir(root.path()).mkpath(QStringLiteral("o"));
+    const Result r = run(args);
+    QVERIFY2(r.exit == 0, r.err.constData());
+    QCOMPARE(linesOf(r.out), lines);
+    QVERIFY(r.err.isEmpty());
+    QCOMPARE(filesIn(QStringLiteral("o")), QStringList());
+}
+
+void TstCli::exitStatuses_data()
+{
+    QTest::addColumn<QStringList>("inputs");
+    QTest::addColumn<QStringList>("extra");
+    QTest::addColumn<int>("exit");
+    QTest::addColumn<QStringList>("converted"); // output file names
+    QTest::addColumn<QStringList>("failed");    // inputs with an error line
+
+    QTest::newRow("all convert") << QStringList{"in/a.wav", "in/b.flac", "in/d.ogg"}
+                                 << QStringList() << 0 << QStringList{"a.wav", "b.wav", "d.wav"}
+                                 << QStringList();
+    QTest::newRow("one damaged") << QStringList{"in/a.wav", "in/bad.wav", "in/c.aiff"}
+                                 << QStringList() << 1 << QStringList{"a.wav", "c.wav"}
+                                 << QStringList{"in/bad.wav"};
+    QTest::newRow("one missing") << QStringList{"in/gone.flac", "in/c.aiff"} << QStringList() << 1
+                                 << QStringList{"c.wav"} << QStringList{"in/gone.flac"};
+    QTest::newRow("bit depth that cannot be written")
+        << QStringList{"in/a.wav", "in/c.aiff"} << QStringList{"-b", "12"} << 1 << QStringList()
+        << QStringList{"in/a.wav", "in/c.aiff"};
+    QTest::newRow("folder with a damaged file")
+        << QStringList{"in"} << QStringList() << 1
+        << QStringList{"a.wav", "b.wav", "c.wav", "d.wav"} << QStringList{"in/bad.wav"};
+    QTest::newRow("quiet") << QStringList{"in/a.wav", "in/bad.wav"} << QStringList{"-q"} << 1
+                           << QStringList{"a.wav"} << QStringList{"in/bad.wav"};
+    QTest::newRow("quiet and all convert") << QStringList{"in/c.aiff"} << QStringList{"-q"} << 0
+                                           << QStringList{"c.wav"} << QStringList();
+}
+
+void TstCli::exitStatuses()
+{
+    QFETCH(QStringList, inputs);
+    QFETCH(QStringList, extra);
+    QFETCH(int, exit);
+    QFETCH(QStringList, converted);
+    QFETCH(QStringList, failed);
+
+    const QString out = freshDir();
+    const quint32 size = 30044;
+    QStringList args{"-r", "48000", "-c", "1", "-b", "16", "-s", QString::number(size), "-o", out};
+    // Flags given later win: -b 12 replaces -b 16.
+    const Result r = run(args + extra + inputs);
+    const QString err = QString::fromLocal8Bit(r.err);
+    QVERIFY2(r.exit == exit, qPrintable(err));
+    QVERIFY(r.out.isEmpty());
+    QVERIFY(!err.contains(QLatin1Char('\r')) && !err.contains(QLatin1Char('\033')));
+
+    const QStringList lines = linesOf(r.err);
+    for (const QString &input : failed) {
+        const QString start = input + QStringLiteral(": ");
+        QCOMPARE(lines
+                     .filter(QRegularExpression(QLatin1Char('^') +
+                                                QRegularExpression::escape(start) + ".+"))
+                     .size(),
+                 1);
+    }
+    QCOMPARE(filesIn(out), converted);
+    for (const QString &name : converted) {
+        const QString file = path(out + QLatin1Char('/') + name);
+        QCOMPARE(QFileInfo(file).size(), qint64(size));
+        QString format;
+        QVERIFY(testutil::pythonWave(file, &format));
+        QCOMPARE(format, QStringLiteral("48000 1 2 %1").arg((size - 44) / 2));
+    }
+
+    if (extra.contains(QLatin1String("-q"))) {
+        // Errors only: nothing else on standard error.
+        QCOMPARE(lines.size(), failed.size());
+    } else {
+        QCOMPARE(lines.size(), converted.size() + failed.size() + 1);
+        QString count = QStringLiteral("%1 input%2: %3 converted")
+                            .arg(converted.size() + failed.size())
+                            .arg(converted.size() + failed.size() == 1 ? "" : "s")
+                            .arg(converted.size());
+        if (!failed.isEmpty())
+            count += QStringLiteral(", %1 failed").arg(failed.size());
+        QCOMPARE(lines.last(), count);
+    }
+}
+
+void TstCli::commandMatchesOptions()
+{
+    const QStringList inputs{"in/a.wav", "in/b.flac", "in/c.aiff", "in/d.ogg", "more/Room B.WAV"};
+    const QString viaOptions = freshDir();
+    const QString viaCommand = freshDir();
+    const Result a = run(QStringList{"-r", "44100", "-c", "2", "-b", "24", "-s", "70000",
+                                     "--suffix", "_o", "-o", viaOptions} +
+                         inputs);
+    QVERIFY2(a.exit == 0, a.err.constData());
+    const QString command = QStringLiteral("$DoConvert,44100,2,24,70000,%1/,_o,%2")
+                                .arg(viaCommand, inputs.join(QLatin1Char(',')));
+    const Result b = run({"--command", command});
+    QVERIFY2(b.exit == 0, b.err.constData());
+
+    const QStringList names = filesIn(viaOptions);
+    QCOMPARE(names, QStringList({"Room B_o.wav", "a_o.wav", "b_o.wav", "c_o.wav", "d_o.wav"}));
+    QCOMPARE(filesIn(viaCommand), names);
+    for (const QString &name : names) {
+        const QByteArray bytes = testutil::readAll(path(viaOptions + "/" + name));
+        QCOMPARE(bytes.size(), 70000);
+        QVERIFY2(bytes == testutil::readAll(path(viaCommand + "/" + name)), qPrintable(name));
+    }
+}
+
+void TstCli::parallelMatchesSequential_data()
+{
+    QTest::addColumn<QStringList>("extra");
+    QTest::newRow("cut to a size") << QStringList{"-s", "40000"};
+    QTest::newRow("whole inputs") << QStringList();
+}
+
+void TstCli::parallelMatchesSequential()
+{
+    QFETCH(QStringList, extra);
+    // A folder with a damaged file, a missing file, the same input twice, and
+    // two pairs of inputs that write the same output: in/b.flac and
+    // more/b.wav, and a long input and a short one that comes after it.
+    const QStringList inputs{"long/l1.wav", "in",       "in/none.wav",
+                             "more/b.wav",  "in/a.wav", "more/Room B.WAV",
+                             "also/l1.wav"};
+    QMap<int, Result> results;
+    QMap<int, QString> outs;
+    for (const int jobs : {1, 2, 3}) {
+        outs[jobs] = freshDir();
+        const Result r = run(QStringList{"-j", QString::number(jobs), "-r", "24000", "-c", "2",
+                                         "-b", "16", "-o", outs[jobs]} +
+                             extra + inputs);
+        QCOMPARE(r.exit, 1);
+        results[jobs] = r;
+    }
+    const QStringList names = filesIn(outs[1]);
+    QCOMPARE(names, QStringList({"Room B.WAV", "a.wav", "b.wav", "c.wav", "d.wav", "l1.wav"}));
+    const QString sequentialReport = QString::fromLocal8Bit(results[1].err).replace(outs[1], "OUT");
+    QVERIFY(sequentialReport.contains("in/none.wav: file not found"));
+    // The later input of each pair wrote last.
+    QString format;
+    QVERIFY(testutil::pythonWave(path(outs[1] + "/l1.wav"), &format));
+    QCOMPARE(format, QStringLiteral("24000 2 2 7200"));
+    for (const int jobs : {2, 3}) {
+        QCOMPARE(QString::fromLocal8Bit(results[jobs].err).replace(outs[jobs], "OUT"),
+                 sequentialReport);
+        QCOMPARE(filesIn(outs[jobs]), names);
+        for (const QString &name : names)
+            QVERIFY2(testutil::readAll(path(outs[jobs] + "/" + name)) ==
+                         testutil::readAll(path(outs[1] + "/" + name)),
+                     qPrintable(QStringLiteral("-j %1: %2").arg(jobs).arg(name)));
+    }
+}
+
+void TstCli::interrupt_data()
+{
+    QTest::addColumn<int>("jobs");
+    QTest::addColumn<int>("signal");
+    QTest::addColumn<int>("exit");
+    QTest::newRow("Ctrl-C in the tool's own process") << 1 << int(SIGINT) << 130;
+    QTest::newRow("Ctrl-C with two workers") << 2 << int(SIGINT) << 130;
+    QTest::newRow("SIGTERM with two workers") << 2 << int(SIGTERM) << 143;
+}
+
+void TstCli::interrupt()
+{
+    QFETCH(int, jobs);
+    QFETCH(int, signal);
+    QFETCH(int, exit);
+
+    const QString out = freshDir();
+    const QString tmp = path(freshDir());
+    QProcess p;
+    p.setWorkingDirectory(root.path());
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("TMPDIR"), tmp);
+    p.setProcessEnvironment(env);
+    p.start(program(), {"-j", QString::number(jobs), "-r", "767999", "-c", "1", "-b", "32", "-o",
+                        out, "long/l1.wav", "long/l2.wav"});
+    QVERIFY(p.waitForStarted());
+
+    // Every conversion that runs has started writing its scratch file.
+    auto scratchBytes = [&tmp]() {
+        int writing = 0;
+        const QFileInfoList files = QDir(tmp).entryInfoList(QDir::Files);
+        for (const QFileInfo &f : files)
+            writing += f.size() > 0;
+        return writing;
+    };
+    QTRY_VERIFY_WITH_TIMEOUT(scratchBytes() == jobs || p.state() == QProcess::NotRunning, 60000);
+    QVERIFY2(p.state() == QProcess::Running, "the conversion ended before it could be stopped");
+    QCOMPARE(::kill(pid_t(p.processId()), signal), 0);
+    QVERIFY(p.waitForFinished(60000));
+
+    const QString err = QString::fromLocal8Bit(p.readAllStandardError());
+    QCOMPARE(p.exitStatus(), QProcess::NormalExit);
+    QVERIFY2(p.exitCode() == exit, qPrintable(err));
+    QVERIFY2(err.contains(QLatin1String("long/l1.wav: cancelled")), qPrintable(err));
+    QVERIFY(err.contains(QLatin1String("interrupted")));
+    QCOMPARE(QDir(tmp).entryList(QDir::Files | QDir::Hidden), QStringList());
+    QCOMPARE(filesIn(out), QStringList());
+    // No worker is left to finish its input behind the tool's back.
+    QTest::qWait(500);
+    QCOMPARE(filesIn(out), QStringList());
+    QCOMPARE(QDir(tmp).entryList(QDir::Files | QDir::Hidden), QStringList());
+}
+
+void TstCli::progressStyle_data()
+{
+    QTest::addColumn<bool>("terminal");
+    QTest::addColumn<bool>("quiet");
+    QTest::newRow("terminal") << true << false;
+    QTest::newRow("terminal, quiet") << true << true;
+    QTest::newRow("pipe") << false << false;
+}
+
+void TstCli::progressStyle()
+{
+    QFETCH(bool, terminal);
+    QFETCH(bool, quiet);
+
+    const QString out = freshDir();
+    QStringList args{"-j", "1",  "-r", "48000", "-c",          "1",
+                     "-b", "16", "-o", out,     "long/l1.wav", "in/bad.wav"};
+    if (quiet)
+        args << QStringLiteral("-q");
+    QString text;
+    int exit = -1;
+    if (terminal) {
+        QByteArray captured;
+        exit = testutil::run(
+            QStringLiteral("python3"),
+            QStringList{"-c", QLatin1String(ptyScript), root.path(), program()} + args, &captured);
+        // The terminal turns each "\n" into "\r\n".
+        text =
+            QString::fromLocal8Bit(captured).replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    } else {
+        const Result r = run(args);
+        exit = r.exit;
+        text = QString::fromLocal8Bit(r.err);
+    }
+    QCOMPARE(exit, 1);
+
+    const QString result =
+        QStringLiteral("[1/2] long/l1.wav -> %1/l1.wav (5760044 bytes)\n").arg(out);
+    const QString failure = QStringLiteral("in/bad.wav: ");
+    const QString count = QStringLiteral("2 inputs: 1 converted, 1 failed\n");
+    if (quiet) {
+        QVERIFY2(text.startsWith(failure) && text.count(QLatin1Char('\n')) == 1, qPrintable(text));
+        QVERIFY(!text.contains(QLatin1Char('\r')) && !text.contains(QLatin1Char('\033')));
+    } else if (terminal) {
+        // The line is redrawn with its percentage and ends with its result.
+        QVERIFY2(text.contains(QRegularExpression("\r\033\\[K\\[1/2\\] long/l1.wav  [0-9]+%")),
+                 qPrintable(text));
+        QVERIFY(text.contains(QStringLiteral("\r\033[K") + result));
+        QVERIFY(text.contains(QStringLiteral("\r\033[K") + failure));
+        QVERIFY(text.endsWith(count));
+    } else {
+        QVERIFY(!text.contains(QLatin1Char('\r')) && !text.contains(QLatin1Char('\033')));
+        QVERIFY2(text.startsWith(result), qPrintable(text));
+        QCOMPARE(text.count(QLatin1Char('\n')), 3);
+        QVERIFY(text.endsWith(count));
+    }
+}
+
+void TstCli::manPage()
+{
+    const QString page = QStringLiteral(SABLETIDE_CLI_MAN_PAGE);
+    QByteArray err;
+    QCOMPARE(testutil::run(QStringLiteral("groff"), {"-man", "-ww", "-z", page}, nullptr, &err), 0);
+    QCOMPARE(err, QByteArray());
+
+    // Every option that --help lists is described in the man page.
+    const Result help = run({"--help"});
+    QCOMPARE(help.exit, 0);
+    const QString source = QString::fromUtf8(testutil::readAll(page));
+    QRegularExpressionMatchIterator options = QRegularExpression(QStringLiteral("--([a-z][a-z-]+)"))
+                                                  .globalMatch(QString::fromLocal8Bit(help.out));
+    int seen = 0;
+    while (options.hasNext()) {
+        const QString name = options.next().captured(1);
+        QString escaped = QStringLiteral("\\-\\-") + name;
+        escaped.replace(QRegularExpression(QStringLiteral("(?<=[a-z])-")), QStringLiteral("\\-"));
+        QVERIFY2(source.contains(escaped), qPrintable(name));
+        ++seen;
+    }
+    QVERIFY(seen >= 14);
+}
+
+QTEST_GUILESS_MAIN(TstCli)
+#include "tst_cli.moc"

@@ -1,0 +1,277 @@
+// The command-line tool's own readers, called directly: sizes with units,
+// lengths of time, the size that a length makes, the worker line protocol and
+// which file names count as audio.
+#include "cli/inputs.h"
+#include "cli/units.h"
+#include "cli/worker.h"
+
+#include <QtTest>
+
+class TstCliUnits : public QObject
+{
+    Q_OBJECT
+private slots:
+    void size_data();
+    void size();
+    void duration_data();
+    void duration();
+    void sizeForDuration_data();
+    void sizeForDuration();
+    void answerLines_data();
+    void answerLines();
+    void jobLines_data();
+    void jobLines();
+    void audioFileNames_data();
+    void audioFileNames();
+};
+
+void TstCliUnits::size_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<bool>("ok");
+    QTest::addColumn<quint32>("bytes");
+    QTest::addColumn<QString>("why"); // words of the refusal
+
+    QTest::newRow("bytes") << "65580" << true << 65580u << "";
+    QTest::newRow("zero means no cut") << "0" << true << 0u << "";
+    QTest::newRow("first size with a sample byte") << "45" << true << 45u << "";
+    QTest::newRow("B") << "100B" << true << 100u << "";
+    QTest::newRow("KiB") << "64KiB" << true << 65536u << "";
+    QTest::newRow("unit in lower case") << "64kib" << true << 65536u << "";
+    QTest::newRow("decimal MiB") << "1.5MiB" << true << 1572864u << "";
+    QTest::newRow("GiB") << "2GiB" << true << 2147483648u << "";
+    QTest::newRow("kB counts in 1000s") << "10kB" << true << 10000u << "";
+    QTest::newRow("MB counts in 1000s") << "10MB" << true << 10000000u << "";
+    QTest::newRow("KB is kB") << "3KB" << true << 3000u << "";
+    QTest::newRow("space before the unit") << "1.5 kB" << true << 1500u << "";
+    QTest::newRow("spaces around") << "  1000 " << true << 1000u << "";
+    QTest::newRow("zeros that carry nothing") << "0001.50000MiB" << true << 1572864u << "";
+    QTest::newRow("half a KiB") << "0.5KiB" << true << 512u << "";
+    QTest::newRow("nine decimals") << "1.000000001GB" << true << 1000000001u << "";
+    QTest::newRow("largest") << "4294967295" << true << 4294967295u << "";
+    QTest::newRow("largest in GB") << "4.294967295GB" << true << 4294967295u << "";
+    QTest::newRow("a byte per KiB fraction") << "0.0009765625KiB" << false << 0u << "decimals";
+
+    QTest::newRow("empty") << "" << false << 0u << "empty";
+    QTest::newRow("words") << "big" << false << 0u << "number";
+    QTest::newRow("negative") << "-5" << false << 0u << "number";
+    QTest::newRow("two dots") << "1.2.3" << false << 0u << "not a number";
+    QTest::newRow("dot without decimals") << "1." << false << 0u << "not a number";
+    QTest::newRow("dot first") << ".5MiB" << false << 0u << "not a number";
+    QTest::newRow("bare k") << "5k" << false << 0u << "ambiguous";
+    QTest::newRow("bare M") << "5M" << false << 0u << "ambiguous";
+    QTest::newRow("unknown unit") << "5 TB" << false << 0u << "unknown unit";
+    QTest::newRow("not whole bytes") << "1.1MiB" << false << 0u << "1153433.6";
+    QTest::newRow("half a byte") << "0.5" << false << 0u << "whole number of bytes";
+    QTest::newRow("one past 32 bits") << "4294967296" << false << 0u << "4294967295";
+    QTest::newRow("4GiB") << "4GiB" << false << 0u << "4294967295";
+    QTest::newRow("huge") << "99999999999999999999" << false << 0u << "too large";
+    QTest::newRow("header only") << "44" << false << 0u << "44-byte header";
+    QTest::newRow("one byte") << "1" << false << 0u << "header";
+    QTest::newRow("ten decimals") << "1.0000000001GB" << false << 0u << "decimals";
+}
+
+void TstCliUnits::size()
+{
+    QFETCH(QString, text);
+    QFETCH(bool, ok);
+    QFETCH(quint32, bytes);
+    QFETCH(QString, why);
+    quint32 got = 12345;
+    QString error;
+    QCOMPARE(units::parseSize(text, &got, &error), ok);
+    if (ok) {
+        QCOMPARE(got, bytes);
+    } else {
+        QVERIFY2(error.contains(why), qPrintable(error));
+        QCOMPARE(got, 12345u);
+    }
+}
+
+void TstCliUnits::duration_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<bool>("ok");
+    QTest::addColumn<quint64>("nanoseconds");
+
+    const quint64 s = 1000000000u;
+    QTest::newRow("seconds") << "1" << true << s;
+    QTest::newRow("decimal seconds") << "2.5" << true << 2 * s + s / 2;
+    QTest::newRow("a millisecond") << "0.001" << true << quint64(1000000);
+    QTest::newRow("a nanosecond") << "0.000000001" << true << quint64(1);
+    QTest::newRow("mm:ss") << "1:30" << true << 90 * s;
+    QTest::newRow("mm:ss.fff") << "01:30.250" << true << 90 * s + s / 4;
+    QTest::newRow("h:mm:ss.f") << "1:02:03.5" << true << 3723 * s + s / 2;
+    QTest::newRow("minutes past an hour") << "90:00" << true << 5400 * s;
+    QTest::newRow("last instant of a minute") << "0:59.999999999" << true << 60 * s - 1;
+    QTest::newRow("zero") << "0" << true << quint64(0);
+
+    QTest::newRow("empty") << "" << false << quint64(0);
+    QTest::newRow("words") << "long" << false << quint64(0);
+    QTest::newRow("negative") << "-1" << false << quint64(0);
+    QTest::newRow("60 seconds after a colon") << "1:60" << false << quint64(0);
+    QTest::newRow("60 minutes after hours") << "1:60:00" << false << quint64(0);
+    QTest::newRow("four fields") << "1:2:3:4" << false << quint64(0);
+    QTest::newRow("decimal minutes") << "1.5:00" << false << quint64(0);
+    QTest::newRow("nothing before the colon") << ":30" << false << quint64(0);
+    QTest::newRow("ten decimals") << "1.0000000001" << false << quint64(0);
+    QTest::newRow("beyond counting") << "99999999999" << false << quint64(0);
+}
+
+void TstCliUnits::duration()
+{
+    QFETCH(QString, text);
+    QFETCH(bool, ok);
+    QFETCH(quint64, nanoseconds);
+    quint64 got = 7;
+    QString error;
+    QCOMPARE(units::parseDuration(text, &got, &error), ok);
+    if (ok)
+        QCOMPARE(got, nanoseconds);
+    else
+        QVERIFY(!error.isEmpty());
+}
+
+void TstCliUnits::sizeForDuration_data()
+{
+    QTest::addColumn<quint64>("nanoseconds");
+    QTest::addColumn<quint32>("rate");
+    QTest::addColumn<quint32>("channels");
+    QTest::addColumn<quint32>("bits");
+    QTest::addColumn<bool>("ok");
+    QTest::addColumn<quint32>("bytes");
+
+    const quint64 s = 1000000000u;
+    QTest::newRow("a second of CD stereo") << s << 44100u << 2u << 16u << true << 176444u;
+    QTest::newRow("half a second, 24 bits") << s / 2 << 44100u << 1u << 24u << true << 66194u;
+    QTest::newRow("8 bits") << s << 8000u << 1u << 8u << true << 8044u;
+    QTest::newRow("32 bits, 6 channels") << 2 * s << 48000u << 6u << 32u << true << 2304044u;
+    // 0.333333333 s at 48 kHz is 15999.99998 frames: the partial frame goes.
+    QTest::newRow("partial frame dropped")
+        << quint64(333333333) << 48000u << 1u << 16u << true << 32042u;
+    QTest::newRow("one frame") << s / 8000 << 8000u << 1u << 16u << true << 46u;
+    QTest::newRow("just short of a frame") << s / 8000 - 1 << 8000u << 1u << 16u << false << 0u;
+    QTest::newRow("zero length") << quint64(0) << 48000u << 2u << 16u << false << 0u;
+    QTest::newRow("largest size") << 4294967251u * s << 1u << 1u << 8u << true << 4294967295u;
+    QTest::newRow("one frame past 32 bits") << 4294967252u * s << 1u << 1u << 8u << false << 0u;
+    QTest::newRow("an hour at the top rate") << 3600 * s << 768000u << 8u << 32u << false << 0u;
+    QTest::newRow("no bytes per frame") << s << 48000u << 1u << 0u << false << 0u;
+}
+
+void TstCliUnits::sizeForDuration()
+{
+    QFETCH(quint64, nanoseconds);
+    QFETCH(quint32, rate);
+    QFETCH(quint32, channels);
+    QFETCH(quint32, bits);
+    QFETCH(bool, ok);
+    QFETCH(quint32, bytes);
+    quint32 got = 0;
+    QString error;
+    QCOMPARE(units::sizeForDuration(nanoseconds, rate, channels, bits, &got, &error), ok);
+    if (ok)
+        QCOMPARE(got, bytes);
+    else
+        QVERIFY(!error.isEmpty());
+}
+
+void TstCliUnits::answerLines_data()
+{
+    QTest::addColumn<QByteArray>("line");
+    QTest::addColumn<int>("kind");
+    QTest::addColumn<QString>("reason");
+    QTest::addColumn<quint64>("done");
+
+    using K = worker::Answer::Kind;
+    QTest::newRow("progress") << worker::progressLine(8192, 96000) << int(K::Progress) << ""
+                              << quint64(8192);
+    QTest::newRow("huge progress") << worker::progressLine(quint64(1) << 40, 0) << int(K::Progress)
+                                   << "" << (quint64(1) << 40);
+    QTest::newRow("converted") << worker::convertedLine() << int(K::Converted) << "" << quint64(0);
+    QTest::newRow("reason with spaces")
+        << worker::failedLine("cannot read: not an audio file libsox knows") << int(K::Failed)
+        << "cannot read: not an audio file libsox knows" << quint64(0);
+    QTest::newRow("reason with a newline and a percent")
+        << worker::failedLine("line one\nline two 100%") << int(K::Failed)
+        << "line one\nline two 100%" << quint64(0);
+    QTest::newRow("reason beyond Latin-1")
+        << worker::failedLine(QStringLiteral("output folder does not exist: /tmp/\u00e9t\u00e9 "
+                                             "\u97f3"))
+        << int(K::Failed)
+        << QStringLiteral("output folder does not exist: /tmp/\u00e9t\u00e9 \u97f3") << quint64(0);
+    QTest::newRow("empty reason") << worker::failedLine("") << int(K::Failed) << "" << quint64(0);
+    QTest::newRow("garbage") << QByteArray("hello there\n") << int(K::Unreadable) << ""
+                             << quint64(0);
+    QTest::newRow("progress without total")
+        << QByteArray("progress 5\n") << int(K::Unreadable) << "" << quint64(0);
+    QTest::newRow("progress not numbers")
+        << QByteArray("progress a b\n") << int(K::Unreadable) << "" << quint64(0);
+}
+
+void TstCliUnits::answerLines()
+{
+    QFETCH(QByteArray, line);
+    QFETCH(int, kind);
+    QFETCH(QString, reason);
+    QFETCH(quint64, done);
+    // Exactly one line each, whatever the text held.
+    QCOMPARE(line.count('\n'), 1);
+    QVERIFY(line.endsWith('\n'));
+    const worker::Answer answer = worker::readAnswerLine(line);
+    QCOMPARE(int(answer.kind), kind);
+    QCOMPARE(answer.reason, reason);
+    QCOMPARE(answer.done, done);
+}
+
+void TstCliUnits::jobLines_data()
+{
+    QTest::addColumn<QString>("command");
+    QTest::newRow("plain") << "$DoConvert,48000,1,24,65580,out/,_x,in/a.wav";
+    QTest::newRow("spaces") << "$DoConvert,48000,1,24,0,my out/,,in/Room B.WAV";
+    QTest::newRow("newline in a path") << "$DoConvert,48000,1,16,0,out/,,in/two\nlines.wav";
+    QTest::newRow("percent signs") << "$DoConvert,48000,1,16,0,out/,%20,in/100%.wav";
+    QTest::newRow("beyond Latin-1")
+        << QStringLiteral("$DoConvert,48000,1,16,0,\u00fcber/,,\u97f3.flac");
+}
+
+void TstCliUnits::jobLines()
+{
+    QFETCH(QString, command);
+    const QByteArray line = worker::jobLine(command);
+    QCOMPARE(line.count('\n'), 1);
+    QVERIFY(line.endsWith('\n'));
+    QString back;
+    QVERIFY(worker::readJobLine(line.chopped(1), &back));
+    QCOMPARE(back, command);
+}
+
+void TstCliUnits::audioFileNames_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<bool>("audio");
+    QTest::newRow("wav") << "take.wav" << true;
+    QTest::newRow("upper-case WAV") << "Room B.WAV" << true;
+    QTest::newRow("flac") << "a.flac" << true;
+    QTest::newRow("ogg") << "a.ogg" << true;
+    QTest::newRow("mp3") << "a.mp3" << true;
+    QTest::newRow("aif") << "a.aif" << true;
+    QTest::newRow("two dots") << "a.b.aiff" << true;
+    QTest::newRow("hidden") << ".take.wav" << false;
+    QTest::newRow("text") << "notes.txt" << false;
+    QTest::newRow("headerless raw") << "a.raw" << false;
+    QTest::newRow("headerless s16") << "a.s16" << false;
+    QTest::newRow("no extension") << "wav" << false;
+    QTest::newRow("ends in a dot") << "take." << false;
+    QTest::newRow("not read by libsox") << "a.opus" << false;
+    QTest::newRow("extension only in the middle") << "a.wav.bak" << false;
+}
+
+void TstCliUnits::audioFileNames()
+{
+    QFETCH(QString, name);
+    QFETCH(bool, audio);
+    QCOMPARE(inputs::isAudioFileName(name), audio);
+}
+
+QTEST_GUILESS_MAIN(TstCliUnits)
+#include "tst_cliunits.moc"
