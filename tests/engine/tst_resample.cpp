@@ -36,6 +36,8 @@ private Q_SLOTS:
     void earlierOutputKept();
     void cancel_data();
     void cancel();
+    void progressReports_data();
+    void progressReports();
     void extremeFormats_data();
     void extremeFormats();
     void scratchIsPrivate();
@@ -609,6 +611,58 @@ void TestResample::cancel()
     QCOMPARE(reason, QStringLiteral("cancelled"));
     QCOMPARE(calls, progressCalls);
     QVERIFY(entries(dir).isEmpty());
+}
+
+void TestResample::progressReports_data()
+{
+    QTest::addColumn<QString>("ext");
+    QTest::addColumn<int>("rate");
+    QTest::addColumn<int>("channels");
+    QTest::addColumn<int>("bits");
+    QTest::addColumn<quint32>("fileSize");
+
+    QTest::newRow("wav, rate and channels") << "wav" << 48000 << 1 << 24 << 0u;
+    QTest::newRow("flac, more channels") << "flac" << 22050 << 6 << 16 << 0u;
+    QTest::newRow("ogg, 8 bits") << "ogg" << 44100 << 2 << 8 << 0u;
+    QTest::newRow("aiff, nothing to change") << "aiff" << 44100 << 2 << 16 << 0u;
+    QTest::newRow("flac, cut to 100000 bytes") << "flac" << 48000 << 1 << 24 << 100000u;
+}
+
+void TestResample::progressReports()
+{
+    QFETCH(QString, ext);
+    QFETCH(int, rate);
+    QFETCH(int, channels);
+    QFETCH(int, bits);
+    QFETCH(quint32, fileSize);
+
+    const QString in = fixture(ext, 44100, 2, 16, 3.0);
+    QVERIFY(!in.isEmpty());
+    const QString out = fresh(QStringLiteral("progress")) + QStringLiteral("/out.wav");
+    QList<quint64> done;
+    QSet<quint64> totals;
+    ConvertHooks hooks;
+    hooks.progress = [&](quint64 d, quint64 t) {
+        done << d;
+        totals << t;
+    };
+    QCOMPARE(convert(in, out, rate, channels, bits, fileSize, nullptr, hooks), 1);
+
+    QVERIFY(done.size() > 1);
+    QCOMPARE(totals.size(), 1);
+    const quint64 total = *totals.begin();
+    for (int i = 1; i < done.size(); ++i)
+        QVERIFY2(done.at(i) >= done.at(i - 1), "progress went backwards");
+    const quint64 bytesPerSample = quint64(bits / 8);
+    if (fileSize == 0) {
+        // The expected count comes from the input's length, before libsox made anything.
+        const quint64 written = quint64(QFileInfo(out).size() - 44) / bytesPerSample;
+        QCOMPARE(total, written);
+        QCOMPARE(done.last(), written);
+    } else {
+        QCOMPARE(total, (fileSize - 44 + bytesPerSample - 1) / bytesPerSample);
+        QVERIFY(done.last() >= total);
+    }
 }
 
 void TestResample::extremeFormats_data()
