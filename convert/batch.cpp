@@ -39,7 +39,7 @@ FileId fileId(const QString &path)
 } // namespace
 
 bool runBatch(const QString &text, Resampling &resampling, const BatchReport &report,
-              const std::atomic_bool *cancel)
+              const std::atomic_bool *cancel, int onlyInput)
 {
     if (!text.isEmpty())
         qDebug() << text;
@@ -66,6 +66,8 @@ bool runBatch(const QString &text, Resampling &resampling, const BatchReport &re
         inputIds.append(fileId(input));
 
     for (int i = 0; i < c.inputs.size(); ++i) {
+        if (onlyInput >= 0 && i != onlyInput)
+            continue;
         params.inputPath = c.inputs.at(i);
         params.outputPath = command::outputPath(params.inputPath, c.outputFolder, c.suffix);
         if (cancel && cancel->load()) {

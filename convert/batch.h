@@ -22,5 +22,9 @@ struct BatchReport
 // Parses `command` and converts its inputs one after the other. Once `cancel`
 // is set, the running input and all after it fail with "cancelled". Returns
 // false when the command itself was refused.
+// With `onlyInput` at 0 or more, only that input is converted and reported,
+// with the rest of the command still counting for the rules that look at the
+// whole request: a worker process that runs one input of a larger request
+// then decides exactly as a run of the whole request would.
 bool runBatch(const QString &command, Resampling &resampling, const BatchReport &report,
-              const std::atomic_bool *cancel = nullptr);
+              const std::atomic_bool *cancel = nullptr, int onlyInput = -1);
