@@ -46,6 +46,10 @@ QString inputProblem(const QFileInfo &in)
         return QStringLiteral("file not found");
     if (in.isDir())
         return QStringLiteral("is a folder, not an audio file");
+    // libsox would wait for ever on a pipe with no writer, or read an endless
+    // device until the disk is full.
+    if (!in.isFile())
+        return QStringLiteral("is not a regular file (a device, pipe or socket)");
     if (!in.isReadable())
         return QStringLiteral("cannot read: permission denied");
     return QString();
