@@ -4,6 +4,7 @@
 import QtQuick 2.15
 import QtQuick.Controls 2.15
 import QtQuick.Layouts 1.15
+import QtQuick.Window 2.15
 import Qt.labs.platform 1.1 as Platform
 import "Logic.js" as Logic
 
@@ -451,7 +452,7 @@ Item {
                                 horizontalAlignment: Text.AlignHCenter
                                 wrapMode: Text.Wrap
                                 visible: !scanner.busy
-                                text: "or use Add files… A folder adds the audio files directly inside it."
+                                text: "or click Add files. A folder adds the audio files directly inside it."
                                 color: "#707070"
                             }
                         }
@@ -481,13 +482,19 @@ Item {
             // ---- Settings ------------------------------------------------
             ScrollView {
                 id: settingsScroll
+                objectName: "settingsScroll"
                 Layout.fillHeight: true
                 Layout.preferredWidth: Math.min(460, Math.max(330, view.width * 0.4))
                 clip: true
                 contentWidth: availableWidth
+                // On a small screen, show that there is more below.
+                ScrollBar.vertical.policy: contentHeight > availableHeight ? ScrollBar.AlwaysOn
+                                                                           : ScrollBar.AlwaysOff
 
                 ColumnLayout {
-                    width: settingsScroll.availableWidth
+                    id: settingsColumn
+                    // Room for the scroll bar, which shows only when needed.
+                    width: settingsScroll.availableWidth - 14
                     spacing: 4
 
                     // Format
@@ -795,6 +802,28 @@ Item {
         if (unitBox.currentIndex > 0)
             text = "= " + Logic.groupDigits(bytes) + " bytes. " + text;
         return text;
+    }
+
+    // Keyboard users must see the field they tab into, also at 640×480.
+    function revealFocus() {
+        var item = Window.activeFocusItem;
+        var flick = settingsScroll.contentItem;
+        for (var p = item; p; p = p.parent) {
+            if (p !== settingsColumn)
+                continue;
+            var top = item.mapToItem(settingsColumn, 0, 0).y - 8;
+            var bottom = top + item.height + 16;
+            if (top < flick.contentY)
+                flick.contentY = Math.max(0, top);
+            else if (bottom > flick.contentY + flick.height)
+                flick.contentY = Math.min(bottom - flick.height, flick.contentHeight - flick.height);
+            return;
+        }
+    }
+
+    Connections {
+        target: view.Window.window
+        function onActiveFocusItemChanged() { view.revealFocus() }
     }
 
     // Shown while something is dragged over the window.

@@ -66,6 +66,9 @@ ItemDelegate {
         }
         ToolButton {
             text: "\u2715"
+            implicitWidth: 30
+            implicitHeight: 30
+            flat: true
             focusPolicy: Qt.NoFocus
             enabled: row.removable
             Accessible.name: "Remove " + row.name

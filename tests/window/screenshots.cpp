@@ -53,9 +53,10 @@ bool run(const QString &outFolder)
     root.mkpath(QStringLiteral("Voice prompts"));
     root.mkpath(QStringLiteral("Slots"));
     const QString in = root.filePath(QStringLiteral("Voice prompts"));
+    // The second file is long, so that the busy state lasts long enough to see.
     bool made =
-        testutil::makeAudio(in + QStringLiteral("/welcome.flac"), 44100, 2, 16, 3) &&
-        testutil::makeAudio(in + QStringLiteral("/battery low.wav"), 96000, 2, 24, 240, true) &&
+        testutil::makeAudio(in + QStringLiteral("/alarm.flac"), 44100, 2, 16, 3) &&
+        testutil::makeAudio(in + QStringLiteral("/battery low.wav"), 96000, 2, 24, 120, true) &&
         testutil::makeAudio(in + QStringLiteral("/door chime.aiff"), 48000, 1, 16, 2) &&
         testutil::makeAudio(in + QStringLiteral("/goodbye.ogg"), 44100, 2, 16, 4);
     QFile broken(in + QStringLiteral("/intro.wav"));

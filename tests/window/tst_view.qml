@@ -1,6 +1,7 @@
 // The window's content against a stand-in bridge: what it sends, how it
 // follows sgWait, sgResampReady and sgResampFailed, and how it takes inputs.
 import QtQuick 2.15
+import QtQuick.Window 2.15
 import QtTest 1.2
 import "../../qml"
 import "../../qml/Logic.js" as Logic
@@ -37,8 +38,10 @@ Item {
 
         // Clicks where the control is once pending layouts have settled.
         function click(name) {
-            waitForRendering(view);
-            mouseClick(item(name));
+            var control = item(name);
+            for (var p = control.parent; p; p = p.parent)
+                waitForItemPolished(p);
+            mouseClick(control);
         }
 
         function item(name) {
@@ -384,6 +387,65 @@ Item {
             compare(parts[5], "/music/in/");
             compare(parts[6], "_x");
             compare(parts.slice(7), ["/music/in/take1.WAV", "/other/b.flac"]);
+        }
+
+        // The name of the control that holds the keyboard focus: the focus may
+        // sit in a part of it, such as the text field of an editable box.
+        function focusedControl() {
+            for (var p = root.Window.activeFocusItem; p; p = p.parent) {
+                if (p.objectName !== "")
+                    return p;
+            }
+            return null;
+        }
+
+        function test_tabOrderAndNames() {
+            fillForm();
+            item("addFilesButton").forceActiveFocus();
+            var order = [];
+            for (var i = 0; i < 40; ++i) {
+                var control = focusedControl();
+                verify(control, "focus on an unnamed item after " + order.join(", "));
+                if (order.length > 0 && control.objectName === order[0])
+                    break;
+                if (order[order.length - 1] !== control.objectName) {
+                    order.push(control.objectName);
+                    verify(control.Accessible.name !== "", control.objectName + " has no accessible name");
+                }
+                keyClick(Qt.Key_Tab);
+            }
+            compare(order, ["addFilesButton", "inputList", "clearButton", "rateBox", "channelsBox",
+                            "bitsBox", "sizeRadio", "durationRadio", "sizeField", "unitBox",
+                            "lowerSizeButton", "upperSizeButton", "folderField",
+                            "chooseFolderButton", "suffixField", "convertButton"]);
+        }
+
+        function test_smallestWindow() {
+            fillForm();
+            view.width = 640;
+            view.height = 480;
+            var scroll = item("settingsScroll");
+            for (var p = scroll; p; p = p.parent)
+                waitForItemPolished(p);
+            // Everything outside the scrolled column stays in the window.
+            var names = ["addFilesButton", "clearButton", "convertButton", "inputList"];
+            for (var i = 0; i < names.length; ++i) {
+                var c = item(names[i]);
+                var at = c.mapToItem(view, 0, 0);
+                verify(at.x >= 0 && at.y >= 0 && at.x + c.width <= 640 && at.y + c.height <= 480,
+                       names[i] + " lies outside 640×480 at " + at.x + "," + at.y);
+            }
+            var flick = scroll.contentItem;
+            verify(flick.contentHeight > flick.height, "the settings fit without scrolling; this test needs a taller form");
+            compare(flick.contentY, 0);
+            var fields = ["suffixField", "rateBox", "chooseFolderButton"];
+            for (var j = 0; j < fields.length; ++j) {
+                var field = item(fields[j]);
+                field.forceActiveFocus();
+                var y = field.mapToItem(scroll, 0, 0).y;
+                verify(y >= 0 && y + field.height <= scroll.height, fields[j] + " is out of sight at " + y);
+            }
+            verify(flick.contentY > 0);
         }
     }
 }

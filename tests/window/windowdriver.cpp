@@ -15,7 +15,11 @@ bool WindowDriver::attach()
         if (quick && quick->objectName() == QLatin1String("window") && quick->isVisible()) {
             win = quick;
             content = quick->findChild<QQuickItem *>(QStringLiteral("converterView"));
-            return content != nullptr && QTest::qWaitForWindowExposed(win);
+            // Keys reach the window's shortcuts only while it is the active
+            // one; with no window manager nobody else makes it so.
+            win->requestActivate();
+            return content != nullptr && QTest::qWaitForWindowExposed(win) &&
+                   QTest::qWaitForWindowActive(win);
         }
     }
     return false;
