@@ -127,7 +127,7 @@ private:
 
     const ConvertParams &p;
     const ConvertHooks &hooks;
-    QTemporaryFile scratch{QDir::tempPath() + QLatin1Char('/') + scratchTemplate};
+    QTemporaryFile scratch; // its folder is chosen when it is opened
     QString scratchPath;
     sox::Format input;
     sox::Format output;
@@ -161,6 +161,16 @@ bool Conversion::openScratch(QString *why)
     // Created exclusively under a fresh name: nothing planted in the shared
     // temporary folder can be written through, and two running copies of the
     // program never share a scratch file.
+    const QString folder = QDir::tempPath();
+    // Qt gives an empty path for a TMPDIR that does not exist, and the scratch
+    // file would then land in the root folder.
+    if (folder.isEmpty()) {
+        *why = QStringLiteral("cannot create a scratch file: the temporary folder %1 does not "
+                              "exist")
+                   .arg(qEnvironmentVariable("TMPDIR"));
+        return false;
+    }
+    scratch.setFileTemplate(folder + QLatin1Char('/') + scratchTemplate);
     if (!scratch.open()) {
         *why = QStringLiteral("cannot create a scratch file in %1: %2")
                    .arg(QDir::tempPath(), scratch.errorString());
