@@ -1,0 +1,313 @@
+// Bad luck on disk: folders that are missing or refuse writes, full disks for
+// the output and for the scratch file, links planted in the temporary folder,
+// and the window closed in the middle of a conversion. Whatever happens, the
+// user gets a reason, the input and any earlier output stay as they were, and
+// no scratch file is left behind.
+#include "app/core.h"
+#include "bridge/data.h"
+#include "convert/command.h"
+#include "support.h"
+#include "testutil.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <memory>
+
+using namespace hardening;
+
+namespace {
+
+enum class Fault {
+    OutputFolderMissing,
+    OutputFolderNotWritable,
+    EarlierOutputReadOnly,
+    InputNotReadable,
+    OutputPathIsFolder,
+    OutputIsTheInputThroughALink,
+    OutputDiskFull,
+    ScratchDiskFull,
+    ScratchFolderReadOnly,
+    ScratchFolderMissing,
+    LinksPlantedInScratchFolder,
+};
+
+// Converted to 48 kHz stereo 16-bit, about 190 KB per second of input.
+constexpr int rate = 48000;
+constexpr int channels = 2;
+constexpr int bits = 16;
+
+} // namespace
+
+Q_DECLARE_METATYPE(Fault)
+
+class TestFaults : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void init();
+    void cleanup();
+
+    void fault_data();
+    void fault();
+    void windowClosedWhileConverting();
+
+private:
+    std::unique_ptr<QTemporaryDir> base;
+    QString in, out, tmp, input;
+};
+
+void TestFaults::init()
+{
+    base = std::make_unique<QTemporaryDir>();
+    QVERIFY(base->isValid());
+    // Readable by the unprivileged user that some faults run as.
+    QVERIFY(QFile::setPermissions(
+        base->path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner | QFile::ReadOther |
+                          QFile::ExeOther | QFile::ReadGroup | QFile::ExeGroup));
+    in = base->filePath(QStringLiteral("in"));
+    out = base->filePath(QStringLiteral("out"));
+    tmp = base->filePath(QStringLiteral("tmp"));
+    QVERIFY(QDir().mkpath(in) && QDir().mkpath(out) && QDir().mkpath(tmp));
+    QVERIFY(QFile::setPermissions(tmp, QFileDevice::Permissions(0x7777)));
+    input = in + QStringLiteral("/take.flac");
+    QVERIFY(testutil::makeAudio(input, 44100, 2, 16, 2.0, true));
+}
+
+void TestFaults::cleanup()
+{
+    base.reset();
+}
+
+void TestFaults::fault_data()
+{
+    QTest::addColumn<Fault>("fault");
+    QTest::addColumn<bool>("converts");
+    QTest::addColumn<QString>("reason");
+    QTest::addColumn<bool>("asNobody");
+
+    QTest::newRow("output folder missing")
+        << Fault::OutputFolderMissing << false << QStringLiteral("output folder does not exist")
+        << false;
+    // As root, permission bits stop nobody: these run as the user nobody.
+    QTest::newRow("output folder not writable")
+        << Fault::OutputFolderNotWritable << false
+        << QStringLiteral("output folder is not writable") << true;
+    QTest::newRow("earlier output read-only")
+        << Fault::EarlierOutputReadOnly << false << QStringLiteral("cannot write") << true;
+    QTest::newRow("input not readable") << Fault::InputNotReadable << false
+                                        << QStringLiteral("cannot read: permission denied") << true;
+    QTest::newRow("output path is a folder")
+        << Fault::OutputPathIsFolder << false << QStringLiteral("the output path is a folder")
+        << false;
+    QTest::newRow("output is the input through a link")
+        << Fault::OutputIsTheInputThroughALink << false
+        << QStringLiteral("the output would overwrite the input file itself") << false;
+    QTest::newRow("output disk full")
+        << Fault::OutputDiskFull << false << QStringLiteral("cannot write") << false;
+    QTest::newRow("scratch disk full") << Fault::ScratchDiskFull << false
+                                       << QStringLiteral("cannot write the scratch file") << false;
+    QTest::newRow("scratch folder read-only")
+        << Fault::ScratchFolderReadOnly << false << QStringLiteral("cannot create a scratch file")
+        << false;
+    QTest::newRow("scratch folder missing")
+        << Fault::ScratchFolderMissing << false << QStringLiteral("cannot create a scratch file")
+        << false;
+    QTest::newRow("links planted in the scratch folder")
+        << Fault::LinksPlantedInScratchFolder << true << QString() << false;
+}
+
+void TestFaults::fault()
+{
+    QFETCH(Fault, fault);
+    QFETCH(bool, converts);
+    QFETCH(QString, reason);
+    QFETCH(bool, asNobody);
+    asNobody = asNobody && isRoot();
+
+    QString folder = out;
+    QString scratch = tmp;
+    std::unique_ptr<Tmpfs> mount;
+    const auto needMount = [&](const QString &where, qint64 bytes, bool readOnly) {
+        mount = std::make_unique<Tmpfs>(where, bytes, readOnly);
+        return mount->mounted();
+    };
+
+    // An earlier output at the path, which no failure may touch.
+    QByteArray earlier = randomBytes(8192, 7);
+    bool hasEarlier = true;
+    QStringList planted; // names planted in the scratch folder
+    const QString victim = base->filePath(QStringLiteral("victim.bin"));
+    const QString throughDangling = base->filePath(QStringLiteral("made-through-a-link"));
+
+    switch (fault) {
+    case Fault::OutputFolderMissing:
+        folder = base->filePath(QStringLiteral("no/such/folder"));
+        hasEarlier = false;
+        break;
+    case Fault::OutputFolderNotWritable:
+        if (!isRoot())
+            QVERIFY(QFile::setPermissions(out, QFile::ReadOwner | QFile::ExeOwner));
+        break;
+    case Fault::EarlierOutputReadOnly:
+        // The folder lets the user in; the file itself is not theirs to replace.
+        QVERIFY(QFile::setPermissions(out, QFileDevice::Permissions(0x7777)));
+        break;
+    case Fault::InputNotReadable:
+        QVERIFY(QFile::setPermissions(out, QFileDevice::Permissions(0x7777)));
+        QVERIFY(QFile::setPermissions(input, QFile::WriteOwner));
+        hasEarlier = false;
+        break;
+    case Fault::OutputPathIsFolder:
+        QVERIFY(QDir().mkpath(::command::outputPath(input, out, QString())));
+        hasEarlier = false;
+        break;
+    case Fault::OutputIsTheInputThroughALink:
+        QVERIFY(QFile::link(input, ::command::outputPath(input, out, QStringLiteral("_link"))));
+        hasEarlier = false;
+        break;
+    case Fault::OutputDiskFull:
+        folder = base->filePath(QStringLiteral("small"));
+        if (!needMount(folder, 64 * 1024, false))
+            QSKIP(qPrintable(QStringLiteral("a full disk needs a tmpfs: ") + mount->error()));
+        break;
+    case Fault::ScratchDiskFull:
+        scratch = base->filePath(QStringLiteral("small"));
+        if (!needMount(scratch, 64 * 1024, false))
+            QSKIP(qPrintable(QStringLiteral("a full disk needs a tmpfs: ") + mount->error()));
+        break;
+    case Fault::ScratchFolderReadOnly:
+        if (isRoot()) {
+            scratch = base->filePath(QStringLiteral("readonly"));
+            if (!needMount(scratch, 1024 * 1024, true))
+                QSKIP(qPrintable(QStringLiteral("a read-only folder for root needs a tmpfs: ") +
+                                 mount->error()));
+        } else {
+            QVERIFY(QFile::setPermissions(tmp, QFile::ReadOwner | QFile::ExeOwner));
+        }
+        break;
+    case Fault::ScratchFolderMissing:
+        scratch = base->filePath(QStringLiteral("no/such/tmp"));
+        break;
+    case Fault::LinksPlantedInScratchFolder:
+        QVERIFY(writeBytes(victim, "a file that someone else owns\n"));
+        planted << QStringLiteral("rezOrizezovu.wav") << QStringLiteral("rezOrizezovu-AAAAAA.wav")
+                << QStringLiteral("rezOrizezovu-zzzzzz.wav")
+                << QStringLiteral("rezOrizezovu-000000.wav");
+        for (const QString &name : qAsConst(planted))
+            QVERIFY(QFile::link(victim, tmp + QLatin1Char('/') + name));
+        planted << QStringLiteral("rezOrizezovu-dangle.wav");
+        QVERIFY(QFile::link(throughDangling, tmp + QStringLiteral("/rezOrizezovu-dangle.wav")));
+        planted.sort();
+        break;
+    }
+
+    const QString suffix =
+        fault == Fault::OutputIsTheInputThroughALink ? QStringLiteral("_link") : QString();
+    const QString output = ::command::outputPath(input, folder, suffix);
+    if (hasEarlier) {
+        QVERIFY(writeBytes(output, earlier));
+        if (fault == Fault::EarlierOutputReadOnly)
+            QVERIFY(QFile::setPermissions(output, QFile::ReadOwner | QFile::ReadOther));
+    }
+    const QByteArray inputBefore = checksum(input);
+    const QByteArray outputBefore = checksum(output);
+    const QByteArray victimBefore = checksum(victim);
+    const QStringList folderBefore = entries(folder);
+
+    const QString text = convertCommand(rate, channels, bits, 0, folder, suffix, {input});
+    QList<Outcome> outcomes;
+    if (asNobody) {
+        QString error;
+        QVERIFY2(
+            runAsNobody(QCoreApplication::applicationFilePath(), text, scratch, &outcomes, &error),
+            qPrintable(error));
+    } else {
+        TmpDir inScratch(scratch);
+        outcomes = runInProcess(text);
+    }
+
+    QCOMPARE(outcomes.size(), 1);
+    QCOMPARE(outcomes.at(0).input, input);
+    QCOMPARE(outcomes.at(0).converted, converts);
+    QVERIFY2(outcomes.at(0).reason.startsWith(reason), qPrintable(outcomes.at(0).reason));
+
+    // Nothing lost, nothing left.
+    QCOMPARE(checksum(input), inputBefore);
+    if (!converts) {
+        QCOMPARE(checksum(output), outputBefore);
+        QCOMPARE(entries(folder), folderBefore);
+    } else {
+        QString format;
+        QVERIFY(testutil::pythonWave(output, &format));
+        QVERIFY2(format.startsWith(QStringLiteral("48000 2 2 ")), qPrintable(format));
+    }
+    // The scratch folder holds nothing but what was planted there.
+    QCOMPARE(entries(scratch), planted);
+    if (fault == Fault::LinksPlantedInScratchFolder) {
+        QCOMPARE(checksum(victim), victimBefore);
+        QVERIFY(!QFileInfo::exists(throughDangling));
+        for (const QString &name : qAsConst(planted))
+            QVERIFY(QFileInfo(tmp + QLatin1Char('/') + name).isSymLink());
+    }
+}
+
+// The window closes while a long input converts: the controller cancels and
+// waits, the input after it is reported cancelled too, and the disk is as
+// before.
+void TestFaults::windowClosedWhileConverting()
+{
+    const QString longInput = in + QStringLiteral("/long.flac");
+    QVERIFY(testutil::makeAudio(longInput, 44100, 2, 16, 60.0, true));
+    const QString longOutput = ::command::outputPath(longInput, out, QString());
+    const QString shortOutput = ::command::outputPath(input, out, QString());
+    QVERIFY(writeBytes(longOutput, randomBytes(4096, 11)));
+    const QByteArray longBefore = checksum(longInput);
+    const QByteArray earlierBefore = checksum(longOutput);
+    const QStringList folderBefore = entries(out);
+
+    TmpDir inScratch(tmp);
+    auto core = std::make_unique<Core>();
+    Data *data = core->bridge();
+    QSignalSpy ready(data, SIGNAL(sgResampReady(QString)));
+    QSignalSpy failed(data, SIGNAL(sgResampFailed(QString, QString)));
+    QSignalSpy wait(data, SIGNAL(sgWait(bool)));
+    data->doConvert(convertCommand(96000, 2, 24, 0, out, QString(), {longInput, input}));
+    // The scratch file exists only while libsox converts.
+    QTRY_VERIFY_WITH_TIMEOUT(!scratchFiles(tmp).isEmpty(), 60000);
+    core.reset();
+    QCoreApplication::processEvents();
+
+    QCOMPARE(ready.count(), 0);
+    QCOMPARE(failed.count(), 2);
+    QCOMPARE(failed.at(0).at(0).toString(), longInput);
+    QCOMPARE(failed.at(0).at(1).toString(), QStringLiteral("cancelled"));
+    QCOMPARE(failed.at(1).at(0).toString(), input);
+    QCOMPARE(failed.at(1).at(1).toString(), QStringLiteral("cancelled"));
+    QCOMPARE(wait.count(), 1);
+    QCOMPARE(wait.at(0).at(0).toBool(), true);
+
+    QCOMPARE(checksum(longInput), longBefore);
+    QCOMPARE(checksum(longOutput), earlierBefore);
+    QVERIFY(!QFileInfo::exists(shortOutput));
+    QCOMPARE(entries(out), folderBefore);
+    QCOMPARE(scratchFiles(tmp), QStringList());
+}
+
+int main(int argc, char *argv[])
+{
+    // The unprivileged side of runAsNobody.
+    const int child = childMain(argc, argv);
+    if (child >= 0)
+        return child;
+    QApplication app(argc, argv);
+    TestFaults test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "tst_faults.moc"
