@@ -3,6 +3,7 @@
 import QtQuick 2.15
 import QtQuick.Window 2.15
 import QtTest 1.2
+import QtQuick.Controls 2.15
 import "../../qml"
 import "../../qml/Logic.js" as Logic
 
@@ -446,6 +447,8 @@ Item {
                 verify(y >= 0 && y + field.height <= scroll.height, fields[j] + " is out of sight at " + y);
             }
             verify(flick.contentY > 0);
+            var bar = scroll.ScrollBar.vertical;
+            verify(bar.visible && bar.policy === ScrollBar.AlwaysOn, "nothing shows that the settings go on below");
         }
     }
 }
