@@ -12,6 +12,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QScopeGuard>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -151,9 +152,7 @@ void TestFaults::fault()
         hasEarlier = false;
         break;
     case Fault::OutputFolderNotWritable:
-        if (!isRoot())
-            QVERIFY(QFile::setPermissions(out, QFile::ReadOwner | QFile::ExeOwner));
-        break;
+        break; // locked below, once the earlier output is in it
     case Fault::EarlierOutputReadOnly:
         // The folder lets the user in; the file itself is not theirs to replace.
         QVERIFY(QFile::setPermissions(out, QFileDevice::Permissions(0x7777)));
@@ -215,6 +214,13 @@ void TestFaults::fault()
         if (fault == Fault::EarlierOutputReadOnly)
             QVERIFY(QFile::setPermissions(output, QFile::ReadOwner | QFile::ReadOther));
     }
+    // Unlocked again whatever happens, so that the temporary folder can go.
+    const auto unlock = qScopeGuard([this] {
+        QFile::setPermissions(out, QFileDevice::Permissions(0x7755));
+        QFile::setPermissions(tmp, QFileDevice::Permissions(0x7777));
+    });
+    if (fault == Fault::OutputFolderNotWritable && !isRoot())
+        QVERIFY(QFile::setPermissions(out, QFile::ReadOwner | QFile::ExeOwner));
     const QByteArray inputBefore = checksum(input);
     const QByteArray outputBefore = checksum(output);
     const QByteArray victimBefore = checksum(victim);
