@@ -331,11 +331,14 @@ bool Conversion::repackage(QString *why)
         *why = QStringLiteral("libsox wrote no sample data");
         return false;
     }
-    quint64 taken = chunk.length;
+    // libsox writes nothing after the samples but a pad byte, so more bytes
+    // than that behind the chunk mean its 32-bit length wrapped past 4 GiB.
+    const quint64 behind = quint64(samples.size() - chunk.offset);
+    const bool wrapped = behind > quint64(chunk.length) + 1u;
+    quint64 taken = wrapped ? behind : chunk.length;
     if (p.fileSize > headerSize) {
         taken = qMin<quint64>(taken, p.fileSize - headerSize);
-    } else if (quint64(samples.size() - chunk.offset) > chunk.length + 1u) {
-        // A data chunk past 4 GiB wraps its 32-bit length.
+    } else if (wrapped) {
         *why = QStringLiteral("the converted audio is larger than a WAV file can hold (4 GiB); "
                               "choose a size");
         return false;
