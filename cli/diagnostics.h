@@ -2,6 +2,8 @@
 // nowhere unless --verbose asks for them.
 #pragma once
 
+#include <QString>
+
 class Reporter;
 
 namespace diagnostics {
@@ -10,6 +12,9 @@ namespace diagnostics {
 // says whether they are wanted; warnings always go to standard error.
 void install();
 void show(bool verbose);
+
+// Diagnostic lines that begin with `prefix` are shown the first time only.
+void showOnce(const QString &prefix);
 
 // A progress line on the terminal makes way for a message.
 void setReporter(Reporter *reporter);

@@ -101,6 +101,8 @@ int main(int argc, char *argv[])
         return cli::exitConverted;
     case cli::Options::Action::Worker: {
         interrupt::install();
+        // Every input logs the whole command again; once per worker is enough.
+        diagnostics::showOnce(QStringLiteral("\"$DoConvert"));
         const int status = worker::run(interrupt::flag(), interrupt::wakeDescriptor());
         return interrupt::signalNumber() != 0 ? 128 + interrupt::signalNumber() : status;
     }

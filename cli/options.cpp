@@ -5,7 +5,6 @@
 
 #include <QCommandLineParser>
 #include <QFileInfo>
-#include <QHash>
 #include <QRegularExpression>
 #include <QThread>
 
@@ -159,26 +158,6 @@ bool buildFromOptions(const QCommandLineParser &parser, ConvertCommand *c, QStri
 
 } // namespace
 
-bool checkNoInputOverwritten(const ConvertCommand &c, QString *error)
-{
-    QHash<QString, int> inputAt;
-    for (int i = 0; i < c.inputs.size(); ++i)
-        inputAt.insert(inputs::fileKey(c.inputs.at(i)), i);
-    for (int i = 0; i < c.inputs.size(); ++i) {
-        const QString output = command::outputPath(c.inputs.at(i), c.outputFolder, c.suffix);
-        const auto hit = inputAt.constFind(inputs::fileKey(output));
-        // An input written over itself is refused by the conversion itself.
-        if (hit == inputAt.constEnd() ||
-            inputs::fileKey(c.inputs.at(hit.value())) == inputs::fileKey(c.inputs.at(i)))
-            continue;
-        *error = QStringLiteral("%1 would be written to %2, which is another input; choose "
-                                "another output folder or a suffix")
-                     .arg(c.inputs.at(i), output);
-        return false;
-    }
-    return true;
-}
-
 bool parseArguments(const QStringList &arguments, Options *options, QString *error)
 {
     QCommandLineParser parser;
@@ -294,7 +273,7 @@ bool parseArguments(const QStringList &arguments, Options *options, QString *err
     } else if (!buildFromOptions(parser, &options->command, error)) {
         return false;
     }
-    return checkNoInputOverwritten(options->command, error);
+    return true;
 }
 
 } // namespace cli

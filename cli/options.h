@@ -35,8 +35,4 @@ struct Options
 // message that names the option or value at fault.
 bool parseArguments(const QStringList &arguments, Options *options, QString *error);
 
-// Refuses a command whose output for one input would replace another input:
-// converting a folder into itself with no suffix must not eat its own files.
-bool checkNoInputOverwritten(const ConvertCommand &command, QString *error);
-
 } // namespace cli

@@ -17,6 +17,8 @@ namespace worker {
 
 namespace {
 
+const QByteArray requestWord = QByteArrayLiteral("request");
+const QByteArray inputWord = QByteArrayLiteral("input");
 const QByteArray progressWord = QByteArrayLiteral("progress");
 const QByteArray convertedWord = QByteArrayLiteral("converted");
 const QByteArray failedWord = QByteArrayLiteral("failed");
@@ -87,17 +89,30 @@ private:
 
 } // namespace
 
-QByteArray jobLine(const QString &command)
+QByteArray requestLine(const QString &command)
 {
-    return encode(command) + '\n';
+    return requestWord + ' ' + encode(command) + '\n';
 }
 
-bool readJobLine(const QByteArray &line, QString *command)
+QByteArray inputLine(int index)
 {
-    if (line.isEmpty() || line.contains(' '))
-        return false;
-    *command = decode(line);
-    return true;
+    return inputWord + ' ' + QByteArray::number(index) + '\n';
+}
+
+Job readJobLine(const QByteArray &line)
+{
+    Job job;
+    const QList<QByteArray> words = line.trimmed().split(' ');
+    if (words.size() == 2 && words.at(0) == requestWord) {
+        job.kind = Job::Kind::Request;
+        job.command = decode(words.at(1));
+    } else if (words.size() == 2 && words.at(0) == inputWord) {
+        bool ok = false;
+        job.index = words.at(1).toInt(&ok);
+        if (ok && job.index >= 0)
+            job.kind = Job::Kind::Input;
+    }
+    return job;
 }
 
 QByteArray progressLine(quint64 done, quint64 total)
@@ -148,10 +163,15 @@ int run(const std::atomic_bool &cancel, int wakeDescriptor)
     Resampling resampling;
     LineReader reader;
     QByteArray line;
+    QString request;
     while (reader.next(&line, cancel, wakeDescriptor)) {
-        QString command;
-        if (!readJobLine(line, &command)) {
-            if (!writeAll(failedLine(QStringLiteral("unreadable job line"))))
+        const Job job = readJobLine(line);
+        if (job.kind == Job::Kind::Request) {
+            request = job.command;
+            continue;
+        }
+        if (job.kind != Job::Kind::Input || request.isEmpty()) {
+            if (!writeAll(failedLine(QStringLiteral("the worker was sent no input it can read"))))
                 return 1;
             continue;
         }
@@ -173,8 +193,7 @@ int run(const std::atomic_bool &cancel, int wakeDescriptor)
             }
             parentGone |= !writeAll(progressLine(done, total));
         };
-        // The parent sends one input per command: its first result is the
-        // answer.
+        // Only the one input is reported; a refused command is reported once.
         report.converted = [&](int, const QString &, const QString &) {
             if (!answered)
                 parentGone |= !writeAll(convertedLine());
@@ -185,9 +204,10 @@ int run(const std::atomic_bool &cancel, int wakeDescriptor)
                 parentGone |= !writeAll(failedLine(reason));
             answered = true;
         };
-        runBatch(command, resampling, report, &cancel);
+        runBatch(request, resampling, report, &cancel, job.index);
         if (!answered)
-            parentGone |= !writeAll(failedLine(QStringLiteral("the command names no input")));
+            parentGone |= !writeAll(
+                failedLine(QStringLiteral("the command has no input %1").arg(job.index + 1)));
         if (parentGone)
             return 1;
     }

@@ -1,8 +1,8 @@
 // Worker processes of sabletide-cli: libsox keeps its state per process, so
 // inputs convert side by side only in processes of their own. The parent
-// hands each worker one convert command per line on its standard input; the
-// worker answers on its standard output with progress lines and one result
-// line per command.
+// first hands a worker the whole convert command, then the index of one input
+// at a time, on its standard input; the worker answers on its standard output
+// with progress lines and one result line per input.
 #pragma once
 
 #include <QByteArray>
@@ -14,8 +14,17 @@ namespace worker {
 
 // One line each way, ending in "\n". Text is percent-encoded UTF-8, so that
 // a newline in a path or a reason cannot split a line.
-QByteArray jobLine(const QString &command);
-bool readJobLine(const QByteArray &line, QString *command);
+QByteArray requestLine(const QString &command);
+QByteArray inputLine(int index);
+
+struct Job
+{
+    enum class Kind { Request, Input, Unreadable };
+    Kind kind = Kind::Unreadable;
+    QString command;
+    int index = -1;
+};
+Job readJobLine(const QByteArray &line);
 
 struct Answer
 {
@@ -31,8 +40,8 @@ QByteArray convertedLine();
 QByteArray failedLine(const QString &reason);
 Answer readAnswerLine(const QByteArray &line);
 
-// The worker's main loop: converts each command read from standard input
-// until its end, or until `cancel` is set. Returns the process exit status.
+// The worker's main loop: converts each input named on standard input until
+// its end, or until `cancel` is set. Returns the process exit status.
 int run(const std::atomic_bool &cancel, int wakeDescriptor);
 
 } // namespace worker

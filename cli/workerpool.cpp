@@ -19,17 +19,18 @@ WorkerPool::WorkerPool(const ConvertCommand &command, int workers, bool verbose,
 {
     // Two jobs that read or write the same file run in input order, so that
     // every output ends up as a run of one job after the other leaves it.
+    request = command::compose(command);
     QHash<QString, int> lastToTouch;
     for (int i = 0; i < command.inputs.size(); ++i) {
         Job job;
         job.input = command.inputs.at(i);
         job.output = command::outputPath(job.input, command.outputFolder, command.suffix);
-        ConvertCommand single = command;
-        single.inputs = QStringList{job.input};
-        job.command = command::compose(single);
         for (const QString &key : {inputs::fileKey(job.input), inputs::fileKey(job.output)}) {
             const auto earlier = lastToTouch.constFind(key);
-            if (earlier != lastToTouch.constEnd() && !job.after.contains(earlier.value()))
+            // An input that names its own output (refused by the conversion)
+            // touches one file twice and must not wait for itself.
+            if (earlier != lastToTouch.constEnd() && earlier.value() != i &&
+                !job.after.contains(earlier.value()))
                 job.after.append(earlier.value());
             lastToTouch.insert(key, i);
         }
@@ -96,6 +97,7 @@ WorkerPool::Worker *WorkerPool::startWorker()
     connect(process, SIGNAL(readyReadStandardOutput()), this, SLOT(slReadyRead()));
     connect(process, SIGNAL(finished(int, QProcess::ExitStatus)), this,
             SLOT(slFinished(int, QProcess::ExitStatus)));
+    process->write(worker::requestLine(request));
     workers.append(Worker{process, -1});
     return &workers.last();
 }
@@ -134,7 +136,7 @@ void WorkerPool::schedule()
             break;
         idle->job = job;
         jobs[job].state = Job::State::Running;
-        idle->process->write(worker::jobLine(jobs.at(job).command));
+        idle->process->write(worker::inputLine(job));
     }
     reportInOrder();
 

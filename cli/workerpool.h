@@ -60,6 +60,7 @@ private:
     void stopWorkers();
     void endIfDone();
 
+    QString request; // the whole command, which every worker receives first
     QVector<Job> jobs;
     QVector<Worker> workers;
     int maxWorkers;

@@ -225,24 +225,43 @@ void TstCliUnits::answerLines()
 
 void TstCliUnits::jobLines_data()
 {
+    QTest::addColumn<QByteArray>("line");
+    QTest::addColumn<int>("kind");
     QTest::addColumn<QString>("command");
-    QTest::newRow("plain") << "$DoConvert,48000,1,24,65580,out/,_x,in/a.wav";
-    QTest::newRow("spaces") << "$DoConvert,48000,1,24,0,my out/,,in/Room B.WAV";
-    QTest::newRow("newline in a path") << "$DoConvert,48000,1,16,0,out/,,in/two\nlines.wav";
-    QTest::newRow("percent signs") << "$DoConvert,48000,1,16,0,out/,%20,in/100%.wav";
-    QTest::newRow("beyond Latin-1")
-        << QStringLiteral("$DoConvert,48000,1,16,0,\u00fcber/,,\u97f3.flac");
+    QTest::addColumn<int>("index");
+
+    using K = worker::Job::Kind;
+    for (const QString &command :
+         {QStringLiteral("$DoConvert,48000,1,24,65580,out/,_x,in/a.wav,in/b.flac"),
+          QStringLiteral("$DoConvert,48000,1,24,0,my out/,,in/Room B.WAV"),
+          QStringLiteral("$DoConvert,48000,1,16,0,out/,,in/two\nlines.wav"),
+          QStringLiteral("$DoConvert,48000,1,16,0,out/,%20,in/100%.wav"),
+          QStringLiteral("$DoConvert,48000,1,16,0,\u00fcber/,,\u97f3.flac")}) {
+        QTest::newRow(qPrintable(QStringLiteral("request ") + command))
+            << worker::requestLine(command) << int(K::Request) << command << -1;
+    }
+    QTest::newRow("first input") << worker::inputLine(0) << int(K::Input) << "" << 0;
+    QTest::newRow("input 499") << worker::inputLine(499) << int(K::Input) << "" << 499;
+    QTest::newRow("negative input") << QByteArray("input -1\n") << int(K::Unreadable) << "" << -1;
+    QTest::newRow("input not a number")
+        << QByteArray("input x\n") << int(K::Unreadable) << "" << -1;
+    QTest::newRow("unknown word") << QByteArray("convert 1\n") << int(K::Unreadable) << "" << -1;
+    QTest::newRow("empty") << QByteArray("\n") << int(K::Unreadable) << "" << -1;
 }
 
 void TstCliUnits::jobLines()
 {
+    QFETCH(QByteArray, line);
+    QFETCH(int, kind);
     QFETCH(QString, command);
-    const QByteArray line = worker::jobLine(command);
+    QFETCH(int, index);
     QCOMPARE(line.count('\n'), 1);
     QVERIFY(line.endsWith('\n'));
-    QString back;
-    QVERIFY(worker::readJobLine(line.chopped(1), &back));
-    QCOMPARE(back, command);
+    const worker::Job job = worker::readJobLine(line.chopped(1));
+    QCOMPARE(int(job.kind), kind);
+    QCOMPARE(job.command, command);
+    if (job.kind == worker::Job::Kind::Input)
+        QCOMPARE(job.index, index);
 }
 
 void TstCliUnits::audioFileNames_data()
