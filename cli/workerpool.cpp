@@ -169,7 +169,7 @@ void WorkerPool::slReadyRead()
         case worker::Answer::Kind::Progress:
             jobs[job].done = answer.done;
             jobs[job].total = answer.total;
-            if (job == head && jobs.at(job).announced)
+            if (job == head && jobs.at(job).announced && !cancelled)
                 reporter->progress(job, answer.done, answer.total);
             break;
         case worker::Answer::Kind::Converted:
@@ -258,7 +258,7 @@ void WorkerPool::reportInOrder()
         if (!j.announced) {
             j.announced = true;
             reporter->started(head, j.input);
-            if (j.state == Job::State::Running && j.total > 0)
+            if (j.state == Job::State::Running && j.total > 0 && !cancelled)
                 reporter->progress(head, j.done, j.total);
         }
         if (j.state != Job::State::Done)
