@@ -529,13 +529,20 @@ void TstCli::interrupt()
                         out, "long/l1.wav", "long/l2.wav"});
     QVERIFY(p.waitForStarted());
 
-    // Every conversion that runs has started writing its scratch file.
+    // Every conversion that runs has started writing its scratch file,
+    // wherever under the temporary folder it keeps it.
     auto scratchBytes = [&tmp]() {
         int writing = 0;
-        const QFileInfoList files = QDir(tmp).entryInfoList(QDir::Files);
-        for (const QFileInfo &f : files)
-            writing += f.size() > 0;
+        QDirIterator it(tmp, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
+        while (it.hasNext()) {
+            it.next();
+            writing += it.fileInfo().size() > 0;
+        }
         return writing;
+    };
+    const auto leftInTmp = [&tmp]() {
+        return QDir(tmp).entryList(QDir::AllEntries | QDir::Hidden | QDir::System |
+                                   QDir::NoDotAndDotDot);
     };
     QTRY_VERIFY_WITH_TIMEOUT(scratchBytes() == jobs || p.state() == QProcess::NotRunning, 60000);
     QVERIFY2(p.state() == QProcess::Running, "the conversion ended before it could be stopped");
@@ -547,12 +554,12 @@ void TstCli::interrupt()
     QVERIFY2(p.exitCode() == exit, qPrintable(err));
     QVERIFY2(err.contains(QLatin1String("long/l1.wav: cancelled")), qPrintable(err));
     QVERIFY(err.contains(QLatin1String("interrupted")));
-    QCOMPARE(QDir(tmp).entryList(QDir::Files | QDir::Hidden), QStringList());
+    QCOMPARE(leftInTmp(), QStringList());
     QCOMPARE(filesIn(out), QStringList());
     // No worker is left to finish its input behind the tool's back.
     QTest::qWait(500);
     QCOMPARE(filesIn(out), QStringList());
-    QCOMPARE(QDir(tmp).entryList(QDir::Files | QDir::Hidden), QStringList());
+    QCOMPARE(leftInTmp(), QStringList());
 }
 
 void TstCli::progressStyle_data()
