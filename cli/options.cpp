@@ -20,17 +20,16 @@ QString quoted(const QString &option, const QString &value, const QString &why)
 }
 
 // The option that fills each numbered position of a convert command.
-const char *const positionOption[][2] = {{nullptr, nullptr},
-                                         {"-r/--rate", "rate"},
-                                         {"-c/--channels", "channels"},
-                                         {"-b/--bits", "bits"},
-                                         {"-s/--size", "size"}};
+const char *const positionOption[][2] = {
+    {nullptr, nullptr},    {"-r/--rate", "rate"}, {"-c/--channels", "channels"},
+    {"-b/--bits", "bits"}, {"-s/--size", "size"}, {"-o/--output-dir", "output-dir"},
+    {"--suffix", "suffix"}};
 
 // The command parser names positions; a user of the tool typed options.
 QString inOptionTerms(const QString &parseError, const QCommandLineParser &parser)
 {
     static const QRegularExpression positionText(
-        QStringLiteral("^position ([1-4]) \\(([^)]*)\\) (.*)$"));
+        QStringLiteral("^position ([1-6]) \\(([^)]*)\\) (.*)$"));
     const QRegularExpressionMatch m = positionText.match(parseError);
     if (!m.hasMatch())
         return parseError;
@@ -109,9 +108,10 @@ bool buildFromOptions(const QCommandLineParser &parser, ConvertCommand *c, QStri
     }
     if (!folder.endsWith(QLatin1Char('/')))
         folder += QLatin1Char('/');
-    if (suffix.contains(QLatin1Char(',')) || suffix.contains(QLatin1Char('/'))) {
+    if (suffix.contains(QLatin1Char(','))) {
         *error = quoted(QStringLiteral("--suffix"), suffix,
-                        QStringLiteral("a suffix cannot hold \",\" or \"/\""));
+                        QStringLiteral("a suffix that holds a \",\" cannot be passed in a "
+                                       "convert command"));
         return false;
     }
 

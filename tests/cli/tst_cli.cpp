@@ -239,6 +239,8 @@ void TstCli::options_data()
     QTest::newRow("output folder is a file")
         << QStringList(fmt + QStringList{"-o", "in/a.wav", "in/a.wav"}) << 2 << ""
         << QStringList{"-o/--output-dir", "not a folder"};
+    QTest::newRow("suffix with a slash") << with(fmt + QStringList{"--suffix", "_a/b"}) << 2 << ""
+                                         << QStringList{"--suffix", "_a/b", "\"/\""};
     QTest::newRow("suffix with a comma") << with(fmt + QStringList{"--suffix", "_a,b"}) << 2 << ""
                                          << QStringList{"--suffix", "_a,b"};
     QTest::newRow("input with a comma") << with(fmt + QStringList{"comma,dir/f.wav"}) << 2 << ""
