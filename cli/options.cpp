@@ -173,7 +173,7 @@ bool parseArguments(const QStringList &arguments, Options *options, QString *err
     worker.setFlags(QCommandLineOption::HiddenFromHelp);
     parser.addOptions({
         {{QStringLiteral("r"), QStringLiteral("rate")},
-         QStringLiteral("Sample rate of the output in Hz (1 to 768000)."),
+         QStringLiteral("Sample rate of the output in Hz (1 to %1).").arg(command::maxSampleRate),
          QStringLiteral("HZ")},
         {{QStringLiteral("c"), QStringLiteral("channels")},
          QStringLiteral("Channel count of the output (1 to 255)."),
