@@ -9,17 +9,19 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
-#include <QTemporaryFile>
+#include <QTemporaryDir>
 
 #include <cerrno>
 #include <cmath>
 #include <cstring>
+#include <optional>
 #include <sys/stat.h>
 
 namespace {
 
 constexpr quint32 headerSize = 44;
-const QString scratchTemplate = QStringLiteral("rezOrizezovu-XXXXXX.wav");
+const QString scratchFolderTemplate = QStringLiteral("rezOrizezovu-XXXXXX");
+const QString scratchName = QStringLiteral("rezOrizezovu.wav");
 
 bool sameFile(const QString &a, const QString &b)
 {
@@ -127,7 +129,7 @@ private:
 
     const ConvertParams &p;
     const ConvertHooks &hooks;
-    QTemporaryFile scratch; // its folder is chosen when it is opened
+    std::optional<QTemporaryDir> scratch; // made when the conversion gets that far
     QString scratchPath;
     sox::Format input;
     sox::Format output;
@@ -158,9 +160,12 @@ bool Conversion::openInput(QString *why)
 
 bool Conversion::openScratch(QString *why)
 {
-    // Created exclusively under a fresh name: nothing planted in the shared
+    // libsox creates the scratch file itself, in a folder of our own made
+    // under a fresh name with mode 0700: nothing planted in the shared
     // temporary folder can be written through, and two running copies of the
-    // program never share a scratch file.
+    // program never share a scratch file. A file that libsox truncated instead
+    // of creating would be forced to disk whole when it is closed (ext4's
+    // guard for files replaced by truncation), costing a write and a free.
     const QString folder = QDir::tempPath();
     // Qt gives an empty path for a TMPDIR that does not exist, and the scratch
     // file would then land in the root folder.
@@ -170,14 +175,13 @@ bool Conversion::openScratch(QString *why)
                    .arg(qEnvironmentVariable("TMPDIR"));
         return false;
     }
-    scratch.setFileTemplate(folder + QLatin1Char('/') + scratchTemplate);
-    if (!scratch.open()) {
+    scratch.emplace(folder + QLatin1Char('/') + scratchFolderTemplate);
+    if (!scratch->isValid()) {
         *why = QStringLiteral("cannot create a scratch file in %1: %2")
-                   .arg(QDir::tempPath(), scratch.errorString());
+                   .arg(QDir::tempPath(), scratch->errorString());
         return false;
     }
-    scratchPath = scratch.fileName();
-    scratch.close();
+    scratchPath = scratch->filePath(scratchName);
 
     QByteArray local;
     if (!toLocalPath(scratchPath, &local)) {

@@ -96,7 +96,8 @@ QString convertCommand(int rate, int channels, int bits, quint32 size, const QSt
 QStringList scratchFiles(const QString &folder)
 {
     return QDir(folder).entryList({QStringLiteral("rezOrizezovu*")},
-                                  QDir::Files | QDir::System | QDir::Hidden);
+                                  QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot | QDir::System |
+                                      QDir::Hidden);
 }
 
 bool isRoot()

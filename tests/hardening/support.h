@@ -31,7 +31,7 @@ QByteArray lyingWav(qint64 riffSize, qint64 fmtSize, int channels, qint64 dataSi
 QString convertCommand(int rate, int channels, int bits, quint32 size, const QString &folder,
                        const QString &suffix, const QStringList &inputs);
 
-// The engine's scratch files ("rezOrizezovu*") in `folder`.
+// The engine's scratch files and folders ("rezOrizezovu*") in `folder`.
 QStringList scratchFiles(const QString &folder);
 
 bool isRoot();

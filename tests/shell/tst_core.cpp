@@ -181,7 +181,8 @@ void TestCore::settle()
 
 QStringList TestCore::scratchFiles() const
 {
-    return QDir(tmp).entryList({scratchPattern}, QDir::Files | QDir::Hidden | QDir::System);
+    return QDir(tmp).entryList({scratchPattern}, QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot |
+                                                     QDir::Hidden | QDir::System);
 }
 
 QString TestCore::newFolder()
