@@ -40,7 +40,7 @@ void TestCoreLoad::callDuringLoadReachesNoReceiver()
     QSignalSpy failedSpy(bridge, SIGNAL(sgResampFailed(QString, QString)));
     QSignalSpy readySpy(bridge, SIGNAL(sgResampReady(QString)));
     bridge->doConvert(QString());
-    QTRY_VERIFY_WITH_TIMEOUT(waitSpy.count() == 2, 120000);
+    QTRY_VERIFY_WITH_TIMEOUT(waitSpy.count() == 2, 60000);
     QThreadPool::globalInstance()->waitForDone();
     QCoreApplication::sendPostedEvents();
     QCoreApplication::processEvents();

@@ -216,7 +216,7 @@ void TestStartup::refusesADocumentItCannotShow()
         QVERIFY(writeFile(document, text));
 
     QByteArray err;
-    const int rc = runProgram(elsewhere, &err, 60000);
+    const int rc = runProgram(elsewhere, &err, 30000);
     QVERIFY2(rc > 0 && rc != 7, err.constData());
     const QByteArray line =
         QStringLiteral("sabletide: cannot load the window document %1\n").arg(document).toUtf8();
