@@ -3,6 +3,7 @@
 #include "testutil.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QJsonArray>
@@ -60,6 +61,7 @@ private Q_SLOTS:
 
     void convertsFromAnAwkwardFolder_data();
     void convertsFromAnAwkwardFolder();
+    void closeDuringConversion();
     void namesVisibleToTheWindow();
     void refusesADocumentItCannotShow_data();
     void refusesADocumentItCannotShow();
@@ -173,6 +175,44 @@ void TestStartup::convertsFromAnAwkwardFolder()
     QCOMPARE(QFileInfo(output).size(), qint64(20044));
     QCOMPARE(testutil::soxi(output, QStringLiteral("-r")), QStringLiteral("32000"));
     QCOMPARE(QDir(tmp).entryList(QDir::Files | QDir::Hidden | QDir::System), QStringList());
+}
+
+// Closing the window ends the program while libsox is at work: it stops the
+// conversion and leaves neither an output nor a scratch file.
+void TestStartup::closeDuringConversion()
+{
+    const QString input = folder + QStringLiteral("/long.flac");
+    QVERIFY(testutil::makeAudio(input, 48000, 8, 16, 60.0));
+    // Eight channels of a minute resampled to 768 kHz take seconds.
+    const QString command =
+        QStringLiteral("$DoConvert,768000,1,16,0,%1/out/,_long,%2").arg(folder, input);
+    QVERIFY(writeFile(document, QStringLiteral(R"(import QtQuick 2.15
+import QtQuick.Window 2.15
+
+Window {
+    id: window
+    visible: true
+    Connections {
+        target: _data
+        function onSgWait(wait) { if (wait) closer.start() }
+    }
+    Timer { id: closer; interval: 300; onTriggered: window.close() }
+    Timer { interval: 0; running: true; onTriggered: _data.doConvert(%1) }
+}
+)")
+                                    .arg(jsString(command))));
+    QByteArray err;
+    QElapsedTimer clock;
+    clock.start();
+    const int rc = runProgram(elsewhere, &err, 120000);
+    qInfo("the program ran %lld ms, the window closing after 300 ms", clock.elapsed());
+    QVERIFY2(rc == 0, err.constData());
+    // The debug log shows that the conversion was under way and was stopped.
+    QVERIFY2(err.contains("cancelled"), err.constData());
+    QCOMPARE(QDir(folder + QStringLiteral("/out")).entryList(QDir::Files | QDir::Hidden),
+             QStringList());
+    QCOMPARE(QDir(tmp).entryList(QDir::Files | QDir::Hidden | QDir::System), QStringList());
+    QFile::remove(input);
 }
 
 void TestStartup::namesVisibleToTheWindow()
