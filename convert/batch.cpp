@@ -60,10 +60,11 @@ bool runBatch(const QString &text, Resampling &resampling, const BatchReport &re
 
     // Every input of the request is an original: the output of one input must
     // not land on another (take.flac writes take.wav beside take.wav), or that
-    // original is gone before it is converted, or after.
+    // original is gone before it is converted, or after. The inputs are looked
+    // up once some output path names a file: one that names none can be none
+    // of them, and a worker that converts one input of a long request would
+    // otherwise look up every input again for each one.
     QVector<FileId> inputIds;
-    for (const QString &input : qAsConst(c.inputs))
-        inputIds.append(fileId(input));
 
     for (int i = 0; i < c.inputs.size(); ++i) {
         if (onlyInput >= 0 && i != onlyInput)
@@ -78,8 +79,14 @@ bool runBatch(const QString &text, Resampling &resampling, const BatchReport &re
         if (report.started)
             report.started(i, params.inputPath, params.outputPath);
         const FileId outputId = fileId(params.outputPath);
+        if (outputId.exists && inputIds.isEmpty()) {
+            for (const QString &input : qAsConst(c.inputs))
+                inputIds.append(fileId(input));
+        }
         // Writing over the input itself is refused by the conversion, with its own reason.
-        const int other = outputId == inputIds.at(i) ? -1 : inputIds.indexOf(outputId);
+        const int other = !outputId.exists || outputId == inputIds.at(i)
+                              ? -1
+                              : inputIds.indexOf(outputId);
         if (other >= 0) {
             const QString reason =
                 QStringLiteral("the output would overwrite %1, another input of this request")
