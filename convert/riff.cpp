@@ -51,9 +51,15 @@ bool copyBytes(QIODevice &from, QIODevice &to, quint64 count, const std::atomic_
                        .arg(got < 0 ? from.errorString() : QStringLiteral("file ends early"));
             return false;
         }
-        if (to.write(block.constData(), got) != got) {
-            *why = to.errorString();
-            return false;
+        // A short write sets no error on a QFile (the disk filled up part-way);
+        // writing the rest then fails with the reason.
+        for (qint64 done = 0; done < got;) {
+            const qint64 written = to.write(block.constData() + done, got - done);
+            if (written <= 0) {
+                *why = to.errorString();
+                return false;
+            }
+            done += written;
         }
         count -= quint64(got);
     }
