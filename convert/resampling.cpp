@@ -385,6 +385,13 @@ bool Conversion::repackage(QString *why)
                        .arg(p.outputPath, copyProblem.isEmpty() ? out.errorString() : copyProblem);
         return false;
     }
+    // Flushed here, while the device still knows why a write failed: commit()
+    // closes it first, and the reason is then lost ("Unknown error").
+    if (!out.flush()) {
+        *why = QStringLiteral("cannot write %1: %2").arg(p.outputPath, out.errorString());
+        out.cancelWriting();
+        return false;
+    }
     if (!out.commit()) {
         *why = QStringLiteral("cannot write %1: %2").arg(p.outputPath, out.errorString());
         return false;
