@@ -32,6 +32,7 @@ enum class Fault {
     OutputPathIsFolder,
     OutputIsTheInputThroughALink,
     OutputDiskFull,
+    OutputDiskFullSmallOutput,
     ScratchDiskFull,
     ScratchFolderReadOnly,
     ScratchFolderMissing,
@@ -111,7 +112,10 @@ void TestFaults::fault_data()
         << Fault::OutputIsTheInputThroughALink << false
         << QStringLiteral("the output would overwrite the input file itself") << false;
     QTest::newRow("output disk full")
-        << Fault::OutputDiskFull << false << QStringLiteral("cannot write") << false;
+        << Fault::OutputDiskFull << false << QStringLiteral("cannot write ") << false;
+    // Small enough to sit in the file's buffer until the commit.
+    QTest::newRow("output disk full, small output")
+        << Fault::OutputDiskFullSmallOutput << false << QStringLiteral("cannot write ") << false;
     QTest::newRow("scratch disk full") << Fault::ScratchDiskFull << false
                                        << QStringLiteral("cannot write the scratch file") << false;
     QTest::newRow("scratch folder read-only")
@@ -172,6 +176,7 @@ void TestFaults::fault()
         hasEarlier = false;
         break;
     case Fault::OutputDiskFull:
+    case Fault::OutputDiskFullSmallOutput:
         folder = base->filePath(QStringLiteral("small"));
         if (!needMount(folder, 64 * 1024, false))
             QSKIP(qPrintable(QStringLiteral("a full disk needs a tmpfs: ") + mount->error()));
@@ -220,6 +225,14 @@ void TestFaults::fault()
         QFile::setPermissions(out, QFileDevice::Permissions(0x7755));
         QFile::setPermissions(tmp, QFileDevice::Permissions(0x7777));
     });
+    if (fault == Fault::OutputDiskFullSmallOutput) {
+        // Every block taken, the earlier output's included.
+        QFile filler(folder + QStringLiteral("/filler"));
+        QVERIFY(filler.open(QIODevice::WriteOnly | QIODevice::Unbuffered));
+        const QByteArray block(4096, 'f');
+        while (filler.write(block) == block.size()) {
+        }
+    }
     if (fault == Fault::OutputFolderNotWritable && !isRoot())
         QVERIFY(QFile::setPermissions(out, QFile::ReadOwner | QFile::ExeOwner));
     const QByteArray inputBefore = checksum(input);
@@ -227,7 +240,8 @@ void TestFaults::fault()
     const QByteArray victimBefore = checksum(victim);
     const QStringList folderBefore = entries(folder);
 
-    const QString text = convertCommand(rate, channels, bits, 0, folder, suffix, {input});
+    const quint32 size = fault == Fault::OutputDiskFullSmallOutput ? 1044 : 0;
+    const QString text = convertCommand(rate, channels, bits, size, folder, suffix, {input});
     QList<Outcome> outcomes;
     if (asNobody) {
         QString error;
@@ -243,6 +257,9 @@ void TestFaults::fault()
     QCOMPARE(outcomes.at(0).input, input);
     QCOMPARE(outcomes.at(0).converted, converts);
     QVERIFY2(outcomes.at(0).reason.startsWith(reason), qPrintable(outcomes.at(0).reason));
+    // A reason that says nothing is no reason.
+    QVERIFY2(!outcomes.at(0).reason.contains(QLatin1String("Unknown error")),
+             qPrintable(outcomes.at(0).reason));
 
     // Nothing lost, nothing left.
     QCOMPARE(checksum(input), inputBefore);
