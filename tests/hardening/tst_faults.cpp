@@ -34,6 +34,7 @@ enum class Fault {
     OutputDiskFull,
     OutputDiskFullSmallOutput,
     ScratchDiskFull,
+    ScratchDiskFullSmallOutput,
     ScratchFolderReadOnly,
     ScratchFolderMissing,
     LinksPlantedInScratchFolder,
@@ -118,6 +119,8 @@ void TestFaults::fault_data()
         << Fault::OutputDiskFullSmallOutput << false << QStringLiteral("cannot write ") << false;
     QTest::newRow("scratch disk full") << Fault::ScratchDiskFull << false
                                        << QStringLiteral("cannot write the scratch file") << false;
+    QTest::newRow("scratch disk full, small output")
+        << Fault::ScratchDiskFullSmallOutput << false << QStringLiteral("cannot ") << false;
     QTest::newRow("scratch folder read-only")
         << Fault::ScratchFolderReadOnly << false << QStringLiteral("cannot create a scratch file")
         << false;
@@ -182,6 +185,7 @@ void TestFaults::fault()
             QSKIP(qPrintable(QStringLiteral("a full disk needs a tmpfs: ") + mount->error()));
         break;
     case Fault::ScratchDiskFull:
+    case Fault::ScratchDiskFullSmallOutput:
         scratch = base->filePath(QStringLiteral("small"));
         if (!needMount(scratch, 64 * 1024, false))
             QSKIP(qPrintable(QStringLiteral("a full disk needs a tmpfs: ") + mount->error()));
@@ -225,13 +229,16 @@ void TestFaults::fault()
         QFile::setPermissions(out, QFileDevice::Permissions(0x7755));
         QFile::setPermissions(tmp, QFileDevice::Permissions(0x7777));
     });
-    if (fault == Fault::OutputDiskFullSmallOutput) {
-        // Every block taken, the earlier output's included.
-        QFile filler(folder + QStringLiteral("/filler"));
+    if (fault == Fault::OutputDiskFullSmallOutput || fault == Fault::ScratchDiskFullSmallOutput) {
+        // Every block taken.
+        QFile filler((fault == Fault::OutputDiskFullSmallOutput ? folder : scratch) +
+                     QStringLiteral("/filler"));
         QVERIFY(filler.open(QIODevice::WriteOnly | QIODevice::Unbuffered));
         const QByteArray block(4096, 'f');
         while (filler.write(block) == block.size()) {
         }
+        if (fault == Fault::ScratchDiskFullSmallOutput)
+            planted << QStringLiteral("filler");
     }
     if (fault == Fault::OutputFolderNotWritable && !isRoot())
         QVERIFY(QFile::setPermissions(out, QFile::ReadOwner | QFile::ExeOwner));
@@ -240,7 +247,10 @@ void TestFaults::fault()
     const QByteArray victimBefore = checksum(victim);
     const QStringList folderBefore = entries(folder);
 
-    const quint32 size = fault == Fault::OutputDiskFullSmallOutput ? 1044 : 0;
+    const quint32 size =
+        fault == Fault::OutputDiskFullSmallOutput || fault == Fault::ScratchDiskFullSmallOutput
+            ? 1044
+            : 0;
     const QString text = convertCommand(rate, channels, bits, size, folder, suffix, {input});
     QList<Outcome> outcomes;
     if (asNobody) {
