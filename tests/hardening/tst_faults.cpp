@@ -31,6 +31,7 @@ enum class Fault {
     InputNotReadable,
     OutputPathIsFolder,
     OutputIsTheInputThroughALink,
+    OutputNameTooLong,
     OutputDiskFull,
     OutputDiskFullSmallOutput,
     ScratchDiskFull,
@@ -112,6 +113,9 @@ void TestFaults::fault_data()
     QTest::newRow("output is the input through a link")
         << Fault::OutputIsTheInputThroughALink << false
         << QStringLiteral("the output would overwrite the input file itself") << false;
+    // The input's name fits; with the suffix the output's does not.
+    QTest::newRow("output name too long")
+        << Fault::OutputNameTooLong << false << QStringLiteral("cannot write ") << false;
     QTest::newRow("output disk full")
         << Fault::OutputDiskFull << false << QStringLiteral("cannot write ") << false;
     // Small enough to sit in the file's buffer until the commit.
@@ -178,6 +182,14 @@ void TestFaults::fault()
         QVERIFY(QFile::link(input, ::command::outputPath(input, out, QStringLiteral("_link"))));
         hasEarlier = false;
         break;
+    case Fault::OutputNameTooLong: {
+        const QString longName =
+            in + QLatin1Char('/') + QString(250, QLatin1Char('x')) + QStringLiteral(".flac");
+        QVERIFY(QFile::copy(input, longName));
+        input = longName;
+        hasEarlier = false;
+        break;
+    }
     case Fault::OutputDiskFull:
     case Fault::OutputDiskFullSmallOutput:
         folder = base->filePath(QStringLiteral("small"));
@@ -216,8 +228,9 @@ void TestFaults::fault()
         break;
     }
 
-    const QString suffix =
-        fault == Fault::OutputIsTheInputThroughALink ? QStringLiteral("_link") : QString();
+    const QString suffix = fault == Fault::OutputIsTheInputThroughALink ? QStringLiteral("_link")
+                           : fault == Fault::OutputNameTooLong          ? QStringLiteral("_48k")
+                                                                        : QString();
     const QString output = ::command::outputPath(input, folder, suffix);
     if (hasEarlier) {
         QVERIFY(writeBytes(output, earlier));
