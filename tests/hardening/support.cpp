@@ -180,6 +180,23 @@ QString unfield(const QByteArray &bytes)
 
 } // namespace
 
+bool canRunAsNobody(const QString &program, QString *why)
+{
+    QByteArray err;
+    const int rc =
+        testutil::run(QStringLiteral("setpriv"),
+                      {QStringLiteral("--reuid=%1").arg(nobody),
+                       QStringLiteral("--regid=%1").arg(nobody), QStringLiteral("--clear-groups"),
+                       QStringLiteral("--"), QStringLiteral("test"), QStringLiteral("-x"), program},
+                      nullptr, &err);
+    if (rc == 0)
+        return true;
+    *why = rc < 0 ? QStringLiteral("setpriv did not run")
+                  : QStringLiteral("setpriv cannot start %1 as nobody: %2")
+                        .arg(program, QString::fromLocal8Bit(err).trimmed());
+    return false;
+}
+
 bool runAsNobody(const QString &program, const QString &text, const QString &tmp,
                  QList<Outcome> *outcomes, QString *error)
 {

@@ -89,6 +89,10 @@ QList<Outcome> runInProcess(const QString &command);
 bool runAsNobody(const QString &program, const QString &command, const QString &tmp,
                  QList<Outcome> *outcomes, QString *error);
 
+// Whether runAsNobody can work here: setpriv may switch users and nobody may
+// start `program`. Says why not in `why`.
+bool canRunAsNobody(const QString &program, QString *why);
+
 // The child's side of runAsNobody: returns the exit code when argv asks for a
 // batch, -1 otherwise.
 int childMain(int argc, char **argv);

@@ -142,6 +142,9 @@ void TestFaults::fault()
     QFETCH(QString, reason);
     QFETCH(bool, asNobody);
     asNobody = asNobody && isRoot();
+    QString cannot;
+    if (asNobody && !canRunAsNobody(QCoreApplication::applicationFilePath(), &cannot))
+        QSKIP(qPrintable(QStringLiteral("as root, permissions need another user: ") + cannot));
 
     QString folder = out;
     QString scratch = tmp;
