@@ -460,7 +460,9 @@ void TestCore::destroyWhileConverting()
     QCoreApplication::processEvents();
 
     QCOMPARE(scratchFiles(), QStringList());
-    QCOMPARE(QDir(out).entryList(QDir::Files | QDir::Hidden | QDir::System), QStringList());
+    QCOMPARE(
+        QDir(out).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System),
+        QStringList());
     QCOMPARE(readySpy.count(), 0);
     // The running request's inputs say they were stopped; the queued request
     // never started.

@@ -49,6 +49,13 @@ Window {
         .arg(jsString(command), onEnd);
 }
 
+// Everything in a folder: scratch space is a folder of its own.
+QStringList leftovers(const QString &folder)
+{
+    return QDir(folder).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden |
+                                  QDir::System);
+}
+
 } // namespace
 
 class TestStartup : public QObject
@@ -77,6 +84,7 @@ private:
     QString program;
     QString document;
     QString tmp;
+    QString runtime;
     QString elsewhere;
 };
 
@@ -98,6 +106,9 @@ void TestStartup::initTestCase()
 
     tmp = base.filePath(QStringLiteral("tmp"));
     QVERIFY(QDir().mkpath(tmp));
+    runtime = base.filePath(QStringLiteral("runtime"));
+    QVERIFY(QDir().mkpath(runtime));
+    QVERIFY(QFile::setPermissions(runtime, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
     // A working directory with a document of its own, which must be ignored.
     elsewhere = base.filePath(QStringLiteral("elsewhere"));
     QVERIFY(QDir().mkpath(elsewhere));
@@ -128,6 +139,8 @@ int TestStartup::runProgram(const QString &workingDir, QByteArray *err, int time
     QProcess p;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert(QStringLiteral("TMPDIR"), tmp);
+    // Kept out of TMPDIR, which must hold nothing once the program has ended.
+    env.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime);
     p.setProcessEnvironment(env);
     p.setWorkingDirectory(workingDir);
     p.setProcessChannelMode(QProcess::SeparateChannels);
@@ -174,7 +187,7 @@ void TestStartup::convertsFromAnAwkwardFolder()
     QVERIFY2(err.contains("ready " + input.toUtf8()), err.constData());
     QCOMPARE(QFileInfo(output).size(), qint64(20044));
     QCOMPARE(testutil::soxi(output, QStringLiteral("-r")), QStringLiteral("32000"));
-    QCOMPARE(QDir(tmp).entryList(QDir::Files | QDir::Hidden | QDir::System), QStringList());
+    QCOMPARE(leftovers(tmp), QStringList());
 }
 
 // Closing the window ends the program while libsox is at work: it stops the
@@ -209,9 +222,8 @@ Window {
     QVERIFY2(rc == 0, err.constData());
     // The debug log shows that the conversion was under way and was stopped.
     QVERIFY2(err.contains("cancelled"), err.constData());
-    QCOMPARE(QDir(folder + QStringLiteral("/out")).entryList(QDir::Files | QDir::Hidden),
-             QStringList());
-    QCOMPARE(QDir(tmp).entryList(QDir::Files | QDir::Hidden | QDir::System), QStringList());
+    QCOMPARE(leftovers(folder + QStringLiteral("/out")), QStringList());
+    QCOMPARE(leftovers(tmp), QStringList());
     QFile::remove(input);
 }
 
