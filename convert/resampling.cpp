@@ -9,21 +9,19 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
-#include <QTemporaryDir>
+#include <QTemporaryFile>
 
 #include <cerrno>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
-#include <optional>
 #include <sys/stat.h>
 #include <sys/xattr.h>
 
 namespace {
 
 constexpr quint32 headerSize = 44;
-const QString scratchFolderTemplate = QStringLiteral("rezOrizezovu-XXXXXX");
-const QString scratchName = QStringLiteral("rezOrizezovu.wav");
+const QString scratchTemplate = QStringLiteral("rezOrizezovu-XXXXXX.wav");
 
 bool sameFile(const QString &a, const QString &b)
 {
@@ -86,6 +84,23 @@ bool toLocalPath(const QString &path, QByteArray *local)
     return QString::fromLocal8Bit(*local) == path;
 }
 
+// The process's umask, which can only be read without changing it from
+// /proc/self/status (Linux 4.7 and later); -1 when it cannot be read.
+int processUmask()
+{
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly))
+        return -1;
+    for (const QByteArray &line : status.readAll().split('\n')) {
+        if (line.startsWith("Umask:")) {
+            bool ok = false;
+            const int mask = line.mid(6).trimmed().toInt(&ok, 8);
+            return ok ? mask : -1;
+        }
+    }
+    return -1;
+}
+
 struct FlowState
 {
     const ConvertHooks *hooks;
@@ -132,7 +147,7 @@ private:
 
     const ConvertParams &p;
     const ConvertHooks &hooks;
-    std::optional<QTemporaryDir> scratch; // made when the conversion gets that far
+    QTemporaryFile scratch; // its folder is chosen when it is opened
     QString scratchPath;
     sox::Format input;
     sox::Format output;
@@ -163,12 +178,9 @@ bool Conversion::openInput(QString *why)
 
 bool Conversion::openScratch(QString *why)
 {
-    // libsox creates the scratch file itself, in a folder of our own made
-    // under a fresh name with mode 0700: nothing planted in the shared
+    // Created exclusively under a fresh name: nothing planted in the shared
     // temporary folder can be written through, and two running copies of the
-    // program never share a scratch file. A file that libsox truncated instead
-    // of creating would be forced to disk whole when it is closed (ext4's
-    // guard for files replaced by truncation), costing a write and a free.
+    // program never share a scratch file.
     const QString folder = QDir::tempPath();
     // Qt gives an empty path for a TMPDIR that does not exist, and the scratch
     // file would then land in the root folder.
@@ -178,13 +190,13 @@ bool Conversion::openScratch(QString *why)
                    .arg(qEnvironmentVariable("TMPDIR"));
         return false;
     }
-    scratch.emplace(folder + QLatin1Char('/') + scratchFolderTemplate);
-    if (!scratch->isValid()) {
+    scratch.setFileTemplate(folder + QLatin1Char('/') + scratchTemplate);
+    if (!scratch.open()) {
         *why = QStringLiteral("cannot create a scratch file in %1: %2")
-                   .arg(QDir::tempPath(), scratch->errorString());
+                   .arg(QDir::tempPath(), scratch.errorString());
         return false;
     }
-    scratchPath = scratch->filePath(scratchName);
+    scratchPath = scratch.fileName();
 
     QByteArray local;
     if (!toLocalPath(scratchPath, &local)) {
@@ -216,6 +228,16 @@ bool Conversion::openScratch(QString *why)
     // that the samples already stand where the output wants them.
     output.reset(
         sox_open_write(local.constData(), &signal, &encoding, "wavpcm", nullptr, nullptr));
+    // libsox opened the scratch file with truncation, and ext4 marks a file
+    // truncated to nothing to be forced onto the disk whole when a handle to
+    // it is next closed (its guard for files replaced in place). Closing one
+    // now, before any sample is written, clears the mark: libsox's own close
+    // then leaves the writing to the kernel's pace, as for any new file.
+    {
+        QFile touch(scratchPath);
+        if (touch.open(QIODevice::ReadOnly))
+            touch.close();
+    }
     if (!output) {
         const QString detail = sox::lastMessage();
         *why = QStringLiteral("libsox cannot write the scratch file%1")
@@ -424,12 +446,23 @@ bool Conversion::moveIntoPlace(QFile &samples, const QByteArray &header, quint64
     if (!samples.seek(0) || samples.write(header) != header.size()
         || !samples.resize(qint64(headerSize + taken)) || !samples.flush())
         return false;
-    // What the copy gives an output that replaces an earlier one.
-    if (target.exists() && !samples.setPermissions(target.permissions()))
+    // The permissions the copy gives: an earlier output's, or those of a new
+    // file (the scratch file was made private).
+    if (target.exists()) {
+        if (!samples.setPermissions(target.permissions()))
+            return false;
+    } else {
+        const int mask = processUmask();
+        if (mask < 0 || ::fchmod(samples.handle(), mode_t(0666 & ~mask)) != 0)
+            return false;
+    }
+    if (std::rename(QFile::encodeName(scratchPath).constData(),
+                    QFile::encodeName(p.outputPath).constData())
+        != 0)
         return false;
-    return std::rename(QFile::encodeName(scratchPath).constData(),
-                       QFile::encodeName(p.outputPath).constData())
-           == 0;
+    // Its name in the temporary folder is free now, and may be someone else's.
+    scratch.setAutoRemove(false);
+    return true;
 }
 
 bool Conversion::run(QString *why)

@@ -71,6 +71,8 @@ private Q_SLOTS:
     void sameFileEitherWay();
     void earlierOutputReplaced_data();
     void earlierOutputReplaced();
+    void newOutputFollowsUmask_data();
+    void newOutputFollowsUmask();
 
 private:
     // Converts the fixture at 48 kHz, stereo, 24 bits; `moved` tells whether
@@ -121,9 +123,8 @@ int TestPlacement::convert(const QString &out, quint32 fileSize, bool *moved, QS
     hooks.progress = [&](quint64, quint64) {
         if (scratch.inode != 0)
             return;
-        for (const QString &dir : scratchEntries()) {
-            const FileId id = fileId(QDir::tempPath() + QLatin1Char('/') + dir +
-                                     QStringLiteral("/rezOrizezovu.wav"));
+        for (const QString &name : scratchEntries()) {
+            const FileId id = fileId(QDir::tempPath() + QLatin1Char('/') + name);
             if (id.inode != 0)
                 scratch = id;
         }
@@ -239,6 +240,40 @@ void TestPlacement::earlierOutputReplaced()
     QVERIFY(!bytes.contains(QByteArray(64, 'x')));
     QCOMPARE(QDir(dir).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
              QStringList{QStringLiteral("out.wav")});
+}
+
+void TestPlacement::newOutputFollowsUmask_data()
+{
+    QTest::addColumn<bool>("setgid");
+    QTest::addColumn<int>("mask");
+
+    QTest::newRow("moved, umask 022") << false << 022;
+    QTest::newRow("moved, umask 077") << false << 077;
+    QTest::newRow("copied, umask 022") << true << 022;
+    QTest::newRow("copied, umask 077") << true << 077;
+}
+
+// The scratch file is private while it is one; as an output it gets what any
+// new file gets.
+void TestPlacement::newOutputFollowsUmask()
+{
+    QFETCH(bool, setgid);
+    QFETCH(int, mask);
+
+    const QString dir = folder(QStringLiteral("umask"));
+    if (setgid)
+        QVERIFY(::chmod(QFile::encodeName(dir).constData(), 02755) == 0);
+    const QString out = dir + QStringLiteral("/out.wav");
+    const mode_t previous = ::umask(mode_t(mask));
+    bool moved = false;
+    QString reason;
+    const int result = convert(out, 0, &moved, &reason);
+    ::umask(previous);
+    QCOMPARE(result, 1);
+    QCOMPARE(moved, !setgid);
+    struct stat st;
+    QVERIFY(::stat(QFile::encodeName(out).constData(), &st) == 0);
+    QCOMPARE(int(st.st_mode & 07777), 0666 & ~mask);
 }
 
 QTEST_GUILESS_MAIN(TestPlacement)
