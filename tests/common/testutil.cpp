@@ -82,6 +82,40 @@ QByteArray readAll(const QString &path)
     return f.readAll();
 }
 
+QByteArray le32(quint32 v)
+{
+    const char b[4] = {char(v & 0xff), char((v >> 8) & 0xff), char((v >> 16) & 0xff),
+                       char((v >> 24) & 0xff)};
+    return QByteArray(b, 4);
+}
+
+QByteArray le16(quint16 v)
+{
+    const char b[2] = {char(v & 0xff), char((v >> 8) & 0xff)};
+    return QByteArray(b, 2);
+}
+
+QByteArray expectedHeader(int channels, int rate, int bits, quint32 dataSize)
+{
+    const quint16 align = quint16(channels * (bits / 8));
+    return QByteArray("RIFF") + le32(dataSize + 36 + (dataSize & 1)) + "WAVE" + "fmt " + le32(16) +
+           le16(1) + le16(quint16(channels)) + le32(quint32(rate)) + le32(quint32(rate) * align) +
+           le16(align) + le16(quint16(bits)) + "data" + le32(dataSize);
+}
+
+QString convertCommand(int rate, int channels, int bits, quint32 size, const QString &folder,
+                       const QString &suffix, const QStringList &inputs)
+{
+    QStringList parts{QStringLiteral("$DoConvert"),
+                      QString::number(rate),
+                      QString::number(channels),
+                      QString::number(bits),
+                      QString::number(size),
+                      folder + QLatin1Char('/'),
+                      suffix};
+    return (parts + inputs).join(QLatin1Char(','));
+}
+
 QString binDir()
 {
     return QStringLiteral(SABLETIDE_BIN_DIR);

@@ -30,6 +30,17 @@ bool pythonWave(const QString &path, QString *format, QByteArray *frames = nullp
 
 QByteArray readAll(const QString &path);
 
+// Little-endian bytes, written out by hand rather than by the code under test.
+QByteArray le32(quint32 v);
+QByteArray le16(quint16 v);
+
+// The header a plain PCM file of this format and data length must carry.
+QByteArray expectedHeader(int channels, int rate, int bits, quint32 dataSize);
+
+// A convert command; the folder is written with its trailing "/".
+QString convertCommand(int rate, int channels, int bits, quint32 size, const QString &folder,
+                       const QString &suffix, const QStringList &inputs);
+
 // Directory of the built programs (sabletide, sabletide-cli).
 QString binDir();
 

@@ -30,26 +30,9 @@ FileId fileId(const QString &path)
     return {st.st_dev, st.st_ino};
 }
 
-QByteArray le32(quint32 v)
-{
-    const char b[4] = {char(v & 0xff), char((v >> 8) & 0xff), char((v >> 16) & 0xff),
-                       char((v >> 24) & 0xff)};
-    return QByteArray(b, 4);
-}
-
-QByteArray le16(quint16 v)
-{
-    const char b[2] = {char(v & 0xff), char((v >> 8) & 0xff)};
-    return QByteArray(b, 2);
-}
-
-QByteArray expectedHeader(int channels, int rate, int bits, quint32 dataSize)
-{
-    const quint16 align = quint16(channels * (bits / 8));
-    return QByteArray("RIFF") + le32(dataSize + 36 + (dataSize & 1)) + "WAVE" + "fmt " + le32(16) +
-           le16(1) + le16(quint16(channels)) + le32(quint32(rate)) + le32(quint32(rate) * align) +
-           le16(align) + le16(quint16(bits)) + "data" + le32(dataSize);
-}
+using testutil::expectedHeader;
+using testutil::le16;
+using testutil::le32;
 
 bool writeFile(const QString &path, const QByteArray &bytes)
 {

@@ -92,27 +92,9 @@ quint32 le32At(const QByteArray &b, int at)
            quint32(quint8(b[at + 2])) << 16 | quint32(quint8(b[at + 3])) << 24;
 }
 
-QByteArray le32(quint32 v)
-{
-    const char b[4] = {char(v & 0xff), char((v >> 8) & 0xff), char((v >> 16) & 0xff),
-                       char((v >> 24) & 0xff)};
-    return QByteArray(b, 4);
-}
-
-QByteArray le16(quint16 v)
-{
-    const char b[2] = {char(v & 0xff), char((v >> 8) & 0xff)};
-    return QByteArray(b, 2);
-}
-
-// The header a plain PCM file of this format and data length must carry.
-QByteArray expectedHeader(int channels, int rate, int bits, quint32 dataSize)
-{
-    const quint16 align = quint16(channels * (bits / 8));
-    return QByteArray("RIFF") + le32(dataSize + 36 + (dataSize & 1)) + "WAVE" + "fmt " + le32(16) +
-           le16(1) + le16(quint16(channels)) + le32(quint32(rate)) + le32(quint32(rate) * align) +
-           le16(align) + le16(quint16(bits)) + "data" + le32(dataSize);
-}
+using testutil::expectedHeader;
+using testutil::le16;
+using testutil::le32;
 
 int convert(const QString &in, const QString &out, int rate, int channels, int bits,
             quint32 fileSize, QString *reason = nullptr, const ConvertHooks &hooks = {})

@@ -1,6 +1,8 @@
 // Finding the sample data by walking RIFF chunks, and the block-wise copy.
 #include "convert/riff.h"
 
+#include "testutil.h"
+
 #include <QBuffer>
 #include <QtTest>
 
@@ -18,12 +20,7 @@ private Q_SLOTS:
 
 namespace {
 
-QByteArray le32(quint32 v)
-{
-    const char b[4] = {char(v & 0xff), char((v >> 8) & 0xff), char((v >> 16) & 0xff),
-                       char((v >> 24) & 0xff)};
-    return QByteArray(b, 4);
-}
+using testutil::le32;
 
 QByteArray chunk(const char *id, const QByteArray &body, bool pad = true)
 {

@@ -80,19 +80,6 @@ QByteArray lyingWav(qint64 riffSize, qint64 fmtSize, int channels, qint64 dataSi
     return bytes;
 }
 
-QString convertCommand(int rate, int channels, int bits, quint32 size, const QString &folder,
-                       const QString &suffix, const QStringList &inputs)
-{
-    QStringList parts{QStringLiteral("$DoConvert"),
-                      QString::number(rate),
-                      QString::number(channels),
-                      QString::number(bits),
-                      QString::number(size),
-                      folder + QLatin1Char('/'),
-                      suffix};
-    return (parts + inputs).join(QLatin1Char(','));
-}
-
 QStringList scratchFiles(const QString &folder)
 {
     return QDir(folder).entryList({QStringLiteral("rezOrizezovu*")},

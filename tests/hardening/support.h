@@ -7,6 +7,8 @@
 #include <QString>
 #include <QStringList>
 
+#include "testutil.h"
+
 namespace hardening {
 
 // SHA-256 of a file's bytes; empty when it cannot be read, a fixed text for
@@ -27,9 +29,7 @@ QByteArray randomBytes(int size, quint32 seed);
 // writes the true size.
 QByteArray lyingWav(qint64 riffSize, qint64 fmtSize, int channels, qint64 dataSize, int samples);
 
-// The convert command; the folder is written with its trailing "/".
-QString convertCommand(int rate, int channels, int bits, quint32 size, const QString &folder,
-                       const QString &suffix, const QStringList &inputs);
+using testutil::convertCommand;
 
 // The engine's scratch files and folders ("rezOrizezovu*") in `folder`.
 QStringList scratchFiles(const QString &folder);

@@ -27,19 +27,7 @@ const QString scratchPattern = QStringLiteral("rezOrizezovu*");
 // 300-second limit per test function.
 constexpr int patience = 60000;
 
-// Builds a convert command; the folder gets its trailing "/".
-QString convertCommand(int rate, int channels, int bits, quint32 size, const QString &folder,
-                       const QString &suffix, const QStringList &inputs)
-{
-    QStringList parts{QStringLiteral("$DoConvert"),
-                      QString::number(rate),
-                      QString::number(channels),
-                      QString::number(bits),
-                      QString::number(size),
-                      folder + QLatin1Char('/'),
-                      suffix};
-    return (parts + inputs).join(QLatin1Char(','));
-}
+using testutil::convertCommand;
 
 } // namespace
 
