@@ -716,7 +716,7 @@ Item {
                     Label {
                         objectName: "previewLabel"
                         Layout.fillWidth: true
-                        wrapMode: Text.WrapAnywhere
+                        wrapMode: Text.Wrap
                         color: "#404040"
                         text: view.inputPaths.length === 0
                               ? "Each file is saved as a .wav file with the suffix added to its name."
