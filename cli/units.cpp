@@ -1,10 +1,14 @@
 #include "cli/units.h"
 
+#include "convert/command.h"
+
 #include <QStringList>
 
 namespace units {
 
 namespace {
+
+using command::isDigits;
 
 constexpr quint64 maxBytes = 0xFFFFFFFFu;
 constexpr quint64 nanosPerSecond = 1000000000u;
@@ -41,17 +45,6 @@ struct Decimal
     quint64 fraction = 0;
     int decimals = 0;
 };
-
-bool isDigits(const QString &text)
-{
-    if (text.isEmpty())
-        return false;
-    for (const QChar ch : text) {
-        if (ch < QLatin1Char('0') || ch > QLatin1Char('9'))
-            return false;
-    }
-    return true;
-}
 
 quint64 powerOfTen(int n)
 {

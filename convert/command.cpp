@@ -24,7 +24,8 @@ const NumberField numberFields[] = {
     {"file size", 0, 0xFFFFFFFFu},
 };
 
-// Digits only: a number that toUInt refuses for its size, not its spelling.
+} // namespace
+
 bool isDigits(const QString &text)
 {
     if (text.isEmpty())
@@ -35,8 +36,6 @@ bool isDigits(const QString &text)
     }
     return true;
 }
-
-} // namespace
 
 bool parse(const QString &text, ConvertCommand *out, QString *error)
 {
@@ -64,6 +63,7 @@ bool parse(const QString &text, ConvertCommand *out, QString *error)
         const uint value = part.toUInt(&ok, 10);
         if (pos == 4)
             qDebug() << "str" << part << value;
+        // Digits that toUInt refuses are refused for their size, not their spelling.
         if (!ok && isDigits(part.trimmed())) {
             *error = QStringLiteral("position %1 (%2) must be from %3 to %4, not %5")
                          .arg(pos)

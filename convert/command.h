@@ -22,6 +22,9 @@ inline constexpr char tag[] = "$DoConvert";
 inline constexpr quint32 maxSampleRate = 768000;
 inline constexpr int firstInputPosition = 7;
 
+// True for a non-empty run of the ASCII digits 0 to 9, and nothing else.
+bool isDigits(const QString &text);
+
 // Parses `text`. On failure returns false and says in `error` which position
 // holds what and why it is refused. Writes the diagnostic "str" line for the
 // size field.
