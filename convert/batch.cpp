@@ -1,43 +1,11 @@
 #include "convert/batch.h"
 
 #include "convert/command.h"
+#include "convert/fileid.h"
 #include "convert/resampling.h"
 
 #include <QDebug>
-#include <QFile>
 #include <QVector>
-
-#include <sys/stat.h>
-
-namespace {
-
-struct FileId
-{
-    bool exists = false;
-    dev_t device = 0;
-    ino_t inode = 0;
-    bool operator==(const FileId &o) const
-    {
-        return exists && o.exists && device == o.device && inode == o.inode;
-    }
-};
-
-// Identity by device and inode, so that another spelling or a link of the
-// same file is still the same file.
-FileId fileId(const QString &path)
-{
-    FileId id;
-    struct stat st;
-    if (!path.isEmpty() && ::stat(QFile::encodeName(path).constData(), &st) == 0) {
-        id.exists = true;
-        id.device = st.st_dev;
-        id.inode = st.st_ino;
-    }
-    return id;
-}
-
-} // namespace
-
 bool runBatch(const QString &text, Resampling &resampling, const BatchReport &report,
               const std::atomic_bool *cancel, int onlyInput)
 {
@@ -84,9 +52,8 @@ bool runBatch(const QString &text, Resampling &resampling, const BatchReport &re
                 inputIds.append(fileId(input));
         }
         // Writing over the input itself is refused by the conversion, with its own reason.
-        const int other = !outputId.exists || outputId == inputIds.at(i)
-                              ? -1
-                              : inputIds.indexOf(outputId);
+        const int other =
+            !outputId.exists || outputId == inputIds.at(i) ? -1 : inputIds.indexOf(outputId);
         if (other >= 0) {
             const QString reason =
                 QStringLiteral("the output would overwrite %1, another input of this request")

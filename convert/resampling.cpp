@@ -1,5 +1,6 @@
 #include "convert/resampling.h"
 
+#include "convert/fileid.h"
 #include "convert/riff.h"
 #include "convert/soxhandles.h"
 #include "convert/wav.h"
@@ -22,15 +23,6 @@ namespace {
 
 constexpr quint32 headerSize = 44;
 const QString scratchTemplate = QStringLiteral("rezOrizezovu-XXXXXX.wav");
-
-bool sameFile(const QString &a, const QString &b)
-{
-    struct stat sa, sb;
-    if (::stat(QFile::encodeName(a).constData(), &sa) != 0
-        || ::stat(QFile::encodeName(b).constData(), &sb) != 0)
-        return false;
-    return sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
-}
 
 QString errnoText(int code)
 {
@@ -72,7 +64,7 @@ QString outputProblem(const ConvertParams &p)
         return QStringLiteral("output folder is not a folder: %1").arg(folder.filePath());
     if (!folder.isWritable())
         return QStringLiteral("output folder is not writable: %1").arg(folder.filePath());
-    if (out.exists() && sameFile(p.inputPath, p.outputPath))
+    if (out.exists() && fileId(p.inputPath) == fileId(p.outputPath))
         return QStringLiteral("the output would overwrite the input file itself");
     return QString();
 }
@@ -129,10 +121,7 @@ int flowCallback(sox_bool /*allDone*/, void *data)
 class Conversion
 {
 public:
-    Conversion(const ConvertParams &params, const ConvertHooks &hooks)
-        : p(params), hooks(hooks)
-    {
-    }
+    Conversion(const ConvertParams &params, const ConvertHooks &hooks) : p(params), hooks(hooks) {}
 
     bool run(QString *why);
 
@@ -226,8 +215,7 @@ bool Conversion::openScratch(QString *why)
     // "wavpcm" keeps the plain 44-byte header at every depth and channel count
     // (plain "wav" writes an extensible one above 16 bits or 2 channels), so
     // that the samples already stand where the output wants them.
-    output.reset(
-        sox_open_write(local.constData(), &signal, &encoding, "wavpcm", nullptr, nullptr));
+    output.reset(sox_open_write(local.constData(), &signal, &encoding, "wavpcm", nullptr, nullptr));
     // libsox opened the scratch file with truncation, and ext4 marks a file
     // truncated to nothing to be forced onto the disk whole when a handle to
     // it is next closed (its guard for files replaced in place). Closing one
@@ -247,8 +235,8 @@ bool Conversion::openScratch(QString *why)
     // libsox quietly writes another format where it cannot honour the request
     // (16 bits for 12, 4 or 0; 32 for 40; 48000 Hz for 0): refuse rather than
     // write a header that lies about the data.
-    if (output->encoding.bits_per_sample != p.bitsPerSample
-        || output->encoding.encoding != encoding.encoding) {
+    if (output->encoding.bits_per_sample != p.bitsPerSample ||
+        output->encoding.encoding != encoding.encoding) {
         *why = QStringLiteral("cannot write %1-bit WAV; choose 8, 16, 24 or 32 bits")
                    .arg(p.bitsPerSample);
         return false;
@@ -264,8 +252,8 @@ bool Conversion::openScratch(QString *why)
     return true;
 }
 
-bool Conversion::addEffect(const char *name, int argc, char **argv,
-                           const sox_signalinfo_t *target, QString *why)
+bool Conversion::addEffect(const char *name, int argc, char **argv, const sox_signalinfo_t *target,
+                           QString *why)
 {
     const sox_effect_handler_t *handler = sox_find_effect(name);
     sox::Effect effect(handler ? sox_create_effect(handler) : nullptr);
@@ -281,8 +269,7 @@ bool Conversion::addEffect(const char *name, int argc, char **argv,
     const int result = sox_add_effect(chain.get(), effect.get(), &working, target);
     qDebug().noquote() << name << result;
     if (result != SOX_SUCCESS) {
-        *why = QStringLiteral("libsox could not set up its \"%1\" effect")
-                   .arg(QLatin1String(name));
+        *why = QStringLiteral("libsox could not set up its \"%1\" effect").arg(QLatin1String(name));
         return false;
     }
     return true;
@@ -301,11 +288,11 @@ bool Conversion::flow(QString *why)
     char *outputArg = reinterpret_cast<char *>(output.get());
     if (!addEffect("input", 1, &inputArg, &input->signal, why))
         return false;
-    if (std::fabs(input->signal.rate - output->signal.rate) > 1.0
-        && !addEffect("rate", 0, nullptr, &output->signal, why))
+    if (std::fabs(input->signal.rate - output->signal.rate) > 1.0 &&
+        !addEffect("rate", 0, nullptr, &output->signal, why))
         return false;
-    if (input->signal.channels != output->signal.channels
-        && !addEffect("channels", 0, nullptr, &output->signal, why))
+    if (input->signal.channels != output->signal.channels &&
+        !addEffect("channels", 0, nullptr, &output->signal, why))
         return false;
     if (!addEffect("output", 1, &outputArg, &output->signal, why))
         return false;
@@ -313,13 +300,14 @@ bool Conversion::flow(QString *why)
     const unsigned bytesPerSample = p.bitsPerSample / 8u;
     FlowState state{&hooks, output.get(), 0, 0};
     if (p.fileSize > headerSize)
-        state.samplesWanted = (quint64(p.fileSize - headerSize) + bytesPerSample - 1) / bytesPerSample;
+        state.samplesWanted =
+            (quint64(p.fileSize - headerSize) + bytesPerSample - 1) / bytesPerSample;
     if (state.samplesWanted > 0) {
         state.samplesExpected = state.samplesWanted;
     } else if (input->signal.length > 0 && input->signal.rate > 0 && input->signal.channels > 0) {
-        state.samplesExpected = quint64(double(input->signal.length) / input->signal.channels
-                                        * output->signal.rate / input->signal.rate)
-                                * output->signal.channels;
+        state.samplesExpected = quint64(double(input->signal.length) / input->signal.channels *
+                                        output->signal.rate / input->signal.rate) *
+                                output->signal.channels;
     }
 
     // SOX_EOF comes both from a stop that we asked for and from a failure:
@@ -397,8 +385,8 @@ bool Conversion::repackage(QString *why)
         return false;
     }
     QString copyProblem;
-    if (out.write(header) != header.size() || !samples.seek(chunk.offset)
-        || !copyBytes(samples, out, taken, hooks.cancel, &copyProblem)) {
+    if (out.write(header) != header.size() || !samples.seek(chunk.offset) ||
+        !copyBytes(samples, out, taken, hooks.cancel, &copyProblem)) {
         out.cancelWriting();
         if (copyProblem == QLatin1String("cancelled"))
             *why = copyProblem;
@@ -438,13 +426,13 @@ bool Conversion::moveIntoPlace(QFile &samples, const QByteArray &header, quint64
         return false;
     const QByteArray folderPath = QFile::encodeName(target.absolutePath());
     struct stat folder, scratchFile;
-    if (::stat(folderPath.constData(), &folder) != 0
-        || ::fstat(samples.handle(), &scratchFile) != 0 || folder.st_dev != scratchFile.st_dev
-        || (folder.st_mode & S_ISGID) != 0
-        || ::getxattr(folderPath.constData(), "system.posix_acl_default", nullptr, 0) > 0)
+    if (::stat(folderPath.constData(), &folder) != 0 ||
+        ::fstat(samples.handle(), &scratchFile) != 0 || folder.st_dev != scratchFile.st_dev ||
+        (folder.st_mode & S_ISGID) != 0 ||
+        ::getxattr(folderPath.constData(), "system.posix_acl_default", nullptr, 0) > 0)
         return false;
-    if (!samples.seek(0) || samples.write(header) != header.size()
-        || !samples.resize(qint64(headerSize + taken)) || !samples.flush())
+    if (!samples.seek(0) || samples.write(header) != header.size() ||
+        !samples.resize(qint64(headerSize + taken)) || !samples.flush())
         return false;
     // The permissions the copy gives: an earlier output's, or those of a new
     // file (the scratch file was made private).
@@ -457,8 +445,7 @@ bool Conversion::moveIntoPlace(QFile &samples, const QByteArray &header, quint64
             return false;
     }
     if (std::rename(QFile::encodeName(scratchPath).constData(),
-                    QFile::encodeName(p.outputPath).constData())
-        != 0)
+                    QFile::encodeName(p.outputPath).constData()) != 0)
         return false;
     // Its name in the temporary folder is free now, and may be someone else's.
     scratch.setAutoRemove(false);
