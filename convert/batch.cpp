@@ -6,6 +6,7 @@
 
 #include <QDebug>
 #include <QVector>
+
 bool runBatch(const QString &text, Resampling &resampling, const BatchReport &report,
               const std::atomic_bool *cancel, int onlyInput)
 {
