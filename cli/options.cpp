@@ -1,7 +1,7 @@
 #include "cli/options.h"
 
-#include "cli/inputs.h"
-#include "cli/units.h"
+#include "convert/inputs.h"
+#include "convert/units.h"
 
 #include <QCommandLineParser>
 #include <QFileInfo>

@@ -1,6 +1,6 @@
 #include "cli/workerpool.h"
 
-#include "cli/inputs.h"
+#include "convert/inputs.h"
 #include "cli/interrupt.h"
 #include "cli/reporter.h"
 #include "cli/worker.h"

@@ -1,8 +1,8 @@
 // The command-line tool's own readers, called directly: sizes with units,
 // lengths of time, the size that a length makes, the worker line protocol and
 // which file names count as audio.
-#include "cli/inputs.h"
-#include "cli/units.h"
+#include "convert/inputs.h"
+#include "convert/units.h"
 #include "cli/worker.h"
 
 #include <QtTest>

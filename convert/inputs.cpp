@@ -1,4 +1,4 @@
-#include "cli/inputs.h"
+#include "convert/inputs.h"
 
 #include "convert/soxhandles.h"
 

@@ -1,4 +1,4 @@
-#include "cli/units.h"
+#include "convert/units.h"
 
 #include "convert/command.h"
 
