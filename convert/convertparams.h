@@ -11,4 +11,7 @@ struct ConvertParams
     quint32 fileSize = 0; // whole output file, header included; 0 to 44 keeps everything
     QString inputPath;
     QString outputPath;
+    // False when a file already at outputPath must be left as it is: the
+    // conversion then fails instead of replacing it.
+    bool mayReplace = true;
 };

@@ -4,6 +4,8 @@
 
 #include <QStringList>
 
+#include <cmath>
+
 namespace units {
 
 namespace {
@@ -241,6 +243,27 @@ bool parseCount(const QString &text, quint32 min, quint32 max, quint32 *value, Q
     }
     *value = static_cast<quint32>(v);
     return true;
+}
+
+bool rateEffectNeeded(double inRate, double outRate)
+{
+    return std::fabs(inRate - outRate) > 1.0;
+}
+
+quint64 framesAfterRate(quint64 inFrames, double inRate, double outRate)
+{
+    if (!rateEffectNeeded(inRate, outRate) || inRate <= 0 || outRate <= 0)
+        return inFrames;
+    // libsox's rate effect ends its output at input / factor, rounded half up,
+    // with the factor and the quotient in double precision.
+    const double factor = inRate / outRate;
+    return quint64(double(inFrames) / factor + .5);
+}
+
+quint64 outputBytes(quint64 outFrames, quint32 channels, quint32 bits, quint32 fileSize)
+{
+    const quint64 whole = headerBytes + outFrames * frameBytes(channels, bits);
+    return fileSize > headerBytes ? qMin<quint64>(whole, fileSize) : whole;
 }
 
 } // namespace units

@@ -9,6 +9,31 @@ namespace units {
 // The header that stands before the samples of every output file.
 inline constexpr quint32 headerBytes = 44;
 
+// The largest file a WAV header can describe, and the most sample bytes that
+// fit behind the header in it (the RIFF length counts a pad byte after an odd
+// data chunk).
+inline constexpr quint64 maxFileBytes = 0xFFFFFFFFu;
+inline constexpr quint64 maxDataBytes = maxFileBytes - headerBytes - 1;
+
+// Bytes of one frame: one sample for every channel.
+inline quint64 frameBytes(quint32 channels, quint32 bits)
+{
+    return quint64(channels) * ((bits + 7) / 8);
+}
+
+// True when converting between the two rates needs libsox's "rate" effect: a
+// difference of 1 Hz or less is taken as the same rate.
+bool rateEffectNeeded(double inRate, double outRate);
+
+// The frames that libsox's "rate" effect makes from `inFrames` frames, computed
+// as that effect computes them; the same count when no "rate" effect runs.
+quint64 framesAfterRate(quint64 inFrames, double inRate, double outRate);
+
+// The total size of the output that `outFrames` converted frames give under a
+// requested size: the header and every byte when `fileSize` is 44 or less,
+// else the requested size or less when the sound is shorter than that.
+quint64 outputBytes(quint64 outFrames, quint32 channels, quint32 bits, quint32 fileSize);
+
 // A total file size: "65580", "64KiB", "1.5MiB", "2GiB", "10MB", "1.5 kB".
 // KiB, MiB and GiB count in 1024s; kB, MB and GB in 1000s; "B" or no unit is
 // bytes. Units are read without regard to case. The result must be a whole

@@ -1,6 +1,5 @@
-// The two ways a finished conversion reaches its output path: the scratch
-// file moved into place, or its samples copied behind a fresh header. Both
-// must give the user the very same file.
+// How a finished output reaches its path: written beside it, then renamed over
+// whatever stood there, so that a link is replaced and never written through.
 #include "convert/resampling.h"
 
 #include "testutil.h"
@@ -11,33 +10,27 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <grp.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
-struct FileId
-{
-    dev_t device = 0;
-    ino_t inode = 0;
-    bool operator==(const FileId &o) const { return device == o.device && inode == o.inode; }
-};
-
-FileId fileId(const QString &path)
-{
-    struct stat st;
-    if (::stat(QFile::encodeName(path).constData(), &st) != 0)
-        return {};
-    return {st.st_dev, st.st_ino};
-}
-
 using testutil::expectedHeader;
-using testutil::le16;
-using testutil::le32;
 
 bool writeFile(const QString &path, const QByteArray &bytes)
 {
     QFile f(path);
     return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
+}
+
+struct stat statOf(const QString &path)
+{
+    struct stat st
+    {
+    };
+    ::lstat(QFile::encodeName(path).constData(), &st);
+    return st;
 }
 
 } // namespace
@@ -50,19 +43,17 @@ private Q_SLOTS:
     void initTestCase();
     void cleanup();
 
-    void sameFileEitherWay_data();
-    void sameFileEitherWay();
-    void earlierOutputReplaced_data();
-    void earlierOutputReplaced();
-    void newOutputFollowsUmask_data();
-    void newOutputFollowsUmask();
+    void whatStoodThere_data();
+    void whatStoodThere();
+    void permissions_data();
+    void permissions();
+    void setgidFolderGivesItsGroup();
 
 private:
-    // Converts the fixture at 48 kHz, stereo, 24 bits; `moved` tells whether
-    // the output is the very file libsox wrote as scratch.
-    int convert(const QString &out, quint32 fileSize, bool *moved, QString *reason);
+    int convert(const QString &out, quint32 fileSize, bool mayReplace = true,
+                QString *reason = nullptr);
     QString folder(const QString &name);
-    QStringList scratchEntries() const;
+    QStringList leftovers(const QString &dir) const;
 
     QTemporaryDir root;
     QString input;
@@ -82,15 +73,14 @@ void TestPlacement::initTestCase()
 
 void TestPlacement::cleanup()
 {
-    QCOMPARE(scratchEntries(), QStringList());
-    qputenv("TMPDIR", QFile::encodeName(scratchRoot));
+    QCOMPARE(QDir(scratchRoot).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+             QStringList());
 }
 
-QStringList TestPlacement::scratchEntries() const
+QStringList TestPlacement::leftovers(const QString &dir) const
 {
-    return QDir(QDir::tempPath())
-        .entryList({QStringLiteral("rezOrizezovu*")},
-                   QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
+    return QDir(dir).entryList({QStringLiteral(".sabletide-*")},
+                               QDir::AllEntries | QDir::Hidden | QDir::System);
 }
 
 QString TestPlacement::folder(const QString &name)
@@ -99,19 +89,8 @@ QString TestPlacement::folder(const QString &name)
     return QDir().mkpath(path) ? path : QString();
 }
 
-int TestPlacement::convert(const QString &out, quint32 fileSize, bool *moved, QString *reason)
+int TestPlacement::convert(const QString &out, quint32 fileSize, bool mayReplace, QString *reason)
 {
-    FileId scratch;
-    ConvertHooks hooks;
-    hooks.progress = [&](quint64, quint64) {
-        if (scratch.inode != 0)
-            return;
-        for (const QString &name : scratchEntries()) {
-            const FileId id = fileId(QDir::tempPath() + QLatin1Char('/') + name);
-            if (id.inode != 0)
-                scratch = id;
-        }
-    };
     ConvertParams p;
     p.inputPath = input;
     p.outputPath = out;
@@ -119,37 +98,33 @@ int TestPlacement::convert(const QString &out, quint32 fileSize, bool *moved, QS
     p.channels = 2;
     p.bitsPerSample = 24;
     p.fileSize = fileSize;
-    Resampling r;
-    const int result = r.resample(p, reason, hooks);
-    *moved = scratch.inode != 0 && fileId(QFileInfo(out).canonicalFilePath()) == scratch;
-    return result;
+    p.mayReplace = mayReplace;
+    return Resampling().resample(p, reason);
 }
 
-void TestPlacement::sameFileEitherWay_data()
+void TestPlacement::whatStoodThere_data()
 {
-    QTest::addColumn<QString>("how");
+    QTest::addColumn<QString>("earlier");
     QTest::addColumn<quint32>("fileSize");
 
-    for (const char *how : {"setgid folder", "output is a link", "scratch on another disk"}) {
-        QTest::newRow(qPrintable(QStringLiteral("%1, whole").arg(QLatin1String(how))))
-            << QString::fromLatin1(how) << 0u;
+    for (const char *earlier : {"nothing", "a file", "a link to a file", "a dangling link"}) {
+        QTest::newRow(qPrintable(QStringLiteral("%1, whole").arg(QLatin1String(earlier))))
+            << QString::fromLatin1(earlier) << 0u;
         // Odd, and cut inside a frame.
-        QTest::newRow(qPrintable(QStringLiteral("%1, cut").arg(QLatin1String(how))))
-            << QString::fromLatin1(how) << 100001u;
+        QTest::newRow(qPrintable(QStringLiteral("%1, cut").arg(QLatin1String(earlier))))
+            << QString::fromLatin1(earlier) << 100001u;
     }
 }
 
-void TestPlacement::sameFileEitherWay()
+// Whatever stood at the path, the output becomes a regular file of the same
+// bytes, and a link's target is never opened for writing.
+void TestPlacement::whatStoodThere()
 {
-    QFETCH(QString, how);
+    QFETCH(QString, earlier);
     QFETCH(quint32, fileSize);
 
-    // Where nothing stands in the way the scratch file becomes the output.
     const QString plain = folder(QStringLiteral("plain")) + QStringLiteral("/out.wav");
-    bool moved = false;
-    QString reason;
-    QCOMPARE(convert(plain, fileSize, &moved, &reason), 1);
-    QVERIFY2(moved, "the scratch file was copied, not moved");
+    QCOMPARE(convert(plain, fileSize), 1);
     const QByteArray reference = testutil::readAll(plain);
     const quint32 dataSize = fileSize > 44 ? fileSize - 44 : quint32(reference.size() - 44);
     QCOMPARE(reference.size(), int(44 + dataSize));
@@ -158,105 +133,80 @@ void TestPlacement::sameFileEitherWay()
     QVERIFY(testutil::pythonWave(plain, &format));
     QCOMPARE(format, QStringLiteral("48000 2 3 %1").arg(dataSize / 6));
 
-    QString out = folder(QStringLiteral("other")) + QStringLiteral("/out.wav");
-    QString written = out;
-    if (how == QLatin1String("setgid folder")) {
-        const QString dir = QFileInfo(out).absolutePath();
-        QVERIFY(::chmod(QFile::encodeName(dir).constData(), 02755) == 0);
-    } else if (how == QLatin1String("output is a link")) {
-        written = folder(QStringLiteral("target")) + QStringLiteral("/real.wav");
-        QVERIFY(writeFile(written, "earlier"));
-        QVERIFY(QFile::link(written, out));
-    } else {
-        QTemporaryDir shm(QStringLiteral("/dev/shm/sabletide-XXXXXX"));
-        if (!shm.isValid() || fileId(shm.path()).device == fileId(root.path()).device)
-            QSKIP("no second file system (/dev/shm) to hold the scratch file");
-        qputenv("TMPDIR", QFile::encodeName(shm.path()));
-        QCOMPARE(convert(out, fileSize, &moved, &reason), 1);
-        QCOMPARE(scratchEntries(), QStringList());
-        qputenv("TMPDIR", QFile::encodeName(scratchRoot));
-        QVERIFY(!moved);
-        QVERIFY(testutil::readAll(out) == reference);
-        return;
-    }
-    QCOMPARE(convert(out, fileSize, &moved, &reason), 1);
-    QVERIFY2(!moved, "the scratch file was moved where it must be copied");
-    QVERIFY(testutil::readAll(written) == reference);
-    if (written != out)
-        QVERIFY(QFileInfo(out).isSymLink());
-}
-
-void TestPlacement::earlierOutputReplaced_data()
-{
-    QTest::addColumn<bool>("setgid");
-    QTest::addColumn<int>("mode");
-
-    QTest::newRow("moved over 0600") << false << 0600;
-    QTest::newRow("moved over 0640") << false << 0640;
-    QTest::newRow("copied over 0600") << true << 0600;
-    QTest::newRow("copied over 0640") << true << 0640;
-}
-
-void TestPlacement::earlierOutputReplaced()
-{
-    QFETCH(bool, setgid);
-    QFETCH(int, mode);
-
-    const QString dir = folder(QStringLiteral("earlier"));
-    if (setgid)
-        QVERIFY(::chmod(QFile::encodeName(dir).constData(), 02755) == 0);
+    const QString dir = folder(QStringLiteral("other"));
     const QString out = dir + QStringLiteral("/out.wav");
-    QVERIFY(writeFile(out, QByteArray(300000, 'x')));
-    QVERIFY(::chmod(QFile::encodeName(out).constData(), mode_t(mode)) == 0);
+    const QString target = folder(QStringLiteral("target")) + QStringLiteral("/real.wav");
+    if (earlier == QLatin1String("a file")) {
+        QVERIFY(writeFile(out, QByteArray(300000, 'x')));
+    } else if (earlier == QLatin1String("a link to a file")) {
+        QVERIFY(writeFile(target, "earlier"));
+        QVERIFY(QFile::link(target, out));
+    } else if (earlier == QLatin1String("a dangling link")) {
+        QVERIFY(QFile::link(target, out));
+    }
 
-    bool moved = false;
-    QString reason;
-    QCOMPARE(convert(out, 5000, &moved, &reason), 1);
-    QCOMPARE(moved, !setgid);
-    // The earlier file's permissions carry over, and nothing of it remains.
-    struct stat st;
-    QVERIFY(::stat(QFile::encodeName(out).constData(), &st) == 0);
-    QCOMPARE(int(st.st_mode & 07777), mode);
-    const QByteArray bytes = testutil::readAll(out);
-    QCOMPARE(bytes.size(), 5000);
-    QCOMPARE(bytes.left(44).toHex(' '), expectedHeader(2, 48000, 24, 4956).toHex(' '));
-    QVERIFY(!bytes.contains(QByteArray(64, 'x')));
-    QCOMPARE(QDir(dir).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
-             QStringList{QStringLiteral("out.wav")});
+    // Refused when the earlier entry must stay: it is left exactly as it was.
+    if (earlier != QLatin1String("nothing")) {
+        QString reason;
+        QCOMPARE(convert(out, fileSize, false, &reason), -1);
+        QVERIFY2(reason.contains(QStringLiteral("exists")), qPrintable(reason));
+        QCOMPARE(QFileInfo(out).isSymLink(), earlier.contains(QStringLiteral("link")));
+        QCOMPARE(leftovers(dir), QStringList());
+    }
+
+    QCOMPARE(convert(out, fileSize), 1);
+    QVERIFY(!QFileInfo(out).isSymLink());
+    QVERIFY(testutil::readAll(out) == reference);
+    QCOMPARE(leftovers(dir), QStringList());
+    if (earlier == QLatin1String("a link to a file"))
+        QVERIFY(testutil::readAll(target) == "earlier");
+    if (earlier == QLatin1String("a dangling link"))
+        QVERIFY(!QFileInfo::exists(target));
 }
 
-void TestPlacement::newOutputFollowsUmask_data()
+void TestPlacement::permissions_data()
 {
-    QTest::addColumn<bool>("setgid");
+    QTest::addColumn<int>("earlierMode"); // -1: no earlier output
     QTest::addColumn<int>("mask");
 
-    QTest::newRow("moved, umask 022") << false << 022;
-    QTest::newRow("moved, umask 077") << false << 077;
-    QTest::newRow("copied, umask 022") << true << 022;
-    QTest::newRow("copied, umask 077") << true << 077;
+    QTest::newRow("new, umask 022") << -1 << 022;
+    QTest::newRow("new, umask 077") << -1 << 077;
+    QTest::newRow("over 0600") << 0600 << 022;
+    QTest::newRow("over 0640") << 0640 << 077;
 }
 
-// The scratch file is private while it is one; as an output it gets what any
-// new file gets.
-void TestPlacement::newOutputFollowsUmask()
+// A new output gets what any new file gets; one that replaces an earlier
+// output keeps that file's mode.
+void TestPlacement::permissions()
 {
-    QFETCH(bool, setgid);
+    QFETCH(int, earlierMode);
     QFETCH(int, mask);
 
-    const QString dir = folder(QStringLiteral("umask"));
-    if (setgid)
-        QVERIFY(::chmod(QFile::encodeName(dir).constData(), 02755) == 0);
-    const QString out = dir + QStringLiteral("/out.wav");
+    const QString out = folder(QStringLiteral("mode")) + QStringLiteral("/out.wav");
+    if (earlierMode >= 0) {
+        QVERIFY(writeFile(out, "earlier"));
+        QVERIFY(::chmod(QFile::encodeName(out).constData(), mode_t(earlierMode)) == 0);
+    }
     const mode_t previous = ::umask(mode_t(mask));
-    bool moved = false;
-    QString reason;
-    const int result = convert(out, 0, &moved, &reason);
+    const int result = convert(out, 5000);
     ::umask(previous);
     QCOMPARE(result, 1);
-    QCOMPARE(moved, !setgid);
-    struct stat st;
-    QVERIFY(::stat(QFile::encodeName(out).constData(), &st) == 0);
-    QCOMPARE(int(st.st_mode & 07777), 0666 & ~mask);
+    QCOMPARE(int(statOf(out).st_mode & 07777), earlierMode >= 0 ? earlierMode : 0666 & ~mask);
+    QCOMPARE(testutil::readAll(out).size(), 5000);
+}
+
+void TestPlacement::setgidFolderGivesItsGroup()
+{
+    const group *other = ::getgrnam("nogroup");
+    if (!other || other->gr_gid == ::getegid())
+        QSKIP("no second group to give the folder");
+    const QString dir = folder(QStringLiteral("setgid"));
+    const QByteArray local = QFile::encodeName(dir);
+    QVERIFY(::chown(local.constData(), uid_t(-1), other->gr_gid) == 0);
+    QVERIFY(::chmod(local.constData(), 02775) == 0);
+    const QString out = dir + QStringLiteral("/out.wav");
+    QCOMPARE(convert(out, 5000), 1);
+    QCOMPARE(statOf(out).st_gid, other->gr_gid);
 }
 
 QTEST_GUILESS_MAIN(TestPlacement)

@@ -1,0 +1,142 @@
+#include "convert/placement.h"
+
+#include "convert/riff.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QRandomGenerator>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace placement {
+
+namespace {
+
+const QLatin1String partialPrefix(".sabletide-");
+const QLatin1String partialSuffix(".part");
+
+QString errnoText(int code)
+{
+    if (code == ENOSPC)
+        return QStringLiteral("the disk is full");
+    return QString::fromLocal8Bit(std::strerror(code));
+}
+
+// A new, empty file in `folder` under a fresh name. Created by open(2) with
+// mode 0666, so that the umask, a default ACL and a setgid folder shape it as
+// they shape any new file there.
+int createPartial(const QString &folder, QString *partial, int *error)
+{
+    for (int attempt = 0; attempt < 64; ++attempt) {
+        const QString candidate =
+            folder + QLatin1Char('/') + partialPrefix +
+            QStringLiteral("%1-%2")
+                .arg(::getpid())
+                .arg(QRandomGenerator::global()->generate(), 8, 16, QLatin1Char('0')) +
+            partialSuffix;
+        const int fd = ::open(QFile::encodeName(candidate).constData(),
+                              O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0666);
+        if (fd >= 0) {
+            *partial = candidate;
+            return fd;
+        }
+        if (errno != EEXIST) {
+            *error = errno;
+            return -1;
+        }
+    }
+    *error = EEXIST;
+    return -1;
+}
+
+// Renames without replacing whatever stands at `to`, where the file system
+// can; elsewhere a hard link does the same.
+int renameNoReplace(const QByteArray &from, const QByteArray &to)
+{
+#ifdef RENAME_NOREPLACE
+    if (::renameat2(AT_FDCWD, from.constData(), AT_FDCWD, to.constData(), RENAME_NOREPLACE) == 0)
+        return 0;
+    if (errno != EINVAL && errno != ENOSYS)
+        return -1;
+#endif
+    if (::link(from.constData(), to.constData()) != 0)
+        return -1;
+    ::unlink(from.constData());
+    return 0;
+}
+
+} // namespace
+
+QString partialPattern()
+{
+    return partialPrefix + QLatin1Char('*') + partialSuffix;
+}
+
+bool write(const QString &path, const QByteArray &header, QIODevice &samples, quint64 count,
+           Replace replace, const std::atomic_bool *cancel, QString *why)
+{
+    const QByteArray target = QFile::encodeName(path);
+    const auto fail = [&](const QString &detail) {
+        *why = QStringLiteral("cannot write %1: %2").arg(path, detail);
+        return false;
+    };
+
+    struct stat earlier;
+    const bool exists = ::lstat(target.constData(), &earlier) == 0;
+    if (exists && replace == Replace::Refused)
+        return fail(QStringLiteral("the file exists"));
+    if (exists && S_ISDIR(earlier.st_mode))
+        return fail(QStringLiteral("it is a folder"));
+    // A rename needs only the folder's permission; an earlier output that its
+    // owner made read-only is still kept, as writing into it would keep it.
+    if (exists && S_ISREG(earlier.st_mode) && ::access(target.constData(), W_OK) != 0)
+        return fail(errnoText(errno));
+
+    QString partial;
+    int error = 0;
+    const int fd = createPartial(QFileInfo(path).absolutePath(), &partial, &error);
+    if (fd < 0)
+        return fail(errnoText(error));
+    const QByteArray partialName = QFile::encodeName(partial);
+
+    QFile out;
+    bool ok = out.open(fd, QIODevice::WriteOnly, QFileDevice::AutoCloseHandle);
+    QString problem;
+    // An earlier output keeps its mode; a link's target is none of our business.
+    if (ok && exists && S_ISREG(earlier.st_mode) && ::fchmod(fd, earlier.st_mode & 07777) != 0)
+        problem = errnoText(errno);
+    ok = ok && problem.isEmpty() && out.write(header) == header.size() &&
+         copyBytes(samples, out, count, cancel, &problem);
+    // Flushed and synced while the device still knows why a write failed, and
+    // so that a crash after the rename cannot leave a file of zeros behind it.
+    ok = ok && out.flush() && ::fsync(fd) == 0;
+    if (ok && out.error() == QFileDevice::NoError) {
+        out.close();
+        const int renamed = replace == Replace::Allowed
+                                ? std::rename(partialName.constData(), target.constData())
+                                : renameNoReplace(partialName, target);
+        if (renamed == 0)
+            return true;
+        error = errno;
+        ::unlink(partialName.constData());
+        if (error == EEXIST)
+            return fail(QStringLiteral("the file exists"));
+        return fail(errnoText(error));
+    }
+    if (problem.isEmpty())
+        problem = out.error() != QFileDevice::NoError ? out.errorString() : errnoText(errno);
+    out.close();
+    ::unlink(partialName.constData());
+    if (problem == QLatin1String("cancelled")) {
+        *why = problem;
+        return false;
+    }
+    return fail(problem);
+}
+
+} // namespace placement

@@ -1,0 +1,31 @@
+// Puts a finished output at its path: written beside it under a private name,
+// then renamed over it in one step.
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+#include <atomic>
+
+class QIODevice;
+
+namespace placement {
+
+// What stands at the output path decides what may happen to it.
+enum class Replace { Allowed, Refused };
+
+// Writes `header` and then `count` bytes read from `samples` (at its current
+// position) to `path`. The bytes go into a new file in the same folder first;
+// only a complete, flushed file is renamed onto `path`. The rename replaces a
+// link at `path` itself and never writes through it; with Replace::Refused an
+// existing entry at `path` is left as it is and the call fails. A new output
+// gets the permissions of any new file in that folder (umask, default ACL,
+// setgid group); one that replaces an earlier output keeps that file's mode.
+// On failure nothing is left at `path` that was not there before.
+bool write(const QString &path, const QByteArray &header, QIODevice &samples, quint64 count,
+           Replace replace, const std::atomic_bool *cancel, QString *why);
+
+// The name pattern of the files write() makes while it works.
+QString partialPattern();
+
+} // namespace placement

@@ -1,0 +1,319 @@
+#include "convert/soxchain.h"
+
+#include "convert/soxhandles.h"
+#include "convert/units.h"
+
+#include <QDebug>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryFile>
+
+#include <cerrno>
+#include <cmath>
+#include <cstring>
+
+namespace soxchain {
+
+namespace {
+
+const QString scratchTemplate = QStringLiteral("rezOrizezovu-XXXXXX.wav");
+
+QString errnoText(int code)
+{
+    if (code == ENOSPC)
+        return QStringLiteral("the disk is full");
+    if (code >= SOX_EHDR)
+        return QString();
+    return QString::fromLocal8Bit(std::strerror(code));
+}
+
+struct FlowState
+{
+    const ConvertHooks *hooks;
+    const sox_format_t *output;
+    quint64 samplesWanted;  // 0: the whole input
+    quint64 samplesAllowed; // beyond this a WAV file cannot describe the data
+    quint64 samplesExpected;
+    bool cancelled = false;
+    bool tooLarge = false;
+};
+
+int flowCallback(sox_bool /*allDone*/, void *data)
+{
+    auto *state = static_cast<FlowState *>(data);
+    if (state->hooks->cancel && state->hooks->cancel->load(std::memory_order_relaxed)) {
+        state->cancelled = true;
+        return SOX_EOF;
+    }
+    const quint64 written = state->output->olength;
+    if (state->hooks->progress)
+        state->hooks->progress(written, state->samplesExpected);
+    // The cut drops whatever the last buffer made beyond what the size needs.
+    if (state->samplesWanted > 0 && written >= state->samplesWanted)
+        return SOX_EOF;
+    if (written > state->samplesAllowed) {
+        state->tooLarge = true;
+        return SOX_EOF;
+    }
+    return SOX_SUCCESS;
+}
+
+class Chain
+{
+public:
+    Chain(const ConvertParams &params, const ConvertHooks &hooks) : p(params), hooks(hooks) {}
+
+    bool openInput(QString *why);
+    bool openScratch(QTemporaryFile &scratch, QString *why);
+    bool flow(QString *why);
+
+private:
+    bool addEffect(const char *name, int argc, char **argv, const sox_signalinfo_t *target,
+                   QString *why);
+
+    const ConvertParams &p;
+    const ConvertHooks &hooks;
+    sox::Format input;
+    sox::Format output;
+    sox::Chain chain;
+    sox_signalinfo_t working{};
+};
+
+bool Chain::openInput(QString *why)
+{
+    const QString problem = inputProblem(p.inputPath);
+    if (!problem.isEmpty()) {
+        *why = problem;
+        return false;
+    }
+    QByteArray local;
+    if (!toLocalPath(p.inputPath, &local)) {
+        *why = QStringLiteral("the path cannot be written in the system's file name encoding");
+        return false;
+    }
+    sox::clearLastMessage();
+    input.reset(sox_open_read(local.constData(), nullptr, nullptr, nullptr));
+    if (!input) {
+        *why = QStringLiteral("cannot read: not an audio file libsox knows");
+        return false;
+    }
+    return true;
+}
+
+bool Chain::openScratch(QTemporaryFile &scratch, QString *why)
+{
+    // Created exclusively under a fresh name: nothing planted in the shared
+    // temporary folder can be written through, and two running copies of the
+    // program never share a scratch file.
+    const QString folder = QDir::tempPath();
+    // Qt gives an empty path for a TMPDIR that does not exist, and the scratch
+    // file would then land in the root folder.
+    if (folder.isEmpty()) {
+        *why = QStringLiteral("cannot create a scratch file: the temporary folder %1 does not "
+                              "exist")
+                   .arg(qEnvironmentVariable("TMPDIR"));
+        return false;
+    }
+    scratch.setFileTemplate(folder + QLatin1Char('/') + scratchTemplate);
+    if (!scratch.open()) {
+        *why = QStringLiteral("cannot create a scratch file in %1: %2")
+                   .arg(QDir::tempPath(), scratch.errorString());
+        return false;
+    }
+    const QString scratchPath = scratch.fileName();
+
+    QByteArray local;
+    if (!toLocalPath(scratchPath, &local)) {
+        *why = QStringLiteral("the temporary folder's path cannot be written in the system's "
+                              "file name encoding");
+        return false;
+    }
+
+    sox_signalinfo_t signal = input->signal;
+    signal.rate = p.sampleRate;
+    signal.channels = p.channels;
+    signal.length = 0;
+
+    sox_encodinginfo_t encoding = input->encoding;
+    // WAV's 8-bit PCM is unsigned; asked for signed 8-bit, libsox would quietly
+    // write 16 bits instead.
+    encoding.encoding = p.bitsPerSample == 8 ? SOX_ENCODING_UNSIGNED : SOX_ENCODING_SIGN2;
+    encoding.bits_per_sample = p.bitsPerSample;
+    // The byte order is the WAV writer's own; one copied from a big-endian
+    // input (AIFF) would swap every sample.
+    encoding.reverse_bytes = sox_option_default;
+    encoding.reverse_nibbles = sox_option_default;
+    encoding.reverse_bits = sox_option_default;
+    encoding.opposite_endian = sox_false;
+
+    sox::clearLastMessage();
+    // "wavpcm" keeps the plain 44-byte header at every depth and channel count
+    // (plain "wav" writes an extensible one above 16 bits or 2 channels), so
+    // that the samples already stand where the output wants them.
+    output.reset(sox_open_write(local.constData(), &signal, &encoding, "wavpcm", nullptr, nullptr));
+    // libsox opened the scratch file with truncation, and ext4 marks a file
+    // truncated to nothing to be forced onto the disk whole when a handle to
+    // it is next closed (its guard for files replaced in place). Closing one
+    // now, before any sample is written, clears the mark: libsox's own close
+    // then leaves the writing to the kernel's pace, as for any new file.
+    {
+        QFile touch(scratchPath);
+        if (touch.open(QIODevice::ReadOnly))
+            touch.close();
+    }
+    if (!output) {
+        const QString detail = sox::lastMessage();
+        *why = QStringLiteral("libsox cannot write the scratch file%1")
+                   .arg(detail.isEmpty() ? QString() : QStringLiteral(": ") + detail);
+        return false;
+    }
+    // libsox quietly writes another format where it cannot honour the request
+    // (16 bits for 12, 4 or 0; 32 for 40; 48000 Hz for 0): refuse rather than
+    // write a header that lies about the data.
+    if (output->encoding.bits_per_sample != p.bitsPerSample ||
+        output->encoding.encoding != encoding.encoding) {
+        *why = QStringLiteral("cannot write %1-bit WAV; choose 8, 16, 24 or 32 bits")
+                   .arg(p.bitsPerSample);
+        return false;
+    }
+    if (output->signal.channels != p.channels) {
+        *why = QStringLiteral("cannot write %1 channels").arg(p.channels);
+        return false;
+    }
+    if (output->signal.rate != double(p.sampleRate)) {
+        *why = QStringLiteral("cannot write a sample rate of %1 Hz").arg(p.sampleRate);
+        return false;
+    }
+    return true;
+}
+
+bool Chain::addEffect(const char *name, int argc, char **argv, const sox_signalinfo_t *target,
+                      QString *why)
+{
+    const sox_effect_handler_t *handler = sox_find_effect(name);
+    sox::Effect effect(handler ? sox_create_effect(handler) : nullptr);
+    if (!effect) {
+        *why = QStringLiteral("libsox has no \"%1\" effect").arg(QLatin1String(name));
+        return false;
+    }
+    if (sox_effect_options(effect.get(), argc, argv) != SOX_SUCCESS) {
+        *why = QStringLiteral("libsox refused the options of its \"%1\" effect")
+                   .arg(QLatin1String(name));
+        return false;
+    }
+    const int result = sox_add_effect(chain.get(), effect.get(), &working, target);
+    qDebug().noquote() << name << result;
+    if (result != SOX_SUCCESS) {
+        *why = QStringLiteral("libsox could not set up its \"%1\" effect").arg(QLatin1String(name));
+        return false;
+    }
+    return true;
+}
+
+bool Chain::flow(QString *why)
+{
+    chain.reset(sox_create_effects_chain(&input->encoding, &output->encoding));
+    if (!chain) {
+        *why = QStringLiteral("libsox could not build its effects chain");
+        return false;
+    }
+    // sox_add_effect writes each effect's output signal back into `working`.
+    working = input->signal;
+    char *inputArg = reinterpret_cast<char *>(input.get());
+    char *outputArg = reinterpret_cast<char *>(output.get());
+    if (!addEffect("input", 1, &inputArg, &input->signal, why))
+        return false;
+    if (units::rateEffectNeeded(input->signal.rate, output->signal.rate) &&
+        !addEffect("rate", 0, nullptr, &output->signal, why))
+        return false;
+    if (input->signal.channels != output->signal.channels &&
+        !addEffect("channels", 0, nullptr, &output->signal, why))
+        return false;
+    if (!addEffect("output", 1, &outputArg, &output->signal, why))
+        return false;
+
+    const unsigned bytesPerSample = p.bitsPerSample / 8u;
+    FlowState state{&hooks, output.get(), 0, units::maxDataBytes / bytesPerSample, 0};
+    if (p.fileSize > units::headerBytes)
+        state.samplesWanted =
+            (quint64(p.fileSize - units::headerBytes) + bytesPerSample - 1) / bytesPerSample;
+    if (state.samplesWanted > 0) {
+        state.samplesExpected = state.samplesWanted;
+    } else if (input->signal.length > 0 && input->signal.rate > 0 && input->signal.channels > 0) {
+        state.samplesExpected = quint64(double(input->signal.length) / input->signal.channels *
+                                        output->signal.rate / input->signal.rate) *
+                                output->signal.channels;
+    }
+
+    // SOX_EOF comes both from a stop that we asked for and from a failure:
+    // the handles say which it was.
+    sox_flow_effects(chain.get(), flowCallback, &state);
+    chain.reset();
+
+    if (state.cancelled) {
+        *why = QStringLiteral("cancelled");
+        return false;
+    }
+    if (state.tooLarge) {
+        *why = QStringLiteral("the converted audio is larger than a WAV file can hold (4 GiB); "
+                              "choose a size");
+        return false;
+    }
+    if (output->sox_errno != 0) {
+        const QString text = errnoText(output->sox_errno);
+        *why = QStringLiteral("cannot write the scratch file in %1: %2")
+                   .arg(QDir::tempPath(),
+                        text.isEmpty() ? QString::fromLocal8Bit(output->sox_errstr) : text);
+        return false;
+    }
+    if (input->sox_errno != 0) {
+        *why = QStringLiteral("the input is damaged or cut short: %1")
+                   .arg(QString::fromLocal8Bit(input->sox_errstr));
+        return false;
+    }
+    const int closed = sox_close(output.release());
+    input.reset();
+    if (closed != SOX_SUCCESS) {
+        *why = QStringLiteral("cannot finish the scratch file in %1").arg(QDir::tempPath());
+        return false;
+    }
+    return true;
+}
+
+} // namespace
+
+QString inputProblem(const QString &path)
+{
+    const QFileInfo in(path);
+    if (!in.exists())
+        return QStringLiteral("file not found");
+    if (in.isDir())
+        return QStringLiteral("is a folder, not an audio file");
+    // libsox would wait for ever on a pipe with no writer, or read an endless
+    // device until the disk is full.
+    if (!in.isFile())
+        return QStringLiteral("is not a regular file (a device, pipe or socket)");
+    if (!in.isReadable())
+        return QStringLiteral("cannot read: permission denied");
+    return QString();
+}
+
+bool toLocalPath(const QString &path, QByteArray *local)
+{
+    *local = path.toLocal8Bit();
+    return QString::fromLocal8Bit(*local) == path;
+}
+
+bool run(const ConvertParams &params, const ConvertHooks &hooks, QTemporaryFile &scratch,
+         QString *why)
+{
+    if (!sox::ensureStarted()) {
+        *why = QStringLiteral("libsox could not be started");
+        return false;
+    }
+    Chain chain(params, hooks);
+    return chain.openInput(why) && chain.openScratch(scratch, why) && chain.flow(why);
+}
+
+} // namespace soxchain
