@@ -5,6 +5,8 @@
 #include <QDir>
 #include <QFileInfo>
 
+#include <algorithm>
+#include <iterator>
 #include <mutex>
 #include <sox.h>
 
@@ -12,25 +14,42 @@ namespace inputs {
 
 namespace {
 
-// Formats that carry their own rate, channel count and encoding, so that a
-// file of theirs converts without being told anything. Only those that this
-// libsox build can read are used; .opus, .m4a and .wma, for instance, are not.
-const char *const selfDescribing[] = {
-    "wav",   "amb",  "w64", "flac", "ogg", "oga", "mp3",  "mp2", "aiff", "aif", "aifc",
-    "aiffc", "caf",  "au",  "snd",  "voc", "wv",  "8svx", "avr", "maud", "sf",  "ircam",
-    "sph",   "nist", "xi",  "prc",  "sd2", "paf", "opus", "m4a", "wma",
+// libsox's formats that hold bare samples: a file of theirs says nothing of
+// its rate, channels or encoding, so it cannot convert without being told,
+// and nothing marks it as audio but its name.
+const char *const headerless[] = {
+    "raw", "s1",   "s8",    "sb",  "s2",   "s16", "sw",   "s3",   "s24",  "s4",
+    "s32", "sl",   "u1",    "u8",  "ub",   "sou", "fssd", "u2",   "u16",  "uw",
+    "u3",  "u24",  "u4",    "u32", "f4",   "f32", "f8",   "f64",  "al",   "ul",
+    "la",  "lu",   "vox",   "ima", "cvsd", "cvs", "cvu",  "dvms", "vms",  "sln",
+    "gsm", "gsrt", "lpc10", "lpc", "cdda", "cdr", "dat",  "sox",  "null",
 };
 
+// Every name that libsox opens a file by, from its own list of formats (the
+// plugins included), less devices, stand-ins and headerless formats.
 QStringList readable()
 {
     QStringList known;
     if (!sox::ensureStarted())
         return known;
-    for (const char *ext : selfDescribing) {
-        // sox_find_format loads the plugin that handles the extension, if any.
-        if (sox_find_format(ext, sox_true))
-            known.append(QLatin1String(ext));
+    // Loads every format plugin, so that their names are in the list below.
+    sox_format_init();
+    for (const sox_format_tab_t *entry = sox_get_format_fns(); entry && entry->fn; ++entry) {
+        const sox_format_handler_t *handler = entry->fn();
+        if (!handler || !handler->startread || !handler->names ||
+            (handler->flags & (SOX_FILE_DEVICE | SOX_FILE_PHONY)) != 0)
+            continue;
+        for (const char *const *name = handler->names; *name; ++name) {
+            const QString ext = QString::fromLatin1(*name).toLower();
+            // Some handlers list a MIME type among their names.
+            if (!ext.contains(QLatin1Char('/')) &&
+                std::find(std::begin(headerless), std::end(headerless), ext) ==
+                    std::end(headerless) &&
+                !known.contains(ext))
+                known.append(ext);
+        }
     }
+    known.sort();
     return known;
 }
 
@@ -62,6 +81,24 @@ bool isAudioFileName(const QString &fileName)
 QStringList audioExtensions()
 {
     return readableExtensions();
+}
+
+bool isAudioFile(const QString &path)
+{
+    const QString name = QFileInfo(path).fileName();
+    if (isAudioFileName(name))
+        return true;
+    if (name.startsWith(QLatin1Char('.')))
+        return false;
+    // Names libsox does not know (.oga, .wave, none at all) still count when
+    // libsox recognises the content as a format of its own.
+    const QByteArray local = QFile::encodeName(path);
+    if (QFile::decodeName(local) != path || !QFileInfo(path).isFile())
+        return false;
+    sox::clearLastMessage();
+    const sox::Format probe(sox_open_read(local.constData(), nullptr, nullptr, nullptr));
+    return probe && probe->filetype &&
+           readableExtensions().contains(QString::fromLatin1(probe->filetype).toLower());
 }
 
 QString fileKey(const QString &path)
@@ -98,10 +135,8 @@ bool expand(const QStringList &paths, QStringList *files, QString *error)
         const QStringList names = folder.entryList(QDir::Files | QDir::NoDotAndDotDot, QDir::Name);
         const QString prefix = path.endsWith(QLatin1Char('/')) ? path : path + QLatin1Char('/');
         for (const QString &name : names) {
-            if (!isAudioFileName(name))
-                continue;
             const QString file = prefix + name;
-            if (!QFileInfo(file).isFile())
+            if (!QFileInfo(file).isFile() || !isAudioFile(file))
                 continue;
             if (file.contains(QLatin1Char(','))) {
                 *error = commaProblem(file);

@@ -7,14 +7,18 @@
 
 namespace inputs {
 
-// True when the file name ends in an extension of a self-describing audio
-// format (one that states its own rate and channels) that this libsox reads.
+// True when the file name ends in an extension by which this libsox opens a
+// self-describing audio format (one that states its own rate and channels).
 // Headerless formats (.raw, .s16, .vox, ...) need the rate told to them and do
 // not count. Starts libsox when it is not yet started.
 bool isAudioFileName(const QString &fileName);
 
 // The extensions isAudioFileName accepts with this libsox, in lower case.
 QStringList audioExtensions();
+
+// True for a file whose name isAudioFileName accepts, or whose content libsox
+// recognises as such a format (an Ogg file named .oga, a WAV named .wave).
+bool isAudioFile(const QString &path);
 
 // Replaces every folder among `paths` by the audio files directly inside it,
 // sorted by name; hidden files, subfolders and anything that is not a regular
