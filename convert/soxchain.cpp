@@ -82,23 +82,8 @@ private:
 
 bool Chain::openInput(QString *why)
 {
-    const QString problem = inputProblem(p.inputPath);
-    if (!problem.isEmpty()) {
-        *why = problem;
-        return false;
-    }
-    QByteArray local;
-    if (!toLocalPath(p.inputPath, &local)) {
-        *why = QStringLiteral("the path cannot be written in the system's file name encoding");
-        return false;
-    }
-    sox::clearLastMessage();
-    input.reset(sox_open_read(local.constData(), nullptr, nullptr, nullptr));
-    if (!input) {
-        *why = QStringLiteral("cannot read: not an audio file libsox knows");
-        return false;
-    }
-    return true;
+    input = soxchain::openInput(p.inputPath, why);
+    return bool(input);
 }
 
 bool Chain::openScratch(QTemporaryFile &scratch, QString *why)
@@ -297,6 +282,29 @@ QString inputProblem(const QString &path)
     if (!in.isReadable())
         return QStringLiteral("cannot read: permission denied");
     return QString();
+}
+
+sox::Format openInput(const QString &path, QString *why)
+{
+    const QString problem = inputProblem(path);
+    if (!problem.isEmpty()) {
+        *why = problem;
+        return nullptr;
+    }
+    QByteArray local;
+    if (!toLocalPath(path, &local)) {
+        *why = QStringLiteral("the path cannot be written in the system's file name encoding");
+        return nullptr;
+    }
+    if (!sox::ensureStarted()) {
+        *why = QStringLiteral("libsox could not be started");
+        return nullptr;
+    }
+    sox::clearLastMessage();
+    sox::Format input(sox_open_read(local.constData(), nullptr, nullptr, nullptr));
+    if (!input)
+        *why = QStringLiteral("cannot read: not an audio file libsox knows");
+    return input;
 }
 
 bool toLocalPath(const QString &path, QByteArray *local)

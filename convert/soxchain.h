@@ -4,6 +4,7 @@
 
 #include "convert/convertparams.h"
 #include "convert/resampling.h"
+#include "convert/soxhandles.h"
 
 #include <QString>
 
@@ -13,6 +14,11 @@ namespace soxchain {
 
 // Why a file cannot serve as input, before libsox is asked; empty when it may.
 QString inputProblem(const QString &path);
+
+// Opens `path` for reading with libsox, which tells the format from the
+// content or else from the name; null, with the reason in `why`, when the file
+// cannot serve as input. Reads the header only.
+sox::Format openInput(const QString &path, QString *why);
 
 // A path libsox can open: the local 8-bit encoding must carry it unchanged.
 bool toLocalPath(const QString &path, QByteArray *local);
