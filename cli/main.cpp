@@ -3,9 +3,12 @@
 #include "cli/interrupt.h"
 #include "cli/options.h"
 #include "cli/reporter.h"
+#include "cli/rowjson.h"
+#include "cli/rowsink.h"
 #include "cli/worker.h"
 #include "cli/workerpool.h"
 #include "convert/batch.h"
+#include "convert/plan.h"
 #include "convert/resampling.h"
 #include "convert/soxhandles.h"
 
@@ -37,41 +40,89 @@ int usageError(const QString &message)
     return cli::exitUsage;
 }
 
-int dryRun(const ConvertCommand &c)
+QString sizeText(const Plan &plan, const PlanRow &row)
 {
-    for (const QString &input : c.inputs) {
-        const QString size = c.fileSize > 44 ? QStringLiteral("%1 bytes").arg(c.fileSize)
-                                             : QStringLiteral("whole length");
-        writeOut(QStringLiteral("%1 -> %2 (%3)\n")
-                     .arg(input, command::outputPath(input, c.outputFolder, c.suffix), size));
-    }
-    std::fflush(stdout);
-    return cli::exitConverted;
+    const quint32 asked = plan.request.fileSize;
+    if (!row.bytesExact)
+        return asked > 44 ? QStringLiteral("at most %1 bytes").arg(asked)
+                          : QStringLiteral("whole length");
+    if (asked <= 44)
+        return QStringLiteral("%1 bytes, whole length").arg(row.bytes);
+    if (row.shortBy > 0)
+        return QStringLiteral("%1 bytes, %2 short of %3: the sound ends first")
+            .arg(row.bytes)
+            .arg(row.shortBy)
+            .arg(asked);
+    return QStringLiteral("%1 bytes").arg(row.bytes);
 }
 
-void convertHere(const ConvertCommand &c, Reporter &reporter)
+const char *plannedStatus(PlanRow::Status status)
+{
+    switch (status) {
+    case PlanRow::Status::Convert:
+        return "convert";
+    case PlanRow::Status::Skip:
+        return "skip";
+    case PlanRow::Status::Refused:
+        break;
+    }
+    return "refused";
+}
+
+int dryRun(const Plan &plan, bool json)
+{
+    for (const PlanRow &row : plan.rows) {
+        if (json) {
+            const QByteArray line = rowjson::line(
+                plan, row, QLatin1String(plannedStatus(row.status)), row.bytes, row.reason);
+            std::fwrite(line.constData(), 1, size_t(line.size()), stdout);
+            continue;
+        }
+        QString what;
+        switch (row.status) {
+        case PlanRow::Status::Convert:
+            what = QStringLiteral(" (%1)").arg(sizeText(plan, row));
+            break;
+        case PlanRow::Status::Skip:
+            what = QStringLiteral(": skip, %1").arg(row.reason);
+            break;
+        case PlanRow::Status::Refused:
+            what = QStringLiteral(": refused, %1").arg(row.reason);
+            break;
+        }
+        writeOut(QStringLiteral("%1 -> %2%3\n").arg(row.input, row.output, what));
+    }
+    std::fflush(stdout);
+    return plan.count(PlanRow::Status::Refused) > 0 ? cli::exitSomeFailed : cli::exitConverted;
+}
+
+void convertHere(const Plan &plan, RowSink &sink)
 {
     Resampling resampling;
     int running = -1;
     BatchReport report;
-    report.started = [&](int index, const QString &input, const QString &) {
+    report.started = [&](int index, const QString &, const QString &) {
         running = index;
-        reporter.started(index, input);
+        sink.started(index);
     };
     report.progress = [&](int index, quint64 done, quint64 total) {
-        reporter.progress(index, done, total);
+        sink.progress(index, done, total);
     };
-    report.converted = [&](int index, const QString &input, const QString &output) {
-        reporter.converted(index, input, output, QFileInfo(output).size());
+    report.converted = [&](int index, const QString &, const QString &output) {
+        sink.converted(index, QFileInfo(output).size());
     };
-    report.failed = [&](int index, const QString &input, const QString &reason) {
+    report.skipped = [&](int index, const QString &, const QString &reason) {
+        if (!interrupt::flag().load())
+            sink.skipped(index, reason);
+    };
+    report.failed = [&](int index, const QString &, const QString &reason) {
         // After an interrupt only the input that was running has something
         // to say; the rest never started.
         if (interrupt::flag().load() && index != running)
             return;
-        reporter.failed(index, input, reason);
+        sink.failed(index, reason);
     };
-    runBatch(command::compose(c), resampling, report, &interrupt::flag());
+    runPlan(plan, resampling, report, &interrupt::flag());
 }
 
 } // namespace
@@ -101,8 +152,6 @@ int main(int argc, char *argv[])
         return cli::exitConverted;
     case cli::Options::Action::Worker: {
         interrupt::install();
-        // Every input logs the whole command again; once per worker is enough.
-        diagnostics::showOnce(QStringLiteral("\"$DoConvert"));
         const int status = worker::run(interrupt::flag(), interrupt::wakeDescriptor());
         return interrupt::signalNumber() != 0 ? 128 + interrupt::signalNumber() : status;
     }
@@ -111,11 +160,12 @@ int main(int argc, char *argv[])
     }
 
     const ConvertCommand &c = options.command;
-    if (options.dryRun)
-        return dryRun(c);
-
-    if (!interrupt::install())
+    if (!options.dryRun && !interrupt::install())
         return usageError(QStringLiteral("cannot catch Ctrl-C"));
+    const Plan plan = makePlan(c, options.existing);
+    if (options.dryRun)
+        return dryRun(plan, options.json);
+
     // A worker that has gone away shows as a failed write, not as a signal.
     std::signal(SIGPIPE, SIG_IGN);
 
@@ -127,11 +177,12 @@ int main(int argc, char *argv[])
 
     Reporter reporter(Reporter::styleFor(options.quiet), c.inputs.size());
     diagnostics::setReporter(&reporter);
-    const int workers = qMin(options.jobs, c.inputs.size());
+    RowSink sink(plan, reporter, options.json);
+    const int workers = qMin(options.jobs, plan.count(PlanRow::Status::Convert));
     if (workers <= 1) {
-        convertHere(c, reporter);
+        convertHere(plan, sink);
     } else {
-        WorkerPool pool(c, workers, options.verbose, &reporter);
+        WorkerPool pool(plan, workers, options.verbose, &sink);
         pool.run();
     }
     const int signal = interrupt::signalNumber();

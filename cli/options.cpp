@@ -5,7 +5,6 @@
 
 #include <QCommandLineParser>
 #include <QFileInfo>
-#include <QRegularExpression>
 #include <QThread>
 
 namespace cli {
@@ -25,17 +24,15 @@ const char *const positionOption[][2] = {
     {"-b/--bits", "bits"}, {"-s/--size", "size"}, {"-o/--output-dir", "output-dir"},
     {"--suffix", "suffix"}};
 
-// The command parser names positions; a user of the tool typed options.
-QString inOptionTerms(const QString &parseError, const QCommandLineParser &parser)
+// The engine names the position of a convert command; a user of the tool
+// typed options.
+QString inOptionTerms(const command::ParseError &e, const QCommandLineParser &parser)
 {
-    static const QRegularExpression positionText(
-        QStringLiteral("^position ([1-6]) \\(([^)]*)\\) (.*)$"));
-    const QRegularExpressionMatch m = positionText.match(parseError);
-    if (!m.hasMatch())
-        return parseError;
-    const char *const *option = positionOption[m.captured(1).toInt()];
+    if (e.position < 1 || e.position > 6)
+        return e.message;
+    const char *const *option = positionOption[e.position];
     return quoted(QLatin1String(option[0]), parser.value(QLatin1String(option[1])),
-                  m.captured(2) + QLatin1Char(' ') + m.captured(3));
+                  e.field + QLatin1Char(' ') + e.problem);
 }
 
 bool readNumber(const QCommandLineParser &parser, const char *name, const char *shown, quint32 max,
@@ -93,10 +90,18 @@ bool buildFromOptions(const QCommandLineParser &parser, ConvertCommand *c, QStri
         *error = QStringLiteral("-o/--output-dir: the folder name is empty");
         return false;
     }
+    // The window's convert command cannot carry a ","; the tool refuses the
+    // same paths, so that a request given here can be given there too.
     if (folder.contains(QLatin1Char(','))) {
         *error = quoted(QStringLiteral("-o/--output-dir"), folder,
                         QStringLiteral("a path that holds a \",\" cannot be passed in a convert "
                                        "command"));
+        return false;
+    }
+    if (suffix.contains(QLatin1Char(','))) {
+        *error = quoted(QStringLiteral("--suffix"), suffix,
+                        QStringLiteral("a suffix that holds a \",\" cannot be passed in a "
+                                       "convert command"));
         return false;
     }
     const QFileInfo folderInfo(folder);
@@ -108,12 +113,6 @@ bool buildFromOptions(const QCommandLineParser &parser, ConvertCommand *c, QStri
     }
     if (!folder.endsWith(QLatin1Char('/')))
         folder += QLatin1Char('/');
-    if (suffix.contains(QLatin1Char(','))) {
-        *error = quoted(QStringLiteral("--suffix"), suffix,
-                        QStringLiteral("a suffix that holds a \",\" cannot be passed in a "
-                                       "convert command"));
-        return false;
-    }
 
     const QStringList given = parser.positionalArguments();
     if (given.isEmpty()) {
@@ -130,16 +129,16 @@ bool buildFromOptions(const QCommandLineParser &parser, ConvertCommand *c, QStri
         return false;
     }
 
-    ConvertCommand draft;
-    draft.sampleRate = rate;
-    draft.channels = static_cast<quint8>(channels);
-    draft.bitsPerSample = static_cast<quint8>(bits);
-    draft.fileSize = size;
-    draft.outputFolder = folder;
-    draft.suffix = suffix;
-    draft.inputs = files;
-    if (!command::parse(command::compose(draft), c, &why)) {
-        *error = inOptionTerms(why, parser);
+    c->sampleRate = rate;
+    c->channels = static_cast<quint8>(channels);
+    c->bitsPerSample = static_cast<quint8>(bits);
+    c->fileSize = size;
+    c->outputFolder = folder;
+    c->suffix = suffix;
+    c->inputs = files;
+    command::ParseError refused;
+    if (!command::validate(*c, &refused)) {
+        *error = inOptionTerms(refused, parser);
         return false;
     }
 
@@ -202,7 +201,14 @@ bool parseArguments(const QStringList &arguments, Options *options, QString *err
                         "sends it."),
          QStringLiteral("TEXT")},
         {{QStringLiteral("n"), QStringLiteral("dry-run")},
-         QStringLiteral("Print each input's output path and size; convert nothing.")},
+         QStringLiteral("Print each input's output path and the size it will really have, and "
+                        "what would be skipped or refused; convert nothing.")},
+        {QStringLiteral("existing"),
+         QStringLiteral("What to do where an output file exists already: overwrite it "
+                        "(default), skip the input, or fail the input."),
+         QStringLiteral("overwrite|skip|fail"), QStringLiteral("overwrite")},
+        {QStringLiteral("json"),
+         QStringLiteral("Print one JSON object per input on standard output, for scripts.")},
         {{QStringLiteral("j"), QStringLiteral("jobs")},
          QStringLiteral("Convert up to N inputs at once (default: the number of processors)."),
          QStringLiteral("N")},
@@ -240,6 +246,12 @@ bool parseArguments(const QStringList &arguments, Options *options, QString *err
     }
     options->action = Options::Action::Convert;
     options->dryRun = parser.isSet(QStringLiteral("dry-run"));
+    options->json = parser.isSet(QStringLiteral("json"));
+    if (!parseExisting(parser.value(QStringLiteral("existing")), &options->existing)) {
+        *error = quoted(QStringLiteral("--existing"), parser.value(QStringLiteral("existing")),
+                        QStringLiteral("must be overwrite, skip or fail"));
+        return false;
+    }
 
     quint32 jobs = quint32(qBound(1, QThread::idealThreadCount(), int(maxJobs)));
     if (parser.isSet(QStringLiteral("jobs"))) {

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "convert/command.h"
+#include "convert/plan.h"
 
 #include <QString>
 #include <QStringList>
@@ -22,7 +23,9 @@ struct Options
     enum class Action { Convert, Help, Version, Worker };
     Action action = Action::Convert;
     ConvertCommand command;
+    Existing existing = Existing::Overwrite;
     bool dryRun = false;
+    bool json = false;
     bool quiet = false;
     bool verbose = false;
     int jobs = 1;
@@ -30,8 +33,8 @@ struct Options
 };
 
 // Reads `arguments` (the program name first) into `options`: folders among
-// the inputs are opened up and the values are checked by the same parser that
-// reads the window's convert commands. On a usage error returns false with a
+// the inputs are opened up and the values are checked by the same rules that
+// check the window's convert commands. On a usage error returns false with a
 // message that names the option or value at fault.
 bool parseArguments(const QStringList &arguments, Options *options, QString *error);
 

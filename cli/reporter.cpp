@@ -104,6 +104,15 @@ void Reporter::failed(int /*index*/, const QString &input, const QString &reason
     writeError(QStringLiteral("%1: %2\n").arg(input, reason));
 }
 
+void Reporter::skipped(int index, const QString &input, const QString &reason)
+{
+    ++skipped_;
+    if (style == Style::Quiet)
+        return;
+    clearLine();
+    writeError(QStringLiteral("%1%2: skipped, %3\n").arg(counter(index), input, reason));
+}
+
 void Reporter::finish(int signal)
 {
     clearLine();
@@ -121,6 +130,8 @@ void Reporter::finish(int signal)
                        .arg(inputCount)
                        .arg(QLatin1String(inputCount == 1 ? "" : "s"))
                        .arg(converted_);
+    if (skipped_ > 0)
+        line += QStringLiteral(", %1 skipped").arg(skipped_);
     if (failed_ > 0)
         line += QStringLiteral(", %1 failed").arg(failed_);
     writeError(line + QLatin1Char('\n'));

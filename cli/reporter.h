@@ -16,11 +16,13 @@ public:
     Reporter(Style style, int inputCount);
 
     // Events come in input order: started, any number of progress, then one
-    // of converted or failed.
+    // of converted or failed; or skipped or failed alone for an input that
+    // never started.
     void started(int index, const QString &input);
     void progress(int index, quint64 done, quint64 total);
     void converted(int index, const QString &input, const QString &output, qint64 bytes);
     void failed(int index, const QString &input, const QString &reason);
+    void skipped(int index, const QString &input, const QString &reason);
 
     // The closing count; `signal` is the number of the signal that
     // interrupted the run, or 0.
@@ -32,6 +34,7 @@ public:
 
     int convertedCount() const { return converted_; }
     int failedCount() const { return failed_; }
+    int skippedCount() const { return skipped_; }
 
     static Style styleFor(bool quiet);
 
@@ -43,6 +46,7 @@ private:
     int inputCount;
     int converted_ = 0;
     int failed_ = 0;
+    int skipped_ = 0;
     int current = -1;
     QString currentInput;
     int percent = -1;

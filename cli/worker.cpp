@@ -1,6 +1,5 @@
 #include "cli/worker.h"
 
-#include "convert/batch.h"
 #include "convert/resampling.h"
 
 #include <QList>
@@ -17,8 +16,7 @@ namespace worker {
 
 namespace {
 
-const QByteArray requestWord = QByteArrayLiteral("request");
-const QByteArray inputWord = QByteArrayLiteral("input");
+const QByteArray rowWord = QByteArrayLiteral("convert");
 const QByteArray progressWord = QByteArrayLiteral("progress");
 const QByteArray convertedWord = QByteArrayLiteral("converted");
 const QByteArray failedWord = QByteArrayLiteral("failed");
@@ -89,29 +87,38 @@ private:
 
 } // namespace
 
-QByteArray requestLine(const QString &command)
+QByteArray rowLine(const ConvertParams &p)
 {
-    return requestWord + ' ' + encode(command) + '\n';
-}
-
-QByteArray inputLine(int index)
-{
-    return inputWord + ' ' + QByteArray::number(index) + '\n';
+    return rowWord + ' ' + QByteArray::number(p.sampleRate) + ' ' + QByteArray::number(p.channels) +
+           ' ' + QByteArray::number(p.bitsPerSample) + ' ' + QByteArray::number(p.fileSize) + ' ' +
+           (p.mayReplace ? '1' : '0') + ' ' + encode(p.inputPath) + ' ' + encode(p.outputPath) +
+           '\n';
 }
 
 Job readJobLine(const QByteArray &line)
 {
     Job job;
-    const QList<QByteArray> words = line.trimmed().split(' ');
-    if (words.size() == 2 && words.at(0) == requestWord) {
-        job.kind = Job::Kind::Request;
-        job.command = decode(words.at(1));
-    } else if (words.size() == 2 && words.at(0) == inputWord) {
-        bool ok = false;
-        job.index = words.at(1).toInt(&ok);
-        if (ok && job.index >= 0)
-            job.kind = Job::Kind::Input;
-    }
+    const QList<QByteArray> words = line.split(' ');
+    if (words.size() != 8 || words.at(0) != rowWord)
+        return job;
+    bool ok[5] = {};
+    const uint rate = words.at(1).toUInt(&ok[0]);
+    const uint channels = words.at(2).toUInt(&ok[1]);
+    const uint bits = words.at(3).toUInt(&ok[2]);
+    const uint size = words.at(4).toUInt(&ok[3]);
+    const uint replace = words.at(5).toUInt(&ok[4]);
+    if (!ok[0] || !ok[1] || !ok[2] || !ok[3] || !ok[4] || channels > 255 || bits > 255 ||
+        replace > 1)
+        return job;
+    job.kind = Job::Kind::Convert;
+    job.params.sampleRate = rate;
+    job.params.channels = quint8(channels);
+    job.params.bitsPerSample = quint8(bits);
+    job.params.fileSize = size;
+    job.params.mayReplace = replace == 1;
+    // An empty path is percent-encoded to nothing, which split() keeps as a word.
+    job.params.inputPath = decode(words.at(6));
+    job.params.outputPath = decode(words.at(7));
     return job;
 }
 
@@ -163,24 +170,19 @@ int run(const std::atomic_bool &cancel, int wakeDescriptor)
     Resampling resampling;
     LineReader reader;
     QByteArray line;
-    QString request;
     while (reader.next(&line, cancel, wakeDescriptor)) {
         const Job job = readJobLine(line);
-        if (job.kind == Job::Kind::Request) {
-            request = job.command;
-            continue;
-        }
-        if (job.kind != Job::Kind::Input || request.isEmpty()) {
+        if (job.kind != Job::Kind::Convert) {
             if (!writeAll(failedLine(QStringLiteral("the worker was sent no input it can read"))))
                 return 1;
             continue;
         }
-        bool answered = false;
         bool parentGone = false;
         int lastPercent = -1;
         quint64 lastDone = 0;
-        BatchReport report;
-        report.progress = [&](int, quint64 done, quint64 total) {
+        ConvertHooks hooks;
+        hooks.cancel = &cancel;
+        hooks.progress = [&](quint64 done, quint64 total) {
             if (total > 0) {
                 const int percent = int(qMin<quint64>(100, done * 100 / total));
                 if (percent == lastPercent)
@@ -193,21 +195,9 @@ int run(const std::atomic_bool &cancel, int wakeDescriptor)
             }
             parentGone |= !writeAll(progressLine(done, total));
         };
-        // Only the one input is reported; a refused command is reported once.
-        report.converted = [&](int, const QString &, const QString &) {
-            if (!answered)
-                parentGone |= !writeAll(convertedLine());
-            answered = true;
-        };
-        report.failed = [&](int, const QString &, const QString &reason) {
-            if (!answered)
-                parentGone |= !writeAll(failedLine(reason));
-            answered = true;
-        };
-        runBatch(request, resampling, report, &cancel, job.index);
-        if (!answered)
-            parentGone |= !writeAll(
-                failedLine(QStringLiteral("the command has no input %1").arg(job.index + 1)));
+        QString reason;
+        const bool converted = resampling.resample(job.params, &reason, hooks) == 1;
+        parentGone |= !writeAll(converted ? convertedLine() : failedLine(reason));
         if (parentGone)
             return 1;
     }

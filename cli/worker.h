@@ -1,9 +1,11 @@
 // Worker processes of sabletide-cli: libsox keeps its state per process, so
 // inputs convert side by side only in processes of their own. The parent
-// first hands a worker the whole convert command, then the index of one input
-// at a time, on its standard input; the worker answers on its standard output
-// with progress lines and one result line per input.
+// plans the request and hands a worker one planned conversion at a time on
+// its standard input; the worker answers on its standard output with progress
+// lines and one result line per conversion.
 #pragma once
+
+#include "convert/convertparams.h"
 
 #include <QByteArray>
 #include <QString>
@@ -14,15 +16,13 @@ namespace worker {
 
 // One line each way, ending in "\n". Text is percent-encoded UTF-8, so that
 // a newline in a path or a reason cannot split a line.
-QByteArray requestLine(const QString &command);
-QByteArray inputLine(int index);
+QByteArray rowLine(const ConvertParams &params);
 
 struct Job
 {
-    enum class Kind { Request, Input, Unreadable };
+    enum class Kind { Convert, Unreadable };
     Kind kind = Kind::Unreadable;
-    QString command;
-    int index = -1;
+    ConvertParams params;
 };
 Job readJobLine(const QByteArray &line);
 

@@ -1,9 +1,9 @@
 #include "cli/workerpool.h"
 
-#include "convert/inputs.h"
 #include "cli/interrupt.h"
-#include "cli/reporter.h"
+#include "cli/rowsink.h"
 #include "cli/worker.h"
+#include "convert/inputs.h"
 
 #include <QCoreApplication>
 #include <QEventLoop>
@@ -13,19 +13,26 @@
 
 #include <unistd.h>
 
-WorkerPool::WorkerPool(const ConvertCommand &command, int workers, bool verbose, Reporter *reporter,
-                       QObject *parent)
-    : QObject(parent), maxWorkers(qMax(1, workers)), verbose(verbose), reporter(reporter)
+WorkerPool::WorkerPool(const Plan &plan, int workers, bool verbose, RowSink *sink, QObject *parent)
+    : QObject(parent), plan(plan), maxWorkers(qMax(1, workers)), verbose(verbose), sink(sink)
 {
     // Two jobs that read or write the same file run in input order, so that
     // every output ends up as a run of one job after the other leaves it.
-    request = command::compose(command);
     QHash<QString, int> lastToTouch;
-    for (int i = 0; i < command.inputs.size(); ++i) {
+    for (const PlanRow &row : plan.rows) {
+        const int i = row.index;
         Job job;
-        job.input = command.inputs.at(i);
-        job.output = command::outputPath(job.input, command.outputFolder, command.suffix);
-        for (const QString &key : {inputs::fileKey(job.input), inputs::fileKey(job.output)}) {
+        job.output = row.output;
+        if (row.status != PlanRow::Status::Convert) {
+            job.planned = false;
+            job.state = Job::State::Done;
+            job.outcome =
+                row.status == PlanRow::Status::Skip ? Job::Outcome::Skipped : Job::Outcome::Failed;
+            job.reason = row.reason;
+            jobs.append(job);
+            continue;
+        }
+        for (const QString &key : {inputs::fileKey(row.input), inputs::fileKey(row.output)}) {
             const auto earlier = lastToTouch.constFind(key);
             // An input that names its own output (refused by the conversion)
             // touches one file twice and must not wait for itself.
@@ -97,7 +104,6 @@ WorkerPool::Worker *WorkerPool::startWorker()
     connect(process, SIGNAL(readyReadStandardOutput()), this, SLOT(slReadyRead()));
     connect(process, SIGNAL(finished(int, QProcess::ExitStatus)), this,
             SLOT(slFinished(int, QProcess::ExitStatus)));
-    process->write(worker::requestLine(request));
     workers.append(Worker{process, -1});
     return &workers.last();
 }
@@ -136,7 +142,7 @@ void WorkerPool::schedule()
             break;
         idle->job = job;
         jobs[job].state = Job::State::Running;
-        idle->process->write(worker::inputLine(job));
+        idle->process->write(worker::rowLine(plan.params(plan.rows.at(job))));
     }
     reportInOrder();
 
@@ -170,12 +176,15 @@ void WorkerPool::slReadyRead()
             jobs[job].done = answer.done;
             jobs[job].total = answer.total;
             if (job == head && jobs.at(job).announced && !cancelled)
-                reporter->progress(job, answer.done, answer.total);
+                sink->progress(job, answer.done, answer.total);
             break;
         case worker::Answer::Kind::Converted:
         case worker::Answer::Kind::Failed:
             w->job = -1;
-            finishJob(job, answer.kind == worker::Answer::Kind::Converted, answer.reason);
+            finishJob(job,
+                      answer.kind == worker::Answer::Kind::Converted ? Job::Outcome::Converted
+                                                                     : Job::Outcome::Failed,
+                      answer.reason);
             answered = true;
             break;
         case worker::Answer::Kind::Unreadable:
@@ -213,7 +222,7 @@ void WorkerPool::slFinished(int exitCode, QProcess::ExitStatus status)
             reason = QStringLiteral("the worker process crashed");
         else
             reason = QStringLiteral("the worker process ended with status %1").arg(exitCode);
-        finishJob(job, false, reason);
+        finishJob(job, Job::Outcome::Failed, reason);
     }
     schedule();
 }
@@ -227,7 +236,7 @@ void WorkerPool::slInterrupted()
     if (cancelled)
         return;
     cancelled = true;
-    reporter->clearLine();
+    sink->clearLine();
     // Workers in the terminal's process group have the signal already; one
     // sent to this process alone reaches them through SIGTERM.
     for (const Worker &w : qAsConst(workers)) {
@@ -238,15 +247,31 @@ void WorkerPool::slInterrupted()
     endIfDone();
 }
 
-void WorkerPool::finishJob(int job, bool converted, const QString &reason)
+void WorkerPool::finishJob(int job, Job::Outcome outcome, const QString &reason)
 {
     Job &j = jobs[job];
     j.state = Job::State::Done;
-    j.converted = converted;
+    j.outcome = outcome;
     j.reason = reason;
-    if (converted)
+    if (outcome == Job::Outcome::Converted)
         j.bytes = QFileInfo(j.output).size();
     reportInOrder();
+}
+
+void WorkerPool::reportDone(int job)
+{
+    const Job &j = jobs.at(job);
+    switch (j.outcome) {
+    case Job::Outcome::Converted:
+        sink->converted(job, j.bytes);
+        break;
+    case Job::Outcome::Skipped:
+        sink->skipped(job, j.reason);
+        break;
+    case Job::Outcome::Failed:
+        sink->failed(job, j.reason);
+        break;
+    }
 }
 
 void WorkerPool::reportInOrder()
@@ -255,18 +280,15 @@ void WorkerPool::reportInOrder()
         Job &j = jobs[head];
         if (j.state == Job::State::Waiting)
             return;
-        if (!j.announced) {
+        if (!j.announced && j.planned) {
             j.announced = true;
-            reporter->started(head, j.input);
+            sink->started(head);
             if (j.state == Job::State::Running && j.total > 0 && !cancelled)
-                reporter->progress(head, j.done, j.total);
+                sink->progress(head, j.done, j.total);
         }
         if (j.state != Job::State::Done)
             return;
-        if (j.converted)
-            reporter->converted(head, j.input, j.output, j.bytes);
-        else
-            reporter->failed(head, j.input, j.reason);
+        reportDone(head);
         ++head;
     }
 }
@@ -279,14 +301,11 @@ void WorkerPool::endIfDone()
         // Inputs that never started stay unreported; those that ended are
         // still reported, in order.
         for (; head < jobs.size(); ++head) {
-            Job &j = jobs[head];
-            if (j.state != Job::State::Done)
+            const Job &j = jobs.at(head);
+            if (j.state != Job::State::Done || !j.planned)
                 continue;
-            reporter->started(head, j.input);
-            if (j.converted)
-                reporter->converted(head, j.input, j.output, j.bytes);
-            else
-                reporter->failed(head, j.input, j.reason);
+            sink->started(head);
+            reportDone(head);
         }
     }
     finished = true;

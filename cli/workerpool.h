@@ -1,8 +1,8 @@
-// Runs the inputs of one convert command in worker processes, several at a
-// time, and reports them in input order as if they had run one by one.
+// Runs the rows of a plan in worker processes, several at a time, and reports
+// them in input order as if they had run one by one.
 #pragma once
 
-#include "convert/command.h"
+#include "convert/plan.h"
 
 #include <QObject>
 #include <QProcess>
@@ -10,13 +10,13 @@
 
 class QEventLoop;
 class QSocketNotifier;
-class Reporter;
+class RowSink;
 
 class WorkerPool : public QObject
 {
     Q_OBJECT
 public:
-    WorkerPool(const ConvertCommand &command, int workers, bool verbose, Reporter *reporter,
+    WorkerPool(const Plan &plan, int workers, bool verbose, RowSink *sink,
                QObject *parent = nullptr);
     ~WorkerPool() override;
 
@@ -33,13 +33,13 @@ private:
     struct Job
     {
         enum class State { Waiting, Running, Done };
-        QString input;
+        enum class Outcome { Converted, Skipped, Failed };
         QString output;
-        QString command;    // this input alone
         QVector<int> after; // earlier jobs that touch the same files
         State state = State::Waiting;
         bool announced = false;
-        bool converted = false;
+        bool planned = true; // false for a row the plan skipped or refused
+        Outcome outcome = Outcome::Failed;
         QString reason;
         qint64 bytes = 0;
         quint64 done = 0; // latest progress, shown once the job's turn comes
@@ -55,17 +55,18 @@ private:
     int nextRunnable() const;
     Worker *startWorker();
     Worker *workerOf(QObject *process);
-    void finishJob(int job, bool converted, const QString &reason);
+    void finishJob(int job, Job::Outcome outcome, const QString &reason);
+    void reportDone(int job);
     void reportInOrder();
     void stopWorkers();
     void endIfDone();
 
-    QString request; // the whole command, which every worker receives first
+    const Plan &plan;
     QVector<Job> jobs;
     QVector<Worker> workers;
     int maxWorkers;
     bool verbose;
-    Reporter *reporter;
+    RowSink *sink;
     int head = 0; // first job not yet reported
     bool cancelled = false;
     bool finished = false;

@@ -1,5 +1,7 @@
-// Runs one convert command: every input in turn, each reported as it ends.
+// Runs a plan: every row in turn, each reported as it ends.
 #pragma once
+
+#include "convert/plan.h"
 
 #include <QString>
 
@@ -14,17 +16,24 @@ struct BatchReport
     std::function<void(int index, const QString &input, const QString &output)> started;
     std::function<void(int index, quint64 done, quint64 total)> progress;
     std::function<void(int index, const QString &input, const QString &output)> converted;
-    // An input that did not convert, with the reason. A command that cannot be
-    // read at all is reported once, with an empty input.
+    // An input left alone because its output exists, and the rule says to skip.
+    std::function<void(int index, const QString &input, const QString &reason)> skipped;
+    // An input that did not convert, or that the plan refused, with the reason.
+    // A command that cannot be read at all is reported once, with an empty input.
     std::function<void(int index, const QString &input, const QString &reason)> failed;
 };
 
-// Parses `command` and converts its inputs one after the other. Once `cancel`
-// is set, the running input and all after it fail with "cancelled". Returns
-// false when the command itself was refused.
-// With `onlyInput` at 0 or more, only that input is converted and reported,
-// with the rest of the command still counting for the rules that look at the
-// whole request: a worker process that runs one input of a larger request
-// then decides exactly as a run of the whole request would.
+// Converts the rows of `plan` one after the other. Once `cancel` is set, the
+// running row and all after it fail with "cancelled".
+void runPlan(const Plan &plan, Resampling &resampling, const BatchReport &report,
+             const std::atomic_bool *cancel = nullptr);
+
+// Converts one row on its own, as a worker does: reports through `report`
+// under the row's index.
+void runRow(const Plan &plan, const PlanRow &row, Resampling &resampling, const BatchReport &report,
+            const std::atomic_bool *cancel = nullptr);
+
+// Parses `command`, plans it (an existing output is replaced) and runs the
+// plan. Returns false when the command itself was refused.
 bool runBatch(const QString &command, Resampling &resampling, const BatchReport &report,
-              const std::atomic_bool *cancel = nullptr, int onlyInput = -1);
+              const std::atomic_bool *cancel = nullptr);

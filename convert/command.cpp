@@ -37,18 +37,63 @@ bool isDigits(const QString &text)
     return true;
 }
 
-bool parse(const QString &text, ConvertCommand *out, QString *error)
+namespace {
+
+bool refuse(ParseError *error, int position, const QString &field, const QString &problem)
+{
+    error->position = position;
+    error->field = field;
+    error->problem = problem;
+    error->message = position <= 0
+                         ? problem
+                         : QStringLiteral("position %1 (%2) %3").arg(position).arg(field, problem);
+    return false;
+}
+
+} // namespace
+
+namespace {
+
+// The range check of the number at `pos` (1 to 4).
+bool checkNumber(int pos, quint32 value, ParseError *error)
+{
+    const NumberField &field = numberFields[pos - 1];
+    if (value >= field.min && value <= field.max)
+        return true;
+    return refuse(
+        error, pos, QLatin1String(field.what),
+        QStringLiteral("must be from %1 to %2, not %3").arg(field.min).arg(field.max).arg(value));
+}
+
+bool checkSuffix(const QString &suffix, ParseError *error)
+{
+    // A "/" in the suffix would put the output in another folder than the one
+    // chosen, or in one that does not exist.
+    if (!suffix.contains(QLatin1Char('/')))
+        return true;
+    return refuse(error, 6, QStringLiteral("name suffix"),
+                  QStringLiteral("must not contain \"/\": \"%1\"").arg(suffix));
+}
+
+} // namespace
+
+bool validate(const ConvertCommand &c, ParseError *error)
+{
+    return checkNumber(1, c.sampleRate, error) && checkNumber(2, c.channels, error) &&
+           checkNumber(3, c.bitsPerSample, error) && checkNumber(4, c.fileSize, error) &&
+           checkSuffix(c.suffix, error);
+}
+
+bool parse(const QString &text, ConvertCommand *out, ParseError *error)
 {
     ConvertCommand c;
-    if (text.isEmpty()) {
-        *error = QStringLiteral("the convert command is empty");
-        return false;
-    }
+    if (text.isEmpty())
+        return refuse(error, -1, QString(), QStringLiteral("the convert command is empty"));
     const QStringList parts = text.split(QLatin1Char(','), Qt::KeepEmptyParts);
     if (parts.at(0).indexOf(QLatin1String(tag)) != 0) {
-        *error = QStringLiteral("position 0 must begin with \"%1\", not \"%2\"")
-                     .arg(QLatin1String(tag), parts.at(0));
-        return false;
+        return refuse(error, 0, QStringLiteral("command tag"),
+                      QStringLiteral("position 0 must begin with \"%1\", not \"%2\"")
+                          .arg(QLatin1String(tag), parts.at(0)));
     }
 
     quint32 numbers[4] = {};
@@ -65,29 +110,18 @@ bool parse(const QString &text, ConvertCommand *out, QString *error)
             qDebug() << "str" << part << value;
         // Digits that toUInt refuses are refused for their size, not their spelling.
         if (!ok && isDigits(part.trimmed())) {
-            *error = QStringLiteral("position %1 (%2) must be from %3 to %4, not %5")
-                         .arg(pos)
-                         .arg(field.what)
-                         .arg(field.min)
-                         .arg(field.max)
-                         .arg(part.trimmed());
-            return false;
+            return refuse(error, pos, QLatin1String(field.what),
+                          QStringLiteral("must be from %1 to %2, not %3")
+                              .arg(field.min)
+                              .arg(field.max)
+                              .arg(part.trimmed()));
         }
         if (!ok) {
-            *error = QStringLiteral("position %1 (%2) is not a whole number: \"%3\"")
-                         .arg(pos)
-                         .arg(field.what, part);
-            return false;
+            return refuse(error, pos, QLatin1String(field.what),
+                          QStringLiteral("is not a whole number: \"%1\"").arg(part));
         }
-        if (value < field.min || value > field.max) {
-            *error = QStringLiteral("position %1 (%2) must be from %3 to %4, not %5")
-                         .arg(pos)
-                         .arg(field.what)
-                         .arg(field.min)
-                         .arg(field.max)
-                         .arg(value);
+        if (!checkNumber(pos, value, error))
             return false;
-        }
         numbers[pos - 1] = value;
     }
     c.sampleRate = numbers[0];
@@ -96,19 +130,23 @@ bool parse(const QString &text, ConvertCommand *out, QString *error)
     c.fileSize = numbers[3];
     c.outputFolder = parts.value(5);
     c.suffix = parts.value(6);
-    // A "/" in the suffix would put the output in another folder than the one
-    // chosen, or in one that does not exist.
-    if (c.suffix.contains(QLatin1Char('/'))) {
-        *error =
-            QStringLiteral("position 6 (name suffix) must not contain \"/\": \"%1\"").arg(c.suffix);
+    if (!checkSuffix(c.suffix, error))
         return false;
-    }
     for (int pos = firstInputPosition; pos < parts.size(); ++pos) {
         if (!parts.at(pos).isEmpty())
             c.inputs.append(parts.at(pos));
     }
     *out = c;
     return true;
+}
+
+bool parse(const QString &text, ConvertCommand *out, QString *error)
+{
+    ParseError e;
+    if (parse(text, out, &e))
+        return true;
+    *error = e.message;
+    return false;
 }
 
 QString compose(const ConvertCommand &c)

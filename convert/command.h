@@ -25,10 +25,27 @@ inline constexpr int firstInputPosition = 7;
 // True for a non-empty run of the ASCII digits 0 to 9, and nothing else.
 bool isDigits(const QString &text);
 
+// Why a command was refused: the position at fault (-1 for an empty command),
+// the name of what it holds ("sample rate"), the problem on its own ("must be
+// from 1 to 768000, not 0") and the whole message naming the position.
+struct ParseError
+{
+    int position = -1;
+    QString field;
+    QString problem;
+    QString message;
+};
+
 // Parses `text`. On failure returns false and says in `error` which position
 // holds what and why it is refused. Writes the diagnostic "str" line for the
 // size field.
+bool parse(const QString &text, ConvertCommand *out, ParseError *error);
 bool parse(const QString &text, ConvertCommand *out, QString *error);
+
+// The limits that parse() applies, for a request built without a command: a
+// sample rate from 1 to maxSampleRate, 1 to 255 channels, and a suffix
+// without "/". Refuses with the position that would hold the value at fault.
+bool validate(const ConvertCommand &c, ParseError *error);
 
 // Joins a command back into text; parse(compose(c)) gives c again as long as no
 // field holds a ",".

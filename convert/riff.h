@@ -11,7 +11,7 @@ class QString;
 struct DataChunk
 {
     bool found = false;
-    qint64 offset = 0; // first sample byte, from the start of the file
+    qint64 offset = 0;  // first sample byte, from the start of the file
     quint32 length = 0; // sample bytes that really follow, at most the chunk's own length
 };
 

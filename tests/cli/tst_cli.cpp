@@ -167,18 +167,20 @@ void TstCli::options_data()
     QTest::newRow("KiB") << with(fmt + QStringList{"-s", "64KiB"}) << 0 << "(65536 bytes)"
                          << QStringList();
     QTest::newRow("decimal MiB") << with(fmt + QStringList{"-s", "1.5MiB"}) << 0
-                                 << "(1572864 bytes)" << QStringList();
+                                 << "short of 1572864:" << QStringList();
     QTest::newRow("kB in 1000s") << with(fmt + QStringList{"-s", "10kB"}) << 0 << "(10000 bytes)"
                                  << QStringList();
-    QTest::newRow("GiB") << with(fmt + QStringList{"-s", "2GiB"}) << 0 << "(2147483648 bytes)"
+    QTest::newRow("GiB") << with(fmt + QStringList{"-s", "2GiB"}) << 0 << "short of 2147483648:"
                          << QStringList();
     QTest::newRow("size 0 is no cut")
-        << with(fmt + QStringList{"-s", "0"}) << 0 << "(whole length)" << QStringList();
-    QTest::newRow("no size is no cut") << with(fmt) << 0 << "(whole length)" << QStringList();
+        << with(fmt + QStringList{"-s", "0"}) << 0 << "(216044 bytes, whole length)"
+        << QStringList();
+    QTest::newRow("no size is no cut")
+        << with(fmt) << 0 << "(216044 bytes, whole length)" << QStringList();
     QTest::newRow("duration in seconds") << with({"-r", "48000", "-c", "2", "-b", "16", "-d", "1"})
                                          << 0 << "(192044 bytes)" << QStringList();
     QTest::newRow("duration mm:ss.fff")
-        << with({"-r", "8000", "-c", "1", "-b", "8", "-d", "01:30.500"}) << 0 << "(724044 bytes)"
+        << with({"-r", "8000", "-c", "1", "-b", "8", "-d", "01:30.500"}) << 0 << "(12044 bytes, 712000 short of 724044:"
         << QStringList();
     QTest::newRow("duration rounds down to whole frames")
         << with({"-r", "44100", "-c", "1", "-b", "16", "-d", "0.0001"}) << 0 << "(52 bytes)"
@@ -187,7 +189,7 @@ void TstCli::options_data()
                                                  "--bits=24",        "--size=100KiB", "--dry-run",
                                                  "--output-dir=OUT", "in/a.wav"}
                                   << 0 << "(102400 bytes)" << QStringList();
-    QTest::newRow("jobs") << with(fmt + QStringList{"-j", "3"}) << 0 << "/a.wav (whole length)"
+    QTest::newRow("jobs") << with(fmt + QStringList{"-j", "3"}) << 0 << "/a.wav (216044 bytes, whole length)"
                           << QStringList();
 
     QTest::newRow("no rate") << with({"-c", "1", "-b", "24"}) << 2 << ""
@@ -294,7 +296,13 @@ void TstCli::dryRunNaming_data()
     QTest::addColumn<QStringList>("lines");
 
     const QStringList fmt{"-n", "-r", "48000", "-c", "1", "-b", "16", "-s", "100kB"};
+    // a.wav is 1.5 s long, more than the size holds; the others are shorter.
     const QString size = QStringLiteral(" (100000 bytes)");
+    const auto shortOf = [](int bytes) {
+        return QStringLiteral(" (%1 bytes, %2 short of 100000: the sound ends first)")
+            .arg(bytes)
+            .arg(100000 - bytes);
+    };
     QTest::newRow("wav keeps its name") << QStringList(fmt + QStringList{"-o", "o/", "in/a.wav"})
                                         << QStringList{"in/a.wav -> o/a.wav" + size};
     QTest::newRow("suffix before .wav")
@@ -302,39 +310,43 @@ void TstCli::dryRunNaming_data()
         << QStringList{"in/a.wav -> o/a_48k.wav" + size};
     QTest::newRow("upper-case WAV gets .wav after the suffix")
         << QStringList(fmt + QStringList{"-o", "o", "--suffix", "_x", "more/Room B.WAV"})
-        << QStringList{"more/Room B.WAV -> o/Room B_x.wav" + size};
+        << QStringList{"more/Room B.WAV -> o/Room B_x.wav" + shortOf(48044)};
     QTest::newRow("upper-case WAV without a suffix stays")
         << QStringList(fmt + QStringList{"-o", "o", "more/Room B.WAV"})
-        << QStringList{"more/Room B.WAV -> o/Room B.WAV" + size};
+        << QStringList{"more/Room B.WAV -> o/Room B.WAV" + shortOf(48044)};
     QTest::newRow("other extensions become .wav")
         << QStringList(fmt + QStringList{"-o", "o", "in/b.flac", "in/c.aiff"})
-        << QStringList{"in/b.flac -> o/b.wav" + size, "in/c.aiff -> o/c.wav" + size};
+        << QStringList{"in/b.flac -> o/b.wav" + shortOf(96044),
+                       "in/c.aiff -> o/c.wav" + shortOf(96044)};
     QTest::newRow("suffix on another extension")
         << QStringList(fmt + QStringList{"-o", "o", "--suffix", "-s", "in/d.ogg"})
-        << QStringList{"in/d.ogg -> o/d-s.wav" + size};
+        << QStringList{"in/d.ogg -> o/d-s.wav" + shortOf(96044)};
     QTest::newRow("folder without its slash gets one")
         << QStringList(fmt + QStringList{"-o", "o", "in/a.wav"})
         << QStringList{"in/a.wav -> o/a.wav" + size};
     QTest::newRow("default folder is the current one")
         << QStringList(fmt + QStringList{"in/a.wav"}) << QStringList{"in/a.wav -> ./a.wav" + size};
     // Sorted by name; hidden files, text, subfolders, pipes and broken links
-    // left out; a damaged .wav stays in, to be reported.
+    // left out; a damaged .wav stays in, to be refused.
     QTest::newRow("folder opened up")
         << QStringList(fmt + QStringList{"-o", "o", "in"})
-        << QStringList{"in/a.wav -> o/a.wav" + size, "in/b.flac -> o/b.wav" + size,
-                       "in/bad.wav -> o/bad.wav" + size, "in/c.aiff -> o/c.wav" + size,
-                       "in/d.ogg -> o/d.wav" + size};
+        << QStringList{"in/a.wav -> o/a.wav" + size, "in/b.flac -> o/b.wav" + shortOf(96044),
+                       "in/bad.wav -> o/bad.wav: refused, cannot read: not an audio file libsox "
+                       "knows",
+                       "in/c.aiff -> o/c.wav" + shortOf(96044),
+                       "in/d.ogg -> o/d.wav" + shortOf(96044)};
     QTest::newRow("folders and files in the order given")
         << QStringList(fmt + QStringList{"-o", "o", "more/", "in/c.aiff"})
-        << QStringList{"more/Room B.WAV -> o/Room B.WAV" + size, "more/b.wav -> o/b.wav" + size,
-                       "in/c.aiff -> o/c.wav" + size};
+        << QStringList{"more/Room B.WAV -> o/Room B.WAV" + shortOf(48044),
+                       "more/b.wav -> o/b.wav" + shortOf(67244),
+                       "in/c.aiff -> o/c.wav" + shortOf(96044)};
     QTest::newRow("missing file named as it is")
         << QStringList(fmt + QStringList{"-o", "o", "in/missing.mp3"})
-        << QStringList{"in/missing.mp3 -> o/missing.wav" + size};
+        << QStringList{"in/missing.mp3 -> o/missing.wav: refused, file not found"};
     QTest::newRow("command keeps its own folder text")
         << QStringList{"-n", "--command", "$DoConvert,8000,1,8,0,o/,_c,in/a.wav,more/b.wav"}
-        << QStringList{"in/a.wav -> o/a_c.wav (whole length)",
-                       "more/b.wav -> o/b_c.wav (whole length)"};
+        << QStringList{"in/a.wav -> o/a_c.wav (12044 bytes, whole length)",
+                       "more/b.wav -> o/b_c.wav (5644 bytes, whole length)"};
 }
 
 void TstCli::dryRunNaming()
@@ -343,7 +355,9 @@ void TstCli::dryRunNaming()
     QFETCH(QStringList, lines);
     QDir(root.path()).mkpath(QStringLiteral("o"));
     const Result r = run(args);
-    QVERIFY2(r.exit == 0, r.err.constData());
+    // A refused input makes a dry run fail, as it would make the run fail.
+    const bool refused = !lines.filter(QStringLiteral(": refused, ")).isEmpty();
+    QVERIFY2(r.exit == (refused ? 1 : 0), r.err.constData());
     QCOMPARE(linesOf(r.out), lines);
     QVERIFY(r.err.isEmpty());
     QCOMPARE(filesIn(QStringLiteral("o")), QStringList());
@@ -489,10 +503,12 @@ void TstCli::parallelMatchesSequential()
     QVERIFY(sequentialReport.contains("in/c.aiff: the output would overwrite OUT/c.wav"));
     QVERIFY(sequentialReport.contains("OUT/c.wav: the output would overwrite the input"));
     QCOMPARE(testutil::readAll(path(outs[1] + "/c.wav")), original);
-    // The later input of each pair wrote last.
+    // The first input of each pair keeps the output; the later one is refused.
+    QVERIFY(sequentialReport.contains("also/l1.wav: long/l1.wav already writes OUT/l1.wav"));
+    QVERIFY(sequentialReport.contains("more/b.wav: in/b.flac already writes OUT/b.wav"));
     QString format;
     QVERIFY(testutil::pythonWave(path(outs[1] + "/l1.wav"), &format));
-    QCOMPARE(format, QStringLiteral("24000 2 2 7200"));
+    QCOMPARE(format, QStringLiteral("24000 2 2 %1").arg(extra.isEmpty() ? 1440000 : 9989));
     for (const int jobs : {2, 3}) {
         QCOMPARE(QString::fromLocal8Bit(results[jobs].err).replace(outs[jobs], "OUT"),
                  sequentialReport);

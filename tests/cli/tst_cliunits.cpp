@@ -226,42 +226,55 @@ void TstCliUnits::answerLines()
 void TstCliUnits::jobLines_data()
 {
     QTest::addColumn<QByteArray>("line");
-    QTest::addColumn<int>("kind");
-    QTest::addColumn<QString>("command");
-    QTest::addColumn<int>("index");
+    QTest::addColumn<bool>("readable");
+    QTest::addColumn<QString>("input");
+    QTest::addColumn<QString>("output");
 
-    using K = worker::Job::Kind;
-    for (const QString &command :
-         {QStringLiteral("$DoConvert,48000,1,24,65580,out/,_x,in/a.wav,in/b.flac"),
-          QStringLiteral("$DoConvert,48000,1,24,0,my out/,,in/Room B.WAV"),
-          QStringLiteral("$DoConvert,48000,1,16,0,out/,,in/two\nlines.wav"),
-          QStringLiteral("$DoConvert,48000,1,16,0,out/,%20,in/100%.wav"),
-          QStringLiteral("$DoConvert,48000,1,16,0,\u00fcber/,,\u97f3.flac")}) {
-        QTest::newRow(qPrintable(QStringLiteral("request ") + command))
-            << worker::requestLine(command) << int(K::Request) << command << -1;
+    // Paths that a line of words must carry whole: spaces, newlines, "%",
+    // commas, letters beyond ASCII.
+    const std::pair<const char *, const char *> paths[] = {
+        {"in/a.wav", "out/a_x.wav"},
+        {"in/Room B.WAV", "my out/Room B.WAV"},
+        {"in/two\nlines.wav", "out/two\nlines.wav"},
+        {"in/100%.wav", "out/100%%20.wav"},
+        {"in,comma/a.wav", "\u00fcber/\u97f3.wav"},
+    };
+    for (const auto &p : paths) {
+        ConvertParams params;
+        params.sampleRate = 48000;
+        params.channels = 2;
+        params.bitsPerSample = 24;
+        params.fileSize = 65580;
+        params.inputPath = QString::fromUtf8(p.first);
+        params.outputPath = QString::fromUtf8(p.second);
+        QTest::newRow(p.first) << worker::rowLine(params) << true << params.inputPath
+                               << params.outputPath;
     }
-    QTest::newRow("first input") << worker::inputLine(0) << int(K::Input) << "" << 0;
-    QTest::newRow("input 499") << worker::inputLine(499) << int(K::Input) << "" << 499;
-    QTest::newRow("negative input") << QByteArray("input -1\n") << int(K::Unreadable) << "" << -1;
-    QTest::newRow("input not a number")
-        << QByteArray("input x\n") << int(K::Unreadable) << "" << -1;
-    QTest::newRow("unknown word") << QByteArray("convert 1\n") << int(K::Unreadable) << "" << -1;
-    QTest::newRow("empty") << QByteArray("\n") << int(K::Unreadable) << "" << -1;
+    for (const char *bad : {"convert 48000 2 24 0 1 a.wav\n", "convert 48000 256 24 0 1 a b\n",
+                            "convert x 2 24 0 1 a b\n", "convert 48000 2 24 0 2 a b\n",
+                            "input 0\n", "\n"})
+        QTest::newRow(bad) << QByteArray(bad) << false << QString() << QString();
 }
 
 void TstCliUnits::jobLines()
 {
     QFETCH(QByteArray, line);
-    QFETCH(int, kind);
-    QFETCH(QString, command);
-    QFETCH(int, index);
+    QFETCH(bool, readable);
+    QFETCH(QString, input);
+    QFETCH(QString, output);
     QCOMPARE(line.count('\n'), 1);
     QVERIFY(line.endsWith('\n'));
     const worker::Job job = worker::readJobLine(line.chopped(1));
-    QCOMPARE(int(job.kind), kind);
-    QCOMPARE(job.command, command);
-    if (job.kind == worker::Job::Kind::Input)
-        QCOMPARE(job.index, index);
+    QCOMPARE(job.kind == worker::Job::Kind::Convert, readable);
+    if (!readable)
+        return;
+    QCOMPARE(job.params.inputPath, input);
+    QCOMPARE(job.params.outputPath, output);
+    QCOMPARE(job.params.sampleRate, 48000u);
+    QCOMPARE(int(job.params.channels), 2);
+    QCOMPARE(int(job.params.bitsPerSample), 24);
+    QCOMPARE(job.params.fileSize, 65580u);
+    QVERIFY(job.params.mayReplace);
 }
 
 void TstCliUnits::audioFileNames_data()

@@ -96,6 +96,7 @@ void TestBatch::initTestCase()
     qputenv("TMPDIR", QFile::encodeName(scratchDir));
 
     QVERIFY(testutil::makeAudio(in + QStringLiteral("/take1.wav"), 44100, 2, 16, 0.3));
+    QVERIFY(QFile::copy(in + QStringLiteral("/take1.wav"), in + QStringLiteral("/take1 again.wav")));
     QVERIFY(testutil::makeAudio(in + QStringLiteral("/Room B.WAV"), 22050, 1, 16, 0.3));
     QVERIFY(testutil::makeAudio(in + QStringLiteral("/take2.flac"), 48000, 2, 24, 0.3));
     QVERIFY(testutil::makeAudio(in + QStringLiteral("/take3.ogg"), 44100, 1, 16, 0.3));
@@ -254,14 +255,17 @@ void TestBatch::cancel()
 
 void TestBatch::sameInputTwice()
 {
-    // The second conversion replaces the first at the same output path.
+    // The first keeps the output path; the second is refused, naming the first.
     QTemporaryDir dir;
     Resampling resampling;
     Recorder rec;
     QVERIFY(
         runBatch(command(dir.path(), {"take2.flac", "take2.flac"}, 0), resampling, rec.report()));
-    QCOMPARE(rec.events.filter(QStringLiteral("converted")).size(), 2);
-    QCOMPARE(rec.events.filter(QStringLiteral("failed")).size(), 0);
+    QCOMPARE(rec.events.filter(QStringLiteral("converted")).size(), 1);
+    QCOMPARE(rec.events.filter(QStringLiteral("failed")),
+             QStringList{QStringLiteral("failed 1 take2.flac: %1/take2.flac already writes "
+                                        "%2/take2_48k.wav; give a suffix or convert them apart")
+                             .arg(in, dir.path())});
     QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList{"take2_48k.wav"});
     QCOMPARE(testutil::soxi(dir.filePath("take2_48k.wav"), QStringLiteral("-s")),
              QStringLiteral("14400"));
@@ -295,10 +299,13 @@ void TestBatch::outputOnAnotherInput_data()
                        "failed 0 a.wav: the output would overwrite {dir}/a_x.wav, another input of "
                        "this request",
                        "started 1 a_x.wav -> a_x_x.wav", "converted 1 a_x.wav -> a_x_x.wav"};
-    QTest::newRow("another folder: nothing in the way")
+    // Both would write take.wav there: the first keeps it.
+    QTest::newRow("another folder: the two outputs collide")
         << QStringList{"take.flac", "take.wav"} << "" << false
         << QStringList{"started 0 take.flac -> take.wav", "converted 0 take.flac -> take.wav",
-                       "started 1 take.wav -> take.wav", "converted 1 take.wav -> take.wav"};
+                       "started 1 take.wav -> take.wav",
+                       "failed 1 take.wav: {dir}/take.flac already writes {out}/take.wav; give a "
+                       "suffix or convert them apart"};
 }
 
 void TestBatch::outputOnAnotherInput()
@@ -324,6 +331,7 @@ void TestBatch::outputOnAnotherInput()
     const QString folder = sameFolder ? source.path() : elsewhere.path();
     QVERIFY(runBatch(command(folder, paths, 0, suffix), resampling, rec.report()));
     expected.replaceInStrings(QStringLiteral("{dir}"), source.path());
+    expected.replaceInStrings(QStringLiteral("{out}"), elsewhere.path());
     QCOMPARE(rec.events, expected);
     for (const QString &name : inputs)
         QVERIFY2(testutil::readAll(source.filePath(name)) == originals.value(name),
@@ -340,7 +348,7 @@ void TestBatch::diagnostics_data()
         << QStringList{"str \"1000\" 1000", "input 0",  "rate 0",
                        "channels 0",        "output 0", "sizeData 956 1000"};
     QTest::newRow("two inputs, nothing to change")
-        << "$DoConvert,44100,2,16,1000,%1,_x,%2/take1.wav,%2/take1.wav"
+        << "$DoConvert,44100,2,16,1000,%1,_x,%2/take1.wav,%2/take1 again.wav"
         << QStringList{"str \"1000\" 1000", "input 0",  "output 0",         "sizeData 956 1000",
                        "input 0",           "output 0", "sizeData 956 1000"};
     QTest::newRow("refused at the size")

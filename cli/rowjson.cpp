@@ -1,0 +1,38 @@
+#include "cli/rowjson.h"
+
+#include <QJsonDocument>
+#include <QJsonObject>
+
+namespace rowjson {
+
+QByteArray line(const Plan &plan, const PlanRow &row, const QString &status, quint64 bytes,
+                const QString &reason)
+{
+    const quint64 frameBytes = quint64(plan.request.channels) * (plan.request.bitsPerSample / 8u);
+    QJsonObject o;
+    o.insert(QStringLiteral("index"), row.index);
+    o.insert(QStringLiteral("input"), row.input);
+    o.insert(QStringLiteral("output"), row.output);
+    o.insert(QStringLiteral("status"), status);
+    o.insert(QStringLiteral("reason"), reason);
+    // Sizes stay below 2^53, so a double carries them exactly.
+    o.insert(QStringLiteral("bytes"), double(bytes));
+    o.insert(QStringLiteral("bytes_exact"), row.bytesExact);
+    o.insert(QStringLiteral("short_by"), double(row.shortBy));
+    o.insert(QStringLiteral("frames_out"),
+             frameBytes > 0 && bytes > 44 ? double((bytes - 44) / frameBytes) : 0.0);
+    QJsonObject in;
+    if (row.facts.opened) {
+        in.insert(QStringLiteral("format"), row.facts.format);
+        in.insert(QStringLiteral("sample_rate"), row.facts.sampleRate);
+        in.insert(QStringLiteral("channels"), int(row.facts.channels));
+        in.insert(QStringLiteral("bits"), int(row.facts.bitsPerSample));
+        in.insert(QStringLiteral("frames"), double(row.facts.frames));
+        in.insert(QStringLiteral("seconds"),
+                  row.facts.sampleRate > 0 ? double(row.facts.frames) / row.facts.sampleRate : 0.0);
+    }
+    o.insert(QStringLiteral("input_facts"), in);
+    return QJsonDocument(o).toJson(QJsonDocument::Compact) + '\n';
+}
+
+} // namespace rowjson

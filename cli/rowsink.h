@@ -1,0 +1,55 @@
+// Where the rows of a running plan are reported: to the person through the
+// reporter and, with --json, to a script on standard output.
+#pragma once
+
+#include "cli/reporter.h"
+#include "cli/rowjson.h"
+#include "convert/plan.h"
+
+#include <cstdio>
+
+class RowSink
+{
+public:
+    RowSink(const Plan &plan, Reporter &reporter, bool json)
+        : plan(plan), reporter(reporter), json(json)
+    {
+    }
+
+    void clearLine() { reporter.clearLine(); }
+    void started(int index) { reporter.started(index, plan.rows.at(index).input); }
+    void progress(int index, quint64 done, quint64 total) { reporter.progress(index, done, total); }
+    void converted(int index, qint64 bytes)
+    {
+        const PlanRow &row = plan.rows.at(index);
+        reporter.converted(index, row.input, row.output, bytes);
+        print(row, QStringLiteral("converted"), quint64(bytes), QString());
+    }
+    void skipped(int index, const QString &reason)
+    {
+        const PlanRow &row = plan.rows.at(index);
+        reporter.skipped(index, row.input, reason);
+        print(row, QStringLiteral("skipped"), 0, reason);
+    }
+    void failed(int index, const QString &reason)
+    {
+        const PlanRow &row = plan.rows.at(index);
+        reporter.failed(index, row.input, reason);
+        const bool refused = row.status == PlanRow::Status::Refused;
+        print(row, refused ? QStringLiteral("refused") : QStringLiteral("failed"), 0, reason);
+    }
+
+private:
+    void print(const PlanRow &row, const QString &status, quint64 bytes, const QString &reason)
+    {
+        if (!json)
+            return;
+        const QByteArray line = rowjson::line(plan, row, status, bytes, reason);
+        std::fwrite(line.constData(), 1, size_t(line.size()), stdout);
+        std::fflush(stdout);
+    }
+
+    const Plan &plan;
+    Reporter &reporter;
+    bool json;
+};

@@ -1,0 +1,156 @@
+#include "convert/plan.h"
+
+#include "convert/fileid.h"
+#include "convert/soxchain.h"
+#include "convert/units.h"
+
+#include <QFileInfo>
+#include <QHash>
+
+#include <sys/stat.h>
+
+namespace {
+
+const char *const existingNames[] = {"overwrite", "skip", "fail"};
+
+InputFacts factsOf(const sox_format_t &input)
+{
+    InputFacts facts;
+    facts.opened = true;
+    facts.format = QString::fromLatin1(input.filetype);
+    facts.sampleRate = input.signal.rate;
+    facts.channels = input.signal.channels;
+    facts.bitsPerSample = input.signal.precision;
+    if (input.signal.channels > 0)
+        facts.frames = input.signal.length / input.signal.channels;
+    return facts;
+}
+
+// The folder by its identity, so that two spellings of one folder give one key.
+QString outputKey(const QString &output)
+{
+    const QFileInfo info(output);
+    const FileId folder = fileId(info.absolutePath());
+    if (!folder.exists)
+        return info.absoluteFilePath();
+    return QStringLiteral("%1:%2/%3").arg(folder.device).arg(folder.inode).arg(info.fileName());
+}
+
+bool entryExists(const QString &path)
+{
+    struct stat st;
+    return ::lstat(QFile::encodeName(path).constData(), &st) == 0;
+}
+
+void predictSize(const ConvertCommand &r, PlanRow *row)
+{
+    const InputFacts &f = row->facts;
+    if (f.frames == 0) {
+        if (r.fileSize > units::headerBytes)
+            row->bytes = r.fileSize;
+        return;
+    }
+    const quint64 frames = units::framesAfterRate(f.frames, f.sampleRate, r.sampleRate);
+    row->bytes = units::outputBytes(frames, r.channels, r.bitsPerSample, r.fileSize);
+    row->bytesExact = true;
+    if (r.fileSize > units::headerBytes && row->bytes < r.fileSize)
+        row->shortBy = r.fileSize - row->bytes;
+}
+
+} // namespace
+
+bool parseExisting(const QString &text, Existing *existing)
+{
+    for (int i = 0; i < 3; ++i) {
+        if (text == QLatin1String(existingNames[i])) {
+            *existing = Existing(i);
+            return true;
+        }
+    }
+    return false;
+}
+
+QString existingName(Existing existing)
+{
+    return QLatin1String(existingNames[int(existing)]);
+}
+
+ConvertParams Plan::params(const PlanRow &row) const
+{
+    ConvertParams p;
+    p.sampleRate = request.sampleRate;
+    p.channels = request.channels;
+    p.bitsPerSample = request.bitsPerSample;
+    p.fileSize = request.fileSize;
+    p.inputPath = row.input;
+    p.outputPath = row.output;
+    p.mayReplace = existing == Existing::Overwrite;
+    return p;
+}
+
+int Plan::count(PlanRow::Status status) const
+{
+    int n = 0;
+    for (const PlanRow &row : rows)
+        n += row.status == status ? 1 : 0;
+    return n;
+}
+
+Plan makePlan(const ConvertCommand &request, Existing existing)
+{
+    Plan plan;
+    plan.request = request;
+    plan.existing = existing;
+
+    QVector<FileId> inputIds;
+    inputIds.reserve(request.inputs.size());
+    for (const QString &input : request.inputs)
+        inputIds.append(fileId(input));
+    // Each output path, by the row that writes it.
+    QHash<QString, int> writers;
+
+    for (int i = 0; i < request.inputs.size(); ++i) {
+        PlanRow row;
+        row.index = i;
+        row.input = request.inputs.at(i);
+        row.output = command::outputPath(row.input, request.outputFolder, request.suffix);
+        const auto refuse = [&row](const QString &reason) {
+            row.status = PlanRow::Status::Refused;
+            row.reason = reason;
+        };
+
+        QString why;
+        const sox::Format opened = soxchain::openInput(row.input, &why);
+        if (opened) {
+            row.facts = factsOf(*opened);
+            predictSize(request, &row);
+        }
+
+        const FileId outputId = fileId(row.output);
+        const int landsOn = outputId.exists ? inputIds.indexOf(outputId) : -1;
+        const auto writer = writers.constFind(outputKey(row.output));
+        if (!opened) {
+            refuse(why);
+        } else if (landsOn == i) {
+            refuse(QStringLiteral("the output would overwrite the input file itself"));
+        } else if (landsOn >= 0) {
+            refuse(QStringLiteral("the output would overwrite %1, another input of this request")
+                       .arg(request.inputs.at(landsOn)));
+        } else if (writer != writers.constEnd()) {
+            refuse(QStringLiteral("%1 already writes %2; give a suffix or convert them apart")
+                       .arg(request.inputs.at(writer.value()), row.output));
+        } else if (request.fileSize <= units::headerBytes && row.bytesExact &&
+                   row.bytes - units::headerBytes > units::maxDataBytes) {
+            refuse(QStringLiteral("the converted audio is larger than a WAV file can hold (4 GiB); "
+                                  "choose a size"));
+        } else if (existing != Existing::Overwrite && entryExists(row.output)) {
+            row.status =
+                existing == Existing::Skip ? PlanRow::Status::Skip : PlanRow::Status::Refused;
+            row.reason = QStringLiteral("the output %1 exists").arg(row.output);
+        }
+        if (row.status == PlanRow::Status::Convert)
+            writers.insert(outputKey(row.output), i);
+        plan.rows.append(row);
+    }
+    return plan;
+}

@@ -1,0 +1,66 @@
+// Looks at a whole request before anything converts: what each input is, where
+// its output goes, how large that output will really be, and whether it may
+// be written at all.
+#pragma once
+
+#include "convert/command.h"
+#include "convert/convertparams.h"
+
+#include <QVector>
+
+// What happens to an output path where a file already stands.
+enum class Existing { Overwrite, Skip, Fail };
+
+// "overwrite", "skip" or "fail"; false for anything else.
+bool parseExisting(const QString &text, Existing *existing);
+QString existingName(Existing existing);
+
+// What libsox says of an input from its header, without decoding it.
+struct InputFacts
+{
+    bool opened = false;
+    QString format; // libsox's name for the file type, "flac"
+    double sampleRate = 0;
+    unsigned channels = 0;
+    unsigned bitsPerSample = 0; // the precision of its samples
+    quint64 frames = 0;         // 0 when libsox does not know the length
+};
+
+struct PlanRow
+{
+    enum class Status { Convert, Skip, Refused };
+
+    int index = 0;
+    QString input;
+    QString output;
+    InputFacts facts;
+    Status status = Status::Convert;
+    QString reason; // why a row is skipped or refused
+    // The size of the output once written, header included; 0 when the input
+    // does not say how long it is and no size was asked for. With a size
+    // asked for and an unknown length, the size asked for (at most).
+    quint64 bytes = 0;
+    bool bytesExact = false;
+    // Bytes that a sound shorter than the requested size leaves unfilled.
+    quint64 shortBy = 0;
+};
+
+struct Plan
+{
+    ConvertCommand request;
+    Existing existing = Existing::Overwrite;
+    QVector<PlanRow> rows;
+
+    // The conversion of one row.
+    ConvertParams params(const PlanRow &row) const;
+    int count(PlanRow::Status status) const;
+};
+
+// One row per input, in the order of the request. Inputs are opened (not
+// decoded) to learn their facts. Refused: an input that cannot be read, an
+// output that would land on an input of the request, an output that an
+// earlier input already writes (compared as the file system compares them:
+// the same folder and name), one too large for a WAV file, and under
+// Existing::Fail an output that exists. Skipped: under Existing::Skip an
+// output that exists.
+Plan makePlan(const ConvertCommand &request, Existing existing = Existing::Overwrite);
