@@ -1,6 +1,7 @@
 #include "convert/placement.h"
 
 #include "convert/riff.h"
+#include "convert/scratch.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -17,9 +18,6 @@ namespace placement {
 
 namespace {
 
-const QLatin1String partialPrefix(".sabletide-");
-const QLatin1String partialSuffix(".part");
-
 QString errnoText(int code)
 {
     if (code == ENOSPC)
@@ -29,19 +27,21 @@ QString errnoText(int code)
 
 // A new, empty file in `folder` under a fresh name. Created by open(2) with
 // mode 0666, so that the umask, a default ACL and a setgid folder shape it as
-// they shape any new file there.
+// they shape any new file there. Named after this process and held by it, so
+// that only a killed run's partial files are swept.
 int createPartial(const QString &folder, QString *partial, int *error)
 {
     for (int attempt = 0; attempt < 64; ++attempt) {
         const QString candidate =
-            folder + QLatin1Char('/') + partialPrefix +
+            folder + QLatin1Char('/') + scratch::partialPrefix +
             QStringLiteral("%1-%2")
                 .arg(::getpid())
                 .arg(QRandomGenerator::global()->generate(), 8, 16, QLatin1Char('0')) +
-            partialSuffix;
+            scratch::partialSuffix;
         const int fd = ::open(QFile::encodeName(candidate).constData(),
                               O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0666);
         if (fd >= 0) {
+            scratch::hold(fd);
             *partial = candidate;
             return fd;
         }
@@ -74,7 +74,7 @@ int renameNoReplace(const QByteArray &from, const QByteArray &to)
 
 QString partialPattern()
 {
-    return partialPrefix + QLatin1Char('*') + partialSuffix;
+    return scratch::partialPrefix + QLatin1Char('*') + scratch::partialSuffix;
 }
 
 bool write(const QString &path, const QByteArray &header, QIODevice &samples, quint64 count,
@@ -99,7 +99,10 @@ bool write(const QString &path, const QByteArray &header, QIODevice &samples, qu
 
     QString partial;
     int error = 0;
-    const int fd = createPartial(QFileInfo(path).absolutePath(), &partial, &error);
+    const QString folder = QFileInfo(path).absolutePath();
+    // Partial files of killed runs would otherwise stay in the folder for good.
+    scratch::sweepOutputFolder(folder);
+    const int fd = createPartial(folder, &partial, &error);
     if (fd < 0)
         return fail(errnoText(error));
     const QByteArray partialName = QFile::encodeName(partial);

@@ -1,5 +1,6 @@
 #include "convert/soxchain.h"
 
+#include "convert/scratch.h"
 #include "convert/soxhandles.h"
 #include "convert/units.h"
 
@@ -16,8 +17,6 @@
 namespace soxchain {
 
 namespace {
-
-const QString scratchTemplate = QStringLiteral("rezOrizezovu-XXXXXX.wav");
 
 QString errnoText(int code)
 {
@@ -100,12 +99,16 @@ bool Chain::openScratch(QTemporaryFile &scratch, QString *why)
                    .arg(qEnvironmentVariable("TMPDIR"));
         return false;
     }
-    scratch.setFileTemplate(folder + QLatin1Char('/') + scratchTemplate);
+    // What killed runs left goes first; a running copy's files stay.
+    scratch::sweepTemporaryFolder();
+    scratch.setFileTemplate(scratch::scratchTemplate(folder));
     if (!scratch.open()) {
         *why = QStringLiteral("cannot create a scratch file in %1: %2")
                    .arg(QDir::tempPath(), scratch.errorString());
         return false;
     }
+    // Held while this handle stays open, which is until the file is removed.
+    scratch::hold(int(scratch.handle()));
     const QString scratchPath = scratch.fileName();
 
     QByteArray local;

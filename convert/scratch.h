@@ -1,0 +1,39 @@
+// The files a conversion keeps in shared folders while it works (the scratch
+// WAV in the temporary folder, the partial output beside the output) carry the
+// id of the process that made them and are locked by it, so that a later run
+// can remove what a killed one left without touching a running one's.
+#pragma once
+
+#include <QLatin1String>
+#include <QString>
+
+namespace scratch {
+
+// The scratch file's name in the temporary folder, before and after the id.
+inline const QLatin1String scratchPrefix("rezOrizezovu-");
+inline const QLatin1String scratchSuffix(".wav");
+// The partial output's name in the output folder, before and after the id.
+inline const QLatin1String partialPrefix(".sabletide-");
+inline const QLatin1String partialSuffix(".part");
+
+// A QTemporaryFile template for this process's scratch files in `folder`:
+// "rezOrizezovu-<pid>-XXXXXX.wav".
+QString scratchTemplate(const QString &folder);
+
+// Marks the open file `fd` as in use for as long as it stays open. A file
+// system without locks makes this a no-op; the process id still guards it.
+void hold(int fd);
+
+// Removes the files in `folder` named "<prefix><pid>-<letters and digits><suffix>"
+// that are regular files of this user, whose process no longer exists and that
+// no process holds. Links and other names are left alone. Safe while other
+// copies of the program run and sweep. Returns how many it removed.
+int sweep(const QString &folder, QLatin1String prefix, QLatin1String suffix);
+
+// Sweeps the temporary folder's scratch files once per folder and process.
+void sweepTemporaryFolder();
+
+// Sweeps the partial outputs in `folder` once per folder and process.
+void sweepOutputFolder(const QString &folder);
+
+} // namespace scratch
