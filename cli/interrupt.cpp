@@ -41,10 +41,13 @@ bool install()
     struct sigaction action = {};
     action.sa_handler = onSignal;
     sigemptyset(&action.sa_mask);
-    // Interrupted system calls restart: the flag, not EINTR, stops the work.
-    action.sa_flags = SA_RESTART;
+    // No SA_RESTART: a call that waits (an open, a read of a pipe) returns
+    // EINTR instead of waiting on, deaf to the signal; the flag then says why.
+    action.sa_flags = 0;
+    // A closed terminal (SIGHUP) ends the work as Ctrl-C does, scratch removed.
     return ::sigaction(SIGINT, &action, nullptr) == 0 &&
-           ::sigaction(SIGTERM, &action, nullptr) == 0;
+           ::sigaction(SIGTERM, &action, nullptr) == 0 &&
+           ::sigaction(SIGHUP, &action, nullptr) == 0;
 }
 
 const std::atomic_bool &flag()

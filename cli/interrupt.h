@@ -1,16 +1,16 @@
-// Ctrl-C and SIGTERM turned into the engine's cancel flag, and into a byte on
-// a pipe that an event loop can watch.
+// Ctrl-C, SIGTERM and SIGHUP turned into the engine's cancel flag, and into a
+// byte on a pipe that an event loop can watch.
 #pragma once
 
 #include <atomic>
 
 namespace interrupt {
 
-// Catches SIGINT and SIGTERM from now on. Returns false when the handlers or
+// Catches SIGINT, SIGTERM and SIGHUP from now on. Returns false when the handlers or
 // the pipe could not be set up.
 bool install();
 
-// Set by the first SIGINT or SIGTERM; the engine polls it.
+// Set by the first of those signals; the engine polls it.
 const std::atomic_bool &flag();
 
 // The signal that set the flag, or 0.
