@@ -1,0 +1,238 @@
+// The planner: the sizes it predicts are the sizes written, colliding outputs
+// are refused rather than lost, and existing outputs are treated as asked.
+#include "convert/batch.h"
+#include "convert/plan.h"
+#include "convert/resampling.h"
+
+#include "testutil.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QTemporaryDir>
+#include <QtTest>
+
+class TestPlan : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void initTestCase();
+    void predictedSizeIsWritten_data();
+    void predictedSizeIsWritten();
+    void collisions_data();
+    void collisions();
+    void existingOutputs_data();
+    void existingOutputs();
+    void outputAppearingAfterThePlan();
+
+private:
+    QString fixture(const QString &ext, int rate, int channels, double seconds);
+    ConvertCommand request(const QString &folder, const QStringList &inputs, quint32 size = 0,
+                           quint32 rate = 48000) const;
+
+    QTemporaryDir root;
+    int made = 0;
+};
+
+void TestPlan::initTestCase()
+{
+    QVERIFY(root.isValid());
+    qputenv("TMPDIR", QFile::encodeName(root.path()));
+}
+
+QString TestPlan::fixture(const QString &ext, int rate, int channels, double seconds)
+{
+    const QString dir = root.filePath(QStringLiteral("in%1").arg(++made));
+    QDir().mkpath(dir);
+    const QString path = dir + QStringLiteral("/take.") + ext;
+    return testutil::makeAudio(path, rate, channels, 16, seconds) ? path : QString();
+}
+
+ConvertCommand TestPlan::request(const QString &folder, const QStringList &inputs, quint32 size,
+                                 quint32 rate) const
+{
+    ConvertCommand c;
+    c.sampleRate = rate;
+    c.channels = 1;
+    c.bitsPerSample = 16;
+    c.fileSize = size;
+    c.outputFolder = folder + QLatin1Char('/');
+    c.inputs = inputs;
+    return c;
+}
+
+void TestPlan::predictedSizeIsWritten_data()
+{
+    QTest::addColumn<QString>("ext");
+    QTest::addColumn<int>("inRate");
+    QTest::addColumn<double>("seconds");
+    QTest::addColumn<quint32>("outRate");
+    QTest::addColumn<quint32>("size");
+    QTest::addColumn<quint64>("shortBy");
+
+    // 1.2345 s at 44100 Hz: 54441 frames, which no rate divides evenly.
+    QTest::newRow("wav, whole, 44100 to 48000")
+        << "wav" << 44100 << 1.2345 << 48000u << 0u << quint64(0);
+    QTest::newRow("flac, whole, 44100 to 22050")
+        << "flac" << 44100 << 1.2345 << 22050u << 0u << quint64(0);
+    QTest::newRow("aiff, whole, 8000 to 44100")
+        << "aiff" << 8000 << 0.7777 << 44100u << 0u << quint64(0);
+    QTest::newRow("ogg, whole, 44100 to 32000")
+        << "ogg" << 44100 << 1.2345 << 32000u << 0u << quint64(0);
+    QTest::newRow("wav, whole, 1 Hz apart: no rate change")
+        << "wav" << 48000 << 0.5 << 48001u << 0u << quint64(0);
+    // 0.3 s at 48 kHz mono 16-bit: 28800 sample bytes.
+    QTest::newRow("flac, short of the size")
+        << "flac" << 44100 << 0.3 << 48000u << 100000u << quint64(100000 - 44 - 28800);
+    QTest::newRow("wav, longer than the size, cut mid-frame")
+        << "wav" << 44100 << 2.0 << 48000u << 100001u << quint64(0);
+}
+
+void TestPlan::predictedSizeIsWritten()
+{
+    QFETCH(QString, ext);
+    QFETCH(int, inRate);
+    QFETCH(double, seconds);
+    QFETCH(quint32, outRate);
+    QFETCH(quint32, size);
+    QFETCH(quint64, shortBy);
+
+    const QString input = fixture(ext, inRate, 2, seconds);
+    QVERIFY(!input.isEmpty());
+    QTemporaryDir out;
+    const Plan plan = makePlan(request(out.path(), {input}, size, outRate));
+    QCOMPARE(plan.rows.size(), 1);
+    const PlanRow &row = plan.rows.first();
+    QCOMPARE(int(row.status), int(PlanRow::Status::Convert));
+    QCOMPARE(row.facts.format, ext == QLatin1String("ogg") ? QStringLiteral("vorbis") : ext);
+    QCOMPARE(row.facts.channels, 2u);
+    QCOMPARE(row.facts.sampleRate, double(inRate));
+    QVERIFY(row.bytesExact);
+    QCOMPARE(row.shortBy, shortBy);
+
+    Resampling resampling;
+    int converted = 0;
+    BatchReport report;
+    report.converted = [&](int, const QString &, const QString &) { ++converted; };
+    runPlan(plan, resampling, report);
+    QCOMPARE(converted, 1);
+    QCOMPARE(quint64(QFileInfo(row.output).size()), row.bytes);
+    if (size == 0)
+        QCOMPARE(testutil::soxi(row.output, QStringLiteral("-s")).toULongLong(),
+                 (row.bytes - 44) / 2);
+}
+
+void TestPlan::collisions_data()
+{
+    QTest::addColumn<QStringList>("inputs"); // "!" marks a file that is not made
+    QTest::addColumn<QStringList>("statuses");
+    QTest::addColumn<int>("firstWriter"); // the row named in the refusal, or -1
+
+    QTest::newRow("same name from two folders")
+        << QStringList{"a/kick.wav", "b/kick.wav"} << QStringList{"convert", "refused"} << 0;
+    QTest::newRow("flac and wav of one name")
+        << QStringList{"b/kick.flac", "b/kick.wav"} << QStringList{"convert", "refused"} << 0;
+    QTest::newRow("three into one") << QStringList{"a/kick.wav", "b/kick.flac", "b/kick.wav"}
+                                    << QStringList{"convert", "refused", "refused"} << 0;
+    // An input that cannot be read writes nothing, so the next one may.
+    QTest::newRow("unreadable first")
+        << QStringList{"!a/gone.wav", "b/gone.flac"} << QStringList{"refused", "convert"} << -1;
+    QTest::newRow("names differing in case")
+        << QStringList{"a/kick.wav", "b/Kick.wav"} << QStringList{"convert", "convert"} << -1;
+}
+
+void TestPlan::collisions()
+{
+    QFETCH(QStringList, inputs);
+    QFETCH(QStringList, statuses);
+    QFETCH(int, firstWriter);
+
+    QTemporaryDir dir, out;
+    QStringList paths;
+    for (QString name : inputs) {
+        const bool make = !name.startsWith(QLatin1Char('!'));
+        const QString path = dir.filePath(name.remove(QLatin1Char('!')));
+        QDir().mkpath(QFileInfo(path).absolutePath());
+        if (make)
+            QVERIFY(testutil::makeAudio(path, 8000, 1, 16, 0.1));
+        paths << path;
+    }
+    const Plan plan = makePlan(request(out.path(), paths));
+    QStringList got;
+    for (const PlanRow &row : plan.rows) {
+        got << (row.status == PlanRow::Status::Convert ? QStringLiteral("convert")
+                                                       : QStringLiteral("refused"));
+        if (row.status == PlanRow::Status::Refused && firstWriter >= 0)
+            QVERIFY2(
+                row.reason.startsWith(paths.at(firstWriter) + QStringLiteral(" already writes")),
+                qPrintable(row.reason));
+    }
+    QCOMPARE(got, statuses);
+}
+
+void TestPlan::existingOutputs_data()
+{
+    QTest::addColumn<QString>("existing");
+    QTest::addColumn<int>("status");
+    QTest::addColumn<bool>("replaced");
+
+    QTest::newRow("overwrite") << "overwrite" << int(PlanRow::Status::Convert) << true;
+    QTest::newRow("skip") << "skip" << int(PlanRow::Status::Skip) << false;
+    QTest::newRow("fail") << "fail" << int(PlanRow::Status::Refused) << false;
+}
+
+void TestPlan::existingOutputs()
+{
+    QFETCH(QString, existing);
+    QFETCH(int, status);
+    QFETCH(bool, replaced);
+
+    const QString input = fixture(QStringLiteral("flac"), 44100, 1, 0.2);
+    QTemporaryDir out;
+    const QString earlier = out.filePath(QStringLiteral("take.wav"));
+    {
+        QFile f(earlier);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write("earlier");
+    }
+    Existing policy;
+    QVERIFY(parseExisting(existing, &policy));
+    QCOMPARE(existingName(policy), existing);
+    const Plan plan = makePlan(request(out.path(), {input}), policy);
+    QCOMPARE(int(plan.rows.first().status), status);
+
+    Resampling resampling;
+    QStringList events;
+    BatchReport report;
+    report.converted = [&](int, const QString &, const QString &) { events << "converted"; };
+    report.skipped = [&](int, const QString &, const QString &) { events << "skipped"; };
+    report.failed = [&](int, const QString &, const QString &r) { events << "failed " + r; };
+    runPlan(plan, resampling, report);
+    QCOMPARE(events.size(), 1);
+    QCOMPARE(testutil::readAll(earlier) != "earlier", replaced);
+}
+
+// The plan found no output, but one appears before the conversion ends: with
+// "skip" or "fail" it still stands afterwards.
+void TestPlan::outputAppearingAfterThePlan()
+{
+    const QString input = fixture(QStringLiteral("wav"), 44100, 1, 0.2);
+    QTemporaryDir out;
+    const Plan plan = makePlan(request(out.path(), {input}), Existing::Skip);
+    QCOMPARE(int(plan.rows.first().status), int(PlanRow::Status::Convert));
+    const QString output = plan.rows.first().output;
+    {
+        QFile f(output);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write("someone else's");
+    }
+    QString reason;
+    QCOMPARE(Resampling().resample(plan.params(plan.rows.first()), &reason), -1);
+    QVERIFY2(reason.contains(QStringLiteral("exists")), qPrintable(reason));
+    QCOMPARE(testutil::readAll(output), QByteArray("someone else's"));
+    QCOMPARE(QDir(out.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+             QStringList{QStringLiteral("take.wav")});
+}
+
+QTEST_GUILESS_MAIN(TestPlan)
+#include "tst_plan.moc"
