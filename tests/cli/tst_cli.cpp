@@ -65,6 +65,11 @@ private slots:
     void interrupt();
     void progressStyle_data();
     void progressStyle();
+    void existing_data();
+    void existing();
+    void jsonRows();
+    void collisionsThroughTheCommand();
+    void contentRecognisedInFolders();
     void manPage();
 
 private:
@@ -170,18 +175,17 @@ void TstCli::options_data()
                                  << "short of 1572864:" << QStringList();
     QTest::newRow("kB in 1000s") << with(fmt + QStringList{"-s", "10kB"}) << 0 << "(10000 bytes)"
                                  << QStringList();
-    QTest::newRow("GiB") << with(fmt + QStringList{"-s", "2GiB"}) << 0 << "short of 2147483648:"
-                         << QStringList();
-    QTest::newRow("size 0 is no cut")
-        << with(fmt + QStringList{"-s", "0"}) << 0 << "(216044 bytes, whole length)"
-        << QStringList();
+    QTest::newRow("GiB") << with(fmt + QStringList{"-s", "2GiB"}) << 0
+                         << "short of 2147483648:" << QStringList();
+    QTest::newRow("size 0 is no cut") << with(fmt + QStringList{"-s", "0"}) << 0
+                                      << "(216044 bytes, whole length)" << QStringList();
     QTest::newRow("no size is no cut")
         << with(fmt) << 0 << "(216044 bytes, whole length)" << QStringList();
     QTest::newRow("duration in seconds") << with({"-r", "48000", "-c", "2", "-b", "16", "-d", "1"})
                                          << 0 << "(192044 bytes)" << QStringList();
     QTest::newRow("duration mm:ss.fff")
-        << with({"-r", "8000", "-c", "1", "-b", "8", "-d", "01:30.500"}) << 0 << "(12044 bytes, 712000 short of 724044:"
-        << QStringList();
+        << with({"-r", "8000", "-c", "1", "-b", "8", "-d", "01:30.500"}) << 0
+        << "(12044 bytes, 712000 short of 724044:" << QStringList();
     QTest::newRow("duration rounds down to whole frames")
         << with({"-r", "44100", "-c", "1", "-b", "16", "-d", "0.0001"}) << 0 << "(52 bytes)"
         << QStringList();
@@ -189,8 +193,8 @@ void TstCli::options_data()
                                                  "--bits=24",        "--size=100KiB", "--dry-run",
                                                  "--output-dir=OUT", "in/a.wav"}
                                   << 0 << "(102400 bytes)" << QStringList();
-    QTest::newRow("jobs") << with(fmt + QStringList{"-j", "3"}) << 0 << "/a.wav (216044 bytes, whole length)"
-                          << QStringList();
+    QTest::newRow("jobs") << with(fmt + QStringList{"-j", "3"}) << 0
+                          << "/a.wav (216044 bytes, whole length)" << QStringList();
 
     QTest::newRow("no rate") << with({"-c", "1", "-b", "24"}) << 2 << ""
                              << QStringList{"-r/--rate"};
@@ -660,6 +664,114 @@ void TstCli::manPage()
         ++seen;
     }
     QVERIFY(seen >= 14);
+}
+
+void TstCli::existing_data()
+{
+    QTest::addColumn<QString>("mode");
+    QTest::addColumn<int>("exit");
+    QTest::addColumn<QString>("errHas");
+    QTest::addColumn<bool>("replaced");
+
+    QTest::newRow("overwrite") << "overwrite" << 0 << "2 inputs: 2 converted" << true;
+    QTest::newRow("skip") << "skip" << 0 << "2 inputs: 1 converted, 1 skipped" << false;
+    QTest::newRow("fail") << "fail" << 1 << "2 inputs: 1 converted, 1 failed" << false;
+    QTest::newRow("anything else") << "keep" << 2 << "--existing \"keep\"" << false;
+}
+
+void TstCli::existing()
+{
+    QFETCH(QString, mode);
+    QFETCH(int, exit);
+    QFETCH(QString, errHas);
+    QFETCH(bool, replaced);
+
+    const QString out = freshDir();
+    QVERIFY(QFile::copy(path("more/b.wav"), path(out + "/a.wav")));
+    const QByteArray earlier = testutil::readAll(path(out + "/a.wav"));
+    const Result r = run({"-r", "8000", "-c", "1", "-b", "16", "-o", out, "--existing", mode,
+                          "in/a.wav", "in/b.flac"});
+    QCOMPARE(r.exit, exit);
+    QVERIFY2(QString::fromLocal8Bit(r.err).contains(errHas), r.err.constData());
+    QCOMPARE(testutil::readAll(path(out + "/a.wav")) != earlier, replaced);
+    QCOMPARE(QFileInfo::exists(path(out + "/b.wav")), exit != 2);
+}
+
+// --json rows, read by Python's own parser: the dry run's bytes are the bytes
+// the run then writes.
+void TstCli::jsonRows()
+{
+    const QString out = freshDir();
+    const QStringList args{"--json", "-r",       "22050",     "-c",          "1",
+                           "-b",     "16",       "-s",        "50000",       "-o",
+                           out,      "in/a.wav", "in/c.aiff", "in/gone.wav", "more/b.wav"};
+    const Result plan = run(QStringList{"-n"} + args);
+    QCOMPARE(plan.exit, 1);
+    const Result done = run(QStringList{"-j", "2"} + args);
+    QCOMPARE(done.exit, 1);
+
+    static const char script[] =
+        "import json, sys\n"
+        "for line in sys.stdin:\n"
+        "    r = json.loads(line)\n"
+        "    f = r['input_facts']\n"
+        "    print(r['index'], r['input'], r['output'].split('/')[-1], r['status'], r['bytes'],\n"
+        "          r['short_by'], f.get('format', '-'), f.get('channels', '-'), "
+        "bool(r['reason']))\n";
+    QStringList rows[2];
+    int i = 0;
+    for (const Result *r : {&plan, &done}) {
+        QProcess python;
+        python.start(QStringLiteral("python3"), {QStringLiteral("-c"), QLatin1String(script)});
+        python.write(r->out);
+        python.closeWriteChannel();
+        QVERIFY(python.waitForFinished(30000));
+        QCOMPARE(python.exitCode(), 0);
+        rows[i++] =
+            QString::fromUtf8(python.readAllStandardOutput()).split('\n', Qt::SkipEmptyParts);
+    }
+    // 1 s of c.aiff at 22050 Hz mono 16-bit: 44100 sample bytes, 5856 short.
+    QCOMPARE(rows[0], QStringList({"0 in/a.wav a.wav convert 50000 0 wav 2 False",
+                                   "1 in/c.aiff c.wav convert 44144 5856 aiff 1 False",
+                                   "2 in/gone.wav gone.wav refused 0 0 - - True",
+                                   "3 more/b.wav b.wav convert 30914 19086 wav 1 False"}));
+    QCOMPARE(rows[1], QStringList({"0 in/a.wav a.wav converted 50000 0 wav 2 False",
+                                   "1 in/c.aiff c.wav converted 44144 5856 aiff 1 False",
+                                   "2 in/gone.wav gone.wav refused 0 0 - - True",
+                                   "3 more/b.wav b.wav converted 30914 19086 wav 1 False"}));
+    QCOMPARE(QFileInfo(path(out + "/c.wav")).size(), 44144);
+    QCOMPARE(QFileInfo(path(out + "/b.wav")).size(), 30914);
+}
+
+void TstCli::collisionsThroughTheCommand()
+{
+    for (const QString &jobs : {QStringLiteral("1"), QStringLiteral("2")}) {
+        const QString out = freshDir();
+        const Result r =
+            run({"-j", jobs, "--command",
+                 "$DoConvert,8000,1,16,0," + out + "/,,in/b.flac,more/b.wav,in/a.wav"});
+        QCOMPARE(r.exit, 1);
+        QVERIFY2(r.err.contains("more/b.wav: in/b.flac already writes " + out.toUtf8() + "/b.wav"),
+                 r.err.constData());
+        QCOMPARE(filesIn(out), QStringList({"a.wav", "b.wav"}));
+        QCOMPARE(testutil::soxi(path(out + "/b.wav"), QStringLiteral("-s")),
+                 QStringLiteral("8000")); // in/b.flac is 1 s long, more/b.wav 0.7 s
+    }
+}
+
+// Ogg files named .oga (which libsox knows by content, not by name) are found
+// in a folder; a name that merely ends like audio is not.
+void TstCli::contentRecognisedInFolders()
+{
+    const QString in = freshDir();
+    QVERIFY(QFile::copy(path("in/d.ogg"), path(in + "/x.oga")));
+    QVERIFY(QFile::copy(path("in/a.wav"), path(in + "/y.wave")));
+    QVERIFY(QFile::copy(path("in/bad.wav"), path(in + "/z.oga")));
+    const Result r = run({"-n", "-r", "8000", "-c", "1", "-b", "16", "-o", in, in});
+    QCOMPARE(r.exit, 0);
+    QCOMPARE(QString::fromLocal8Bit(r.out).split('\n', Qt::SkipEmptyParts),
+             QStringList({in + "/x.oga -> " + in + "/x.wav (16044 bytes, whole length)",
+                          in + "/y.wave -> " + in + "/y.wav (24044 bytes, whole length)"}));
 }
 
 QTEST_GUILESS_MAIN(TstCli)
