@@ -70,6 +70,7 @@ private slots:
     void jsonRows();
     void collisionsThroughTheCommand();
     void contentRecognisedInFolders();
+    void linksNoWindowLibraries();
     void manPage();
 
 private:
@@ -772,6 +773,17 @@ void TstCli::contentRecognisedInFolders()
     QCOMPARE(QString::fromLocal8Bit(r.out).split('\n', Qt::SkipEmptyParts),
              QStringList({in + "/x.oga -> " + in + "/x.wav (16044 bytes, whole length)",
                           in + "/y.wave -> " + in + "/y.wav (24044 bytes, whole length)"}));
+}
+
+// The tool carries the engine only: Qt Core and libsox, nothing of the window.
+void TstCli::linksNoWindowLibraries()
+{
+    QByteArray out;
+    QCOMPARE(testutil::run(QStringLiteral("ldd"), {program()}, &out), 0);
+    QVERIFY(out.contains("libQt5Core"));
+    QVERIFY(out.contains("libsox"));
+    for (const char *library : {"libQt5Gui", "libQt5Qml", "libQt5Quick", "libQt5Widgets"})
+        QVERIFY2(!out.contains(library), library);
 }
 
 QTEST_GUILESS_MAIN(TstCli)
