@@ -8,7 +8,8 @@
 
 #include <cstdio>
 
-Data::Data(QObject *parent) : QObject(parent), engine(), context(engine.rootContext())
+Data::Data(QObject *parent)
+    : QObject(parent), engineRules(), engine(), context(engine.rootContext())
 {
     context->setContextProperty(QStringLiteral("_data"), this);
     const QString path = documentPath();
@@ -48,6 +49,11 @@ void Data::doConvert(QString command)
     Q_EMIT sgConvert(command);
 }
 
+void Data::doConvertWith(QString command, QString existing)
+{
+    Q_EMIT sgConvertWith(command, existing);
+}
+
 void Data::notifyWait(bool wait)
 {
     Q_EMIT sgWait(wait);
@@ -61,4 +67,9 @@ void Data::notifyResampReady(QString fileName)
 void Data::notifyResampFailed(QString fileName, QString reason)
 {
     Q_EMIT sgResampFailed(fileName, reason);
+}
+
+void Data::notifyResampSkipped(QString fileName, QString reason)
+{
+    Q_EMIT sgResampSkipped(fileName, reason);
 }

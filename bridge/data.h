@@ -2,6 +2,8 @@
 // publishes itself as _data and carries requests and news across.
 #pragma once
 
+#include "bridge/rules.h"
+
 #include <QObject>
 #include <QQmlApplicationEngine>
 
@@ -10,6 +12,8 @@ class QQmlContext;
 class Data : public QObject
 {
     Q_OBJECT
+    // The engine's rules, for the window to ask rather than work out again.
+    Q_PROPERTY(Rules *rules READ rules CONSTANT)
 public:
     explicit Data(QObject *parent = nullptr);
     ~Data() override;
@@ -17,6 +21,10 @@ public:
     void notifyWait(bool wait);
     void notifyResampReady(QString fileName);
     void notifyResampFailed(QString fileName, QString reason);
+    // An input left alone because its output exists and the request said to skip it.
+    void notifyResampSkipped(QString fileName, QString reason);
+
+    Rules *rules() { return &engineRules; }
 
     // The window document, beside the executable.
     static QString documentPath();
@@ -29,12 +37,20 @@ Q_SIGNALS:
     void sgResampReady(QString fileName);
 
 public:
+    // Converts, replacing outputs that exist.
     Q_INVOKABLE void doConvert(QString);
+    // Converts, doing with outputs that exist what `existing` says:
+    // "overwrite", "skip" or "fail".
+    Q_INVOKABLE void doConvertWith(QString command, QString existing);
 
 Q_SIGNALS:
     void sgResampFailed(QString fileName, QString reason);
+    void sgConvertWith(QString command, QString existing);
+    void sgResampSkipped(QString fileName, QString reason);
 
 private:
+    // Before the engine: the window asks it while loading, and until it is gone.
+    Rules engineRules;
     QQmlApplicationEngine engine;
     QQmlContext *context;
 };

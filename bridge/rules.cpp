@@ -1,0 +1,240 @@
+#include "bridge/rules.h"
+
+#include "convert/command.h"
+#include "convert/inputs.h"
+#include "convert/units.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QHash>
+
+#include <limits>
+
+namespace {
+
+// QML hands over plain numbers; a negative one is no count of anything.
+quint32 count(int n)
+{
+    return n > 0 ? quint32(n) : 0u;
+}
+
+QVariantMap answer(bool ok, const char *name, QVariant value, const QString &error)
+{
+    return {{QStringLiteral("ok"), ok},
+            {QLatin1String(name), ok ? value : QVariant(0)},
+            {QStringLiteral("error"), ok ? QString() : error}};
+}
+
+QVariantMap countAnswer(const QString &text, quint32 max)
+{
+    quint32 value = 0;
+    QString error;
+    const bool ok = units::parseCount(text, 1, max, &value, &error);
+    return answer(ok, "value", value, error);
+}
+
+// The expansion's reasons begin with the path they are about; the window
+// shows that path already.
+QString reasonAbout(const QString &path, const QString &error)
+{
+    const QString prefix = path + QStringLiteral(": ");
+    return error.startsWith(prefix) ? error.mid(prefix.size()) : error;
+}
+
+QVariantMap refusal(const QString &path, const QString &reason, bool empty)
+{
+    return {{QStringLiteral("path"), path},
+            {QStringLiteral("reason"), reason},
+            {QStringLiteral("empty"), empty}};
+}
+
+} // namespace
+
+Rules::Rules(QObject *parent) : QObject(parent)
+{
+    // One scan at a time: the answers then come in the order of the drops.
+    scans.setMaxThreadCount(1);
+}
+
+Rules::~Rules()
+{
+    scans.clear();
+    scans.waitForDone();
+}
+
+int Rules::headerBytes() const
+{
+    return int(units::headerBytes);
+}
+
+double Rules::maxFileBytes() const
+{
+    return double(units::maxFileBytes);
+}
+
+int Rules::maxSampleRate() const
+{
+    return int(command::maxSampleRate);
+}
+
+int Rules::maxChannels() const
+{
+    return std::numeric_limits<decltype(ConvertCommand::channels)>::max();
+}
+
+QStringList Rules::audioExtensions() const
+{
+    return inputs::audioExtensions();
+}
+
+QString Rules::outputPath(const QString &input, const QString &folder, const QString &suffix) const
+{
+    return command::outputPath(input, folder, suffix);
+}
+
+bool Rules::isAudioFileName(const QString &name) const
+{
+    return inputs::isAudioFileName(name);
+}
+
+int Rules::frameBytes(int channels, int bits) const
+{
+    return int(units::frameBytes(count(channels), count(bits)));
+}
+
+QVariantMap Rules::checkRate(const QString &text) const
+{
+    return countAnswer(text, command::maxSampleRate);
+}
+
+QVariantMap Rules::checkChannels(const QString &text) const
+{
+    return countAnswer(text, quint32(maxChannels()));
+}
+
+QVariantMap Rules::parseSize(const QString &text) const
+{
+    quint32 bytes = 0;
+    QString error;
+    const bool ok = units::parseSize(text, &bytes, &error);
+    return answer(ok, "bytes", double(bytes), error);
+}
+
+QVariantMap Rules::sizeForDuration(const QString &text, int rate, int channels, int bits) const
+{
+    quint64 nanoseconds = 0;
+    quint32 bytes = 0;
+    QString error;
+    const bool ok = units::parseDuration(text, &nanoseconds, &error) &&
+                    units::sizeForDuration(nanoseconds, count(rate), count(channels), count(bits),
+                                           &bytes, &error);
+    return answer(ok, "bytes", double(bytes), error);
+}
+
+QVariantMap Rules::sizeLayout(double bytes, int channels, int bits) const
+{
+    const quint64 frame = units::frameBytes(count(channels), count(bits));
+    const quint64 header = units::headerBytes;
+    const quint64 size = bytes > 0 && bytes <= double(units::maxFileBytes) ? quint64(bytes) : 0;
+    const quint64 frames = frame > 0 && size > header ? (size - header) / frame : 0;
+    const quint64 below = header + frames * frame;
+    const quint64 above = below + frame;
+    const bool whole = frame == 0 || size == 0 || (size >= header && below == size);
+    const QVariant none = QVariant::fromValue(nullptr);
+    return {{QStringLiteral("frames"), double(frames)},
+            {QStringLiteral("whole"), whole},
+            {QStringLiteral("lower"), !whole && frames > 0 ? QVariant(double(below)) : none},
+            {QStringLiteral("upper"),
+             !whole && above <= units::maxFileBytes ? QVariant(double(above)) : none}};
+}
+
+QString Rules::composeCommand(int rate, int channels, int bits, double size, const QString &folder,
+                              const QString &suffix, const QStringList &inputs) const
+{
+    ConvertCommand c;
+    c.sampleRate = count(rate);
+    c.channels = quint8(qMin(count(channels), 255u));
+    c.bitsPerSample = quint8(qMin(count(bits), 255u));
+    c.fileSize = size > 0 && size <= double(units::maxFileBytes) ? quint32(size) : 0u;
+    c.outputFolder = folder;
+    c.suffix = suffix;
+    c.inputs = inputs;
+    return command::compose(c);
+}
+
+QVariantList Rules::outputClashes(const QStringList &inputs, const QString &folder,
+                                  const QString &suffix) const
+{
+    // Spelled paths, tidied of "//" and "/./" only: the same file under two
+    // spellings is the run's to catch.
+    QHash<QString, int> inputAt;
+    for (int i = 0; i < inputs.size(); ++i)
+        inputAt.insert(QDir::cleanPath(inputs.at(i)), i);
+    QHash<QString, int> writer;
+    QVariantList clashes;
+    for (int i = 0; i < inputs.size(); ++i) {
+        const QString output = command::outputPath(inputs.at(i), folder, suffix);
+        const QString key = QDir::cleanPath(output);
+        QString kind;
+        QString other;
+        const int landsOn = inputAt.value(key, -1);
+        if (landsOn == i) {
+            kind = QStringLiteral("itself");
+        } else if (landsOn >= 0) {
+            kind = QStringLiteral("input");
+            other = inputs.at(landsOn);
+        } else if (writer.contains(key)) {
+            kind = QStringLiteral("shared");
+            other = inputs.at(writer.value(key));
+        } else {
+            writer.insert(key, i);
+            continue;
+        }
+        clashes.append(QVariantMap{{QStringLiteral("input"), inputs.at(i)},
+                                   {QStringLiteral("output"), output},
+                                   {QStringLiteral("other"), other},
+                                   {QStringLiteral("kind"), kind}});
+    }
+    return clashes;
+}
+
+QStringList Rules::existingOutputs(const QStringList &inputs, const QString &folder,
+                                   const QString &suffix) const
+{
+    QStringList existing;
+    for (const QString &input : inputs) {
+        const QString output = command::outputPath(input, folder, suffix);
+        // Whatever stands there counts, a link too, broken or not: the run
+        // replaces the entry itself, never what a link points to.
+        const QFileInfo entry(output);
+        if (entry.exists() || entry.isSymLink())
+            existing.append(output);
+    }
+    return existing;
+}
+
+int Rules::findInputs(const QStringList &paths)
+{
+    const int request = ++lastRequest;
+    scans.start([this, request, paths] {
+        QStringList found;
+        QVariantList refused;
+        for (const QString &path : paths) {
+            QStringList files;
+            QString error;
+            if (!inputs::expand({path}, &files, &error))
+                refused.append(refusal(path, reasonAbout(path, error), false));
+            else if (files.isEmpty() && QFileInfo(path).isDir())
+                refused.append(refusal(path, QString(), true));
+            else
+                found += files;
+        }
+        // Emitted on this object's own thread; the destructor waits for this
+        // task, so `this` is still there to post to.
+        QMetaObject::invokeMethod(
+            this,
+            [this, request, found, refused] { Q_EMIT sgInputsFound(request, found, refused); },
+            Qt::QueuedConnection);
+    });
+    return request;
+}

@@ -1,0 +1,82 @@
+// The engine's rules as the window asks for them: output names, sizes and
+// frames, and the files that dropped folders stand for. The bridge publishes
+// one as _data.rules, so that the window and the command-line tool cannot
+// disagree; none of these answers is worked out here a second time.
+#pragma once
+
+#include <QObject>
+#include <QStringList>
+#include <QThreadPool>
+#include <QVariantList>
+#include <QVariantMap>
+
+class Rules : public QObject
+{
+    Q_OBJECT
+    Q_PROPERTY(int headerBytes READ headerBytes CONSTANT)
+    // A double: QML has no integer that holds 4294967295.
+    Q_PROPERTY(double maxFileBytes READ maxFileBytes CONSTANT)
+    Q_PROPERTY(int maxSampleRate READ maxSampleRate CONSTANT)
+    Q_PROPERTY(int maxChannels READ maxChannels CONSTANT)
+    Q_PROPERTY(QStringList audioExtensions READ audioExtensions CONSTANT)
+public:
+    explicit Rules(QObject *parent = nullptr);
+    // Waits for the folder scans still running: they answer through this object.
+    ~Rules() override;
+
+    int headerBytes() const;
+    double maxFileBytes() const;
+    int maxSampleRate() const;
+    int maxChannels() const;
+    QStringList audioExtensions() const;
+
+    Q_INVOKABLE QString outputPath(const QString &input, const QString &folder,
+                                   const QString &suffix) const;
+    Q_INVOKABLE bool isAudioFileName(const QString &name) const;
+    Q_INVOKABLE int frameBytes(int channels, int bits) const;
+
+    // { ok, value }: a whole number within the limits of a convert command.
+    Q_INVOKABLE QVariantMap checkRate(const QString &text) const;
+    Q_INVOKABLE QVariantMap checkChannels(const QString &text) const;
+    // { ok, bytes, error }: a total size as the command-line tool reads it
+    // ("65580", "1.5 MiB"); error follows the value in a sentence ("is empty").
+    Q_INVOKABLE QVariantMap parseSize(const QString &text) const;
+    // { ok, bytes, error }: the total size that `text` of sound makes at this
+    // format ("0.7", "1:30"), as the command-line tool's --duration makes it.
+    Q_INVOKABLE QVariantMap sizeForDuration(const QString &text, int rate, int channels,
+                                            int bits) const;
+    // { frames, whole, lower, upper } of a total size: the whole frames it
+    // holds, whether it ends on a frame, and the whole-frame sizes just below
+    // and above it (null where none holds a frame or fits in a WAV file).
+    Q_INVOKABLE QVariantMap sizeLayout(double bytes, int channels, int bits) const;
+
+    // The convert command of a checked form.
+    Q_INVOKABLE QString composeCommand(int rate, int channels, int bits, double size,
+                                       const QString &folder, const QString &suffix,
+                                       const QStringList &inputs) const;
+
+    // Outputs that would destroy an input or each other, found from the paths
+    // alone, without the disk (the run itself compares files by identity):
+    // [{ input, output, other, kind }], kind "itself" (other empty), "input"
+    // (lands on the input `other`) or "shared" (`other` writes it first).
+    Q_INVOKABLE QVariantList outputClashes(const QStringList &inputs, const QString &folder,
+                                           const QString &suffix) const;
+    // The outputs of `inputs` at which something already stands.
+    Q_INVOKABLE QStringList existingOutputs(const QStringList &inputs, const QString &folder,
+                                            const QString &suffix) const;
+
+    // Opens folders up into their audio files, on a thread of its own, exactly
+    // as the command-line tool does; each path on its own, so that one folder
+    // refused does not cost the others. Returns the number that the answer,
+    // sgInputsFound, carries. Answers come in the order of the requests.
+    Q_INVOKABLE int findInputs(const QStringList &paths);
+
+Q_SIGNALS:
+    // refused: [{ path, reason, empty }]; empty is true, with no reason, for a
+    // folder that holds no audio file.
+    void sgInputsFound(int request, QStringList paths, QVariantList refused);
+
+private:
+    QThreadPool scans;
+    int lastRequest = 0;
+};
