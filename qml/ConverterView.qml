@@ -1,12 +1,13 @@
 // The whole window's content: the inputs on the left, the output format, size
 // and place on the right, and the Convert button below. It talks to the
-// program only through _data: one command out, and the news that comes back.
+// program only through _data: the engine's rules asked, one command out, and
+// the news that comes back.
 import QtQuick 2.15
 import QtQuick.Controls 2.15
 import QtQuick.Layouts 1.15
 import QtQuick.Window 2.15
 import Qt.labs.platform 1.1 as Platform
-import "Logic.js" as Logic
+import "Words.js" as Words
 
 Item {
     id: view
@@ -30,7 +31,11 @@ Item {
     // A request was sent and its end (sgWait(false)) has not come back yet.
     property bool requestOpen: false
     property int convertedCount: 0
+    property int skippedCount: 0
     property int failedCount: 0
+    // What to do with outputs that exist: "overwrite", "skip" or "fail", as
+    // last chosen; remembered with the form.
+    property string existingChoice: "overwrite"
     property string summary: ""
     // Why the program refused the command as a whole.
     property string requestError: ""
@@ -47,31 +52,15 @@ Item {
         return list;
     }
 
-    readonly property var rateCheck: Logic.checkRate(rateBox.editText)
-    readonly property var channelsCheck: Logic.checkChannels(channelsBox.editText)
-    readonly property int bits: Logic.bitDepths[Math.max(0, bitsBox.currentIndex)]
-    readonly property bool formatOk: rateCheck.ok && channelsCheck.ok
-    readonly property int frameBytes: formatOk ? Logic.frameBytes(channelsCheck.value, bits) : 0
-    readonly property var sizeCheck: {
-        if (!formatOk)
-            return { ok: false, value: 0, reason: "" };
-        if (durationRadio.checked)
-            return Logic.checkDuration(durationField.text, rateCheck.value, channelsCheck.value, bits);
-        return Logic.checkSize(sizeField.text, unitBox.currentIndex, channelsCheck.value, bits);
-    }
-    readonly property string outputFolder: Logic.effectiveFolder(folderField.text, inputPaths)
-    readonly property var plan: Logic.buildCommand({
-        rate: rateBox.editText,
-        channels: channelsBox.editText,
-        bits: bits,
-        size: sizeCheck.value,
-        sizeReason: formatOk && !sizeCheck.ok ? sizeCheck.reason : "",
-        folder: outputFolder,
-        suffix: suffixField.text,
-        inputs: inputPaths
-    })
+    readonly property alias form: formCheck
+    readonly property int bits: Words.bitDepths[Math.max(0, bitsBox.currentIndex)]
+    readonly property string outputFolder: formCheck.outputFolder
+    readonly property var plan: formCheck.plan
     readonly property bool canConvert: plan.ok && !busy && !requestOpen && !scanner.busy
+                                       && !existingPrompt.visible
     readonly property bool editingLocked: busy || requestOpen
+    // The engine is still looking for the files of a drop.
+    readonly property bool scanning: scanner.busy
 
     // A command has just been sent.
     signal started()
@@ -87,7 +76,8 @@ Item {
             sizeUnit: unitBox.currentIndex,
             duration: durationField.text,
             folder: folderField.text,
-            suffix: suffixField.text
+            suffix: suffixField.text,
+            existing: existingChoice
         };
     }
 
@@ -116,50 +106,62 @@ Item {
         text("suffix", suffixField, "text");
         if (String(value("durationMode")) === "true")
             durationRadio.checked = true;
+        var existing = String(value("existing"));
+        if (existing === "overwrite" || existing === "skip" || existing === "fail")
+            existingChoice = existing;
     }
 
-    // Sends the form as one command. Returns false, sending nothing, when the
-    // form is not ready or a conversion is still running.
+    // Sends the form as one command; where outputs exist already, first asks
+    // what to do with them. Returns false, sending nothing, when the form is
+    // not ready or a conversion is still running.
     function convert() {
         if (!canConvert)
             return false;
+        var command = plan.command;
+        var existing = _data.rules.existingOutputs(inputPaths, outputFolder, suffixField.text);
+        if (existing.length > 0)
+            existingPrompt.ask(command, existing, outputFolder, existingChoice);
+        else
+            send(command, "");
+        return true;
+    }
+
+    // existing: "" for the bare request, which replaces what it finds.
+    function send(command, existing) {
+        if (existing !== "")
+            existingChoice = existing;
         for (var i = 0; i < inputModel.count; ++i)
             inputModel.set(i, { status: "waiting", reason: "", output: "" });
         convertedCount = 0;
+        skippedCount = 0;
         failedCount = 0;
         summary = "";
         requestError = "";
         requestOpen = true;
-        lastCommand = plan.command;
+        lastCommand = command;
         markConverting();
         started();
-        _data.doConvert(plan.command);
-        return true;
+        if (existing !== "")
+            _data.doConvertWith(command, existing);
+        else
+            _data.doConvert(command);
     }
 
-    // Adds local paths; refuses those the command cannot carry and skips
-    // those already listed. Returns how many were added. The message about
-    // what was refused, if any, replaces the last one.
-    function addPaths(paths, otherRefusals, emptyFolders) {
-        var refused = (otherRefusals || []).slice();
+    // Adds the paths that the engine found, leaving out those already listed,
+    // and says what was refused. Returns how many were added. The message
+    // about what was refused, if any, replaces the last one.
+    function addPaths(paths, refused) {
         var added = 0;
         for (var i = 0; i < paths.length; ++i) {
             var p = String(paths[i]);
-            if (p === "")
+            if (p === "" || hasPath(p))
                 continue;
-            var problem = Logic.commaProblem(p);
-            if (problem !== "") {
-                refused.push({ path: p, reason: problem });
-                continue;
-            }
-            if (hasPath(p))
-                continue;
-            inputModel.append({ path: p, name: Logic.fileName(p), folder: Logic.folderOf(p),
+            inputModel.append({ path: p, name: Words.fileName(p), folder: Words.folderOf(p),
                                 status: "", reason: "", output: "" });
             ++added;
         }
         revision++;
-        showRefusals(refused, emptyFolders || []);
+        showRefusals(refused || []);
         return added;
     }
 
@@ -193,14 +195,20 @@ Item {
         revision++;
     }
 
-    function showRefusals(refused, emptyFolders) {
+    function showRefusals(refused) {
         var lines = [];
-        for (var i = 0; i < refused.length && lines.length < 4; ++i)
-            lines.push("Not added: " + refused[i].path + " \u2014 " + refused[i].reason);
-        if (refused.length > 4)
-            lines.push("…and " + (refused.length - 4) + " more not added for the same kind of reason.");
-        for (var j = 0; j < emptyFolders.length && j < 3; ++j)
-            lines.push("No audio files found directly inside " + emptyFolders[j] + ".");
+        var empty = [];
+        var notAdded = 0;
+        for (var i = 0; i < refused.length; ++i) {
+            if (refused[i].empty)
+                empty.push(refused[i].path);
+            else if (++notAdded <= 4)
+                lines.push("Not added: " + refused[i].path + " \u2014 " + refused[i].reason);
+        }
+        if (notAdded > 4)
+            lines.push("…and " + (notAdded - 4) + " more not added for the same kind of reason.");
+        for (var j = 0; j < empty.length && j < 3; ++j)
+            lines.push("No audio files found directly inside " + empty[j] + ".");
         notice = lines.join("\n");
     }
 
@@ -224,17 +232,22 @@ Item {
         }
     }
 
-    function markResult(fileName, ok, reason) {
+    // status: "converted", "skipped" or "failed".
+    function markResult(fileName, status, reason) {
         for (var i = 0; i < inputModel.count; ++i) {
             var row = inputModel.get(i);
             if (row.path !== fileName || (row.status !== "waiting" && row.status !== "converting"))
                 continue;
-            if (ok) {
-                inputModel.set(i, { status: "converted", reason: "",
-                                    output: Logic.outputPath(row.path, outputFolderOf(lastCommand), suffixOf(lastCommand)) });
+            if (status === "converted") {
+                inputModel.set(i, { status: status, reason: "",
+                                    output: _data.rules.outputPath(row.path, outputFolderOf(lastCommand),
+                                                                   suffixOf(lastCommand)) });
                 convertedCount++;
+            } else if (status === "skipped") {
+                inputModel.set(i, { status: status, reason: String(reason).trim() });
+                skippedCount++;
             } else {
-                inputModel.set(i, { status: "failed", reason: friendlyReason(reason) });
+                inputModel.set(i, { status: status, reason: friendlyReason(reason) });
                 failedCount++;
             }
             break;
@@ -262,7 +275,7 @@ Item {
             }
         }
         requestOpen = false;
-        summary = Logic.summaryText(convertedCount, failedCount);
+        summary = Words.summaryText(convertedCount, skippedCount, failedCount);
     }
 
     Connections {
@@ -274,7 +287,11 @@ Item {
         }
         function onSgResampReady(fileName) {
             if (view.requestOpen)
-                view.markResult(fileName, true, "");
+                view.markResult(fileName, "converted", "");
+        }
+        function onSgResampSkipped(fileName, reason) {
+            if (view.requestOpen)
+                view.markResult(fileName, "skipped", reason);
         }
         function onSgResampFailed(fileName, reason) {
             if (!view.requestOpen)
@@ -282,49 +299,58 @@ Item {
             if (fileName === "")
                 view.requestError = reason;
             else
-                view.markResult(fileName, false, reason);
+                view.markResult(fileName, "failed", reason);
         }
     }
 
     ListModel { id: inputModel }
 
+    FormCheck {
+        id: formCheck
+        rateText: rateBox.editText
+        channelsText: channelsBox.editText
+        bits: view.bits
+        durationMode: durationRadio.checked
+        sizeText: sizeField.text
+        sizeUnit: unitBox.currentIndex
+        durationText: durationField.text
+        folderText: folderField.text
+        suffix: suffixField.text
+        inputs: view.inputPaths
+    }
+
     FolderScanner {
         id: scanner
-        onFound: view.addPaths(paths, refused, emptyFolders)
+        onFound: view.addPaths(paths, refused)
+    }
+
+    ExistingPrompt {
+        id: existingPrompt
+        onChosen: view.send(command, existing)
     }
 
     Platform.FileDialog {
         id: fileDialog
         title: "Add audio files"
         fileMode: Platform.FileDialog.OpenFiles
-        nameFilters: ["Audio files (" + Logic.audioNameFilters().join(" ") + ")", "All files (*)"]
-        folder: inputModel.count > 0 ? Logic.pathToUrl(inputModel.get(inputModel.count - 1).folder)
+        nameFilters: ["Audio files (" + _data.rules.audioExtensions.map(function (e) { return "*." + e; }).join(" ")
+                      + ")", "All files (*)"]
+        folder: inputModel.count > 0 ? Words.pathToUrl(inputModel.get(inputModel.count - 1).folder)
                                      : Platform.StandardPaths.writableLocation(Platform.StandardPaths.MusicLocation)
-        onAccepted: {
-            var paths = [];
-            var refused = [];
-            for (var i = 0; i < files.length; ++i) {
-                var p = Logic.urlToPath(files[i]);
-                if (p === "")
-                    refused.push({ path: String(files[i]), reason: "it is not a file on this computer." });
-                else
-                    paths.push(p);
-            }
-            view.addPaths(paths, refused);
-        }
+        onAccepted: view.addUrls(files)
     }
 
     Platform.FolderDialog {
         id: folderDialog
         title: "Choose the output folder"
-        currentFolder: view.outputFolder !== "" ? Logic.pathToUrl(view.outputFolder) : ""
-        onAccepted: folderField.text = Logic.withTrailingSlash(Logic.urlToPath(folder))
+        currentFolder: view.outputFolder !== "" ? Words.pathToUrl(view.outputFolder) : ""
+        onAccepted: folderField.text = Words.withTrailingSlash(Words.urlToPath(folder))
     }
 
     Shortcut {
         sequences: ["Return", "Enter"]
         enabled: !rateBox.popup.visible && !channelsBox.popup.visible && !bitsBox.popup.visible
-                 && !unitBox.popup.visible
+                 && !unitBox.popup.visible && !existingPrompt.visible
         onActivated: view.convert()
     }
     Shortcut {
@@ -426,7 +452,7 @@ Item {
                             folder: model.folder
                             status: model.status
                             reason: model.reason
-                            output: Logic.fileName(model.output)
+                            output: Words.fileName(model.output)
                             removable: !view.editingLocked
                             highlighted: ListView.isCurrentItem
                             onClicked: inputList.currentIndex = index
@@ -515,8 +541,8 @@ Item {
                             objectName: "rateBox"
                             Layout.fillWidth: true
                             editable: true
-                            model: Logic.ratePresets
-                            currentIndex: Logic.ratePresets.indexOf(44100)
+                            model: Words.ratePresets
+                            currentIndex: Words.ratePresets.indexOf(44100)
                             inputMethodHints: Qt.ImhDigitsOnly
                             Accessible.name: "Sample rate in hertz"
                             ToolTip.visible: hovered && !popup.visible
@@ -527,7 +553,7 @@ Item {
                         FieldNote {
                             objectName: "rateNote"
                             Layout.columnSpan: 3
-                            text: view.rateCheck.reason
+                            text: formCheck.rate.reason
                         }
 
                         Label { text: "Channels" }
@@ -542,13 +568,13 @@ Item {
                             Accessible.name: "Number of channels"
                         }
                         Label {
-                            text: view.channelsCheck.ok ? Logic.channelsName(view.channelsCheck.value) : ""
+                            text: formCheck.channels.ok ? Words.channelsName(formCheck.channels.value) : ""
                             Layout.minimumWidth: 50
                         }
                         FieldNote {
                             objectName: "channelsNote"
                             Layout.columnSpan: 3
-                            text: view.channelsCheck.reason
+                            text: formCheck.channels.reason
                         }
 
                         Label { text: "Bits" }
@@ -601,7 +627,7 @@ Item {
                         ComboBox {
                             id: unitBox
                             objectName: "unitBox"
-                            model: ["bytes", "KiB", "MiB"]
+                            model: Words.sizeUnits.map(function (u) { return u.name; })
                             implicitWidth: 100
                             Accessible.name: "Unit of the file size"
                         }
@@ -617,13 +643,13 @@ Item {
                             selectByMouse: true
                             inputMethodHints: Qt.ImhFormattedNumbersOnly
                             Accessible.name: "Duration in seconds"
-                            Accessible.description: "0 keeps the whole sound"
+                            Accessible.description: "Seconds, such as 2.5, or minutes and seconds, such as 1:30"
                         }
                         Label { text: "seconds" }
                     }
                     FieldNote {
                         objectName: "sizeNote"
-                        text: view.sizeCheck.reason
+                        text: formCheck.size.reason
                     }
                     Label {
                         objectName: "sizeInfo"
@@ -631,36 +657,36 @@ Item {
                         wrapMode: Text.Wrap
                         color: "#404040"
                         visible: text !== ""
-                        text: view.sizeInfo()
+                        text: formCheck.sizeInfo
                     }
                     // A cut in the middle of a frame leaves a torn last sample.
                     ColumnLayout {
                         Layout.fillWidth: true
-                        visible: view.partialFrame
+                        visible: formCheck.partialFrame
                         Label {
                             objectName: "frameWarning"
                             Layout.fillWidth: true
                             wrapMode: Text.Wrap
                             color: "#8a5a00"
-                            text: view.partialFrame
-                                  ? "This size is not a whole number of " + view.frameBytes
+                            text: formCheck.partialFrame
+                                  ? "This size is not a whole number of " + formCheck.frameBytes
                                     + "-byte frames: the last frame will be cut in the middle. Nearest whole-frame sizes:"
                                   : ""
                         }
                         RowLayout {
                             Button {
                                 objectName: "lowerSizeButton"
-                                visible: view.nearest.lower !== null
-                                text: view.nearest.lower !== null ? Logic.groupDigits(view.nearest.lower) + " bytes" : ""
+                                visible: formCheck.partialFrame && formCheck.layout.lower !== null
+                                text: formCheck.layout.lower !== null ? Words.groupDigits(formCheck.layout.lower) + " bytes" : ""
                                 Accessible.name: "Use " + text
-                                onClicked: view.setSizeBytes(view.nearest.lower)
+                                onClicked: view.setSizeBytes(formCheck.layout.lower)
                             }
                             Button {
                                 objectName: "upperSizeButton"
-                                visible: view.nearest.upper !== null
-                                text: view.nearest.upper !== null ? Logic.groupDigits(view.nearest.upper) + " bytes" : ""
+                                visible: formCheck.partialFrame && formCheck.layout.upper !== null
+                                text: formCheck.layout.upper !== null ? Words.groupDigits(formCheck.layout.upper) + " bytes" : ""
                                 Accessible.name: "Use " + text
-                                onClicked: view.setSizeBytes(view.nearest.upper)
+                                onClicked: view.setSizeBytes(formCheck.layout.upper)
                             }
                         }
                     }
@@ -695,7 +721,7 @@ Item {
                         }
                         FieldNote {
                             Layout.columnSpan: 3
-                            text: Logic.checkFolder(folderField.text).reason
+                            text: formCheck.folderReason
                         }
                         Label { text: "Suffix" }
                         TextField {
@@ -710,7 +736,7 @@ Item {
                         }
                         FieldNote {
                             Layout.columnSpan: 3
-                            text: Logic.checkSuffix(suffixField.text).reason
+                            text: formCheck.suffixReason
                         }
                     }
                     Label {
@@ -720,7 +746,7 @@ Item {
                         color: "#404040"
                         text: view.inputPaths.length === 0
                               ? "Each file is saved as a .wav file with the suffix added to its name."
-                              : "The first file will be saved as " + Logic.outputPath(view.inputPaths[0], view.outputFolder, suffixField.text)
+                              : "The first file will be saved as " + formCheck.outputOf(view.inputPaths[0])
                     }
                 }
             }
@@ -740,7 +766,7 @@ Item {
                     font.bold: true
                     elide: Text.ElideRight
                     text: view.busy || view.requestOpen
-                          ? "Converting… " + (view.convertedCount + view.failedCount) + " of "
+                          ? "Converting… " + (view.convertedCount + view.skippedCount + view.failedCount) + " of "
                             + view.inputPaths.length + " done"
                           : view.requestError !== "" ? "Nothing was converted: " + view.requestError
                           : view.summary
@@ -778,31 +804,6 @@ Item {
     }
 
     readonly property int headingSize: Qt.application.font.pixelSize + 2
-
-    readonly property bool partialFrame: formatOk && sizeCheck.ok && !durationRadio.checked
-                                         && !Logic.isWholeFrames(sizeCheck.value, channelsCheck.value, bits)
-    readonly property var nearest: partialFrame
-                                   ? Logic.nearestWholeFrameSizes(sizeCheck.value, channelsCheck.value, bits)
-                                   : { "lower": null, "upper": null }
-
-    // The other view of the size: the sound a size holds, the bytes a duration makes.
-    function sizeInfo() {
-        if (!formatOk || !sizeCheck.ok)
-            return "";
-        var bytes = sizeCheck.value;
-        if (bytes === 0)
-            return "0 keeps the whole converted sound, however long it is.";
-        var seconds = Logic.durationForSize(bytes, rateCheck.value, channelsCheck.value, bits);
-        var frames = Logic.framesForSize(bytes, channelsCheck.value, bits);
-        if (durationRadio.checked)
-            return "Each file will be exactly " + Logic.groupDigits(bytes) + " bytes ("
-                   + Logic.friendlyBytes(bytes) + "): " + Logic.plural(frames, "frame", "frames") + ".";
-        var text = "Holds " + Logic.friendlyDuration(seconds) + " of sound ("
-                   + Logic.plural(frames, "frame", "frames") + ").";
-        if (unitBox.currentIndex > 0)
-            text = "= " + Logic.groupDigits(bytes) + " bytes. " + text;
-        return text;
-    }
 
     // Keyboard users must see the field they tab into, also at 640×480.
     function revealFocus() {

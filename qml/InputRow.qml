@@ -9,7 +9,7 @@ ItemDelegate {
     property string path
     property string name
     property string folder
-    property string status   // "", "waiting", "converting", "converted" or "failed"
+    property string status   // "", "waiting", "converting", "converted", "skipped" or "failed"
     property string reason
     property string output
     property bool removable: true
@@ -18,6 +18,8 @@ ItemDelegate {
 
     readonly property color okColor: "#1b7a35"
     readonly property color failColor: "#b3261e"
+    // Neither done nor wrong: the file that was there is left as it was.
+    readonly property color skipColor: "#2f5f9e"
 
     Accessible.name: name + ", " + statusText()
     Accessible.description: path
@@ -28,6 +30,7 @@ ItemDelegate {
         case "waiting": return "Waiting";
         case "converting": return "Converting…";
         case "converted": return "Converted to " + output;
+        case "skipped": return reason !== "" ? "Skipped: " + reason : "Skipped";
         case "failed": return "Failed: " + reason;
         }
         return "";
@@ -60,8 +63,10 @@ ItemDelegate {
                 maximumLineCount: 3
                 elide: Text.ElideRight
                 font.pixelSize: row.font.pixelSize - 1
+                font.italic: row.status === "skipped"
                 color: row.status === "failed" ? row.failColor
-                     : row.status === "converted" ? row.okColor : "#606060"
+                     : row.status === "converted" ? row.okColor
+                     : row.status === "skipped" ? row.skipColor : "#606060"
             }
         }
         ToolButton {

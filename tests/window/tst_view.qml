@@ -1,11 +1,12 @@
-// The window's content against a stand-in bridge: what it sends, how it
-// follows sgWait, sgResampReady and sgResampFailed, and how it takes inputs.
+// The window's content against a stand-in bridge with the real engine rules:
+// what it sends, how it follows sgWait, sgResampReady, sgResampSkipped and
+// sgResampFailed, how it takes inputs and what it asks before replacing files.
 import QtQuick 2.15
 import QtQuick.Window 2.15
 import QtTest 1.2
 import QtQuick.Controls 2.15
 import "../../qml"
-import "../../qml/Logic.js" as Logic
+import "../../qml/Words.js" as Words
 
 // TestCase itself is never visible; the view lives beside it, in a shown item.
 Item {
@@ -173,6 +174,29 @@ Item {
             compare(commandsSpy.count, 1);
         }
 
+        function test_skippedRowStandsApart() {
+            fillForm();
+            view.convert();
+            _data.emitSkipped("/in/a.wav", "the output /out/a_48k.wav exists");
+            _data.emitReady("/in/b.flac");
+            _data.emitWait(false);
+            compare(statuses(), ["skipped", "converted"]);
+            compare(view.summary, "1 converted, 1 skipped");
+            var list = item("inputList");
+            function rowStatus(index) {
+                list.currentIndex = index;
+                var label = findChild(list.currentItem, "rowStatus");
+                return { text: label.text, color: String(label.color) };
+            }
+            var skipped = rowStatus(0);
+            compare(skipped.text, "Skipped: the output /out/a_48k.wav exists");
+            verify(skipped.color !== rowStatus(1).color);
+            view.convert();
+            _data.emitFailed("/in/a.wav", "x");
+            _data.emitWait(false);
+            verify(skipped.color !== rowStatus(0).color);
+        }
+
         function test_refusedCommand() {
             fillForm();
             view.convert();
@@ -198,6 +222,7 @@ Item {
         function test_newsWithoutARequestIsIgnored() {
             fillForm();
             _data.emitReady("/in/a.wav");
+            _data.emitSkipped("/in/a.wav", "x");
             _data.emitFailed("/in/b.flac", "x");
             _data.emitWait(false);
             compare(statuses(), ["", ""]);
@@ -219,12 +244,12 @@ Item {
 
         function test_fieldSaysWhy_data() {
             return [
-                { tag: "rate 0", field: "rateText", value: "0", note: "rateNote", reason: "from 1 to 768,000 Hz" },
+                { tag: "rate 0", field: "rateText", value: "0", note: "rateNote", reason: "from 1 to 768,000" },
                 { tag: "rate in words", field: "rateText", value: "fast", note: "rateNote", reason: "whole number of hertz" },
                 { tag: "channels 0", field: "channelsText", value: "0", note: "channelsNote", reason: "from 1 to 255" },
                 { tag: "channels empty", field: "channelsText", value: "", note: "channelsNote", reason: "Type a channel count" },
-                { tag: "size too small", field: "sizeText", value: "45", note: "sizeNote", reason: "Too small" },
-                { tag: "size in words", field: "sizeText", value: "lots", note: "sizeNote", reason: "whole number" }
+                { tag: "size header only", field: "sizeText", value: "44", note: "sizeNote", reason: "leaves no room for samples" },
+                { tag: "size in words", field: "sizeText", value: "lots", note: "sizeNote", reason: "does not begin with a number" }
             ];
         }
 
@@ -257,16 +282,6 @@ Item {
             verify(item("reasonLabel").text.indexOf(data.reason) >= 0, item("reasonLabel").text);
         }
 
-        function test_commaRefusedAtTheDoor() {
-            compare(view.addPaths(["/in/a,b.wav", "/in/c.wav"]), 1);
-            compare(view.inputs.count, 1);
-            compare(view.inputs.get(0).path, "/in/c.wav");
-            var notice = item("noticeLabel");
-            verify(notice.visible);
-            verify(notice.text.indexOf("/in/a,b.wav") >= 0, notice.text);
-            verify(notice.text.indexOf("comma") >= 0, notice.text);
-        }
-
         function test_duplicatesAddedOnce() {
             compare(view.addPaths(["/in/a.wav", "/in/a.wav"]), 1);
             compare(view.addPaths(["/in/a.wav", "/in/b.wav"]), 1);
@@ -291,26 +306,29 @@ Item {
             verify(!item("clearButton").enabled);
         }
 
+        // Folders are opened up by the engine, as the command line does; a
+        // file stands for itself whatever its name.
         function test_dropFoldersAndFiles() {
             var base = _fixtures;
-            view.addUrls([Logic.pathToUrl(base + "/songs"), Logic.pathToUrl(base + "/loose.aiff"),
-                          Logic.pathToUrl(base + "/empty"), Logic.pathToUrl(base + "/with,comma"),
-                          Logic.pathToUrl(base + "/README"), "https://example.org/a.wav"]);
-            tryCompare(view.inputs, "count", 5);
-            // Let a late folder listing show itself, if there were one.
-            wait(100);
+            view.addUrls([Words.pathToUrl(base + "/songs"), Words.pathToUrl(base + "/loose.aiff"),
+                          Words.pathToUrl(base + "/empty"), Words.pathToUrl(base + "/with,comma"),
+                          Words.pathToUrl(base + "/mixed"), Words.pathToUrl(base + "/mixed/x,y.wav"),
+                          Words.pathToUrl(base + "/README"), "https://example.org/a.wav"]);
+            verify(view.scanning);
+            verify(!item("convertButton").enabled);
+            tryVerify(function () { return !view.scanning; });
             var paths = [];
             for (var i = 0; i < view.inputs.count; ++i)
                 paths.push(view.inputs.get(i).path.slice(base.length));
-            // Only the audio files directly inside, in name order; then each
-            // file as it was dropped, whatever its name.
             compare(paths, ["/songs/a.wav", "/songs/b.FLAC", "/songs/c.ogg", "/loose.aiff", "/README"]);
-            var notice = item("noticeLabel").text;
-            verify(notice.indexOf("x,y.wav") >= 0, notice);
-            verify(notice.indexOf("with,comma/e.wav") >= 0, notice);
-            verify(notice.indexOf("https://example.org/a.wav") >= 0, notice);
-            verify(notice.indexOf("No audio files found directly inside " + base + "/empty") >= 0, notice);
-            verify(notice.indexOf("notes.txt") < 0, notice);
+            var lines = item("noticeLabel").text.split("\n");
+            compare(lines.length, 5, lines.join("\n"));
+            verify(lines[0].indexOf("Not added: https://example.org/a.wav") === 0, lines[0]);
+            verify(lines[1].indexOf("Not added: " + base + "/with,comma \u2014 a path that holds a \",\"") === 0, lines[1]);
+            // A folder with one name the command cannot carry is refused whole, as on the command line.
+            verify(lines[2].indexOf("Not added: " + base + "/mixed \u2014 " + base + "/mixed/x,y.wav") === 0, lines[2]);
+            verify(lines[3].indexOf("Not added: " + base + "/mixed/x,y.wav \u2014 a path") === 0, lines[3]);
+            compare(lines[4], "No audio files found directly inside " + base + "/empty.");
         }
 
         function test_wholeFrameSizes() {
@@ -343,31 +361,16 @@ Item {
             compare(view.sizeText, "1022");
         }
 
-        function test_otherView_data() {
-            return [
-                { tag: "size shows its sound", duration: false, size: "176444", unit: 0,
-                  info: "Holds 1.000 s of sound (44,100 frames)." },
-                { tag: "KiB shows bytes too", duration: false, size: "1", unit: 1,
-                  info: "= 1,024 bytes. Holds 0.006 s of sound (245 frames)." },
-                { tag: "duration shows its bytes", duration: true, seconds: "1",
-                  info: "Each file will be exactly 176,444 bytes (172.3 KiB): 44,100 frames." },
-                { tag: "zero keeps all", duration: false, size: "0", unit: 2,
-                  info: "0 keeps the whole converted sound, however long it is." }
-            ];
-        }
-
-        function test_otherView(data) {
+        // 0.7 s at 44.1 kHz is 30,870 frames, as the command line's --duration 0.7 makes it.
+        function test_sizeFromTheEngine() {
+            fillForm();
             view.rateText = "44100";
-            view.channelsText = "2";
             view.bitsIndex = 1;
-            view.durationMode = data.duration;
-            if (data.duration) {
-                view.durationText = data.seconds;
-            } else {
-                view.sizeUnit = data.unit;
-                view.sizeText = data.size;
-            }
-            compare(item("sizeInfo").text, data.info);
+            view.durationMode = true;
+            view.durationText = "0.7";
+            compare(item("sizeInfo").text, "Each file will be exactly 61,784 bytes (60.3 KiB): 30,870 frames.");
+            verify(view.convert());
+            compare(_data.commands, ["$DoConvert,44100,1,16," + (44 + 30870 * 2) + ",/out/,_48k,/in/a.wav,/in/b.flac"]);
         }
 
         function test_durationGoesIntoTheCommand() {
@@ -388,6 +391,70 @@ Item {
             compare(parts[5], "/music/in/");
             compare(parts[6], "_x");
             compare(parts.slice(7), ["/music/in/take1.WAV", "/other/b.flac"]);
+        }
+
+        // a_done.wav and b_done.wav stand beside a.wav and b.flac already.
+        function fillExisting() {
+            compare(view.addPaths([_fixtures + "/done/a.wav", _fixtures + "/done/b.flac"]), 2);
+            view.rateText = "8000";
+            view.channelsText = "1";
+            view.sizeText = "0";
+            view.suffixText = "_done";
+        }
+
+        function test_existingOutputs_data() {
+            return [
+                { tag: "replace", button: "replaceButton", existing: "overwrite" },
+                { tag: "skip", button: "skipButton", existing: "skip" },
+                { tag: "fail", button: "failButton", existing: "fail" },
+                { tag: "cancel", button: "cancelExistingButton", existing: "" }
+            ];
+        }
+
+        function test_existingOutputs(data) {
+            fillExisting();
+            var prompt = findChild(view, "existingPrompt");
+            verify(!prompt.opened);
+            click("convertButton");
+            tryVerify(function () { return prompt.opened; });
+            compare(commandsSpy.count, 0);
+            compare(findChild(prompt.contentItem, "existingText").text,
+                    "Converting would write over a_done.wav and b_done.wav in " + _fixtures + "/done/.");
+            // Nothing is chosen yet: Enter picks the choice remembered, replacing.
+            verify(findChild(prompt.contentItem, "replaceButton").activeFocus);
+            mouseClick(findChild(prompt.contentItem, data.button));
+            tryVerify(function () { return !prompt.visible; });
+            if (data.existing === "") {
+                compare(commandsSpy.count, 0);
+                verify(item("convertButton").enabled);
+                compare(view.rememberedValues().existing, "overwrite");
+                return;
+            }
+            var command = "$DoConvert,8000,1,16,0," + _fixtures + "/done/,_done," + _fixtures + "/done/a.wav,"
+                          + _fixtures + "/done/b.flac";
+            compare(_data.commands, [command]);
+            compare(_data.existing, [data.existing]);
+            compare(view.rememberedValues().existing, data.existing);
+
+            // The next time, the last choice is the one Enter picks.
+            _data.emitWait(false);
+            verify(view.convert());
+            tryVerify(function () { return prompt.opened; });
+            var remembered = findChild(prompt.contentItem, data.button);
+            verify(remembered.highlighted);
+            verify(remembered.activeFocus);
+            keyClick(Qt.Key_Return);
+            compare(_data.existing, [data.existing, data.existing]);
+            compare(commandsSpy.count, 2);
+        }
+
+        // Where no output exists yet there is nothing to ask.
+        function test_noOutputsNoQuestion() {
+            fillExisting();
+            view.suffixText = "_new";
+            verify(view.convert());
+            verify(!findChild(view, "existingPrompt").visible);
+            compare(_data.existing, [""]);
         }
 
         // The name of the control that holds the keyboard focus: the focus may

@@ -31,6 +31,7 @@ private Q_SLOTS:
     void initTestCase();
     void convertsTwoDroppedFiles();
     void showsAFailureAmongSuccesses();
+    void asksBeforeReplacing();
     void remembersTheFormNextTime();
     void cleanupTestCase();
 
@@ -178,6 +179,31 @@ void TestWindowEndToEnd::showsAFailureAmongSuccesses()
     QCOMPARE(QFileInfo(out).size(), qint64(44 + 4000));
 }
 
+// The same run again finds its output in place, and asks before touching it.
+void TestWindowEndToEnd::asksBeforeReplacing()
+{
+    Data *bridge = core->bridge();
+    QSignalSpy with(bridge, SIGNAL(sgConvertWith(QString, QString)));
+    QSignalSpy bare(bridge, SIGNAL(sgConvert(QString)));
+    QSignalSpy wait(bridge, SIGNAL(sgWait(bool)));
+    driver.pressEnter();
+    QObject *prompt = driver.control(QStringLiteral("existingPrompt"));
+    QVERIFY(prompt);
+    QTRY_VERIFY(prompt->property("opened").toBool());
+    QCOMPARE(driver.text(QStringLiteral("existingText")),
+             QStringLiteral("Converting would write over good_8bit.wav in %1/.")
+                 .arg(QDir(scratch.path()).filePath(QStringLiteral("out"))));
+    QCOMPARE(with.count(), 0);
+    QVERIFY(driver.click(QStringLiteral("skipButton")));
+    QCOMPARE(with.count(), 1);
+    QCOMPARE(with.at(0).at(1).toString(), QStringLiteral("skip"));
+    QVERIFY(with.at(0).at(0).toString().startsWith(QStringLiteral("$DoConvert,8000,1,8,0,")));
+    QCOMPARE(bare.count(), 0);
+    // Whether the controller runs it yet or not, let any run end here.
+    if (wait.count() > 0)
+        QVERIFY(wait.count() >= 2 || wait.wait(120000));
+}
+
 // The form comes back in a window opened later with the same settings.
 void TestWindowEndToEnd::remembersTheFormNextTime()
 {
@@ -186,6 +212,7 @@ void TestWindowEndToEnd::remembersTheFormNextTime()
     settings.beginGroup(QStringLiteral("window"));
     QCOMPARE(settings.value(QStringLiteral("rate")).toString(), QStringLiteral("8000"));
     QCOMPARE(settings.value(QStringLiteral("suffix")).toString(), QStringLiteral("_8bit"));
+    QCOMPARE(settings.value(QStringLiteral("existing")).toString(), QStringLiteral("skip"));
 
     // A second controller loads a second window, as a new start would.
     Core again(nullptr);

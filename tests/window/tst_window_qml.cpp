@@ -1,5 +1,8 @@
 // Runs the window's Qt Quick tests (tst_*.qml beside this file) against a
-// stand-in bridge, so that each test decides what the program answers.
+// stand-in bridge, so that each test decides what the program answers. The
+// engine's rules are the real ones: the window cannot drift from them here.
+#include "bridge/rules.h"
+
 #include <QDir>
 #include <QFile>
 #include <QQmlContext>
@@ -14,16 +17,22 @@
 class StandInBridge : public QObject
 {
     Q_OBJECT
+    Q_PROPERTY(Rules *rules READ rules CONSTANT)
     Q_PROPERTY(QStringList commands READ commands NOTIFY commandsChanged)
+    // Beside each command, what it said of outputs that exist; "" for doConvert.
+    Q_PROPERTY(QStringList existing MEMBER existingSent NOTIFY commandsChanged)
     // Like the real controller, answer a request with sgWait(true) before
     // doConvert returns.
     Q_PROPERTY(bool answersWait MEMBER answersWait)
 public:
     QStringList commands() const { return sent; }
+    Rules *rules() { return &engineRules; }
 
-    Q_INVOKABLE void doConvert(QString command)
+    Q_INVOKABLE void doConvert(QString command) { doConvertWith(command, QString()); }
+    Q_INVOKABLE void doConvertWith(QString command, QString existing)
     {
         sent << command;
+        existingSent << existing;
         Q_EMIT commandsChanged();
         if (answersWait)
             Q_EMIT sgWait(true);
@@ -31,6 +40,7 @@ public:
     Q_INVOKABLE void reset()
     {
         sent.clear();
+        existingSent.clear();
         answersWait = true;
         Q_EMIT commandsChanged();
     }
@@ -40,15 +50,22 @@ public:
     {
         Q_EMIT sgResampFailed(fileName, reason);
     }
+    Q_INVOKABLE void emitSkipped(QString fileName, QString reason)
+    {
+        Q_EMIT sgResampSkipped(fileName, reason);
+    }
 
 Q_SIGNALS:
     void commandsChanged();
     void sgWait(bool wait);
     void sgResampReady(QString fileName);
     void sgResampFailed(QString fileName, QString reason);
+    void sgResampSkipped(QString fileName, QString reason);
 
 private:
+    Rules engineRules;
     QStringList sent;
+    QStringList existingSent;
     bool answersWait = true;
 };
 
@@ -78,24 +95,26 @@ public Q_SLOTS:
     }
 
 private:
-    // A folder to drop: audio files of several kinds and cases, a file that is
-    // not audio, a subfolder (not entered) and a name with a comma. The window
-    // only looks at names, so the files may be empty.
+    // Folders to drop: audio files of several kinds and cases, a file that is
+    // not audio, a subfolder (not entered), names with a comma, and outputs
+    // that exist already. Names libsox knows are taken by their name, so the
+    // files may be empty.
     void makeFixtures()
     {
         QDir root(scratch.path());
         root.mkpath(QStringLiteral("drop/songs/deeper"));
         root.mkpath(QStringLiteral("drop/empty"));
+        root.mkpath(QStringLiteral("drop/mixed"));
         root.mkpath(QStringLiteral("drop/with,comma"));
-        const QStringList files{QStringLiteral("drop/songs/b.FLAC"),
-                                QStringLiteral("drop/songs/a.wav"),
-                                QStringLiteral("drop/songs/c.ogg"),
-                                QStringLiteral("drop/songs/notes.txt"),
-                                QStringLiteral("drop/songs/x,y.wav"),
-                                QStringLiteral("drop/songs/deeper/d.wav"),
-                                QStringLiteral("drop/with,comma/e.wav"),
-                                QStringLiteral("drop/loose.aiff"),
-                                QStringLiteral("drop/README")};
+        root.mkpath(QStringLiteral("drop/done"));
+        const QStringList files{
+            QStringLiteral("drop/songs/b.FLAC"),       QStringLiteral("drop/songs/a.wav"),
+            QStringLiteral("drop/songs/c.ogg"),        QStringLiteral("drop/songs/notes.txt"),
+            QStringLiteral("drop/songs/deeper/d.wav"), QStringLiteral("drop/mixed/m.wav"),
+            QStringLiteral("drop/mixed/x,y.wav"),      QStringLiteral("drop/with,comma/e.wav"),
+            QStringLiteral("drop/loose.aiff"),         QStringLiteral("drop/README"),
+            QStringLiteral("drop/done/a.wav"),         QStringLiteral("drop/done/b.flac"),
+            QStringLiteral("drop/done/a_done.wav"),    QStringLiteral("drop/done/b_done.wav")};
         for (const QString &f : files) {
             QFile file(root.filePath(f));
             if (!file.open(QIODevice::WriteOnly))

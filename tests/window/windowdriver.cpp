@@ -25,9 +25,30 @@ bool WindowDriver::attach()
     return false;
 }
 
+namespace {
+
+// Popups are shown on the window's overlay, an item outside the view.
+QQuickItem *shownItem(QQuickItem *root, const QString &name)
+{
+    if (root->objectName() == name)
+        return root;
+    const QList<QQuickItem *> children = root->childItems();
+    for (QQuickItem *child : children) {
+        if (QQuickItem *found = shownItem(child, name))
+            return found;
+    }
+    return nullptr;
+}
+
+} // namespace
+
 QObject *WindowDriver::control(const QString &name) const
 {
-    return content ? content->findChild<QObject *>(name) : nullptr;
+    if (!content)
+        return nullptr;
+    if (QObject *found = content->findChild<QObject *>(name))
+        return found;
+    return shownItem(win->contentItem(), name);
 }
 
 bool WindowDriver::drop(const QStringList &paths)

@@ -21,7 +21,7 @@ public:
 
     QQuickWindow *window() const { return win; }
     QQuickItem *view() const { return content; }
-    // A control of the window by its objectName, or null.
+    // A control of the window by its objectName, or null; popups included.
     QObject *control(const QString &name) const;
 
     // Drops local files and folders on the middle of the window, as a file

@@ -1,0 +1,134 @@
+// The form put to the engine: each field checked by _data.rules, the size in
+// bytes that the size or the duration makes, and the command the whole form
+// stands for, or the reason there is none yet, in the window's words.
+import QtQuick 2.15
+import "Words.js" as Words
+
+QtObject {
+    // The form as typed.
+    property string rateText
+    property string channelsText
+    property int bits: 16
+    property bool durationMode: false
+    property string sizeText: "0"
+    property int sizeUnit: 0
+    property string durationText
+    property string folderText
+    property string suffix
+    property var inputs: []
+
+    readonly property QtObject rules: _data.rules
+
+    readonly property var rate: {
+        if (String(rateText).trim() === "")
+            return refused("Type a sample rate, such as 48000.");
+        var a = rules.checkRate(rateText);
+        return a.ok ? accepted(a.value)
+                    : refused("The sample rate must be a whole number of hertz from 1 to "
+                              + Words.groupDigits(rules.maxSampleRate) + ".");
+    }
+    readonly property var channels: {
+        if (String(channelsText).trim() === "")
+            return refused("Type a channel count: 1 for mono, 2 for stereo.");
+        var a = rules.checkChannels(channelsText);
+        return a.ok ? accepted(a.value)
+                    : refused("The channel count must be a whole number from 1 to "
+                              + rules.maxChannels + ": 1 for mono, 2 for stereo.");
+    }
+    readonly property bool formatOk: rate.ok && channels.ok
+    readonly property int frameBytes: formatOk ? rules.frameBytes(channels.value, bits) : 0
+
+    // { ok, value (bytes), reason }; says nothing while the format is wrong.
+    readonly property var size: {
+        if (!formatOk)
+            return refused("");
+        var text = Words.withDecimalPoint(durationMode ? durationText : sizeText);
+        if (text === "")
+            return refused(durationMode ? "Type a duration in seconds, such as 2.5, or as 1:30."
+                                        : "Type a size, or 0 to keep the whole sound.");
+        var unit = (Words.sizeUnits[sizeUnit] || Words.sizeUnits[0]).written;
+        var a = durationMode ? rules.sizeForDuration(text, rate.value, channels.value, bits)
+                             : rules.parseSize(unit === "" ? text : text + " " + unit);
+        if (!a.ok)
+            return refused((durationMode ? "The duration " : "The size ") + a.error + ".");
+        return accepted(a.bytes);
+    }
+    readonly property var layout: size.ok ? rules.sizeLayout(size.value, channels.value, bits)
+                                          : { frames: 0, whole: true, lower: null, upper: null }
+    // A cut in the middle of a frame leaves a torn last sample.
+    readonly property bool partialFrame: size.ok && !durationMode && !layout.whole
+
+    // The other view of the size: the sound a size holds, the bytes a duration makes.
+    readonly property string sizeInfo: {
+        if (!size.ok)
+            return "";
+        var bytes = size.value;
+        if (bytes === 0)
+            return "0 keeps the whole converted sound, however long it is.";
+        var frames = Words.plural(layout.frames, "frame", "frames");
+        if (durationMode)
+            return "Each file will be exactly " + Words.groupDigits(bytes) + " bytes ("
+                   + Words.friendlyBytes(bytes) + "): " + frames + ".";
+        var text = "Holds " + Words.friendlyDuration(layout.frames / rate.value) + " of sound ("
+                   + frames + ").";
+        if (sizeUnit > 0)
+            text = "= " + Words.groupDigits(bytes) + " bytes. " + text;
+        return text;
+    }
+
+    readonly property string outputFolder: Words.effectiveFolder(folderText, inputs)
+    readonly property string folderReason: folderText.indexOf(",") >= 0
+        ? "The output folder's path holds a comma, which Sabletide cannot pass on. Choose another folder." : ""
+    readonly property string suffixReason: suffix.indexOf(",") >= 0 ? "The suffix cannot hold a comma."
+                                         : suffix.indexOf("/") >= 0 ? "The suffix cannot hold a /." : ""
+
+    // The output name of each input, as the engine gives it.
+    function outputOf(input) {
+        return rules.outputPath(input, outputFolder, suffix);
+    }
+
+    // { ok, command, reason }: reason says what stops the conversion, in the
+    // words of the field at fault.
+    readonly property var plan: {
+        if (inputs.length === 0)
+            return refusedPlan("Add the audio files to convert.");
+        if (!rate.ok)
+            return refusedPlan(rate.reason);
+        if (!channels.ok)
+            return refusedPlan(channels.reason);
+        if (!size.ok)
+            return refusedPlan(size.reason);
+        for (var i = 0; i < inputs.length; ++i) {
+            if (inputs[i].indexOf(",") >= 0)
+                return refusedPlan(Words.fileName(inputs[i]) + ": its path holds a comma, which Sabletide "
+                                   + "cannot pass on. Rename the file or folder without the comma.");
+        }
+        if (outputFolder === "")
+            return refusedPlan("Choose an output folder.");
+        if (folderReason !== "")
+            return refusedPlan(folderReason);
+        if (suffixReason !== "")
+            return refusedPlan(suffixReason);
+        var clashes = rules.outputClashes(inputs, outputFolder, suffix);
+        if (clashes.length > 0)
+            return refusedPlan(clashText(clashes[0]));
+        return { ok: true, reason: "",
+                 command: rules.composeCommand(rate.value, channels.value, bits, size.value,
+                                               outputFolder, suffix, inputs) };
+    }
+
+    function clashText(c) {
+        var name = Words.fileName(c.input);
+        if (c.kind === "itself")
+            return name + " would be written over itself. Type a suffix or choose another output folder.";
+        if (c.kind === "input")
+            return name + " would be written over " + Words.fileName(c.other)
+                   + ", another file in the list. Type a suffix or choose another output folder.";
+        return Words.fileName(c.other) + " and " + name + " would both become "
+               + Words.fileName(c.output) + ". Type a suffix, or convert them separately.";
+    }
+
+    function accepted(value) { return { ok: true, value: value, reason: "" }; }
+    function refused(reason) { return { ok: false, value: 0, reason: reason }; }
+    function refusedPlan(reason) { return { ok: false, command: "", reason: reason }; }
+}

@@ -1,0 +1,142 @@
+// The window's words: numbers grouped and rounded for reading, plurals and
+// durations, and the file URLs and paths that dialogs and drops hand over.
+// Rules (names, sizes, limits) are the engine's; the window asks _data.rules.
+.pragma library
+
+var ratePresets = [8000, 11025, 16000, 22050, 32000, 44100, 48000, 88200, 96000];
+var bitDepths = [8, 16, 24, 32];
+// The size box's units, and how the engine's size reader writes each.
+var sizeUnits = [
+    { name: "bytes", written: "" },
+    { name: "KiB", written: "KiB" },
+    { name: "MiB", written: "MiB" }
+];
+
+function groupDigits(n) {
+    var s = String(n);
+    var out = "";
+    while (s.length > 3) {
+        out = "," + s.slice(-3) + out;
+        s = s.slice(0, -3);
+    }
+    return s + out;
+}
+
+function plural(n, one, many) {
+    return groupDigits(n) + " " + (n === 1 ? one : many);
+}
+
+// "1.5 KiB", "3.2 MiB": a rounded companion to an exact byte count.
+function friendlyBytes(bytes) {
+    if (bytes < 1024)
+        return plural(bytes, "byte", "bytes");
+    if (bytes < 1048576)
+        return (bytes / 1024).toFixed(1) + " KiB";
+    if (bytes < 1073741824)
+        return (bytes / 1048576).toFixed(1) + " MiB";
+    return (bytes / 1073741824).toFixed(2) + " GiB";
+}
+
+// "0.250 s", "1 min 5.000 s", "1 h 2 min 3.000 s"
+function friendlyDuration(seconds) {
+    var h = Math.floor(seconds / 3600);
+    var m = Math.floor((seconds - h * 3600) / 60);
+    var s = seconds - h * 3600 - m * 60;
+    var text = s.toFixed(3) + " s";
+    if (h > 0)
+        return h + " h " + m + " min " + text;
+    if (m > 0)
+        return m + " min " + text;
+    return text;
+}
+
+function channelsName(n) {
+    if (n === 1)
+        return "mono";
+    if (n === 2)
+        return "stereo";
+    return "channels";
+}
+
+// People type a decimal comma as often as a point, and ".5" for "0.5"; the
+// engine reads neither.
+function withDecimalPoint(text) {
+    var t = String(text).trim().replace(",", ".");
+    return t.charAt(0) === "." ? "0" + t : t;
+}
+
+// --- Paths ---------------------------------------------------------------
+
+// A local path from a file URL, as a dialog or a drop gives it; "" when the
+// URL names no local file.
+function urlToPath(url) {
+    var s = String(url);
+    if (s.indexOf("file://") !== 0)
+        return "";
+    var rest = s.slice(7);
+    // file://host/path: only the local host is a local file.
+    if (rest.charAt(0) !== "/") {
+        var slash = rest.indexOf("/");
+        if (slash < 0 || rest.slice(0, slash) !== "localhost")
+            return "";
+        rest = rest.slice(slash);
+    }
+    var path;
+    try {
+        path = decodeURIComponent(rest);
+    } catch (e) {
+        return ""; // a broken %-escape names no file we could open
+    }
+    // file:///C:/x is C:/x on Windows.
+    if (/^\/[A-Za-z]:\//.test(path))
+        path = path.slice(1);
+    return path;
+}
+
+function pathToUrl(path) {
+    var encoded = encodeURI(path).replace(/#/g, "%23").replace(/\?/g, "%3F");
+    return (path.charAt(0) === "/" ? "file://" : "file:///") + encoded;
+}
+
+function fileName(path) {
+    return path.slice(path.lastIndexOf("/") + 1);
+}
+
+function folderOf(path) {
+    var slash = path.lastIndexOf("/");
+    return slash < 0 ? "" : path.slice(0, slash + 1);
+}
+
+function withTrailingSlash(folder) {
+    if (folder === "" || folder.charAt(folder.length - 1) === "/")
+        return folder;
+    return folder + "/";
+}
+
+// The folder the command names: the chosen one, or else the first input's.
+function effectiveFolder(chosenFolder, inputs) {
+    var f = String(chosenFolder).trim();
+    if (f !== "")
+        return withTrailingSlash(f);
+    return inputs.length > 0 ? folderOf(inputs[0]) : "";
+}
+
+// "a.wav, b.wav and 3 more"
+function someNames(paths, shown) {
+    var names = paths.slice(0, shown).map(fileName);
+    var rest = paths.length - names.length;
+    if (rest > 0)
+        return names.join(", ") + " and " + rest + " more";
+    if (names.length > 1)
+        return names.slice(0, -1).join(", ") + " and " + names[names.length - 1];
+    return names.join("");
+}
+
+function summaryText(converted, skipped, failed) {
+    var parts = [groupDigits(converted) + " converted"];
+    if (skipped > 0)
+        parts.push(groupDigits(skipped) + " skipped");
+    if (failed > 0)
+        parts.push(groupDigits(failed) + " failed");
+    return parts.join(", ");
+}
