@@ -1,6 +1,7 @@
 // Makes the README's pictures of the real window: empty, with inputs, busy,
-// and at the end of a run with one failure. Run by scripts/screenshots under
-// Xvfb; writes PNG files into the folder named by its one argument.
+// at the end of a run with one failure, and asking about existing outputs.
+// Run by scripts/screenshots under Xvfb; writes PNG files into the folder
+// named by its one argument.
 #include "app/core.h"
 #include "bridge/data.h"
 #include "convert/soxhandles.h"
@@ -115,7 +116,16 @@ bool run(const QString &outFolder)
 
     // The smallest size the window is made for.
     driver.window()->resize(640, 480);
-    return save(driver, outFolder, QStringLiteral("05-small.png"));
+    if (!save(driver, outFolder, QStringLiteral("05-small.png")))
+        return false;
+
+    // The same run again would write over its own outputs: the window asks first.
+    driver.window()->resize(960, 640);
+    driver.pressEnter();
+    QObject *prompt = driver.control(QStringLiteral("existingPrompt"));
+    if (!prompt || !QTest::qWaitFor([prompt] { return prompt->property("opened").toBool(); }))
+        return fail("no question about the outputs that exist");
+    return save(driver, outFolder, QStringLiteral("06-existing.png"));
 }
 
 } // namespace
