@@ -48,6 +48,16 @@ QString sizeText(const Plan &plan, const PlanRow &row)
                           : QStringLiteral("whole length");
     if (asked <= 44)
         return QStringLiteral("%1 bytes, whole length").arg(row.bytes);
+    const double rate = plan.request.sampleRate;
+    QStringList slot;
+    if (row.startFrame > 0)
+        slot << QStringLiteral("from %1 s").arg(row.startFrame / rate, 0, 'f', 3);
+    if (row.cutFrame > 0 && row.fadeFrames > 0)
+        slot << QStringLiteral("fades out %1 s before the cut").arg(row.fadeFrames / rate, 0, 'f', 3);
+    if (row.padBytes > 0)
+        slot << QStringLiteral("pads %1 bytes of silence").arg(row.padBytes);
+    if (!slot.isEmpty())
+        return QStringLiteral("%1 bytes, %2").arg(row.bytes).arg(slot.join(QStringLiteral(", ")));
     if (row.shortBy > 0)
         return QStringLiteral("%1 bytes, %2 short of %3: the sound ends first")
             .arg(row.bytes)
@@ -108,6 +118,7 @@ void convertHere(const Plan &plan, RowSink &sink)
     report.progress = [&](int index, quint64 done, quint64 total) {
         sink.progress(index, done, total);
     };
+    report.clipped = [&](int index, quint64 samples) { sink.clipped(index, samples); };
     report.converted = [&](int index, const QString &, const QString &output) {
         sink.converted(index, QFileInfo(output).size());
     };

@@ -196,6 +196,16 @@ bool parseArguments(const QStringList &arguments, Options *options, QString *err
         {QStringLiteral("suffix"),
          QStringLiteral("Text added to each output's name before \".wav\"."),
          QStringLiteral("TEXT")},
+        {QStringLiteral("pad"),
+         QStringLiteral("Follow a sound shorter than the size with silence up to the size.")},
+        {QStringLiteral("fade-out"),
+         QStringLiteral("Where the size cuts the sound, fade its last MS milliseconds out to "
+                        "silence (default 0: no fade)."),
+         QStringLiteral("MS")},
+        {QStringLiteral("start"),
+         QStringLiteral("Start each output this far into the converted sound: seconds, "
+                        "mm:ss.fff or h:mm:ss.fff."),
+         QStringLiteral("TIME")},
         {QStringLiteral("command"),
          QStringLiteral("Run one convert command (\"$DoConvert,...\") exactly as the window "
                         "sends it."),
@@ -263,6 +273,26 @@ bool parseArguments(const QStringList &arguments, Options *options, QString *err
     }
     options->jobs = int(jobs);
 
+    SlotOptions slot;
+    slot.pad = parser.isSet(QStringLiteral("pad"));
+    if (parser.isSet(QStringLiteral("fade-out"))) {
+        QString why;
+        if (!units::parseCount(parser.value(QStringLiteral("fade-out")), 0, 3600000,
+                               &slot.fadeOutMs, &why)) {
+            *error =
+                quoted(QStringLiteral("--fade-out"), parser.value(QStringLiteral("fade-out")), why);
+            return false;
+        }
+    }
+    quint64 startNanos = 0;
+    if (parser.isSet(QStringLiteral("start"))) {
+        QString why;
+        if (!units::parseDuration(parser.value(QStringLiteral("start")), &startNanos, &why)) {
+            *error = quoted(QStringLiteral("--start"), parser.value(QStringLiteral("start")), why);
+            return false;
+        }
+    }
+
     if (parser.isSet(QStringLiteral("command"))) {
         for (const char *other :
              {"rate", "channels", "bits", "size", "duration", "output-dir", "suffix"}) {
@@ -285,6 +315,9 @@ bool parseArguments(const QStringList &arguments, Options *options, QString *err
     } else if (!buildFromOptions(parser, &options->command, error)) {
         return false;
     }
+    // The start counts frames of the output, whose rate is known only now.
+    slot.startFrame = units::frameAt(startNanos, options->command.sampleRate);
+    options->command.slot = slot;
     return true;
 }
 

@@ -113,6 +113,19 @@ void Reporter::skipped(int index, const QString &input, const QString &reason)
     writeError(QStringLiteral("%1%2: skipped, %3\n").arg(counter(index), input, reason));
 }
 
+void Reporter::clipped(int /*index*/, const QString &input, quint64 samples)
+{
+    if (style == Style::Quiet)
+        return;
+    clearLine();
+    writeError(QStringLiteral("%1: warning: %2 sample%3 clipped; lower the volume of the input\n")
+                   .arg(input)
+                   .arg(samples)
+                   .arg(QLatin1String(samples == 1 ? "" : "s")));
+    if (style == Style::Terminal)
+        drawProgress();
+}
+
 void Reporter::finish(int signal)
 {
     clearLine();

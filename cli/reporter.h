@@ -23,6 +23,7 @@ public:
     void converted(int index, const QString &input, const QString &output, qint64 bytes);
     void failed(int index, const QString &input, const QString &reason);
     void skipped(int index, const QString &input, const QString &reason);
+    void clipped(int index, const QString &input, quint64 samples);
 
     // The closing count; `signal` is the number of the signal that
     // interrupted the run, or 0.

@@ -6,7 +6,7 @@
 namespace rowjson {
 
 QByteArray line(const Plan &plan, const PlanRow &row, const QString &status, quint64 bytes,
-                const QString &reason)
+                const QString &reason, quint64 clipped)
 {
     const quint64 frameBytes = quint64(plan.request.channels) * (plan.request.bitsPerSample / 8u);
     QJsonObject o;
@@ -21,6 +21,17 @@ QByteArray line(const Plan &plan, const PlanRow &row, const QString &status, qui
     o.insert(QStringLiteral("short_by"), double(row.shortBy));
     o.insert(QStringLiteral("frames_out"),
              frameBytes > 0 && bytes > 44 ? double((bytes - 44) / frameBytes) : 0.0);
+    o.insert(QStringLiteral("clipped"), double(clipped));
+    // Where the slot lies in the whole conversion, for scripts that draw it.
+    const double rate = plan.request.sampleRate;
+    const auto position = [&](const char *frameName, const char *secondsName, quint64 frames) {
+        o.insert(QLatin1String(frameName), double(frames));
+        o.insert(QLatin1String(secondsName), rate > 0 ? frames / rate : 0.0);
+    };
+    position("start_frame", "start_seconds", row.startFrame);
+    position("cut_frame", "cut_seconds", row.cutFrame);
+    position("fade_frames", "fade_seconds", row.fadeFrames);
+    o.insert(QStringLiteral("pad_bytes"), double(row.padBytes));
     QJsonObject in;
     if (row.facts.opened) {
         in.insert(QStringLiteral("format"), row.facts.format);

@@ -11,6 +11,6 @@ namespace rowjson {
 // "skip", "refused"), a real run what did ("converted", "skipped", "refused",
 // "failed", "cancelled").
 QByteArray line(const Plan &plan, const PlanRow &row, const QString &status, quint64 bytes,
-                const QString &reason);
+                const QString &reason, quint64 clipped = 0);
 
 } // namespace rowjson

@@ -19,6 +19,12 @@ public:
     void clearLine() { reporter.clearLine(); }
     void started(int index) { reporter.started(index, plan.rows.at(index).input); }
     void progress(int index, quint64 done, quint64 total) { reporter.progress(index, done, total); }
+    // Comes before the row's end, which then carries the count.
+    void clipped(int index, quint64 samples)
+    {
+        clips = samples;
+        reporter.clipped(index, plan.rows.at(index).input, samples);
+    }
     void converted(int index, qint64 bytes)
     {
         const PlanRow &row = plan.rows.at(index);
@@ -42,9 +48,12 @@ public:
 private:
     void print(const PlanRow &row, const QString &status, quint64 bytes, const QString &reason)
     {
-        if (!json)
+        if (!json) {
+            clips = 0;
             return;
-        const QByteArray line = rowjson::line(plan, row, status, bytes, reason);
+        }
+        const QByteArray line = rowjson::line(plan, row, status, bytes, reason, clips);
+        clips = 0;
         std::fwrite(line.constData(), 1, size_t(line.size()), stdout);
         std::fflush(stdout);
     }
@@ -52,4 +61,5 @@ private:
     const Plan &plan;
     Reporter &reporter;
     bool json;
+    quint64 clips = 0;
 };

@@ -4,6 +4,9 @@
 
 #include <QList>
 
+#include <algorithm>
+#include <iterator>
+
 #include <cerrno>
 #include <csignal>
 #include <poll.h>
@@ -20,6 +23,7 @@ const QByteArray rowWord = QByteArrayLiteral("convert");
 const QByteArray progressWord = QByteArrayLiteral("progress");
 const QByteArray convertedWord = QByteArrayLiteral("converted");
 const QByteArray failedWord = QByteArrayLiteral("failed");
+const QByteArray clippedWord = QByteArrayLiteral("clipped");
 // Without a known total, progress is sent after this many more samples.
 constexpr quint64 unknownTotalStep = quint64(1) << 20;
 
@@ -91,24 +95,28 @@ QByteArray rowLine(const ConvertParams &p)
 {
     return rowWord + ' ' + QByteArray::number(p.sampleRate) + ' ' + QByteArray::number(p.channels) +
            ' ' + QByteArray::number(p.bitsPerSample) + ' ' + QByteArray::number(p.fileSize) + ' ' +
-           (p.mayReplace ? '1' : '0') + ' ' + encode(p.inputPath) + ' ' + encode(p.outputPath) +
-           '\n';
+           (p.mayReplace ? '1' : '0') + ' ' + (p.slot.pad ? '1' : '0') + ' ' +
+           QByteArray::number(p.slot.fadeOutMs) + ' ' + QByteArray::number(p.slot.startFrame) +
+           ' ' + encode(p.inputPath) + ' ' + encode(p.outputPath) + '\n';
 }
 
 Job readJobLine(const QByteArray &line)
 {
     Job job;
     const QList<QByteArray> words = line.split(' ');
-    if (words.size() != 8 || words.at(0) != rowWord)
+    if (words.size() != 11 || words.at(0) != rowWord)
         return job;
-    bool ok[5] = {};
+    bool ok[8] = {};
     const uint rate = words.at(1).toUInt(&ok[0]);
     const uint channels = words.at(2).toUInt(&ok[1]);
     const uint bits = words.at(3).toUInt(&ok[2]);
     const uint size = words.at(4).toUInt(&ok[3]);
     const uint replace = words.at(5).toUInt(&ok[4]);
-    if (!ok[0] || !ok[1] || !ok[2] || !ok[3] || !ok[4] || channels > 255 || bits > 255 ||
-        replace > 1)
+    const uint pad = words.at(6).toUInt(&ok[5]);
+    const uint fade = words.at(7).toUInt(&ok[6]);
+    const quint64 start = words.at(8).toULongLong(&ok[7]);
+    if (std::find(std::begin(ok), std::end(ok), false) != std::end(ok) || channels > 255 ||
+        bits > 255 || replace > 1 || pad > 1)
         return job;
     job.kind = Job::Kind::Convert;
     job.params.sampleRate = rate;
@@ -116,15 +124,23 @@ Job readJobLine(const QByteArray &line)
     job.params.bitsPerSample = quint8(bits);
     job.params.fileSize = size;
     job.params.mayReplace = replace == 1;
+    job.params.slot.pad = pad == 1;
+    job.params.slot.fadeOutMs = fade;
+    job.params.slot.startFrame = start;
     // An empty path is percent-encoded to nothing, which split() keeps as a word.
-    job.params.inputPath = decode(words.at(6));
-    job.params.outputPath = decode(words.at(7));
+    job.params.inputPath = decode(words.at(9));
+    job.params.outputPath = decode(words.at(10));
     return job;
 }
 
 QByteArray progressLine(quint64 done, quint64 total)
 {
     return progressWord + ' ' + QByteArray::number(done) + ' ' + QByteArray::number(total) + '\n';
+}
+
+QByteArray clippedLine(quint64 samples)
+{
+    return clippedWord + ' ' + QByteArray::number(samples) + '\n';
 }
 
 QByteArray convertedLine()
@@ -147,6 +163,11 @@ Answer readAnswerLine(const QByteArray &line)
         answer.total = words.at(2).toULongLong(&totalOk);
         if (doneOk && totalOk)
             answer.kind = Answer::Kind::Progress;
+    } else if (words.size() == 2 && words.at(0) == clippedWord) {
+        bool ok = false;
+        answer.done = words.at(1).toULongLong(&ok);
+        if (ok)
+            answer.kind = Answer::Kind::Clipped;
     } else if (words.size() == 1 && words.at(0) == convertedWord) {
         answer.kind = Answer::Kind::Converted;
     } else if (words.size() == 2 && words.at(0) == failedWord) {
@@ -194,6 +215,10 @@ int run(const std::atomic_bool &cancel, int wakeDescriptor)
                 lastDone = done;
             }
             parentGone |= !writeAll(progressLine(done, total));
+        };
+        hooks.clipped = [&](quint64 samples) {
+            if (samples > 0)
+                parentGone |= !writeAll(clippedLine(samples));
         };
         QString reason;
         const bool converted = resampling.resample(job.params, &reason, hooks) == 1;

@@ -28,14 +28,15 @@ Job readJobLine(const QByteArray &line);
 
 struct Answer
 {
-    enum class Kind { Progress, Converted, Failed, Unreadable };
+    enum class Kind { Progress, Clipped, Converted, Failed, Unreadable };
     Kind kind = Kind::Unreadable;
-    quint64 done = 0;
+    quint64 done = 0; // samples done, or clipped
     quint64 total = 0;
     QString reason;
 };
 
 QByteArray progressLine(quint64 done, quint64 total);
+QByteArray clippedLine(quint64 samples);
 QByteArray convertedLine();
 QByteArray failedLine(const QString &reason);
 Answer readAnswerLine(const QByteArray &line);

@@ -187,6 +187,9 @@ void WorkerPool::slReadyRead()
                       answer.reason);
             answered = true;
             break;
+        case worker::Answer::Kind::Clipped:
+            jobs[job].clipped = answer.done;
+            break;
         case worker::Answer::Kind::Unreadable:
             break;
         }
@@ -261,6 +264,8 @@ void WorkerPool::finishJob(int job, Job::Outcome outcome, const QString &reason)
 void WorkerPool::reportDone(int job)
 {
     const Job &j = jobs.at(job);
+    if (j.clipped > 0)
+        sink->clipped(job, j.clipped);
     switch (j.outcome) {
     case Job::Outcome::Converted:
         sink->converted(job, j.bytes);

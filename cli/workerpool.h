@@ -42,6 +42,7 @@ private:
         Outcome outcome = Outcome::Failed;
         QString reason;
         qint64 bytes = 0;
+        quint64 clipped = 0;
         quint64 done = 0; // latest progress, shown once the job's turn comes
         quint64 total = 0;
     };

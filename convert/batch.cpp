@@ -40,6 +40,11 @@ void runRow(const Plan &plan, const PlanRow &row, Resampling &resampling, const 
         hooks.progress = [&report, i](quint64 done, quint64 total) {
             report.progress(i, done, total);
         };
+    if (report.clipped)
+        hooks.clipped = [&report, i](quint64 samples) {
+            if (samples > 0)
+                report.clipped(i, samples);
+        };
     QString reason;
     if (resampling.resample(plan.params(row), &reason, hooks) == 1) {
         if (report.converted)

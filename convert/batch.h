@@ -15,6 +15,8 @@ struct BatchReport
     // An input is about to be converted; index counts the inputs from 0.
     std::function<void(int index, const QString &input, const QString &output)> started;
     std::function<void(int index, quint64 done, quint64 total)> progress;
+    // Samples that libsox clipped while it converted the input, when any.
+    std::function<void(int index, quint64 samples)> clipped;
     std::function<void(int index, const QString &input, const QString &output)> converted;
     // An input left alone because its output exists, and the rule says to skip.
     std::function<void(int index, const QString &input, const QString &reason)> skipped;

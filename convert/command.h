@@ -2,9 +2,13 @@
 // and the rule that names each output.
 #pragma once
 
+#include "convert/convertparams.h"
+
 #include <QString>
 #include <QStringList>
 
+// A request: the convert command's values, and the slot options that the
+// command's text does not carry.
 struct ConvertCommand
 {
     quint32 sampleRate = 0;
@@ -14,6 +18,7 @@ struct ConvertCommand
     QString outputFolder;
     QString suffix;
     QStringList inputs; // empty parts are not inputs
+    SlotOptions slot;
 };
 
 namespace command {

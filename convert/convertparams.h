@@ -3,6 +3,20 @@
 
 #include <QString>
 
+// What a fixed-size slot may ask beyond the plain cut. The defaults give the
+// plain conversion, byte for byte.
+struct SlotOptions
+{
+    // A sound shorter than the size is followed by silence up to the size.
+    bool pad = false;
+    // Where the size cuts the sound, its last milliseconds fade to silence.
+    quint32 fadeOutMs = 0;
+    // The slot begins this many output frames into the whole conversion.
+    quint64 startFrame = 0;
+
+    bool isPlain() const { return !pad && fadeOutMs == 0 && startFrame == 0; }
+};
+
 struct ConvertParams
 {
     quint8 channels = 0;
@@ -14,4 +28,5 @@ struct ConvertParams
     // False when a file already at outputPath must be left as it is: the
     // conversion then fails instead of replacing it.
     bool mayReplace = true;
+    SlotOptions slot;
 };

@@ -1,6 +1,5 @@
 #include "convert/placement.h"
 
-#include "convert/riff.h"
 #include "convert/scratch.h"
 
 #include <QFile>
@@ -77,8 +76,7 @@ QString partialPattern()
     return scratch::partialPrefix + QLatin1Char('*') + scratch::partialSuffix;
 }
 
-bool write(const QString &path, const QByteArray &header, QIODevice &samples, quint64 count,
-           Replace replace, const std::atomic_bool *cancel, QString *why)
+bool write(const QString &path, const Body &body, Replace replace, QString *why)
 {
     const QByteArray target = QFile::encodeName(path);
     const auto fail = [&](const QString &detail) {
@@ -113,8 +111,7 @@ bool write(const QString &path, const QByteArray &header, QIODevice &samples, qu
     // An earlier output keeps its mode; a link's target is none of our business.
     if (ok && exists && S_ISREG(earlier.st_mode) && ::fchmod(fd, earlier.st_mode & 07777) != 0)
         problem = errnoText(errno);
-    ok = ok && problem.isEmpty() && out.write(header) == header.size() &&
-         copyBytes(samples, out, count, cancel, &problem);
+    ok = ok && problem.isEmpty() && body(out, &problem);
     // Flushed and synced while the device still knows why a write failed, and
     // so that a crash after the rename cannot leave a file of zeros behind it.
     ok = ok && out.flush() && ::fsync(fd) == 0;

@@ -5,7 +5,7 @@
 #include <QByteArray>
 #include <QString>
 
-#include <atomic>
+#include <functional>
 
 class QIODevice;
 
@@ -14,16 +14,18 @@ namespace placement {
 // What stands at the output path decides what may happen to it.
 enum class Replace { Allowed, Refused };
 
-// Writes `header` and then `count` bytes read from `samples` (at its current
-// position) to `path`. The bytes go into a new file in the same folder first;
+// What goes into the file: written to `out`, or false with the reason.
+using Body = std::function<bool(QIODevice &out, QString *why)>;
+
+// Writes what `body` writes to `path`. The bytes go into a new file in the
+// same folder first;
 // only a complete, flushed file is renamed onto `path`. The rename replaces a
 // link at `path` itself and never writes through it; with Replace::Refused an
 // existing entry at `path` is left as it is and the call fails. A new output
 // gets the permissions of any new file in that folder (umask, default ACL,
 // setgid group); one that replaces an earlier output keeps that file's mode.
 // On failure nothing is left at `path` that was not there before.
-bool write(const QString &path, const QByteArray &header, QIODevice &samples, quint64 count,
-           Replace replace, const std::atomic_bool *cancel, QString *why);
+bool write(const QString &path, const Body &body, Replace replace, QString *why);
 
 // The name pattern of the files write() makes while it works.
 QString partialPattern();

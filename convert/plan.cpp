@@ -45,16 +45,28 @@ bool entryExists(const QString &path)
 void predictSize(const ConvertCommand &r, PlanRow *row)
 {
     const InputFacts &f = row->facts;
+    const bool sized = r.fileSize > units::headerBytes;
+    const quint64 room = sized ? r.fileSize - units::headerBytes : 0;
+    row->startFrame = r.slot.startFrame;
     if (f.frames == 0) {
-        if (r.fileSize > units::headerBytes)
+        if (sized)
             row->bytes = r.fileSize;
+        row->bytesExact = sized && r.slot.pad;
         return;
     }
-    const quint64 frames = units::framesAfterRate(f.frames, f.sampleRate, r.sampleRate);
-    row->bytes = units::outputBytes(frames, r.channels, r.bitsPerSample, r.fileSize);
+    const quint64 frameBytes = units::frameBytes(r.channels, r.bitsPerSample);
+    const quint64 total = units::framesAfterRate(f.frames, f.sampleRate, r.sampleRate);
+    const quint64 available =
+        total > r.slot.startFrame ? (total - r.slot.startFrame) * frameBytes : 0;
+    const quint64 taken = sized ? qMin(available, room) : available;
+    row->padBytes = r.slot.pad && sized ? room - taken : 0;
+    row->bytes = units::headerBytes + taken + row->padBytes;
     row->bytesExact = true;
-    if (r.fileSize > units::headerBytes && row->bytes < r.fileSize)
-        row->shortBy = r.fileSize - row->bytes;
+    row->shortBy = sized ? room - taken - row->padBytes : 0;
+    if (available > taken) {
+        row->cutFrame = r.slot.startFrame + taken / frameBytes;
+        row->fadeFrames = qMin(units::framesIn(r.slot.fadeOutMs, r.sampleRate), taken / frameBytes);
+    }
 }
 
 } // namespace
@@ -85,6 +97,7 @@ ConvertParams Plan::params(const PlanRow &row) const
     p.inputPath = row.input;
     p.outputPath = row.output;
     p.mayReplace = existing == Existing::Overwrite;
+    p.slot = request.slot;
     return p;
 }
 
@@ -139,6 +152,10 @@ Plan makePlan(const ConvertCommand &request, Existing existing)
         } else if (writer != writers.constEnd()) {
             refuse(QStringLiteral("%1 already writes %2; give a suffix or convert them apart")
                        .arg(request.inputs.at(writer.value()), row.output));
+        } else if (row.bytesExact && request.slot.startFrame > 0 &&
+                   row.bytes == units::headerBytes + row.padBytes) {
+            refuse(QStringLiteral("the start lies at or after the end of the sound (%1 s)")
+                       .arg(row.facts.frames / row.facts.sampleRate));
         } else if (request.fileSize <= units::headerBytes && row.bytesExact &&
                    row.bytes - units::headerBytes > units::maxDataBytes) {
             refuse(QStringLiteral("the converted audio is larger than a WAV file can hold (4 GiB); "

@@ -43,6 +43,15 @@ struct PlanRow
     bool bytesExact = false;
     // Bytes that a sound shorter than the requested size leaves unfilled.
     quint64 shortBy = 0;
+    // Where the slot lies in the whole conversion, in output frames: it
+    // starts at startFrame and cuts the sound at cutFrame (0 when the whole
+    // sound from the start fits, or its length is unknown); the last
+    // fadeFrames before the cut fade out; padBytes of silence follow a sound
+    // that ends before the size.
+    quint64 startFrame = 0;
+    quint64 cutFrame = 0;
+    quint64 fadeFrames = 0;
+    quint64 padBytes = 0;
 };
 
 struct Plan
@@ -61,6 +70,6 @@ struct Plan
 // output that would land on an input of the request, an output that an
 // earlier input already writes (compared as the file system compares them:
 // the same folder and name), one too large for a WAV file, and under
-// Existing::Fail an output that exists. Skipped: under Existing::Skip an
-// output that exists.
+// Existing::Fail an output that exists, and a start at or after the end of
+// the sound. Skipped: under Existing::Skip an output that exists.
 Plan makePlan(const ConvertCommand &request, Existing existing = Existing::Overwrite);

@@ -3,6 +3,7 @@
 #include "convert/fileid.h"
 #include "convert/placement.h"
 #include "convert/riff.h"
+#include "convert/slot.h"
 #include "convert/soxchain.h"
 #include "convert/units.h"
 #include "convert/wav.h"
@@ -33,8 +34,25 @@ QString outputProblem(const ConvertParams &p)
     return QString();
 }
 
-// Cuts the samples of the finished scratch file to the requested size and
-// writes them behind a fresh header to the output path.
+// Writes `count` bytes of silence.
+bool writeSilence(QIODevice &out, quint64 count, char value, QString *why)
+{
+    const QByteArray block(int(qMin<quint64>(count, 1 << 20)), value);
+    while (count > 0) {
+        const qint64 n = out.write(block.constData(), qint64(qMin<quint64>(count, block.size())));
+        if (n <= 0) {
+            *why = out.errorString();
+            return false;
+        }
+        count -= quint64(n);
+    }
+    return true;
+}
+
+// Cuts the samples of the finished scratch file to the requested size, from
+// the requested start, and writes them behind a fresh header to the output
+// path: faded out where the cut falls inside the sound, padded with silence
+// where the sound ends before the size.
 bool repackage(const ConvertParams &p, const ConvertHooks &hooks, const QString &scratchPath,
                QString *why)
 {
@@ -48,25 +66,55 @@ bool repackage(const ConvertParams &p, const ConvertHooks &hooks, const QString 
         *why = QStringLiteral("libsox wrote no sample data");
         return false;
     }
-    quint64 taken = chunk.length;
-    if (p.fileSize > units::headerBytes)
-        taken = qMin<quint64>(taken, p.fileSize - units::headerBytes);
+    const quint64 frameBytes = units::frameBytes(p.channels, p.bitsPerSample);
+    const quint64 skip = p.slot.startFrame * frameBytes;
+    if (skip > 0 && skip >= chunk.length) {
+        *why = QStringLiteral("the start lies at or after the end of the sound (%1 frames)")
+                   .arg(chunk.length / frameBytes);
+        return false;
+    }
+    const quint64 available = chunk.length - skip;
+    const bool sized = p.fileSize > units::headerBytes;
+    const quint64 room = sized ? p.fileSize - units::headerBytes : available;
+    const quint64 taken = qMin(available, room);
     qDebug() << "sizeData" << taken << p.fileSize;
-    if (taken > units::maxDataBytes) {
+    const quint64 padding = p.slot.pad && sized ? room - taken : 0;
+    if (taken + padding > units::maxDataBytes) {
         *why = QStringLiteral("the converted audio is larger than a WAV file can hold (4 GiB); "
                               "choose a size");
         return false;
     }
-    const QByteArray header =
-        Wav().header(p.channels, p.sampleRate, p.bitsPerSample, static_cast<quint32>(taken));
-    if (!samples.seek(chunk.offset)) {
+    // The fade ends at the cut, and only a cut inside the sound has one.
+    const quint64 fadeBytes =
+        available > taken
+            ? qMin(taken, units::framesIn(p.slot.fadeOutMs, p.sampleRate) * frameBytes +
+                              taken % frameBytes)
+            : 0;
+    const QByteArray header = Wav().header(p.channels, p.sampleRate, p.bitsPerSample,
+                                           static_cast<quint32>(taken + padding));
+    if (!samples.seek(chunk.offset + qint64(skip))) {
         *why = QStringLiteral("cannot read the scratch file back: %1").arg(samples.errorString());
         return false;
     }
-    return placement::write(p.outputPath, header, samples, taken,
-                            p.mayReplace ? placement::Replace::Allowed
-                                         : placement::Replace::Refused,
-                            hooks.cancel, why);
+    const auto body = [&](QIODevice &out, QString *problem) {
+        if (out.write(header) != header.size() ||
+            !copyBytes(samples, out, taken - fadeBytes, hooks.cancel, problem))
+            return false;
+        if (fadeBytes > 0) {
+            QByteArray tail = samples.read(qint64(fadeBytes));
+            if (quint64(tail.size()) != fadeBytes) {
+                *problem = QStringLiteral("cannot read the converted samples back");
+                return false;
+            }
+            slot::fadeOut(tail.data(), fadeBytes, p.channels, p.bitsPerSample);
+            if (out.write(tail) != tail.size())
+                return false;
+        }
+        return writeSilence(out, padding, slot::silenceByte(p.bitsPerSample), problem);
+    };
+    return placement::write(
+        p.outputPath, body,
+        p.mayReplace ? placement::Replace::Allowed : placement::Replace::Refused, why);
 }
 
 } // namespace

@@ -16,6 +16,8 @@ struct ConvertHooks
     const std::atomic_bool *cancel = nullptr;
     // Output samples made so far, and the number expected (0 when unknown).
     std::function<void(quint64 done, quint64 total)> progress;
+    // Samples that libsox clipped on their way, once the chain has run.
+    std::function<void(quint64 samples)> clipped;
 };
 
 class Resampling : public QObject

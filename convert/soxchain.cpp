@@ -223,9 +223,13 @@ bool Chain::flow(QString *why)
 
     const unsigned bytesPerSample = p.bitsPerSample / 8u;
     FlowState state{&hooks, output.get(), 0, units::maxDataBytes / bytesPerSample, 0};
-    if (p.fileSize > units::headerBytes)
+    if (p.fileSize > units::headerBytes) {
+        // The slot's samples after its start; with a fade one frame more, so
+        // that a sound that goes on past the cut always shows it.
         state.samplesWanted =
-            (quint64(p.fileSize - units::headerBytes) + bytesPerSample - 1) / bytesPerSample;
+            (quint64(p.fileSize - units::headerBytes) + bytesPerSample - 1) / bytesPerSample +
+            p.slot.startFrame * p.channels + (p.slot.fadeOutMs > 0 ? p.channels : 0);
+    }
     if (state.samplesWanted > 0) {
         state.samplesExpected = state.samplesWanted;
     } else if (input->signal.length > 0 && input->signal.rate > 0 && input->signal.channels > 0) {
@@ -237,6 +241,16 @@ bool Chain::flow(QString *why)
     // SOX_EOF comes both from a stop that we asked for and from a failure:
     // the handles say which it was.
     sox_flow_effects(chain.get(), flowCallback, &state);
+    if (hooks.clipped) {
+        // Counted per effect and per flow, as the sox command counts them,
+        // and by the writer where it narrows the samples.
+        quint64 clips = output->clips;
+        for (size_t i = 0; i < chain->length; ++i) {
+            for (size_t f = 0; f < chain->effects[i][0].flows; ++f)
+                clips += chain->effects[i][f].clips;
+        }
+        hooks.clipped(clips);
+    }
     chain.reset();
 
     if (state.cancelled) {

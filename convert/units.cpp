@@ -245,6 +245,17 @@ bool parseCount(const QString &text, quint32 min, quint32 max, quint32 *value, Q
     return true;
 }
 
+quint64 frameAt(quint64 nanoseconds, quint32 rate)
+{
+    const unsigned __int128 scaled = (unsigned __int128)nanoseconds * rate + 500000000u;
+    return quint64(scaled / 1000000000u);
+}
+
+quint64 framesIn(quint32 milliseconds, quint32 rate)
+{
+    return (quint64(milliseconds) * rate + 500) / 1000;
+}
+
 bool rateEffectNeeded(double inRate, double outRate)
 {
     return std::fabs(inRate - outRate) > 1.0;

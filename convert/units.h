@@ -21,6 +21,12 @@ inline quint64 frameBytes(quint32 channels, quint32 bits)
     return quint64(channels) * ((bits + 7) / 8);
 }
 
+// The output frame that a time falls on, rounded to the nearest frame.
+quint64 frameAt(quint64 nanoseconds, quint32 rate);
+
+// Frames in a number of milliseconds, rounded to the nearest frame.
+quint64 framesIn(quint32 milliseconds, quint32 rate);
+
 // True when converting between the two rates needs libsox's "rate" effect: a
 // difference of 1 Hz or less is taken as the same rate.
 bool rateEffectNeeded(double inRate, double outRate);

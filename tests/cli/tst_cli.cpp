@@ -70,6 +70,7 @@ private slots:
     void jsonRows();
     void collisionsThroughTheCommand();
     void contentRecognisedInFolders();
+    void slotOptions();
     void linksNoWindowLibraries();
     void manPage();
 
@@ -773,6 +774,31 @@ void TstCli::contentRecognisedInFolders()
     QCOMPARE(QString::fromLocal8Bit(r.out).split('\n', Qt::SkipEmptyParts),
              QStringList({in + "/x.oga -> " + in + "/x.wav (16044 bytes, whole length)",
                           in + "/y.wave -> " + in + "/y.wav (24044 bytes, whole length)"}));
+}
+
+// --start, --fade-out and --pad reach the engine: the plan says where the
+// slot lies, and the file holds it.
+void TstCli::slotOptions()
+{
+    const QString out = freshDir();
+    // in/b.flac: 1 s at 48000 Hz; from 0.25 s at 22050 Hz, 16537 frames remain.
+    const QStringList args{"-r",    "22050", "-c",      "1",        "-b",         "16",
+                           "-s",    "40044", "--start", "0.25",     "--fade-out", "20",
+                           "--pad", "-o",    out,       "in/b.flac"};
+    const Result plan = run(QStringList{"-n"} + args);
+    QCOMPARE(plan.exit, 0);
+    QCOMPARE(QString::fromLocal8Bit(plan.out).trimmed(),
+             "in/b.flac -> " + out +
+                 "/b.wav (40044 bytes, from 0.250 s, pads 6926 bytes of silence)");
+    const Result json = run(QStringList{"-n", "--json"} + args);
+    for (const char *field : {"\"start_frame\":5513", "\"pad_bytes\":6926", "\"fade_frames\":0",
+                              "\"cut_frame\":0", "\"bytes\":40044"})
+        QVERIFY2(json.out.contains(field), json.out.constData());
+    QCOMPARE(run(args).exit, 0);
+    const QByteArray bytes = testutil::readAll(path(out + "/b.wav"));
+    QCOMPARE(bytes.size(), 40044);
+    QVERIFY(bytes.endsWith(QByteArray(6926, '\0')));
+    QVERIFY(bytes.at(40044 - 6927) != '\0' || bytes.at(40044 - 6928) != '\0');
 }
 
 // The tool carries the engine only: Qt Core and libsox, nothing of the window.

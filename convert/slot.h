@@ -1,0 +1,26 @@
+// The sample arithmetic of slot options: the fade at a cut and the silence
+// that pads a short sound.
+#pragma once
+
+#include <QtGlobal>
+
+namespace slot {
+
+// The gain of a fade-out `remaining` frames before its last frame, in a fade
+// of `span` frames: the sox command's default, logarithmic shape (0 dB at the
+// start of the fade, -100 dB just before the end), and exactly 0 on the last
+// frame, so that the cut itself is silent.
+double fadeGain(quint64 remaining, quint64 span);
+
+// Fades out the whole frames of PCM WAV data in `data` (little-endian, signed
+// at 16 bits and up, unsigned at 8), so that the last of them is silent. A
+// partial frame after them is silenced too.
+void fadeOut(char *data, quint64 bytes, quint32 channels, quint32 bits);
+
+// The byte that silence is made of at a bit depth.
+inline char silenceByte(quint32 bits)
+{
+    return bits == 8 ? char(0x80) : char(0);
+}
+
+} // namespace slot
