@@ -247,12 +247,17 @@ void TstCliUnits::jobLines_data()
         params.fileSize = 65580;
         params.inputPath = QString::fromUtf8(p.first);
         params.outputPath = QString::fromUtf8(p.second);
+        params.slot.pad = true;
+        params.slot.fadeOutMs = 25;
+        params.slot.startFrame = quint64(1) << 40;
         QTest::newRow(p.first) << worker::rowLine(params) << true << params.inputPath
                                << params.outputPath;
     }
-    for (const char *bad : {"convert 48000 2 24 0 1 a.wav\n", "convert 48000 256 24 0 1 a b\n",
-                            "convert x 2 24 0 1 a b\n", "convert 48000 2 24 0 2 a b\n",
-                            "input 0\n", "\n"})
+    for (const char *bad :
+         {"convert 48000 2 24 0 1 0 0 0 a.wav\n", "convert 48000 256 24 0 1 0 0 0 a b\n",
+          "convert x 2 24 0 1 0 0 0 a b\n", "convert 48000 2 24 0 2 0 0 0 a b\n",
+          "convert 48000 2 24 0 1 2 0 0 a b\n", "convert 48000 2 24 0 1 0 -5 0 a b\n",
+          "input 0\n", "\n"})
         QTest::newRow(bad) << QByteArray(bad) << false << QString() << QString();
 }
 
@@ -275,6 +280,9 @@ void TstCliUnits::jobLines()
     QCOMPARE(int(job.params.bitsPerSample), 24);
     QCOMPARE(job.params.fileSize, 65580u);
     QVERIFY(job.params.mayReplace);
+    QVERIFY(job.params.slot.pad);
+    QCOMPARE(job.params.slot.fadeOutMs, 25u);
+    QCOMPARE(job.params.slot.startFrame, quint64(1) << 40);
 }
 
 void TstCliUnits::audioFileNames_data()
