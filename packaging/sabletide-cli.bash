@@ -2,6 +2,14 @@
 # share/bash-completion/completions/sabletide-cli.
 # SPDX-License-Identifier: GPL-2.0-or-later
 
+# The options, and those that take a value, come from the tool's own --help,
+# so that a new option is completed without an edit here.
+_sabletide_cli_help()
+{
+    LC_ALL=C "$(dequote "$1")" --help 2>/dev/null |
+        sed -nE 's/^ +((-[a-zA-Z], )?--[a-z-]+)( <[^>]*>)?( {2,}.*)?$/\1\3/p'
+}
+
 _sabletide_cli()
 {
     local cur prev words cword split
@@ -29,20 +37,22 @@ _sabletide_cli()
             COMPREPLY=($(compgen -W '1 2' -- "$cur"))
             return
             ;;
-        -s | --size | -d | --duration | --start | --fade-out | --suffix | --command | -j | --jobs)
-            # A value of the user's own.
-            return
-            ;;
         -h | --help | --version)
             return
+            ;;
+        -*)
+            # Any other value (a size, a time, a suffix) is the user's own.
+            local option
+            while read -r option; do
+                [[ $option == *" <"* && ", ${option% <*}, " == *", $prev, "* ]] && return
+            done < <(_sabletide_cli_help "$1")
             ;;
     esac
     $split && return
 
     if [[ $cur == -* ]]; then
-        COMPREPLY=($(compgen -W '-r --rate -c --channels -b --bits -s --size -d --duration
-            --start --pad --fade-out -o --output-dir --suffix --command -n --dry-run --existing
-            --json -j --jobs -q --quiet -v --verbose -h --help --version' -- "$cur"))
+        COMPREPLY=($(compgen -W '$(_sabletide_cli_help "$1" | sed "s/ <.*//; s/,//")' \
+            -- "$cur"))
         return
     fi
 
