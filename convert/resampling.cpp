@@ -86,7 +86,7 @@ bool repackage(const ConvertParams &p, const ConvertHooks &hooks, const QString 
     }
     // The fade ends at the cut, and only a cut inside the sound has one.
     const quint64 fadeBytes =
-        available > taken
+        available > taken && p.slot.fadeOutMs > 0
             ? qMin(taken, units::framesIn(p.slot.fadeOutMs, p.sampleRate) * frameBytes +
                               taken % frameBytes)
             : 0;

@@ -621,6 +621,9 @@ void TstCli::progressStyle()
         text = QString::fromLocal8Bit(r.err);
     }
     QCOMPARE(exit, 1);
+    // The noise may clip in the resampler, and a warning line then says so;
+    // it is none of this test's business.
+    text.remove(QRegularExpression(QStringLiteral("(\r\033\\[K)?long/l1.wav: warning: [^\n]*\n")));
 
     const QString result =
         QStringLiteral("[1/2] long/l1.wav -> %1/l1.wav (5760044 bytes)\n").arg(out);
