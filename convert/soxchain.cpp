@@ -8,15 +8,40 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QScopeGuard>
 #include <QTemporaryFile>
 
 #include <cerrno>
 #include <cmath>
 #include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace soxchain {
 
 namespace {
+
+// How libsox 14.4 begins its complaint when neither content nor name tells
+// it the format.
+const char noTypeMessage[] = "can't determine type";
+
+QString openErrorText(int code)
+{
+    if (code == ENOENT || code == ENOTDIR)
+        return QStringLiteral("file not found");
+    if (code == EACCES || code == EPERM)
+        return QStringLiteral("cannot read: permission denied");
+    return QStringLiteral("cannot read: %1").arg(QString::fromLocal8Bit(std::strerror(code)));
+}
+
+// The extension as libsox finds it: after the last "." of the last component.
+QByteArray extensionOf(const QByteArray &path)
+{
+    const QByteArray name = path.mid(path.lastIndexOf('/') + 1);
+    const int dot = name.lastIndexOf('.');
+    return dot < 0 ? QByteArray() : name.mid(dot + 1);
+}
 
 QString errnoText(int code)
 {
@@ -253,7 +278,9 @@ bool Chain::flow(QString *why)
     }
     chain.reset();
 
-    if (state.cancelled) {
+    // A signal can also end the flow as a failed read or write (EINTR) before
+    // the callback sees the flag.
+    if (state.cancelled || (hooks.cancel && hooks.cancel->load())) {
         *why = QStringLiteral("cancelled");
         return false;
     }
@@ -285,40 +312,61 @@ bool Chain::flow(QString *why)
 
 } // namespace
 
-QString inputProblem(const QString &path)
+sox::Format openInput(const QString &path, QString *why, const std::function<void()> &beforeRead)
 {
-    const QFileInfo in(path);
-    if (!in.exists())
-        return QStringLiteral("file not found");
-    if (in.isDir())
-        return QStringLiteral("is a folder, not an audio file");
-    // libsox would wait for ever on a pipe with no writer, or read an endless
-    // device until the disk is full.
-    if (!in.isFile())
-        return QStringLiteral("is not a regular file (a device, pipe or socket)");
-    if (!in.isReadable())
-        return QStringLiteral("cannot read: permission denied");
-    return QString();
-}
-
-sox::Format openInput(const QString &path, QString *why)
-{
-    const QString problem = inputProblem(path);
-    if (!problem.isEmpty()) {
-        *why = problem;
+    // open(2) would stop at a NUL and open the file named by what is before it.
+    if (path.contains(QChar(0))) {
+        *why = QStringLiteral("file not found");
         return nullptr;
     }
+    // A name the locale cannot carry would, encoded, name another file.
     QByteArray local;
     if (!toLocalPath(path, &local)) {
-        *why = QStringLiteral("the path cannot be written in the system's file name encoding");
+        *why = QStringLiteral("file name is not valid in this locale");
         return nullptr;
     }
+    // Opened without waiting (a pipe with no writer would hold the open for
+    // ever) and judged by what was opened, not by the name, which may by then
+    // name something else.
+    const int fd = ::open(local.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+    if (fd < 0) {
+        *why = openErrorText(errno);
+        return nullptr;
+    }
+    const auto closeFd = qScopeGuard([fd] { ::close(fd); });
+    struct stat st;
+    if (::fstat(fd, &st) != 0) {
+        *why = openErrorText(errno);
+        return nullptr;
+    }
+    if (S_ISDIR(st.st_mode)) {
+        *why = QStringLiteral("is a folder, not an audio file");
+        return nullptr;
+    }
+    // libsox would read an endless device until the disk is full.
+    if (!S_ISREG(st.st_mode)) {
+        *why = QStringLiteral("is not a regular file (a device, pipe or socket)");
+        return nullptr;
+    }
+    if (beforeRead)
+        beforeRead();
     if (!sox::ensureStarted()) {
         *why = QStringLiteral("libsox could not be started");
         return nullptr;
     }
+    // libsox opens by name; this name is the very file judged above, whatever
+    // the path names now.
+    const QByteArray self = QByteArrayLiteral("/proc/self/fd/") + QByteArray::number(fd);
     sox::clearLastMessage();
-    sox::Format input(sox_open_read(local.constData(), nullptr, nullptr, nullptr));
+    sox::Format input(sox_open_read(self.constData(), nullptr, nullptr, nullptr));
+    // libsox tells the format from the content first and from the name's
+    // extension second; the descriptor's name has none, so the path's is
+    // given where the content did not tell.
+    const QByteArray type = extensionOf(local);
+    if (!input && !type.isEmpty() && sox::lastMessage().startsWith(QLatin1String(noTypeMessage))) {
+        sox::clearLastMessage();
+        input.reset(sox_open_read(self.constData(), nullptr, nullptr, type.constData()));
+    }
     if (!input)
         *why = QStringLiteral("cannot read: not an audio file libsox knows");
     return input;

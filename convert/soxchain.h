@@ -8,17 +8,20 @@
 
 #include <QString>
 
+#include <functional>
+
 class QTemporaryFile;
 
 namespace soxchain {
 
-// Why a file cannot serve as input, before libsox is asked; empty when it may.
-QString inputProblem(const QString &path);
-
 // Opens `path` for reading with libsox, which tells the format from the
 // content or else from the name; null, with the reason in `why`, when the file
-// cannot serve as input. Reads the header only.
-sox::Format openInput(const QString &path, QString *why);
+// cannot serve as input. Reads the header only. Only a regular file is read,
+// and it is the file that `path` named when it was opened, also when the path
+// names something else by the time libsox reads it. `beforeRead`, when given,
+// runs between that open and libsox's.
+sox::Format openInput(const QString &path, QString *why,
+                      const std::function<void()> &beforeRead = nullptr);
 
 // A path libsox can open: the local 8-bit encoding must carry it unchanged.
 bool toLocalPath(const QString &path, QByteArray *local);

@@ -5,6 +5,7 @@
 #include "app/core.h"
 #include "bridge/data.h"
 #include "convert/command.h"
+#include "convert/soxchain.h"
 #include "support.h"
 #include "testutil.h"
 
@@ -14,8 +15,11 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <fcntl.h>
 #include <memory>
 #include <sys/stat.h>
+#include <thread>
+#include <unistd.h>
 
 using namespace hardening;
 
@@ -41,6 +45,7 @@ private Q_SLOTS:
     void throughCore();
     void refusedCommands_data();
     void refusedCommands();
+    void pipeSwappedInAfterTheCheck();
 
 private:
     // Writes the hostile input of a row into `folder` and returns its path.
@@ -402,6 +407,42 @@ void TestHostile::refusedCommands()
              qPrintable(failed.at(0).at(1).toString()));
     QCOMPARE(entries(base->path()), before);
     QCOMPARE(entries(out + QStringLiteral("/before")), QStringList());
+}
+
+// The input becomes a named pipe between the check and libsox's open. libsox
+// must read the file that was checked: opening the name again would wait for a
+// writer for ever (here a writer comes, and the open finds an empty pipe).
+void TestHostile::pipeSwappedInAfterTheCheck()
+{
+    const QString in = base->filePath(QStringLiteral("swap"));
+    QVERIFY(QDir().mkpath(in));
+    const QString input = in + QStringLiteral("/swapped.wav");
+    QVERIFY(QFile::copy(goodWav, input));
+    const QByteArray name = QFile::encodeName(input);
+    const QByteArray fifo = QFile::encodeName(in + QStringLiteral("/fifo"));
+    QCOMPARE(::mkfifo(fifo.constData(), 0600), 0);
+
+    bool swapped = false;
+    std::thread writer;
+    QString why;
+    const sox::Format opened = soxchain::openInput(input, &why, [&] {
+        swapped = ::rename(fifo.constData(), name.constData()) == 0;
+        writer = std::thread([name] {
+            const int fd = ::open(name.constData(), O_WRONLY | O_CLOEXEC);
+            if (fd >= 0)
+                ::close(fd);
+        });
+    });
+    // A writer still waiting for a reader goes once this one comes.
+    const int reader = ::open(name.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (writer.joinable())
+        writer.join();
+    ::close(reader);
+
+    QVERIFY(swapped);
+    QVERIFY2(opened, qPrintable(why));
+    QCOMPARE(opened->signal.rate, 48000.0);
+    QCOMPARE(opened->signal.channels, 1u);
 }
 
 QTEST_MAIN(TestHostile)
