@@ -3,12 +3,15 @@
 #include "convert/soxhandles.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 
 #include <algorithm>
+#include <dirent.h>
 #include <iterator>
 #include <mutex>
 #include <sox.h>
+#include <sys/stat.h>
 
 namespace inputs {
 
@@ -61,6 +64,37 @@ const QStringList &readableExtensions()
     return known;
 }
 
+QString notInLocale()
+{
+    return QStringLiteral("file name is not valid in this locale");
+}
+
+// A name as it can be shown: what the locale decodes, and every byte that it
+// cannot as \xNN, so that the user can tell which file is meant.
+QString readable(const QByteArray &raw)
+{
+    const auto decodes = [](const QByteArray &piece) {
+        return QFile::encodeName(QFile::decodeName(piece)) == piece;
+    };
+    QString shown;
+    for (int i = 0; i < raw.size();) {
+        // A character takes at most four bytes in the encodings Linux uses.
+        int length = 1;
+        while (length <= 4 && i + length <= raw.size() && !decodes(raw.mid(i, length)))
+            ++length;
+        if (length <= 4 && i + length <= raw.size()) {
+            shown += QFile::decodeName(raw.mid(i, length));
+        } else {
+            length = 1;
+            shown +=
+                QStringLiteral("\\x") +
+                QString::number(uchar(raw.at(i)), 16).toUpper().rightJustified(2, QLatin1Char('0'));
+        }
+        i += length;
+    }
+    return shown;
+}
+
 QString commaProblem(const QString &path)
 {
     return QStringLiteral("%1: a path that holds a \",\" cannot be passed in a convert command; "
@@ -110,9 +144,16 @@ QString fileKey(const QString &path)
     return (folder.isEmpty() ? info.absolutePath() : folder) + QLatin1Char('/') + info.fileName();
 }
 
-bool expand(const QStringList &paths, QStringList *files, QString *error)
+QString argumentProblem(const char *rawArg)
+{
+    const QByteArray raw(rawArg);
+    return QFile::encodeName(QFile::decodeName(raw)) == raw ? QString() : notInLocale();
+}
+
+bool expand(const QStringList &paths, QStringList *files, QString *error, QList<Refused> *refused)
 {
     QStringList result;
+    QList<Refused> unnamable;
     for (const QString &path : paths) {
         if (path.contains(QLatin1Char(','))) {
             *error = commaProblem(path);
@@ -123,18 +164,42 @@ bool expand(const QStringList &paths, QStringList *files, QString *error)
             result.append(path);
             continue;
         }
-        QDir folder(path);
-        if (!folder.isReadable()) {
+        // Raw names: a name that the locale cannot decode comes out of QDir
+        // with a stand-in character, as a path that names another file or none.
+        const QByteArray folderBytes = QFile::encodeName(path);
+        DIR *dir = ::opendir(folderBytes.constData());
+        if (!dir) {
             *error = QStringLiteral("%1: cannot read the folder").arg(path);
             return false;
         }
-        // QDir::Files follows links to files and leaves out links to folders,
-        // broken links, devices, pipes and sockets; without QDir::Hidden it
-        // leaves out hidden files too. An unreadable audio file stays in, so
-        // that its failure is reported rather than passed over in silence.
-        const QStringList names = folder.entryList(QDir::Files | QDir::NoDotAndDotDot, QDir::Name);
         const QString prefix = path.endsWith(QLatin1Char('/')) ? path : path + QLatin1Char('/');
-        for (const QString &name : names) {
+        QStringList names;
+        QList<Refused> unnamableHere;
+        while (const dirent *entry = ::readdir(dir)) {
+            const QByteArray raw(entry->d_name);
+            // Without QDir::Hidden, QDir left these out too; "." and ".." with them.
+            if (raw.startsWith('.'))
+                continue;
+            const QString name = QFile::decodeName(raw);
+            if (QFile::encodeName(name) == raw) {
+                names.append(name);
+                continue;
+            }
+            struct stat st;
+            const QByteArray rawPath = folderBytes + '/' + raw;
+            if (isAudioFileName(name) && ::stat(rawPath.constData(), &st) == 0 &&
+                S_ISREG(st.st_mode))
+                unnamableHere.append({prefix + readable(raw), notInLocale()});
+        }
+        ::closedir(dir);
+        std::sort(names.begin(), names.end());
+        std::sort(unnamableHere.begin(), unnamableHere.end(),
+                  [](const Refused &a, const Refused &b) { return a.path < b.path; });
+        unnamable += unnamableHere;
+        // Links to files count, links to folders and broken links do not, nor
+        // devices, pipes and sockets. An unreadable audio file stays in, so
+        // that its failure is reported rather than passed over in silence.
+        for (const QString &name : qAsConst(names)) {
             const QString file = prefix + name;
             if (!QFileInfo(file).isFile() || !isAudioFile(file))
                 continue;
@@ -145,7 +210,13 @@ bool expand(const QStringList &paths, QStringList *files, QString *error)
             result.append(file);
         }
     }
+    if (!unnamable.isEmpty() && !refused) {
+        *error = QStringLiteral("%1: %2").arg(unnamable.first().path, unnamable.first().reason);
+        return false;
+    }
     *files = result;
+    if (refused)
+        *refused = unnamable;
     return true;
 }
 

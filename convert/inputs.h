@@ -2,6 +2,7 @@
 // the audio files they hold, and paths a convert command cannot carry refused.
 #pragma once
 
+#include <QList>
 #include <QString>
 #include <QStringList>
 
@@ -20,13 +21,32 @@ QStringList audioExtensions();
 // recognises as such a format (an Ogg file named .oga, a WAV named .wave).
 bool isAudioFile(const QString &path);
 
+// An audio file in a folder that cannot be handed on by name, and why.
+struct Refused
+{
+    QString path; // bytes the locale cannot decode are shown as \xNN
+    QString reason;
+};
+
 // Replaces every folder among `paths` by the audio files directly inside it,
 // sorted by name; hidden files, subfolders and anything that is not a regular
 // file (or a link to one) are left out. Other paths stay as they are, in
 // their order: the conversion says what is wrong with them. Fails when a
 // folder cannot be read or a path holds a ",", which a convert command cannot
 // carry.
-bool expand(const QStringList &paths, QStringList *files, QString *error);
+// An audio file whose name the locale cannot decode is never in `files`: its
+// decoded path would name another file or none. It goes into `refused` with
+// the reason "file name is not valid in this locale", for the caller to count
+// as failed; without `refused` the call fails on it, naming it in `error`.
+bool expand(const QStringList &paths, QStringList *files, QString *error,
+            QList<Refused> *refused = nullptr);
+
+// "file name is not valid in this locale" when the locale does not decode the
+// bytes of a command-line argument to a string that encodes back to them (Qt's
+// arguments() then holds a stand-in character, a path that names another
+// file or none); empty when it does. Needs the application object, which
+// sets the locale.
+QString argumentProblem(const char *rawArg);
 
 // A key that is the same for every spelling of a file's path, also for a
 // file that does not exist yet.

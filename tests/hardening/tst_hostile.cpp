@@ -5,6 +5,7 @@
 #include "app/core.h"
 #include "bridge/data.h"
 #include "convert/command.h"
+#include "convert/inputs.h"
 #include "convert/soxchain.h"
 #include "support.h"
 #include "testutil.h"
@@ -45,6 +46,7 @@ private Q_SLOTS:
     void throughCore();
     void refusedCommands_data();
     void refusedCommands();
+    void namesTheLocaleCannotCarry();
     void pipeSwappedInAfterTheCheck();
 
 private:
@@ -407,6 +409,45 @@ void TestHostile::refusedCommands()
              qPrintable(failed.at(0).at(1).toString()));
     QCOMPARE(entries(base->path()), before);
     QCOMPARE(entries(out + QStringLiteral("/before")), QStringList());
+}
+
+// A name that is not valid in the locale comes out of Qt with a stand-in
+// character, and that name, encoded again, is another file's: here one that
+// exists. Neither a folder scan nor an open may take the one for the other.
+void TestHostile::namesTheLocaleCannotCarry()
+{
+    const QString reason = QStringLiteral("file name is not valid in this locale");
+    const QString in = base->filePath(QStringLiteral("unnamable"));
+    QVERIFY(QDir().mkpath(in));
+    const QByteArray latin1 = QFile::encodeName(in) + "/caf\xe9.wav";
+    QCOMPARE(::link(QFile::encodeName(goodFlac).constData(), latin1.constData()), 0);
+    const QString standIn = QFile::decodeName(latin1);
+    QVERIFY(standIn.contains(QChar(0xFFFD)));
+    QVERIFY(QFile::copy(goodWav, standIn));
+    QVERIFY(QFile::copy(goodWav, in + QStringLiteral("/plain.wav")));
+
+    QStringList files;
+    QString error;
+    QList<inputs::Refused> refused;
+    QVERIFY2(inputs::expand({in}, &files, &error, &refused), qPrintable(error));
+    QCOMPARE(files, (QStringList{standIn, in + QStringLiteral("/plain.wav")}));
+    QCOMPARE(refused.size(), 1);
+    QCOMPARE(refused.at(0).path, in + QStringLiteral("/caf\\xE9.wav"));
+    QCOMPARE(refused.at(0).reason, reason);
+    // A caller with no list for them hears of the file all the same.
+    QVERIFY(!inputs::expand({in}, &files, &error));
+    QCOMPARE(error, in + QStringLiteral("/caf\\xE9.wav: ") + reason);
+
+    // Named on the command line: Qt's arguments() would hold the stand-in.
+    QCOMPARE(inputs::argumentProblem(latin1.constData()), reason);
+    QCOMPARE(inputs::argumentProblem(QFile::encodeName(standIn).constData()), QString());
+
+    // A path the locale cannot encode: encoded, it names "caf?.wav".
+    const QString unpaired = in + QStringLiteral("/caf") + QChar(0xD800) + QStringLiteral(".wav");
+    QVERIFY(QFile::copy(goodWav, QFile::decodeName(QFile::encodeName(unpaired))));
+    QString why;
+    QVERIFY(!soxchain::openInput(unpaired, &why));
+    QCOMPARE(why, reason);
 }
 
 // The input becomes a named pipe between the check and libsox's open. libsox
