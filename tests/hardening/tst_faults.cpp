@@ -6,6 +6,8 @@
 #include "app/core.h"
 #include "bridge/data.h"
 #include "convert/command.h"
+#include "convert/resampling.h"
+#include "convert/units.h"
 #include "support.h"
 #include "testutil.h"
 
@@ -14,6 +16,7 @@
 #include <QFile>
 #include <QScopeGuard>
 #include <QSignalSpy>
+#include <QStorageInfo>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -61,6 +64,7 @@ private Q_SLOTS:
     void fault_data();
     void fault();
     void windowClosedWhileConverting();
+    void scratchStopsAtTheWavLimit();
 
 private:
     std::unique_ptr<QTemporaryDir> base;
@@ -365,6 +369,56 @@ void TestFaults::windowClosedWhileConverting()
     QCOMPARE(checksum(original), originalBefore);
     QCOMPARE(entries(out).size(), count);
     QCOMPARE(entries(tmp), QStringList());
+}
+
+// With size 0 nothing cuts the output. An input longer than a WAV file can
+// hold stops once the scratch file reaches that size, rather than fill the
+// temporary disk, and fails saying why.
+void TestFaults::scratchStopsAtTheWavLimit()
+{
+    const qint64 free = QStorageInfo(tmp).bytesAvailable();
+    if (free < (qint64(5) << 30))
+        QSKIP(qPrintable(QStringLiteral("needs 5 GiB free for a 4 GiB scratch file, has %1 MiB")
+                             .arg(free >> 20)));
+    // 8-bit mono at 768 kHz with the length left open, in front of 160 MiB of
+    // silence that takes no disk space: as 8 channels of 32 bits, 5 GiB.
+    const QString endless = in + QStringLiteral("/endless.au");
+    QFile au(endless);
+    QVERIFY(au.open(QIODevice::WriteOnly));
+    QDataStream header(&au);
+    header.writeRawData(".snd", 4);
+    header << quint32(32) << quint32(0xFFFFFFFF) << quint32(2) << quint32(768000) << quint32(1)
+           << quint32(0) << quint32(0);
+    QVERIFY(au.resize(qint64(160) << 20));
+    au.close();
+
+    TmpDir inScratch(tmp);
+    QString scratch;
+    qint64 largest = 0;
+    ConvertHooks hooks;
+    hooks.progress = [&](quint64, quint64) {
+        if (scratch.isEmpty() && !scratchFiles(tmp).isEmpty())
+            scratch = tmp + QLatin1Char('/') + scratchFiles(tmp).first();
+        largest = qMax(largest, QFileInfo(scratch).size());
+    };
+    ConvertParams params;
+    params.channels = 8;
+    params.sampleRate = 768000;
+    params.bitsPerSample = 32;
+    params.inputPath = endless;
+    params.outputPath = out + QStringLiteral("/endless.wav");
+    Resampling resampling;
+    QString reason;
+    QCOMPARE(resampling.resample(params, &reason, hooks), -1);
+
+    QCOMPARE(reason, QStringLiteral("the converted audio is larger than a WAV file can hold "
+                                    "(4 GiB); choose a size"));
+    qInfo("the scratch file reached %lld bytes", largest);
+    // Within a few of libsox's buffers of the limit, on either side.
+    QVERIFY(largest > qint64(units::maxFileBytes) - (qint64(4) << 20));
+    QVERIFY(largest < qint64(units::maxFileBytes) + (qint64(4) << 20));
+    QCOMPARE(entries(tmp), QStringList());
+    QCOMPARE(entries(out), QStringList());
 }
 
 int main(int argc, char *argv[])
