@@ -13,6 +13,10 @@ Core::Core(QObject *parent) : QObject(parent)
     resampling = new Resampling();
     QObject::connect(data, SIGNAL(sgConvert(QString)), this, SLOT(slConvert(QString)),
                      Qt::AutoConnection);
+    QObject::connect(data, SIGNAL(sgConvertWith(QString, QString)), this,
+                     SLOT(slConvertWith(QString, QString)), Qt::AutoConnection);
+    QObject::connect(data, SIGNAL(sgConvertOptions(QString, QVariantMap)), this,
+                     SLOT(slConvertOptions(QString, QVariantMap)), Qt::AutoConnection);
 }
 
 Core::~Core()
@@ -24,12 +28,23 @@ Core::~Core()
 
 void Core::slConvert(QString request)
 {
+    slConvertOptions(request, QVariantMap());
+}
+
+void Core::slConvertWith(QString request, QString existing)
+{
+    slConvertOptions(request, QVariantMap{{QStringLiteral("existing"), existing}});
+}
+
+void Core::slConvertOptions(QString request, QVariantMap given)
+{
     if (busy) {
-        pending.append(request);
+        pending.append(Request{request, given});
         data->notifyWait(true);
         return;
     }
     command = request;
+    options = given;
     busy = true;
     data->notifyWait(true);
     startWorker();
@@ -49,8 +64,17 @@ void Core::doConvert()
     report.failed = [this](int, const QString &input, const QString &reason) {
         data->notifyResampFailed(input, reason);
     };
-    runBatch(command, *resampling, report, &cancel);
+    report.skipped = [this](int, const QString &input, const QString &reason) {
+        data->notifyResampSkipped(input, reason);
+    };
+    RequestOptions read;
+    QString problem;
+    if (readRequestOptions(options, &read, &problem))
+        runBatch(command, *resampling, report, &cancel, read);
+    else
+        data->notifyResampFailed(QString(), problem);
     command.clear();
+    options.clear();
     // The end of the request is settled on the GUI thread, behind every signal
     // this run has emitted: the next queued request starts there, or the wait ends.
     QMetaObject::invokeMethod(this, "slRunEnded", Qt::QueuedConnection);
@@ -59,7 +83,9 @@ void Core::doConvert()
 void Core::slRunEnded()
 {
     if (!pending.isEmpty() && !cancel) {
-        command = pending.takeFirst();
+        const Request next = pending.takeFirst();
+        command = next.command;
+        options = next.options;
         startWorker();
         return;
     }

@@ -5,6 +5,8 @@
 #include <QFuture>
 #include <QObject>
 #include <QStringList>
+#include <QVariantMap>
+#include <QVector>
 
 #include <atomic>
 
@@ -24,6 +26,8 @@ public:
 
 private Q_SLOTS:
     void slConvert(QString);
+    void slConvertWith(QString command, QString existing);
+    void slConvertOptions(QString command, QVariantMap options);
     void doConvert();
     void slRunEnded();
 
@@ -32,13 +36,20 @@ private:
 
     Data *data;
     Resampling *resampling;
+    struct Request
+    {
+        QString command;
+        QVariantMap options;
+    };
+
     // The request the worker runs. Written on the GUI thread only while no
     // worker runs; the worker reads it and clears it when it is done.
     QString command;
+    QVariantMap options;
 
     // GUI thread only. Requests that arrive while one runs wait here, so that
     // none is lost and two never convert at once.
-    QStringList pending;
+    QVector<Request> pending;
     bool busy = false;
     QFuture<void> worker;
     std::atomic_bool cancel{false};

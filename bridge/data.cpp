@@ -69,6 +69,11 @@ void Data::notifyResampFailed(QString fileName, QString reason)
     Q_EMIT sgResampFailed(fileName, reason);
 }
 
+void Data::doConvertOptions(QString command, QVariantMap options)
+{
+    Q_EMIT sgConvertOptions(command, options);
+}
+
 void Data::notifyResampSkipped(QString fileName, QString reason)
 {
     Q_EMIT sgResampSkipped(fileName, reason);

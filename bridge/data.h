@@ -6,6 +6,7 @@
 
 #include <QObject>
 #include <QQmlApplicationEngine>
+#include <QVariantMap>
 
 class QQmlContext;
 
@@ -42,10 +43,14 @@ public:
     // Converts, doing with outputs that exist what `existing` says:
     // "overwrite", "skip" or "fail".
     Q_INVOKABLE void doConvertWith(QString command, QString existing);
+    // Converts with options that the command cannot carry, by name:
+    // "existing" (as above), "pad" (bool), "fadeOutMs" and "start" (seconds).
+    Q_INVOKABLE void doConvertOptions(QString command, QVariantMap options);
 
 Q_SIGNALS:
     void sgResampFailed(QString fileName, QString reason);
     void sgConvertWith(QString command, QString existing);
+    void sgConvertOptions(QString command, QVariantMap options);
     void sgResampSkipped(QString fileName, QString reason);
 
 private:

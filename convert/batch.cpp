@@ -2,6 +2,7 @@
 
 #include "convert/command.h"
 #include "convert/resampling.h"
+#include "convert/units.h"
 
 #include <QDebug>
 
@@ -61,8 +62,39 @@ void runPlan(const Plan &plan, Resampling &resampling, const BatchReport &report
         runRow(plan, row, resampling, report, cancel);
 }
 
+bool readRequestOptions(const QVariantMap &given, RequestOptions *options, QString *error)
+{
+    RequestOptions read;
+    for (auto it = given.constBegin(); it != given.constEnd(); ++it) {
+        const QString text = it.value().toString();
+        bool ok = true;
+        if (it.key() == QLatin1String("existing")) {
+            ok = parseExisting(text, &read.existing);
+        } else if (it.key() == QLatin1String("pad")) {
+            ok = it.value().canConvert<bool>();
+            read.pad = it.value().toBool();
+        } else if (it.key() == QLatin1String("fadeOutMs")) {
+            QString why;
+            ok = units::parseCount(text, 0, 3600000, &read.fadeOutMs, &why);
+        } else if (it.key() == QLatin1String("start")) {
+            QString why;
+            ok = text.trimmed().isEmpty() ||
+                 units::parseDuration(text, &read.startNanoseconds, &why);
+        } else {
+            *error = QStringLiteral("unknown option \"%1\"").arg(it.key());
+            return false;
+        }
+        if (!ok) {
+            *error = QStringLiteral("option %1 cannot be \"%2\"").arg(it.key(), text);
+            return false;
+        }
+    }
+    *options = read;
+    return true;
+}
+
 bool runBatch(const QString &text, Resampling &resampling, const BatchReport &report,
-              const std::atomic_bool *cancel)
+              const std::atomic_bool *cancel, const RequestOptions &options)
 {
     if (!text.isEmpty())
         qDebug() << text;
@@ -74,6 +106,9 @@ bool runBatch(const QString &text, Resampling &resampling, const BatchReport &re
             report.failed(-1, QString(), error.message);
         return false;
     }
-    runPlan(makePlan(c), resampling, report, cancel);
+    c.slot.pad = options.pad;
+    c.slot.fadeOutMs = options.fadeOutMs;
+    c.slot.startFrame = units::frameAt(options.startNanoseconds, c.sampleRate);
+    runPlan(makePlan(c, options.existing), resampling, report, cancel);
     return true;
 }

@@ -4,6 +4,7 @@
 #include "convert/plan.h"
 
 #include <QString>
+#include <QVariantMap>
 
 #include <atomic>
 #include <functional>
@@ -35,7 +36,22 @@ void runPlan(const Plan &plan, Resampling &resampling, const BatchReport &report
 void runRow(const Plan &plan, const PlanRow &row, Resampling &resampling, const BatchReport &report,
             const std::atomic_bool *cancel = nullptr);
 
-// Parses `command`, plans it (an existing output is replaced) and runs the
-// plan. Returns false when the command itself was refused.
+// What a request may ask beyond its convert command, which cannot carry it.
+struct RequestOptions
+{
+    Existing existing = Existing::Overwrite;
+    bool pad = false;
+    quint32 fadeOutMs = 0;
+    quint64 startNanoseconds = 0; // turned into frames at the command's rate
+};
+
+// Reads options given by name: "existing" ("overwrite", "skip", "fail"),
+// "pad" (true or false), "fadeOutMs" (whole milliseconds) and "start" (a
+// time as units::parseDuration reads it). Unknown names are refused, so that
+// a misspelt option is not silently ignored.
+bool readRequestOptions(const QVariantMap &given, RequestOptions *options, QString *error);
+
+// Parses `command`, plans it with `options` and runs the plan. Returns false
+// when the command itself was refused.
 bool runBatch(const QString &command, Resampling &resampling, const BatchReport &report,
-              const std::atomic_bool *cancel = nullptr);
+              const std::atomic_bool *cancel = nullptr, const RequestOptions &options = {});

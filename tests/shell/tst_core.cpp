@@ -45,6 +45,8 @@ public:
                          Qt::AutoConnection);
         QObject::connect(bridge, SIGNAL(sgResampFailed(QString, QString)), this,
                          SLOT(onFailed(QString, QString)), Qt::AutoConnection);
+        QObject::connect(bridge, SIGNAL(sgResampSkipped(QString, QString)), this,
+                         SLOT(onSkipped(QString, QString)), Qt::AutoConnection);
     }
 
     QStringList log;
@@ -70,6 +72,11 @@ public Q_SLOTS:
     {
         reasons << reason;
         note(QStringLiteral("failed:") + QFileInfo(fileName).fileName());
+    }
+
+    void onSkipped(QString fileName, QString)
+    {
+        note(QStringLiteral("skipped:") + QFileInfo(fileName).fileName());
     }
 
 private:
@@ -101,6 +108,8 @@ private Q_SLOTS:
     void requestFromAHandler_data();
     void requestFromAHandler();
     void destroyWhileConverting();
+    void requestOptions_data();
+    void requestOptions();
 
 private:
     // Sends a request as the window does, through the meta-object, and marks
@@ -460,6 +469,57 @@ void TestCore::destroyWhileConverting()
     QCOMPARE(failedSpy.at(0).at(1).toString(), QStringLiteral("cancelled"));
     QCOMPARE(failedSpy.at(1).at(1).toString(), QStringLiteral("cancelled"));
     QCOMPARE(waitSpy.count(), 2);
+}
+
+void TestCore::requestOptions_data()
+{
+    QTest::addColumn<QVariantMap>("options");
+    QTest::addColumn<QStringList>("expected");
+    QTest::addColumn<qint64>("size"); // of out/tone.wav afterwards
+
+    // tone.wav, 1 s, makes 44144 bytes at 22050 Hz mono 16-bit; an earlier
+    // 5-byte file stands at its output path.
+    const QStringList converted{"wait:true", "returned", "ready:tone.wav", "wait:false"};
+    QTest::newRow("none: replaced") << QVariantMap() << converted << qint64(44144);
+    QTest::newRow("skip") << QVariantMap{{"existing", "skip"}}
+                          << QStringList{"wait:true", "returned", "skipped:tone.wav", "wait:false"}
+                          << qint64(5);
+    QTest::newRow("fail") << QVariantMap{{"existing", "fail"}}
+                          << QStringList{"wait:true", "returned", "failed:tone.wav", "wait:false"}
+                          << qint64(5);
+    QTest::newRow("pad to 50000") << QVariantMap{{"pad", true}, {"size", 50000}} << converted
+                                  << qint64(50000);
+    QTest::newRow("start at 0.5 s")
+        << QVariantMap{{"start", "0.5"}} << converted << qint64(44 + 11025 * 2);
+    QTest::newRow("misspelt option")
+        << QVariantMap{{"padd", true}}
+        << QStringList{"wait:true", "returned", "failed:", "wait:false"} << qint64(5);
+}
+
+// What the window sends beside its command reaches the engine.
+void TestCore::requestOptions()
+{
+    QFETCH(QVariantMap, options);
+    QFETCH(QStringList, expected);
+    QFETCH(qint64, size);
+
+    const QString out = newFolder();
+    {
+        QFile earlier(out + QStringLiteral("/tone.wav"));
+        QVERIFY(earlier.open(QIODevice::WriteOnly));
+        earlier.write("early");
+    }
+    const quint32 fileSize = options.take(QStringLiteral("size")).toUInt();
+    Recorder rec(bridge);
+    const QString command =
+        convertCommand(22050, 1, 16, fileSize, out, QString(), {in + QStringLiteral("/tone.wav")});
+    QVERIFY(QMetaObject::invokeMethod(bridge, "doConvertOptions", Qt::DirectConnection,
+                                      Q_ARG(QString, command), Q_ARG(QVariantMap, options)));
+    rec.mark(QStringLiteral("returned"));
+    QTRY_VERIFY_WITH_TIMEOUT(rec.count(QStringLiteral("wait:false")) > 0, patience);
+    settle();
+    QCOMPARE(rec.log, expected);
+    QCOMPARE(QFileInfo(out + QStringLiteral("/tone.wav")).size(), size);
 }
 
 QTEST_MAIN(TestCore)
