@@ -119,17 +119,11 @@ Window {
             return false;
         process.start(window + QStringLiteral("/sabletide"), QStringList());
     } else {
-        QStringList args{QStringLiteral("-j"),
-                         program == Program::Cli ? QStringLiteral("1") : QStringLiteral("2"),
-                         QStringLiteral("-r"),
-                         QString::number(rate),
-                         QStringLiteral("-c"),
-                         QStringLiteral("1"),
-                         QStringLiteral("-b"),
-                         QStringLiteral("32"),
-                         QStringLiteral("-o"),
-                         out};
-        process.start(testutil::binDir() + QStringLiteral("/sabletide-cli"), args + inputs);
+        const int jobs = program == Program::Cli ? 1 : 2;
+        const QStringList args =
+            QStringLiteral("-j %1 -r %2 -c 1 -b 32 -o").arg(jobs).arg(rate).split(QLatin1Char(' '));
+        process.start(testutil::binDir() + QStringLiteral("/sabletide-cli"),
+                      args + QStringList{out} + inputs);
     }
     return process.waitForStarted(30000);
 }
@@ -168,11 +162,9 @@ void TestPrograms::outputLink()
     QVERIFY(QFile::link(victim, output));
 
     QByteArray err;
+    const QStringList args = QStringLiteral("-r 22050 -c 1 -b 16 -o").split(QLatin1Char(' '));
     const int rc = testutil::run(testutil::binDir() + QStringLiteral("/sabletide-cli"),
-                                 {QStringLiteral("-r"), QStringLiteral("22050"),
-                                  QStringLiteral("-c"), QStringLiteral("1"), QStringLiteral("-b"),
-                                  QStringLiteral("16"), QStringLiteral("-o"), out, kick},
-                                 nullptr, &err);
+                                 args + QStringList{out, kick}, nullptr, &err);
     QVERIFY2(rc == 0, err.constData());
     QVERIFY(!QFileInfo(output).isSymLink());
     QString format;
