@@ -17,6 +17,7 @@ Core::Core(QObject *parent) : QObject(parent)
                      SLOT(slConvertWith(QString, QString)), Qt::AutoConnection);
     QObject::connect(data, SIGNAL(sgConvertOptions(QString, QVariantMap)), this,
                      SLOT(slConvertOptions(QString, QVariantMap)), Qt::AutoConnection);
+    QObject::connect(data, SIGNAL(sgCancel()), this, SLOT(slCancel()), Qt::AutoConnection);
 }
 
 Core::~Core()
@@ -45,9 +46,17 @@ void Core::slConvertOptions(QString request, QVariantMap given)
     }
     command = request;
     options = given;
+    cancel = false;
     busy = true;
     data->notifyWait(true);
     startWorker();
+}
+
+void Core::slCancel()
+{
+    pending.clear();
+    if (busy)
+        cancel = true;
 }
 
 void Core::startWorker()
@@ -66,6 +75,26 @@ void Core::doConvert()
     };
     report.skipped = [this](int, const QString &input, const QString &reason) {
         data->notifyResampSkipped(input, reason);
+    };
+    QString running;
+    int percent = -1;
+    report.started = [&](int, const QString &input, const QString &) {
+        running = input;
+        percent = -1;
+        data->notifyResampStarted(input);
+    };
+    report.progress = [&](int, quint64 done, quint64 total) {
+        // At most one signal per percent: the window needs no more, and a
+        // flood of queued signals would keep its thread busy.
+        const int now = total > 0 ? int(qMin<quint64>(100, done * 100 / total))
+                                  : int(done >> 20); // about one per million samples
+        if (now == percent)
+            return;
+        percent = now;
+        data->notifyResampProgress(running, qreal(done), qreal(total));
+    };
+    report.clipped = [&](int, quint64 samples) {
+        data->notifyResampClipped(running, qreal(samples));
     };
     RequestOptions read;
     QString problem;

@@ -28,6 +28,7 @@ private Q_SLOTS:
     void slConvert(QString);
     void slConvertWith(QString command, QString existing);
     void slConvertOptions(QString command, QVariantMap options);
+    void slCancel();
     void doConvert();
     void slRunEnded();
 

@@ -74,6 +74,26 @@ void Data::doConvertOptions(QString command, QVariantMap options)
     Q_EMIT sgConvertOptions(command, options);
 }
 
+void Data::doCancel()
+{
+    Q_EMIT sgCancel();
+}
+
+void Data::notifyResampStarted(QString fileName)
+{
+    Q_EMIT sgResampStarted(fileName);
+}
+
+void Data::notifyResampProgress(QString fileName, qreal done, qreal total)
+{
+    Q_EMIT sgResampProgress(fileName, done, total);
+}
+
+void Data::notifyResampClipped(QString fileName, qreal samples)
+{
+    Q_EMIT sgResampClipped(fileName, samples);
+}
+
 void Data::notifyResampSkipped(QString fileName, QString reason)
 {
     Q_EMIT sgResampSkipped(fileName, reason);

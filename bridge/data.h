@@ -24,6 +24,11 @@ public:
     void notifyResampFailed(QString fileName, QString reason);
     // An input left alone because its output exists and the request said to skip it.
     void notifyResampSkipped(QString fileName, QString reason);
+    void notifyResampStarted(QString fileName);
+    // Output samples made so far of the input being converted, and how many
+    // are expected (0 when unknown).
+    void notifyResampProgress(QString fileName, qreal done, qreal total);
+    void notifyResampClipped(QString fileName, qreal samples);
 
     Rules *rules() { return &engineRules; }
 
@@ -46,11 +51,18 @@ public:
     // Converts with options that the command cannot carry, by name:
     // "existing" (as above), "pad" (bool), "fadeOutMs" and "start" (seconds).
     Q_INVOKABLE void doConvertOptions(QString command, QVariantMap options);
+    // Stops the running request and drops those that wait: the input being
+    // converted and every later one fail with "cancelled"; finished outputs stay.
+    Q_INVOKABLE void doCancel();
 
 Q_SIGNALS:
     void sgResampFailed(QString fileName, QString reason);
     void sgConvertWith(QString command, QString existing);
     void sgConvertOptions(QString command, QVariantMap options);
+    void sgCancel();
+    void sgResampStarted(QString fileName);
+    void sgResampProgress(QString fileName, qreal done, qreal total);
+    void sgResampClipped(QString fileName, qreal samples);
     void sgResampSkipped(QString fileName, QString reason);
 
 private:

@@ -108,6 +108,7 @@ private Q_SLOTS:
     void requestFromAHandler_data();
     void requestFromAHandler();
     void destroyWhileConverting();
+    void cancelStopsTheRequestOnly();
     void requestOptions_data();
     void requestOptions();
 
@@ -469,6 +470,40 @@ void TestCore::destroyWhileConverting()
     QCOMPARE(failedSpy.at(0).at(1).toString(), QStringLiteral("cancelled"));
     QCOMPARE(failedSpy.at(1).at(1).toString(), QStringLiteral("cancelled"));
     QCOMPARE(waitSpy.count(), 2);
+}
+
+// Stop ends the running input and the rest of its request, with progress
+// seen first; the next request converts as usual.
+void TestCore::cancelStopsTheRequestOnly()
+{
+    const QString out = newFolder();
+    Recorder rec(bridge);
+    QSignalSpy started(bridge, SIGNAL(sgResampStarted(QString)));
+    QSignalSpy progress(bridge, SIGNAL(sgResampProgress(QString, qreal, qreal)));
+    rec.react = [&](const QString &) {};
+    QObject::connect(bridge, &Data::sgResampProgress, bridge,
+                     [this] { QMetaObject::invokeMethod(bridge, "doCancel"); });
+    send(rec,
+         convertCommand(22050, 1, 16, 0, out, QString(),
+                        {in + QStringLiteral("/long.flac"), in + QStringLiteral("/tone.wav")}));
+    send(rec, convertCommand(22050, 1, 16, 0, out, QStringLiteral("_queued"),
+                             {in + QStringLiteral("/tone.wav")}));
+    QTRY_VERIFY_WITH_TIMEOUT(rec.count(QStringLiteral("wait:false")) > 0, patience);
+    settle();
+    QCOMPARE(rec.log, (QStringList{"wait:true", "returned", "wait:true", "returned",
+                                   "failed:long.flac", "failed:tone.wav", "wait:false"}));
+    QCOMPARE(rec.reasons, (QStringList{"cancelled", "cancelled"}));
+    QCOMPARE(started.count(), 1);
+    QCOMPARE(started.at(0).at(0).toString(), in + QStringLiteral("/long.flac"));
+    QVERIFY(progress.count() >= 1);
+    QCOMPARE(QDir(out).entryList(QDir::Files), QStringList());
+
+    QObject::disconnect(bridge, &Data::sgResampProgress, bridge, nullptr);
+    rec.log.clear();
+    send(rec, convertCommand(22050, 1, 16, 0, out, QString(), {in + QStringLiteral("/tone.wav")}));
+    QTRY_VERIFY_WITH_TIMEOUT(rec.count(QStringLiteral("wait:false")) > 0, patience);
+    settle();
+    QCOMPARE(rec.log, (QStringList{"wait:true", "returned", "ready:tone.wav", "wait:false"}));
 }
 
 void TestCore::requestOptions_data()
