@@ -159,7 +159,8 @@ int main(int argc, char *argv[])
         writeOut(options.helpText);
         return cli::exitConverted;
     case cli::Options::Action::Version:
-        writeOut(QStringLiteral("%1\n").arg(QLatin1String(cli::version)));
+        writeOut(QStringLiteral("%1 %2\n")
+                     .arg(QCoreApplication::applicationName(), QLatin1String(cli::version)));
         return cli::exitConverted;
     case cli::Options::Action::Worker: {
         interrupt::install();

@@ -40,7 +40,9 @@ Reporter::Style Reporter::styleFor(bool quiet)
 {
     if (quiet)
         return Style::Quiet;
-    return ::isatty(STDERR_FILENO) ? Style::Terminal : Style::Plain;
+    // A terminal that calls itself dumb cannot take the redrawn progress line.
+    const bool dumb = qgetenv("TERM") == "dumb";
+    return ::isatty(STDERR_FILENO) && !dumb ? Style::Terminal : Style::Plain;
 }
 
 Reporter::Reporter(Style style, int inputCount) : style(style), inputCount(inputCount) {}
