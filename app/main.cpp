@@ -1,9 +1,12 @@
 #include "app/core.h"
 #include "app/signals.h"
+#include "bridge/data.h"
 #include "convert/scratch.h"
 #include "convert/soxhandles.h"
 
 #include <QApplication>
+#include <QCommandLineParser>
+#include <QFileInfo>
 #include <QIcon>
 
 int main(int argc, char *argv[])
@@ -14,6 +17,24 @@ int main(int argc, char *argv[])
     QCoreApplication::setApplicationVersion(QStringLiteral(SABLETIDE_VERSION));
     QGuiApplication::setDesktopFileName(QStringLiteral("org.orvane.Sabletide"));
     QGuiApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/sabletide.svg")));
+
+    // Files and folders to put on the list, as a file manager's "Open with"
+    // passes them; --help and --version answer and end here.
+    QCommandLineParser parser;
+    parser.setApplicationDescription(
+        QCoreApplication::translate("main", "Converts audio files into PCM WAV files of one format "
+                                            "and one exact size, for fixed-size slots."));
+    parser.addHelpOption();
+    parser.addVersionOption();
+    parser.addPositionalArgument(
+        QStringLiteral("FILE"),
+        QCoreApplication::translate("main", "Audio file or folder to put on the list at start."),
+        QStringLiteral("[FILE...]"));
+    parser.process(app);
+    QStringList startInputs;
+    for (const QString &given : parser.positionalArguments())
+        startInputs << QFileInfo(given).absoluteFilePath();
+    Data::setStartInputs(startInputs);
 
     // Outlives the controller, so that a second signal cannot cut its wait short.
     SignalQuit signalQuit;

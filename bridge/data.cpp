@@ -27,6 +27,25 @@ Data::Data(QObject *parent)
 
 Data::~Data() = default;
 
+namespace {
+// Set by main before the window loads, read by it while it loads.
+QStringList &givenInputs()
+{
+    static QStringList paths;
+    return paths;
+}
+} // namespace
+
+void Data::setStartInputs(const QStringList &paths)
+{
+    givenInputs() = paths;
+}
+
+QStringList Data::startInputs() const
+{
+    return givenInputs();
+}
+
 QString Data::documentPath()
 {
     return QCoreApplication::applicationDirPath() + QStringLiteral("/main.qml");

@@ -15,6 +15,9 @@ class Data : public QObject
     Q_OBJECT
     // The engine's rules, for the window to ask rather than work out again.
     Q_PROPERTY(Rules *rules READ rules CONSTANT)
+    // Absolute paths of the files and folders named on the command line, for
+    // the window to put on its list when it opens.
+    Q_PROPERTY(QStringList startInputs READ startInputs CONSTANT)
 public:
     explicit Data(QObject *parent = nullptr);
     ~Data() override;
@@ -31,6 +34,8 @@ public:
     void notifyResampClipped(QString fileName, qreal samples);
 
     Rules *rules() { return &engineRules; }
+    static void setStartInputs(const QStringList &paths);
+    QStringList startInputs() const;
 
     // The window document, beside the executable.
     static QString documentPath();

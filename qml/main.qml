@@ -3,6 +3,7 @@
 import QtQuick 2.15
 import QtQuick.Controls 2.15
 import Qt.labs.settings 1.1
+import "Words.js" as Words
 
 ApplicationWindow {
     id: window
@@ -48,6 +49,10 @@ ApplicationWindow {
             window.width = w;
             window.height = h;
         }
+        // Files and folders named on the command line ("Open with Sabletide").
+        var given = _data.startInputs || [];
+        if (given.length > 0)
+            view.addUrls(given.map(Words.pathToUrl));
     }
 
     onClosing: remember()

@@ -70,6 +70,8 @@ private Q_SLOTS:
     void convertsFromAnAwkwardFolder();
     void closeDuringConversion();
     void namesVisibleToTheWindow();
+    void commandLine_data();
+    void commandLine();
     void refusesADocumentItCannotShow_data();
     void refusesADocumentItCannotShow();
 
@@ -77,7 +79,8 @@ private:
     bool writeFile(const QString &path, const QString &text);
     // Runs the copied program from `workingDir`; -1 when it crashed or had to
     // be killed.
-    int runProgram(const QString &workingDir, QByteArray *err, int timeoutMs);
+    int runProgram(const QString &workingDir, QByteArray *err, int timeoutMs,
+                   const QStringList &args = {}, QByteArray *out = nullptr);
 
     QTemporaryDir base;
     QString folder;
@@ -134,7 +137,8 @@ bool TestStartup::writeFile(const QString &path, const QString &text)
     return f.write(text.toUtf8()) >= 0 && f.flush();
 }
 
-int TestStartup::runProgram(const QString &workingDir, QByteArray *err, int timeoutMs)
+int TestStartup::runProgram(const QString &workingDir, QByteArray *err, int timeoutMs,
+                            const QStringList &args, QByteArray *out)
 {
     QProcess p;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
@@ -144,7 +148,7 @@ int TestStartup::runProgram(const QString &workingDir, QByteArray *err, int time
     p.setProcessEnvironment(env);
     p.setWorkingDirectory(workingDir);
     p.setProcessChannelMode(QProcess::SeparateChannels);
-    p.start(program, QStringList());
+    p.start(program, args);
     if (!p.waitForStarted(30000))
         return -1;
     if (!p.waitForFinished(timeoutMs)) {
@@ -155,6 +159,8 @@ int TestStartup::runProgram(const QString &workingDir, QByteArray *err, int time
         return -1;
     }
     *err = p.readAllStandardError();
+    if (out)
+        *out = p.readAllStandardOutput();
     return p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
 }
 
@@ -244,6 +250,44 @@ Window {
     const int rc = runProgram(elsewhere, &err, 120000);
     QVERIFY2(rc == 0, err.constData());
     QVERIFY2(err.contains("names [Orvane] [Sabletide]"), err.constData());
+}
+
+void TestStartup::commandLine_data()
+{
+    QTest::addColumn<QStringList>("args");
+    QTest::addColumn<int>("exit");
+    QTest::addColumn<QString>("shown"); // on standard output or error; {dir} is the folder
+
+    QTest::newRow("version") << QStringList{"--version"} << 0 << "Sabletide 0.0.5";
+    QTest::newRow("help") << QStringList{"--help"} << 0 << "[FILE...]";
+    QTest::newRow("files and folders, made absolute")
+        << QStringList{"tone #2.flac", "out"} << 0 << "given [{dir}/tone #2.flac,{dir}/out]";
+    QTest::newRow("unknown option") << QStringList{"--bogus"} << 1 << "Unknown option 'bogus'";
+}
+
+// What a file manager or a shell passes reaches the window, absolute; --help
+// and --version answer without a window.
+void TestStartup::commandLine()
+{
+    QFETCH(QStringList, args);
+    QFETCH(int, exit);
+    QFETCH(QString, shown);
+
+    QVERIFY(writeFile(document, QStringLiteral(R"(import QtQuick 2.15
+import QtQuick.Window 2.15
+
+Window {
+    visible: true
+    Component.onCompleted: {
+        console.log("given [" + _data.startInputs.join(",") + "]")
+        Qt.quit()
+    }
+}
+)")));
+    QByteArray err, out;
+    QCOMPARE(runProgram(folder, &err, 120000, args, &out), exit);
+    const QString text = QString::fromLocal8Bit(out + err);
+    QVERIFY2(text.contains(shown.replace(QStringLiteral("{dir}"), folder)), qPrintable(text));
 }
 
 void TestStartup::refusesADocumentItCannotShow_data()
