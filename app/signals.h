@@ -16,9 +16,6 @@ public:
     explicit SignalQuit(QObject *parent = nullptr);
     ~SignalQuit() override;
 
-    // False when the handlers or their pipe could not be set up.
-    bool installed() const { return notifier != nullptr; }
-
 private Q_SLOTS:
     void slSignal();
 
