@@ -8,6 +8,7 @@
 #include "cli/worker.h"
 #include "cli/workerpool.h"
 #include "convert/batch.h"
+#include "convert/inputs.h"
 #include "convert/plan.h"
 #include "convert/resampling.h"
 #include "convert/soxhandles.h"
@@ -15,6 +16,7 @@
 #include <QCoreApplication>
 #include <QFileInfo>
 
+#include <algorithm>
 #include <csignal>
 #include <cstdio>
 
@@ -53,7 +55,8 @@ QString sizeText(const Plan &plan, const PlanRow &row)
     if (row.startFrame > 0)
         slot << QStringLiteral("from %1 s").arg(row.startFrame / rate, 0, 'f', 3);
     if (row.cutFrame > 0 && row.fadeFrames > 0)
-        slot << QStringLiteral("fades out %1 s before the cut").arg(row.fadeFrames / rate, 0, 'f', 3);
+        slot << QStringLiteral("fades out %1 s before the cut")
+                    .arg(row.fadeFrames / rate, 0, 'f', 3);
     if (row.padBytes > 0)
         slot << QStringLiteral("pads %1 bytes of silence").arg(row.padBytes);
     if (!slot.isEmpty())
@@ -100,7 +103,10 @@ int dryRun(const Plan &plan, bool json)
             what = QStringLiteral(": refused, %1").arg(row.reason);
             break;
         }
-        writeOut(QStringLiteral("%1 -> %2%3\n").arg(row.input, row.output, what));
+        // An input refused for its name has no output name either.
+        writeOut(row.output.isEmpty()
+                     ? QStringLiteral("%1%2\n").arg(row.input, what)
+                     : QStringLiteral("%1 -> %2%3\n").arg(row.input, row.output, what));
     }
     std::fflush(stdout);
     return plan.count(PlanRow::Status::Refused) > 0 ? cli::exitSomeFailed : cli::exitConverted;
@@ -147,9 +153,17 @@ int main(int argc, char *argv[])
     QCoreApplication::setApplicationVersion(QLatin1String(cli::version));
     SoxShutdown soxShutdown;
 
+    // Qt decodes the arguments with the locale; one whose bytes do not survive
+    // that would name another file, or none.
+    QStringList unrepresentable;
+    const QStringList arguments = QCoreApplication::arguments();
+    for (int i = 1; i < argc && i < arguments.size(); ++i) {
+        if (!inputs::argumentProblem(argv[i]).isEmpty())
+            unrepresentable << arguments.at(i);
+    }
     cli::Options options;
     QString error;
-    const bool understood = cli::parseArguments(QCoreApplication::arguments(), &options, &error);
+    const bool understood = cli::parseArguments(arguments, &options, &error, unrepresentable);
     diagnostics::show(options.verbose);
     if (!understood)
         return usageError(error);
@@ -159,8 +173,8 @@ int main(int argc, char *argv[])
         writeOut(options.helpText);
         return cli::exitConverted;
     case cli::Options::Action::Version:
-        writeOut(QStringLiteral("%1 %2\n")
-                     .arg(QCoreApplication::applicationName(), QLatin1String(cli::version)));
+        writeOut(QStringLiteral("%1 %2\n").arg(QCoreApplication::applicationName(),
+                                               QLatin1String(cli::version)));
         return cli::exitConverted;
     case cli::Options::Action::Worker: {
         interrupt::install();
@@ -174,23 +188,36 @@ int main(int argc, char *argv[])
     const ConvertCommand &c = options.command;
     if (!options.dryRun && !interrupt::install())
         return usageError(QStringLiteral("cannot catch Ctrl-C"));
-    const Plan plan = makePlan(c, options.existing);
+    Plan plan = makePlan(c, options.existing);
+    for (const inputs::Refused &refused : qAsConst(options.refused)) {
+        PlanRow row;
+        row.index = plan.rows.size();
+        row.input = refused.path;
+        row.status = PlanRow::Status::Refused;
+        row.reason = refused.reason;
+        plan.rows.append(row);
+    }
     if (options.dryRun)
         return dryRun(plan, options.json);
 
     // A worker that has gone away shows as a failed write, not as a signal.
     std::signal(SIGPIPE, SIG_IGN);
 
-    if (c.inputs.isEmpty()) {
+    if (plan.rows.isEmpty()) {
         if (!options.quiet)
             writeError(QStringLiteral("nothing to convert: the command names no input\n"));
         return cli::exitConverted;
     }
 
-    Reporter reporter(Reporter::styleFor(options.quiet), c.inputs.size());
+    Reporter reporter(Reporter::styleFor(options.quiet), plan.rows.size());
     diagnostics::setReporter(&reporter);
     RowSink sink(plan, reporter, options.json);
-    const int workers = qMin(options.jobs, plan.count(PlanRow::Status::Convert));
+    // The standard input is this process's own: a run that reads it stays here.
+    const bool readsStandardInput =
+        std::any_of(plan.rows.cbegin(), plan.rows.cend(),
+                    [](const PlanRow &row) { return inputs::isStandardInput(row.input); });
+    const int workers =
+        readsStandardInput ? 1 : qMin(options.jobs, plan.count(PlanRow::Status::Convert));
     if (workers <= 1) {
         convertHere(plan, sink);
     } else {

@@ -53,7 +53,8 @@ bool readNumber(const QCommandLineParser &parser, const char *name, const char *
     return true;
 }
 
-bool buildFromOptions(const QCommandLineParser &parser, ConvertCommand *c, QString *error)
+bool buildFromOptions(const QCommandLineParser &parser, const QStringList &unrepresentable,
+                      ConvertCommand *c, QList<inputs::Refused> *refused, QString *error)
 {
     const std::pair<const char *, const char *> required[] = {
         {"rate", "-r/--rate"}, {"channels", "-c/--channels"}, {"bits", "-b/--bits"}};
@@ -114,15 +115,30 @@ bool buildFromOptions(const QCommandLineParser &parser, ConvertCommand *c, QStri
     if (!folder.endsWith(QLatin1Char('/')))
         folder += QLatin1Char('/');
 
-    const QStringList given = parser.positionalArguments();
+    for (const char *option : {"output-dir", "suffix"}) {
+        if (unrepresentable.contains(parser.value(QLatin1String(option)))) {
+            *error = quoted(QStringLiteral("--%1").arg(QLatin1String(option)),
+                            parser.value(QLatin1String(option)),
+                            QStringLiteral("file name is not valid in this locale"));
+            return false;
+        }
+    }
+    QStringList given = parser.positionalArguments();
     if (given.isEmpty()) {
         *error = QStringLiteral("no INPUT given");
         return false;
     }
+    // Such a name, decoded, would name another file or none.
+    for (const QString &bad : unrepresentable) {
+        if (given.removeAll(bad) > 0)
+            refused->append({bad, QStringLiteral("file name is not valid in this locale")});
+    }
     QStringList files;
-    if (!inputs::expand(given, &files, error))
+    QList<inputs::Refused> unnamed;
+    if (!inputs::expand(given, &files, error, &unnamed))
         return false;
-    if (files.isEmpty()) {
+    *refused += unnamed;
+    if (files.isEmpty() && refused->isEmpty()) {
         *error = QStringLiteral("nothing to convert: no audio files (%1) in %2")
                      .arg(inputs::audioExtensions().join(QLatin1Char(' ')),
                           given.join(QLatin1String(", ")));
@@ -136,9 +152,9 @@ bool buildFromOptions(const QCommandLineParser &parser, ConvertCommand *c, QStri
     c->outputFolder = folder;
     c->suffix = suffix;
     c->inputs = files;
-    command::ParseError refused;
-    if (!command::validate(*c, &refused)) {
-        *error = inOptionTerms(refused, parser);
+    command::ParseError invalid;
+    if (!command::validate(*c, &invalid)) {
+        *error = inOptionTerms(invalid, parser);
         return false;
     }
 
@@ -157,7 +173,8 @@ bool buildFromOptions(const QCommandLineParser &parser, ConvertCommand *c, QStri
 
 } // namespace
 
-bool parseArguments(const QStringList &arguments, Options *options, QString *error)
+bool parseArguments(const QStringList &arguments, Options *options, QString *error,
+                    const QStringList &unrepresentable)
 {
     QCommandLineParser parser;
     parser.setApplicationDescription(
@@ -308,11 +325,16 @@ bool parseArguments(const QStringList &arguments, Options *options, QString *err
             return false;
         }
         QString why;
+        if (unrepresentable.contains(parser.value(QStringLiteral("command")))) {
+            *error = QStringLiteral("--command: file name is not valid in this locale");
+            return false;
+        }
         if (!command::parse(parser.value(QStringLiteral("command")), &options->command, &why)) {
             *error = QStringLiteral("--command: %1").arg(why);
             return false;
         }
-    } else if (!buildFromOptions(parser, &options->command, error)) {
+    } else if (!buildFromOptions(parser, unrepresentable, &options->command, &options->refused,
+                                 error)) {
         return false;
     }
     // The start counts frames of the output, whose rate is known only now.

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "convert/command.h"
+#include "convert/inputs.h"
 #include "convert/plan.h"
 
 #include <QString>
@@ -30,12 +31,18 @@ struct Options
     bool verbose = false;
     int jobs = 1;
     QString helpText;
+    // Inputs that cannot be converted under the name they arrived with (the
+    // locale cannot carry it); each counts as a failed input.
+    QList<inputs::Refused> refused;
 };
 
 // Reads `arguments` (the program name first) into `options`: folders among
 // the inputs are opened up and the values are checked by the same rules that
 // check the window's convert commands. On a usage error returns false with a
 // message that names the option or value at fault.
-bool parseArguments(const QStringList &arguments, Options *options, QString *error);
+// `unrepresentable` holds the arguments, as Qt decoded them, whose bytes the
+// locale cannot carry: as inputs they are refused, elsewhere they are errors.
+bool parseArguments(const QStringList &arguments, Options *options, QString *error,
+                    const QStringList &unrepresentable = {});
 
 } // namespace cli

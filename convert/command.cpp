@@ -1,5 +1,7 @@
 #include "convert/command.h"
 
+#include "convert/inputs.h"
+
 #include <QDebug>
 #include <QVector>
 
@@ -165,7 +167,9 @@ QString compose(const ConvertCommand &c)
 QString outputPath(const QString &inputPath, const QString &folder, const QString &suffix)
 {
     const int slash = inputPath.lastIndexOf(QLatin1Char('/'));
-    QString name = inputPath.mid(slash + 1);
+    // The standard input has no name of its own.
+    QString name =
+        inputs::isStandardInput(inputPath) ? QStringLiteral("stdin") : inputPath.mid(slash + 1);
 
     if (name.endsWith(wavExtension, Qt::CaseInsensitive)) {
         if (!suffix.isEmpty())

@@ -1,5 +1,6 @@
 #include "convert/inputs.h"
 
+#include "convert/soxchain.h"
 #include "convert/soxhandles.h"
 
 #include <QDir>
@@ -126,11 +127,9 @@ bool isAudioFile(const QString &path)
         return false;
     // Names libsox does not know (.oga, .wave, none at all) still count when
     // libsox recognises the content as a format of its own.
-    const QByteArray local = QFile::encodeName(path);
-    if (QFile::decodeName(local) != path || !QFileInfo(path).isFile())
-        return false;
-    sox::clearLastMessage();
-    const sox::Format probe(sox_open_read(local.constData(), nullptr, nullptr, nullptr));
+    // Opened as an input is, so that a pipe swapped in cannot hold the scan.
+    QString why;
+    const sox::Format probe = soxchain::openInput(path, &why);
     return probe && probe->filetype &&
            readableExtensions().contains(QString::fromLatin1(probe->filetype).toLower());
 }

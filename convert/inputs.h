@@ -8,6 +8,14 @@
 
 namespace inputs {
 
+// "-" names the standard input, as it does for the sox command: read once,
+// as a stream, so that it is neither looked at ahead nor given twice.
+inline bool isStandardInput(const QString &path)
+{
+    return path == QLatin1String("-");
+}
+
+
 // True when the file name ends in an extension by which this libsox opens a
 // self-describing audio format (one that states its own rate and channels).
 // Headerless formats (.raw, .s16, .vox, ...) need the rate told to them and do

@@ -1,6 +1,7 @@
 #include "convert/plan.h"
 
 #include "convert/fileid.h"
+#include "convert/inputs.h"
 #include "convert/soxchain.h"
 #include "convert/units.h"
 
@@ -13,7 +14,24 @@ namespace {
 
 const char *const existingNames[] = {"overwrite", "skip", "fail"};
 
-InputFacts factsOf(const sox_format_t &input)
+// Encodings whose samples take a fixed number of bytes each: for them a
+// length that needs more bytes than the file holds is a header that lies
+// (0xFFFFFFFF is a common placeholder of a WAV written as a stream).
+bool isPlainPcm(sox_encoding_t encoding)
+{
+    switch (encoding) {
+    case SOX_ENCODING_SIGN2:
+    case SOX_ENCODING_UNSIGNED:
+    case SOX_ENCODING_FLOAT:
+    case SOX_ENCODING_ULAW:
+    case SOX_ENCODING_ALAW:
+        return true;
+    default:
+        return false;
+    }
+}
+
+InputFacts factsOf(const sox_format_t &input, qint64 fileBytes)
 {
     InputFacts facts;
     facts.opened = true;
@@ -23,6 +41,10 @@ InputFacts factsOf(const sox_format_t &input)
     facts.bitsPerSample = input.signal.precision;
     if (input.signal.channels > 0)
         facts.frames = input.signal.length / input.signal.channels;
+    const quint64 claimedBytes =
+        quint64(input.signal.length) * (input.encoding.bits_per_sample / 8);
+    if (isPlainPcm(input.encoding.encoding) && fileBytes >= 0 && claimedBytes > quint64(fileBytes))
+        facts.frames = 0;
     return facts;
 }
 
@@ -118,7 +140,8 @@ Plan makePlan(const ConvertCommand &request, Existing existing)
     QVector<FileId> inputIds;
     inputIds.reserve(request.inputs.size());
     for (const QString &input : request.inputs)
-        inputIds.append(fileId(input));
+        inputIds.append(inputs::isStandardInput(input) ? FileId() : fileId(input));
+    bool standardInputSeen = false;
     // Each output path, by the row that writes it.
     QHash<QString, int> writers;
 
@@ -133,16 +156,22 @@ Plan makePlan(const ConvertCommand &request, Existing existing)
         };
 
         QString why;
-        const sox::Format opened = soxchain::openInput(row.input, &why);
+        // The standard input can be read only once, by the conversion itself.
+        const bool stream = inputs::isStandardInput(row.input);
+        const sox::Format opened = stream ? nullptr : soxchain::openInput(row.input, &why);
         if (opened) {
-            row.facts = factsOf(*opened);
+            row.facts = factsOf(*opened, QFileInfo(row.input).size());
+            predictSize(request, &row);
+        } else if (stream) {
             predictSize(request, &row);
         }
 
         const FileId outputId = fileId(row.output);
         const int landsOn = outputId.exists ? inputIds.indexOf(outputId) : -1;
         const auto writer = writers.constFind(outputKey(row.output));
-        if (!opened) {
+        if (stream && standardInputSeen) {
+            refuse(QStringLiteral("the standard input can be read only once"));
+        } else if (!opened && !stream) {
             refuse(why);
         } else if (landsOn == i) {
             refuse(QStringLiteral("the output would overwrite the input file itself"));
@@ -165,6 +194,7 @@ Plan makePlan(const ConvertCommand &request, Existing existing)
                 existing == Existing::Skip ? PlanRow::Status::Skip : PlanRow::Status::Refused;
             row.reason = QStringLiteral("the output %1 exists").arg(row.output);
         }
+        standardInputSeen |= stream;
         if (row.status == PlanRow::Status::Convert)
             writers.insert(outputKey(row.output), i);
         plan.rows.append(row);

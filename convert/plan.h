@@ -23,7 +23,9 @@ struct InputFacts
     double sampleRate = 0;
     unsigned channels = 0;
     unsigned bitsPerSample = 0; // the precision of its samples
-    quint64 frames = 0;         // 0 when libsox does not know the length
+    // 0 when libsox does not know the length, or the header claims more
+    // samples than the file can hold.
+    quint64 frames = 0;
 };
 
 struct PlanRow

@@ -1,5 +1,7 @@
 #include "convert/soxchain.h"
 
+#include "convert/inputs.h"
+
 #include "convert/scratch.h"
 #include "convert/soxhandles.h"
 #include "convert/units.h"
@@ -314,6 +316,20 @@ bool Chain::flow(QString *why)
 
 sox::Format openInput(const QString &path, QString *why, const std::function<void()> &beforeRead)
 {
+    if (inputs::isStandardInput(path)) {
+        if (beforeRead)
+            beforeRead();
+        if (!sox::ensureStarted()) {
+            *why = QStringLiteral("libsox could not be started");
+            return nullptr;
+        }
+        sox::clearLastMessage();
+        sox::Format input(sox_open_read("-", nullptr, nullptr, nullptr));
+        if (!input)
+            *why = QStringLiteral("cannot read: libsox cannot tell the format of the standard "
+                                  "input (MP3 without a tag, headerless data); give a file");
+        return input;
+    }
     // open(2) would stop at a NUL and open the file named by what is before it.
     if (path.contains(QChar(0))) {
         *why = QStringLiteral("file not found");

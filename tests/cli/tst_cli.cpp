@@ -72,6 +72,8 @@ private slots:
     void collisionsThroughTheCommand();
     void contentRecognisedInFolders();
     void slotOptions();
+    void standardInput();
+    void argumentTheLocaleCannotCarry();
     void linksNoWindowLibraries();
     void manPage();
 
@@ -809,6 +811,51 @@ void TstCli::slotOptions()
     QCOMPARE(bytes.size(), 40044);
     QVERIFY(bytes.endsWith(QByteArray(6926, '\0')));
     QVERIFY(bytes.at(40044 - 6927) != '\0' || bytes.at(40044 - 6928) != '\0');
+}
+
+// "-" reads the standard input, as the sox command does, once.
+void TstCli::standardInput()
+{
+    const QString out = freshDir();
+    QProcess p;
+    p.setWorkingDirectory(root.path());
+    p.setStandardInputFile(path("in/b.flac"));
+    p.start(program(), {"-r", "8000", "-c", "1", "-b", "16", "-o", out, "--suffix", "_x", "-",
+                        "in/b.flac", "-"});
+    QVERIFY(p.waitForFinished(60000));
+    const QByteArray err = p.readAllStandardError();
+    QCOMPARE(p.exitCode(), 1);
+    QVERIFY2(err.contains("-: the standard input can be read only once"), err.constData());
+    QCOMPARE(filesIn(out), QStringList({"b_x.wav", "stdin_x.wav"}));
+    QVERIFY(testutil::readAll(path(out + "/stdin_x.wav")) ==
+            testutil::readAll(path(out + "/b_x.wav")));
+}
+
+// A name whose bytes the locale cannot decode is refused, and a file whose
+// name is what Qt decodes it to is left alone.
+void TstCli::argumentTheLocaleCannotCarry()
+{
+    const QString dir = freshDir();
+    const QString out = freshDir();
+    QVERIFY(QFile::copy(path("in/b.flac"), path(dir + QStringLiteral("/caf\uFFFD.flac"))));
+    static const char script[] =
+        "import os, shutil, subprocess, sys\n"
+        "root, program, dir, out = sys.argv[1:5]\n"
+        "os.chdir(root)\n"
+        "shutil.copy('in/a.wav', dir.encode() + b'/caf\\xe9.flac')\n"
+        "r = subprocess.run([program.encode(), b'-r', b'8000', b'-c', b'1', b'-b', b'16',\n"
+        "                    b'-o', out.encode(), dir.encode() + b'/caf\\xe9.flac'],\n"
+        "                   env=dict(os.environ, LC_ALL='C.UTF-8'), capture_output=True)\n"
+        "sys.stdout.buffer.write(r.stderr)\n"
+        "sys.exit(r.returncode)\n";
+    QByteArray err;
+    QCOMPARE(testutil::run(
+                 QStringLiteral("python3"),
+                 {QStringLiteral("-c"), QLatin1String(script), root.path(), program(), dir, out},
+                 &err),
+             1);
+    QVERIFY2(err.contains("file name is not valid in this locale"), err.constData());
+    QCOMPARE(filesIn(out), QStringList());
 }
 
 // The tool carries the engine only: Qt Core and libsox, nothing of the window.
