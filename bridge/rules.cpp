@@ -1,7 +1,9 @@
 #include "bridge/rules.h"
 
+#include "convert/batch.h"
 #include "convert/command.h"
 #include "convert/inputs.h"
+#include "convert/plan.h"
 #include "convert/units.h"
 
 #include <QDir>
@@ -48,18 +50,86 @@ QVariantMap refusal(const QString &path, const QString &reason, bool empty)
             {QStringLiteral("empty"), empty}};
 }
 
+// The plan that the run of `text` with `given` options would follow. The
+// options reach the command's slot as runBatch hands them on.
+bool planOf(const QString &text, const QVariantMap &given, Plan *plan, QString *error)
+{
+    ConvertCommand c;
+    command::ParseError parseError;
+    if (!command::parse(text, &c, &parseError)) {
+        *error = parseError.message;
+        return false;
+    }
+    RequestOptions options;
+    if (!readRequestOptions(given, &options, error))
+        return false;
+    c.slot.pad = options.pad;
+    c.slot.fadeOutMs = options.fadeOutMs;
+    c.slot.startFrame = units::frameAt(options.startNanoseconds, c.sampleRate);
+    *plan = makePlan(c, options.existing);
+    return true;
+}
+
+QString statusName(PlanRow::Status status)
+{
+    switch (status) {
+    case PlanRow::Status::Convert:
+        return QStringLiteral("convert");
+    case PlanRow::Status::Skip:
+        return QStringLiteral("skip");
+    case PlanRow::Status::Refused:
+        break;
+    }
+    return QStringLiteral("refused");
+}
+
+// Numbers as doubles: QML has no 64-bit integer.
+QVariantMap rowMap(const ConvertCommand &request, const PlanRow &row)
+{
+    const InputFacts &f = row.facts;
+    const double rate = request.sampleRate;
+    const double frameBytes = units::frameBytes(request.channels, request.bitsPerSample);
+    const QVariantMap facts{
+        {QStringLiteral("opened"), f.opened},
+        {QStringLiteral("format"), f.format},
+        {QStringLiteral("sampleRate"), f.sampleRate},
+        {QStringLiteral("channels"), f.channels},
+        {QStringLiteral("bits"), f.bitsPerSample},
+        {QStringLiteral("frames"), double(f.frames)},
+        {QStringLiteral("seconds"), f.sampleRate > 0 ? double(f.frames) / f.sampleRate : 0.0}};
+    return {{QStringLiteral("input"), row.input},
+            {QStringLiteral("output"), row.output},
+            {QStringLiteral("status"), statusName(row.status)},
+            {QStringLiteral("reason"), row.reason},
+            {QStringLiteral("bytes"), double(row.bytes)},
+            {QStringLiteral("bytesExact"), row.bytesExact},
+            {QStringLiteral("shortBy"), double(row.shortBy)},
+            {QStringLiteral("padBytes"), double(row.padBytes)},
+            {QStringLiteral("startFrame"), double(row.startFrame)},
+            {QStringLiteral("cutFrame"), double(row.cutFrame)},
+            {QStringLiteral("fadeFrames"), double(row.fadeFrames)},
+            {QStringLiteral("startSeconds"), double(row.startFrame) / rate},
+            {QStringLiteral("cutSeconds"), double(row.cutFrame) / rate},
+            {QStringLiteral("fadeSeconds"), double(row.fadeFrames) / rate},
+            {QStringLiteral("padSeconds"), double(row.padBytes) / frameBytes / rate},
+            {QStringLiteral("facts"), facts}};
+}
+
 } // namespace
 
 Rules::Rules(QObject *parent) : QObject(parent)
 {
     // One scan at a time: the answers then come in the order of the drops.
     scans.setMaxThreadCount(1);
+    planners.setMaxThreadCount(1);
 }
 
 Rules::~Rules()
 {
     scans.clear();
+    planners.clear();
     scans.waitForDone();
+    planners.waitForDone();
 }
 
 int Rules::headerBytes() const
@@ -234,6 +304,35 @@ int Rules::findInputs(const QStringList &paths)
         QMetaObject::invokeMethod(
             this,
             [this, request, found, refused] { Q_EMIT sgInputsFound(request, found, refused); },
+            Qt::QueuedConnection);
+    });
+    return request;
+}
+
+QVariantMap Rules::checkOption(const QString &name, const QVariant &value) const
+{
+    RequestOptions options;
+    QString error;
+    const bool ok = readRequestOptions({{name, value}}, &options, &error);
+    return {{QStringLiteral("ok"), ok}, {QStringLiteral("error"), error}};
+}
+
+int Rules::planRequest(const QString &command, const QVariantMap &options)
+{
+    const int request = ++lastPlan;
+    planners.start([this, request, command, options] {
+        if (request != lastPlan.load())
+            return;
+        Plan plan;
+        QString error;
+        QVariantList rows;
+        if (planOf(command, options, &plan, &error)) {
+            for (const PlanRow &row : plan.rows)
+                rows.append(rowMap(plan.request, row));
+        }
+        // As with the scans: the destructor waits for this task.
+        QMetaObject::invokeMethod(
+            this, [this, request, rows, error] { Q_EMIT sgPlanned(request, rows, error); },
             Qt::QueuedConnection);
     });
     return request;

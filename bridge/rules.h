@@ -10,6 +10,8 @@
 #include <QVariantList>
 #include <QVariantMap>
 
+#include <atomic>
+
 class Rules : public QObject
 {
     Q_OBJECT
@@ -71,12 +73,35 @@ public:
     // sgInputsFound, carries. Answers come in the order of the requests.
     Q_INVOKABLE int findInputs(const QStringList &paths);
 
+    // { ok, error }: one request option by its name ("pad", "fadeOutMs",
+    // "start", "existing"), judged as the request will judge it.
+    Q_INVOKABLE QVariantMap checkOption(const QString &name, const QVariant &value) const;
+
+    // Plans `command` with `options` (as the request carries them) exactly as
+    // the run will, on a thread of its own: libsox opens each input's header.
+    // Returns the number that the answer, sgPlanned, carries. A request that a
+    // later one overtakes before it starts is dropped unanswered: only the
+    // form as it stands is worth the disk.
+    Q_INVOKABLE int planRequest(const QString &command, const QVariantMap &options);
+
 Q_SIGNALS:
     // refused: [{ path, reason, empty }]; empty is true, with no reason, for a
     // folder that holds no audio file.
     void sgInputsFound(int request, QStringList paths, QVariantList refused);
+    // One map per input, in the order of the command: input, output, status
+    // ("convert", "skip" or "refused"), reason, the planner's sizes (bytes,
+    // bytesExact, shortBy, padBytes) and output frames (startFrame, cutFrame,
+    // fadeFrames), the same spans in seconds of output for display
+    // (startSeconds, cutSeconds, fadeSeconds, padSeconds) and facts: { opened,
+    // format, sampleRate, channels, bits, frames, seconds }. error: why the
+    // command or its options were refused as a whole (rows then empty).
+    void sgPlanned(int request, QVariantList rows, QString error);
 
 private:
     QThreadPool scans;
     int lastRequest = 0;
+    // Plans run one at a time, apart from the scans, so that a slow disk
+    // under one never holds up the other.
+    QThreadPool planners;
+    std::atomic_int lastPlan{0};
 };
