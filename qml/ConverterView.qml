@@ -23,6 +23,9 @@ Item {
     property alias durationText: durationField.text
     property alias folderText: folderField.text
     property alias suffixText: suffixField.text
+    property alias padChecked: slotForm.padChecked
+    property alias fadeText: slotForm.fadeText
+    property alias startText: slotForm.startText
 
     property alias inputs: inputModel
 
@@ -33,6 +36,18 @@ Item {
     property int convertedCount: 0
     property int skippedCount: 0
     property int failedCount: 0
+    // Inputs that Stop left unconverted.
+    property int stoppedCount: 0
+    // Stop was asked for the running request.
+    property bool stopping: false
+    // Inputs of the running request, and how far the one being converted is
+    // (0 to 1; 0 while unknown).
+    property int runTotal: 0
+    property real runningFraction: 0
+    // "" before any run, "converting", "done" or "stopped": the window title says it.
+    property string runState: ""
+    // The window asked to close once the stopped request has ended.
+    property bool closeWhenStopped: false
     // What to do with outputs that exist: "overwrite", "skip" or "fail", as
     // last chosen; remembered with the form.
     property string existingChoice: "overwrite"
@@ -61,9 +76,18 @@ Item {
     readonly property bool editingLocked: busy || requestOpen
     // The engine is still looking for the files of a drop.
     readonly property bool scanning: scanner.busy
+    readonly property bool running: busy || requestOpen
+    readonly property int doneCount: convertedCount + skippedCount + failedCount + stoppedCount
+    // Of the whole request: finished inputs and the part of the running one.
+    readonly property real runProgress: runTotal > 0 ? Math.min(1, (doneCount + runningFraction) / runTotal) : 0
+    readonly property string titleState: runState === "converting"
+        ? "converting " + Math.min(doneCount + 1, runTotal) + " of " + runTotal : runState
+    readonly property alias planner: planWatcher
 
     // A command has just been sent.
     signal started()
+    // The window may close now: the request that was running has stopped.
+    signal closeApproved()
 
     // The form as the window remembers it between runs (main.qml stores it).
     function rememberedValues() {
@@ -77,7 +101,10 @@ Item {
             duration: durationField.text,
             folder: folderField.text,
             suffix: suffixField.text,
-            existing: existingChoice
+            existing: existingChoice,
+            pad: slotForm.padChecked,
+            fadeOutMs: slotForm.fadeText,
+            start: slotForm.startText
         };
     }
 
@@ -104,6 +131,11 @@ Item {
         text("duration", durationField, "text");
         text("folder", folderField, "text");
         text("suffix", suffixField, "text");
+        text("fadeOutMs", slotForm, "fadeText");
+        text("start", slotForm, "startText");
+        var pad = value("pad");
+        if (pad !== undefined && pad !== null)
+            slotForm.padChecked = String(pad) === "true";
         if (String(value("durationMode")) === "true")
             durationRadio.checked = true;
         var existing = String(value("existing"));
@@ -126,25 +158,49 @@ Item {
         return true;
     }
 
-    // existing: "" for the bare request, which replaces what it finds.
+    // existing: "" where no output exists yet, which replaces what the run
+    // may find all the same, as a bare request does.
     function send(command, existing) {
         if (existing !== "")
             existingChoice = existing;
         for (var i = 0; i < inputModel.count; ++i)
-            inputModel.set(i, { status: "waiting", reason: "", output: "" });
+            inputModel.set(i, { status: "waiting", reason: "", output: "", progress: -1, clipped: 0 });
         convertedCount = 0;
         skippedCount = 0;
         failedCount = 0;
+        stoppedCount = 0;
+        stopping = false;
+        runTotal = inputModel.count;
+        runningFraction = 0;
+        runState = "converting";
         summary = "";
         requestError = "";
         requestOpen = true;
         lastCommand = command;
-        markConverting();
         started();
-        if (existing !== "")
-            _data.doConvertWith(command, existing);
-        else
-            _data.doConvert(command);
+        var options = formCheck.options;
+        _data.doConvertOptions(command, { existing: existing !== "" ? existing : "overwrite",
+                                          pad: options.pad, fadeOutMs: options.fadeOutMs,
+                                          start: options.start });
+    }
+
+    // Stops the running request: the input being converted and those after
+    // it are left unwritten; finished outputs stay.
+    function stop() {
+        if (!running || stopping)
+            return false;
+        stopping = true;
+        _data.doCancel();
+        return true;
+    }
+
+    // False, asking first, while a request runs; closeApproved follows once
+    // the person chose to stop and the request has ended.
+    function mayClose() {
+        if (!running)
+            return true;
+        closePrompt.open();
+        return false;
     }
 
     // Adds the paths that the engine found, leaving out those already listed,
@@ -157,7 +213,7 @@ Item {
             if (p === "" || hasPath(p))
                 continue;
             inputModel.append({ path: p, name: Words.fileName(p), folder: Words.folderOf(p),
-                                status: "", reason: "", output: "" });
+                                status: "", reason: "", output: "", progress: -1, clipped: 0 });
             ++added;
         }
         revision++;
@@ -218,26 +274,54 @@ Item {
         sizeField.text = String(bytes);
     }
 
-    // While a request runs, the first input still waiting is the one the
-    // program works on: inputs are converted in the order of the command.
-    function markConverting() {
+    // The row of the running request that `fileName` names and that has no
+    // result yet; -1 when none.
+    function openRow(fileName) {
         for (var i = 0; i < inputModel.count; ++i) {
-            var s = inputModel.get(i).status;
-            if (s === "converting")
-                return;
-            if (s === "waiting") {
-                inputModel.setProperty(i, "status", "converting");
-                return;
-            }
+            var row = inputModel.get(i);
+            if (row.path === fileName && (row.status === "waiting" || row.status === "converting"))
+                return i;
         }
+        return -1;
     }
 
-    // status: "converted", "skipped" or "failed".
+    function markStarted(fileName) {
+        var i = openRow(fileName);
+        if (i < 0)
+            return;
+        inputModel.set(i, { status: "converting", progress: -1 });
+        runningFraction = 0;
+        inputList.positionViewAtIndex(i, ListView.Contain);
+    }
+
+    function markProgress(fileName, done, total) {
+        var i = openRow(fileName);
+        if (i < 0)
+            return;
+        var fraction = total > 0 ? Math.min(1, done / total) : -1;
+        inputModel.setProperty(i, "progress", fraction);
+        runningFraction = Math.max(0, fraction);
+    }
+
+    function markClipped(fileName, samples) {
+        var i = openRow(fileName);
+        if (i >= 0)
+            inputModel.setProperty(i, "clipped", samples);
+    }
+
+    // status: "converted", "skipped" or "failed"; a failure after Stop is
+    // the stop's doing.
     function markResult(fileName, status, reason) {
         for (var i = 0; i < inputModel.count; ++i) {
             var row = inputModel.get(i);
             if (row.path !== fileName || (row.status !== "waiting" && row.status !== "converting"))
                 continue;
+            runningFraction = 0;
+            if (status === "failed" && stopping) {
+                inputModel.set(i, { status: "stopped", reason: "" });
+                stoppedCount++;
+                break;
+            }
             if (status === "converted") {
                 inputModel.set(i, { status: status, reason: "",
                                     output: _data.rules.outputPath(row.path, outputFolderOf(lastCommand),
@@ -252,7 +336,6 @@ Item {
             }
             break;
         }
-        markConverting();
     }
 
     function outputFolderOf(command) { return command.split(",")[5] || ""; }
@@ -269,13 +352,24 @@ Item {
         for (var i = 0; i < inputModel.count; ++i) {
             var s = inputModel.get(i).status;
             if (s === "waiting" || s === "converting") {
+                if (stopping) {
+                    inputModel.set(i, { status: "stopped", reason: "" });
+                    stoppedCount++;
+                    continue;
+                }
                 inputModel.set(i, { status: "failed",
                                     reason: requestError !== "" ? requestError : "no result came back for this file." });
                 failedCount++;
             }
         }
         requestOpen = false;
-        summary = Words.summaryText(convertedCount, skippedCount, failedCount);
+        runningFraction = 0;
+        runState = stopping ? "stopped" : "done";
+        summary = Words.summaryText(convertedCount, skippedCount, failedCount, stoppedCount);
+        // What the run wrote may change what the next one plans.
+        planWatcher.refresh();
+        if (closeWhenStopped)
+            closeApproved();
     }
 
     Connections {
@@ -301,9 +395,24 @@ Item {
             else
                 view.markResult(fileName, "failed", reason);
         }
+        function onSgResampStarted(fileName) {
+            if (view.requestOpen)
+                view.markStarted(fileName);
+        }
+        function onSgResampProgress(fileName, done, total) {
+            if (view.requestOpen)
+                view.markProgress(fileName, done, total);
+        }
+        function onSgResampClipped(fileName, samples) {
+            if (view.requestOpen)
+                view.markClipped(fileName, samples);
+        }
     }
 
     ListModel { id: inputModel }
+
+    // A changed list is no longer the one that was done.
+    onInputPathsChanged: if (!running) runState = ""
 
     FormCheck {
         id: formCheck
@@ -317,6 +426,24 @@ Item {
         folderText: folderField.text
         suffix: suffixField.text
         inputs: view.inputPaths
+        padChecked: slotForm.padChecked
+        fadeText: slotForm.fadeText
+        startText: slotForm.startText
+    }
+
+    PlanWatcher {
+        id: planWatcher
+        command: formCheck.plan.ok ? formCheck.plan.command : ""
+        options: formCheck.options
+    }
+
+    ClosePrompt {
+        id: closePrompt
+        onStopAndClose: {
+            view.closeWhenStopped = true;
+            if (!view.stop() && !view.running)
+                view.closeApproved();
+        }
     }
 
     FolderScanner {
@@ -350,8 +477,13 @@ Item {
     Shortcut {
         sequences: ["Return", "Enter"]
         enabled: !rateBox.popup.visible && !channelsBox.popup.visible && !bitsBox.popup.visible
-                 && !unitBox.popup.visible && !existingPrompt.visible
+                 && !unitBox.popup.visible && !existingPrompt.visible && !closePrompt.visible
         onActivated: view.convert()
+    }
+    Shortcut {
+        sequence: "Escape"
+        enabled: view.running && !view.stopping && !existingPrompt.visible && !closePrompt.visible
+        onActivated: view.stop()
     }
     Shortcut {
         sequence: StandardKey.Open
@@ -453,6 +585,10 @@ Item {
                             status: model.status
                             reason: model.reason
                             output: Words.fileName(model.output)
+                            plan: planWatcher.rowFor(model.path)
+                            planCurrent: planWatcher.current
+                            progress: model.progress
+                            clipped: model.clipped
                             removable: !view.editingLocked
                             highlighted: ListView.isCurrentItem
                             onClicked: inputList.currentIndex = index
@@ -691,6 +827,15 @@ Item {
                         }
                     }
 
+                    SlotOptionsForm {
+                        id: slotForm
+                        Layout.fillWidth: true
+                        Layout.topMargin: 4
+                        sized: formCheck.sized
+                        fadeReason: formCheck.fade.reason
+                        startReason: formCheck.start.reason
+                    }
+
                     // Output
                     Label {
                         Layout.topMargin: 10
@@ -765,9 +910,8 @@ Item {
                     visible: text !== ""
                     font.bold: true
                     elide: Text.ElideRight
-                    text: view.busy || view.requestOpen
-                          ? "Converting… " + (view.convertedCount + view.skippedCount + view.failedCount) + " of "
-                            + view.inputPaths.length + " done"
+                    text: view.stopping && view.running ? "Stopping…"
+                          : view.running ? "Converting… " + view.doneCount + " of " + view.runTotal + " done"
                           : view.requestError !== "" ? "Nothing was converted: " + view.requestError
                           : view.summary
                     color: view.requestError !== "" ? "#b3261e" : palette.windowText
@@ -782,14 +926,30 @@ Item {
                     color: "#8a5a00"
                     text: !view.plan.ok && !view.editingLocked ? view.plan.reason : ""
                 }
+                ProgressBar {
+                    objectName: "runProgress"
+                    Layout.fillWidth: true
+                    visible: view.running
+                    value: view.runProgress
+                    Accessible.name: "Progress of the whole conversion"
+                }
             }
             BusyIndicator {
                 objectName: "busyIndicator"
-                running: view.busy || view.requestOpen
+                running: view.running
                 visible: running
                 implicitWidth: 36
                 implicitHeight: 36
                 Accessible.name: "Converting"
+            }
+            Button {
+                objectName: "stopButton"
+                text: "Stop"
+                visible: view.running
+                enabled: !view.stopping
+                Accessible.name: "Stop converting"
+                Accessible.description: "The file being converted and those after it are not written"
+                onClicked: view.stop()
             }
             Button {
                 objectName: "convertButton"

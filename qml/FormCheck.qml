@@ -16,6 +16,10 @@ QtObject {
     property string folderText
     property string suffix
     property var inputs: []
+    // The slot options as typed.
+    property bool padChecked: true
+    property string fadeText: "0"
+    property string startText: ""
 
     readonly property QtObject rules: _data.rules
 
@@ -76,6 +80,28 @@ QtObject {
         return text;
     }
 
+    // Padding and fading need a size to fill or to cut at.
+    readonly property bool sized: size.ok && size.value > 0
+    readonly property var fade: {
+        var text = String(fadeText).trim();
+        if (text === "" || !sized)
+            return accepted(0);
+        var a = rules.checkOption("fadeOutMs", text);
+        return a.ok ? accepted(parseInt(text, 10))
+                    : refused("The fade-out must be a whole number of milliseconds, up to an hour; 0 for none.");
+    }
+    // value: the start as the engine reads it, "" for the beginning.
+    readonly property var start: {
+        var text = Words.withDecimalPoint(startText);
+        if (text === "")
+            return accepted("");
+        var a = rules.checkOption("start", text);
+        return a.ok ? accepted(text)
+                    : refused("The start must be a time in seconds, such as 1.25, or as 0:01.250.");
+    }
+    // The options that go with the command, as _data.doConvertOptions takes them.
+    readonly property var options: ({ pad: sized && padChecked, fadeOutMs: fade.value, start: start.value })
+
     readonly property string outputFolder: Words.effectiveFolder(folderText, inputs)
     readonly property string folderReason: folderText.indexOf(",") >= 0
         ? "The output folder's path holds a comma, which Sabletide cannot pass on. Choose another folder." : ""
@@ -98,6 +124,10 @@ QtObject {
             return refusedPlan(channels.reason);
         if (!size.ok)
             return refusedPlan(size.reason);
+        if (!fade.ok)
+            return refusedPlan(fade.reason);
+        if (!start.ok)
+            return refusedPlan(start.reason);
         for (var i = 0; i < inputs.length; ++i) {
             if (inputs[i].indexOf(",") >= 0)
                 return refusedPlan(Words.fileName(inputs[i]) + ": its path holds a comma, which Sabletide "

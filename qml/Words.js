@@ -50,6 +50,68 @@ function friendlyDuration(seconds) {
     return text;
 }
 
+// "44.1 kHz", "48 kHz", "800 Hz"
+function rateName(hz) {
+    if (hz < 1000)
+        return Math.round(hz) + " Hz";
+    return Number((hz / 1000).toFixed(3)) + " kHz";
+}
+
+// "2.50 s", "3 min 5.00 s", "1 h 2 min 3 s": the length of a sound.
+function lengthName(seconds) {
+    var h = Math.floor(seconds / 3600);
+    var m = Math.floor((seconds - h * 3600) / 60);
+    var s = seconds - h * 3600 - m * 60;
+    if (h > 0)
+        return h + " h " + m + " min " + Math.floor(s) + " s";
+    if (m > 0)
+        return m + " min " + s.toFixed(2) + " s";
+    return s.toFixed(2) + " s";
+}
+
+// "1.8 s", "0.25 s": a point or a span within a sound, to the millisecond.
+function spanName(seconds) {
+    return seconds < 60 ? Number(seconds.toFixed(3)) + " s" : lengthName(seconds);
+}
+
+// "FLAC · 44.1 kHz · stereo · 2.50 s" from the planner's facts of an input;
+// "" when libsox could not open it.
+function factsText(facts) {
+    if (!facts || !facts.opened)
+        return "";
+    var channels = facts.channels === 1 ? "mono" : facts.channels === 2 ? "stereo"
+                                                                        : facts.channels + " channels";
+    return [String(facts.format).toUpperCase(), rateName(facts.sampleRate), channels,
+            facts.frames > 0 ? lengthName(facts.seconds) : "length unknown"].join(" \u00b7 ");
+}
+
+// What the planner says an input's output will get: its size, then where the
+// sound is cut, padded or falls short. Refused and skipped rows give the
+// planner's reason.
+function plannedText(row) {
+    if (row.status === "refused")
+        return "Will not convert: " + row.reason;
+    if (row.status === "skip")
+        return "Will be skipped: " + row.reason;
+    var size = row.bytesExact ? plural(row.bytes, "byte", "bytes")
+             : row.bytes > 0 ? "up to " + plural(row.bytes, "byte", "bytes")
+                             + " (the file does not say how long it is)"
+             : "size known once converted (the file does not say how long it is)";
+    var gets = [];
+    if (row.startFrame > 0)
+        gets.push("from " + spanName(row.startSeconds));
+    if (row.cutFrame > 0)
+        gets.push("cuts at " + spanName(row.cutSeconds)
+                  + (row.fadeFrames > 0 ? ", fades " + Math.round(row.fadeSeconds * 1000) + " ms" : ""));
+    if (row.padBytes > 0)
+        gets.push("pads " + spanName(row.padSeconds) + " of silence");
+    if (row.shortBy > 0)
+        gets.push(plural(row.shortBy, "byte", "bytes") + " short: the sound ends first");
+    if (gets.length === 0 && row.bytesExact)
+        gets.push("the whole sound");
+    return gets.length === 0 ? size : size + " \u2014 " + gets.join(", ");
+}
+
 function channelsName(n) {
     if (n === 1)
         return "mono";
@@ -132,11 +194,13 @@ function someNames(paths, shown) {
     return names.join("");
 }
 
-function summaryText(converted, skipped, failed) {
+function summaryText(converted, skipped, failed, stopped) {
     var parts = [groupDigits(converted) + " converted"];
     if (skipped > 0)
         parts.push(groupDigits(skipped) + " skipped");
     if (failed > 0)
         parts.push(groupDigits(failed) + " failed");
+    if (stopped > 0)
+        parts.push(groupDigits(stopped) + " stopped");
     return parts.join(", ");
 }

@@ -9,7 +9,7 @@ ApplicationWindow {
     id: window
     objectName: "window"
     visible: true
-    title: "Sabletide"
+    title: view.titleState !== "" ? "Sabletide \u2014 " + view.titleState : "Sabletide"
     width: 960
     height: 640
     minimumWidth: 640
@@ -20,6 +20,7 @@ ApplicationWindow {
         anchors.fill: parent
         focus: true
         onStarted: window.remember()
+        onCloseApproved: window.close()
     }
 
     // The window's own memory of the last-used form, stored under the
@@ -55,5 +56,12 @@ ApplicationWindow {
             view.addUrls(given.map(Words.pathToUrl));
     }
 
-    onClosing: remember()
+    onClosing: {
+        // A running conversion is stopped only when the person says so.
+        if (!view.mayClose()) {
+            close.accepted = false;
+            return;
+        }
+        remember();
+    }
 }

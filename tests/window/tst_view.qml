@@ -120,10 +120,13 @@ Item {
             verify(busyIndicator.running);
             verify(!addButton.enabled);
             verify(!item("clearButton").enabled);
+            compare(statuses(), ["waiting", "waiting"]);
+            _data.emitStarted("/in/a.wav");
             compare(statuses(), ["converting", "waiting"]);
             compare(item("summaryLabel").text, "Converting… 0 of 2 done");
 
             _data.emitReady("/in/a.wav");
+            _data.emitStarted("/in/b.flac");
             compare(statuses(), ["converted", "converting"]);
             compare(view.inputs.get(0).output, "/out/a_48k.wav");
             compare(item("summaryLabel").text, "Converting… 1 of 2 done");
@@ -237,7 +240,7 @@ Item {
             _data.emitFailed("/in/b.flac", "x");
             _data.emitWait(false);
             verify(view.convert());
-            compare(statuses(), ["converting", "waiting"]);
+            compare(statuses(), ["waiting", "waiting"]);
             compare(view.inputs.get(1).reason, "");
             compare(_data.commands, [expectedCommand, expectedCommand]);
         }
@@ -249,7 +252,9 @@ Item {
                 { tag: "channels 0", field: "channelsText", value: "0", note: "channelsNote", reason: "from 1 to 255" },
                 { tag: "channels empty", field: "channelsText", value: "", note: "channelsNote", reason: "Type a channel count" },
                 { tag: "size header only", field: "sizeText", value: "44", note: "sizeNote", reason: "leaves no room for samples" },
-                { tag: "size in words", field: "sizeText", value: "lots", note: "sizeNote", reason: "does not begin with a number" }
+                { tag: "size in words", field: "sizeText", value: "lots", note: "sizeNote", reason: "does not begin with a number" },
+                { tag: "fade in seconds", field: "fadeText", value: "0.5", note: "fadeNote", reason: "whole number of milliseconds" },
+                { tag: "start in words", field: "startText", value: "soon", note: "startNote", reason: "time in seconds" }
             ];
         }
 
@@ -454,8 +459,161 @@ Item {
             view.suffixText = "_new";
             verify(view.convert());
             verify(!findChild(view, "existingPrompt").visible);
-            compare(_data.existing, [""]);
+            compare(_data.existing, ["overwrite"]);
         }
+
+        // The slot options travel beside the command as typed; with none set
+        // the request is the plain one. Pad and fade need a size to work on.
+        function test_slotOptionsGoWithTheRequest_data() {
+            return [
+                { tag: "none set", pad: false, fade: "0", start: "",
+                  options: { existing: "overwrite", pad: false, fadeOutMs: 0, start: "" } },
+                { tag: "pad", pad: true, fade: "0", start: "",
+                  options: { existing: "overwrite", pad: true, fadeOutMs: 0, start: "" } },
+                { tag: "fade and a start with a decimal comma", pad: false, fade: "20", start: "1,5",
+                  options: { existing: "overwrite", pad: false, fadeOutMs: 20, start: "1.5" } },
+                { tag: "size 0 has nothing to pad or fade", size: "0", pad: true, fade: "20", start: "0:01",
+                  options: { existing: "overwrite", pad: false, fadeOutMs: 0, start: "0:01" } }
+            ];
+        }
+
+        function test_slotOptionsGoWithTheRequest(data) {
+            fillForm();
+            if (data.size !== undefined)
+                view.sizeText = data.size;
+            view.padChecked = data.pad;
+            view.fadeText = data.fade;
+            view.startText = data.start;
+            compare(item("padBox").enabled, data.size === undefined);
+            verify(view.convert());
+            compare(_data.commands, [data.size === undefined ? expectedCommand
+                                                             : expectedCommand.replace(",65580,", ",0,")]);
+            compare(_data.options, [data.options]);
+            var remembered = view.rememberedValues();
+            compare([remembered.pad, remembered.fadeOutMs, remembered.start], [data.pad, data.fade, data.start]);
+        }
+
+        // Each row says what the engine's planner makes of it: half.wav holds
+        // 4,000 frames (0.5 s) of 8 kHz mono 16-bit sound.
+        function test_rowsShowThePlan_data() {
+            return [
+                { tag: "padded", size: "16044", pad: true,
+                  words: "16,044 bytes \u2014 pads 0.5 s of silence" },
+                { tag: "short", size: "16044", pad: false,
+                  words: "8,044 bytes \u2014 8,000 bytes short: the sound ends first" },
+                { tag: "cut and faded", size: "4044", fade: "20",
+                  words: "4,044 bytes \u2014 cuts at 0.25 s, fades 20 ms" },
+                { tag: "from a start", size: "0", start: "0.25",
+                  words: "4,044 bytes \u2014 from 0.25 s" },
+                { tag: "whole", size: "0", words: "8,044 bytes \u2014 the whole sound" },
+                { tag: "start after the end", size: "0", start: "1", refused: true }
+            ];
+        }
+
+        function test_rowsShowThePlan(data) {
+            var input = _fixtures + "/real/half.wav";
+            view.addPaths([input]);
+            view.rateText = "8000";
+            view.channelsText = "1";
+            view.bitsIndex = 1;
+            view.folderText = _fixtures + "/out";
+            view.sizeText = data.size;
+            view.padChecked = data.pad === true;
+            view.fadeText = data.fade || "0";
+            view.startText = data.start || "";
+            tryVerify(function () { return view.planner.current; }, 10000);
+            var row = item("inputList").itemAtIndex(0);
+            compare(findChild(row, "rowFacts").text, "WAV \u00b7 8 kHz \u00b7 mono \u00b7 0.50 s");
+            var planned = view.planner.rowFor(input);
+            var words = data.refused ? "Will not convert: " + planned.reason : data.words;
+            verify(planned.reason !== "" || !data.refused);
+            compare(findChild(row, "rowPlan").text, words);
+        }
+
+        // Stop and Escape cancel the running request once; what it leaves
+        // unconverted is stopped, not failed.
+        function test_stop_data() {
+            return [{ tag: "button" }, { tag: "Escape", key: Qt.Key_Escape }];
+        }
+
+        function test_stop(data) {
+            fillForm();
+            verify(!item("stopButton").visible);
+            verify(view.convert());
+            _data.emitStarted("/in/a.wav");
+            if (data.key)
+                keyClick(data.key);
+            else
+                click("stopButton");
+            compare(_data.cancels, 1);
+            verify(!item("stopButton").enabled);
+            keyClick(Qt.Key_Escape);
+            compare(_data.cancels, 1);
+            compare(item("summaryLabel").text, "Stopping…");
+            _data.emitFailed("/in/a.wav", "cancelled");
+            _data.emitWait(false);
+            compare(statuses(), ["stopped", "stopped"]);
+            compare(view.summary, "0 converted, 2 stopped");
+            compare(view.titleState, "stopped");
+            verify(!item("stopButton").visible);
+        }
+
+        // started, progress and clipped move the rows, the whole bar and the title.
+        function test_followsTheRun() {
+            fillForm();
+            var more = [];
+            for (var i = 0; i < 30; ++i)
+                more.push("/in/more" + i + ".wav");
+            view.addPaths(more);
+            var list = item("inputList");
+            verify(view.convert());
+            compare(view.titleState, "converting 1 of 32");
+            _data.emitStarted("/in/a.wav");
+            _data.emitProgress("/in/a.wav", 300, 1200);
+            compare(view.inputs.get(0).progress, 0.25);
+            compare(item("runProgress").value, 0.25 / 32);
+            _data.emitClipped("/in/a.wav", 12);
+            _data.emitReady("/in/a.wav");
+            compare(view.titleState, "converting 2 of 32");
+            compare(findChild(list.itemAtIndex(0), "rowClipped").text, "12 samples clipped");
+            // The list follows the file being converted, far down.
+            _data.emitStarted("/in/more29.wav");
+            compare(statuses()[31], "converting");
+            _data.emitProgress("/in/more29.wav", 5, 0);
+            compare(view.inputs.get(31).progress, -1);
+            waitForItemPolished(list);
+            var last = list.itemAtIndex(31);
+            verify(last && last.y >= list.contentY && last.y + last.height <= list.contentY + list.height + 1,
+                   "the running row is out of sight " + (last ? last.y + " " + last.height : "none") + " " + list.contentY + " " + list.height);
+            verify(findChild(last, "rowProgress").indeterminate);
+            _data.emitWait(false);
+            compare(view.titleState, "done");
+        }
+
+        // Closing mid-run asks; only "Stop and close" cancels, and the window
+        // closes once the request has ended.
+        function test_closeWhileConverting() {
+            var approved = createTemporaryObject(signalSpyComponent, testCase,
+                                                 { target: view, signalName: "closeApproved" });
+            verify(view.mayClose());
+            fillForm();
+            verify(view.convert());
+            var prompt = item("closePrompt");
+            verify(!view.mayClose());
+            tryVerify(function () { return prompt.opened; });
+            mouseClick(findChild(prompt.contentItem, "keepConvertingButton"));
+            tryVerify(function () { return !prompt.visible; });
+            compare(_data.cancels, 0);
+            verify(!view.mayClose());
+            tryVerify(function () { return prompt.opened; });
+            mouseClick(findChild(prompt.contentItem, "stopAndCloseButton"));
+            compare(_data.cancels, 1);
+            compare(approved.count, 0);
+            _data.emitWait(false);
+            compare(approved.count, 1);
+        }
+
+        Component { id: signalSpyComponent; SignalSpy {} }
 
         // The name of the control that holds the keyboard focus: the focus may
         // sit in a part of it, such as the text field of an editable box.
@@ -484,7 +642,8 @@ Item {
             }
             compare(order, ["addFilesButton", "inputList", "clearButton", "rateBox", "channelsBox",
                             "bitsBox", "sizeRadio", "durationRadio", "sizeField", "unitBox",
-                            "lowerSizeButton", "upperSizeButton", "folderField",
+                            "lowerSizeButton", "upperSizeButton", "padBox", "fadeField",
+                            "startField", "folderField",
                             "chooseFolderButton", "suffixField", "convertButton"]);
         }
 

@@ -11,6 +11,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QQuickItem>
 #include <QQuickWindow>
 #include <QSettings>
 #include <QSignalSpy>
@@ -183,8 +184,7 @@ void TestWindowEndToEnd::showsAFailureAmongSuccesses()
 void TestWindowEndToEnd::asksBeforeReplacing()
 {
     Data *bridge = core->bridge();
-    QSignalSpy with(bridge, SIGNAL(sgConvertWith(QString, QString)));
-    QSignalSpy bare(bridge, SIGNAL(sgConvert(QString)));
+    QSignalSpy with(bridge, SIGNAL(sgConvertOptions(QString, QVariantMap)));
     QSignalSpy wait(bridge, SIGNAL(sgWait(bool)));
     driver.pressEnter();
     QObject *prompt = driver.control(QStringLiteral("existingPrompt"));
@@ -196,9 +196,9 @@ void TestWindowEndToEnd::asksBeforeReplacing()
     QCOMPARE(with.count(), 0);
     QVERIFY(driver.click(QStringLiteral("skipButton")));
     QCOMPARE(with.count(), 1);
-    QCOMPARE(with.at(0).at(1).toString(), QStringLiteral("skip"));
+    QCOMPARE(with.at(0).at(1).toMap().value(QStringLiteral("existing")).toString(),
+             QStringLiteral("skip"));
     QVERIFY(with.at(0).at(0).toString().startsWith(QStringLiteral("$DoConvert,8000,1,8,0,")));
-    QCOMPARE(bare.count(), 0);
     // Whether the controller runs it yet or not, let any run end here.
     if (wait.count() > 0)
         QVERIFY(wait.count() >= 2 || wait.wait(120000));
@@ -207,6 +207,10 @@ void TestWindowEndToEnd::asksBeforeReplacing()
 // The form comes back in a window opened later with the same settings.
 void TestWindowEndToEnd::remembersTheFormNextTime()
 {
+    // Pad is on by default; these differ from every default.
+    driver.view()->setProperty("padChecked", false);
+    driver.view()->setProperty("fadeText", QStringLiteral("15"));
+    driver.view()->setProperty("startText", QStringLiteral("0.5"));
     driver.window()->close();
     QSettings settings;
     settings.beginGroup(QStringLiteral("window"));
@@ -228,6 +232,9 @@ void TestWindowEndToEnd::remembersTheFormNextTime()
     QCOMPARE(next.text(QStringLiteral("folderField")),
              QDir(scratch.path()).filePath(QStringLiteral("out")));
     QCOMPARE(next.text(QStringLiteral("suffixField")), QStringLiteral("_8bit"));
+    QCOMPARE(next.control(QStringLiteral("padBox"))->property("checked").toBool(), false);
+    QCOMPARE(next.text(QStringLiteral("fadeField")), QStringLiteral("15"));
+    QCOMPARE(next.text(QStringLiteral("startField")), QStringLiteral("0.5"));
     next.window()->close();
 }
 

@@ -2,6 +2,7 @@
 // stand-in bridge, so that each test decides what the program answers. The
 // engine's rules are the real ones: the window cannot drift from them here.
 #include "bridge/rules.h"
+#include "testutil.h"
 
 #include <QDir>
 #include <QFile>
@@ -12,35 +13,44 @@
 #include <QTemporaryDir>
 #include <QtQuickTest>
 
-// Plays the part of the program's bridge: records every command the window
+// Plays the part of the program's bridge: records every request the window
 // sends, and lets a test emit the bridge's signals when it chooses.
 class StandInBridge : public QObject
 {
     Q_OBJECT
     Q_PROPERTY(Rules *rules READ rules CONSTANT)
     Q_PROPERTY(QStringList commands READ commands NOTIFY commandsChanged)
-    // Beside each command, what it said of outputs that exist; "" for doConvert.
+    // Beside each command, the options it went with, and their "existing".
+    Q_PROPERTY(QVariantList options MEMBER optionsSent NOTIFY commandsChanged)
     Q_PROPERTY(QStringList existing MEMBER existingSent NOTIFY commandsChanged)
+    Q_PROPERTY(int cancels MEMBER cancels NOTIFY commandsChanged)
     // Like the real controller, answer a request with sgWait(true) before
-    // doConvert returns.
+    // doConvertOptions returns.
     Q_PROPERTY(bool answersWait MEMBER answersWait)
 public:
     QStringList commands() const { return sent; }
     Rules *rules() { return &engineRules; }
 
-    Q_INVOKABLE void doConvert(QString command) { doConvertWith(command, QString()); }
-    Q_INVOKABLE void doConvertWith(QString command, QString existing)
+    Q_INVOKABLE void doConvertOptions(QString command, QVariantMap options)
     {
         sent << command;
-        existingSent << existing;
+        optionsSent << options;
+        existingSent << options.value(QStringLiteral("existing")).toString();
         Q_EMIT commandsChanged();
         if (answersWait)
             Q_EMIT sgWait(true);
     }
+    Q_INVOKABLE void doCancel()
+    {
+        ++cancels;
+        Q_EMIT commandsChanged();
+    }
     Q_INVOKABLE void reset()
     {
         sent.clear();
+        optionsSent.clear();
         existingSent.clear();
+        cancels = 0;
         answersWait = true;
         Q_EMIT commandsChanged();
     }
@@ -54,6 +64,15 @@ public:
     {
         Q_EMIT sgResampSkipped(fileName, reason);
     }
+    Q_INVOKABLE void emitStarted(QString fileName) { Q_EMIT sgResampStarted(fileName); }
+    Q_INVOKABLE void emitProgress(QString fileName, qreal done, qreal total)
+    {
+        Q_EMIT sgResampProgress(fileName, done, total);
+    }
+    Q_INVOKABLE void emitClipped(QString fileName, qreal samples)
+    {
+        Q_EMIT sgResampClipped(fileName, samples);
+    }
 
 Q_SIGNALS:
     void commandsChanged();
@@ -61,11 +80,16 @@ Q_SIGNALS:
     void sgResampReady(QString fileName);
     void sgResampFailed(QString fileName, QString reason);
     void sgResampSkipped(QString fileName, QString reason);
+    void sgResampStarted(QString fileName);
+    void sgResampProgress(QString fileName, qreal done, qreal total);
+    void sgResampClipped(QString fileName, qreal samples);
 
 private:
     Rules engineRules;
     QStringList sent;
+    QVariantList optionsSent;
     QStringList existingSent;
+    int cancels = 0;
     bool answersWait = true;
 };
 
@@ -120,6 +144,11 @@ private:
             if (!file.open(QIODevice::WriteOnly))
                 qFatal("cannot write the fixture %s", qPrintable(file.fileName()));
         }
+        // A real sound for the planner: 0.5 s, 4,000 frames of 8 kHz mono 16-bit.
+        root.mkpath(QStringLiteral("drop/real"));
+        if (!testutil::makeAudio(root.filePath(QStringLiteral("drop/real/half.wav")), 8000, 1, 16,
+                                 0.5))
+            qFatal("cannot make the sound fixture");
     }
 
     QTemporaryDir scratch;

@@ -1,0 +1,69 @@
+// Keeps the engine's plan of the form at hand: what each input is and what its
+// output will get, asked of _data.rules a moment after the form last changed,
+// on the engine's own thread. Answers to a form that has changed since are
+// dropped, so the rows never show an older form's numbers.
+import QtQuick 2.15
+
+QtObject {
+    id: watcher
+
+    // The convert command of the form, "" while the form cannot be planned,
+    // and the options that go with it.
+    property string command
+    property var options: ({})
+    // How long the form must stand still before the engine is asked.
+    property int delay: 250
+
+    // The planner's rows by input path; kept while the form is being changed,
+    // so that what is known of each input stays in sight.
+    property var rows: ({})
+    // The rows answer the form as it stands now.
+    property bool current: false
+    // Why the engine refused the command or its options as a whole.
+    property string error: ""
+
+    readonly property string key: command === "" ? "" : command + "\n" + JSON.stringify(options)
+    property int asked: 0
+
+    function rowFor(path) {
+        var row = rows[path];
+        return row === undefined ? null : row;
+    }
+
+    // Plans the same form again: the disk has changed under it.
+    function refresh() {
+        current = false;
+        if (key !== "")
+            timer.restart();
+    }
+
+    onKeyChanged: {
+        // An answer still on its way is for another form.
+        asked = 0;
+        current = false;
+        error = "";
+        if (key === "")
+            timer.stop();
+        else
+            timer.restart();
+    }
+
+    property Timer timer: Timer {
+        interval: watcher.delay
+        onTriggered: watcher.asked = _data.rules.planRequest(watcher.command, watcher.options)
+    }
+
+    property Connections answers: Connections {
+        target: _data.rules
+        function onSgPlanned(request, rows, error) {
+            if (request !== watcher.asked || timer.running)
+                return;
+            var byInput = {};
+            for (var i = 0; i < rows.length; ++i)
+                byInput[rows[i].input] = rows[i];
+            watcher.rows = byInput;
+            watcher.error = error;
+            watcher.current = true;
+        }
+    }
+}

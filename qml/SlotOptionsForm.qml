@@ -1,0 +1,73 @@
+// What a slot may ask beyond the plain cut: silence up to the exact size, a
+// fade-out where the size cuts the sound, and a start later in the sound.
+// The engine applies them, byte for byte as the command-line tool does.
+import QtQuick 2.15
+import QtQuick.Controls 2.15
+import QtQuick.Layouts 1.15
+
+GridLayout {
+    id: slot
+    columns: 3
+    columnSpacing: 8
+    rowSpacing: 4
+
+    property alias padChecked: padBox.checked
+    property alias fadeText: fadeField.text
+    property alias startText: startField.text
+    // An exact size is chosen: padding and fading have something to work on.
+    property bool sized: false
+    property string fadeReason
+    property string startReason
+
+    CheckBox {
+        id: padBox
+        objectName: "padBox"
+        Layout.columnSpan: 3
+        Layout.fillWidth: true
+        text: "Pad with silence to the exact size"
+        checked: true
+        enabled: slot.sized
+        Accessible.name: text
+        Accessible.description: "A sound shorter than the size is followed by silence"
+        ToolTip.visible: hovered && !enabled
+        ToolTip.delay: 600
+        ToolTip.text: "Choose a size first: size 0 keeps the whole sound"
+    }
+
+    Label { text: "Fade out"; enabled: slot.sized }
+    TextField {
+        id: fadeField
+        objectName: "fadeField"
+        Layout.fillWidth: true
+        text: "0"
+        enabled: slot.sized
+        selectByMouse: true
+        inputMethodHints: Qt.ImhDigitsOnly
+        Accessible.name: "Fade-out in milliseconds"
+        Accessible.description: "Where the size cuts the sound, its last milliseconds fade to silence; 0 for none"
+    }
+    Label { text: "ms (0 = off)"; enabled: slot.sized }
+    FieldNote {
+        objectName: "fadeNote"
+        Layout.columnSpan: 3
+        text: slot.fadeReason
+    }
+
+    Label { text: "Start at" }
+    TextField {
+        id: startField
+        objectName: "startField"
+        Layout.fillWidth: true
+        placeholderText: "0"
+        selectByMouse: true
+        inputMethodHints: Qt.ImhFormattedNumbersOnly
+        Accessible.name: "Start in seconds"
+        Accessible.description: "Each output begins this far into the sound, such as 1.25 or 0:01.250"
+    }
+    Label { text: "seconds" }
+    FieldNote {
+        objectName: "startNote"
+        Layout.columnSpan: 3
+        text: slot.startReason
+    }
+}
