@@ -435,6 +435,7 @@ Item {
         id: planWatcher
         command: formCheck.plan.ok ? formCheck.plan.command : ""
         options: formCheck.options
+        paused: view.running
     }
 
     ClosePrompt {

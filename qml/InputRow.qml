@@ -33,16 +33,10 @@ ItemDelegate {
     readonly property color warnColor: "#8a5a00"
 
     readonly property string factsText: plan ? Words.factsText(plan.facts) : ""
-    // Once a row has a result of its own, a refusal or skip is said there.
-    readonly property string plannedText: {
-        if (!plan || !planCurrent)
-            return "";
-        if (plan.status !== "convert" && status !== "")
-            return "";
-        if (status === "failed" || status === "skipped" || status === "stopped")
-            return "";
-        return Words.plannedText(plan);
-    }
+    // Once a row has a result other than converted, that result says it all.
+    readonly property string plannedText: !plan || !planCurrent || status === "failed"
+                                          || status === "skipped" || status === "stopped"
+                                          ? "" : Words.plannedText(plan)
 
     Accessible.name: name + ", " + [factsText, plannedText, statusText()].filter(Boolean).join(", ")
     Accessible.description: path
@@ -65,19 +59,27 @@ ItemDelegate {
         ColumnLayout {
             Layout.fillWidth: true
             spacing: 1
-            RowLayout {
+            // The facts beside the name where both fit, else under it.
+            GridLayout {
                 Layout.fillWidth: true
-                spacing: 10
+                columns: nameLabel.implicitWidth + factsLabel.implicitWidth + columnSpacing
+                         <= width ? 2 : 1
+                columnSpacing: 10
+                rowSpacing: 1
                 Label {
+                    id: nameLabel
                     Layout.fillWidth: true
                     text: row.name
                     font.bold: true
                     elide: Text.ElideMiddle
                 }
                 Label {
+                    id: factsLabel
                     objectName: "rowFacts"
+                    Layout.fillWidth: parent.columns === 1
                     visible: text !== ""
                     text: row.factsText
+                    elide: Text.ElideRight
                     font.pixelSize: row.font.pixelSize - 1
                     color: "#505050"
                 }

@@ -13,6 +13,9 @@ QtObject {
     property var options: ({})
     // How long the form must stand still before the engine is asked.
     property int delay: 250
+    // While a run converts, the disk is changing under any plan; the form is
+    // planned again once it ends (refresh).
+    property bool paused: false
 
     // The planner's rows by input path; kept while the form is being changed,
     // so that what is known of each input stays in sight.
@@ -30,9 +33,9 @@ QtObject {
         return row === undefined ? null : row;
     }
 
-    // Plans the same form again: the disk has changed under it.
+    // Plans the same form again, the disk having changed under it; the rows
+    // stand until the new answer replaces them.
     function refresh() {
-        current = false;
         if (key !== "")
             timer.restart();
     }
@@ -50,7 +53,10 @@ QtObject {
 
     property Timer timer: Timer {
         interval: watcher.delay
-        onTriggered: watcher.asked = _data.rules.planRequest(watcher.command, watcher.options)
+        onTriggered: {
+            if (!watcher.paused)
+                watcher.asked = _data.rules.planRequest(watcher.command, watcher.options);
+        }
     }
 
     property Connections answers: Connections {

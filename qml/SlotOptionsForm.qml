@@ -7,9 +7,9 @@ import QtQuick.Layouts 1.15
 
 GridLayout {
     id: slot
-    columns: 3
-    columnSpacing: 8
-    rowSpacing: 4
+    columns: 6
+    columnSpacing: 6
+    rowSpacing: 2
 
     property alias padChecked: padBox.checked
     property alias fadeText: fadeField.text
@@ -22,8 +22,10 @@ GridLayout {
     CheckBox {
         id: padBox
         objectName: "padBox"
-        Layout.columnSpan: 3
+        Layout.columnSpan: 6
         Layout.fillWidth: true
+        topPadding: 2
+        bottomPadding: 2
         text: "Pad with silence to the exact size"
         checked: true
         enabled: slot.sized
@@ -34,40 +36,48 @@ GridLayout {
         ToolTip.text: "Choose a size first: size 0 keeps the whole sound"
     }
 
+    // Side by side, so that the form still fits a 640-pixel-high window.
     Label { text: "Fade out"; enabled: slot.sized }
     TextField {
         id: fadeField
         objectName: "fadeField"
         Layout.fillWidth: true
+        Layout.minimumWidth: 50
         text: "0"
         enabled: slot.sized
         selectByMouse: true
         inputMethodHints: Qt.ImhDigitsOnly
         Accessible.name: "Fade-out in milliseconds"
         Accessible.description: "Where the size cuts the sound, its last milliseconds fade to silence; 0 for none"
+        ToolTip.visible: hovered
+        ToolTip.delay: 600
+        ToolTip.text: "Milliseconds of fade where the size cuts the sound; 0 for none"
     }
-    Label { text: "ms (0 = off)"; enabled: slot.sized }
-    FieldNote {
-        objectName: "fadeNote"
-        Layout.columnSpan: 3
-        text: slot.fadeReason
-    }
-
+    Label { text: "ms"; enabled: slot.sized; Layout.rightMargin: 8 }
     Label { text: "Start at" }
     TextField {
         id: startField
         objectName: "startField"
         Layout.fillWidth: true
+        Layout.minimumWidth: 50
         placeholderText: "0"
         selectByMouse: true
         inputMethodHints: Qt.ImhFormattedNumbersOnly
         Accessible.name: "Start in seconds"
         Accessible.description: "Each output begins this far into the sound, such as 1.25 or 0:01.250"
+        ToolTip.visible: hovered
+        ToolTip.delay: 600
+        ToolTip.text: "Seconds into the sound where each output begins, such as 1.25 or 0:01.250"
     }
-    Label { text: "seconds" }
+    Label { text: "s" }
+    FieldNote {
+        objectName: "fadeNote"
+        Layout.columnSpan: 6
+        text: slot.fadeReason
+    }
     FieldNote {
         objectName: "startNote"
-        Layout.columnSpan: 3
+        Layout.columnSpan: 6
         text: slot.startReason
     }
 }

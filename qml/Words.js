@@ -57,16 +57,17 @@ function rateName(hz) {
     return Number((hz / 1000).toFixed(3)) + " kHz";
 }
 
-// "2.50 s", "3 min 5.00 s", "1 h 2 min 3 s": the length of a sound.
+// "2.50 s", "3 min 5.5 s", "2 min", "1 h 2 min 3 s": the length of a sound.
 function lengthName(seconds) {
-    var h = Math.floor(seconds / 3600);
-    var m = Math.floor((seconds - h * 3600) / 60);
-    var s = seconds - h * 3600 - m * 60;
+    if (seconds < 60)
+        return seconds.toFixed(2) + " s";
+    var tenths = Math.round(seconds * 10);
+    var h = Math.floor(tenths / 36000);
+    var m = Math.floor((tenths - h * 36000) / 600);
+    var s = (tenths - h * 36000 - m * 600) / 10;
     if (h > 0)
-        return h + " h " + m + " min " + Math.floor(s) + " s";
-    if (m > 0)
-        return m + " min " + s.toFixed(2) + " s";
-    return s.toFixed(2) + " s";
+        return h + " h " + m + " min" + (s >= 1 ? " " + Math.floor(s) + " s" : "");
+    return m + " min" + (s > 0 ? " " + s + " s" : "");
 }
 
 // "1.8 s", "0.25 s": a point or a span within a sound, to the millisecond.

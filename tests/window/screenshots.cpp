@@ -84,22 +84,31 @@ bool run(const QString &outFolder)
         driver.choose(QStringLiteral("bitsBox"), 1) &&
         driver.click(QStringLiteral("durationRadio")) &&
         driver.type(QStringLiteral("durationField"), QStringLiteral("2.5")) &&
+        driver.type(QStringLiteral("fadeField"), QStringLiteral("30")) &&
         driver.type(QStringLiteral("folderField"), root.filePath(QStringLiteral("Slots"))) &&
         driver.type(QStringLiteral("suffixField"), QStringLiteral("_slot"));
     if (!filled)
         return fail("cannot fill the form");
     driver.view()->forceActiveFocus();
+    // The rows say what each file gets once the engine has planned the form.
+    QObject *planner = driver.view()->property("planner").value<QObject *>();
+    if (!planner ||
+        !QTest::qWaitFor([planner] { return planner->property("current").toBool(); }, 10000))
+        return fail("the form was not planned");
     if (!save(driver, outFolder, QStringLiteral("02-inputs.png")))
         return false;
 
-    // Grab while the long second file converts: as soon as the window has
-    // taken the news of the first, before any later news is delivered.
+    // Grab while the long second file converts, a third of the way in: the
+    // window has taken that news before this handler runs.
     Data *bridge = core.bridge();
     QImage busy;
-    QObject::connect(bridge, &Data::sgResampReady, driver.window(), [&](const QString &) {
-        if (busy.isNull())
-            busy = driver.window()->grabWindow();
-    });
+    QObject::connect(bridge, &Data::sgResampProgress, driver.window(),
+                     [&](const QString &, qreal done, qreal total) {
+                         if (busy.isNull() && driver.inputCount() > 1 &&
+                             driver.input(1, QStringLiteral("status")) == "converting" &&
+                             total > 0 && done >= total / 3)
+                             busy = driver.window()->grabWindow();
+                     });
     QSignalSpy wait(bridge, SIGNAL(sgWait(bool)));
     driver.pressEnter();
     if (wait.count() != 1)
