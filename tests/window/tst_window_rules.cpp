@@ -1,9 +1,15 @@
 // What the bridge answers when the window asks for the engine's rules: the
 // files a folder stands for (the command-line tool's own choice, run beside
 // it), sizes from durations, frame layout, clashes and existing outputs, and
-// the requests that carry the answer to existing outputs to the controller.
+// the requests that carry the answer to existing outputs to the controller,
+// the planner's rows as the window gets them, and the bytes of the window's
+// request beside the command-line tool's.
+#include "app/core.h"
 #include "bridge/data.h"
 #include "bridge/rules.h"
+#include "convert/plan.h"
+#include "convert/soxhandles.h"
+#include "convert/units.h"
 #include "testutil.h"
 
 #include <QDir>
@@ -29,18 +35,31 @@ private Q_SLOTS:
     void existingOutputs();
     void existingChoiceReachesTheController_data();
     void existingChoiceReachesTheController();
+    void planRequest_data();
+    void planRequest();
+    void sameBytesAsTheCommandLine_data();
+    void sameBytesAsTheCommandLine();
 
 private:
     // Runs one scan and returns its answer: [paths, refused].
     QVariantList find(const QStringList &paths);
 
     QTemporaryDir scratch;
+    sox::Session soxSession;
     Rules rules;
+    // 8 kHz mono 16-bit: 0.3 s (2,400 frames) and 1 s (8,000 frames).
+    QString shortInput;
+    QString longInput;
 };
 
 void TestWindowRules::initTestCase()
 {
     QVERIFY(scratch.isValid());
+    QVERIFY(QDir(scratch.path()).mkpath(QStringLiteral("sounds")));
+    shortInput = scratch.filePath(QStringLiteral("sounds/short.wav"));
+    longInput = scratch.filePath(QStringLiteral("sounds/long.flac"));
+    QVERIFY(testutil::makeAudio(shortInput, 8000, 1, 16, 0.3));
+    QVERIFY(testutil::makeAudio(longInput, 22050, 2, 16, 1.0, true));
 }
 
 QVariantList TestWindowRules::find(const QStringList &paths)
@@ -322,6 +341,122 @@ void TestWindowRules::existingChoiceReachesTheController()
     QCOMPARE(skipped.at(0),
              (QVariantList{QStringLiteral("/in/a.wav"), QStringLiteral("the output exists")}));
     QCOMPARE(with.count(), 1);
+}
+
+void TestWindowRules::planRequest_data()
+{
+    QTest::addColumn<QVariantMap>("options");
+    QTest::addColumn<QString>("error");
+
+    QTest::newRow("none") << QVariantMap() << QString();
+    QTest::newRow("pad") << QVariantMap{{"pad", true}} << QString();
+    QTest::newRow("start and fade")
+        << QVariantMap{{"start", "0.25"}, {"fadeOutMs", "20"}, {"pad", false}} << QString();
+    QTest::newRow("misspelt option")
+        << QVariantMap{{"fade", "20"}} << QStringLiteral("unknown option \"fade\"");
+}
+
+// The rows the window gets are the planner's own, for a sound shorter and one
+// longer than the 0.5 s slot.
+void TestWindowRules::planRequest()
+{
+    QFETCH(QVariantMap, options);
+    QFETCH(QString, error);
+    const QString command = testutil::convertCommand(8000, 1, 16, 44 + 8000, QStringLiteral("/out"),
+                                                     QString(), {shortInput, longInput});
+    QSignalSpy planned(&rules, &Rules::sgPlanned);
+    const int request = rules.planRequest(command, options);
+    QVERIFY(planned.wait(60000));
+    QCOMPARE(planned.count(), 1);
+    QCOMPARE(planned.at(0).at(0).toInt(), request);
+    QCOMPARE(planned.at(0).at(2).toString(), error);
+    const QVariantList rows = planned.at(0).at(1).toList();
+    if (!error.isEmpty()) {
+        QCOMPARE(rows.size(), 0);
+        return;
+    }
+
+    ConvertCommand c;
+    command::ParseError parseError;
+    QVERIFY(command::parse(command, &c, &parseError));
+    c.slot.pad = options.value(QStringLiteral("pad")).toBool();
+    c.slot.fadeOutMs = options.value(QStringLiteral("fadeOutMs")).toUInt();
+    c.slot.startFrame = options.contains(QStringLiteral("start")) ? 2000 : 0;
+    const Plan plan = makePlan(c);
+    QCOMPARE(rows.size(), 2);
+    for (int i = 0; i < 2; ++i) {
+        const PlanRow &want = plan.rows.at(i);
+        const QVariantMap got = rows.at(i).toMap();
+        QCOMPARE(got.value(QStringLiteral("input")).toString(), want.input);
+        QCOMPARE(got.value(QStringLiteral("status")).toString(), QStringLiteral("convert"));
+        QCOMPARE(got.value(QStringLiteral("bytes")).toDouble(), double(want.bytes));
+        QCOMPARE(got.value(QStringLiteral("shortBy")).toDouble(), double(want.shortBy));
+        QCOMPARE(got.value(QStringLiteral("padBytes")).toDouble(), double(want.padBytes));
+        QCOMPARE(got.value(QStringLiteral("startFrame")).toDouble(), double(want.startFrame));
+        QCOMPARE(got.value(QStringLiteral("cutFrame")).toDouble(), double(want.cutFrame));
+        QCOMPARE(got.value(QStringLiteral("fadeFrames")).toDouble(), double(want.fadeFrames));
+        QCOMPARE(got.value(QStringLiteral("padSeconds")).toDouble(), want.padBytes / 2 / 8000.0);
+        const QVariantMap facts = got.value(QStringLiteral("facts")).toMap();
+        QCOMPARE(facts.value(QStringLiteral("frames")).toDouble(), double(want.facts.frames));
+        QCOMPARE(facts.value(QStringLiteral("sampleRate")).toDouble(), want.facts.sampleRate);
+    }
+    // The short sound leaves room the slot fills or leaves empty; the long one is cut.
+    const PlanRow &shortRow = plan.rows.at(0);
+    QCOMPARE(shortRow.padBytes + shortRow.shortBy, 8000u - (2400 - c.slot.startFrame) * 2);
+    QCOMPARE(plan.rows.at(1).cutFrame, c.slot.startFrame + 4000);
+}
+
+void TestWindowRules::sameBytesAsTheCommandLine_data()
+{
+    QTest::addColumn<QVariantMap>("options");
+    QTest::addColumn<QStringList>("flags");
+
+    // What the window sends with none of the slot options set.
+    QTest::newRow("none set") << QVariantMap{{"existing", "overwrite"},
+                                             {"pad", false},
+                                             {"fadeOutMs", 0},
+                                             {"start", ""}}
+                              << QStringList();
+    QTest::newRow("pad, fade, start")
+        << QVariantMap{{"existing", "overwrite"},
+                       {"pad", true},
+                       {"fadeOutMs", 20},
+                       {"start", "0.25"}}
+        << QStringList{"--pad", "--fade-out", "20", "--start", "0.25"};
+}
+
+// The window's request through the real controller writes what sabletide-cli
+// writes with the same options, for a sound that the slot pads and one it cuts.
+void TestWindowRules::sameBytesAsTheCommandLine()
+{
+    QFETCH(QVariantMap, options);
+    QFETCH(QStringList, flags);
+    QTemporaryDir out;
+    QVERIFY(out.isValid());
+    QDir(out.path()).mkpath(QStringLiteral("window"));
+    QDir(out.path()).mkpath(QStringLiteral("cli"));
+    const QStringList inputs{shortInput, longInput};
+
+    Core core(nullptr);
+    QSignalSpy wait(core.bridge(), SIGNAL(sgWait(bool)));
+    QSignalSpy ready(core.bridge(), SIGNAL(sgResampReady(QString)));
+    const QString command = testutil::convertCommand(
+        8000, 1, 16, 44 + 8000, out.filePath(QStringLiteral("window")), QString(), inputs);
+    QVERIFY(QMetaObject::invokeMethod(core.bridge(), "doConvertOptions", Q_ARG(QString, command),
+                                      Q_ARG(QVariantMap, options)));
+    QTRY_COMPARE_WITH_TIMEOUT(wait.count(), 2, 60000);
+    QCOMPARE(ready.count(), 2);
+
+    QCOMPARE(testutil::run(testutil::binDir() + QStringLiteral("/sabletide-cli"),
+                           QStringList{"-q", "-r", "8000", "-c", "1", "-b", "16", "-s", "8044",
+                                       "-o", out.filePath(QStringLiteral("cli"))} +
+                               flags + inputs),
+             0);
+    for (const char *name : {"short.wav", "long.wav"}) {
+        const QByteArray window = testutil::readAll(out.filePath(QStringLiteral("window/")) + name);
+        QVERIFY2(window.size() > 44, name);
+        QCOMPARE(window, testutil::readAll(out.filePath(QStringLiteral("cli/")) + name));
+    }
 }
 
 QTEST_MAIN(TestWindowRules)
