@@ -18,6 +18,13 @@ struct ConvertHooks
     std::function<void(quint64 done, quint64 total)> progress;
     // Samples that libsox clipped on their way, once the chain has run.
     std::function<void(quint64 samples)> clipped;
+    // Processors this conversion may take beside its own: libsox then runs an
+    // effect's channels side by side (as `sox --multi-threaded` does). Worth
+    // it only where processors would otherwise idle; the bytes are the same.
+    bool parallelChannels = false;
+    // Decodes the input on a thread of its own, a few buffers ahead of the
+    // effects. The same samples; worth it only beside an idle processor.
+    bool readAhead = false;
 };
 
 class Resampling : public QObject

@@ -2,6 +2,7 @@
 
 #include "convert/inputs.h"
 
+#include "convert/readahead.h"
 #include "convert/scratch.h"
 #include "convert/soxhandles.h"
 #include "convert/units.h"
@@ -265,9 +266,17 @@ bool Chain::flow(QString *why)
                                 output->signal.channels;
     }
 
+    // Both give the same samples as one thread would, only sooner where a
+    // processor would otherwise idle.
+    ReadAhead ahead(input.get());
+    if (hooks.readAhead)
+        ahead.start();
+    sox_get_globals()->use_threads = hooks.parallelChannels ? sox_true : sox_false;
     // SOX_EOF comes both from a stop that we asked for and from a failure:
     // the handles say which it was.
     sox_flow_effects(chain.get(), flowCallback, &state);
+    // The decoder ends before anything reads the input's state or closes it.
+    ahead.stop();
     if (hooks.clipped) {
         // Counted per effect and per flow, as the sox command counts them,
         // and by the writer where it narrows the samples.

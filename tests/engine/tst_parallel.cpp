@@ -1,0 +1,297 @@
+// Spare processors change when a conversion's samples are made, never which:
+// libsox's parallel channels and the read-ahead decoder give the bytes, the
+// failures and the debug lines of one thread, and leave no thread behind.
+#include "convert/readahead.h"
+#include "convert/resampling.h"
+#include "convert/soxchain.h"
+
+#include "testutil.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <vector>
+
+class TestParallel : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void initTestCase();
+    void sameBytes_data();
+    void sameBytes();
+    void sameSamples_data();
+    void sameSamples();
+    void damagedInputFailsAlike();
+    void cancelJoinsDecoder();
+
+private:
+    QString fixture(const QString &ext, int channels, double seconds);
+
+    QTemporaryDir dir;
+    int outputs = 0;
+};
+
+namespace {
+
+QStringList logged;
+
+void captureDebug(QtMsgType type, const QMessageLogContext &, const QString &text)
+{
+    if (type == QtDebugMsg)
+        logged.append(text);
+}
+
+int threadCount()
+{
+    return QDir(QStringLiteral("/proc/self/task"))
+        .entryList(QDir::Dirs | QDir::NoDotAndDotDot)
+        .size();
+}
+
+struct Run
+{
+    int result = 0;
+    QString reason;
+    QByteArray bytes;
+    QStringList lines;
+    QSet<bool> threadsDuringFlow; // libsox's use_threads, as the flow saw it
+};
+
+Run convert(const QString &in, const QString &out, int rate, int channels, int bits,
+            quint32 fileSize, bool parallelChannels, bool readAhead)
+{
+    ConvertParams p;
+    p.inputPath = in;
+    p.outputPath = out;
+    p.sampleRate = quint32(rate);
+    p.channels = quint8(channels);
+    p.bitsPerSample = quint8(bits);
+    p.fileSize = fileSize;
+    p.mayReplace = true;
+    Run run;
+    ConvertHooks hooks;
+    hooks.parallelChannels = parallelChannels;
+    hooks.readAhead = readAhead;
+    hooks.progress = [&run](quint64, quint64) {
+        run.threadsDuringFlow << (sox_get_globals()->use_threads == sox_true);
+    };
+    logged.clear();
+    const QtMessageHandler previous = qInstallMessageHandler(captureDebug);
+    Resampling r;
+    run.result = r.resample(p, &run.reason, hooks);
+    qInstallMessageHandler(previous);
+    run.lines = logged;
+    run.bytes = testutil::readAll(out);
+    return run;
+}
+
+} // namespace
+
+QString TestParallel::fixture(const QString &ext, int channels, double seconds)
+{
+    const QString path =
+        dir.filePath(QStringLiteral("in-%1-%2.%3").arg(channels).arg(seconds).arg(ext));
+    // Noise: every channel different, so that a channel in the wrong place shows.
+    if (!QFile::exists(path) && !testutil::makeAudio(path, 44100, channels, 16, seconds, true))
+        return QString();
+    return path;
+}
+
+void TestParallel::initTestCase()
+{
+    QVERIFY(dir.isValid());
+    QVERIFY(sox::ensureStarted());
+}
+
+void TestParallel::sameBytes_data()
+{
+    QTest::addColumn<QString>("ext");
+    QTest::addColumn<int>("inChannels");
+    QTest::addColumn<int>("rate");
+    QTest::addColumn<int>("channels");
+    QTest::addColumn<int>("bits");
+    QTest::addColumn<quint32>("fileSize");
+
+    for (const int ch : {1, 2, 6}) {
+        for (const int bits : {8, 16, 24, 32}) {
+            for (const int rate : {44100, 48000}) {
+                QTest::addRow("%d ch, %d bits, %s", ch, bits,
+                              rate == 44100 ? "same rate" : "rate change")
+                    << "flac" << ch << rate << ch << bits << 0u;
+            }
+        }
+    }
+    QTest::newRow("wav, downmix and rate") << "wav" << 2 << 48000 << 1 << 24 << 0u;
+    QTest::newRow("ogg, upmix and rate") << "ogg" << 2 << 22050 << 6 << 16 << 0u;
+    QTest::newRow("mp3, rate") << "mp3" << 2 << 48000 << 2 << 16 << 0u;
+    QTest::newRow("flac, stopped early for a size") << "flac" << 6 << 48000 << 2 << 24 << 100044u;
+}
+
+void TestParallel::sameBytes()
+{
+    QFETCH(QString, ext);
+    QFETCH(int, inChannels);
+    QFETCH(int, rate);
+    QFETCH(int, channels);
+    QFETCH(int, bits);
+    QFETCH(quint32, fileSize);
+
+    // Two seconds: more blocks than the read-ahead holds, so that it wraps.
+    const QString in = fixture(ext, inChannels, 2.0);
+    QVERIFY(!in.isEmpty());
+    const auto out = [this] { return dir.filePath(QStringLiteral("out-%1.wav").arg(++outputs)); };
+    const Run alone = convert(in, out(), rate, channels, bits, fileSize, false, false);
+    QCOMPARE(alone.result, 1);
+    QVERIFY(alone.bytes.size() > 44);
+    QCOMPARE(alone.threadsDuringFlow, QSet<bool>{false});
+    for (const bool parallel : {false, true}) {
+        for (const bool ahead : {false, true}) {
+            if (!parallel && !ahead)
+                continue;
+            const int before = threadCount();
+            const Run spread = convert(in, out(), rate, channels, bits, fileSize, parallel, ahead);
+            QCOMPARE(spread.result, 1);
+            QVERIFY2(
+                spread.bytes == alone.bytes,
+                qPrintable(QStringLiteral("parallel %1, read-ahead %2").arg(parallel).arg(ahead)));
+            QCOMPARE(spread.lines, alone.lines);
+            QCOMPARE(spread.threadsDuringFlow, QSet<bool>{parallel});
+            // libgomp keeps its threads for the next parallel flow; the
+            // decoder is always joined.
+            if (!parallel)
+                QCOMPARE(threadCount(), before);
+        }
+    }
+}
+
+void TestParallel::sameSamples_data()
+{
+    QTest::addColumn<QString>("ext");
+    QTest::addColumn<int>("channels");
+    QTest::addColumn<int>("chunk"); // samples asked for at a time
+    QTest::addColumn<bool>("cut");  // the file cut in half
+
+    QTest::newRow("wav, libsox's buffer") << "wav" << 2 << 8192 << false;
+    QTest::newRow("flac, small reads") << "flac" << 2 << 1000 << false;
+    QTest::newRow("flac, 6 channels, odd reads") << "flac" << 6 << 6 * 7 << false;
+    QTest::newRow("ogg, large reads") << "ogg" << 1 << 100000 << false;
+    QTest::newRow("flac cut in half") << "flac" << 2 << 8192 << true;
+}
+
+void TestParallel::sameSamples()
+{
+    QFETCH(QString, ext);
+    QFETCH(int, channels);
+    QFETCH(int, chunk);
+    QFETCH(bool, cut);
+
+    QString in = fixture(ext, channels, 2.0);
+    QVERIFY(!in.isEmpty());
+    if (cut) {
+        const QByteArray whole = testutil::readAll(in);
+        in = dir.filePath(QStringLiteral("cut.") + ext);
+        QFile f(in);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        QCOMPARE(f.write(whole.left(whole.size() / 2)), qint64(whole.size() / 2));
+    }
+    struct Read
+    {
+        std::vector<sox_sample_t> samples;
+        int error = 0;
+    };
+    const auto readAll = [&](bool ahead, Read *read) {
+        QString why;
+        sox::Format input = soxchain::openInput(in, &why);
+        QVERIFY2(input, qPrintable(why));
+        const auto ownReader = input->handler.read;
+        const int before = threadCount();
+        ReadAhead readAhead(input.get());
+        if (ahead) {
+            QVERIFY(readAhead.start());
+            QVERIFY(input->handler.read != ownReader);
+            QCOMPARE(threadCount(), before + 1);
+        }
+        std::vector<sox_sample_t> buffer(static_cast<size_t>(chunk));
+        for (;;) {
+            const size_t n = sox_read(input.get(), buffer.data(), buffer.size());
+            if (n == 0)
+                break;
+            read->samples.insert(read->samples.end(), buffer.begin(), buffer.begin() + long(n));
+        }
+        // The end stays the end.
+        QCOMPARE(sox_read(input.get(), buffer.data(), buffer.size()), size_t(0));
+        readAhead.stop();
+        QVERIFY(input->handler.read == ownReader);
+        QCOMPARE(threadCount(), before);
+        read->error = input->sox_errno;
+    };
+    Read alone, ahead;
+    readAll(false, &alone);
+    if (QTest::currentTestFailed())
+        return;
+    readAll(true, &ahead);
+    if (QTest::currentTestFailed())
+        return;
+    QVERIFY(alone.samples.size() > 4 * 8192);
+    QVERIFY(alone.samples == ahead.samples);
+    QCOMPARE(ahead.error, alone.error);
+    QCOMPARE(alone.error != 0, cut);
+}
+
+void TestParallel::damagedInputFailsAlike()
+{
+    const QByteArray whole = testutil::readAll(fixture(QStringLiteral("flac"), 2, 2.0));
+    const QString in = dir.filePath(QStringLiteral("damaged.flac"));
+    QFile f(in);
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    QCOMPARE(f.write(whole.left(whole.size() / 2)), qint64(whole.size() / 2));
+    f.close();
+    const QString out = dir.filePath(QStringLiteral("damaged.wav"));
+    const Run alone = convert(in, out, 48000, 1, 24, 0, false, false);
+    QCOMPARE(alone.result, -1);
+    QVERIFY2(alone.reason.startsWith(QStringLiteral("the input is damaged or cut short: ")),
+             qPrintable(alone.reason));
+    const int before = threadCount();
+    const Run ahead = convert(in, out, 48000, 1, 24, 0, false, true);
+    QCOMPARE(ahead.result, -1);
+    QCOMPARE(ahead.reason, alone.reason);
+    QCOMPARE(ahead.lines, alone.lines);
+    QVERIFY(!QFile::exists(out));
+    QCOMPARE(threadCount(), before);
+}
+
+void TestParallel::cancelJoinsDecoder()
+{
+    const QString in = fixture(QStringLiteral("flac"), 2, 2.0);
+    ConvertParams p;
+    p.inputPath = in;
+    p.outputPath = dir.filePath(QStringLiteral("cancelled.wav"));
+    p.sampleRate = 48000;
+    p.channels = 1;
+    p.bitsPerSample = 24;
+    std::atomic_bool cancel{false};
+    int calls = 0;
+    ConvertHooks hooks;
+    hooks.cancel = &cancel;
+    hooks.readAhead = true;
+    int during = 0;
+    hooks.progress = [&](quint64, quint64) {
+        during = qMax(during, threadCount());
+        if (++calls == 2)
+            cancel = true;
+    };
+    const int before = threadCount();
+    QString reason;
+    QCOMPARE(Resampling().resample(p, &reason, hooks), -1);
+    QCOMPARE(reason, QStringLiteral("cancelled"));
+    QCOMPARE(calls, 2);
+    QCOMPARE(during, before + 1);
+    QCOMPARE(threadCount(), before);
+    QVERIFY(!QFile::exists(p.outputPath));
+}
+
+QTEST_GUILESS_MAIN(TestParallel)
+#include "tst_parallel.moc"
