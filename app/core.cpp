@@ -4,6 +4,7 @@
 #include "convert/batch.h"
 #include "convert/resampling.h"
 
+#include <QThread>
 #include <QThreadPool>
 #include <QtConcurrent>
 
@@ -96,6 +97,8 @@ void Core::doConvert()
     report.clipped = [&](int, quint64 samples) {
         data->notifyResampClipped(running, qreal(samples));
     };
+    // The window converts one input at a time: the other processors would idle.
+    report.spareProcessors = QThread::idealThreadCount() > 1;
     RequestOptions read;
     QString problem;
     if (readRequestOptions(options, &read, &problem))

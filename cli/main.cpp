@@ -15,6 +15,7 @@
 
 #include <QCoreApplication>
 #include <QFileInfo>
+#include <QThread>
 
 #include <algorithm>
 #include <csignal>
@@ -125,6 +126,8 @@ void convertHere(const Plan &plan, RowSink &sink)
         sink.progress(index, done, total);
     };
     report.clipped = [&](int index, quint64 samples) { sink.clipped(index, samples); };
+    // One conversion at a time: the other processors would idle.
+    report.spareProcessors = QThread::idealThreadCount() > 1;
     report.converted = [&](int index, const QString &, const QString &output) {
         sink.converted(index, QFileInfo(output).size());
     };

@@ -91,22 +91,23 @@ private:
 
 } // namespace
 
-QByteArray rowLine(const ConvertParams &p)
+QByteArray rowLine(const ConvertParams &p, bool spareProcessors)
 {
     return rowWord + ' ' + QByteArray::number(p.sampleRate) + ' ' + QByteArray::number(p.channels) +
            ' ' + QByteArray::number(p.bitsPerSample) + ' ' + QByteArray::number(p.fileSize) + ' ' +
            (p.mayReplace ? '1' : '0') + ' ' + (p.slot.pad ? '1' : '0') + ' ' +
            QByteArray::number(p.slot.fadeOutMs) + ' ' + QByteArray::number(p.slot.startFrame) +
-           ' ' + encode(p.inputPath) + ' ' + encode(p.outputPath) + '\n';
+           ' ' + (spareProcessors ? '1' : '0') + ' ' + encode(p.inputPath) + ' ' +
+           encode(p.outputPath) + '\n';
 }
 
 Job readJobLine(const QByteArray &line)
 {
     Job job;
     const QList<QByteArray> words = line.split(' ');
-    if (words.size() != 11 || words.at(0) != rowWord)
+    if (words.size() != 12 || words.at(0) != rowWord)
         return job;
-    bool ok[8] = {};
+    bool ok[9] = {};
     const uint rate = words.at(1).toUInt(&ok[0]);
     const uint channels = words.at(2).toUInt(&ok[1]);
     const uint bits = words.at(3).toUInt(&ok[2]);
@@ -115,8 +116,9 @@ Job readJobLine(const QByteArray &line)
     const uint pad = words.at(6).toUInt(&ok[5]);
     const uint fade = words.at(7).toUInt(&ok[6]);
     const quint64 start = words.at(8).toULongLong(&ok[7]);
+    const uint spare = words.at(9).toUInt(&ok[8]);
     if (std::find(std::begin(ok), std::end(ok), false) != std::end(ok) || channels > 255 ||
-        bits > 255 || replace > 1 || pad > 1)
+        bits > 255 || replace > 1 || pad > 1 || spare > 1)
         return job;
     job.kind = Job::Kind::Convert;
     job.params.sampleRate = rate;
@@ -127,10 +129,16 @@ Job readJobLine(const QByteArray &line)
     job.params.slot.pad = pad == 1;
     job.params.slot.fadeOutMs = fade;
     job.params.slot.startFrame = start;
+    job.spareProcessors = spare == 1;
     // An empty path is percent-encoded to nothing, which split() keeps as a word.
-    job.params.inputPath = decode(words.at(9));
-    job.params.outputPath = decode(words.at(10));
+    job.params.inputPath = decode(words.at(10));
+    job.params.outputPath = decode(words.at(11));
     return job;
+}
+
+bool spareProcessorsFor(int rowsToStart, int rowsRunning, int processors)
+{
+    return rowsToStart < processors - rowsRunning;
 }
 
 QByteArray progressLine(quint64 done, quint64 total)
@@ -203,6 +211,8 @@ int run(const std::atomic_bool &cancel, int wakeDescriptor)
         quint64 lastDone = 0;
         ConvertHooks hooks;
         hooks.cancel = &cancel;
+        hooks.parallelChannels = job.spareProcessors;
+        hooks.readAhead = job.spareProcessors;
         hooks.progress = [&](quint64 done, quint64 total) {
             if (total > 0) {
                 const int percent = int(qMin<quint64>(100, done * 100 / total));

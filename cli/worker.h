@@ -15,16 +15,26 @@
 namespace worker {
 
 // One line each way, ending in "\n". Text is percent-encoded UTF-8, so that
-// a newline in a path or a reason cannot split a line.
-QByteArray rowLine(const ConvertParams &params);
+// a newline in a path or a reason cannot split a line. `spareProcessors`:
+// the conversion may use processors beside its own (ConvertHooks'
+// parallelChannels and readAhead), which the parent allows only where
+// processors would otherwise idle.
+QByteArray rowLine(const ConvertParams &params, bool spareProcessors = false);
 
 struct Job
 {
     enum class Kind { Convert, Unreadable };
     Kind kind = Kind::Unreadable;
     ConvertParams params;
+    bool spareProcessors = false;
 };
 Job readJobLine(const QByteArray &line);
+
+// Whether the next row may take spare processors: only while fewer rows are
+// left to start (itself included) than processors are not busy with a row,
+// so that the last rows of a batch use what the others leave idle and a full
+// batch is not oversubscribed.
+bool spareProcessorsFor(int rowsToStart, int rowsRunning, int processors);
 
 struct Answer
 {

@@ -10,6 +10,7 @@
 #include <QFileInfo>
 #include <QHash>
 #include <QSocketNotifier>
+#include <QThread>
 
 #include <unistd.h>
 
@@ -140,9 +141,17 @@ void WorkerPool::schedule()
         }
         if (!idle)
             break;
+        int toStart = 0;
+        int running = 0;
+        for (const Job &j : qAsConst(jobs))
+            toStart += j.state == Job::State::Waiting ? 1 : 0;
+        for (const Worker &w : qAsConst(workers))
+            running += w.job >= 0 ? 1 : 0;
+        const bool spare =
+            worker::spareProcessorsFor(toStart, running, QThread::idealThreadCount());
         idle->job = job;
         jobs[job].state = Job::State::Running;
-        idle->process->write(worker::rowLine(plan.params(plan.rows.at(job))));
+        idle->process->write(worker::rowLine(plan.params(plan.rows.at(job)), spare));
     }
     reportInOrder();
 

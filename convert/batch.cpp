@@ -37,6 +37,8 @@ void runRow(const Plan &plan, const PlanRow &row, Resampling &resampling, const 
         report.started(i, row.input, row.output);
     ConvertHooks hooks;
     hooks.cancel = cancel;
+    hooks.parallelChannels = report.spareProcessors;
+    hooks.readAhead = report.spareProcessors;
     if (report.progress)
         hooks.progress = [&report, i](quint64 done, quint64 total) {
             report.progress(i, done, total);

@@ -21,6 +21,8 @@ private slots:
     void answerLines();
     void jobLines_data();
     void jobLines();
+    void spareProcessors_data();
+    void spareProcessors();
     void audioFileNames_data();
     void audioFileNames();
 };
@@ -229,6 +231,7 @@ void TstCliUnits::jobLines_data()
     QTest::addColumn<bool>("readable");
     QTest::addColumn<QString>("input");
     QTest::addColumn<QString>("output");
+    QTest::addColumn<bool>("spare");
 
     // Paths that a line of words must carry whole: spaces, newlines, "%",
     // commas, letters beyond ASCII.
@@ -239,7 +242,9 @@ void TstCliUnits::jobLines_data()
         {"in/100%.wav", "out/100%%20.wav"},
         {"in,comma/a.wav", "\u00fcber/\u97f3.wav"},
     };
+    bool spare = false;
     for (const auto &p : paths) {
+        spare = !spare;
         ConvertParams params;
         params.sampleRate = 48000;
         params.channels = 2;
@@ -250,15 +255,20 @@ void TstCliUnits::jobLines_data()
         params.slot.pad = true;
         params.slot.fadeOutMs = 25;
         params.slot.startFrame = quint64(1) << 40;
-        QTest::newRow(p.first) << worker::rowLine(params) << true << params.inputPath
-                               << params.outputPath;
+        QTest::newRow(p.first) << worker::rowLine(params, spare) << true << params.inputPath
+                               << params.outputPath << spare;
     }
+    QTest::newRow("written out") << QByteArray("convert 48000 2 24 65580 1 1 25 1099511627776 1 "
+                                               "a b\n")
+                                 << true << "a"
+                                 << "b" << true;
     for (const char *bad :
-         {"convert 48000 2 24 0 1 0 0 0 a.wav\n", "convert 48000 256 24 0 1 0 0 0 a b\n",
-          "convert x 2 24 0 1 0 0 0 a b\n", "convert 48000 2 24 0 2 0 0 0 a b\n",
-          "convert 48000 2 24 0 1 2 0 0 a b\n", "convert 48000 2 24 0 1 0 -5 0 a b\n",
-          "input 0\n", "\n"})
-        QTest::newRow(bad) << QByteArray(bad) << false << QString() << QString();
+         {"convert 48000 2 24 0 1 0 0 0 0 a.wav\n", "convert 48000 256 24 0 1 0 0 0 0 a b\n",
+          "convert x 2 24 0 1 0 0 0 0 a b\n", "convert 48000 2 24 0 2 0 0 0 0 a b\n",
+          "convert 48000 2 24 0 1 2 0 0 0 a b\n", "convert 48000 2 24 0 1 0 -5 0 0 a b\n",
+          "convert 48000 2 24 0 1 0 0 0 2 a b\n", "convert 48000 2 24 0 1 0 0 0 a b\n", "input 0\n",
+          "\n"})
+        QTest::newRow(bad) << QByteArray(bad) << false << QString() << QString() << false;
 }
 
 void TstCliUnits::jobLines()
@@ -267,6 +277,7 @@ void TstCliUnits::jobLines()
     QFETCH(bool, readable);
     QFETCH(QString, input);
     QFETCH(QString, output);
+    QFETCH(bool, spare);
     QCOMPARE(line.count('\n'), 1);
     QVERIFY(line.endsWith('\n'));
     const worker::Job job = worker::readJobLine(line.chopped(1));
@@ -283,6 +294,30 @@ void TstCliUnits::jobLines()
     QVERIFY(job.params.slot.pad);
     QCOMPARE(job.params.slot.fadeOutMs, 25u);
     QCOMPARE(job.params.slot.startFrame, quint64(1) << 40);
+    QCOMPARE(job.spareProcessors, spare);
+}
+
+void TstCliUnits::spareProcessors_data()
+{
+    QTest::addColumn<int>("toStart"); // the row itself included
+    QTest::addColumn<int>("running");
+    QTest::addColumn<int>("processors");
+    QTest::addColumn<bool>("spare");
+    QTest::newRow("one row, two processors") << 1 << 0 << 2 << true;
+    QTest::newRow("one processor") << 1 << 0 << 1 << false;
+    QTest::newRow("a full batch") << 500 << 0 << 2 << false;
+    QTest::newRow("last row, the other processor busy") << 1 << 1 << 2 << false;
+    QTest::newRow("last row of four, three idle") << 1 << 1 << 4 << true;
+    QTest::newRow("three rows fill three idle") << 3 << 1 << 4 << false;
+}
+
+void TstCliUnits::spareProcessors()
+{
+    QFETCH(int, toStart);
+    QFETCH(int, running);
+    QFETCH(int, processors);
+    QFETCH(bool, spare);
+    QCOMPARE(worker::spareProcessorsFor(toStart, running, processors), spare);
 }
 
 void TstCliUnits::audioFileNames_data()
