@@ -177,6 +177,7 @@ Item {
         requestError = "";
         requestOpen = true;
         lastCommand = command;
+        planWatcher.flush();
         started();
         var options = formCheck.options;
         _data.doConvertOptions(command, { existing: existing !== "" ? existing : "overwrite",
@@ -291,7 +292,14 @@ Item {
             return;
         inputModel.set(i, { status: "converting", progress: -1 });
         runningFraction = 0;
-        inputList.positionViewAtIndex(i, ListView.Contain);
+        follow(i);
+    }
+
+    // Keeps the row being converted in sight, also when rows above it grow
+    // as their plan arrives, unless the person is moving the list.
+    function follow(index) {
+        if (!inputList.moving)
+            inputList.positionViewAtIndex(index, ListView.Contain);
     }
 
     function markProgress(fileName, done, total) {
@@ -301,6 +309,7 @@ Item {
         var fraction = total > 0 ? Math.min(1, done / total) : -1;
         inputModel.setProperty(i, "progress", fraction);
         runningFraction = Math.max(0, fraction);
+        follow(i);
     }
 
     function markClipped(fileName, samples) {

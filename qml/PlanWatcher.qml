@@ -40,6 +40,15 @@ QtObject {
             timer.restart();
     }
 
+    // Asks at once for a form that is about to be sent and has no answer yet,
+    // pause or not: the rows then say what this very request will do.
+    function flush() {
+        if (key === "" || (current && !timer.running))
+            return;
+        timer.stop();
+        asked = _data.rules.planRequest(command, options);
+    }
+
     onKeyChanged: {
         // An answer still on its way is for another form.
         asked = 0;

@@ -1,5 +1,6 @@
 // Makes the README's pictures of the real window: empty, with inputs, busy,
-// at the end of a run with one failure, and asking about existing outputs.
+// at the end of a run with one failure, asking about existing outputs, and
+// asking before it closes mid-run.
 // Run by scripts/screenshots under Xvfb; writes PNG files into the folder
 // named by its one argument.
 #include "app/core.h"
@@ -134,7 +135,30 @@ bool run(const QString &outFolder)
     QObject *prompt = driver.control(QStringLiteral("existingPrompt"));
     if (!prompt || !QTest::qWaitFor([prompt] { return prompt->property("opened").toBool(); }))
         return fail("no question about the outputs that exist");
-    return save(driver, outFolder, QStringLiteral("06-existing.png"));
+    if (!save(driver, outFolder, QStringLiteral("06-existing.png")))
+        return false;
+
+    // Closing while the long file converts whole: the window asks first.
+    if (!driver.click(QStringLiteral("cancelExistingButton")) ||
+        !driver.click(QStringLiteral("sizeRadio")) ||
+        !driver.type(QStringLiteral("sizeField"), QStringLiteral("0")))
+        return fail("cannot ask for the whole sound");
+    QObject::connect(bridge, &Data::sgResampStarted, driver.window(), [&](const QString &input) {
+        if (input.endsWith(QStringLiteral("battery low.wav")))
+            QMetaObject::invokeMethod(driver.window(), "close", Qt::QueuedConnection);
+    });
+    driver.pressEnter();
+    if (!QTest::qWaitFor([prompt] { return prompt->property("opened").toBool(); }) ||
+        !driver.click(QStringLiteral("replaceButton")))
+        return fail("the second run did not start");
+    QObject *closing = driver.control(QStringLiteral("closePrompt"));
+    if (!closing || !QTest::qWaitFor([closing] { return closing->property("opened").toBool(); }))
+        return fail("closing mid-run did not ask");
+    if (!save(driver, outFolder, QStringLiteral("07-closing.png")))
+        return false;
+    wait.clear();
+    driver.click(QStringLiteral("stopAndCloseButton"));
+    return wait.count() > 0 || wait.wait(60000);
 }
 
 } // namespace
