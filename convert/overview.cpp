@@ -1,0 +1,300 @@
+#include "convert/overview.h"
+
+#include "convert/soxchain.h"
+#include "convert/soxhandles.h"
+#include "convert/units.h"
+
+#include <QFile>
+#include <QMutexLocker>
+
+#include <limits>
+#include <sys/stat.h>
+
+namespace overview {
+
+namespace {
+
+constexpr qint32 noLow = std::numeric_limits<qint32>::max();
+constexpr qint32 noHigh = std::numeric_limits<qint32>::min();
+
+// The last effect of the chain: hands what reaches it to a SampleSink.
+struct SinkState
+{
+    const SampleSink *sink;
+    bool refused;
+};
+
+int sinkOptions(sox_effect_t *effect, int argc, char **argv)
+{
+    auto *state = static_cast<SinkState **>(effect->priv);
+    if (argc != 2)
+        return SOX_EOF;
+    *state = reinterpret_cast<SinkState *>(argv[1]);
+    return SOX_SUCCESS;
+}
+
+int sinkFlow(sox_effect_t *effect, const sox_sample_t *in, sox_sample_t *, size_t *inCount,
+             size_t *outCount)
+{
+    SinkState *state = *static_cast<SinkState **>(effect->priv);
+    *outCount = 0;
+    // A refusal is acted on by the flow callback: libsox's flow goes on
+    // draining the effects before a sink's end of file would stop it.
+    if (!state->refused && !(*state->sink)(in, *inCount))
+        state->refused = true;
+    return SOX_SUCCESS;
+}
+
+const sox_effect_handler_t sinkHandler = {
+    "sabletide-sink", nullptr, SOX_EFF_MCHAN, sinkOptions, nullptr,
+    sinkFlow,         nullptr, nullptr,       nullptr,     sizeof(SinkState *)};
+
+struct FlowState
+{
+    const std::atomic_bool *cancel;
+    const SinkState *sink;
+    bool cancelled = false;
+};
+
+int flowCallback(sox_bool, void *data)
+{
+    auto *state = static_cast<FlowState *>(data);
+    if (state->cancel && state->cancel->load(std::memory_order_relaxed)) {
+        state->cancelled = true;
+        return SOX_EOF;
+    }
+    return state->sink->refused ? SOX_EOF : SOX_SUCCESS;
+}
+
+bool addEffect(sox_effects_chain_t *chain, const sox_effect_handler_t *handler, int argc,
+               char **argv, sox_signalinfo_t *working, const sox_signalinfo_t *target, QString *why)
+{
+    const QString name = QLatin1String(handler ? handler->name : "?");
+    sox::Effect effect(handler ? sox_create_effect(handler) : nullptr);
+    if (!effect) {
+        *why = QStringLiteral("libsox has no \"%1\" effect").arg(name);
+        return false;
+    }
+    if (sox_effect_options(effect.get(), argc, argv) != SOX_SUCCESS) {
+        *why = QStringLiteral("libsox refused the options of its \"%1\" effect").arg(name);
+        return false;
+    }
+    if (sox_add_effect(chain, effect.get(), working, target) != SOX_SUCCESS) {
+        *why = QStringLiteral("libsox could not set up its \"%1\" effect").arg(name);
+        return false;
+    }
+    return true;
+}
+
+} // namespace
+
+Gatherer::Gatherer(int buckets, quint64 expectedFrames, quint32 channels)
+    : low(qMax(buckets, 2) & ~1, noLow), high(low.size(), noHigh), channels(qMax(channels, 1u)),
+      perBucket(qMax<quint64>(1, (expectedFrames + low.size() - 1) / low.size())), frameLow(noLow),
+      frameHigh(noHigh)
+{
+}
+
+void Gatherer::mergePairs()
+{
+    const int half = low.size() / 2;
+    for (int i = 0; i < half; ++i) {
+        low[i] = qMin(low[2 * i], low[2 * i + 1]);
+        high[i] = qMax(high[2 * i], high[2 * i + 1]);
+    }
+    std::fill(low.begin() + half, low.end(), noLow);
+    std::fill(high.begin() + half, high.end(), noHigh);
+    perBucket *= 2;
+}
+
+void Gatherer::add(const qint32 *samples, size_t count)
+{
+    for (size_t i = 0; i < count; ++i) {
+        frameLow = qMin(frameLow, samples[i]);
+        frameHigh = qMax(frameHigh, samples[i]);
+        if (++channel < channels)
+            continue;
+        channel = 0;
+        quint64 bucket = frameCount / perBucket;
+        while (bucket >= quint64(low.size())) {
+            mergePairs();
+            bucket = frameCount / perBucket;
+        }
+        low[int(bucket)] = qMin(low[int(bucket)], frameLow);
+        high[int(bucket)] = qMax(high[int(bucket)], frameHigh);
+        frameLow = noLow;
+        frameHigh = noHigh;
+        ++frameCount;
+    }
+}
+
+Overview Gatherer::finish(quint32 rate) const
+{
+    Overview o;
+    o.rate = rate;
+    o.channels = channels;
+    o.frames = frameCount;
+    o.framesPerBucket = perBucket;
+    const int used = int((frameCount + perBucket - 1) / perBucket);
+    o.minimum.resize(used);
+    o.maximum.resize(used);
+    // Full scale is 2^31, as libsox counts its samples.
+    constexpr double scale = 1.0 / 2147483648.0;
+    for (int i = 0; i < used; ++i) {
+        o.minimum[i] = float(low.at(i) * scale);
+        o.maximum[i] = float(high.at(i) * scale);
+    }
+    return o;
+}
+
+bool runChain(sox_format_t *input, quint32 rate, quint32 channels, const SampleSink &sink,
+              const std::atomic_bool *cancel, QString *why)
+{
+    sox_encodinginfo_t encoding = input->encoding;
+    sox::Chain chain(sox_create_effects_chain(&encoding, &encoding));
+    if (!chain) {
+        *why = QStringLiteral("libsox could not build its effects chain");
+        return false;
+    }
+    sox_signalinfo_t target = input->signal;
+    target.rate = rate;
+    target.channels = channels;
+    target.length = 0;
+    // sox_add_effect writes each effect's output signal back into `working`.
+    sox_signalinfo_t working = input->signal;
+    SinkState sinkState{&sink, false};
+    char *inputArg = reinterpret_cast<char *>(input);
+    char *sinkArg = reinterpret_cast<char *>(&sinkState);
+    if (!addEffect(chain.get(), sox_find_effect("input"), 1, &inputArg, &working, &input->signal,
+                   why))
+        return false;
+    if (units::rateEffectNeeded(input->signal.rate, rate) &&
+        !addEffect(chain.get(), sox_find_effect("rate"), 0, nullptr, &working, &target, why))
+        return false;
+    if (input->signal.channels != channels &&
+        !addEffect(chain.get(), sox_find_effect("channels"), 0, nullptr, &working, &target, why))
+        return false;
+    if (!addEffect(chain.get(), &sinkHandler, 1, &sinkArg, &working, &target, why))
+        return false;
+
+    FlowState state{cancel, &sinkState};
+    sox_flow_effects(chain.get(), flowCallback, &state);
+    chain.reset();
+    if (state.cancelled || (cancel && cancel->load())) {
+        *why = QStringLiteral("cancelled");
+        return false;
+    }
+    if (sinkState.refused) {
+        if (why->isEmpty())
+            *why = QStringLiteral("the samples could not be used");
+        return false;
+    }
+    if (input->sox_errno != 0) {
+        *why = QStringLiteral("the input is damaged or cut short: %1")
+                   .arg(QString::fromLocal8Bit(input->sox_errstr));
+        return false;
+    }
+    return true;
+}
+
+bool compute(const QString &path, quint32 rate, quint32 channels, int buckets, const Hooks &hooks,
+             Overview *out, QString *why)
+{
+    if (rate == 0 || channels == 0) {
+        *why = QStringLiteral("no output format to draw the sound at");
+        return false;
+    }
+    sox::Format input = soxchain::openInput(path, why);
+    if (!input)
+        return false;
+    quint64 expected = 0;
+    if (input->signal.channels > 0 && input->signal.length != SOX_UNKNOWN_LEN)
+        expected = units::framesAfterRate(input->signal.length / input->signal.channels,
+                                          input->signal.rate, rate);
+    Gatherer gatherer(buckets, expected, channels);
+    quint64 reported = 0;
+    const SampleSink sink = [&](const qint32 *samples, size_t count) {
+        gatherer.add(samples, count);
+        // About a hundred reports, whatever the length.
+        if (hooks.progress &&
+            gatherer.frames() - reported >= qMax<quint64>(expected / 100, 65536)) {
+            reported = gatherer.frames();
+            hooks.progress(reported, expected);
+        }
+        return true;
+    };
+    if (!runChain(input.get(), rate, channels, sink, hooks.cancel, why))
+        return false;
+    *out = gatherer.finish(rate);
+    return true;
+}
+
+FileStamp stampOf(const QString &path)
+{
+    FileStamp stamp;
+    struct stat st;
+    if (::stat(QFile::encodeName(path).constData(), &st) != 0)
+        return stamp;
+    stamp.exists = true;
+    stamp.device = quint64(st.st_dev);
+    stamp.inode = quint64(st.st_ino);
+    stamp.size = qint64(st.st_size);
+    stamp.mtimeNs = qint64(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
+    return stamp;
+}
+
+bool Cache::find(const QString &path, quint32 rate, quint32 channels, Overview *out) const
+{
+    const FileStamp now = stampOf(path);
+    QMutexLocker locker(&lock);
+    for (const Entry &e : entries) {
+        if (e.path == path && e.stamp == now && e.overview.rate == rate &&
+            e.overview.channels == channels) {
+            *out = e.overview;
+            return true;
+        }
+    }
+    return false;
+}
+
+void Cache::insert(const QString &path, const FileStamp &stamp, const Overview &overview)
+{
+    QMutexLocker locker(&lock);
+    for (int i = entries.size() - 1; i >= 0; --i) {
+        const Entry &e = entries.at(i);
+        // An older version of the file, or the same format again.
+        if (e.path == path && (!(e.stamp == stamp) || (e.overview.rate == overview.rate &&
+                                                       e.overview.channels == overview.channels)))
+            entries.removeAt(i);
+    }
+    entries.append(Entry{path, stamp, overview});
+    while (entries.size() > capacity)
+        entries.removeFirst();
+}
+
+void Cache::forget(const QString &path)
+{
+    QMutexLocker locker(&lock);
+    for (int i = entries.size() - 1; i >= 0; --i) {
+        if (entries.at(i).path == path)
+            entries.removeAt(i);
+    }
+}
+
+} // namespace overview
+
+SlotFrames slotFrames(const ConvertCommand &request, const PlanRow &row)
+{
+    SlotFrames f;
+    f.rate = request.sampleRate;
+    if (row.facts.frames > 0)
+        f.totalFrames =
+            units::framesAfterRate(row.facts.frames, row.facts.sampleRate, request.sampleRate);
+    f.startFrame = row.startFrame;
+    f.cutFrame = row.cutFrame;
+    f.fadeFrames = row.fadeFrames;
+    const quint64 frameBytes = units::frameBytes(request.channels, request.bitsPerSample);
+    if (frameBytes > 0)
+        f.padFrames = (row.padBytes + frameBytes - 1) / frameBytes;
+    return f;
+}

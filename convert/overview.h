@@ -1,0 +1,154 @@
+// The waveform overview of an input: the lowest and highest sample of each of
+// a few thousand stretches of the sound, in the output frames of its
+// conversion, and where a planned output lies on those frames.
+#pragma once
+
+#include "convert/command.h"
+#include "convert/plan.h"
+
+#include <QHash>
+#include <QMetaType>
+#include <QMutex>
+#include <QString>
+#include <QVector>
+
+#include <atomic>
+#include <functional>
+
+struct sox_format_t;
+
+struct Overview
+{
+    quint32 rate = 0; // output frames per second
+    quint32 channels = 0;
+    quint64 frames = 0; // frames of the whole conversion, as decoded
+    // Bucket i covers frames [i * framesPerBucket, (i + 1) * framesPerBucket).
+    quint64 framesPerBucket = 1;
+    // Per bucket, the lowest and highest sample of any channel, from -1 to 1:
+    // a peak in one channel shows, as it would be heard.
+    QVector<float> minimum;
+    QVector<float> maximum;
+
+    int buckets() const { return minimum.size(); }
+};
+Q_DECLARE_METATYPE(Overview)
+
+namespace overview {
+
+// Gathers streamed interleaved samples into at most `buckets` buckets without
+// holding the sound. With the length known beforehand each bucket covers
+// ceil(expected / buckets) frames; a longer sound (or an unknown length, 0)
+// merges neighbouring buckets, doubling their width, whenever they run out.
+class Gatherer
+{
+public:
+    Gatherer(int buckets, quint64 expectedFrames, quint32 channels);
+    void add(const qint32 *samples, size_t count);
+    quint64 frames() const { return frameCount; }
+    Overview finish(quint32 rate) const;
+
+private:
+    void mergePairs();
+
+    QVector<qint32> low;
+    QVector<qint32> high;
+    quint32 channels;
+    quint64 perBucket;
+    quint64 frameCount = 0;
+    quint32 channel = 0; // of the next sample, within its frame
+    qint32 frameLow;
+    qint32 frameHigh;
+};
+
+// Hands each block of samples that libsox's chain makes to its receiver,
+// interleaved; false stops the chain (the run then fails).
+using SampleSink = std::function<bool(const qint32 *samples, size_t count)>;
+
+// Runs the opened `input` through the chain a conversion runs up to its
+// format change ("rate" to `rate`, then "channels" to `channels`, each only
+// where needed, as soxchain does), into `sink`. Polls `cancel` between
+// libsox's buffers. False, with the reason, when it failed or was cancelled
+// ("cancelled").
+bool runChain(sox_format_t *input, quint32 rate, quint32 channels, const SampleSink &sink,
+              const std::atomic_bool *cancel, QString *why);
+
+struct Hooks
+{
+    const std::atomic_bool *cancel = nullptr;
+    // Output frames decoded so far, and how many are expected (0: unknown).
+    std::function<void(quint64 done, quint64 total)> progress;
+};
+
+// Decodes `path` once, streaming, through the conversion's chain at `rate`
+// and `channels`, so that the overview's frames are the output frames the
+// planner counts. False, with the reason, when the file cannot be read or the
+// run was cancelled.
+bool compute(const QString &path, quint32 rate, quint32 channels, int buckets, const Hooks &hooks,
+             Overview *out, QString *why);
+
+// Which version of a file an overview was made from: a file changed or
+// replaced since then is another file.
+struct FileStamp
+{
+    bool exists = false;
+    quint64 device = 0;
+    quint64 inode = 0;
+    qint64 size = 0;
+    qint64 mtimeNs = 0;
+    bool operator==(const FileStamp &o) const
+    {
+        return exists && o.exists && device == o.device && inode == o.inode && size == o.size &&
+               mtimeNs == o.mtimeNs;
+    }
+};
+FileStamp stampOf(const QString &path);
+
+// Overviews already made, by file, its version and the format they were made
+// at; the oldest go first beyond `capacity`. Safe from any thread.
+class Cache
+{
+public:
+    explicit Cache(int capacity = 16) : capacity(capacity) {}
+    bool find(const QString &path, quint32 rate, quint32 channels, Overview *out) const;
+    // `stamp` is the file's version read before it was decoded.
+    void insert(const QString &path, const FileStamp &stamp, const Overview &overview);
+    // Drops every overview of `path`, at every format.
+    void forget(const QString &path);
+
+private:
+    struct Entry
+    {
+        QString path;
+        FileStamp stamp;
+        Overview overview;
+    };
+    mutable QMutex lock;
+    QVector<Entry> entries; // oldest first
+    int capacity;
+};
+
+} // namespace overview
+
+// Where the output of one planned input lies in the whole conversion, in
+// output frames: what the waveform draws over the overview.
+struct SlotFrames
+{
+    quint32 rate = 0;
+    quint64 totalFrames = 0; // the whole conversion; 0 when the input does not say
+    quint64 startFrame = 0;
+    quint64 cutFrame = 0; // 0: the sound from the start fits whole
+    quint64 fadeFrames = 0;
+    // Silence after a sound that ends before the size; a partial last frame
+    // counts as one.
+    quint64 padFrames = 0;
+
+    // Where the sound in the file ends: at the cut, or at the end of the sound.
+    quint64 soundEnd() const { return cutFrame > 0 ? cutFrame : totalFrames; }
+    quint64 fadeStart() const { return soundEnd() - qMin(fadeFrames, soundEnd()); }
+    // The frames a picture of it spans: the whole sound, and the padding
+    // that may reach past its end.
+    quint64 span() const { return qMax(totalFrames, soundEnd() + padFrames); }
+};
+
+// The slot of `row`, a row of a plan of `request`, in frames.
+SlotFrames slotFrames(const ConvertCommand &request, const PlanRow &row);

@@ -1,0 +1,204 @@
+#include "convert/preview.h"
+
+#include "convert/batch.h"
+#include "convert/overview.h"
+#include "convert/resampling.h"
+#include "convert/scratch.h"
+#include "convert/soxchain.h"
+#include "convert/soxhandles.h"
+#include "convert/units.h"
+
+#include <QDir>
+
+namespace preview {
+
+namespace {
+
+const QLatin1String stoppedReason("cancelled");
+
+QString outputName(const QByteArray &type)
+{
+    if (type == "pulseaudio")
+        return QStringLiteral("PulseAudio");
+    if (type == "alsa")
+        return QStringLiteral("ALSA");
+    return QString::fromLocal8Bit(type);
+}
+
+// libsox says "can't open output file `default': <why>"; the why is the news.
+QString openFailure(const QString &message)
+{
+    const QLatin1String prefix("can't open output file `");
+    const int end = message.indexOf(QLatin1String("': "));
+    if (message.startsWith(prefix) && end > 0)
+        return message.mid(end + 3);
+    return message.isEmpty() ? QStringLiteral("libsox cannot open it") : message;
+}
+
+// The first of `outputs` that opens, for sound at `rate` and `channels`.
+sox::Format openOutput(const QVector<Output> &outputs, quint32 rate, quint32 channels, QString *why)
+{
+    if (!sox::ensureStarted()) {
+        *why = QStringLiteral("No sound output is available: libsox could not be started");
+        return nullptr;
+    }
+    sox_signalinfo_t signal{};
+    // Sound servers and cards take two channels and common rates; the chain
+    // mixes down and resamples what they do not take, for listening only.
+    signal.rate = rate <= 192000 ? rate : 48000;
+    signal.channels = qMin(channels, 2u);
+    signal.precision = 32;
+    QStringList reasons;
+    for (const Output &o : outputs) {
+        sox::clearLastMessage();
+        sox::Format out(sox_open_write(o.device.constData(), &signal, nullptr, o.type.constData(),
+                                       nullptr, nullptr));
+        if (out)
+            return out;
+        reasons << QStringLiteral("%1: %2").arg(outputName(o.type),
+                                                openFailure(sox::lastMessage()));
+    }
+    *why = QStringLiteral("No sound output is available: %1")
+               .arg(reasons.isEmpty() ? QStringLiteral("none is configured")
+                                      : reasons.join(QLatin1String("; ")));
+    return nullptr;
+}
+
+Outcome playTo(sox_format_t *out, const QString &path, const PlayHooks &hooks, QString *why)
+{
+    QString problem;
+    sox::Format in = soxchain::openInput(path, &problem);
+    if (!in) {
+        *why = QStringLiteral("cannot read the preview back: %1").arg(problem);
+        return Outcome::Failed;
+    }
+    if (hooks.playing)
+        hooks.playing();
+    bool writeFailed = false;
+    const overview::SampleSink sink = [&](const qint32 *samples, size_t count) {
+        writeFailed = sox_write(out, samples, count) != count;
+        return !writeFailed;
+    };
+    if (overview::runChain(in.get(), quint32(out->signal.rate), out->signal.channels, sink,
+                           hooks.stop, why))
+        return Outcome::Played;
+    if (*why == stoppedReason)
+        return Outcome::Stopped;
+    if (writeFailed)
+        *why = QStringLiteral("the sound output stopped taking sound: %1")
+                   .arg(QString::fromLocal8Bit(out->sox_errstr));
+    return Outcome::Failed;
+}
+
+} // namespace
+
+QVector<Output> defaultOutputs()
+{
+    const QByteArray driver = qgetenv("AUDIODRIVER");
+    if (!driver.isEmpty()) {
+        const QByteArray device = qgetenv("AUDIODEV");
+        return {{driver, device.isEmpty() ? QByteArrayLiteral("default") : device}};
+    }
+    return {{QByteArrayLiteral("pulseaudio"), QByteArrayLiteral("default")},
+            {QByteArrayLiteral("alsa"), QByteArrayLiteral("default")}};
+}
+
+void prepareProcess()
+{
+    if (!qEnvironmentVariableIsSet("PULSE_LATENCY_MSEC"))
+        qputenv("PULSE_LATENCY_MSEC", "100");
+    // libsox loads its format plugins (FLAC, Ogg, MP3) at the first lookup of
+    // one, and a lookup on another thread meanwhile finds none and fails the
+    // file: load them while no other thread can look.
+    if (sox::ensureStarted())
+        sox_format_init();
+}
+
+bool requestFor(const QString &command, const QVariantMap &options, const QString &input,
+                ConvertCommand *request, QString *error)
+{
+    ConvertCommand c;
+    RequestOptions read;
+    if (!command::parse(command, &c, error) || !readRequestOptions(options, &read, error))
+        return false;
+    c.slot.pad = read.pad;
+    c.slot.fadeOutMs = read.fadeOutMs;
+    c.slot.startFrame = units::frameAt(read.startNanoseconds, c.sampleRate);
+    c.inputs = QStringList{input};
+    *request = c;
+    return true;
+}
+
+Plan planOne(const ConvertCommand &request, const QString &input)
+{
+    ConvertCommand c = request;
+    c.inputs = QStringList{input};
+    // A folder that is never made: no output can stand there or land on the
+    // input. The preview's bytes go to a file of their own.
+    c.outputFolder = QDir::tempPath() + QStringLiteral("/.sabletide-preview-never-made/");
+    c.suffix.clear();
+    return makePlan(c, Existing::Overwrite);
+}
+
+QString startText(quint64 frame, quint32 rate)
+{
+    if (rate == 0)
+        return QStringLiteral("0");
+    const unsigned __int128 scaled = (unsigned __int128)frame * 1000000000u;
+    const quint64 ns = quint64((scaled + rate / 2) / rate);
+    QString text = QString::number(ns / 1000000000u);
+    const quint64 fraction = ns % 1000000000u;
+    if (fraction > 0) {
+        QString decimals = QString::number(fraction).rightJustified(9, QLatin1Char('0'));
+        while (decimals.endsWith(QLatin1Char('0')))
+            decimals.chop(1);
+        text += QLatin1Char('.') + decimals;
+    }
+    return text;
+}
+
+bool SlotFile::make(const Plan &plan, const PlanRow &row, const std::atomic_bool *cancel,
+                    QString *why)
+{
+    const QString folder = QDir::tempPath();
+    if (folder.isEmpty()) {
+        *why = QStringLiteral("cannot make the preview: the temporary folder %1 does not exist")
+                   .arg(qEnvironmentVariable("TMPDIR"));
+        return false;
+    }
+    // Named like a scratch file, so that one left by a killed run is swept.
+    file.setFileTemplate(scratch::scratchTemplate(folder));
+    if (!file.open()) {
+        *why = QStringLiteral("cannot make the preview in %1: %2").arg(folder, file.errorString());
+        return false;
+    }
+    file.close();
+    ConvertParams params = plan.params(row);
+    params.outputPath = file.fileName();
+    params.mayReplace = true;
+    ConvertHooks hooks;
+    hooks.cancel = cancel;
+    return Resampling().resample(params, why, hooks) == 1;
+}
+
+Outcome play(const ConvertCommand &request, const QString &input, const QVector<Output> &outputs,
+             const PlayHooks &hooks, QString *why)
+{
+    const auto stopped = [&hooks] { return hooks.stop && hooks.stop->load(); };
+    // The output first: without one there is nothing to make the preview for.
+    sox::Format out = openOutput(outputs, request.sampleRate, request.channels, why);
+    if (!out)
+        return Outcome::Failed;
+    const Plan plan = planOne(request, input);
+    const PlanRow &row = plan.rows.first();
+    if (row.status != PlanRow::Status::Convert) {
+        *why = row.reason;
+        return Outcome::Failed;
+    }
+    SlotFile file;
+    if (!file.make(plan, row, hooks.stop, why))
+        return stopped() ? Outcome::Stopped : Outcome::Failed;
+    return playTo(out.get(), file.path(), hooks, why);
+}
+
+} // namespace preview
