@@ -43,6 +43,9 @@ int main(int argc, char *argv[])
 
     // Stopped only after the controller has waited for its worker.
     sox::Session soxSession;
+    // The window opens files on several threads (plans, folder scans, the
+    // conversion): every format is loaded before any of them starts.
+    sox::loadAllFormats();
     Core core(nullptr);
     // A signal ends the loop with 128 + its number, after which the controller
     // cancels and waits as on a closed window.

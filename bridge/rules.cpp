@@ -63,9 +63,7 @@ bool planOf(const QString &text, const QVariantMap &given, Plan *plan, QString *
     RequestOptions options;
     if (!readRequestOptions(given, &options, error))
         return false;
-    c.slot.pad = options.pad;
-    c.slot.fadeOutMs = options.fadeOutMs;
-    c.slot.startFrame = units::frameAt(options.startNanoseconds, c.sampleRate);
+    applyOptions(options, &c);
     *plan = makePlan(c, options.existing);
     return true;
 }

@@ -95,6 +95,13 @@ bool readRequestOptions(const QVariantMap &given, RequestOptions *options, QStri
     return true;
 }
 
+void applyOptions(const RequestOptions &options, ConvertCommand *request)
+{
+    request->slot.pad = options.pad;
+    request->slot.fadeOutMs = options.fadeOutMs;
+    request->slot.startFrame = units::frameAt(options.startNanoseconds, request->sampleRate);
+}
+
 bool runBatch(const QString &text, Resampling &resampling, const BatchReport &report,
               const std::atomic_bool *cancel, const RequestOptions &options)
 {
@@ -108,9 +115,7 @@ bool runBatch(const QString &text, Resampling &resampling, const BatchReport &re
             report.failed(-1, QString(), error.message);
         return false;
     }
-    c.slot.pad = options.pad;
-    c.slot.fadeOutMs = options.fadeOutMs;
-    c.slot.startFrame = units::frameAt(options.startNanoseconds, c.sampleRate);
+    applyOptions(options, &c);
     runPlan(makePlan(c, options.existing), resampling, report, cancel);
     return true;
 }

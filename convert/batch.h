@@ -54,6 +54,10 @@ struct RequestOptions
 // a misspelt option is not silently ignored.
 bool readRequestOptions(const QVariantMap &given, RequestOptions *options, QString *error);
 
+// Puts the slot options into `request`: the start becomes a frame at the
+// request's rate.
+void applyOptions(const RequestOptions &options, ConvertCommand *request);
+
 // Parses `command`, plans it with `options` and runs the plan. Returns false
 // when the command itself was refused.
 bool runBatch(const QString &command, Resampling &resampling, const BatchReport &report,

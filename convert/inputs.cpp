@@ -34,10 +34,9 @@ const char *const headerless[] = {
 QStringList readable()
 {
     QStringList known;
-    if (!sox::ensureStarted())
+    // Every format plugin, so that their names are in the list below.
+    if (!sox::loadAllFormats())
         return known;
-    // Loads every format plugin, so that their names are in the list below.
-    sox_format_init();
     for (const sox_format_tab_t *entry = sox_get_format_fns(); entry && entry->fn; ++entry) {
         const sox_format_handler_t *handler = entry->fn();
         if (!handler || !handler->startread || !handler->names ||

@@ -110,8 +110,7 @@ void prepareProcess()
     // libsox loads its format plugins (FLAC, Ogg, MP3) at the first lookup of
     // one, and a lookup on another thread meanwhile finds none and fails the
     // file: load them while no other thread can look.
-    if (sox::ensureStarted())
-        sox_format_init();
+    sox::loadAllFormats();
 }
 
 bool requestFor(const QString &command, const QVariantMap &options, const QString &input,
@@ -121,9 +120,7 @@ bool requestFor(const QString &command, const QVariantMap &options, const QStrin
     RequestOptions read;
     if (!command::parse(command, &c, error) || !readRequestOptions(options, &read, error))
         return false;
-    c.slot.pad = read.pad;
-    c.slot.fadeOutMs = read.fadeOutMs;
-    c.slot.startFrame = units::frameAt(read.startNanoseconds, c.sampleRate);
+    applyOptions(read, &c);
     c.inputs = QStringList{input};
     *request = c;
     return true;

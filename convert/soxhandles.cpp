@@ -46,6 +46,15 @@ bool ensureStarted()
     return started && !stopped;
 }
 
+bool loadAllFormats()
+{
+    static std::once_flag loadOnce;
+    if (!ensureStarted())
+        return false;
+    std::call_once(loadOnce, [] { sox_format_init(); });
+    return true;
+}
+
 void shutdown()
 {
     if (started && !stopped) {

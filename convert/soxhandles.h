@@ -31,6 +31,12 @@ using Effect = std::unique_ptr<sox_effect_t, EffectFreer>;
 // times. Returns false when libsox refused to start.
 bool ensureStarted();
 
+// Starts libsox and loads every format plugin now, once. libsox otherwise
+// loads a plugin at the first lookup of its format, and a lookup on another
+// thread meanwhile finds no handler; a program that opens files on several
+// threads calls this before it starts them. Returns ensureStarted()'s answer.
+bool loadAllFormats();
+
 // Stops libsox if it was started. Call once, when no conversion can run any more.
 void shutdown();
 
