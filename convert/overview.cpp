@@ -88,10 +88,9 @@ bool addEffect(sox_effects_chain_t *chain, const sox_effect_handler_t *handler, 
 
 } // namespace
 
-Gatherer::Gatherer(int buckets, quint64 expectedFrames, quint32 channels)
+Gatherer::Gatherer(int buckets, quint32 channels)
     : low(qMax(buckets, 2) & ~1, noLow), high(low.size(), noHigh), channels(qMax(channels, 1u)),
-      perBucket(qMax<quint64>(1, (expectedFrames + low.size() - 1) / low.size())), frameLow(noLow),
-      frameHigh(noHigh)
+      frameLow(noLow), frameHigh(noHigh)
 {
 }
 
@@ -211,7 +210,7 @@ bool compute(const QString &path, quint32 rate, quint32 channels, int buckets, c
     if (input->signal.channels > 0 && input->signal.length != SOX_UNKNOWN_LEN)
         expected = units::framesAfterRate(input->signal.length / input->signal.channels,
                                           input->signal.rate, rate);
-    Gatherer gatherer(buckets, expected, channels);
+    Gatherer gatherer(buckets, channels);
     quint64 reported = 0;
     const SampleSink sink = [&](const qint32 *samples, size_t count) {
         gatherer.add(samples, count);

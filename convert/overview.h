@@ -35,14 +35,16 @@ Q_DECLARE_METATYPE(Overview)
 
 namespace overview {
 
-// Gathers streamed interleaved samples into at most `buckets` buckets without
-// holding the sound. With the length known beforehand each bucket covers
-// ceil(expected / buckets) frames; a longer sound (or an unknown length, 0)
-// merges neighbouring buckets, doubling their width, whenever they run out.
+// Gathers streamed interleaved samples into at most `buckets` buckets (an
+// even number) without holding the sound: buckets start one frame wide, and
+// whenever they run out, neighbours merge and widths double, so that a sound
+// fills between half and all of them. No length is taken on trust: a header
+// that overstates it (a WAV file written as a stream) cannot squeeze the
+// sound into a few buckets.
 class Gatherer
 {
 public:
-    Gatherer(int buckets, quint64 expectedFrames, quint32 channels);
+    Gatherer(int buckets, quint32 channels);
     void add(const qint32 *samples, size_t count);
     quint64 frames() const { return frameCount; }
     Overview finish(quint32 rate) const;
@@ -53,7 +55,7 @@ private:
     QVector<qint32> low;
     QVector<qint32> high;
     quint32 channels;
-    quint64 perBucket;
+    quint64 perBucket = 1;
     quint64 frameCount = 0;
     quint32 channel = 0; // of the next sample, within its frame
     qint32 frameLow;

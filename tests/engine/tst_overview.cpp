@@ -47,6 +47,7 @@ private Q_SLOTS:
     void initTestCase();
     void knownSignals_data();
     void knownSignals();
+    void overstatedLength();
     void agreesWithConversion_data();
     void agreesWithConversion();
     void gathersStreams_data();
@@ -108,18 +109,19 @@ void TestOverview::knownSignals_data()
     QTest::addColumn<QVector<Span>>("spans");
 
     const double half = 16384 / 32768.0;
-    QTest::newRow("tone burst: 0.5 s silence, 0.25 s tone, 0.25 s silence")
-        << "burst.wav" << 1 << "synth 0.25 sine 1000 vol 0.5 pad 0.5 0.25"
-        << QVector<Span>{{0, 49, 0, 0}, {50, 74, -half, half}, {75, 99, 0, 0}};
-    QTest::newRow("silence") << "silence.wav" << 1 << "trim 0 1" << QVector<Span>{{0, 99, 0, 0}};
-    QTest::newRow("full-scale square") << "square.wav" << 1 << "synth 1 square 100"
-                                       << QVector<Span>{{0, 99, -32767 / 32768.0, 32767 / 32768.0}};
+    QTest::newRow("tone burst: 4096 frames of silence, 2048 of tone, 2048 of silence")
+        << "burst.wav" << 1 << "synth 0.256 sine 1000 vol 0.5 pad 0.512 0.256"
+        << QVector<Span>{{0, 31, 0, 0}, {32, 47, -half, half}, {48, 63, 0, 0}};
+    QTest::newRow("silence") << "silence.wav" << 1 << "trim 0 1.024"
+                             << QVector<Span>{{0, 63, 0, 0}};
+    QTest::newRow("full-scale square") << "square.wav" << 1 << "synth 1.024 square 100"
+                                       << QVector<Span>{{0, 63, -32767 / 32768.0, 32767 / 32768.0}};
     QTest::newRow("tone in the right channel only")
-        << "right.wav" << 2 << "synth 1 sine 1000 vol 0.5 remix 0 1"
-        << QVector<Span>{{0, 99, -half, half}};
+        << "right.wav" << 2 << "synth 1.024 sine 1000 vol 0.5 remix 0 1"
+        << QVector<Span>{{0, 63, -half, half}};
 }
 
-// 8000 frames into 100 buckets of 80 frames, at the input's own format.
+// 8192 frames into 64 buckets of 128 frames, at the input's own format.
 void TestOverview::knownSignals()
 {
     QFETCH(QString, name);
@@ -131,10 +133,10 @@ void TestOverview::knownSignals()
     QVERIFY(!path.isEmpty());
     Overview o;
     QString why;
-    QVERIFY2(overview::compute(path, 8000, quint32(channels), 100, {}, &o, &why), qPrintable(why));
-    QCOMPARE(o.frames, quint64(8000));
-    QCOMPARE(o.framesPerBucket, quint64(80));
-    QCOMPARE(o.buckets(), 100);
+    QVERIFY2(overview::compute(path, 8000, quint32(channels), 64, {}, &o, &why), qPrintable(why));
+    QCOMPARE(o.frames, quint64(8192));
+    QCOMPARE(o.framesPerBucket, quint64(128));
+    QCOMPARE(o.buckets(), 64);
     for (const Span &s : spans) {
         for (int b = s.first; b <= s.last; ++b) {
             const QByteArray where = QByteArray::number(b);
@@ -142,6 +144,26 @@ void TestOverview::knownSignals()
             QVERIFY2(qAbs(o.maximum.at(b) - s.high) < 1e-3, where.constData());
         }
     }
+}
+
+// A WAV file written as a stream claims the largest length its header can
+// hold; the overview still spreads the sound over its buckets.
+void TestOverview::overstatedLength()
+{
+    const QString path = sox(QStringLiteral("stream.wav"), 1,
+                             QStringLiteral("synth 1.024 sine 1000").split(QLatin1Char(' ')));
+    QVERIFY(!path.isEmpty());
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::ReadWrite));
+    QVERIFY(file.seek(40));
+    QCOMPARE(file.write(testutil::le32(0xFFFFFFFFu)), qint64(4));
+    file.close();
+
+    Overview o;
+    QString why;
+    QVERIFY2(overview::compute(path, 8000, 1, 64, {}, &o, &why), qPrintable(why));
+    QCOMPARE(o.frames, quint64(8192));
+    QCOMPARE(o.buckets(), 64);
 }
 
 void TestOverview::agreesWithConversion_data()
@@ -192,33 +214,33 @@ void TestOverview::agreesWithConversion()
 
 void TestOverview::gathersStreams_data()
 {
-    QTest::addColumn<quint64>("expected");
+    QTest::addColumn<int>("frames");
     QTest::addColumn<quint64>("perBucket");
-    QTest::newRow("length known") << quint64(100) << quint64(13);
-    QTest::newRow("length unknown: widths double") << quint64(0) << quint64(16);
-    QTest::newRow("longer than said") << quint64(50) << quint64(14);
+    QTest::newRow("a frame a bucket") << 8 << quint64(1);
+    QTest::newRow("one more: widths double") << 9 << quint64(2);
+    QTest::newRow("a hundred") << 100 << quint64(16);
 }
 
-// 100 stereo frames of rising value, in blocks that split frames, into 8
-// buckets: each holds exactly its own frames' extremes, the lowest from its
-// first frame's left channel, the highest from its last frame's right.
+// Stereo frames of rising value, in blocks that split frames, into 8 buckets:
+// each holds exactly its own frames' extremes, the lowest from its first
+// frame's left channel, the highest from its last frame's right.
 void TestOverview::gathersStreams()
 {
-    QFETCH(quint64, expected);
+    QFETCH(int, frames);
     QFETCH(quint64, perBucket);
 
-    overview::Gatherer g(8, expected, 2);
+    overview::Gatherer g(8, 2);
     QVector<qint32> stereo;
-    for (int f = 0; f < 100; ++f)
+    for (int f = 0; f < frames; ++f)
         stereo << f * 1000 << f * 1000 + 7;
     for (int at = 0; at < stereo.size(); at += 7)
         g.add(stereo.constData() + at, size_t(qMin(7, stereo.size() - at)));
     const Overview o = g.finish(8000);
-    QCOMPARE(o.frames, quint64(100));
+    QCOMPARE(o.frames, quint64(frames));
     QCOMPARE(o.framesPerBucket, perBucket);
-    QCOMPARE(o.buckets(), int((100 + perBucket - 1) / perBucket));
+    QCOMPARE(o.buckets(), int((frames + perBucket - 1) / perBucket));
     for (int b = 0; b < o.buckets(); ++b) {
-        const quint64 last = qMin<quint64>(99, (b + 1) * perBucket - 1);
+        const quint64 last = qMin<quint64>(frames - 1, (b + 1) * perBucket - 1);
         QCOMPARE(o.minimum.at(b), float(double(b * perBucket * 1000) / 2147483648.0));
         QCOMPARE(o.maximum.at(b), float(double(last * 1000 + 7) / 2147483648.0));
     }
