@@ -12,6 +12,7 @@
 #include "convert/plan.h"
 #include "convert/resampling.h"
 #include "convert/soxhandles.h"
+#include "convert/spare.h"
 
 #include <QCoreApplication>
 #include <QFileInfo>
@@ -149,6 +150,8 @@ void convertHere(const Plan &plan, RowSink &sink)
 
 int main(int argc, char *argv[])
 {
+    // Before libgomp has read its environment, that is before anything else.
+    spare::restartWithPassiveThreads(argv);
     diagnostics::install();
     QCoreApplication app(argc, argv);
     QCoreApplication::setOrganizationName(QStringLiteral("Orvane"));

@@ -19,8 +19,9 @@ struct ConvertHooks
     // Samples that libsox clipped on their way, once the chain has run.
     std::function<void(quint64 samples)> clipped;
     // Processors this conversion may take beside its own: libsox then runs an
-    // effect's channels side by side (as `sox --multi-threaded` does). Worth
-    // it only where processors would otherwise idle; the bytes are the same.
+    // effect's channels side by side (as `sox --multi-threaded` does), where
+    // libgomp's threads sleep while they wait (spare::threadsWaitPassively).
+    // Worth it only where processors would otherwise idle; the same bytes.
     bool parallelChannels = false;
     // Decodes the input on a thread of its own, a few buffers ahead of the
     // effects. The same samples; worth it only beside an idle processor.

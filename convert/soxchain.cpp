@@ -5,6 +5,7 @@
 #include "convert/readahead.h"
 #include "convert/scratch.h"
 #include "convert/soxhandles.h"
+#include "convert/spare.h"
 #include "convert/units.h"
 
 #include <QDebug>
@@ -271,7 +272,10 @@ bool Chain::flow(QString *why)
     ReadAhead ahead(input.get());
     if (hooks.readAhead)
         ahead.start();
-    sox_get_globals()->use_threads = hooks.parallelChannels ? sox_true : sox_false;
+    // libgomp's threads that spin while they wait would take the processors
+    // back from the work on a busy machine.
+    sox_get_globals()->use_threads =
+        hooks.parallelChannels && spare::threadsWaitPassively() ? sox_true : sox_false;
     // SOX_EOF comes both from a stop that we asked for and from a failure:
     // the handles say which it was.
     sox_flow_effects(chain.get(), flowCallback, &state);

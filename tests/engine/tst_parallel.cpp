@@ -4,6 +4,7 @@
 #include "convert/readahead.h"
 #include "convert/resampling.h"
 #include "convert/soxchain.h"
+#include "convert/spare.h"
 
 #include "testutil.h"
 
@@ -20,6 +21,8 @@ class TestParallel : public QObject
 
 private Q_SLOTS:
     void initTestCase();
+    void waitsPassively_data();
+    void waitsPassively();
     void sameBytes_data();
     void sameBytes();
     void sameSamples_data();
@@ -104,6 +107,30 @@ void TestParallel::initTestCase()
 {
     QVERIFY(dir.isValid());
     QVERIFY(sox::ensureStarted());
+    // main() restarted the test as the programs restart themselves.
+    QVERIFY(spare::threadsWaitPassively());
+}
+
+void TestParallel::waitsPassively_data()
+{
+    QTest::addColumn<QByteArray>("policy");
+    QTest::addColumn<QByteArray>("spinCount");
+    QTest::addColumn<bool>("passive");
+    QTest::newRow("unset") << QByteArray() << QByteArray() << false;
+    QTest::newRow("PASSIVE") << QByteArray("PASSIVE") << QByteArray() << true;
+    QTest::newRow("passive, spaced") << QByteArray(" passive ") << QByteArray() << true;
+    QTest::newRow("active") << QByteArray("active") << QByteArray() << false;
+    QTest::newRow("passive, but a spin count")
+        << QByteArray("passive") << QByteArray("1000") << false;
+    QTest::newRow("spin count 0") << QByteArray() << QByteArray("0") << true;
+}
+
+void TestParallel::waitsPassively()
+{
+    QFETCH(QByteArray, policy);
+    QFETCH(QByteArray, spinCount);
+    QFETCH(bool, passive);
+    QCOMPARE(spare::waitsPassively(policy, spinCount), passive);
 }
 
 void TestParallel::sameBytes_data()
@@ -293,5 +320,12 @@ void TestParallel::cancelJoinsDecoder()
     QVERIFY(!QFile::exists(p.outputPath));
 }
 
-QTEST_GUILESS_MAIN(TestParallel)
+int main(int argc, char *argv[])
+{
+    spare::restartWithPassiveThreads(argv);
+    QCoreApplication app(argc, argv);
+    TestParallel test;
+    return QTest::qExec(&test, argc, argv);
+}
+
 #include "tst_parallel.moc"

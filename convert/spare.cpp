@@ -1,0 +1,42 @@
+#include "convert/spare.h"
+
+#include <QThread>
+#include <QtGlobal>
+
+#include <unistd.h>
+#include <vector>
+
+extern char **environ;
+
+namespace spare {
+
+bool waitsPassively(const QByteArray &waitPolicy, const QByteArray &spinCount)
+{
+    // A spin count of its own outweighs the policy.
+    if (!spinCount.isNull())
+        return spinCount.trimmed() == "0";
+    return waitPolicy.trimmed().toLower() == "passive";
+}
+
+bool threadsWaitPassively()
+{
+    return waitsPassively(qgetenv("OMP_WAIT_POLICY"), qgetenv("GOMP_SPINCOUNT"));
+}
+
+void restartWithPassiveThreads(char **argv)
+{
+    // One processor has no channel to run beside another.
+    if (QThread::idealThreadCount() < 2 || qEnvironmentVariableIsSet("OMP_WAIT_POLICY") ||
+        qEnvironmentVariableIsSet("GOMP_SPINCOUNT"))
+        return;
+    std::vector<char *> environment;
+    for (char **e = environ; *e; ++e)
+        environment.push_back(*e);
+    static char passive[] = "OMP_WAIT_POLICY=PASSIVE";
+    environment.push_back(passive);
+    environment.push_back(nullptr);
+    ::execve("/proc/self/exe", argv, environment.data());
+    // Still here: this process goes on, with libsox's channels on one thread.
+}
+
+} // namespace spare

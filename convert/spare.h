@@ -1,0 +1,25 @@
+// How a conversion may use processors beside its own without taking them
+// from other work: libsox's parallel channels run on libgomp, whose idle
+// threads spin unless told otherwise when the process starts.
+#pragma once
+
+#include <QByteArray>
+
+namespace spare {
+
+// Whether libgomp, with these values of OMP_WAIT_POLICY and GOMP_SPINCOUNT
+// (null when unset), lets its idle threads sleep rather than spin.
+bool waitsPassively(const QByteArray &waitPolicy, const QByteArray &spinCount);
+
+// Whether this process's libgomp threads sleep while they wait. Spinning
+// ones turn a busy or virtual machine's spare time into several times the
+// work; libsox's parallel channels are used only where this holds.
+bool threadsWaitPassively();
+
+// Starts this program again, in place (same process id, arguments and
+// descriptors), with OMP_WAIT_POLICY=PASSIVE, unless the environment already
+// says how libgomp waits. Call first thing in main(): libgomp reads its
+// environment once, as it loads. Returns only where no restart was made.
+void restartWithPassiveThreads(char **argv);
+
+} // namespace spare
