@@ -1,6 +1,7 @@
 #include "app/core.h"
 #include "app/signals.h"
 #include "bridge/data.h"
+#include "bridge/preview.h"
 #include "convert/scratch.h"
 #include "convert/soxhandles.h"
 
@@ -46,6 +47,8 @@ int main(int argc, char *argv[])
     // The window opens files on several threads (plans, folder scans, the
     // conversion): every format is loaded before any of them starts.
     sox::loadAllFormats();
+    // The window's preview types, before Core loads the window.
+    registerPreviewTypes();
     Core core(nullptr);
     // A signal ends the loop with 128 + its number, after which the controller
     // cancels and waits as on a closed window.

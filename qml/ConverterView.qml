@@ -7,6 +7,7 @@ import QtQuick.Controls 2.15
 import QtQuick.Layouts 1.15
 import QtQuick.Window 2.15
 import Qt.labs.platform 1.1 as Platform
+import Sabletide.Preview 1.0
 import "Words.js" as Words
 
 Item {
@@ -83,6 +84,19 @@ Item {
     readonly property string titleState: runState === "converting"
         ? "converting " + Math.min(doneCount + 1, runTotal) + " of " + runTotal : runState
     readonly property alias planner: planWatcher
+
+    // Shows and plays the selected input's slot; tests may put a stand-in here.
+    property QtObject preview: slotPreview
+    // The selected row's input; "" when none is selected.
+    readonly property string selectedPath: {
+        revision;
+        var i = inputList.currentIndex;
+        return i >= 0 && i < inputModel.count ? inputModel.get(i).path : "";
+    }
+    // Why the preview could not be made or played; "" when nothing failed.
+    property string previewMessage: ""
+    readonly property string previewKey: selectedPath === "" || planWatcher.key === ""
+                                         ? "" : selectedPath + "\n" + planWatcher.key
 
     // A command has just been sent.
     signal started()
@@ -217,6 +231,8 @@ Item {
                                 status: "", reason: "", output: "", progress: -1, clipped: 0 });
             ++added;
         }
+        if (inputList.currentIndex < 0 && inputModel.count > 0)
+            inputList.currentIndex = 0;
         revision++;
         showRefusals(refused || []);
         return added;
@@ -239,13 +255,17 @@ Item {
     function removeAt(index) {
         if (editingLocked || index < 0 || index >= inputModel.count)
             return;
+        var gone = inputModel.get(index).path;
         inputModel.remove(index);
+        preview.doForget(gone);
         revision++;
     }
 
     function clearInputs() {
         if (editingLocked)
             return;
+        for (var i = 0; i < inputModel.count; ++i)
+            preview.doForget(inputModel.get(i).path);
         inputModel.clear();
         summary = "";
         notice = "";
@@ -347,6 +367,18 @@ Item {
         }
     }
 
+    // Plays the selected input as its output would sound, or stops what plays.
+    function togglePreviewPlay() {
+        if (preview.playState !== "idle") {
+            preview.doStop();
+            return;
+        }
+        if (selectedPath === "" || planWatcher.command === "")
+            return;
+        previewMessage = "";
+        preview.doPlay(planWatcher.command, planWatcher.options, selectedPath);
+    }
+
     function outputFolderOf(command) { return command.split(",")[5] || ""; }
     function suffixOf(command) { return command.split(",")[6] || ""; }
 
@@ -445,6 +477,38 @@ Item {
         command: formCheck.plan.ok ? formCheck.plan.command : ""
         options: formCheck.options
         paused: view.running
+    }
+
+    SlotPreview {
+        id: slotPreview
+    }
+
+    Connections {
+        target: view.preview
+        function onSgPlayFailed(input, reason) { view.previewMessage = reason }
+        function onSgOverviewFailed(input, reason) {
+            if (input === view.selectedPath)
+                view.previewMessage = reason;
+        }
+    }
+
+    // The preview follows the selection and the form once the form stands
+    // still as long as the plan watcher waits.
+    onPreviewKeyChanged: {
+        if (previewKey === "")
+            previewTimer.stop();
+        else
+            previewTimer.restart();
+    }
+    Timer {
+        id: previewTimer
+        interval: planWatcher.delay
+        onTriggered: {
+            if (view.previewKey === "")
+                return;
+            view.previewMessage = "";
+            view.preview.doShow(planWatcher.command, planWatcher.options, view.selectedPath);
+        }
     }
 
     ClosePrompt {
@@ -603,6 +667,10 @@ Item {
                             highlighted: ListView.isCurrentItem
                             onClicked: inputList.currentIndex = index
                             onRemoveRequested: view.removeAt(index)
+                            // The list gives its current row the focus; Space
+                            // plays it rather than clicking it.
+                            Keys.priority: Keys.BeforeItem
+                            Keys.onSpacePressed: view.togglePreviewPlay()
                         }
 
                         Column {
@@ -627,6 +695,60 @@ Item {
                                 text: "or click Add files. A folder adds the audio files directly inside it."
                                 color: "#707070"
                             }
+                        }
+                    }
+                }
+
+                // The selected input's slot: its sound, where it starts, is
+                // cut, fades and is padded.
+                ColumnLayout {
+                    objectName: "previewPanel"
+                    Layout.fillWidth: true
+                    visible: inputModel.count > 0
+                    spacing: 2
+                    WaveformItem {
+                        id: waveform
+                        objectName: "waveform"
+                        Layout.fillWidth: true
+                        Layout.preferredHeight: 90
+                        overview: view.preview.overview
+                        totalFrames: view.preview.slot.totalFrames || 0
+                        startFrame: view.preview.slot.startFrame || 0
+                        cutFrame: view.preview.slot.cutFrame || 0
+                        fadeFrames: view.preview.slot.fadeFrames || 0
+                        padFrames: view.preview.slot.padFrames || 0
+                        rate: view.preview.slot.rate || 0
+                        Accessible.name: "Waveform of the selected file's output"
+                        onStartFrameDragged: slotForm.startText = view.preview.startText(frame, rate)
+                        ProgressBar {
+                            anchors.left: parent.left
+                            anchors.right: parent.right
+                            anchors.bottom: parent.bottom
+                            visible: view.preview.overviewProgress >= 0
+                            value: Math.max(0, view.preview.overviewProgress)
+                        }
+                    }
+                    RowLayout {
+                        Layout.fillWidth: true
+                        Button {
+                            objectName: "playButton"
+                            text: view.preview.playState === "idle" ? qsTr("Play") : qsTr("Stop")
+                            enabled: view.preview.playState !== "idle"
+                                     || (view.selectedPath !== "" && planWatcher.command !== "")
+                            Accessible.name: view.preview.playState === "idle"
+                                             ? "Play the selected file as it will be saved"
+                                             : "Stop playing"
+                            Accessible.description: "Space in the list does the same"
+                            onClicked: view.togglePreviewPlay()
+                        }
+                        Label {
+                            objectName: "previewNote"
+                            Layout.fillWidth: true
+                            elide: Text.ElideRight
+                            color: "#606060"
+                            text: view.previewMessage !== "" ? view.previewMessage
+                                  : view.preview.slot.ok === false ? String(view.preview.slot.reason || "")
+                                  : view.selectedPath !== "" ? Words.fileName(view.selectedPath) : ""
                         }
                     }
                 }

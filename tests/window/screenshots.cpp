@@ -5,6 +5,7 @@
 // named by its one argument.
 #include "app/core.h"
 #include "bridge/data.h"
+#include "bridge/preview.h"
 #include "convert/soxhandles.h"
 #include "testutil.h"
 #include "windowdriver.h"
@@ -68,6 +69,7 @@ bool run(const QString &outFolder)
         return fail("cannot make the demo files");
 
     sox::Session soxSession;
+    registerPreviewTypes();
     Core core(nullptr);
     WindowDriver driver;
     if (!driver.attach())

@@ -296,7 +296,9 @@ Item {
         function test_removeAndClear() {
             view.addPaths(["/in/a.wav", "/in/b.wav", "/in/c.wav"]);
             var list = item("inputList");
-            verify(!item("removeButton").enabled);
+            // The first row is selected as soon as there is one.
+            compare(list.currentIndex, 0);
+            verify(item("removeButton").enabled);
             list.currentIndex = 1;
             click("removeButton");
             compare(view.inputs.count, 2);
@@ -659,7 +661,7 @@ Item {
                 }
                 keyClick(Qt.Key_Tab);
             }
-            compare(order, ["addFilesButton", "inputList", "clearButton", "rateBox", "channelsBox",
+            compare(order, ["addFilesButton", "inputList", "playButton", "removeButton", "clearButton", "rateBox", "channelsBox",
                             "bitsBox", "sizeRadio", "durationRadio", "sizeField", "unitBox",
                             "lowerSizeButton", "upperSizeButton", "padBox", "fadeField",
                             "startField", "folderField",
