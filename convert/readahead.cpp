@@ -23,8 +23,8 @@ bool ReadAhead::start()
     if (running || !input || !input->handler.read || serving)
         return false;
     const std::size_t channels = std::max<std::size_t>(1, input->signal.channels);
-    // What libsox's "input" effect asks for at a time: a buffer of whole frames.
-    blockSamples = std::max(channels, sox_get_globals()->bufsiz / channels * channels);
+    blockSamples = std::max(channels, blockSize / channels * channels);
+    blocks = std::max(minBlocks, 3 * sox_get_globals()->bufsiz / blockSamples + 1);
     storage.assign(blocks * blockSamples, 0);
     filled.assign(blocks, 0);
     readOffset = 0;
@@ -57,7 +57,7 @@ void ReadAhead::stop()
         std::lock_guard<std::mutex> guard(lock);
         stopping = true;
     }
-    changed.notify_all();
+    decoderCanGo.notify_one();
     pthread_join(thread, nullptr);
     running = false;
     input->handler.read = ownReader;
@@ -78,30 +78,42 @@ std::size_t ReadAhead::readFromBuffer(sox_format_t *ft, sox_sample_t *buf, std::
 
 std::size_t ReadAhead::take(sox_sample_t *buf, std::size_t len)
 {
-    if (len == 0)
-        return 0;
-    const std::size_t block = consumed % blocks;
-    {
-        std::unique_lock<std::mutex> guard(lock);
-        changed.wait(guard, [this] { return produced > consumed; });
-    }
-    // The decoder leaves a block alone from the moment it is counted as
-    // produced until it is counted as consumed.
-    const std::size_t available = filled[block] - readOffset;
-    if (available == 0)
-        return 0; // the end, which stays the end however often it is read
-    const std::size_t n = std::min(len, available);
-    std::memcpy(buf, storage.data() + block * blockSamples + readOffset, n * sizeof *buf);
-    readOffset += n;
-    if (readOffset == filled[block]) {
-        readOffset = 0;
+    // As a reader fills what it is asked for, block after block, and gives
+    // less only at the end.
+    std::size_t done = 0;
+    while (done < len) {
+        const std::size_t block = consumed % blocks;
         {
-            std::lock_guard<std::mutex> guard(lock);
-            ++consumed;
+            std::unique_lock<std::mutex> guard(lock);
+            if (produced == consumed) {
+                readerWaits = true;
+                readerCanGo.wait(guard, [this] { return produced > consumed; });
+                readerWaits = false;
+            }
         }
-        changed.notify_all();
+        // The decoder leaves a block alone from the moment it is counted as
+        // produced until it is counted as consumed.
+        const std::size_t available = filled[block] - readOffset;
+        if (available == 0)
+            break; // the end, which stays the end however often it is read
+        const std::size_t n = std::min(len - done, available);
+        std::memcpy(buf + done, storage.data() + block * blockSamples + readOffset,
+                    n * sizeof *buf);
+        done += n;
+        readOffset += n;
+        if (readOffset == filled[block]) {
+            readOffset = 0;
+            bool wake = false;
+            {
+                std::lock_guard<std::mutex> guard(lock);
+                ++consumed;
+                wake = decoderWaits && produced - consumed <= blocks / 2;
+            }
+            if (wake)
+                decoderCanGo.notify_one();
+        }
     }
-    return n;
+    return done;
 }
 
 void *ReadAhead::decoderMain(void *self)
@@ -119,7 +131,15 @@ void ReadAhead::decode()
         std::size_t block;
         {
             std::unique_lock<std::mutex> guard(lock);
-            changed.wait(guard, [this] { return stopping || produced - consumed < blocks; });
+            // Waking a thread costs more than a block takes to copy (a great
+            // deal more on a virtual machine): once the buffer is full, the
+            // decoder sleeps until half of it has been read.
+            if (produced - consumed == blocks) {
+                decoderWaits = true;
+                decoderCanGo.wait(guard,
+                                  [this] { return stopping || produced - consumed <= blocks / 2; });
+                decoderWaits = false;
+            }
             if (stopping)
                 return;
             block = produced % blocks;
@@ -131,12 +151,15 @@ void ReadAhead::decode()
         if (got > want)
             got = 0;
         decoded += got;
+        bool wake = false;
         {
             std::lock_guard<std::mutex> guard(lock);
             filled[block] = got;
             ++produced;
+            wake = readerWaits;
         }
-        changed.notify_all();
+        if (wake)
+            readerCanGo.notify_one();
         if (got == 0)
             return;
     }

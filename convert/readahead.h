@@ -13,8 +13,11 @@
 class ReadAhead
 {
 public:
-    // How many of libsox's buffers the decoder may run ahead of the chain.
-    static constexpr std::size_t blocks = 8;
+    // The decoder reads this many samples at a time (whole frames of them),
+    // and runs at most minBlocks blocks, or three of libsox's buffers, ahead
+    // of the chain.
+    static constexpr std::size_t blockSize = 8192;
+    static constexpr std::size_t minBlocks = 16;
 
     // For `input`, an open libsox input that this object does not own and that
     // must outlive it.
@@ -36,9 +39,6 @@ public:
     // destructor calls it.
     void stop();
 
-    // Samples decoded ahead and not yet read, as a bound on the memory held.
-    std::size_t capacitySamples() const { return storage.size(); }
-
 private:
     using Reader = std::size_t (*)(sox_format_t *, sox_sample_t *, std::size_t);
 
@@ -50,13 +50,17 @@ private:
     sox_format_t *input;
     Reader ownReader = nullptr;
     std::size_t blockSamples = 0;
+    std::size_t blocks = 0;
     std::vector<sox_sample_t> storage; // `blocks` blocks of blockSamples
     std::vector<std::size_t> filled;   // samples in each block; 0 marks the end
     std::size_t readOffset = 0;        // into the block being read; reader's own
     std::mutex lock;
-    std::condition_variable changed;
+    std::condition_variable decoderCanGo;
+    std::condition_variable readerCanGo;
     std::size_t produced = 0; // blocks decoded, ever
     std::size_t consumed = 0; // blocks read to their end, ever
+    bool decoderWaits = false;
+    bool readerWaits = false;
     bool stopping = false;
     bool running = false;
     pthread_t thread{};
