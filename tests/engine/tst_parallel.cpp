@@ -239,7 +239,6 @@ void TestParallel::sameSamples()
         if (ahead) {
             QVERIFY(readAhead.start());
             QVERIFY(input->handler.read != ownReader);
-            QCOMPARE(threadCount(), before + 1);
         }
         std::vector<sox_sample_t> buffer(static_cast<size_t>(chunk));
         for (;;) {
@@ -292,7 +291,9 @@ void TestParallel::damagedInputFailsAlike()
 
 void TestParallel::cancelJoinsDecoder()
 {
-    const QString in = fixture(QStringLiteral("flac"), 2, 2.0);
+    // Far longer than the read-ahead holds: the decoder is still at work when
+    // the cancel comes.
+    const QString in = fixture(QStringLiteral("flac"), 2, 10.0);
     ConvertParams p;
     p.inputPath = in;
     p.outputPath = dir.filePath(QStringLiteral("cancelled.wav"));
