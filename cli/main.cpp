@@ -222,8 +222,12 @@ int main(int argc, char *argv[])
     const bool readsStandardInput =
         std::any_of(plan.rows.cbegin(), plan.rows.cend(),
                     [](const PlanRow &row) { return inputs::isStandardInput(row.input); });
-    const int workers =
-        readsStandardInput ? 1 : qMin(options.jobs, plan.count(PlanRow::Status::Convert));
+    // -j N asks for N workers; left to itself the tool starts no more than
+    // the work pays for.
+    const int workers = readsStandardInput ? 1
+                        : options.jobsGiven
+                            ? qMin(options.jobs, plan.count(PlanRow::Status::Convert))
+                            : worker::workersFor(plan, options.jobs);
     if (workers <= 1) {
         convertHere(plan, sink);
     } else {

@@ -289,6 +289,7 @@ bool parseArguments(const QStringList &arguments, Options *options, QString *err
         }
     }
     options->jobs = int(jobs);
+    options->jobsGiven = parser.isSet(QStringLiteral("jobs"));
 
     SlotOptions slot;
     slot.pad = parser.isSet(QStringLiteral("pad"));

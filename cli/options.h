@@ -30,6 +30,7 @@ struct Options
     bool quiet = false;
     bool verbose = false;
     int jobs = 1;
+    bool jobsGiven = false; // -j/--jobs was on the command line
     QString helpText;
     // Inputs that cannot be converted under the name they arrived with (the
     // locale cannot carry it); each counts as a failed input.

@@ -6,6 +6,7 @@
 #pragma once
 
 #include "convert/convertparams.h"
+#include "convert/plan.h"
 
 #include <QByteArray>
 #include <QString>
@@ -35,6 +36,11 @@ Job readJobLine(const QByteArray &line);
 // so that the last rows of a batch use what the others leave idle and a full
 // batch is not oversubscribed.
 bool spareProcessorsFor(int rowsToStart, int rowsRunning, int processors);
+
+// How many workers the plan's conversions are worth, at most `jobs`: a worker
+// takes about as long to start as some forty tiny inputs take to convert, so
+// short work stays in one process (1) and longer work spreads.
+int workersFor(const Plan &plan, int jobs);
 
 struct Answer
 {

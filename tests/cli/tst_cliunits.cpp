@@ -23,6 +23,8 @@ private slots:
     void jobLines();
     void spareProcessors_data();
     void spareProcessors();
+    void workers_data();
+    void workers();
     void audioFileNames_data();
     void audioFileNames();
 };
@@ -318,6 +320,49 @@ void TstCliUnits::spareProcessors()
     QFETCH(int, processors);
     QFETCH(bool, spare);
     QCOMPARE(worker::spareProcessorsFor(toStart, running, processors), spare);
+}
+
+void TstCliUnits::workers_data()
+{
+    QTest::addColumn<int>("inputs");
+    QTest::addColumn<double>("seconds");    // each; 0: the length is unknown
+    QTest::addColumn<double>("cutSeconds"); // where a slot cuts each; 0: no cut
+    QTest::addColumn<int>("jobs");
+    QTest::addColumn<int>("workers");
+    QTest::newRow("two tiny clips") << 2 << 0.05 << 0.0 << 2 << 1;
+    QTest::newRow("a hundred tiny clips") << 100 << 0.05 << 0.0 << 2 << 1;
+    QTest::newRow("500 one-second clips") << 500 << 1.0 << 0.0 << 2 << 2;
+    QTest::newRow("500 one-second clips, one job") << 500 << 1.0 << 0.0 << 1 << 1;
+    QTest::newRow("one long input") << 1 << 600.0 << 0.0 << 8 << 1;
+    QTest::newRow("three long inputs") << 3 << 600.0 << 0.0 << 8 << 3;
+    QTest::newRow("lengths unknown") << 2 << 0.0 << 0.0 << 2 << 2;
+    QTest::newRow("one-second slots of long inputs") << 3 << 600.0 << 1.0 << 8 << 1;
+}
+
+void TstCliUnits::workers()
+{
+    QFETCH(int, inputs);
+    QFETCH(double, seconds);
+    QFETCH(double, cutSeconds);
+    QFETCH(int, jobs);
+    QFETCH(int, workers);
+    Plan plan;
+    plan.request.sampleRate = 48000;
+    for (int i = 0; i < inputs; ++i) {
+        PlanRow row;
+        row.index = i;
+        row.facts.sampleRate = 44100;
+        row.facts.channels = 2;
+        row.facts.frames = quint64(seconds * 44100);
+        row.cutFrame = quint64(cutSeconds * 48000);
+        plan.rows.append(row);
+    }
+    // Rows that do not convert cost nothing.
+    PlanRow refused;
+    refused.status = PlanRow::Status::Refused;
+    refused.facts.frames = quint64(3600 * 44100);
+    plan.rows.append(refused);
+    QCOMPARE(worker::workersFor(plan, jobs), workers);
 }
 
 void TstCliUnits::audioFileNames_data()
