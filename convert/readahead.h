@@ -18,6 +18,8 @@ public:
     // of the chain.
     static constexpr std::size_t blockSize = 8192;
     static constexpr std::size_t minBlocks = 16;
+    // An input of fewer of libsox's buffers than this has nothing to overlap.
+    static constexpr std::size_t worthwhileBuffers = 4;
 
     // For `input`, an open libsox input that this object does not own and that
     // must outlive it.

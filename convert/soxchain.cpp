@@ -268,14 +268,18 @@ bool Chain::flow(QString *why)
     }
 
     // Both give the same samples as one thread would, only sooner where a
-    // processor would otherwise idle.
+    // processor would otherwise idle; on an input of a few buffers threads
+    // cost more to start than they can save.
+    const bool spread =
+        input->signal.length == 0 ||
+        input->signal.length > ReadAhead::worthwhileBuffers * sox_get_globals()->bufsiz;
     ReadAhead ahead(input.get());
-    if (hooks.readAhead)
+    if (hooks.readAhead && spread)
         ahead.start();
     // libgomp's threads that spin while they wait would take the processors
     // back from the work on a busy machine.
     sox_get_globals()->use_threads =
-        hooks.parallelChannels && spare::threadsWaitPassively() ? sox_true : sox_false;
+        hooks.parallelChannels && spread && spare::threadsWaitPassively() ? sox_true : sox_false;
     // SOX_EOF comes both from a stop that we asked for and from a failure:
     // the handles say which it was.
     sox_flow_effects(chain.get(), flowCallback, &state);
