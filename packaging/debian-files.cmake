@@ -71,7 +71,11 @@ foreach(document ${documents})
         if(NOT line MATCHES "^[ \t]*import[ \t]+([A-Za-z0-9_.]+)[ \t]+([0-9]+)")
             message(FATAL_ERROR "${document}: cannot read the version of: ${line}")
         endif()
-        list(APPEND modules "${CMAKE_MATCH_1} ${CMAKE_MATCH_2}")
+        # The program registers its own modules (Sabletide.*) from C++: they
+        # are inside it, not in any package.
+        if(NOT CMAKE_MATCH_1 MATCHES "^Sabletide(\\.|$)")
+            list(APPEND modules "${CMAKE_MATCH_1} ${CMAKE_MATCH_2}")
+        endif()
     endforeach()
 endforeach()
 list(REMOVE_DUPLICATES modules)
