@@ -98,7 +98,7 @@ void Core::doConvert()
         data->notifyResampClipped(running, qreal(samples));
     };
     // The window converts one input at a time: the other processors would idle.
-    report.spareProcessors = QThread::idealThreadCount() > 1;
+    report.spareProcessors = QThread::idealThreadCount() - 1;
     RequestOptions read;
     QString problem;
     if (readRequestOptions(options, &read, &problem))

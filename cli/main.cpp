@@ -128,7 +128,7 @@ void convertHere(const Plan &plan, RowSink &sink)
     };
     report.clipped = [&](int index, quint64 samples) { sink.clipped(index, samples); };
     // One conversion at a time: the other processors would idle.
-    report.spareProcessors = QThread::idealThreadCount() > 1;
+    report.spareProcessors = QThread::idealThreadCount() - 1;
     report.converted = [&](int index, const QString &, const QString &output) {
         sink.converted(index, QFileInfo(output).size());
     };
@@ -151,7 +151,7 @@ void convertHere(const Plan &plan, RowSink &sink)
 int main(int argc, char *argv[])
 {
     // Before libgomp has read its environment, that is before anything else.
-    spare::restartWithPassiveThreads(argv);
+    spare::restartWithPassiveThreads(argv, QThread::idealThreadCount());
     diagnostics::install();
     QCoreApplication app(argc, argv);
     QCoreApplication::setOrganizationName(QStringLiteral("Orvane"));

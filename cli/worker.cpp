@@ -1,6 +1,7 @@
 #include "cli/worker.h"
 
 #include "convert/resampling.h"
+#include "convert/spare.h"
 
 #include <QList>
 
@@ -91,14 +92,14 @@ private:
 
 } // namespace
 
-QByteArray rowLine(const ConvertParams &p, bool spareProcessors)
+QByteArray rowLine(const ConvertParams &p, int spareProcessors)
 {
     return rowWord + ' ' + QByteArray::number(p.sampleRate) + ' ' + QByteArray::number(p.channels) +
            ' ' + QByteArray::number(p.bitsPerSample) + ' ' + QByteArray::number(p.fileSize) + ' ' +
            (p.mayReplace ? '1' : '0') + ' ' + (p.slot.pad ? '1' : '0') + ' ' +
            QByteArray::number(p.slot.fadeOutMs) + ' ' + QByteArray::number(p.slot.startFrame) +
-           ' ' + (spareProcessors ? '1' : '0') + ' ' + encode(p.inputPath) + ' ' +
-           encode(p.outputPath) + '\n';
+           ' ' + QByteArray::number(qBound(0, spareProcessors, 255)) + ' ' + encode(p.inputPath) +
+           ' ' + encode(p.outputPath) + '\n';
 }
 
 Job readJobLine(const QByteArray &line)
@@ -118,7 +119,7 @@ Job readJobLine(const QByteArray &line)
     const quint64 start = words.at(8).toULongLong(&ok[7]);
     const uint spare = words.at(9).toUInt(&ok[8]);
     if (std::find(std::begin(ok), std::end(ok), false) != std::end(ok) || channels > 255 ||
-        bits > 255 || replace > 1 || pad > 1 || spare > 1)
+        bits > 255 || replace > 1 || pad > 1 || spare > 255)
         return job;
     job.kind = Job::Kind::Convert;
     job.params.sampleRate = rate;
@@ -129,16 +130,16 @@ Job readJobLine(const QByteArray &line)
     job.params.slot.pad = pad == 1;
     job.params.slot.fadeOutMs = fade;
     job.params.slot.startFrame = start;
-    job.spareProcessors = spare == 1;
+    job.spareProcessors = int(spare);
     // An empty path is percent-encoded to nothing, which split() keeps as a word.
     job.params.inputPath = decode(words.at(10));
     job.params.outputPath = decode(words.at(11));
     return job;
 }
 
-bool spareProcessorsFor(int rowsToStart, int rowsRunning, int processors)
+int spareProcessorsFor(int rowsToStart, int rowsRunning, int processors)
 {
-    return rowsToStart < processors - rowsRunning;
+    return qMax(0, processors - rowsRunning - rowsToStart);
 }
 
 int workersFor(const Plan &plan, int jobs)
@@ -240,8 +241,7 @@ int run(const std::atomic_bool &cancel, int wakeDescriptor)
         quint64 lastDone = 0;
         ConvertHooks hooks;
         hooks.cancel = &cancel;
-        hooks.parallelChannels = job.spareProcessors;
-        hooks.readAhead = job.spareProcessors;
+        spare::useProcessors(job.spareProcessors, &hooks);
         hooks.progress = [&](quint64 done, quint64 total) {
             if (total > 0) {
                 const int percent = int(qMin<quint64>(100, done * 100 / total));

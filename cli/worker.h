@@ -17,25 +17,25 @@ namespace worker {
 
 // One line each way, ending in "\n". Text is percent-encoded UTF-8, so that
 // a newline in a path or a reason cannot split a line. `spareProcessors`:
-// the conversion may use processors beside its own (ConvertHooks'
-// parallelChannels and readAhead), which the parent allows only where
-// processors would otherwise idle.
-QByteArray rowLine(const ConvertParams &params, bool spareProcessors = false);
+// how many processors the conversion may use beside its own
+// (spare::useProcessors), which the parent gives only where they would
+// otherwise idle; 0 to 255.
+QByteArray rowLine(const ConvertParams &params, int spareProcessors = 0);
 
 struct Job
 {
     enum class Kind { Convert, Unreadable };
     Kind kind = Kind::Unreadable;
     ConvertParams params;
-    bool spareProcessors = false;
+    int spareProcessors = 0;
 };
 Job readJobLine(const QByteArray &line);
 
-// Whether the next row may take spare processors: only while fewer rows are
-// left to start (itself included) than processors are not busy with a row,
-// so that the last rows of a batch use what the others leave idle and a full
+// The processors the next row may take beside its own: those that no row
+// runs on and that no row left to start (itself included) will take, so
+// that the last rows of a batch use what the others leave idle and a full
 // batch is not oversubscribed.
-bool spareProcessorsFor(int rowsToStart, int rowsRunning, int processors);
+int spareProcessorsFor(int rowsToStart, int rowsRunning, int processors);
 
 // How many workers the plan's conversions are worth, at most `jobs`: a worker
 // takes about as long to start as some forty tiny inputs take to convert, so

@@ -147,8 +147,7 @@ void WorkerPool::schedule()
             toStart += j.state == Job::State::Waiting ? 1 : 0;
         for (const Worker &w : qAsConst(workers))
             running += w.job >= 0 ? 1 : 0;
-        const bool spare =
-            worker::spareProcessorsFor(toStart, running, QThread::idealThreadCount());
+        const int spare = worker::spareProcessorsFor(toStart, running, QThread::idealThreadCount());
         idle->job = job;
         jobs[job].state = Job::State::Running;
         idle->process->write(worker::rowLine(plan.params(plan.rows.at(job)), spare));

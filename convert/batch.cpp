@@ -2,6 +2,7 @@
 
 #include "convert/command.h"
 #include "convert/resampling.h"
+#include "convert/spare.h"
 #include "convert/units.h"
 
 #include <QDebug>
@@ -37,8 +38,7 @@ void runRow(const Plan &plan, const PlanRow &row, Resampling &resampling, const 
         report.started(i, row.input, row.output);
     ConvertHooks hooks;
     hooks.cancel = cancel;
-    hooks.parallelChannels = report.spareProcessors;
-    hooks.readAhead = report.spareProcessors;
+    spare::useProcessors(report.spareProcessors, &hooks);
     if (report.progress)
         hooks.progress = [&report, i](quint64 done, quint64 total) {
             report.progress(i, done, total);

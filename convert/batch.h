@@ -24,9 +24,9 @@ struct BatchReport
     // An input that did not convert, or that the plan refused, with the reason.
     // A command that cannot be read at all is reported once, with an empty input.
     std::function<void(int index, const QString &input, const QString &reason)> failed;
-    // Not a report but a permission: each conversion may use processors
-    // beside its own (ConvertHooks::parallelChannels and readAhead).
-    bool spareProcessors = false;
+    // Not a report but a permission: the processors each conversion may use
+    // beside its own (spare::useProcessors).
+    int spareProcessors = 0;
 };
 
 // Converts the rows of `plan` one after the other. Once `cancel` is set, the

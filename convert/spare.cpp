@@ -1,6 +1,7 @@
 #include "convert/spare.h"
 
-#include <QThread>
+#include "convert/resampling.h"
+
 #include <QtGlobal>
 
 #include <unistd.h>
@@ -9,6 +10,12 @@
 extern char **environ;
 
 namespace spare {
+
+void useProcessors(int processors, ConvertHooks *hooks)
+{
+    hooks->readAhead = processors >= 1;
+    hooks->parallelChannels = processors >= channelThreadsFrom;
+}
 
 bool waitsPassively(const QByteArray &waitPolicy, const QByteArray &spinCount)
 {
@@ -23,10 +30,9 @@ bool threadsWaitPassively()
     return waitsPassively(qgetenv("OMP_WAIT_POLICY"), qgetenv("GOMP_SPINCOUNT"));
 }
 
-void restartWithPassiveThreads(char **argv)
+void restartWithPassiveThreads(char **argv, int processors)
 {
-    // One processor has no channel to run beside another.
-    if (QThread::idealThreadCount() < 2 || qEnvironmentVariableIsSet("OMP_WAIT_POLICY") ||
+    if (processors - 1 < channelThreadsFrom || qEnvironmentVariableIsSet("OMP_WAIT_POLICY") ||
         qEnvironmentVariableIsSet("GOMP_SPINCOUNT"))
         return;
     std::vector<char *> environment;

@@ -5,7 +5,16 @@
 
 #include <QByteArray>
 
+struct ConvertHooks;
+
 namespace spare {
+
+// Sets what a conversion does with `processors` processors beside its own:
+// the first decodes ahead of the effects (ConvertHooks::readAhead); libsox's
+// channel threads (ConvertHooks::parallelChannels) want more, since on two
+// processors they slowed down a conversion that already decoded ahead.
+void useProcessors(int processors, ConvertHooks *hooks);
+constexpr int channelThreadsFrom = 2;
 
 // Whether libgomp, with these values of OMP_WAIT_POLICY and GOMP_SPINCOUNT
 // (null when unset), lets its idle threads sleep rather than spin.
@@ -17,9 +26,12 @@ bool waitsPassively(const QByteArray &waitPolicy, const QByteArray &spinCount);
 bool threadsWaitPassively();
 
 // Starts this program again, in place (same process id, arguments and
-// descriptors), with OMP_WAIT_POLICY=PASSIVE, unless the environment already
-// says how libgomp waits. Call first thing in main(): libgomp reads its
-// environment once, as it loads. Returns only where no restart was made.
-void restartWithPassiveThreads(char **argv);
+// descriptors), with OMP_WAIT_POLICY=PASSIVE, where a program on a machine
+// of `processors` processors could use libsox's channel threads and the
+// environment does not already say how libgomp waits. The restart costs
+// about as much as the program's start. Call first thing in main(): libgomp
+// reads its environment once, as it loads. Returns only where no restart
+// was made.
+void restartWithPassiveThreads(char **argv, int processors);
 
 } // namespace spare

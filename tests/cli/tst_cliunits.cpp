@@ -233,7 +233,7 @@ void TstCliUnits::jobLines_data()
     QTest::addColumn<bool>("readable");
     QTest::addColumn<QString>("input");
     QTest::addColumn<QString>("output");
-    QTest::addColumn<bool>("spare");
+    QTest::addColumn<int>("spare");
 
     // Paths that a line of words must carry whole: spaces, newlines, "%",
     // commas, letters beyond ASCII.
@@ -244,9 +244,9 @@ void TstCliUnits::jobLines_data()
         {"in/100%.wav", "out/100%%20.wav"},
         {"in,comma/a.wav", "\u00fcber/\u97f3.wav"},
     };
-    bool spare = false;
+    int spare = 0;
     for (const auto &p : paths) {
-        spare = !spare;
+        spare = (spare + 1) % 3;
         ConvertParams params;
         params.sampleRate = 48000;
         params.channels = 2;
@@ -263,14 +263,14 @@ void TstCliUnits::jobLines_data()
     QTest::newRow("written out") << QByteArray("convert 48000 2 24 65580 1 1 25 1099511627776 1 "
                                                "a b\n")
                                  << true << "a"
-                                 << "b" << true;
+                                 << "b" << 1;
     for (const char *bad :
          {"convert 48000 2 24 0 1 0 0 0 0 a.wav\n", "convert 48000 256 24 0 1 0 0 0 0 a b\n",
           "convert x 2 24 0 1 0 0 0 0 a b\n", "convert 48000 2 24 0 2 0 0 0 0 a b\n",
           "convert 48000 2 24 0 1 2 0 0 0 a b\n", "convert 48000 2 24 0 1 0 -5 0 0 a b\n",
-          "convert 48000 2 24 0 1 0 0 0 2 a b\n", "convert 48000 2 24 0 1 0 0 0 a b\n", "input 0\n",
-          "\n"})
-        QTest::newRow(bad) << QByteArray(bad) << false << QString() << QString() << false;
+          "convert 48000 2 24 0 1 0 0 0 256 a b\n", "convert 48000 2 24 0 1 0 0 0 a b\n",
+          "input 0\n", "\n"})
+        QTest::newRow(bad) << QByteArray(bad) << false << QString() << QString() << 0;
 }
 
 void TstCliUnits::jobLines()
@@ -279,7 +279,7 @@ void TstCliUnits::jobLines()
     QFETCH(bool, readable);
     QFETCH(QString, input);
     QFETCH(QString, output);
-    QFETCH(bool, spare);
+    QFETCH(int, spare);
     QCOMPARE(line.count('\n'), 1);
     QVERIFY(line.endsWith('\n'));
     const worker::Job job = worker::readJobLine(line.chopped(1));
@@ -304,13 +304,14 @@ void TstCliUnits::spareProcessors_data()
     QTest::addColumn<int>("toStart"); // the row itself included
     QTest::addColumn<int>("running");
     QTest::addColumn<int>("processors");
-    QTest::addColumn<bool>("spare");
-    QTest::newRow("one row, two processors") << 1 << 0 << 2 << true;
-    QTest::newRow("one processor") << 1 << 0 << 1 << false;
-    QTest::newRow("a full batch") << 500 << 0 << 2 << false;
-    QTest::newRow("last row, the other processor busy") << 1 << 1 << 2 << false;
-    QTest::newRow("last row of four, three idle") << 1 << 1 << 4 << true;
-    QTest::newRow("three rows fill three idle") << 3 << 1 << 4 << false;
+    QTest::addColumn<int>("spare");
+    QTest::newRow("one row, two processors") << 1 << 0 << 2 << 1;
+    QTest::newRow("one row, eight processors") << 1 << 0 << 8 << 7;
+    QTest::newRow("one processor") << 1 << 0 << 1 << 0;
+    QTest::newRow("a full batch") << 500 << 0 << 2 << 0;
+    QTest::newRow("last row, the other processor busy") << 1 << 1 << 2 << 0;
+    QTest::newRow("last row of four, one busy") << 1 << 1 << 4 << 2;
+    QTest::newRow("three rows fill three idle") << 3 << 1 << 4 << 0;
 }
 
 void TstCliUnits::spareProcessors()
@@ -318,7 +319,7 @@ void TstCliUnits::spareProcessors()
     QFETCH(int, toStart);
     QFETCH(int, running);
     QFETCH(int, processors);
-    QFETCH(bool, spare);
+    QFETCH(int, spare);
     QCOMPARE(worker::spareProcessorsFor(toStart, running, processors), spare);
 }
 

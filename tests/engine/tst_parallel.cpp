@@ -23,6 +23,8 @@ private Q_SLOTS:
     void initTestCase();
     void waitsPassively_data();
     void waitsPassively();
+    void useProcessors_data();
+    void useProcessors();
     void sameBytes_data();
     void sameBytes();
     void sameSamples_data();
@@ -131,6 +133,28 @@ void TestParallel::waitsPassively()
     QFETCH(QByteArray, spinCount);
     QFETCH(bool, passive);
     QCOMPARE(spare::waitsPassively(policy, spinCount), passive);
+}
+
+void TestParallel::useProcessors_data()
+{
+    QTest::addColumn<int>("processors");
+    QTest::addColumn<bool>("readAhead");
+    QTest::addColumn<bool>("parallelChannels");
+    QTest::newRow("none") << 0 << false << false;
+    QTest::newRow("one: the decoder") << 1 << true << false;
+    QTest::newRow("two: and the channels") << 2 << true << true;
+    QTest::newRow("seven") << 7 << true << true;
+}
+
+void TestParallel::useProcessors()
+{
+    QFETCH(int, processors);
+    QFETCH(bool, readAhead);
+    QFETCH(bool, parallelChannels);
+    ConvertHooks hooks;
+    spare::useProcessors(processors, &hooks);
+    QCOMPARE(hooks.readAhead, readAhead);
+    QCOMPARE(hooks.parallelChannels, parallelChannels);
 }
 
 void TestParallel::sameBytes_data()
@@ -330,7 +354,9 @@ void TestParallel::cancelJoinsDecoder()
 
 int main(int argc, char *argv[])
 {
-    spare::restartWithPassiveThreads(argv);
+    // As a program on a machine that could use libsox's channel threads, so
+    // that the threads are used here on any machine.
+    spare::restartWithPassiveThreads(argv, 1 + spare::channelThreadsFrom);
     QCoreApplication app(argc, argv);
     TestParallel test;
     return QTest::qExec(&test, argc, argv);
