@@ -201,19 +201,13 @@ QVariantMap Rules::sizeForDuration(const QString &text, int rate, int channels, 
 
 QVariantMap Rules::sizeLayout(double bytes, int channels, int bits) const
 {
-    const quint64 frame = units::frameBytes(count(channels), count(bits));
-    const quint64 header = units::headerBytes;
     const quint64 size = bytes > 0 && bytes <= double(units::maxFileBytes) ? quint64(bytes) : 0;
-    const quint64 frames = frame > 0 && size > header ? (size - header) / frame : 0;
-    const quint64 below = header + frames * frame;
-    const quint64 above = below + frame;
-    const bool whole = frame == 0 || size == 0 || (size >= header && below == size);
+    const units::FrameLayout layout = units::frameLayout(size, count(channels), count(bits));
     const QVariant none = QVariant::fromValue(nullptr);
-    return {{QStringLiteral("frames"), double(frames)},
-            {QStringLiteral("whole"), whole},
-            {QStringLiteral("lower"), !whole && frames > 0 ? QVariant(double(below)) : none},
-            {QStringLiteral("upper"),
-             !whole && above <= units::maxFileBytes ? QVariant(double(above)) : none}};
+    return {{QStringLiteral("frames"), double(layout.frames)},
+            {QStringLiteral("whole"), layout.whole},
+            {QStringLiteral("lower"), layout.lower > 0 ? QVariant(double(layout.lower)) : none},
+            {QStringLiteral("upper"), layout.upper > 0 ? QVariant(double(layout.upper)) : none}};
 }
 
 QString Rules::composeCommand(int rate, int channels, int bits, double size, const QString &folder,
@@ -272,10 +266,7 @@ QStringList Rules::existingOutputs(const QStringList &inputs, const QString &fol
     QStringList existing;
     for (const QString &input : inputs) {
         const QString output = command::outputPath(input, folder, suffix);
-        // Whatever stands there counts, a link too, broken or not: the run
-        // replaces the entry itself, never what a link points to.
-        const QFileInfo entry(output);
-        if (entry.exists() || entry.isSymLink())
+        if (outputExists(output))
             existing.append(output);
     }
     return existing;

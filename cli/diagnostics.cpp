@@ -17,8 +17,6 @@ QMutex lock;
 Mode mode = Mode::Undecided;
 QStringList held;
 Reporter *activeReporter = nullptr;
-QString oncePrefix;
-bool onceShown = false;
 
 void handle(QtMsgType type, const QMessageLogContext &context, const QString &message)
 {
@@ -31,11 +29,6 @@ void handle(QtMsgType type, const QMessageLogContext &context, const QString &me
         }
         if (mode == Mode::Hidden)
             return;
-        if (!oncePrefix.isEmpty() && message.startsWith(oncePrefix)) {
-            if (onceShown)
-                return;
-            onceShown = true;
-        }
     }
     if (activeReporter)
         activeReporter->clearLine();
@@ -60,13 +53,6 @@ void show(bool verbose)
             writeError(line);
     }
     held.clear();
-}
-
-void showOnce(const QString &prefix)
-{
-    QMutexLocker locker(&lock);
-    oncePrefix = prefix;
-    onceShown = false;
 }
 
 void setReporter(Reporter *reporter)

@@ -13,9 +13,6 @@ namespace diagnostics {
 void install();
 void show(bool verbose);
 
-// Diagnostic lines that begin with `prefix` are shown the first time only.
-void showOnce(const QString &prefix);
-
 // A progress line on the terminal makes way for a message.
 void setReporter(Reporter *reporter);
 

@@ -58,12 +58,6 @@ QString outputKey(const QString &output)
     return QStringLiteral("%1:%2/%3").arg(folder.device).arg(folder.inode).arg(info.fileName());
 }
 
-bool entryExists(const QString &path)
-{
-    struct stat st;
-    return ::lstat(QFile::encodeName(path).constData(), &st) == 0;
-}
-
 void predictSize(const ConvertCommand &r, PlanRow *row)
 {
     const InputFacts &f = row->facts;
@@ -92,6 +86,12 @@ void predictSize(const ConvertCommand &r, PlanRow *row)
 }
 
 } // namespace
+
+bool outputExists(const QString &path)
+{
+    struct stat st;
+    return ::lstat(QFile::encodeName(path).constData(), &st) == 0;
+}
 
 bool parseExisting(const QString &text, Existing *existing)
 {
@@ -189,7 +189,7 @@ Plan makePlan(const ConvertCommand &request, Existing existing)
                    row.bytes - units::headerBytes > units::maxDataBytes) {
             refuse(QStringLiteral("the converted audio is larger than a WAV file can hold (4 GiB); "
                                   "choose a size"));
-        } else if (existing != Existing::Overwrite && entryExists(row.output)) {
+        } else if (existing != Existing::Overwrite && outputExists(row.output)) {
             row.status =
                 existing == Existing::Skip ? PlanRow::Status::Skip : PlanRow::Status::Refused;
             row.reason = QStringLiteral("the output %1 exists").arg(row.output);

@@ -67,6 +67,10 @@ struct Plan
     int count(PlanRow::Status status) const;
 };
 
+// True when anything stands at an output path, a link too, broken or not:
+// an output replaces the entry itself, never what a link points to.
+bool outputExists(const QString &path);
+
 // One row per input, in the order of the request. Inputs are opened (not
 // decoded) to learn their facts. Refused: an input that cannot be read, an
 // output that would land on an input of the request, an output that an

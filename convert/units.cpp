@@ -256,6 +256,23 @@ quint64 framesIn(quint32 milliseconds, quint32 rate)
     return (quint64(milliseconds) * rate + 500) / 1000;
 }
 
+FrameLayout frameLayout(quint64 size, quint32 channels, quint32 bits)
+{
+    FrameLayout layout;
+    const quint64 frame = frameBytes(channels, bits);
+    if (size > maxFileBytes)
+        size = 0;
+    layout.frames = frame > 0 && size > headerBytes ? (size - headerBytes) / frame : 0;
+    const quint64 below = headerBytes + layout.frames * frame;
+    const quint64 above = below + frame;
+    layout.whole = frame == 0 || size == 0 || (size >= headerBytes && below == size);
+    if (!layout.whole && layout.frames > 0)
+        layout.lower = below;
+    if (!layout.whole && above <= maxFileBytes)
+        layout.upper = above;
+    return layout;
+}
+
 bool rateEffectNeeded(double inRate, double outRate)
 {
     return std::fabs(inRate - outRate) > 1.0;

@@ -27,6 +27,18 @@ quint64 frameAt(quint64 nanoseconds, quint32 rate);
 // Frames in a number of milliseconds, rounded to the nearest frame.
 quint64 framesIn(quint32 milliseconds, quint32 rate);
 
+// How a total file size lies on whole frames: the frames it holds, whether
+// it ends on a frame boundary (0, "no cut", does), and the whole-frame sizes
+// just below and just above it (0 where none holds a frame or fits a WAV).
+struct FrameLayout
+{
+    quint64 frames = 0;
+    bool whole = true;
+    quint64 lower = 0;
+    quint64 upper = 0;
+};
+FrameLayout frameLayout(quint64 size, quint32 channels, quint32 bits);
+
 // True when converting between the two rates needs libsox's "rate" effect: a
 // difference of 1 Hz or less is taken as the same rate.
 bool rateEffectNeeded(double inRate, double outRate);
