@@ -4,8 +4,10 @@
 #include "convert/command.h"
 #include "convert/inputs.h"
 #include "convert/plan.h"
+#include "convert/presets.h"
 #include "convert/units.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
 #include <QHash>
@@ -153,6 +155,27 @@ int Rules::maxChannels() const
 QStringList Rules::audioExtensions() const
 {
     return inputs::audioExtensions();
+}
+
+QVariantList Rules::presets() const
+{
+    QVariantList list;
+    for (const presets::Preset &p : presets::builtIn()) {
+        list << QVariantMap{
+            {QStringLiteral("name"),
+             QCoreApplication::translate("presets", p.name.toUtf8().constData())},
+            {QStringLiteral("rate"), p.rate},
+            {QStringLiteral("channels"), p.channels},
+            {QStringLiteral("bits"), p.bits},
+            {QStringLiteral("durationMode"), p.byDuration},
+            {QStringLiteral("duration"), p.byDuration ? QString::number(p.seconds) : QString()},
+            {QStringLiteral("size"), p.byDuration ? QString() : QString::number(p.bytes)},
+            {QStringLiteral("suffix"), p.suffix},
+            {QStringLiteral("pad"), p.pad},
+            {QStringLiteral("fadeOutMs"), p.fadeOutMs},
+        };
+    }
+    return list;
 }
 
 QString Rules::outputPath(const QString &input, const QString &folder, const QString &suffix) const

@@ -21,6 +21,10 @@ class Rules : public QObject
     Q_PROPERTY(int maxSampleRate READ maxSampleRate CONSTANT)
     Q_PROPERTY(int maxChannels READ maxChannels CONSTANT)
     Q_PROPERTY(QStringList audioExtensions READ audioExtensions CONSTANT)
+    // The built-in slot presets in the form's terms, each a map: name, rate,
+    // channels, bits, durationMode, duration (seconds, as text), size (bytes,
+    // as text), suffix, pad, fadeOutMs.
+    Q_PROPERTY(QVariantList presets READ presets CONSTANT)
 public:
     explicit Rules(QObject *parent = nullptr);
     // Waits for the folder scans still running: they answer through this object.
@@ -31,6 +35,7 @@ public:
     int maxSampleRate() const;
     int maxChannels() const;
     QStringList audioExtensions() const;
+    QVariantList presets() const;
 
     Q_INVOKABLE QString outputPath(const QString &input, const QString &folder,
                                    const QString &suffix) const;

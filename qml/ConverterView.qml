@@ -157,6 +157,27 @@ Item {
             existingChoice = existing;
     }
 
+    // Puts a slot preset's values in the form (see PresetMenu); the folder,
+    // the start and the choice about existing outputs stay as they are.
+    function applyPreset(preset) {
+        if (editingLocked)
+            return false;
+        restore(function (key) {
+            var v;
+            if (key === "bitsIndex")
+                v = preset.bits !== undefined ? Words.bitDepths.indexOf(Number(preset.bits)) : undefined;
+            else if (key === "sizeUnit")
+                v = preset.sizeUnit !== undefined ? preset.sizeUnit
+                                                  : (preset.size ? 0 : undefined);
+            else if (key !== "folder" && key !== "existing" && key !== "start")
+                v = preset[key];
+            return v === "" ? undefined : v;
+        });
+        if (String(preset.durationMode) !== "true")
+            sizeRadio.checked = true;
+        return true;
+    }
+
     // Sends the form as one command; where outputs exist already, first asks
     // what to do with them. Returns false, sending nothing, when the form is
     // not ready or a conversion is still running.
@@ -792,10 +813,24 @@ Item {
                     spacing: 4
 
                     // Format
-                    Label {
-                        text: "Output format"
-                        font.bold: true
-                        font.pixelSize: view.headingSize
+                    RowLayout {
+                        Layout.fillWidth: true
+                        Label {
+                            Layout.fillWidth: true
+                            text: "Output format"
+                            font.bold: true
+                            font.pixelSize: view.headingSize
+                        }
+                        PresetMenu {
+                            id: presetMenu
+                            enabled: !view.editingLocked
+                            currentValues: function () {
+                                var values = view.rememberedValues();
+                                values.bits = view.bits;
+                                return values;
+                            }
+                            onChosen: view.applyPreset(preset)
+                        }
                     }
                     GridLayout {
                         Layout.fillWidth: true

@@ -661,7 +661,7 @@ Item {
                 }
                 keyClick(Qt.Key_Tab);
             }
-            compare(order, ["addFilesButton", "inputList", "playButton", "removeButton", "clearButton", "rateBox", "channelsBox",
+            compare(order, ["addFilesButton", "inputList", "playButton", "removeButton", "clearButton", "presetButton", "rateBox", "channelsBox",
                             "bitsBox", "sizeRadio", "durationRadio", "sizeField", "unitBox",
                             "lowerSizeButton", "upperSizeButton", "padBox", "fadeField",
                             "startField", "folderField",

@@ -1,0 +1,227 @@
+// The slot presets: the engine's built-in ones and the person's own, which
+// are kept with the window's settings. Choosing one hands its values to the
+// form; the form decides what to do with them.
+import QtQuick 2.15
+import QtQuick.Controls 2.15
+import QtQuick.Layouts 1.15
+import Qt.labs.settings 1.1
+
+Button {
+    id: presetButton
+    objectName: "presetButton"
+    text: qsTr("Presets \u25be")
+    Accessible.name: qsTr("Slot presets")
+
+    // Returns the form's values as a preset keeps them: rate, channels, bits,
+    // durationMode, size, sizeUnit, duration, suffix, pad, fadeOutMs.
+    property var currentValues: function () { return ({}); }
+    // The settings category the person's own presets are kept under.
+    property alias category: store.category
+
+    readonly property var builtIn: _data.rules.presets
+    // The person's own presets, in the order they were saved.
+    property var own: []
+
+    // A preset was chosen: its values, by the names currentValues gives.
+    signal chosen(var preset)
+
+    readonly property var keptKeys: ["rate", "channels", "bits", "durationMode", "size",
+                                     "sizeUnit", "duration", "suffix", "pad", "fadeOutMs"]
+
+    // Why `name` cannot name a preset of one's own ("" when it can); `except`
+    // is the preset being renamed, which may keep its name.
+    function nameProblem(name, except) {
+        var n = String(name).trim();
+        if (n === "")
+            return qsTr("Give the preset a name.");
+        for (var i = 0; i < builtIn.length; ++i) {
+            if (builtIn[i].name === n)
+                return qsTr("A built-in preset has that name.");
+        }
+        for (var j = 0; j < own.length; ++j) {
+            if (own[j].name === n && n !== except)
+                return qsTr("You have a preset of that name.");
+        }
+        return "";
+    }
+
+    // Keeps the form as it stands under `name`. Returns "" or why not.
+    function save(name) {
+        var problem = nameProblem(name, "");
+        if (problem !== "")
+            return problem;
+        var values = currentValues();
+        var preset = { name: String(name).trim() };
+        for (var i = 0; i < keptKeys.length; ++i) {
+            if (values[keptKeys[i]] !== undefined)
+                preset[keptKeys[i]] = values[keptKeys[i]];
+        }
+        own = own.concat([preset]);
+        persist();
+        return "";
+    }
+
+    function rename(oldName, newName) {
+        var problem = nameProblem(newName, oldName);
+        if (problem !== "")
+            return problem;
+        own = own.map(function (p) {
+            if (p.name !== oldName)
+                return p;
+            var renamed = Object.assign({}, p);
+            renamed.name = String(newName).trim();
+            return renamed;
+        });
+        persist();
+        return "";
+    }
+
+    function remove(name) {
+        own = own.filter(function (p) { return p.name !== name; });
+        persist();
+    }
+
+    function load() {
+        var kept = [];
+        try {
+            var parsed = JSON.parse(String(store.value("own", "[]")));
+            if (Array.isArray(parsed))
+                kept = parsed.filter(function (p) { return p && typeof p.name === "string"; });
+        } catch (e) {
+            // Settings written by hand and broken: start with none rather than fail.
+        }
+        own = kept;
+    }
+
+    function persist() {
+        store.setValue("own", JSON.stringify(own));
+        store.sync();
+    }
+
+    Component.onCompleted: load()
+    onClicked: menu.open()
+
+    Settings {
+        id: store
+        category: "presets"
+    }
+
+    Popup {
+        id: menu
+        objectName: "presetMenu"
+        y: presetButton.height
+        padding: 4
+        width: Math.max(presetButton.width, menuColumn.implicitWidth + 2 * padding)
+
+        ColumnLayout {
+            id: menuColumn
+            width: parent.width
+            spacing: 0
+
+            Repeater {
+                model: presetButton.builtIn.concat(presetButton.own)
+                delegate: ItemDelegate {
+                    Layout.fillWidth: true
+                    text: modelData.name
+                    font.italic: index >= presetButton.builtIn.length
+                    onClicked: {
+                        menu.close();
+                        presetButton.chosen(modelData);
+                    }
+                }
+            }
+            MenuSeparator { Layout.fillWidth: true }
+            ItemDelegate {
+                Layout.fillWidth: true
+                text: qsTr("Save current settings as a preset\u2026")
+                onClicked: {
+                    menu.close();
+                    nameField.text = "";
+                    saveDialog.open();
+                }
+            }
+            ItemDelegate {
+                Layout.fillWidth: true
+                text: qsTr("Rename or delete your presets\u2026")
+                enabled: presetButton.own.length > 0
+                onClicked: {
+                    menu.close();
+                    manageDialog.open();
+                }
+            }
+        }
+    }
+
+    Dialog {
+        id: saveDialog
+        objectName: "presetSaveDialog"
+        parent: Overlay.overlay
+        anchors.centerIn: parent
+        modal: true
+        title: qsTr("Save as a preset")
+        standardButtons: Dialog.Save | Dialog.Cancel
+        onAboutToShow: nameField.forceActiveFocus()
+
+        ColumnLayout {
+            anchors.fill: parent
+            TextField {
+                id: nameField
+                Layout.preferredWidth: 320
+                placeholderText: qsTr("Name, such as the device and its slot")
+                onAccepted: saveDialog.accept()
+            }
+            Label {
+                Layout.fillWidth: true
+                visible: text !== ""
+                color: "firebrick"
+                wrapMode: Text.Wrap
+                text: saveDialog.visible && nameField.text !== ""
+                      ? presetButton.nameProblem(nameField.text, "") : ""
+            }
+        }
+        onAccepted: {
+            if (presetButton.save(nameField.text) !== "")
+                open(); // keep asking until the name is free, or Cancel
+        }
+    }
+
+    Dialog {
+        id: manageDialog
+        objectName: "presetManageDialog"
+        parent: Overlay.overlay
+        anchors.centerIn: parent
+        modal: true
+        title: qsTr("Your presets")
+        standardButtons: Dialog.Close
+
+        ColumnLayout {
+            anchors.fill: parent
+            Label {
+                visible: presetButton.own.length === 0
+                text: qsTr("You have no presets of your own.")
+            }
+            Repeater {
+                model: presetButton.own
+                delegate: RowLayout {
+                    TextField {
+                        id: renameField
+                        Layout.preferredWidth: 260
+                        text: modelData.name
+                        readonly property string problem: presetButton.nameProblem(text, modelData.name)
+                        color: problem === "" ? palette.text : "firebrick"
+                        ToolTip.visible: activeFocus && problem !== ""
+                        ToolTip.text: problem
+                        onEditingFinished: {
+                            if (text !== modelData.name && problem === "")
+                                presetButton.rename(modelData.name, text);
+                        }
+                    }
+                    Button {
+                        text: qsTr("Delete")
+                        onClicked: presetButton.remove(modelData.name)
+                    }
+                }
+            }
+        }
+    }
+}
