@@ -1,18 +1,18 @@
 // sabletide-cli: the window's conversions from a shell, a Makefile or a script.
 #include "cli/diagnostics.h"
-#include "cli/interrupt.h"
 #include "cli/options.h"
 #include "cli/reporter.h"
 #include "cli/rowjson.h"
 #include "cli/rowsink.h"
-#include "cli/worker.h"
 #include "cli/workerpool.h"
 #include "convert/batch.h"
 #include "convert/inputs.h"
+#include "convert/interrupt.h"
 #include "convert/plan.h"
 #include "convert/resampling.h"
 #include "convert/soxhandles.h"
 #include "convert/spare.h"
+#include "convert/worker.h"
 
 #include <QCoreApplication>
 #include <QFileInfo>

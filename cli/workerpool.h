@@ -1,15 +1,12 @@
-// Runs the rows of a plan in worker processes, several at a time, and reports
-// them in input order as if they had run one by one.
+// Runs the rows of a plan in worker processes (worker::Pool) and reports them
+// to the terminal in input order, as if they had run one by one.
 #pragma once
 
 #include "convert/plan.h"
 
 #include <QObject>
-#include <QProcess>
 #include <QVector>
 
-class QEventLoop;
-class QSocketNotifier;
 class RowSink;
 
 class WorkerPool : public QObject
@@ -18,24 +15,19 @@ class WorkerPool : public QObject
 public:
     WorkerPool(const Plan &plan, int workers, bool verbose, RowSink *sink,
                QObject *parent = nullptr);
-    ~WorkerPool() override;
 
     // Returns once every input has been reported, or once an interrupt has
     // stopped the run and every worker has ended.
     void run();
 
-private slots:
-    void slReadyRead();
-    void slFinished(int exitCode, QProcess::ExitStatus status);
-    void slInterrupted();
+private Q_SLOTS:
+    void slStopping();
 
 private:
-    struct Job
+    struct Row
     {
         enum class State { Waiting, Running, Done };
         enum class Outcome { Converted, Skipped, Failed };
-        QString output;
-        QVector<int> after; // earlier jobs that touch the same files
         State state = State::Waiting;
         bool announced = false;
         bool planned = true; // false for a row the plan skipped or refused
@@ -43,35 +35,20 @@ private:
         QString reason;
         qint64 bytes = 0;
         quint64 clipped = 0;
-        quint64 done = 0; // latest progress, shown once the job's turn comes
+        quint64 done = 0; // latest progress, shown once the row's turn comes
         quint64 total = 0;
     };
-    struct Worker
-    {
-        QProcess *process = nullptr;
-        int job = -1;
-    };
 
-    void schedule();
-    int nextRunnable() const;
-    Worker *startWorker();
-    Worker *workerOf(QObject *process);
-    void finishJob(int job, Job::Outcome outcome, const QString &reason);
-    void reportDone(int job);
+    void finishRow(int row, Row::Outcome outcome, const QString &reason);
+    void reportDone(int row);
     void reportInOrder();
-    void stopWorkers();
-    void endIfDone();
+    void reportTheEnded();
 
     const Plan &plan;
-    QVector<Job> jobs;
-    QVector<Worker> workers;
-    int maxWorkers;
+    QVector<Row> rows;
+    int workers;
     bool verbose;
     RowSink *sink;
-    int head = 0; // first job not yet reported
+    int head = 0; // first row not yet reported
     bool cancelled = false;
-    bool finished = false;
-    QString startError; // why the last worker could not start
-    QEventLoop *loop = nullptr;
-    QSocketNotifier *interruptNotifier = nullptr;
 };

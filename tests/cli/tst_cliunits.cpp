@@ -3,7 +3,7 @@
 // which file names count as audio.
 #include "convert/inputs.h"
 #include "convert/units.h"
-#include "cli/worker.h"
+#include "convert/worker.h"
 
 #include <QtTest>
 

@@ -1,4 +1,4 @@
-#include "cli/interrupt.h"
+#include "convert/interrupt.h"
 
 #include <cerrno>
 #include <csignal>

@@ -1,8 +1,8 @@
-// Worker processes of sabletide-cli: libsox keeps its state per process, so
-// inputs convert side by side only in processes of their own. The parent
-// plans the request and hands a worker one planned conversion at a time on
-// its standard input; the worker answers on its standard output with progress
-// lines and one result line per conversion.
+// Worker processes of sabletide-cli and of the window program: libsox keeps
+// its state per process, so inputs convert side by side only in processes of
+// their own. The parent plans the request and hands a worker one planned
+// conversion at a time on its standard input; the worker answers on its
+// standard output with progress lines and one result line per conversion.
 #pragma once
 
 #include "convert/convertparams.h"
@@ -14,6 +14,12 @@
 #include <atomic>
 
 namespace worker {
+
+// The hidden argument that starts a program as a worker.
+inline constexpr char argument[] = "--worker";
+
+// The most workers one request may ask for.
+constexpr quint32 maxWorkers = 256;
 
 // One line each way, ending in "\n". Text is percent-encoded UTF-8, so that
 // a newline in a path or a reason cannot split a line. `spareProcessors`:
@@ -60,5 +66,10 @@ Answer readAnswerLine(const QByteArray &line);
 // The worker's main loop: converts each input named on standard input until
 // its end, or until `cancel` is set. Returns the process exit status.
 int run(const std::atomic_bool &cancel, int wakeDescriptor);
+
+// A worker process's whole work: catches SIGINT, SIGTERM and SIGHUP (a
+// conversion they stop leaves no scratch or partial file), then runs the
+// loop. Returns the exit status: 128 + the signal's number after a signal.
+int serve();
 
 } // namespace worker

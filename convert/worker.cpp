@@ -1,5 +1,6 @@
-#include "cli/worker.h"
+#include "convert/worker.h"
 
+#include "convert/interrupt.h"
 #include "convert/resampling.h"
 #include "convert/spare.h"
 
@@ -266,6 +267,14 @@ int run(const std::atomic_bool &cancel, int wakeDescriptor)
             return 1;
     }
     return 0;
+}
+
+int serve()
+{
+    if (!interrupt::install())
+        return 1;
+    const int status = run(interrupt::flag(), interrupt::wakeDescriptor());
+    return interrupt::signalNumber() != 0 ? 128 + interrupt::signalNumber() : status;
 }
 
 } // namespace worker

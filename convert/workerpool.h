@@ -1,0 +1,93 @@
+// Runs the rows of a plan in worker processes, several at a time. Each row's
+// news comes through a BatchReport as it happens: started when a worker takes
+// it, its progress, its clipped count, then its end; rows side by side
+// interleave. Every row is reported once, as runPlan would report it.
+#pragma once
+
+#include "convert/batch.h"
+#include "convert/plan.h"
+
+#include <QObject>
+#include <QProcess>
+#include <QStringList>
+#include <QVector>
+
+#include <atomic>
+
+class QEventLoop;
+class QSocketNotifier;
+
+namespace worker {
+
+// How to start a worker: a program that runs worker::serve() when given
+// these arguments.
+struct Program
+{
+    QString path;
+    QStringList arguments;
+};
+
+class Pool : public QObject
+{
+    Q_OBJECT
+public:
+    // Stops once `cancel` is set; `wakeDescriptor`, when not -1, becomes
+    // readable when it is, so that the pool hears it at once.
+    Pool(const Plan &plan, int workers, const Program &program, const BatchReport &report,
+         const std::atomic_bool *cancel = nullptr, int wakeDescriptor = -1,
+         QObject *parent = nullptr);
+    ~Pool() override;
+
+    // Runs an event loop of its own until every row has been reported and
+    // every worker has ended. Call it on a thread that has nothing else to
+    // do meanwhile: a command-line tool's main thread, or a controller's
+    // worker thread, never a window's.
+    void run();
+
+Q_SIGNALS:
+    // The run begins to stop: what comes after is the running rows' end and
+    // "cancelled" for the rows that never started.
+    void sgStopping();
+
+private Q_SLOTS:
+    void slReadyRead();
+    void slFinished(int exitCode, QProcess::ExitStatus status);
+    void slWoken();
+
+private:
+    struct Row
+    {
+        enum class State { Waiting, Running, Done };
+        QVector<int> after; // earlier rows that touch the same files
+        State state = State::Waiting;
+    };
+    struct Worker
+    {
+        QProcess *process = nullptr;
+        int row = -1;
+    };
+
+    void schedule();
+    int nextRunnable() const;
+    Worker *startWorker();
+    Worker *workerOf(QObject *process);
+    void finishRow(int row, bool converted, const QString &reason);
+    void stop();
+    void endIfDone();
+
+    const Plan &plan;
+    BatchReport report;
+    Program program;
+    const std::atomic_bool *cancel;
+    int wakeDescriptor;
+    QVector<Row> rows;
+    QVector<Worker> workers;
+    int maxWorkers;
+    bool stopping = false;
+    bool finished = false;
+    QString startError; // why the last worker could not start
+    QEventLoop *loop = nullptr;
+    QSocketNotifier *wakeNotifier = nullptr;
+};
+
+} // namespace worker
