@@ -12,7 +12,7 @@ Dialog {
     width: Math.min(460, parent ? parent.width - 40 : 460)
     modal: true
     closePolicy: Popup.CloseOnEscape
-    title: "Sabletide is still converting"
+    title: qsTr("Sabletide is still converting")
 
     signal stopAndClose()
 
@@ -23,14 +23,14 @@ Dialog {
         Label {
             Layout.fillWidth: true
             wrapMode: Text.Wrap
-            text: "Closing stops the conversion. The files already converted stay; the one being "
-                  + "converted and those after it are not written."
+            text: qsTr("Closing stops the conversion. The files already converted stay; the one being "
+                       + "converted and those after it are not written.")
         }
         RowLayout {
             Layout.alignment: Qt.AlignRight
             Button {
                 objectName: "stopAndCloseButton"
-                text: "Stop and close"
+                text: qsTr("Stop and close")
                 onClicked: { prompt.close(); prompt.stopAndClose(); }
                 Keys.onReturnPressed: clicked()
                 Keys.onEnterPressed: clicked()
@@ -38,7 +38,7 @@ Dialog {
             Button {
                 id: keepButton
                 objectName: "keepConvertingButton"
-                text: "Keep converting"
+                text: qsTr("Keep converting")
                 highlighted: true
                 onClicked: prompt.close()
                 Keys.onReturnPressed: clicked()

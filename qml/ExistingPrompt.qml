@@ -14,8 +14,8 @@ Dialog {
     width: Math.min(520, parent ? parent.width - 40 : 520)
     modal: true
     closePolicy: Popup.CloseOnEscape
-    title: outputs.length === 1 ? "A file to be written already exists"
-                                : Words.groupDigits(outputs.length) + " files to be written already exist"
+    title: outputs.length === 1 ? qsTr("A file to be written already exists")
+                                : qsTr("%1 files to be written already exist").arg(Words.groupDigits(outputs.length))
 
     // existing: "overwrite", "skip" or "fail".
     signal chosen(string command, string existing)
@@ -26,12 +26,12 @@ Dialog {
     property string choice: "overwrite"
 
     readonly property var choices: [
-        { value: "overwrite", name: "replaceButton", text: "Replace them",
-          tip: "Write the new files over the ones there now." },
-        { value: "skip", name: "skipButton", text: "Skip them",
-          tip: "Leave those files as they are and convert only the others." },
-        { value: "fail", name: "failButton", text: "Keep them, report an error",
-          tip: "Leave those files as they are and list their inputs as failed." }
+        { value: "overwrite", name: "replaceButton", text: qsTr("Replace them"),
+          tip: qsTr("Write the new files over the ones there now.") },
+        { value: "skip", name: "skipButton", text: qsTr("Skip them"),
+          tip: qsTr("Leave those files as they are and convert only the others.") },
+        { value: "fail", name: "failButton", text: qsTr("Keep them, report an error"),
+          tip: qsTr("Leave those files as they are and list their inputs as failed.") }
     ]
 
     function ask(command, outputs, folder, remembered) {
@@ -60,8 +60,8 @@ Dialog {
             objectName: "existingText"
             Layout.fillWidth: true
             wrapMode: Text.Wrap
-            text: "Converting would write over " + Words.someNames(prompt.outputs, 3) + " in "
-                  + prompt.folder + "."
+            text: qsTr("Converting would write over %1 in %2.")
+                  .arg(Words.someNames(prompt.outputs, 3)).arg(prompt.folder)
         }
         Repeater {
             id: buttons
@@ -83,7 +83,7 @@ Dialog {
         Button {
             objectName: "cancelExistingButton"
             Layout.alignment: Qt.AlignRight
-            text: "Cancel"
+            text: qsTr("Cancel")
             flat: true
             onClicked: prompt.close()
             Keys.onReturnPressed: prompt.close()

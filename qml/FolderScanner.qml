@@ -25,7 +25,7 @@ QtObject {
         for (var i = 0; i < urls.length; ++i) {
             var path = Words.urlToPath(urls[i]);
             if (path === "")
-                refused.push({ path: String(urls[i]), reason: "it is not a file on this computer.", empty: false });
+                refused.push({ path: String(urls[i]), reason: qsTr("it is not a file on this computer."), empty: false });
             else
                 paths.push(path);
         }

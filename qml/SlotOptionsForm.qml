@@ -4,6 +4,7 @@
 import QtQuick 2.15
 import QtQuick.Controls 2.15
 import QtQuick.Layouts 1.15
+import "Words.js" as Words
 
 GridLayout {
     id: slot
@@ -26,18 +27,18 @@ GridLayout {
         Layout.fillWidth: true
         topPadding: 2
         bottomPadding: 2
-        text: "Pad with silence to the exact size"
+        text: qsTr("Pad with silence to the exact size")
         checked: true
         enabled: slot.sized
         Accessible.name: text
-        Accessible.description: "A sound shorter than the size is followed by silence"
+        Accessible.description: qsTr("A sound shorter than the size is followed by silence")
         ToolTip.visible: hovered && !enabled
         ToolTip.delay: 600
-        ToolTip.text: "Choose a size first: size 0 keeps the whole sound"
+        ToolTip.text: qsTr("Choose a size first: size 0 keeps the whole sound")
     }
 
     // Side by side, so that the form still fits a 640-pixel-high window.
-    Label { text: "Fade out"; enabled: slot.sized }
+    Label { text: qsTr("Fade out"); enabled: slot.sized }
     TextField {
         id: fadeField
         objectName: "fadeField"
@@ -47,14 +48,14 @@ GridLayout {
         enabled: slot.sized
         selectByMouse: true
         inputMethodHints: Qt.ImhDigitsOnly
-        Accessible.name: "Fade-out in milliseconds"
-        Accessible.description: "Where the size cuts the sound, its last milliseconds fade to silence; 0 for none"
+        Accessible.name: qsTr("Fade-out in milliseconds")
+        Accessible.description: qsTr("Where the size cuts the sound, its last milliseconds fade to silence; 0 for none")
         ToolTip.visible: hovered
         ToolTip.delay: 600
-        ToolTip.text: "Milliseconds of fade where the size cuts the sound; 0 for none"
+        ToolTip.text: qsTr("Milliseconds of fade where the size cuts the sound; 0 for none")
     }
-    Label { text: "ms"; enabled: slot.sized; Layout.rightMargin: 8 }
-    Label { text: "Start at" }
+    Label { text: qsTr("ms", "milliseconds"); enabled: slot.sized; Layout.rightMargin: 8 }
+    Label { text: qsTr("Start at") }
     TextField {
         id: startField
         objectName: "startField"
@@ -63,13 +64,15 @@ GridLayout {
         placeholderText: "0"
         selectByMouse: true
         inputMethodHints: Qt.ImhFormattedNumbersOnly
-        Accessible.name: "Start in seconds"
-        Accessible.description: "Each output begins this far into the sound, such as 1.25 or 0:01.250"
+        Accessible.name: qsTr("Start in seconds")
+        Accessible.description: qsTr("Each output begins this far into the sound, such as %1 or %2")
+            .arg(Words.localNumber("1.25")).arg(Words.localNumber("0:01.250"))
         ToolTip.visible: hovered
         ToolTip.delay: 600
-        ToolTip.text: "Seconds into the sound where each output begins, such as 1.25 or 0:01.250"
+        ToolTip.text: qsTr("Seconds into the sound where each output begins, such as %1 or %2")
+            .arg(Words.localNumber("1.25")).arg(Words.localNumber("0:01.250"))
     }
-    Label { text: "s" }
+    Label { text: qsTr("s", "seconds") }
     FieldNote {
         objectName: "fadeNote"
         Layout.columnSpan: 6

@@ -39,6 +39,8 @@ TestCase {
               command: "$DoConvert,48000,1,8,0,/srv/audio/out/,_48k,/srv/audio/in/take1.wav" },
             { tag: "largest size", form: { sizeText: "4294967295", bits: 32, channelsText: "255", rateText: "768000" },
               command: "$DoConvert,768000,255,32,4294967295,/srv/audio/out/,_48k,/srv/audio/in/take1.wav" },
+            { tag: "grouped as the locale groups", form: { sizeText: "65,580" },
+              command: "$DoConvert,48000,1,24,65580,/srv/audio/out/,_48k,/srv/audio/in/take1.wav" },
             { tag: "KiB with a decimal comma", form: { sizeText: "1,5", sizeUnit: 1 },
               command: "$DoConvert,48000,1,24,1536,/srv/audio/out/,_48k,/srv/audio/in/take1.wav" },
             { tag: "MiB", form: { sizeText: "1", sizeUnit: 2 },
