@@ -35,6 +35,9 @@ set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # the packaged QML files at packaging time), the SVG plugin that draws its
 # icon, and the libsox format plugins, without which it reads no FLAC, Ogg or MP3.
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "libqt5svg5, libsox-fmt-all")
+# Qt's own words (its dialogs, the command-line help) in the language of the
+# window's translations.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS qttranslations5-l10n)
 
 # Passed to packaging/debian-files.cmake, which CPack runs on the staged files.
 set(CPACK_SABLETIDE_SOURCE_DIR ${PROJECT_SOURCE_DIR})
