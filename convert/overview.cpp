@@ -72,15 +72,19 @@ bool addEffect(sox_effects_chain_t *chain, const sox_effect_handler_t *handler, 
     const QString name = QLatin1String(handler ? handler->name : "?");
     sox::Effect effect(handler ? sox_create_effect(handler) : nullptr);
     if (!effect) {
-        *why = QStringLiteral("libsox has no \"%1\" effect").arg(name);
+        *why = QStringLiteral(
+                   "cannot draw the sound: the installed sound library has no \"%1\" effect")
+                   .arg(name);
         return false;
     }
     if (sox_effect_options(effect.get(), argc, argv) != SOX_SUCCESS) {
-        *why = QStringLiteral("libsox refused the options of its \"%1\" effect").arg(name);
+        *why = QStringLiteral("cannot draw the sound: the \"%1\" effect refused its options")
+                   .arg(name);
         return false;
     }
     if (sox_add_effect(chain, effect.get(), working, target) != SOX_SUCCESS) {
-        *why = QStringLiteral("libsox could not set up its \"%1\" effect").arg(name);
+        *why = QStringLiteral("cannot draw the sound: the \"%1\" effect could not be set up")
+                   .arg(name);
         return false;
     }
     return true;
@@ -152,7 +156,8 @@ bool runChain(sox_format_t *input, quint32 rate, quint32 channels, const SampleS
     sox_encodinginfo_t encoding = input->encoding;
     sox::Chain chain(sox_create_effects_chain(&encoding, &encoding));
     if (!chain) {
-        *why = QStringLiteral("libsox could not build its effects chain");
+        *why = QStringLiteral(
+            "cannot draw the sound: the sound library could not build its effects chain");
         return false;
     }
     sox_signalinfo_t target = input->signal;

@@ -2,6 +2,7 @@
 
 #include "convert/scratch.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QRandomGenerator>
@@ -70,6 +71,25 @@ int renameNoReplace(const QByteArray &from, const QByteArray &to)
 }
 
 } // namespace
+
+QString folderProblem(const QString &folder, bool *missing)
+{
+    // "a/file/" names nothing that exists; "a/file" is the file in the way.
+    const QString path = QDir::cleanPath(folder);
+    const QFileInfo info(path);
+    if (missing)
+        *missing = false;
+    if (!info.exists()) {
+        if (missing)
+            *missing = true;
+        return QStringLiteral("output folder does not exist: %1").arg(path);
+    }
+    if (!info.isDir())
+        return QStringLiteral("output folder is not a folder: %1").arg(path);
+    if (!info.isWritable())
+        return QStringLiteral("output folder is not writable: %1").arg(path);
+    return QString();
+}
 
 QString partialPattern()
 {

@@ -27,6 +27,11 @@ using Body = std::function<bool(QIODevice &out, QString *why)>;
 // On failure nothing is left at `path` that was not there before.
 bool write(const QString &path, const Body &body, Replace replace, QString *why);
 
+// Why no output can be placed in `folder`: it does not exist (then `missing`,
+// where given, is set), is not a folder, or cannot be written into. Empty
+// when outputs can go there. Asked before a run as well as for each output.
+QString folderProblem(const QString &folder, bool *missing = nullptr);
+
 // The name pattern of the files write() makes while it works.
 QString partialPattern();
 

@@ -32,14 +32,15 @@ QString openFailure(const QString &message)
     const int end = message.indexOf(QLatin1String("': "));
     if (message.startsWith(prefix) && end > 0)
         return message.mid(end + 3);
-    return message.isEmpty() ? QStringLiteral("libsox cannot open it") : message;
+    return message.isEmpty() ? QStringLiteral("it cannot be opened") : message;
 }
 
 // The first of `outputs` that opens, for sound at `rate` and `channels`.
 sox::Format openOutput(const QVector<Output> &outputs, quint32 rate, quint32 channels, QString *why)
 {
     if (!sox::ensureStarted()) {
-        *why = QStringLiteral("No sound output is available: libsox could not be started");
+        *why =
+            QStringLiteral("No sound output is available: the sound library could not be started");
         return nullptr;
     }
     sox_signalinfo_t signal{};

@@ -22,13 +22,9 @@ QString outputProblem(const ConvertParams &p)
         return QStringLiteral("no output path");
     if (out.isDir())
         return QStringLiteral("the output path is a folder: %1").arg(p.outputPath);
-    const QFileInfo folder(out.absolutePath());
-    if (!folder.exists())
-        return QStringLiteral("output folder does not exist: %1").arg(folder.filePath());
-    if (!folder.isDir())
-        return QStringLiteral("output folder is not a folder: %1").arg(folder.filePath());
-    if (!folder.isWritable())
-        return QStringLiteral("output folder is not writable: %1").arg(folder.filePath());
+    const QString folder = placement::folderProblem(out.absolutePath());
+    if (!folder.isEmpty())
+        return folder;
     if (out.exists() && fileId(p.inputPath) == fileId(p.outputPath))
         return QStringLiteral("the output would overwrite the input file itself");
     return QString();
@@ -63,7 +59,7 @@ bool repackage(const ConvertParams &p, const ConvertHooks &hooks, const QString 
     }
     const DataChunk chunk = findDataChunk(samples);
     if (!chunk.found) {
-        *why = QStringLiteral("libsox wrote no sample data");
+        *why = QStringLiteral("the conversion gave no sound data");
         return false;
     }
     const quint64 frameBytes = units::frameBytes(p.channels, p.bitsPerSample);

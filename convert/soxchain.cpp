@@ -181,7 +181,7 @@ bool Chain::openScratch(QTemporaryFile &scratch, QString *why)
     }
     if (!output) {
         const QString detail = sox::lastMessage();
-        *why = QStringLiteral("libsox cannot write the scratch file%1")
+        *why = QStringLiteral("cannot write the scratch file%1")
                    .arg(detail.isEmpty() ? QString() : QStringLiteral(": ") + detail);
         return false;
     }
@@ -211,18 +211,22 @@ bool Chain::addEffect(const char *name, int argc, char **argv, const sox_signali
     const sox_effect_handler_t *handler = sox_find_effect(name);
     sox::Effect effect(handler ? sox_create_effect(handler) : nullptr);
     if (!effect) {
-        *why = QStringLiteral("libsox has no \"%1\" effect").arg(QLatin1String(name));
+        *why = QStringLiteral("cannot convert: the installed sound library has no \"%1\" effect")
+                   .arg(QLatin1String(name));
         return false;
     }
     if (sox_effect_options(effect.get(), argc, argv) != SOX_SUCCESS) {
-        *why = QStringLiteral("libsox refused the options of its \"%1\" effect")
+        *why = QStringLiteral("cannot convert this file to the chosen format: the \"%1\" effect "
+                              "refused its options")
                    .arg(QLatin1String(name));
         return false;
     }
     const int result = sox_add_effect(chain.get(), effect.get(), &working, target);
     qDebug().noquote() << name << result;
     if (result != SOX_SUCCESS) {
-        *why = QStringLiteral("libsox could not set up its \"%1\" effect").arg(QLatin1String(name));
+        *why = QStringLiteral("cannot convert this file to the chosen format: the \"%1\" effect "
+                              "could not be set up")
+                   .arg(QLatin1String(name));
         return false;
     }
     return true;
@@ -232,7 +236,8 @@ bool Chain::flow(QString *why)
 {
     chain.reset(sox_create_effects_chain(&input->encoding, &output->encoding));
     if (!chain) {
-        *why = QStringLiteral("libsox could not build its effects chain");
+        *why = QStringLiteral(
+            "cannot convert this file: the sound library could not build its effects chain");
         return false;
     }
     // sox_add_effect writes each effect's output signal back into `working`.
@@ -337,14 +342,15 @@ sox::Format openInput(const QString &path, QString *why, const std::function<voi
         if (beforeRead)
             beforeRead();
         if (!sox::ensureStarted()) {
-            *why = QStringLiteral("libsox could not be started");
+            *why = QStringLiteral("cannot convert: the sound library could not be started");
             return nullptr;
         }
         sox::clearLastMessage();
         sox::Format input(sox_open_read("-", nullptr, nullptr, nullptr));
         if (!input)
-            *why = QStringLiteral("cannot read: libsox cannot tell the format of the standard "
-                                  "input (MP3 without a tag, headerless data); give a file");
+            *why =
+                QStringLiteral("cannot read: the format of the standard input cannot be told from "
+                               "its content (MP3 without a tag, headerless data); give a file");
         return input;
     }
     // open(2) would stop at a NUL and open the file named by what is before it.
@@ -384,7 +390,7 @@ sox::Format openInput(const QString &path, QString *why, const std::function<voi
     if (beforeRead)
         beforeRead();
     if (!sox::ensureStarted()) {
-        *why = QStringLiteral("libsox could not be started");
+        *why = QStringLiteral("cannot convert: the sound library could not be started");
         return nullptr;
     }
     // libsox opens by name; this name is the very file judged above, whatever
@@ -401,7 +407,7 @@ sox::Format openInput(const QString &path, QString *why, const std::function<voi
         input.reset(sox_open_read(self.constData(), nullptr, nullptr, type.constData()));
     }
     if (!input)
-        *why = QStringLiteral("cannot read: not an audio file libsox knows");
+        *why = QStringLiteral("cannot read: not a sound file in a format this program reads");
     return input;
 }
 
@@ -415,7 +421,7 @@ bool run(const ConvertParams &params, const ConvertHooks &hooks, QTemporaryFile 
          QString *why)
 {
     if (!sox::ensureStarted()) {
-        *why = QStringLiteral("libsox could not be started");
+        *why = QStringLiteral("cannot convert: the sound library could not be started");
         return false;
     }
     Chain chain(params, hooks);

@@ -146,7 +146,7 @@ void TestBatch::mixedInputs()
         "started 2 Room B.WAV -> Room B_48k.wav",
         "converted 2 Room B.WAV -> Room B_48k.wav",
         "started 3 notes.wav -> notes_48k.wav",
-        "failed 3 notes.wav: cannot read: not an audio file libsox knows",
+        "failed 3 notes.wav: cannot read: not a sound file in a format this program reads",
         "started 4 folder.wav -> folder_48k.wav",
         "failed 4 folder.wav: is a folder, not an audio file",
         "started 5 take2.flac -> take2_48k.wav",

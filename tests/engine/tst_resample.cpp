@@ -393,13 +393,15 @@ void TestResample::failuresHaveReasons_data()
                                    << "out.wav" << 16 << "file not found";
     QTest::newRow("empty input path") << ""
                                       << "out.wav" << 16 << "file not found";
-    QTest::newRow("text named .wav") << "text.wav"
-                                     << "out.wav" << 16 << "not an audio file libsox knows";
+    QTest::newRow("text named .wav")
+        << "text.wav"
+        << "out.wav" << 16 << "not a sound file in a format this program reads";
     QTest::newRow("random bytes named .flac")
         << "random.flac"
-        << "out.wav" << 16 << "not an audio file libsox knows";
+        << "out.wav" << 16 << "not a sound file in a format this program reads";
     QTest::newRow("empty .ogg") << "empty.ogg"
-                                << "out.wav" << 16 << "not an audio file libsox knows";
+                                << "out.wav" << 16
+                                << "not a sound file in a format this program reads";
     QTest::newRow("folder as input") << "folder.wav"
                                      << "out.wav" << 16 << "is a folder";
     QTest::newRow("FLAC cut in half") << "cut.flac"
@@ -518,7 +520,7 @@ void TestResample::earlierOutputKept_data()
     QTest::addColumn<QString>("reasonHas");
 
     QTest::newRow("missing input") << "missing.wav" << 16 << false << "file not found";
-    QTest::newRow("not audio") << "text.wav" << 16 << false << "libsox knows";
+    QTest::newRow("not audio") << "text.wav" << 16 << false << "format this program reads";
     QTest::newRow("12 bits after libsox opened") << "good.flac" << 12 << false << "12-bit";
     QTest::newRow("damaged input halfway") << "cut.flac" << 16 << false << "damaged";
     QTest::newRow("cancelled") << "good.flac" << 16 << true << "cancelled";

@@ -220,7 +220,8 @@ QList<TestHostile::Row> TestHostile::rows()
 {
     const bool fails = false;
     const bool converts = true;
-    const QString unknown = QStringLiteral("cannot read: not an audio file libsox knows");
+    const QString unknown =
+        QStringLiteral("cannot read: not a sound file in a format this program reads");
     const QString damaged = QStringLiteral("the input is damaged or cut short");
     const QString notRegular = QStringLiteral("is not a regular file");
     const QString none;
