@@ -1,4 +1,4 @@
-// Runs the window's German Qt Quick tests (german/tst_*.qml): the locale set
+// Runs the window's German Qt Quick tests (german.qml): the locale set
 // to German and the translations that start-up installs for it, made by this
 // build. The bridge is a stand-in that carries the engine's real rules.
 #include "app/translations.h"

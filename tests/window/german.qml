@@ -1,9 +1,10 @@
 // The window's words and numbers in German: the translations the build makes
-// and the locale's grouping and decimal comma, shown and typed.
+// and the locale's grouping and decimal comma, shown and typed. Run by
+// tst_window_german alone: its name keeps it out of tst_window_qml's tst_*.qml.
 import QtQuick 2.15
 import QtTest 1.2
-import "../../../qml"
-import "../../../qml/Words.js" as Words
+import "../../qml"
+import "../../qml/Words.js" as Words
 
 Item {
     id: root
