@@ -3,6 +3,7 @@
 #include "convert/batch.h"
 #include "convert/command.h"
 #include "convert/inputs.h"
+#include "convert/placement.h"
 #include "convert/plan.h"
 #include "convert/presets.h"
 #include "convert/units.h"
@@ -293,6 +294,33 @@ QStringList Rules::existingOutputs(const QStringList &inputs, const QString &fol
             existing.append(output);
     }
     return existing;
+}
+
+QVariantMap Rules::checkOutputFolder(const QString &folder) const
+{
+    bool missing = false;
+    const QString reason = placement::folderProblem(folder, &missing);
+    return {{QStringLiteral("ok"), reason.isEmpty()},
+            {QStringLiteral("missing"), missing},
+            {QStringLiteral("reason"), reason}};
+}
+
+QString Rules::makeFolder(const QString &folder) const
+{
+    if (folder.trimmed().isEmpty())
+        return QStringLiteral("no folder was named");
+    if (QDir().mkpath(folder))
+        return placement::folderProblem(folder);
+    // What stops it is the nearest folder above that stands.
+    QString above = QFileInfo(QDir::cleanPath(QDir(folder).absolutePath())).path();
+    while (!QFileInfo::exists(above) && above != QFileInfo(above).path())
+        above = QFileInfo(above).path();
+    const QFileInfo stands(above);
+    if (!stands.isDir())
+        return QStringLiteral("cannot make the folder %1: %2 is not a folder").arg(folder, above);
+    if (!stands.isWritable())
+        return QStringLiteral("cannot make the folder %1: %2 is not writable").arg(folder, above);
+    return QStringLiteral("cannot make the folder %1").arg(folder);
 }
 
 int Rules::findInputs(const QStringList &paths)

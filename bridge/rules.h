@@ -72,6 +72,14 @@ public:
     Q_INVOKABLE QStringList existingOutputs(const QStringList &inputs, const QString &folder,
                                             const QString &suffix) const;
 
+    // { ok, missing, reason }: whether outputs can be written into `folder`,
+    // judged as each output of a run is judged; missing: it only does not
+    // exist yet, and makeFolder may make it.
+    Q_INVOKABLE QVariantMap checkOutputFolder(const QString &folder) const;
+    // Makes `folder` and the folders above it that are missing; "" when it
+    // then stands, or why not.
+    Q_INVOKABLE QString makeFolder(const QString &folder) const;
+
     // Opens folders up into their audio files, on a thread of its own, exactly
     // as the command-line tool does; each path on its own, so that one folder
     // refused does not cost the others. Returns the number that the answer,
