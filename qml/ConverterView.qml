@@ -41,10 +41,13 @@ Item {
     property int stoppedCount: 0
     // Stop was asked for the running request.
     property bool stopping: false
-    // Inputs of the running request, and how far the one being converted is
-    // (0 to 1; 0 while unknown).
+    // Inputs of the running request, and how far those being converted are
+    // together (each 0 to 1; 0 while unknown).
     property int runTotal: 0
     property real runningFraction: 0
+    // How far each input being converted is, by path: several convert side
+    // by side when the request runs parallel jobs.
+    property var fractions: ({})
     // "" before any run, "converting", "done" or "stopped": the window title says it.
     property string runState: ""
     // The window asked to close once the stopped request has ended.
@@ -53,6 +56,21 @@ Item {
     // last chosen; remembered with the form.
     property string existingChoice: "overwrite"
     property string summary: ""
+    // The run's end in a few words, for the window and its title.
+    readonly property string endNote: runState === "done" ? qsTr("Done: %1").arg(summary)
+                                    : runState === "stopped" ? qsTr("Stopped: %1").arg(summary) : ""
+    // Why the output folder cannot take the outputs, found before anything
+    // was sent; "" once the form changes or a run starts.
+    property string folderProblem: ""
+    // The list shows only the inputs that failed.
+    property bool failedOnly: false
+    // Parallel conversions: 0 lets the program choose (one per processor).
+    property int jobs: 0
+    // What the Parallel jobs box offers; 0 is Automatic.
+    readonly property var jobChoices: [0, 1, 2, 3, 4, 6, 8, 12, 16]
+    // The folder that inputs were last added from: the file and folder
+    // choosers open there.
+    property string inputFolder: ""
     // Why the program refused the command as a whole.
     property string requestError: ""
     property string notice: ""
@@ -73,7 +91,7 @@ Item {
     readonly property string outputFolder: formCheck.outputFolder
     readonly property var plan: formCheck.plan
     readonly property bool canConvert: plan.ok && !busy && !requestOpen && !scanner.busy
-                                       && !existingPrompt.visible
+                                       && !existingPrompt.visible && !folderPrompt.visible
     readonly property bool editingLocked: busy || requestOpen
     // The engine is still looking for the files of a drop.
     readonly property bool scanning: scanner.busy
@@ -82,7 +100,19 @@ Item {
     // Of the whole request: finished inputs and the part of the running one.
     readonly property real runProgress: runTotal > 0 ? Math.min(1, (doneCount + runningFraction) / runTotal) : 0
     readonly property string titleState: runState === "converting"
-        ? "converting " + Math.min(doneCount + 1, runTotal) + " of " + runTotal : runState
+        ? qsTr("converting %1 of %2").arg(Math.min(doneCount + 1, runTotal)).arg(runTotal) : endNote
+    // Bumped when a row's result changes.
+    property int outcomes: 0
+    // Rows that failed in the runs since the list last changed.
+    readonly property int failedRows: {
+        revision;
+        outcomes;
+        var n = 0;
+        for (var i = 0; i < inputModel.count; ++i)
+            if (inputModel.get(i).status === "failed")
+                ++n;
+        return n;
+    }
     readonly property alias planner: planWatcher
 
     // Shows and plays the selected input's slot; tests may put a stand-in here.
@@ -92,6 +122,14 @@ Item {
         revision;
         var i = inputList.currentIndex;
         return i >= 0 && i < inputModel.count ? inputModel.get(i).path : "";
+    }
+    // The selected input's name and what libsox says it is, beside its preview.
+    readonly property string selectedFacts: {
+        if (selectedPath === "")
+            return "";
+        var row = planWatcher.rowFor(selectedPath);
+        var facts = row ? Words.factsText(row.facts) : "";
+        return facts !== "" ? Words.fileName(selectedPath) + " \u00b7 " + facts : Words.fileName(selectedPath);
     }
     // Why the preview could not be made or played; "" when nothing failed.
     property string previewMessage: ""
@@ -118,7 +156,9 @@ Item {
             existing: existingChoice,
             pad: slotForm.padChecked,
             fadeOutMs: slotForm.fadeText,
-            start: slotForm.startText
+            start: slotForm.startText,
+            jobs: jobs,
+            inputFolder: inputFolder
         };
     }
 
@@ -152,6 +192,12 @@ Item {
             slotForm.padChecked = String(pad) === "true";
         if (String(value("durationMode")) === "true")
             durationRadio.checked = true;
+        var j = parseInt(value("jobs"), 10);
+        if (jobChoices.indexOf(j) >= 0)
+            jobs = j;
+        var from = value("inputFolder");
+        if (from !== undefined && from !== null && String(from) !== "")
+            inputFolder = String(from);
         var existing = String(value("existing"));
         if (existing === "overwrite" || existing === "skip" || existing === "fail")
             existingChoice = existing;
@@ -178,38 +224,100 @@ Item {
         return true;
     }
 
-    // Sends the form as one command; where outputs exist already, first asks
-    // what to do with them. Returns false, sending nothing, when the form is
-    // not ready or a conversion is still running.
+    // Sends the form as one command. First the output folder must be able to
+    // take the outputs (a missing one is offered to be made), then, where
+    // outputs exist already, the person says what to do with them. Returns
+    // false, sending nothing, when the form is not ready, a conversion is
+    // still running or the folder cannot be used.
     function convert() {
         if (!canConvert)
             return false;
-        var command = plan.command;
-        var existing = _data.rules.existingOutputs(inputPaths, outputFolder, suffixField.text);
+        return startRun(plan.command, inputPaths);
+    }
+
+    // Converts again, with the form as it stands, only the inputs that failed.
+    function retryFailed() {
+        if (!canConvert)
+            return false;
+        var failed = [];
+        for (var i = 0; i < inputModel.count; ++i) {
+            if (inputModel.get(i).status === "failed")
+                failed.push(inputModel.get(i).path);
+        }
+        if (failed.length === 0)
+            return false;
+        var command = _data.rules.composeCommand(formCheck.rate.value, formCheck.channels.value, bits,
+                                                 formCheck.size.value, outputFolder, suffixField.text,
+                                                 failed);
+        return startRun(command, failed);
+    }
+
+    // The request being prepared: its command and its inputs.
+    property string pendingCommand: ""
+    property var pendingInputs: []
+
+    function startRun(command, paths) {
+        pendingCommand = command;
+        pendingInputs = paths;
+        var folder = _data.rules.checkOutputFolder(outputFolder);
+        if (folder.missing) {
+            folderPrompt.open();
+            return true;
+        }
+        if (!folder.ok) {
+            folderProblem = folder.reason;
+            return false;
+        }
+        return askAboutExisting();
+    }
+
+    function askAboutExisting() {
+        folderProblem = "";
+        var existing = _data.rules.existingOutputs(pendingInputs, outputFolder, suffixField.text);
         if (existing.length > 0)
-            existingPrompt.ask(command, existing, outputFolder, existingChoice);
+            existingPrompt.ask(pendingCommand, existing, outputFolder, existingChoice);
         else
-            send(command, "");
+            send(pendingCommand, "");
         return true;
     }
 
+    // Makes the missing output folder, then goes on as if it had been there.
+    function makeFolderAndConvert() {
+        var why = _data.rules.makeFolder(outputFolder);
+        if (why !== "") {
+            folderProblem = why;
+            return false;
+        }
+        return askAboutExisting();
+    }
+
     // existing: "" where no output exists yet, which replaces what the run
-    // may find all the same, as a bare request does.
+    // may find all the same, as a bare request does. Only the rows of the
+    // request's inputs start again; the others keep what became of them.
     function send(command, existing) {
         if (existing !== "")
             existingChoice = existing;
-        for (var i = 0; i < inputModel.count; ++i)
-            inputModel.set(i, { status: "waiting", reason: "", output: "", progress: -1, clipped: 0 });
+        failedOnly = false;
+        var inRequest = {};
+        for (var k = 0; k < pendingInputs.length; ++k)
+            inRequest[pendingInputs[k]] = true;
+        for (var i = 0; i < inputModel.count; ++i) {
+            if (inRequest[inputModel.get(i).path] === true)
+                inputModel.set(i, { status: "waiting", reason: "", output: "", progress: -1, clipped: 0 });
+        }
+        outcomes++;
         convertedCount = 0;
         skippedCount = 0;
         failedCount = 0;
         stoppedCount = 0;
         stopping = false;
-        runTotal = inputModel.count;
+        runTotal = pendingInputs.length;
+        fractions = {};
         runningFraction = 0;
         runState = "converting";
         summary = "";
         requestError = "";
+        folderProblem = "";
         requestOpen = true;
         lastCommand = command;
         planWatcher.flush();
@@ -217,7 +325,7 @@ Item {
         var options = formCheck.options;
         _data.doConvertOptions(command, { existing: existing !== "" ? existing : "overwrite",
                                           pad: options.pad, fadeOutMs: options.fadeOutMs,
-                                          start: options.start });
+                                          start: options.start, jobs: jobs });
     }
 
     // Stops the running request: the input being converted and those after
@@ -332,7 +440,7 @@ Item {
         if (i < 0)
             return;
         inputModel.set(i, { status: "converting", progress: -1 });
-        runningFraction = 0;
+        setFraction(fileName, 0);
         follow(i);
     }
 
@@ -349,8 +457,30 @@ Item {
             return;
         var fraction = total > 0 ? Math.min(1, done / total) : -1;
         inputModel.setProperty(i, "progress", fraction);
-        runningFraction = Math.max(0, fraction);
+        setFraction(fileName, Math.max(0, fraction));
         follow(i);
+    }
+
+    // sgProgress: the share of an input's output made so far. The list does
+    // not follow it: with inputs side by side it would jump between them.
+    function markFraction(fileName, fraction) {
+        var i = openRow(fileName);
+        if (i < 0)
+            return;
+        inputModel.setProperty(i, "progress", Math.min(1, Math.max(0, fraction)));
+        setFraction(fileName, Math.min(1, Math.max(0, fraction)));
+    }
+
+    // fraction null: the input has ended.
+    function setFraction(fileName, fraction) {
+        if (fraction === null)
+            delete fractions[fileName];
+        else
+            fractions[fileName] = fraction;
+        var sum = 0;
+        for (var path in fractions)
+            sum += fractions[path];
+        runningFraction = sum;
     }
 
     function markClipped(fileName, samples) {
@@ -366,7 +496,7 @@ Item {
             var row = inputModel.get(i);
             if (row.path !== fileName || (row.status !== "waiting" && row.status !== "converting"))
                 continue;
-            runningFraction = 0;
+            setFraction(fileName, null);
             if (status === "failed" && stopping) {
                 inputModel.set(i, { status: "stopped", reason: "" });
                 stoppedCount++;
@@ -400,6 +530,46 @@ Item {
         preview.doPlay(planWatcher.command, planWatcher.options, selectedPath);
     }
 
+    // Selects the first input that failed and brings it into sight.
+    function showFirstFailure() {
+        for (var i = 0; i < inputModel.count; ++i) {
+            if (inputModel.get(i).status !== "failed")
+                continue;
+            inputList.currentIndex = i;
+            inputList.positionViewAtIndex(i, ListView.Beginning);
+            inputList.forceActiveFocus();
+            return i;
+        }
+        return -1;
+    }
+
+    // Whether the row shows under the filter as it stands.
+    function rowShown(index) {
+        return !failedOnly || inputModel.get(index).status === "failed";
+    }
+
+    // Moves the selection to the next row the filter shows, up (-1) or down.
+    function stepSelection(direction) {
+        for (var i = inputList.currentIndex + direction; i >= 0 && i < inputModel.count; i += direction) {
+            if (rowShown(i)) {
+                inputList.currentIndex = i;
+                inputList.positionViewAtIndex(i, ListView.Contain);
+                return;
+            }
+        }
+    }
+
+    // The folder the last request wrote into, as a URL for the file manager.
+    readonly property string lastFolderUrl: {
+        var folder = outputFolderOf(lastCommand);
+        return folder === "" ? "" : Words.pathToUrl(folder);
+    }
+
+    function openOutputFolder() {
+        if (lastFolderUrl !== "")
+            Qt.openUrlExternally(lastFolderUrl);
+    }
+
     function outputFolderOf(command) { return command.split(",")[5] || ""; }
     function suffixOf(command) { return command.split(",")[6] || ""; }
 
@@ -425,9 +595,18 @@ Item {
             }
         }
         requestOpen = false;
+        fractions = {};
         runningFraction = 0;
         runState = stopping ? "stopped" : "done";
-        summary = Words.summaryText(convertedCount, skippedCount, failedCount, stoppedCount);
+        // Of the whole list: a retry's end says where all the inputs stand.
+        var count = { converted: 0, skipped: 0, failed: 0, stopped: 0 };
+        for (var j = 0; j < inputModel.count; ++j) {
+            var status = inputModel.get(j).status;
+            if (count[status] !== undefined)
+                count[status]++;
+        }
+        summary = Words.summaryText(count.converted, count.skipped, count.failed, count.stopped);
+        outcomes++;
         // What the run wrote may change what the next one plans.
         planWatcher.refresh();
         if (closeWhenStopped)
@@ -470,11 +649,28 @@ Item {
                 view.markClipped(fileName, samples);
         }
     }
+    // A bridge without sgProgress tells progress by sgResampProgress alone.
+    Connections {
+        target: _data
+        ignoreUnknownSignals: true
+        function onSgProgress(fileName, fraction) {
+            if (view.requestOpen)
+                view.markFraction(fileName, fraction);
+        }
+    }
 
     ListModel { id: inputModel }
 
     // A changed list is no longer the one that was done.
-    onInputPathsChanged: if (!running) runState = ""
+    onInputPathsChanged: {
+        if (!running) {
+            runState = "";
+            failedOnly = false;
+        }
+    }
+    onOutputFolderChanged: folderProblem = ""
+    // With nothing failed left there is nothing to filter for.
+    onFailedRowsChanged: if (failedRows === 0) failedOnly = false
 
     FormCheck {
         id: formCheck
@@ -557,9 +753,79 @@ Item {
         fileMode: Platform.FileDialog.OpenFiles
         nameFilters: ["Audio files (" + _data.rules.audioExtensions.map(function (e) { return "*." + e; }).join(" ")
                       + ")", "All files (*)"]
-        folder: inputModel.count > 0 ? Words.pathToUrl(inputModel.get(inputModel.count - 1).folder)
-                                     : Platform.StandardPaths.writableLocation(Platform.StandardPaths.MusicLocation)
-        onAccepted: view.addUrls(files)
+        folder: view.inputsStartUrl
+        onAccepted: {
+            view.inputFolder = Words.folderOf(Words.urlToPath(files[0]));
+            view.addUrls(files);
+        }
+    }
+
+    Platform.FolderDialog {
+        id: addFolderDialog
+        title: qsTr("Add the audio files of a folder")
+        currentFolder: view.inputsStartUrl
+        onAccepted: {
+            view.inputFolder = Words.withTrailingSlash(Words.urlToPath(folder));
+            view.addUrls([folder]);
+        }
+    }
+
+    // The choosers of inputs open where inputs last came from: sources tend to
+    // lie together, and away from where the outputs go. Failing that, beside
+    // the last input listed, in the output folder, or in the music folder.
+    readonly property var inputsStartUrl: {
+        revision;
+        var folder = inputFolder !== "" ? inputFolder
+                   : inputModel.count > 0 ? inputModel.get(inputModel.count - 1).folder
+                   : outputFolder;
+        return folder !== "" ? Words.pathToUrl(folder)
+                             : Platform.StandardPaths.writableLocation(Platform.StandardPaths.MusicLocation);
+    }
+
+    // Asked before a run whose output folder does not exist yet.
+    Dialog {
+        id: folderPrompt
+        objectName: "folderPrompt"
+        parent: Overlay.overlay
+        anchors.centerIn: parent
+        width: Math.min(480, parent ? parent.width - 40 : 480)
+        modal: true
+        closePolicy: Popup.CloseOnEscape
+        title: qsTr("The output folder does not exist")
+        onOpened: makeFolderButton.forceActiveFocus()
+        contentItem: ColumnLayout {
+            spacing: 12
+            Label {
+                objectName: "folderPromptText"
+                Layout.fillWidth: true
+                wrapMode: Text.Wrap
+                text: qsTr("%1 is not there yet. Make it and convert into it?").arg(view.outputFolder)
+            }
+            RowLayout {
+                Layout.alignment: Qt.AlignRight
+                Button {
+                    id: makeFolderButton
+                    objectName: "makeFolderButton"
+                    text: qsTr("Make the folder and convert")
+                    highlighted: true
+                    function choose() {
+                        folderPrompt.close();
+                        view.makeFolderAndConvert();
+                    }
+                    onClicked: choose()
+                    Keys.onReturnPressed: choose()
+                    Keys.onEnterPressed: choose()
+                }
+                Button {
+                    objectName: "cancelFolderButton"
+                    text: qsTr("Cancel")
+                    flat: true
+                    onClicked: folderPrompt.close()
+                    Keys.onReturnPressed: folderPrompt.close()
+                    Keys.onEnterPressed: folderPrompt.close()
+                }
+            }
+        }
     }
 
     Platform.FolderDialog {
@@ -572,12 +838,14 @@ Item {
     Shortcut {
         sequences: ["Return", "Enter"]
         enabled: !rateBox.popup.visible && !channelsBox.popup.visible && !bitsBox.popup.visible
-                 && !unitBox.popup.visible && !existingPrompt.visible && !closePrompt.visible
+                 && !unitBox.popup.visible && !jobsBox.popup.visible && !existingPrompt.visible
+                 && !closePrompt.visible && !folderPrompt.visible
         onActivated: view.convert()
     }
     Shortcut {
         sequence: "Escape"
         enabled: view.running && !view.stopping && !existingPrompt.visible && !closePrompt.visible
+                 && !folderPrompt.visible
         onActivated: view.stop()
     }
     Shortcut {
@@ -619,6 +887,53 @@ Item {
                         enabled: !view.editingLocked
                         Accessible.name: "Add audio files"
                         onClicked: fileDialog.open()
+                    }
+                    Button {
+                        objectName: "addFolderButton"
+                        text: qsTr("Add folder…")
+                        enabled: !view.editingLocked
+                        Accessible.name: qsTr("Add the audio files of a folder")
+                        onClicked: addFolderDialog.open()
+                    }
+                }
+
+                // After a run with failures: find them, and try them again.
+                RowLayout {
+                    objectName: "failuresBar"
+                    Layout.fillWidth: true
+                    visible: view.failedRows > 0 && !view.running
+                    spacing: 6
+                    CheckBox {
+                        objectName: "failedOnlyBox"
+                        text: qsTr("Show failed only")
+                        checked: view.failedOnly
+                        topPadding: 0
+                        bottomPadding: 0
+                        Accessible.name: qsTr("Show only the files that failed")
+                        onToggled: {
+                            view.failedOnly = checked;
+                            if (checked)
+                                view.showFirstFailure();
+                        }
+                    }
+                    Item { Layout.fillWidth: true }
+                    Button {
+                        objectName: "firstFailureButton"
+                        text: qsTr("First failure")
+                        flat: true
+                        implicitHeight: 30
+                        Accessible.name: qsTr("Select the first file that failed")
+                        onClicked: view.showFirstFailure()
+                    }
+                    Button {
+                        objectName: "retryFailedButton"
+                        text: view.failedRows === 1 ? qsTr("Retry the failed file")
+                                                    : qsTr("Retry %1 failed").arg(view.failedRows)
+                        enabled: view.canConvert
+                        implicitHeight: 30
+                        Accessible.name: qsTr("Convert the files that failed again")
+                        Accessible.description: qsTr("Uses the form as it stands now")
+                        onClicked: view.retryFailed()
                     }
                 }
 
@@ -671,6 +986,9 @@ Item {
                             color: inputList.activeFocus ? "#cfe0f5" : "#e6e6e6"
                         }
                         Keys.onDeletePressed: view.removeAt(currentIndex)
+                        // Under the filter, the arrows pass over the hidden rows.
+                        Keys.onUpPressed: view.stepSelection(-1)
+                        Keys.onDownPressed: view.stepSelection(1)
 
                         delegate: InputRow {
                             width: inputList.width
@@ -684,6 +1002,7 @@ Item {
                             planCurrent: planWatcher.current
                             progress: model.progress
                             clipped: model.clipped
+                            shown: !view.failedOnly || model.status === "failed"
                             removable: !view.editingLocked
                             highlighted: ListView.isCurrentItem
                             onClicked: inputList.currentIndex = index
@@ -731,7 +1050,7 @@ Item {
                         id: waveform
                         objectName: "waveform"
                         Layout.fillWidth: true
-                        Layout.preferredHeight: 90
+                        Layout.preferredHeight: 64
                         overview: view.preview.overview
                         totalFrames: view.preview.slot.totalFrames || 0
                         startFrame: view.preview.slot.startFrame || 0
@@ -769,28 +1088,23 @@ Item {
                             color: "#606060"
                             text: view.previewMessage !== "" ? view.previewMessage
                                   : view.preview.slot.ok === false ? String(view.preview.slot.reason || "")
-                                  : view.selectedPath !== "" ? Words.fileName(view.selectedPath) : ""
+                                  : view.selectedPath !== "" ? view.selectedFacts : ""
+                        }
+                        Button {
+                            objectName: "removeButton"
+                            text: "Remove"
+                            enabled: !view.editingLocked && inputList.currentIndex >= 0
+                            Accessible.name: "Remove the selected file from the list"
+                            onClicked: view.removeAt(inputList.currentIndex)
+                        }
+                        Button {
+                            objectName: "clearButton"
+                            text: "Clear list"
+                            enabled: !view.editingLocked && inputModel.count > 0
+                            Accessible.name: "Remove all files from the list"
+                            onClicked: view.clearInputs()
                         }
                     }
-                }
-
-                RowLayout {
-                    Layout.fillWidth: true
-                    Button {
-                        objectName: "removeButton"
-                        text: "Remove"
-                        enabled: !view.editingLocked && inputList.currentIndex >= 0
-                        Accessible.name: "Remove the selected file from the list"
-                        onClicked: view.removeAt(inputList.currentIndex)
-                    }
-                    Button {
-                        objectName: "clearButton"
-                        text: "Clear list"
-                        enabled: !view.editingLocked && inputModel.count > 0
-                        Accessible.name: "Remove all files from the list"
-                        onClicked: view.clearInputs()
-                    }
-                    Item { Layout.fillWidth: true }
                 }
             }
 
@@ -1050,6 +1364,22 @@ Item {
                             Layout.columnSpan: 3
                             text: formCheck.suffixReason
                         }
+                        Label { text: qsTr("Parallel jobs") }
+                        ComboBox {
+                            id: jobsBox
+                            objectName: "jobsBox"
+                            Layout.fillWidth: true
+                            Layout.columnSpan: 2
+                            model: view.jobChoices.map(function (n) {
+                                return n === 0 ? qsTr("Automatic (one per processor)") : String(n);
+                            })
+                            currentIndex: Math.max(0, view.jobChoices.indexOf(view.jobs))
+                            onActivated: view.jobs = view.jobChoices[index]
+                            Accessible.name: qsTr("Files converted at the same time")
+                            ToolTip.visible: hovered && !popup.visible
+                            ToolTip.delay: 800
+                            ToolTip.text: qsTr("More jobs finish a long list sooner; the files come out the same")
+                        }
                     }
                     Label {
                         objectName: "previewLabel"
@@ -1076,12 +1406,17 @@ Item {
                     Layout.fillWidth: true
                     visible: text !== ""
                     font.bold: true
+                    wrapMode: Text.Wrap
+                    maximumLineCount: 2
                     elide: Text.ElideRight
                     text: view.stopping && view.running ? "Stopping…"
                           : view.running ? "Converting… " + view.doneCount + " of " + view.runTotal + " done"
+                          : view.folderProblem !== "" ? qsTr("Nothing was converted: %1").arg(view.folderProblem)
                           : view.requestError !== "" ? "Nothing was converted: " + view.requestError
-                          : view.summary
-                    color: view.requestError !== "" ? "#b3261e" : palette.windowText
+                          : view.endNote
+                    color: view.requestError !== "" || view.folderProblem !== "" ? "#b3261e"
+                                                                                 : palette.windowText
+                    Accessible.role: Accessible.StaticText
                 }
                 Label {
                     objectName: "reasonLabel"
@@ -1100,6 +1435,14 @@ Item {
                     value: view.runProgress
                     Accessible.name: "Progress of the whole conversion"
                 }
+            }
+            Button {
+                objectName: "openFolderButton"
+                text: qsTr("Open output folder")
+                visible: !view.running && view.endNote !== "" && view.lastFolderUrl !== ""
+                flat: true
+                Accessible.name: qsTr("Open the output folder in the file manager")
+                onClicked: view.openOutputFolder()
             }
             BusyIndicator {
                 objectName: "busyIndicator"

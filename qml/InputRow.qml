@@ -1,5 +1,8 @@
-// One input in the list: its name, folder and what libsox says it is, what
-// its output will get (from the engine's plan), and what became of it.
+// One input in the list, on one line: its name, then what its output will
+// get (from the engine's plan) or what became of it. What libsox says the file
+// is, its folder and the whole plan are in the tooltip and, for the selected
+// row, beside the preview. A failed or refused row adds its reason on a line
+// of its own, so that a failure reads at a glance.
 import QtQuick 2.15
 import QtQuick.Controls 2.15
 import QtQuick.Layouts 1.15
@@ -23,6 +26,8 @@ ItemDelegate {
     // Of the conversion under way: 0 to 1, or -1 while the total is unknown.
     property real progress: -1
     property real clipped: 0
+    // False while a filter hides the row: it then takes no room in the list.
+    property bool shown: true
 
     signal removeRequested()
 
@@ -37,124 +42,165 @@ ItemDelegate {
     readonly property string plannedText: !plan || !planCurrent || status === "failed"
                                           || status === "skipped" || status === "stopped"
                                           ? "" : Words.plannedText(plan)
+    readonly property bool refusedPlan: status === "" && planCurrent && plan !== null
+                                        && plan.status === "refused"
+    // The reason that gets a line of its own: a failure's, or the planner's refusal.
+    readonly property string ownLineReason: status === "failed" ? reason
+                                          : refusedPlan ? String(plan.reason) : ""
 
     Accessible.name: name + ", " + [factsText, plannedText, statusText()].filter(Boolean).join(", ")
     Accessible.description: path
     focusPolicy: Qt.NoFocus
+    visible: shown
+    topPadding: 2
+    bottomPadding: 2
+    leftPadding: 8
+    rightPadding: 2
+    implicitHeight: shown ? contentItem.implicitHeight + topPadding + bottomPadding : 0
+
+    ToolTip.visible: hovered && !pressed
+    ToolTip.delay: 700
+    ToolTip.text: [folder, factsText, plannedText, statusText()].filter(Boolean).join("\n")
+
+    background: Rectangle {
+        implicitHeight: 0
+        color: row.down ? "#d8e3f0" : row.hovered ? "#f0f4f8" : "transparent"
+    }
 
     function statusText() {
         switch (status) {
-        case "waiting": return "Waiting";
-        case "converting": return "Converting…";
-        case "converted": return "Converted to " + output;
-        case "skipped": return reason !== "" ? "Skipped: " + reason : "Skipped";
-        case "failed": return "Failed: " + reason;
-        case "stopped": return "Stopped before it was finished; nothing was written";
+        case "waiting": return qsTr("Waiting");
+        case "converting": return qsTr("Converting…");
+        case "converted": return qsTr("Converted to %1").arg(output);
+        case "skipped": return reason !== "" ? qsTr("Skipped: %1").arg(reason) : qsTr("Skipped");
+        case "failed": return qsTr("Failed: %1").arg(reason);
+        case "stopped": return qsTr("Stopped before it was finished; nothing was written");
         }
         return "";
     }
 
-    contentItem: RowLayout {
-        spacing: 8
-        ColumnLayout {
+    // What the status column says: a failure names only itself, its reason
+    // has the next line.
+    function shortStatus() {
+        switch (status) {
+        case "failed": return qsTr("Failed");
+        case "stopped": return qsTr("Stopped; nothing written");
+        }
+        return statusText();
+    }
+
+    // A reason in two parts: what went wrong in the program's words, and the
+    // detail behind it (libsox's message, a path, an error code), which reads
+    // smaller. A short lead such as "cannot read" stays with what follows it.
+    function reasonParts(text) {
+        var r = String(text);
+        var colon = r.indexOf(": ");
+        if (colon < 20 || colon + 2 >= r.length)
+            return [r, ""];
+        return [r.slice(0, colon), r.slice(colon + 2)];
+    }
+
+    function escaped(text) {
+        return String(text).replace(/&/g, "&amp;").replace(/</g, "&lt;").replace(/>/g, "&gt;");
+    }
+
+    contentItem: ColumnLayout {
+        spacing: 0
+        RowLayout {
             Layout.fillWidth: true
-            spacing: 1
-            // The facts beside the name where both fit, else under it.
-            GridLayout {
-                Layout.fillWidth: true
-                columns: nameLabel.implicitWidth + factsLabel.implicitWidth + columnSpacing
-                         <= width ? 2 : 1
-                columnSpacing: 10
-                rowSpacing: 1
-                Label {
-                    id: nameLabel
-                    Layout.fillWidth: true
-                    text: row.name
-                    font.bold: true
-                    elide: Text.ElideMiddle
-                }
-                Label {
-                    id: factsLabel
-                    objectName: "rowFacts"
-                    Layout.fillWidth: parent.columns === 1
-                    visible: text !== ""
-                    text: row.factsText
-                    elide: Text.ElideRight
-                    font.pixelSize: row.font.pixelSize - 1
-                    color: "#505050"
-                }
+            spacing: 6
+            Label {
+                id: mark
+                Layout.preferredWidth: 14
+                horizontalAlignment: Text.AlignHCenter
+                text: row.status === "converted" ? "\u2713"
+                    : row.status === "failed" || row.refusedPlan ? "\u2717"
+                    : row.status === "skipped" ? "\u21b7" : ""
+                color: row.status === "converted" ? row.okColor
+                     : row.status === "skipped" ? row.skipColor : row.failColor
+                font.bold: true
+                font.pixelSize: row.font.pixelSize - 1
             }
             Label {
-                Layout.fillWidth: true
-                text: row.folder
-                font.pixelSize: row.font.pixelSize - 2
-                color: "#606060"
+                id: nameLabel
+                Layout.preferredWidth: Math.min(implicitWidth, row.availableWidth * 0.5)
+                text: row.name
+                font.bold: true
+                font.pixelSize: row.font.pixelSize - 1
                 elide: Text.ElideMiddle
             }
+            // Before a run: the plan. During and after: the result.
             Label {
                 objectName: "rowPlan"
                 Layout.fillWidth: true
-                visible: text !== ""
-                text: row.plannedText
-                wrapMode: Text.Wrap
-                maximumLineCount: 2
+                visible: row.status === "" && !row.refusedPlan
+                text: row.plannedText !== "" ? row.plannedText : row.factsText
                 elide: Text.ElideRight
                 font.pixelSize: row.font.pixelSize - 1
-                color: row.plan && row.plan.status === "refused" ? row.failColor
-                     : row.plan && row.plan.status === "skip" ? row.skipColor
-                     : row.plan && row.plan.shortBy > 0 ? row.warnColor : "#303030"
+                color: row.plan && row.plan.status === "skip" ? row.skipColor
+                     : row.plan && row.plan.shortBy > 0 ? row.warnColor : "#404040"
             }
-            // The bar shares the status line, so that a row keeps its height
-            // as it starts and the list stays where it was put.
-            RowLayout {
+            Label {
+                objectName: "rowStatus"
+                Layout.fillWidth: !rowProgress.visible
+                visible: row.status !== "" || row.refusedPlan
+                text: row.refusedPlan ? qsTr("Will not convert") : row.shortStatus()
+                elide: Text.ElideRight
+                font.pixelSize: row.font.pixelSize - 1
+                font.italic: row.status === "skipped" || row.status === "stopped"
+                color: row.status === "failed" || row.refusedPlan ? row.failColor
+                     : row.status === "converted" ? row.okColor
+                     : row.status === "skipped" ? row.skipColor : "#606060"
+            }
+            ProgressBar {
+                id: rowProgress
+                objectName: "rowProgress"
                 Layout.fillWidth: true
-                visible: statusLabel.text !== ""
-                spacing: 8
-                Label {
-                    id: statusLabel
-                    objectName: "rowStatus"
-                    Layout.fillWidth: !rowProgress.visible
-                    text: row.statusText()
-                    wrapMode: Text.Wrap
-                    maximumLineCount: 3
-                    elide: Text.ElideRight
-                    font.pixelSize: row.font.pixelSize - 1
-                    font.italic: row.status === "skipped" || row.status === "stopped"
-                    color: row.status === "failed" ? row.failColor
-                         : row.status === "converted" ? row.okColor
-                         : row.status === "skipped" ? row.skipColor : "#606060"
-                }
-                ProgressBar {
-                    id: rowProgress
-                    objectName: "rowProgress"
-                    Layout.fillWidth: true
-                    visible: row.status === "converting"
-                    indeterminate: row.progress < 0
-                    value: Math.max(0, row.progress)
-                    Accessible.name: "Progress of " + row.name
-                }
+                Layout.preferredHeight: 6
+                visible: row.status === "converting"
+                indeterminate: row.progress < 0
+                value: Math.max(0, row.progress)
+                Accessible.name: qsTr("Progress of %1").arg(row.name)
             }
             Label {
                 objectName: "rowClipped"
-                Layout.fillWidth: true
                 visible: row.clipped > 0
-                text: Words.plural(row.clipped, "sample", "samples") + " clipped"
+                text: qsTr("%1 clipped").arg(Words.plural(row.clipped, "sample", "samples"))
                 font.pixelSize: row.font.pixelSize - 1
                 color: row.warnColor
             }
+            ToolButton {
+                text: "\u2715"
+                implicitWidth: 22
+                implicitHeight: 18
+                padding: 0
+                flat: true
+                focusPolicy: Qt.NoFocus
+                enabled: row.removable
+                opacity: row.hovered || row.highlighted ? 1 : 0.45
+                Accessible.name: qsTr("Remove %1").arg(row.name)
+                ToolTip.visible: hovered
+                ToolTip.delay: 600
+                ToolTip.text: qsTr("Remove from the list")
+                onClicked: row.removeRequested()
+            }
         }
-        ToolButton {
-            text: "\u2715"
-            implicitWidth: 30
-            implicitHeight: 30
-            flat: true
-            focusPolicy: Qt.NoFocus
-            enabled: row.removable
-            Accessible.name: "Remove " + row.name
-            ToolTip.visible: hovered
-            ToolTip.delay: 600
-            ToolTip.text: "Remove from the list"
-            onClicked: row.removeRequested()
+        // The reason, under the name: the detail behind it in smaller type.
+        Label {
+            objectName: "rowReason"
+            Layout.fillWidth: true
+            Layout.leftMargin: 20
+            Layout.rightMargin: 24
+            visible: row.ownLineReason !== ""
+            readonly property var parts: row.reasonParts(row.ownLineReason)
+            textFormat: Text.StyledText
+            text: row.escaped(parts[0]) + (parts[1] !== ""
+                  ? ": <font color=\"#7a5550\"><small>" + row.escaped(parts[1]) + "</small></font>" : "")
+            wrapMode: Text.Wrap
+            maximumLineCount: 2
+            elide: Text.ElideRight
+            font.pixelSize: row.font.pixelSize - 1
+            color: row.failColor
         }
     }
 }

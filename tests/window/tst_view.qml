@@ -59,6 +59,9 @@ Item {
             return list;
         }
 
+        // An output folder that exists: the view checks it before it sends.
+        readonly property string out: _fixtures + "/out"
+
         // A form that converts /in/a.wav and /in/b.flac to 48 kHz mono 24-bit.
         function fillForm() {
             compare(view.addPaths(["/in/a.wav", "/in/b.flac"]), 2);
@@ -68,11 +71,11 @@ Item {
             view.durationMode = false;
             view.sizeUnit = 0;
             view.sizeText = "65580";
-            view.folderText = "/out";
+            view.folderText = out;
             view.suffixText = "_48k";
         }
 
-        readonly property string expectedCommand: "$DoConvert,48000,1,24,65580,/out/,_48k,/in/a.wav,/in/b.flac"
+        readonly property string expectedCommand: "$DoConvert,48000,1,24,65580," + out + "/,_48k,/in/a.wav,/in/b.flac"
 
         function test_emptyWindowCannotConvert() {
             verify(!item("convertButton").enabled);
@@ -128,7 +131,7 @@ Item {
             _data.emitReady("/in/a.wav");
             _data.emitStarted("/in/b.flac");
             compare(statuses(), ["converted", "converting"]);
-            compare(view.inputs.get(0).output, "/out/a_48k.wav");
+            compare(view.inputs.get(0).output, out + "/a_48k.wav");
             compare(item("summaryLabel").text, "Converting… 1 of 2 done");
 
             _data.emitFailed("/in/b.flac", "cannot read: permission denied");
@@ -141,20 +144,25 @@ Item {
             verify(!busyIndicator.running);
             verify(addButton.enabled);
             verify(item("convertButton").enabled);
-            compare(item("summaryLabel").text, "1 converted, 1 failed");
+            compare(item("summaryLabel").text, "Done: 1 converted, 1 failed");
             compare(commandsSpy.count, 1);
         }
 
         function test_rowShowsItsFate() {
             fillForm();
             view.convert();
-            _data.emitFailed("/in/a.wav", "not an audio file libsox can read");
+            _data.emitFailed("/in/a.wav", "the input is damaged or cut short: flac: <lost sync>");
             _data.emitReady("/in/b.flac");
             _data.emitWait(false);
             var list = item("inputList");
             list.currentIndex = 0;
-            var first = findChild(list.currentItem, "rowStatus");
-            compare(first.text, "Failed: not an audio file libsox can read");
+            compare(findChild(list.currentItem, "rowStatus").text, "Failed");
+            // The reason has a line of its own; libsox's words behind it read smaller.
+            var reason = findChild(list.currentItem, "rowReason");
+            verify(reason.visible);
+            compare(reason.text, "the input is damaged or cut short: <font color=\"#7a5550\"><small>"
+                                 + "flac: &lt;lost sync&gt;</small></font>");
+            compare(list.currentItem.Accessible.name.indexOf("Failed: the input is damaged"), 7);
             list.currentIndex = 1;
             compare(findChild(list.currentItem, "rowStatus").text, "Converted to b_48k.wav");
         }
@@ -173,7 +181,7 @@ Item {
             _data.emitReady("/in/b.flac");
             _data.emitWait(false);
             compare(statuses(), ["converted", "converted"]);
-            compare(item("summaryLabel").text, "2 converted");
+            compare(item("summaryLabel").text, "Done: 2 converted");
             compare(commandsSpy.count, 1);
         }
 
@@ -377,7 +385,7 @@ Item {
             view.durationText = "0.7";
             compare(item("sizeInfo").text, "Each file will be exactly 61,784 bytes (60.3 KiB): 30,870 frames.");
             verify(view.convert());
-            compare(_data.commands, ["$DoConvert,44100,1,16," + (44 + 30870 * 2) + ",/out/,_48k,/in/a.wav,/in/b.flac"]);
+            compare(_data.commands, ["$DoConvert,44100,1,16," + (44 + 30870 * 2) + "," + out + "/,_48k,/in/a.wav,/in/b.flac"]);
         }
 
         function test_durationGoesIntoTheCommand() {
@@ -385,19 +393,19 @@ Item {
             view.durationMode = true;
             view.durationText = "0.5";
             verify(view.convert());
-            compare(_data.commands, ["$DoConvert,48000,1,24," + (44 + 24000 * 3) + ",/out/,_48k,/in/a.wav,/in/b.flac"]);
+            compare(_data.commands, ["$DoConvert,48000,1,24," + (44 + 24000 * 3) + "," + out + "/,_48k,/in/a.wav,/in/b.flac"]);
         }
 
         function test_defaultFolderAndPreview() {
-            view.addPaths(["/music/in/take1.WAV", "/other/b.flac"]);
+            view.addPaths([_fixtures + "/songs/take1.WAV", "/other/b.flac"]);
             view.folderText = "";
             view.suffixText = "_x";
-            compare(item("previewLabel").text, "The first file will be saved as /music/in/take1_x.wav");
+            compare(item("previewLabel").text, "The first file will be saved as " + _fixtures + "/songs/take1_x.wav");
             verify(view.convert());
             var parts = _data.commands[0].split(",");
-            compare(parts[5], "/music/in/");
+            compare(parts[5], _fixtures + "/songs/");
             compare(parts[6], "_x");
-            compare(parts.slice(7), ["/music/in/take1.WAV", "/other/b.flac"]);
+            compare(parts.slice(7), [_fixtures + "/songs/take1.WAV", "/other/b.flac"]);
         }
 
         // a_done.wav and b_done.wav stand beside a.wav and b.flac already.
@@ -469,13 +477,13 @@ Item {
         function test_slotOptionsGoWithTheRequest_data() {
             return [
                 { tag: "none set", pad: false, fade: "0", start: "",
-                  options: { existing: "overwrite", pad: false, fadeOutMs: 0, start: "" } },
-                { tag: "pad", pad: true, fade: "0", start: "",
-                  options: { existing: "overwrite", pad: true, fadeOutMs: 0, start: "" } },
+                  options: { existing: "overwrite", pad: false, fadeOutMs: 0, start: "", jobs: 0 } },
+                { tag: "pad, 4 jobs", pad: true, fade: "0", start: "", jobs: 4,
+                  options: { existing: "overwrite", pad: true, fadeOutMs: 0, start: "", jobs: 4 } },
                 { tag: "fade and a start with a decimal comma", pad: false, fade: "20", start: "1,5",
-                  options: { existing: "overwrite", pad: false, fadeOutMs: 20, start: "1.5" } },
+                  options: { existing: "overwrite", pad: false, fadeOutMs: 20, start: "1.5", jobs: 0 } },
                 { tag: "size 0 has nothing to pad or fade", size: "0", pad: true, fade: "20", start: "0:01",
-                  options: { existing: "overwrite", pad: false, fadeOutMs: 0, start: "0:01" } }
+                  options: { existing: "overwrite", pad: false, fadeOutMs: 0, start: "0:01", jobs: 0 } }
             ];
         }
 
@@ -486,13 +494,20 @@ Item {
             view.padChecked = data.pad;
             view.fadeText = data.fade;
             view.startText = data.start;
+            // The jobs box's fifth entry: 4 at a time.
+            if (data.jobs !== undefined) {
+                var jobsBox = item("jobsBox");
+                jobsBox.currentIndex = 4;
+                jobsBox.activated(4);
+            }
             compare(item("padBox").enabled, data.size === undefined);
             verify(view.convert());
             compare(_data.commands, [data.size === undefined ? expectedCommand
                                                              : expectedCommand.replace(",65580,", ",0,")]);
             compare(_data.options, [data.options]);
             var remembered = view.rememberedValues();
-            compare([remembered.pad, remembered.fadeOutMs, remembered.start], [data.pad, data.fade, data.start]);
+            compare([remembered.pad, remembered.fadeOutMs, remembered.start, remembered.jobs],
+                    [data.pad, data.fade, data.start, data.options.jobs]);
         }
 
         // Each row says what the engine's planner makes of it: half.wav holds
@@ -525,11 +540,20 @@ Item {
             view.startText = data.start || "";
             tryVerify(function () { return view.planner.current; }, 10000);
             var row = item("inputList").itemAtIndex(0);
-            compare(findChild(row, "rowFacts").text, "WAV \u00b7 8 kHz \u00b7 mono \u00b7 0.50 s");
+            // What the file is: in the row's tooltip, and beside the preview of the selected row.
+            var facts = "WAV \u00b7 8 kHz \u00b7 mono \u00b7 0.50 s";
+            verify(row.ToolTip.text.indexOf(facts) >= 0, row.ToolTip.text);
             var planned = view.planner.rowFor(input);
-            var words = data.refused ? "Will not convert: " + planned.reason : data.words;
-            verify(planned.reason !== "" || !data.refused);
-            compare(findChild(row, "rowPlan").text, words);
+            if (data.refused) {
+                verify(planned.reason !== "");
+                verify(!findChild(row, "rowPlan").visible);
+                compare(findChild(row, "rowStatus").text, "Will not convert");
+                verify(findChild(row, "rowReason").visible);
+            } else {
+                compare(findChild(row, "rowPlan").text, data.words);
+                compare(item("previewNote").text, "half.wav \u00b7 " + facts);
+                verify(!findChild(row, "rowReason").visible);
+            }
         }
 
         // A form sent before its plan came back is planned all the same,
@@ -573,7 +597,7 @@ Item {
             _data.emitWait(false);
             compare(statuses(), ["stopped", "stopped"]);
             compare(view.summary, "0 converted, 2 stopped");
-            compare(view.titleState, "stopped");
+            compare(view.titleState, "Stopped: 0 converted, 2 stopped");
             verify(!item("stopButton").visible);
         }
 
@@ -608,7 +632,23 @@ Item {
                    "the running row is out of sight");
             verify(findChild(last, "rowProgress").indeterminate);
             _data.emitWait(false);
-            compare(view.titleState, "done");
+            compare(view.titleState, "Done: 1 converted, 31 failed");
+        }
+
+        // Inputs converting side by side each move their own row; the whole
+        // bar counts them all.
+        function test_sideBySide() {
+            fillForm();
+            verify(view.convert());
+            _data.emitStarted("/in/a.wav");
+            _data.emitStarted("/in/b.flac");
+            _data.emitFraction("/in/a.wav", 0.5);
+            _data.emitFraction("/in/b.flac", 0.25);
+            compare(statuses(), ["converting", "converting"]);
+            compare(view.inputs.get(1).progress, 0.25);
+            compare(item("runProgress").value, 0.75 / 2);
+            _data.emitReady("/in/a.wav");
+            compare(item("runProgress").value, 1.25 / 2);
         }
 
         // Closing mid-run asks; only "Stop and close" cancels, and the window
@@ -636,6 +676,127 @@ Item {
 
         Component { id: signalSpyComponent; SignalSpy {} }
 
+        // The form's two inputs and `count - 2` more run to their end: the
+        // rows at `failed` fail, the others convert.
+        function finishRun(count, failed) {
+            fillForm();
+            var more = [];
+            for (var i = 2; i < count; ++i)
+                more.push("/in/more" + i + ".wav");
+            view.addPaths(more);
+            verify(view.convert());
+            for (var j = 0; j < count; ++j) {
+                var path = view.inputs.get(j).path;
+                if (failed.indexOf(j) >= 0)
+                    _data.emitFailed(path, "cannot read: permission denied");
+                else
+                    _data.emitReady(path);
+            }
+            _data.emitWait(false);
+            for (var p = item("inputList"); p; p = p.parent)
+                waitForItemPolished(p);
+        }
+
+        // The rows of the list that show whole, by index.
+        function rowsInSight() {
+            var list = item("inputList");
+            var shown = [];
+            for (var i = 0; i < view.inputs.count; ++i) {
+                var row = list.itemAtIndex(i);
+                if (row && row.visible && row.height > 0 && row.y >= list.contentY
+                        && row.y + row.height <= list.contentY + list.height)
+                    shown.push(i);
+            }
+            return shown;
+        }
+
+        // At 960×640, after a run with a failure (its bar shown), a long list
+        // shows at least 15 rows at once.
+        function test_compactRows() {
+            finishRun(40, [3]);
+            verify(item("failuresBar").visible);
+            var shown = rowsInSight();
+            verify(shown.length >= 15, shown.length + " rows in sight");
+            compare(view.titleState, "Done: 39 converted, 1 failed");
+        }
+
+        function test_failuresFound() {
+            finishRun(40, [5, 30]);
+            var list = item("inputList");
+            list.positionViewAtEnd();
+            click("firstFailureButton");
+            compare(list.currentIndex, 5);
+            verify(rowsInSight().indexOf(5) >= 0, "the first failure is out of sight");
+
+            click("failedOnlyBox");
+            verify(view.failedOnly);
+            waitForItemPolished(list);
+            compare(rowsInSight(), [5, 30]);
+            // The arrows pass over the rows the filter hides.
+            list.forceActiveFocus();
+            keyClick(Qt.Key_Down);
+            compare(list.currentIndex, 30);
+            keyClick(Qt.Key_Up);
+            compare(list.currentIndex, 5);
+            click("failedOnlyBox");
+            waitForItemPolished(list);
+            verify(rowsInSight().length >= 15);
+        }
+
+        // Retry sends the failed inputs alone, with the form as it stands;
+        // the end then speaks of the whole list.
+        function test_retryFailed() {
+            finishRun(4, [1, 3]);
+            compare(item("retryFailedButton").text, "Retry 2 failed");
+            click("failedOnlyBox");
+            click("retryFailedButton");
+            compare(_data.commands.length, 2);
+            compare(_data.commands[1], "$DoConvert,48000,1,24,65580," + out + "/,_48k,/in/b.flac,/in/more3.wav");
+            compare(statuses(), ["converted", "waiting", "converted", "waiting"]);
+            verify(!view.failedOnly);
+            compare(view.titleState, "converting 1 of 2");
+            _data.emitReady("/in/b.flac");
+            _data.emitFailed("/in/more3.wav", "cannot read: permission denied");
+            _data.emitWait(false);
+            compare(statuses(), ["converted", "converted", "converted", "failed"]);
+            compare(item("summaryLabel").text, "Done: 3 converted, 1 failed");
+            compare(item("retryFailedButton").text, "Retry the failed file");
+        }
+
+        // The output folder is judged once, before anything is sent: a missing
+        // one may be made, one that cannot be used is said once.
+        function test_outputFolderChecked_data() {
+            return [
+                { tag: "missing, made", folder: "/made/deeper", button: "makeFolderButton", sent: 1 },
+                { tag: "missing, not made", folder: "/not made", button: "cancelFolderButton", sent: 0 },
+                { tag: "a file", folder: "/README", sent: 0,
+                  message: "Nothing was converted: output folder is not a folder: " }
+            ];
+        }
+
+        function test_outputFolderChecked(data) {
+            fillForm();
+            var folder = _fixtures + data.folder;
+            view.folderText = folder;
+            var prompt = item("folderPrompt");
+            if (data.button) {
+                verify(view.convert());
+                tryVerify(function () { return prompt.opened; });
+                compare(findChild(prompt.contentItem, "folderPromptText").text,
+                        folder + "/ is not there yet. Make it and convert into it?");
+                compare(commandsSpy.count, 0);
+                mouseClick(findChild(prompt.contentItem, data.button));
+                tryVerify(function () { return !prompt.visible; });
+            } else {
+                verify(!view.convert());
+                verify(!prompt.visible);
+                compare(item("summaryLabel").text, data.message + folder);
+            }
+            compare(_data.commands.length, data.sent);
+            compare(_data.rules.checkOutputFolder(folder).ok, data.sent === 1);
+            compare(statuses(), data.sent === 1 ? ["waiting", "waiting"] : ["", ""]);
+        }
+
         // The name of the control that holds the keyboard focus: the focus may
         // sit in a part of it, such as the text field of an editable box.
         function focusedControl() {
@@ -661,11 +822,11 @@ Item {
                 }
                 keyClick(Qt.Key_Tab);
             }
-            compare(order, ["addFilesButton", "inputList", "playButton", "removeButton", "clearButton", "presetButton", "rateBox", "channelsBox",
+            compare(order, ["addFilesButton", "addFolderButton", "inputList", "playButton", "removeButton", "clearButton", "presetButton", "rateBox", "channelsBox",
                             "bitsBox", "sizeRadio", "durationRadio", "sizeField", "unitBox",
                             "lowerSizeButton", "upperSizeButton", "padBox", "fadeField",
                             "startField", "folderField",
-                            "chooseFolderButton", "suffixField", "convertButton"]);
+                            "chooseFolderButton", "suffixField", "jobsBox", "convertButton"]);
         }
 
         function test_smallestWindow() {

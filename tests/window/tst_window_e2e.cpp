@@ -14,6 +14,7 @@
 #include <QFileInfo>
 #include <QQuickItem>
 #include <QQuickWindow>
+#include <QScreen>
 #include <QSettings>
 #include <QSignalSpy>
 #include <QStandardPaths>
@@ -81,7 +82,6 @@ void TestWindowEndToEnd::convertsTwoDroppedFiles()
 {
     QDir root(scratch.path());
     QVERIFY(root.mkpath(QStringLiteral("in")));
-    QVERIFY(root.mkpath(QStringLiteral("out")));
     QVERIFY(makeAudio(root.filePath(QStringLiteral("in/tone.flac")), 44100, 2, 16, 1.0));
     QVERIFY(makeAudio(root.filePath(QStringLiteral("in/noise.wav")), 22050, 1, 24, 0.5, true));
 
@@ -107,7 +107,16 @@ void TestWindowEndToEnd::convertsTwoDroppedFiles()
     QSignalSpy wait(bridge, SIGNAL(sgWait(bool)));
     QSignalSpy ready(bridge, SIGNAL(sgResampReady(QString)));
     QSignalSpy failed(bridge, SIGNAL(sgResampFailed(QString, QString)));
-    QVERIFY(convertAndWait(wait));
+    // The output folder is not there yet: the window offers to make it, and
+    // sends nothing before the answer.
+    driver.pressEnter();
+    QObject *prompt = driver.control(QStringLiteral("folderPrompt"));
+    QVERIFY(prompt);
+    QTRY_VERIFY(prompt->property("opened").toBool());
+    QCOMPARE(wait.count(), 0);
+    QVERIFY(driver.click(QStringLiteral("makeFolderButton")));
+    QVERIFY(QFileInfo(root.filePath(QStringLiteral("out"))).isDir());
+    QVERIFY(wait.count() >= 2 || wait.wait(120000));
 
     QCOMPARE(wait.count(), 2);
     QCOMPARE(wait.at(0).at(0).toBool(), true);
@@ -117,7 +126,8 @@ void TestWindowEndToEnd::convertsTwoDroppedFiles()
     QCOMPARE(ready.at(0).at(0).toString(), root.filePath(QStringLiteral("in/noise.wav")));
     QCOMPARE(ready.at(1).at(0).toString(), root.filePath(QStringLiteral("in/tone.flac")));
 
-    QTRY_COMPARE(driver.text(QStringLiteral("summaryLabel")), QStringLiteral("2 converted"));
+    QTRY_COMPARE(driver.text(QStringLiteral("summaryLabel")), QStringLiteral("Done: 2 converted"));
+    QCOMPARE(driver.window()->title(), QStringLiteral("Sabletide \u2014 Done: 2 converted"));
     QCOMPARE(driver.input(0, QStringLiteral("status")).toString(), QStringLiteral("converted"));
     QCOMPARE(driver.input(1, QStringLiteral("status")).toString(), QStringLiteral("converted"));
 
@@ -168,7 +178,7 @@ void TestWindowEndToEnd::showsAFailureAmongSuccesses()
     QCOMPARE(failed.at(0).at(0).toString(), root.filePath(QStringLiteral("mixed/broken.wav")));
 
     QTRY_COMPARE(driver.text(QStringLiteral("summaryLabel")),
-                 QStringLiteral("1 converted, 1 failed"));
+                 QStringLiteral("Done: 1 converted, 1 failed"));
     QCOMPARE(driver.input(0, QStringLiteral("status")).toString(), QStringLiteral("failed"));
     QVERIFY(!driver.input(0, QStringLiteral("reason")).toString().isEmpty());
     QCOMPARE(driver.input(1, QStringLiteral("status")).toString(), QStringLiteral("converted"));
@@ -219,12 +229,28 @@ void TestWindowEndToEnd::remembersTheFormNextTime()
     QCOMPARE(settings.value(QStringLiteral("rate")).toString(), QStringLiteral("8000"));
     QCOMPARE(settings.value(QStringLiteral("suffix")).toString(), QStringLiteral("_8bit"));
     QCOMPARE(settings.value(QStringLiteral("existing")).toString(), QStringLiteral("skip"));
+    QCOMPARE(settings.value(QStringLiteral("width")).toInt(), driver.window()->width());
+    QCOMPARE(settings.value(QStringLiteral("maximized")).toBool(), false);
+    // As if last used on a far larger monitor, right of this screen.
+    settings.setValue(QStringLiteral("x"), 5000);
+    settings.setValue(QStringLiteral("y"), 100);
+    settings.setValue(QStringLiteral("width"), 3160);
+    settings.setValue(QStringLiteral("height"), 1920);
+    settings.sync();
 
     // A second controller loads a second window, as a new start would.
     Core again(nullptr);
     WindowDriver next;
     QVERIFY(next.attach());
     QVERIFY(next.window() != driver.window());
+    // It opens wholly on the screen there is, frame included.
+    const QRect screen = next.window()->screen()->availableGeometry();
+    const QRect opened = next.window()->frameGeometry();
+    QVERIFY2(screen.contains(opened), qPrintable(QStringLiteral("%1,%2 %3x%4")
+                                                     .arg(opened.x())
+                                                     .arg(opened.y())
+                                                     .arg(opened.width())
+                                                     .arg(opened.height())));
     QCOMPARE(next.control(QStringLiteral("rateBox"))->property("editText").toString(),
              QStringLiteral("8000"));
     QCOMPARE(next.control(QStringLiteral("channelsBox"))->property("editText").toString(),

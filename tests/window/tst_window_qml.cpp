@@ -74,6 +74,10 @@ public:
     {
         Q_EMIT sgResampClipped(fileName, samples);
     }
+    Q_INVOKABLE void emitFraction(QString fileName, double fraction)
+    {
+        Q_EMIT sgProgress(fileName, fraction);
+    }
 
 Q_SIGNALS:
     void commandsChanged();
@@ -84,6 +88,7 @@ Q_SIGNALS:
     void sgResampStarted(QString fileName);
     void sgResampProgress(QString fileName, qreal done, qreal total);
     void sgResampClipped(QString fileName, qreal samples);
+    void sgProgress(QString fileName, double fraction);
 
 private:
     Rules engineRules;
@@ -134,6 +139,8 @@ private:
         root.mkpath(QStringLiteral("drop/mixed"));
         root.mkpath(QStringLiteral("drop/with,comma"));
         root.mkpath(QStringLiteral("drop/done"));
+        // The output folder of most tests: the view checks it before it sends.
+        root.mkpath(QStringLiteral("drop/out"));
         const QStringList files{
             QStringLiteral("drop/songs/b.FLAC"),       QStringLiteral("drop/songs/a.wav"),
             QStringLiteral("drop/songs/c.ogg"),        QStringLiteral("drop/songs/notes.txt"),
