@@ -2,16 +2,69 @@
 
 #include "bridge/data.h"
 #include "convert/batch.h"
+#include "convert/command.h"
+#include "convert/plan.h"
 #include "convert/resampling.h"
+#include "convert/units.h"
+#include "convert/worker.h"
+#include "convert/workerpool.h"
 
+#include <QDebug>
+#include <QElapsedTimer>
+#include <QHash>
 #include <QThread>
 #include <QThreadPool>
 #include <QtConcurrent>
 
-Core::Core(QObject *parent) : QObject(parent)
+#include <fcntl.h>
+#include <unistd.h>
+
+namespace {
+
+// sgProgress comes at most this often for one input, and only once the
+// fraction has grown by a step: a window redraws no faster, and a flood of
+// queued signals from inputs side by side would keep its thread busy.
+constexpr qint64 fractionIntervalMs = 50;
+constexpr double fractionStep = 0.01;
+
+// What the window has heard of one input while it converts.
+struct Heard
+{
+    QString input;
+    int percent = -1;
+    double fraction = -1;
+    QElapsedTimer sinceFraction;
+};
+
+// Takes the number of inputs to convert side by side out of the options the
+// engine reads: 0, none or empty lets the plan decide.
+bool takeJobs(QVariantMap *given, int *jobs, QString *problem)
+{
+    *jobs = 0;
+    const QVariant value = given->take(QStringLiteral("jobs"));
+    const QString text = value.toString();
+    if (value.isNull() || text.trimmed().isEmpty())
+        return true;
+    quint32 count = 0;
+    QString why;
+    if (!units::parseCount(text, 0, worker::maxWorkers, &count, &why)) {
+        *problem = QStringLiteral("option jobs cannot be \"%1\"").arg(text);
+        return false;
+    }
+    *jobs = int(count);
+    return true;
+}
+
+} // namespace
+
+Core::Core(QObject *parent, const QString &workerProgram)
+    : QObject(parent), workerProgram(workerProgram)
 {
     data = new Data();
     resampling = new Resampling();
+    // Without the pipe a pool still stops, by looking at the flag now and then.
+    if (::pipe2(wakePipe, O_CLOEXEC | O_NONBLOCK) != 0)
+        wakePipe[0] = wakePipe[1] = -1;
     QObject::connect(data, SIGNAL(sgConvert(QString)), this, SLOT(slConvert(QString)),
                      Qt::AutoConnection);
     QObject::connect(data, SIGNAL(sgConvertWith(QString, QString)), this,
@@ -23,9 +76,13 @@ Core::Core(QObject *parent) : QObject(parent)
 
 Core::~Core()
 {
-    cancel = true;
     pending.clear();
+    stop();
     worker.waitForFinished();
+    for (const int fd : wakePipe) {
+        if (fd >= 0)
+            ::close(fd);
+    }
 }
 
 void Core::slConvert(QString request)
@@ -57,7 +114,17 @@ void Core::slCancel()
 {
     pending.clear();
     if (busy)
-        cancel = true;
+        stop();
+}
+
+void Core::stop()
+{
+    cancel = true;
+    if (wakePipe[1] >= 0) {
+        const char byte = 1;
+        // A full pipe wakes its reader already.
+        [[maybe_unused]] const ssize_t written = ::write(wakePipe[1], &byte, 1);
+    }
 }
 
 void Core::startWorker()
@@ -67,49 +134,101 @@ void Core::startWorker()
 
 void Core::doConvert()
 {
+    // By input index: several inputs may convert at once.
+    QHash<int, Heard> heard;
     BatchReport report;
-    report.converted = [this](int, const QString &input, const QString &) {
-        data->notifyResampReady(input);
-    };
-    report.failed = [this](int, const QString &input, const QString &reason) {
-        data->notifyResampFailed(input, reason);
-    };
-    report.skipped = [this](int, const QString &input, const QString &reason) {
-        data->notifyResampSkipped(input, reason);
-    };
-    QString running;
-    int percent = -1;
-    report.started = [&](int, const QString &input, const QString &) {
-        running = input;
-        percent = -1;
+    report.started = [&](int i, const QString &input, const QString &) {
+        Heard &h = heard[i];
+        h = Heard();
+        h.input = input;
         data->notifyResampStarted(input);
     };
-    report.progress = [&](int, quint64 done, quint64 total) {
-        // At most one signal per percent: the window needs no more, and a
-        // flood of queued signals would keep its thread busy.
-        const int now = total > 0 ? int(qMin<quint64>(100, done * 100 / total))
-                                  : int(done >> 20); // about one per million samples
-        if (now == percent)
+    report.progress = [&](int i, quint64 done, quint64 total) {
+        const auto it = heard.find(i);
+        if (it == heard.end())
             return;
-        percent = now;
-        data->notifyResampProgress(running, qreal(done), qreal(total));
+        Heard &h = *it;
+        // At most one signal per percent: the window needs no more.
+        const int percent = total > 0 ? int(qMin<quint64>(100, done * 100 / total))
+                                      : int(done >> 20); // about one per million samples
+        if (percent != h.percent) {
+            h.percent = percent;
+            data->notifyResampProgress(h.input, qreal(done), qreal(total));
+        }
+        if (total == 0)
+            return;
+        const double fraction = qMin(1.0, double(done) / double(total));
+        if (fraction < h.fraction + fractionStep ||
+            (h.sinceFraction.isValid() && !h.sinceFraction.hasExpired(fractionIntervalMs)))
+            return;
+        h.fraction = fraction;
+        h.sinceFraction.start();
+        data->notifyProgress(h.input, fraction);
     };
-    report.clipped = [&](int, quint64 samples) {
-        data->notifyResampClipped(running, qreal(samples));
+    report.clipped = [&](int i, quint64 samples) {
+        data->notifyResampClipped(heard.value(i).input, qreal(samples));
     };
-    // The window converts one input at a time: the other processors would idle.
-    report.spareProcessors = QThread::idealThreadCount() - 1;
-    RequestOptions read;
-    QString problem;
-    if (readRequestOptions(options, &read, &problem))
-        runBatch(command, *resampling, report, &cancel, read);
-    else
-        data->notifyResampFailed(QString(), problem);
+    report.converted = [&](int i, const QString &input, const QString &) {
+        if (heard.value(i).fraction < 1.0)
+            data->notifyProgress(input, 1.0);
+        heard.remove(i);
+        data->notifyResampReady(input);
+    };
+    report.failed = [&](int i, const QString &input, const QString &reason) {
+        heard.remove(i);
+        data->notifyResampFailed(input, reason);
+    };
+    report.skipped = [&](int i, const QString &input, const QString &reason) {
+        heard.remove(i);
+        data->notifyResampSkipped(input, reason);
+    };
+    runRequest(options, report);
     command.clear();
     options.clear();
     // The end of the request is settled on the GUI thread, behind every signal
     // this run has emitted: the next queued request starts there, or the wait ends.
     QMetaObject::invokeMethod(this, "slRunEnded", Qt::QueuedConnection);
+}
+
+void Core::runRequest(const QVariantMap &given, const BatchReport &report)
+{
+    QVariantMap rest = given;
+    int jobs = 0;
+    RequestOptions read;
+    QString problem;
+    if (!takeJobs(&rest, &jobs, &problem) || !readRequestOptions(rest, &read, &problem)) {
+        report.failed(-1, QString(), problem);
+        return;
+    }
+    if (!command.isEmpty())
+        qDebug() << command;
+    ConvertCommand request;
+    command::ParseError error;
+    if (!command::parse(command, &request, &error)) {
+        report.failed(-1, QString(), error.message);
+        return;
+    }
+    applyOptions(read, &request);
+    const Plan plan = makePlan(request, read.existing);
+
+    int workers = 1;
+    if (!workerProgram.isEmpty()) {
+        workers = jobs > 0 ? qMin(jobs, plan.count(PlanRow::Status::Convert))
+                           : worker::workersFor(plan, QThread::idealThreadCount());
+    }
+    if (workers <= 1) {
+        BatchReport here = report;
+        // One input at a time: the other processors would idle.
+        here.spareProcessors = QThread::idealThreadCount() - 1;
+        runPlan(plan, *resampling, here, &cancel);
+        return;
+    }
+    // This thread waits for the pool as it would for one conversion; the GUI
+    // thread hears the news through the bridge's queued signals.
+    worker::Pool pool(plan, workers,
+                      worker::Program{workerProgram, {QLatin1String(worker::argument)}}, report,
+                      &cancel, wakePipe[0]);
+    pool.run();
 }
 
 void Core::slRunEnded()

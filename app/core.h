@@ -1,5 +1,6 @@
 // The controller: owns the bridge and the converter, and runs each convert
-// request on Qt's global thread pool, one request at a time.
+// request on Qt's global thread pool, one request at a time: its inputs in
+// worker processes side by side, or one after the other in this process.
 #pragma once
 
 #include <QFuture>
@@ -12,12 +13,16 @@
 
 class Data;
 class Resampling;
+struct BatchReport;
 
 class Core : public QObject
 {
     Q_OBJECT
 public:
-    explicit Core(QObject *parent = nullptr);
+    // `workerProgram` is started with the worker argument to convert inputs
+    // side by side (the window program itself); without one, every input
+    // converts in this process, one at a time.
+    explicit Core(QObject *parent = nullptr, const QString &workerProgram = QString());
     // Cancels the running request, drops the queued ones and waits for the
     // worker: nothing may run on a destroyed controller.
     ~Core() override;
@@ -34,9 +39,13 @@ private Q_SLOTS:
 
 private:
     void startWorker();
+    void stop();
+    // Parses, plans and runs the request on the worker thread.
+    void runRequest(const QVariantMap &given, const BatchReport &report);
 
     Data *data;
     Resampling *resampling;
+    const QString workerProgram;
     struct Request
     {
         QString command;
@@ -54,4 +63,6 @@ private:
     bool busy = false;
     QFuture<void> worker;
     std::atomic_bool cancel{false};
+    // Becomes readable when `cancel` is set, for a worker pool to hear it at once.
+    int wakePipe[2] = {-1, -1};
 };

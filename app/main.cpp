@@ -4,14 +4,33 @@
 #include "bridge/preview.h"
 #include "convert/scratch.h"
 #include "convert/soxhandles.h"
+#include "convert/worker.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
+#include <QCoreApplication>
 #include <QFileInfo>
 #include <QIcon>
 
+namespace {
+
+// The window converts several inputs at once in copies of itself started with
+// the worker argument: those need neither a window nor a display.
+int runWorker(int argc, char *argv[])
+{
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setOrganizationName(QStringLiteral("Orvane"));
+    QCoreApplication::setApplicationName(QStringLiteral("Sabletide"));
+    sox::Session soxSession;
+    return worker::serve();
+}
+
+} // namespace
+
 int main(int argc, char *argv[])
 {
+    if (argc == 2 && qstrcmp(argv[1], worker::argument) == 0)
+        return runWorker(argc, argv);
     QApplication app(argc, argv);
     QCoreApplication::setOrganizationName(QStringLiteral("Orvane"));
     QCoreApplication::setApplicationName(QStringLiteral("Sabletide"));
@@ -49,7 +68,8 @@ int main(int argc, char *argv[])
     sox::loadAllFormats();
     // The window's preview types, before Core loads the window.
     registerPreviewTypes();
-    Core core(nullptr);
+    // Inputs convert side by side in copies of this program.
+    Core core(nullptr, QCoreApplication::applicationFilePath());
     // A signal ends the loop with 128 + its number, after which the controller
     // cancels and waits as on a closed window.
     return QApplication::exec();

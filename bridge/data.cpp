@@ -117,3 +117,8 @@ void Data::notifyResampSkipped(QString fileName, QString reason)
 {
     Q_EMIT sgResampSkipped(fileName, reason);
 }
+
+void Data::notifyProgress(QString fileName, double fraction)
+{
+    Q_EMIT sgProgress(fileName, fraction);
+}

@@ -32,6 +32,7 @@ public:
     // are expected (0 when unknown).
     void notifyResampProgress(QString fileName, qreal done, qreal total);
     void notifyResampClipped(QString fileName, qreal samples);
+    void notifyProgress(QString fileName, double fraction);
 
     Rules *rules() { return &engineRules; }
     static void setStartInputs(const QStringList &paths);
@@ -54,13 +55,20 @@ public:
     // "overwrite", "skip" or "fail".
     Q_INVOKABLE void doConvertWith(QString command, QString existing);
     // Converts with options that the command cannot carry, by name:
-    // "existing" (as above), "pad" (bool), "fadeOutMs" and "start" (seconds).
+    // "existing" (as above), "pad" (bool), "fadeOutMs", "start" (seconds) and
+    // "jobs": how many inputs convert side by side, each in a process of its
+    // own; 0 or none lets the program judge, up to one per processor.
     Q_INVOKABLE void doConvertOptions(QString command, QVariantMap options);
-    // Stops the running request and drops those that wait: the input being
-    // converted and every later one fail with "cancelled"; finished outputs stay.
+    // Stops the running request and drops those that wait: the inputs being
+    // converted and every one not yet started fail with "cancelled"; finished
+    // outputs stay, and an input that finished first is still ready.
     Q_INVOKABLE void doCancel();
 
 Q_SIGNALS:
+    // Each input's news comes in order: sgResampStarted, its progress, any
+    // sgResampClipped, then one of sgResampReady, sgResampFailed or
+    // sgResampSkipped; an input skipped, or stopped before it started, has
+    // no start. Inputs converting side by side interleave their news.
     void sgResampFailed(QString fileName, QString reason);
     void sgConvertWith(QString command, QString existing);
     void sgConvertOptions(QString command, QVariantMap options);
@@ -69,6 +77,12 @@ Q_SIGNALS:
     void sgResampProgress(QString fileName, qreal done, qreal total);
     void sgResampClipped(QString fileName, qreal samples);
     void sgResampSkipped(QString fileName, QString reason);
+    // How much of an input's output is made, from 0 to 1: at most once per
+    // hundredth and about 20 times a second for each input, between its
+    // sgResampStarted and its end. An input that converts ends with 1 just
+    // before its sgResampReady; one that fails or is stopped ends where it
+    // stood. Nothing comes for an input whose length is unknown until then.
+    void sgProgress(QString fileName, double fraction);
 
 private:
     // Before the engine: the window asks it while loading, and until it is gone.

@@ -1,5 +1,6 @@
 // The controller as the window meets it: the order and thread of its signals,
-// requests that overlap, and a controller destroyed while it converts.
+// requests that overlap, inputs converted side by side in worker processes,
+// Stop, and a controller destroyed while it converts.
 #include "app/core.h"
 #include "bridge/data.h"
 #include "testutil.h"
@@ -14,6 +15,8 @@
 #include <QThread>
 #include <QThreadPool>
 #include <QtTest>
+
+#include <QRegularExpression>
 
 #include <functional>
 #include <memory>
@@ -90,6 +93,62 @@ private:
     }
 };
 
+// Every piece of news of each input, one letter per signal: S started,
+// P sgResampProgress, F sgProgress, C clipped, R ready, X failed, K skipped.
+class News : public QObject
+{
+    Q_OBJECT
+public:
+    explicit News(Data *bridge)
+    {
+        QObject::connect(bridge, SIGNAL(sgResampStarted(QString)), this, SLOT(onStarted(QString)));
+        QObject::connect(bridge, SIGNAL(sgResampProgress(QString, qreal, qreal)), this,
+                         SLOT(onProgress(QString)));
+        QObject::connect(bridge, SIGNAL(sgProgress(QString, double)), this,
+                         SLOT(onFraction(QString, double)));
+        QObject::connect(bridge, SIGNAL(sgResampClipped(QString, qreal)), this,
+                         SLOT(onClipped(QString)));
+        QObject::connect(bridge, SIGNAL(sgResampReady(QString)), this, SLOT(onReady(QString)));
+        QObject::connect(bridge, SIGNAL(sgResampFailed(QString, QString)), this,
+                         SLOT(onFailed(QString, QString)));
+        QObject::connect(bridge, SIGNAL(sgResampSkipped(QString, QString)), this,
+                         SLOT(onSkipped(QString)));
+    }
+
+    QHash<QString, QString> letters;           // by input file name
+    QHash<QString, QVector<double>> fractions; // by input file name
+    QHash<QString, QString> reasons;           // of failures, by input file name
+    QStringList order;                         // "S:name", "R:name", ... in arrival order
+    int offGuiThread = 0;
+
+public Q_SLOTS:
+    void onStarted(QString file) { note(file, QLatin1Char('S')); }
+    void onProgress(QString file) { note(file, QLatin1Char('P')); }
+    void onFraction(QString file, double fraction)
+    {
+        fractions[QFileInfo(file).fileName()] << fraction;
+        note(file, QLatin1Char('F'));
+    }
+    void onClipped(QString file) { note(file, QLatin1Char('C')); }
+    void onReady(QString file) { note(file, QLatin1Char('R')); }
+    void onFailed(QString file, QString reason)
+    {
+        reasons[QFileInfo(file).fileName()] = reason;
+        note(file, QLatin1Char('X'));
+    }
+    void onSkipped(QString file) { note(file, QLatin1Char('K')); }
+
+private:
+    void note(const QString &file, QChar letter)
+    {
+        if (QThread::currentThread() != qApp->thread())
+            ++offGuiThread;
+        const QString name = QFileInfo(file).fileName();
+        letters[name] += letter;
+        order << QString(letter) + QLatin1Char(':') + name;
+    }
+};
+
 class TestCore : public QObject
 {
     Q_OBJECT
@@ -107,15 +166,20 @@ private Q_SLOTS:
     void overlappingRequests();
     void requestFromAHandler_data();
     void requestFromAHandler();
+    void destroyWhileConverting_data();
     void destroyWhileConverting();
     void cancelStopsTheRequestOnly();
     void requestOptions_data();
     void requestOptions();
+    void sideBySideMatchesOneByOne();
+    void stopSideBySide();
+    void progressFractions_data();
+    void progressFractions();
 
 private:
     // Sends a request as the window does, through the meta-object, and marks
     // in the log where the call returned.
-    void send(Recorder &rec, const QString &command);
+    void send(Recorder &rec, const QString &command, const QVariantMap &options = {});
     // Lets every pool task end and every queued signal arrive, so that a
     // signal nobody expected shows up in the log before it is compared.
     static void settle();
@@ -149,11 +213,23 @@ void TestCore::initTestCase()
     // request running beside it would finish first.
     QVERIFY(testutil::makeAudio(in + QStringLiteral("/medium.flac"), 48000, 8, 16, 10.0));
     QVERIFY(testutil::makeAudio(in + QStringLiteral("/long.flac"), 48000, 8, 16, 60.0));
+    QVERIFY(testutil::makeAudio(in + QStringLiteral("/noise.aiff"), 32000, 1, 24, 2.0, true));
+    // A square wave at full scale, which the resampler pushes past it.
+    QCOMPARE(
+        testutil::run(QStringLiteral("sox"),
+                      {QStringLiteral("-n"), QStringLiteral("-r"), QStringLiteral("44100"),
+                       QStringLiteral("-c"), QStringLiteral("1"), QStringLiteral("-b"),
+                       QStringLiteral("16"), in + QStringLiteral("/loud.wav"),
+                       QStringLiteral("synth"), QStringLiteral("0.5"), QStringLiteral("square"),
+                       QStringLiteral("440"), QStringLiteral("gain"), QStringLiteral("-n")}),
+        0);
 }
 
 void TestCore::init()
 {
-    core.reset(new Core(nullptr));
+    // As the window program makes it: inputs convert side by side in copies
+    // of the program, where the plan finds that worth it.
+    core.reset(new Core(nullptr, testutil::binDir() + QStringLiteral("/sabletide")));
     bridge = core->bridge();
     QVERIFY(bridge);
 }
@@ -168,10 +244,14 @@ void TestCore::cleanup()
     QCOMPARE(scratchFiles(), QStringList());
 }
 
-void TestCore::send(Recorder &rec, const QString &command)
+void TestCore::send(Recorder &rec, const QString &command, const QVariantMap &options)
 {
-    QVERIFY(QMetaObject::invokeMethod(bridge, "doConvert", Qt::DirectConnection,
-                                      Q_ARG(QString, command)));
+    if (options.isEmpty())
+        QVERIFY(QMetaObject::invokeMethod(bridge, "doConvert", Qt::DirectConnection,
+                                          Q_ARG(QString, command)));
+    else
+        QVERIFY(QMetaObject::invokeMethod(bridge, "doConvertOptions", Qt::DirectConnection,
+                                          Q_ARG(QString, command), Q_ARG(QVariantMap, options)));
     rec.mark(QStringLiteral("returned"));
 }
 
@@ -429,24 +509,37 @@ void TestCore::requestFromAHandler()
     QVERIFY(QFileInfo::exists(out + QStringLiteral("/tone_2.wav")));
 }
 
+void TestCore::destroyWhileConverting_data()
+{
+    QTest::addColumn<int>("jobs");
+
+    QTest::newRow("one at a time") << 1;
+    QTest::newRow("side by side") << 2;
+}
+
 // The window closes in the middle of a long conversion, with another request
-// queued behind it: the controller stops the worker and leaves nothing behind.
+// queued behind it: the controller stops its conversions and leaves nothing
+// behind.
 void TestCore::destroyWhileConverting()
 {
+    QFETCH(int, jobs);
+
     const QString out = newFolder();
     Recorder rec(bridge);
     QSignalSpy readySpy(bridge, SIGNAL(sgResampReady(QString)));
     QSignalSpy failedSpy(bridge, SIGNAL(sgResampFailed(QString, QString)));
     QSignalSpy waitSpy(bridge, SIGNAL(sgWait(bool)));
 
-    // Resampling eight channels of a minute to 768 kHz takes seconds.
+    // Resampling eight channels of a minute, or of ten seconds, to 768 kHz
+    // takes seconds.
     send(rec,
          convertCommand(768000, 1, 16, 0, out, QStringLiteral("_long"),
-                        {in + QStringLiteral("/long.flac"), in + QStringLiteral("/tone.wav")}));
+                        {in + QStringLiteral("/long.flac"), in + QStringLiteral("/medium.flac")}),
+         QVariantMap{{QStringLiteral("jobs"), jobs}});
     send(rec, convertCommand(48000, 1, 16, 0, out, QStringLiteral("_queued"),
                              {in + QStringLiteral("/tone.flac")}));
-    // The scratch file shows that libsox is at work on the first input.
-    QTRY_COMPARE_WITH_TIMEOUT(scratchFiles().size(), 1, patience);
+    // A scratch file for each conversion shows that libsox is at work.
+    QTRY_COMPARE_WITH_TIMEOUT(scratchFiles().size(), jobs, patience);
 
     QElapsedTimer clock;
     clock.start();
@@ -465,15 +558,20 @@ void TestCore::destroyWhileConverting()
     // The running request's inputs say they were stopped; the queued request
     // never started.
     QCOMPARE(failedSpy.count(), 2);
-    QCOMPARE(failedSpy.at(0).at(0).toString(), in + QStringLiteral("/long.flac"));
-    QCOMPARE(failedSpy.at(1).at(0).toString(), in + QStringLiteral("/tone.wav"));
-    QCOMPARE(failedSpy.at(0).at(1).toString(), QStringLiteral("cancelled"));
-    QCOMPARE(failedSpy.at(1).at(1).toString(), QStringLiteral("cancelled"));
+    QStringList failed;
+    for (const QList<QVariant> &args : qAsConst(failedSpy)) {
+        failed << args.at(0).toString();
+        QCOMPARE(args.at(1).toString(), QStringLiteral("cancelled"));
+    }
+    failed.sort();
+    QCOMPARE(failed,
+             (QStringList{in + QStringLiteral("/long.flac"), in + QStringLiteral("/medium.flac")}));
     QCOMPARE(waitSpy.count(), 2);
 }
 
 // Stop ends the running input and the rest of its request, with progress
-// seen first; the next request converts as usual.
+// seen first; the next request converts as usual. One input at a time: the
+// inputs side by side are stopSideBySide's.
 void TestCore::cancelStopsTheRequestOnly()
 {
     const QString out = newFolder();
@@ -485,7 +583,8 @@ void TestCore::cancelStopsTheRequestOnly()
                      [this] { QMetaObject::invokeMethod(bridge, "doCancel"); });
     send(rec,
          convertCommand(22050, 1, 16, 0, out, QString(),
-                        {in + QStringLiteral("/long.flac"), in + QStringLiteral("/tone.wav")}));
+                        {in + QStringLiteral("/long.flac"), in + QStringLiteral("/tone.wav")}),
+         QVariantMap{{QStringLiteral("jobs"), 1}});
     send(rec, convertCommand(22050, 1, 16, 0, out, QStringLiteral("_queued"),
                              {in + QStringLiteral("/tone.wav")}));
     QTRY_VERIFY_WITH_TIMEOUT(rec.count(QStringLiteral("wait:false")) > 0, patience);
@@ -529,6 +628,11 @@ void TestCore::requestOptions_data()
     QTest::newRow("misspelt option")
         << QVariantMap{{"padd", true}}
         << QStringList{"wait:true", "returned", "failed:", "wait:false"} << qint64(5);
+    QTest::newRow("jobs not a count")
+        << QVariantMap{{"jobs", "two"}}
+        << QStringList{"wait:true", "returned", "failed:", "wait:false"} << qint64(5);
+    QTest::newRow("more jobs than inputs")
+        << QVariantMap{{"jobs", 4}} << converted << qint64(44144);
 }
 
 // What the window sends beside its command reaches the engine.
@@ -555,6 +659,181 @@ void TestCore::requestOptions()
     settle();
     QCOMPARE(rec.log, expected);
     QCOMPARE(QFileInfo(out + QStringLiteral("/tone.wav")).size(), size);
+}
+
+namespace {
+
+// Each input's news, in order: a start, its progress, clipping, then its end.
+const QString convertedNews = QStringLiteral("^S[PF]*F?R$");
+const QString clippedNews = QStringLiteral("^S[PF]*CF?R$");
+const QString refusedNews = QStringLiteral("^SX$");
+const QString stoppedNews = QStringLiteral("^S[PF]*X$");
+const QString neverStartedNews = QStringLiteral("^X$");
+
+QHash<QString, QByteArray> filesIn(const QString &folder)
+{
+    QHash<QString, QByteArray> files;
+    const QStringList names = QDir(folder).entryList(QDir::AllEntries | QDir::NoDotAndDotDot |
+                                                     QDir::Hidden | QDir::System);
+    for (const QString &name : names)
+        files.insert(name, testutil::readAll(folder + QLatin1Char('/') + name));
+    return files;
+}
+
+} // namespace
+
+// The same request converted one input at a time and three side by side: each
+// input's news comes complete and in its order, every input once, the inputs
+// overlap, and the outputs are the same bytes.
+void TestCore::sideBySideMatchesOneByOne()
+{
+    const QStringList names{"medium.flac", "tone.wav",  "absent.flac",
+                            "loud.wav",    "tone.flac", "noise.aiff"};
+    // tone.flac would write tone.wav's output: the plan refuses it.
+    const QHash<QString, QString> expected{
+        {"medium.flac", convertedNews}, {"tone.wav", convertedNews}, {"absent.flac", refusedNews},
+        {"loud.wav", clippedNews},      {"tone.flac", refusedNews},  {"noise.aiff", convertedNews}};
+    const QStringList converting{"medium.flac", "tone.wav", "loud.wav", "noise.aiff"};
+    QStringList paths;
+    for (const QString &name : names)
+        paths << in + QLatin1Char('/') + name;
+
+    QVector<QHash<QString, QByteArray>> outputs;
+    for (const int jobs : {1, 3}) {
+        const QString out = newFolder();
+        Recorder rec(bridge);
+        News news(bridge);
+        send(rec, convertCommand(22050, 1, 16, 0, out, QStringLiteral("_x"), paths),
+             QVariantMap{{QStringLiteral("jobs"), jobs}});
+        QTRY_VERIFY_WITH_TIMEOUT(rec.count(QStringLiteral("wait:false")) > 0, patience);
+        settle();
+
+        QCOMPARE(rec.log.first(), QStringLiteral("wait:true"));
+        QCOMPARE(rec.log.last(), QStringLiteral("wait:false"));
+        QCOMPARE(rec.count(QStringLiteral("wait:false")), 1);
+        QCOMPARE(news.offGuiThread, 0);
+        QStringList heard = news.letters.keys();
+        heard.sort();
+        QStringList sorted = names;
+        sorted.sort();
+        QCOMPARE(heard, sorted);
+        for (const QString &name : names) {
+            const QString letters = news.letters.value(name);
+            QVERIFY2(
+                QRegularExpression(expected.value(name)).match(letters).hasMatch(),
+                qPrintable(QStringLiteral("%1 with %2 jobs: %3").arg(name).arg(jobs).arg(letters)));
+        }
+        // The most inputs that were converting at once.
+        int running = 0;
+        int most = 0;
+        for (const QString &event : qAsConst(news.order)) {
+            if (!converting.contains(event.mid(2)))
+                continue;
+            if (event.startsWith(QLatin1Char('S')))
+                most = qMax(most, ++running);
+            else if (event.startsWith(QLatin1Char('R')) || event.startsWith(QLatin1Char('X')))
+                --running;
+        }
+        QCOMPARE(most, jobs);
+        outputs << filesIn(out);
+    }
+    QCOMPARE(outputs.at(0).size(), converting.size());
+    QCOMPARE(outputs.at(1), outputs.at(0));
+}
+
+// Stop while inputs convert side by side: those under way end and leave no
+// scratch or partial file, a finished output and an earlier file stay as they
+// were, every input not finished fails with "cancelled", and the wait ends.
+void TestCore::stopSideBySide()
+{
+    const QString out = newFolder();
+    {
+        QFile earlier(out + QStringLiteral("/medium_x.wav"));
+        QVERIFY(earlier.open(QIODevice::WriteOnly));
+        earlier.write("early");
+    }
+    Recorder rec(bridge);
+    News news(bridge);
+    // tone.wav is done at once and medium.flac takes its worker; long.flac
+    // and medium.flac at 768 kHz take seconds.
+    send(rec,
+         convertCommand(768000, 1, 16, 0, out, QStringLiteral("_x"),
+                        {in + QStringLiteral("/tone.wav"), in + QStringLiteral("/long.flac"),
+                         in + QStringLiteral("/medium.flac"), in + QStringLiteral("/noise.aiff")}),
+         QVariantMap{{QStringLiteral("jobs"), 2}});
+    QTRY_VERIFY_WITH_TIMEOUT(news.letters.value(QStringLiteral("medium.flac")).startsWith('S'),
+                             patience);
+    QTRY_COMPARE_WITH_TIMEOUT(scratchFiles().size(), 2, patience);
+    QElapsedTimer clock;
+    clock.start();
+    QVERIFY(QMetaObject::invokeMethod(bridge, "doCancel"));
+    QTRY_VERIFY_WITH_TIMEOUT(rec.count(QStringLiteral("wait:false")) > 0, patience);
+    qInfo("the request ended %lld ms after Stop", clock.elapsed());
+    settle();
+
+    const QHash<QString, QString> expected{{"tone.wav", convertedNews},
+                                           {"long.flac", stoppedNews},
+                                           {"medium.flac", stoppedNews},
+                                           {"noise.aiff", neverStartedNews}};
+    QCOMPARE(news.letters.size(), expected.size());
+    for (auto it = expected.constBegin(); it != expected.constEnd(); ++it) {
+        const QString letters = news.letters.value(it.key());
+        QVERIFY2(QRegularExpression(it.value()).match(letters).hasMatch(),
+                 qPrintable(it.key() + QStringLiteral(": ") + letters));
+        if (it.value() != convertedNews)
+            QCOMPARE(news.reasons.value(it.key()), QStringLiteral("cancelled"));
+    }
+    QCOMPARE(rec.log.last(), QStringLiteral("wait:false"));
+    QCOMPARE(rec.count(QStringLiteral("wait:false")), 1);
+
+    QCOMPARE(scratchFiles(), QStringList());
+    const QHash<QString, QByteArray> files = filesIn(out);
+    QStringList left = files.keys();
+    left.sort();
+    QCOMPARE(left, (QStringList{"medium_x.wav", "tone_x.wav"}));
+    QCOMPARE(files.value(QStringLiteral("medium_x.wav")), QByteArray("early"));
+    const QString tone = out + QStringLiteral("/tone_x.wav");
+    QCOMPARE(QFileInfo(tone).size(), qint64(44 + 768000 * 2));
+    QCOMPARE(testutil::soxi(tone, QStringLiteral("-r")), QStringLiteral("768000"));
+}
+
+void TestCore::progressFractions_data()
+{
+    QTest::addColumn<int>("jobs");
+
+    QTest::newRow("one at a time") << 1;
+    QTest::newRow("side by side") << 2;
+}
+
+// Each input's fractions rise from 0 to 1 and come at most once a hundredth,
+// where the engine reports every buffer: thousands for the minute of eight
+// channels.
+void TestCore::progressFractions()
+{
+    QFETCH(int, jobs);
+
+    const QString out = newFolder();
+    Recorder rec(bridge);
+    News news(bridge);
+    send(rec,
+         convertCommand(8000, 1, 16, 0, out, QString(),
+                        {in + QStringLiteral("/long.flac"), in + QStringLiteral("/medium.flac")}),
+         QVariantMap{{QStringLiteral("jobs"), jobs}});
+    QTRY_VERIFY_WITH_TIMEOUT(rec.count(QStringLiteral("wait:false")) > 0, patience);
+    settle();
+
+    for (const QString &name : {QStringLiteral("long.flac"), QStringLiteral("medium.flac")}) {
+        const QString letters = news.letters.value(name);
+        QVERIFY2(QRegularExpression(convertedNews).match(letters).hasMatch(),
+                 qPrintable(name + QStringLiteral(": ") + letters));
+        const QVector<double> fractions = news.fractions.value(name);
+        QVERIFY2(fractions.size() >= 2 && fractions.size() <= 101,
+                 qPrintable(QStringLiteral("%1: %2 fractions").arg(name).arg(fractions.size())));
+        QVERIFY(fractions.first() >= 0);
+        for (int i = 1; i < fractions.size(); ++i)
+            QVERIFY(fractions.at(i) > fractions.at(i - 1));
+        QCOMPARE(fractions.last(), 1.0);
+    }
 }
 
 QTEST_MAIN(TestCore)
