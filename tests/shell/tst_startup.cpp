@@ -1,5 +1,6 @@
 // The real window program, copied into a folder whose name is full of URL
 // syntax, started with a window document written by the test beside it.
+#include "convert/worker.h"
 #include "testutil.h"
 
 #include <QDir>
@@ -12,6 +13,8 @@
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QtTest>
+
+#include <csignal>
 
 namespace {
 
@@ -74,6 +77,8 @@ private Q_SLOTS:
     void commandLine();
     void refusesADocumentItCannotShow_data();
     void refusesADocumentItCannotShow();
+    void workerStopsOnASignal_data();
+    void workerStopsOnASignal();
 
 private:
     bool writeFile(const QString &path, const QString &text);
@@ -317,6 +322,63 @@ void TestStartup::refusesADocumentItCannotShow()
     const QByteArray line =
         QStringLiteral("sabletide: cannot load the window document %1\n").arg(document).toUtf8();
     QVERIFY2(err.contains(line), err.constData());
+}
+
+void TestStartup::workerStopsOnASignal_data()
+{
+    QTest::addColumn<int>("signal");
+
+    QTest::newRow("SIGINT") << int(SIGINT);
+    QTest::newRow("SIGTERM") << int(SIGTERM);
+    QTest::newRow("SIGHUP") << int(SIGHUP);
+}
+
+// The program started as the window's worker converts with no display to
+// open, and a signal stops its conversion as it stops the command-line
+// tool's workers: the input fails as cancelled, nothing is left behind and
+// the status names the signal.
+void TestStartup::workerStopsOnASignal()
+{
+    QFETCH(int, signal);
+
+    const QString input = folder + QStringLiteral("/worker long.flac");
+    if (!QFileInfo::exists(input))
+        QVERIFY(testutil::makeAudio(input, 48000, 8, 16, 60.0));
+    ConvertParams params;
+    params.sampleRate = 768000;
+    params.channels = 1;
+    params.bitsPerSample = 16;
+    params.inputPath = input;
+    params.outputPath = folder + QStringLiteral("/out/worker long.wav");
+
+    QProcess p;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("TMPDIR"), tmp);
+    env.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime);
+    // A window would need this display and fail to open.
+    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
+    env.remove(QStringLiteral("DISPLAY"));
+    env.remove(QStringLiteral("WAYLAND_DISPLAY"));
+    p.setProcessEnvironment(env);
+    p.start(program, {QLatin1String(worker::argument)});
+    QVERIFY(p.waitForStarted(30000));
+    p.write(worker::rowLine(params));
+
+    QByteArray answers;
+    QTRY_VERIFY_WITH_TIMEOUT((answers += p.readAllStandardOutput()).contains("progress ") ||
+                                 p.state() == QProcess::NotRunning,
+                             60000);
+    QVERIFY2(p.state() == QProcess::Running, p.readAllStandardError().constData());
+    QCOMPARE(::kill(pid_t(p.processId()), signal), 0);
+    QVERIFY(p.waitForFinished(60000));
+    answers += p.readAllStandardOutput();
+
+    QCOMPARE(p.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(p.exitCode(), 128 + signal);
+    QVERIFY2(answers.endsWith(worker::failedLine(QStringLiteral("cancelled"))),
+             answers.right(200).constData());
+    QCOMPARE(leftovers(folder + QStringLiteral("/out")), QStringList());
+    QCOMPARE(leftovers(tmp), QStringList());
 }
 
 QTEST_MAIN(TestStartup)
