@@ -1,7 +1,10 @@
-// Measures the window program while it converts: resident memory above its
-// idle size, and the longest gap between ticks of a 5 ms timer on the GUI
-// thread. Each argument is one convert command, run in turn through Core as
-// the window would send it. Prints one line of figures per command.
+// Measures the window program while it converts: the time from the request
+// to the end of the wait, resident memory above its idle size, and the
+// longest gap between ticks of a 5 ms timer on the GUI thread. Each argument
+// is one convert command, run in turn through Core as the window would send
+// it; Core converts side by side in copies of the built window program, as
+// the window does, with its jobs left to judge unless --jobs N comes first.
+// Prints one line of figures per command.
 #include "app/core.h"
 #include "bridge/data.h"
 #include "convert/soxhandles.h"
@@ -10,6 +13,7 @@
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QFile>
+#include <QFileInfo>
 #include <QLoggingCategory>
 #include <QTimer>
 
@@ -59,22 +63,33 @@ int main(int argc, char *argv[])
     if (qEnvironmentVariableIsEmpty("QT_QUICK_BACKEND"))
         qputenv("QT_QUICK_BACKEND", "software");
     QApplication app(argc, argv);
-    const QStringList commands = QCoreApplication::arguments().mid(1);
+    QStringList commands = QCoreApplication::arguments().mid(1);
+    // --jobs N sends the commands with that option, as the window's setting does.
+    QVariantMap options;
+    if (commands.size() >= 2 && commands.first() == QLatin1String("--jobs")) {
+        options.insert(QStringLiteral("jobs"), commands.at(1));
+        commands = commands.mid(2);
+    }
     if (commands.isEmpty()) {
-        std::fprintf(stderr, "usage: %s COMMAND...\n", argv[0]);
+        std::fprintf(stderr, "usage: %s [--jobs N] COMMAND...\n", argv[0]);
         return 2;
     }
     QLoggingCategory::setFilterRules(QStringLiteral("default.debug=false"));
 
     sox::Session session;
-    Core core(nullptr);
+    // The probe sits in bench/, the window program in bin/.
+    const QFileInfo window(QCoreApplication::applicationDirPath() +
+                           QStringLiteral("/../bin/sabletide"));
+    const QString workers = window.isExecutable() ? window.canonicalFilePath() : QString();
+    Core core(nullptr, workers);
     Data *data = core.bridge();
     if (!data->isLoaded())
         return 2;
 
     settle(1000);
     const qint64 idle = statusKib("VmRSS");
-    std::printf("idle rss_mib=%.1f\n", mib(idle));
+    std::printf("idle rss_mib=%.1f workers=%s\n", mib(idle),
+                workers.isEmpty() ? "none" : qPrintable(workers));
 
     int failures = 0;
     for (const QString &command : commands) {
@@ -114,7 +129,7 @@ int main(int argc, char *argv[])
         clock.start();
         sinceTick.start();
         tick.start();
-        data->doConvert(command);
+        data->doConvertOptions(command, options);
         loop.exec();
         tick.stop();
         // The gap from the last tick to the end counts as well.
@@ -126,7 +141,7 @@ int main(int argc, char *argv[])
 
         const qint64 hwm = peakReset ? statusKib("VmHWM") : -1;
         const qint64 peak = qMax(sampledPeak, hwm);
-        std::printf("run seconds=%.2f start_rss_mib=%.1f peak_rss_mib=%.1f above_idle_mib=%.1f "
+        std::printf("run seconds=%.3f start_rss_mib=%.1f peak_rss_mib=%.1f above_idle_mib=%.1f "
                     "max_gap_ms=%.1f ticks=%lld converted=%d failed=%d peak_from=%s\n",
                     seconds, mib(start), mib(peak), mib(peak - idle), double(maxGapNs) / 1e6, ticks,
                     ready, failed, peakReset ? "VmHWM" : "samples");
