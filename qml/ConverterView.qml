@@ -123,13 +123,14 @@ Item {
         var i = inputList.currentIndex;
         return i >= 0 && i < inputModel.count ? inputModel.get(i).path : "";
     }
-    // The selected input's name and what libsox says it is, beside its preview.
+    // What libsox says the selected input is, beside its preview.
     readonly property string selectedFacts: {
         if (selectedPath === "")
             return "";
         var row = planWatcher.rowFor(selectedPath);
         var facts = row ? Words.factsText(row.facts) : "";
-        return facts !== "" ? Words.fileName(selectedPath) + " \u00b7 " + facts : Words.fileName(selectedPath);
+        // The list shows which row is selected; its name is the fallback.
+        return facts !== "" ? facts : Words.fileName(selectedPath);
     }
     // Why the preview could not be made or played; "" when nothing failed.
     property string previewMessage: ""
@@ -611,6 +612,9 @@ Item {
         planWatcher.refresh();
         if (closeWhenStopped)
             closeApproved();
+        // A question about stopping the run has no more point once it ended.
+        else if (closePrompt.visible)
+            closePrompt.close();
     }
 
     Connections {
@@ -883,6 +887,10 @@ Item {
                     }
                     Button {
                         objectName: "addFilesButton"
+                        // Narrower than their words at the smallest window size.
+                        Layout.fillWidth: true
+                        Layout.maximumWidth: implicitWidth
+                        Layout.minimumWidth: 60
                         text: "Add files…"
                         enabled: !view.editingLocked
                         Accessible.name: "Add audio files"
@@ -890,6 +898,9 @@ Item {
                     }
                     Button {
                         objectName: "addFolderButton"
+                        Layout.fillWidth: true
+                        Layout.maximumWidth: implicitWidth
+                        Layout.minimumWidth: 60
                         text: qsTr("Add folder…")
                         enabled: !view.editingLocked
                         Accessible.name: qsTr("Add the audio files of a folder")
@@ -897,8 +908,9 @@ Item {
                     }
                 }
 
-                // After a run with failures: find them, and try them again.
-                RowLayout {
+                // After a run with failures: find them, and try them again. On
+                // a narrow window the buttons go under the switch.
+                Flow {
                     objectName: "failuresBar"
                     Layout.fillWidth: true
                     visible: view.failedRows > 0 && !view.running
@@ -907,6 +919,7 @@ Item {
                         objectName: "failedOnlyBox"
                         text: qsTr("Show failed only")
                         checked: view.failedOnly
+                        height: 30
                         topPadding: 0
                         bottomPadding: 0
                         Accessible.name: qsTr("Show only the files that failed")
@@ -916,12 +929,11 @@ Item {
                                 view.showFirstFailure();
                         }
                     }
-                    Item { Layout.fillWidth: true }
                     Button {
                         objectName: "firstFailureButton"
                         text: qsTr("First failure")
                         flat: true
-                        implicitHeight: 30
+                        height: 30
                         Accessible.name: qsTr("Select the first file that failed")
                         onClicked: view.showFirstFailure()
                     }
@@ -930,7 +942,7 @@ Item {
                         text: view.failedRows === 1 ? qsTr("Retry the failed file")
                                                     : qsTr("Retry %1 failed").arg(view.failedRows)
                         enabled: view.canConvert
-                        implicitHeight: 30
+                        height: 30
                         Accessible.name: qsTr("Convert the files that failed again")
                         Accessible.description: qsTr("Uses the form as it stands now")
                         onClicked: view.retryFailed()
@@ -1092,6 +1104,9 @@ Item {
                         }
                         Button {
                             objectName: "removeButton"
+                            Layout.fillWidth: true
+                            Layout.maximumWidth: implicitWidth
+                            Layout.minimumWidth: 50
                             text: "Remove"
                             enabled: !view.editingLocked && inputList.currentIndex >= 0
                             Accessible.name: "Remove the selected file from the list"
@@ -1099,6 +1114,9 @@ Item {
                         }
                         Button {
                             objectName: "clearButton"
+                            Layout.fillWidth: true
+                            Layout.maximumWidth: implicitWidth
+                            Layout.minimumWidth: 50
                             text: "Clear list"
                             enabled: !view.editingLocked && inputModel.count > 0
                             Accessible.name: "Remove all files from the list"

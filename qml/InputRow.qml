@@ -123,7 +123,8 @@ ItemDelegate {
             }
             Label {
                 id: nameLabel
-                Layout.preferredWidth: Math.min(implicitWidth, row.availableWidth * 0.5)
+                // A column of its own, so that what follows lines up row under row.
+                Layout.preferredWidth: Math.round(row.availableWidth * 0.36)
                 text: row.name
                 font.bold: true
                 font.pixelSize: row.font.pixelSize - 1

@@ -551,7 +551,7 @@ Item {
                 verify(findChild(row, "rowReason").visible);
             } else {
                 compare(findChild(row, "rowPlan").text, data.words);
-                compare(item("previewNote").text, "half.wav \u00b7 " + facts);
+                compare(item("previewNote").text, facts);
                 verify(!findChild(row, "rowReason").visible);
             }
         }
@@ -665,6 +665,14 @@ Item {
             mouseClick(findChild(prompt.contentItem, "keepConvertingButton"));
             tryVerify(function () { return !prompt.visible; });
             compare(_data.cancels, 0);
+            // A run that ends while the question stands takes the question away.
+            verify(!view.mayClose());
+            tryVerify(function () { return prompt.opened; });
+            _data.emitWait(false);
+            tryVerify(function () { return !prompt.visible; });
+            compare(approved.count, 0);
+            verify(view.mayClose());
+            verify(view.convert());
             verify(!view.mayClose());
             tryVerify(function () { return prompt.opened; });
             mouseClick(findChild(prompt.contentItem, "stopAndCloseButton"));
@@ -844,6 +852,10 @@ Item {
                 verify(at.x >= 0 && at.y >= 0 && at.x + c.width <= 640 && at.y + c.height <= 480,
                        names[i] + " lies outside 640×480 at " + at.x + "," + at.y);
             }
+            // The inputs' column ends before the settings begin.
+            var folderButton = item("addFolderButton");
+            verify(folderButton.mapToItem(view, folderButton.width, 0).x <= scroll.mapToItem(view, 0, 0).x,
+                   "the inputs' buttons run into the settings");
             var flick = scroll.contentItem;
             verify(flick.contentHeight > flick.height, "the settings fit without scrolling; this test needs a taller form");
             compare(flick.contentY, 0);
