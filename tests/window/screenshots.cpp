@@ -1,6 +1,6 @@
 // Makes the README's pictures of the real window: empty, with inputs, busy,
-// at the end of a run with one failure, asking about existing outputs, and
-// asking before it closes mid-run.
+// at the end of a run with failures, those failures alone, asking about
+// existing outputs, and asking before it closes mid-run.
 // Run by scripts/screenshots under Xvfb; writes PNG files into the folder
 // named by its one argument.
 #include "app/core.h"
@@ -25,10 +25,10 @@
 
 namespace {
 
-bool save(WindowDriver &driver, const QString &folder, const QString &name)
+bool save(WindowDriver &driver, const QString &folder, const QString &name, int settleMs = 300)
 {
     // Let bindings, layouts and a frame of the busy indicator settle.
-    QTest::qWait(300);
+    QTest::qWait(settleMs);
     const QImage image = driver.window()->grabWindow();
     const QString path = QDir(folder).filePath(name);
     if (image.isNull() || !image.save(path)) {
@@ -62,9 +62,19 @@ bool run(const QString &outFolder)
         testutil::makeAudio(in + QStringLiteral("/battery low.wav"), 96000, 2, 24, 120, true) &&
         testutil::makeAudio(in + QStringLiteral("/door chime.aiff"), 48000, 1, 16, 2) &&
         testutil::makeAudio(in + QStringLiteral("/goodbye.ogg"), 44100, 2, 16, 4);
-    QFile broken(in + QStringLiteral("/intro.wav"));
-    made = made && broken.open(QIODevice::WriteOnly) && broken.write("not a sound\n") > 0;
-    broken.close();
+    // Short sounds, so that the list is long.
+    const QStringList shortOnes{QStringLiteral("key press.wav"), QStringLiteral("level up.flac"),
+                                QStringLiteral("menu back.wav"), QStringLiteral("menu open.wav"),
+                                QStringLiteral("notify.flac"),   QStringLiteral("pickup.ogg"),
+                                QStringLiteral("power off.wav"), QStringLiteral("ready.aiff"),
+                                QStringLiteral("shutdown.flac"), QStringLiteral("timer end.wav"),
+                                QStringLiteral("volume.wav"),    QStringLiteral("welcome.ogg")};
+    for (const QString &name : shortOnes)
+        made = made && testutil::makeAudio(in + QLatin1Char('/') + name, 22050, 1, 16, 0.6);
+    for (const char *name : {"/intro.wav", "/low battery.mp3"}) {
+        QFile broken(in + QLatin1String(name));
+        made = made && broken.open(QIODevice::WriteOnly) && broken.write("not a sound\n") > 0;
+    }
     if (!made)
         return fail("cannot make the demo files");
 
@@ -79,7 +89,7 @@ bool run(const QString &outFolder)
     if (!save(driver, outFolder, QStringLiteral("01-empty.png")))
         return false;
 
-    if (!driver.drop({in}) || !driver.waitForInputs(5))
+    if (!driver.drop({in}) || !driver.waitForInputs(18))
         return fail("the drop did not add the demo files");
     const bool filled =
         driver.type(QStringLiteral("rateBox"), QStringLiteral("16000")) &&
@@ -125,6 +135,12 @@ bool run(const QString &outFolder)
 
     if (!save(driver, outFolder, QStringLiteral("04-done.png")))
         return false;
+    // The same list showing only what failed.
+    if (!driver.click(QStringLiteral("failedOnlyBox")))
+        return fail("no way to show the failures alone");
+    if (!save(driver, outFolder, QStringLiteral("08-failed-only.png")))
+        return false;
+    driver.click(QStringLiteral("failedOnlyBox"));
 
     // The smallest size the window is made for.
     driver.window()->resize(640, 480);
@@ -140,9 +156,26 @@ bool run(const QString &outFolder)
     if (!save(driver, outFolder, QStringLiteral("06-existing.png")))
         return false;
 
-    // Closing while the long file converts whole: the window asks first.
+    // A folder that is not there yet: the window offers to make it first.
+    const QString slotFolder = root.filePath(QStringLiteral("Slots"));
     if (!driver.click(QStringLiteral("cancelExistingButton")) ||
-        !driver.click(QStringLiteral("sizeRadio")) ||
+        !driver.type(QStringLiteral("folderField"), root.filePath(QStringLiteral("New slots"))))
+        return fail("cannot name a new folder");
+    driver.view()->forceActiveFocus();
+    driver.pressEnter();
+    QObject *folderPrompt = driver.control(QStringLiteral("folderPrompt"));
+    if (!folderPrompt ||
+        !QTest::qWaitFor([folderPrompt] { return folderPrompt->property("opened").toBool(); }))
+        return fail("no offer to make the output folder");
+    if (!save(driver, outFolder, QStringLiteral("09-new-folder.png")))
+        return false;
+    if (!driver.click(QStringLiteral("cancelFolderButton")) ||
+        !driver.type(QStringLiteral("folderField"), slotFolder))
+        return fail("cannot go back to the folder that exists");
+    driver.view()->forceActiveFocus();
+
+    // Closing while the long file converts whole: the window asks first.
+    if (!driver.click(QStringLiteral("sizeRadio")) ||
         !driver.type(QStringLiteral("sizeField"), QStringLiteral("0")))
         return fail("cannot ask for the whole sound");
     QObject::connect(bridge, &Data::sgResampStarted, driver.window(), [&](const QString &input) {
@@ -156,7 +189,8 @@ bool run(const QString &outFolder)
     QObject *closing = driver.control(QStringLiteral("closePrompt"));
     if (!closing || !QTest::qWaitFor([closing] { return closing->property("opened").toBool(); }))
         return fail("closing mid-run did not ask");
-    if (!save(driver, outFolder, QStringLiteral("07-closing.png")))
+    // Soon, before the run that the question is about ends.
+    if (!save(driver, outFolder, QStringLiteral("07-closing.png"), 30))
         return false;
     wait.clear();
     driver.click(QStringLiteral("stopAndCloseButton"));
