@@ -726,6 +726,7 @@ Item {
             var shown = rowsInSight();
             verify(shown.length >= 15, shown.length + " rows in sight");
             compare(view.titleState, "Done: 39 converted, 1 failed");
+            compare(view.lastFolderUrl, "file://" + out + "/");
         }
 
         function test_failuresFound() {

@@ -223,6 +223,7 @@ void TestWindowEndToEnd::remembersTheFormNextTime()
     driver.view()->setProperty("padChecked", false);
     driver.view()->setProperty("fadeText", QStringLiteral("15"));
     driver.view()->setProperty("startText", QStringLiteral("0.5"));
+    driver.view()->setProperty("jobs", 2);
     driver.window()->close();
     QSettings settings;
     settings.beginGroup(QStringLiteral("window"));
@@ -263,6 +264,8 @@ void TestWindowEndToEnd::remembersTheFormNextTime()
     QCOMPARE(next.control(QStringLiteral("padBox"))->property("checked").toBool(), false);
     QCOMPARE(next.text(QStringLiteral("fadeField")), QStringLiteral("15"));
     QCOMPARE(next.text(QStringLiteral("startField")), QStringLiteral("0.5"));
+    QCOMPARE(next.control(QStringLiteral("jobsBox"))->property("currentText").toString(),
+             QStringLiteral("2"));
     next.window()->close();
 }
 
