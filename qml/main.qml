@@ -77,12 +77,14 @@ ApplicationWindow {
 
     // Puts the window where it was, fitted to the screens there are now.
     function restoreGeometry() {
+        // Never stored: the size the window is declared with, which a small
+        // screen may not hold either.
         var w = parseInt(settings.value("width"), 10);
         var h = parseInt(settings.value("height"), 10);
-        if (isNaN(w) || isNaN(h))
-            return;
         var saved = { x: parseInt(settings.value("x"), 10), y: parseInt(settings.value("y"), 10),
-                      width: w, height: h, maximized: String(settings.value("maximized")) === "true" };
+                      width: isNaN(w) || isNaN(h) ? window.width : w,
+                      height: isNaN(w) || isNaN(h) ? window.height : h,
+                      maximized: String(settings.value("maximized")) === "true" };
         // Room for a title bar and borders: the window's own frame is not
         // known before it shows.
         var fitted = WindowFit.fit(saved, screenAreas(), { width: minimumWidth, height: minimumHeight },
