@@ -786,50 +786,10 @@ Item {
                              : Platform.StandardPaths.writableLocation(Platform.StandardPaths.MusicLocation);
     }
 
-    // Asked before a run whose output folder does not exist yet.
-    Dialog {
+    FolderPrompt {
         id: folderPrompt
-        objectName: "folderPrompt"
-        parent: Overlay.overlay
-        anchors.centerIn: parent
-        width: Math.min(480, parent ? parent.width - 40 : 480)
-        modal: true
-        closePolicy: Popup.CloseOnEscape
-        title: qsTr("The output folder does not exist")
-        onOpened: makeFolderButton.forceActiveFocus()
-        contentItem: ColumnLayout {
-            spacing: 12
-            Label {
-                objectName: "folderPromptText"
-                Layout.fillWidth: true
-                wrapMode: Text.Wrap
-                text: qsTr("%1 is not there yet. Make it and convert into it?").arg(view.outputFolder)
-            }
-            RowLayout {
-                Layout.alignment: Qt.AlignRight
-                Button {
-                    id: makeFolderButton
-                    objectName: "makeFolderButton"
-                    text: qsTr("Make the folder and convert")
-                    highlighted: true
-                    function choose() {
-                        folderPrompt.close();
-                        view.makeFolderAndConvert();
-                    }
-                    onClicked: choose()
-                    Keys.onReturnPressed: choose()
-                    Keys.onEnterPressed: choose()
-                }
-                Button {
-                    objectName: "cancelFolderButton"
-                    text: qsTr("Cancel")
-                    flat: true
-                    onClicked: folderPrompt.close()
-                    Keys.onReturnPressed: folderPrompt.close()
-                    Keys.onEnterPressed: folderPrompt.close()
-                }
-            }
-        }
+        folder: view.outputFolder
+        onMakeChosen: view.makeFolderAndConvert()
     }
 
     Platform.FolderDialog {
