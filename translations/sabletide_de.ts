@@ -39,22 +39,6 @@
         <translation>Die Audiodateien eines Ordners hinzufügen</translation>
     </message>
     <message>
-        <source>The output folder does not exist</source>
-        <translation>Den Ausgabeordner gibt es nicht</translation>
-    </message>
-    <message>
-        <source>%1 is not there yet. Make it and convert into it?</source>
-        <translation>%1 gibt es noch nicht. Anlegen und hinein umwandeln?</translation>
-    </message>
-    <message>
-        <source>Make the folder and convert</source>
-        <translation>Ordner anlegen und umwandeln</translation>
-    </message>
-    <message>
-        <source>Cancel</source>
-        <translation>Abbrechen</translation>
-    </message>
-    <message>
         <source>Add folder…</source>
         <translation>Ordner hinzufügen…</translation>
     </message>
@@ -164,6 +148,25 @@
     <message>
         <source>Converting would write over %1 in %2.</source>
         <translation>Das Umwandeln würde %1 in %2 überschreiben.</translation>
+    </message>
+    <message>
+        <source>Cancel</source>
+        <translation>Abbrechen</translation>
+    </message>
+</context>
+<context>
+    <name>FolderPrompt</name>
+    <message>
+        <source>The output folder does not exist</source>
+        <translation>Den Ausgabeordner gibt es nicht</translation>
+    </message>
+    <message>
+        <source>%1 is not there yet. Make it and convert into it?</source>
+        <translation>%1 gibt es noch nicht. Anlegen und hinein umwandeln?</translation>
+    </message>
+    <message>
+        <source>Make the folder and convert</source>
+        <translation>Ordner anlegen und umwandeln</translation>
     </message>
     <message>
         <source>Cancel</source>
