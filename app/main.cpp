@@ -1,5 +1,6 @@
 #include "app/core.h"
 #include "app/signals.h"
+#include "app/translations.h"
 #include "bridge/data.h"
 #include "bridge/preview.h"
 #include "convert/scratch.h"
@@ -32,6 +33,7 @@ int main(int argc, char *argv[])
     if (argc == 2 && qstrcmp(argv[1], worker::argument) == 0)
         return runWorker(argc, argv);
     QApplication app(argc, argv);
+    installTranslations(app);
     QCoreApplication::setOrganizationName(QStringLiteral("Orvane"));
     QCoreApplication::setApplicationName(QStringLiteral("Sabletide"));
     QCoreApplication::setApplicationVersion(QStringLiteral(SABLETIDE_VERSION));
