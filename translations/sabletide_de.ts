@@ -110,6 +110,26 @@
         <source>Open the output folder in the file manager</source>
         <translation>Den Ausgabeordner in der Dateiverwaltung öffnen</translation>
     </message>
+    <message>
+        <source>about %1 s left</source>
+        <translation>noch etwa %1 s</translation>
+    </message>
+    <message>
+        <source>about %1 min left</source>
+        <translation>noch etwa %1 min</translation>
+    </message>
+    <message>
+        <source>about %1 h %2 min left</source>
+        <translation>noch etwa %1 h %2 min</translation>
+    </message>
+    <message>
+        <source>Converting… %1 of %2 done, %3</source>
+        <translation>Wandle um… %1 von %2 fertig, %3</translation>
+    </message>
+    <message>
+        <source>Converting… %1 of %2 done</source>
+        <translation>Wandle um… %1 von %2 fertig</translation>
+    </message>
 </context>
 <context>
     <name>ExistingPrompt</name>
