@@ -99,6 +99,25 @@ Item {
     readonly property int doneCount: convertedCount + skippedCount + failedCount + stoppedCount
     // Of the whole request: finished inputs and the part of the running one.
     readonly property real runProgress: runTotal > 0 ? Math.min(1, (doneCount + runningFraction) / runTotal) : 0
+    // When the running request was sent, and the clock that the estimate of
+    // the time left reads (it ticks only while a request runs).
+    property double runStartedAt: 0
+    property double clock: 0
+    readonly property string timeLeft: running && !stopping ? timeLeftText(clock - runStartedAt, runProgress) : ""
+
+    // "about 40 s left" from the time a run has taken and how far it is;
+    // "" while too little is done to tell.
+    function timeLeftText(elapsedMs, progress) {
+        if (!(progress >= 0.02) || progress >= 1 || elapsedMs < 2000)
+            return "";
+        var seconds = elapsedMs * (1 - progress) / progress / 1000;
+        if (seconds < 60)
+            return qsTr("about %1 s left").arg(Math.max(1, Math.round(seconds)));
+        if (seconds < 3600)
+            return qsTr("about %1 min left").arg(Math.round(seconds / 60));
+        return qsTr("about %1 h %2 min left").arg(Math.floor(seconds / 3600))
+                                               .arg(Math.round(seconds % 3600 / 60));
+    }
     readonly property string titleState: runState === "converting"
         ? qsTr("converting %1 of %2").arg(Math.min(doneCount + 1, runTotal)).arg(runTotal) : endNote
     // Bumped when a row's result changes.
@@ -316,6 +335,8 @@ Item {
         fractions = {};
         runningFraction = 0;
         runState = "converting";
+        runStartedAt = Date.now();
+        clock = runStartedAt;
         summary = "";
         requestError = "";
         folderProblem = "";
@@ -661,6 +682,13 @@ Item {
             if (view.requestOpen)
                 view.markFraction(fileName, fraction);
         }
+    }
+
+    Timer {
+        interval: 1000
+        repeat: true
+        running: view.running
+        onTriggered: view.clock = Date.now()
     }
 
     ListModel { id: inputModel }
@@ -1388,7 +1416,9 @@ Item {
                     maximumLineCount: 2
                     elide: Text.ElideRight
                     text: view.stopping && view.running ? "Stopping…"
-                          : view.running ? "Converting… " + view.doneCount + " of " + view.runTotal + " done"
+                          : view.running ? (view.timeLeft !== ""
+                                            ? qsTr("Converting… %1 of %2 done, %3").arg(view.doneCount).arg(view.runTotal).arg(view.timeLeft)
+                                            : qsTr("Converting… %1 of %2 done").arg(view.doneCount).arg(view.runTotal))
                           : view.folderProblem !== "" ? qsTr("Nothing was converted: %1").arg(view.folderProblem)
                           : view.requestError !== "" ? "Nothing was converted: " + view.requestError
                           : view.endNote

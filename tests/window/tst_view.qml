@@ -754,6 +754,21 @@ Item {
 
         // Retry sends the failed inputs alone, with the form as it stands;
         // the end then speaks of the whole list.
+        function test_timeLeft_data() {
+            return [
+                { tag: "too early to tell", elapsed: 1500, progress: 0.5, text: "" },
+                { tag: "nothing done yet", elapsed: 9000, progress: 0.01, text: "" },
+                { tag: "a quarter in 10 s", elapsed: 10000, progress: 0.25, text: "about 30 s left" },
+                { tag: "a tenth in a minute", elapsed: 60000, progress: 0.1, text: "about 9 min left" },
+                { tag: "hours", elapsed: 600000, progress: 0.05, text: "about 3 h 10 min left" },
+                { tag: "finished", elapsed: 60000, progress: 1, text: "" }
+            ];
+        }
+
+        function test_timeLeft(data) {
+            compare(view.timeLeftText(data.elapsed, data.progress), data.text);
+        }
+
         function test_retryFailed() {
             finishRun(4, [1, 3]);
             compare(item("retryFailedButton").text, "Retry 2 failed");
