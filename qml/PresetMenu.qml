@@ -109,7 +109,10 @@ Button {
     Popup {
         id: menu
         objectName: "presetMenu"
+        // Opens below the button, right edges aligned, and stays in the window.
+        x: presetButton.width - width
         y: presetButton.height
+        margins: 8
         padding: 4
         width: Math.max(presetButton.width, menuColumn.implicitWidth + 2 * padding)
 

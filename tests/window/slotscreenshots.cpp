@@ -1,6 +1,6 @@
 // Makes the README's pictures of the slot preview in the real window: a short
 // sound padded to its slot, a long one cut with a fade, and the same with the
-// start moved into the sound. Run by scripts/screenshots under Xvfb; writes
+// start moved into the sound; then the presets menu. Run by scripts/screenshots under Xvfb; writes
 // PNG files into the folder named by its one argument.
 #include "app/core.h"
 #include "bridge/preview.h"
@@ -120,15 +120,28 @@ bool run(const QString &outFolder)
         return fail("the form was not planned");
 
     // Rows are in name order: chime.wav, then phrase.flac.
-    if (!showRow(driver, 0) || !save(driver, outFolder, QStringLiteral("08-slot-padded.png")))
+    if (!showRow(driver, 0) || !save(driver, outFolder, QStringLiteral("10-slot-padded.png")))
         return fail("the padded slot was not shown");
-    if (!showRow(driver, 1) || !save(driver, outFolder, QStringLiteral("09-slot-cut.png")))
+    if (!showRow(driver, 1) || !save(driver, outFolder, QStringLiteral("11-slot-cut.png")))
         return fail("the cut slot was not shown");
     if (!driver.type(QStringLiteral("startField"), QStringLiteral("1")) ||
         !QTest::qWaitFor([planner] { return planner->property("current").toBool(); }, 10000) ||
-        !showRow(driver, 1) || !save(driver, outFolder, QStringLiteral("10-slot-start.png")))
+        !showRow(driver, 1) || !save(driver, outFolder, QStringLiteral("12-slot-start.png")))
         return fail("the moved start was not shown");
-    return true;
+
+    // The presets the form can be filled from, one of them the person's own.
+    QObject *presets = driver.control(QStringLiteral("presetButton"));
+    QVariant problem;
+    if (!presets ||
+        !QMetaObject::invokeMethod(presets, "save", Q_RETURN_ARG(QVariant, problem),
+                                   Q_ARG(QVariant, QStringLiteral("Drum pad A1"))) ||
+        !problem.toString().isEmpty())
+        return fail("cannot save a preset");
+    QObject *menu = driver.control(QStringLiteral("presetMenu"));
+    if (!menu || !driver.click(QStringLiteral("presetButton")) ||
+        !QTest::qWaitFor([menu] { return menu->property("opened").toBool(); }))
+        return fail("the presets did not open");
+    return save(driver, outFolder, QStringLiteral("13-presets.png"));
 }
 
 } // namespace
