@@ -1377,7 +1377,7 @@ Item {
                             Layout.fillWidth: true
                             Layout.columnSpan: 2
                             model: view.jobChoices.map(function (n) {
-                                return n === 0 ? qsTr("Automatic (one per processor)") : String(n);
+                                return n === 0 ? qsTr("Automatic (up to one per processor)") : String(n);
                             })
                             currentIndex: Math.max(0, view.jobChoices.indexOf(view.jobs))
                             onActivated: view.jobs = view.jobChoices[index]
