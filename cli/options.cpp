@@ -2,6 +2,7 @@
 
 #include "convert/inputs.h"
 #include "convert/units.h"
+#include "convert/worker.h"
 
 #include <QCommandLineParser>
 #include <QFileInfo>
@@ -10,8 +11,6 @@
 namespace cli {
 
 namespace {
-
-constexpr quint32 maxJobs = 256;
 
 QString quoted(const QString &option, const QString &value, const QString &why)
 {
@@ -280,10 +279,10 @@ bool parseArguments(const QStringList &arguments, Options *options, QString *err
         return false;
     }
 
-    quint32 jobs = quint32(qBound(1, QThread::idealThreadCount(), int(maxJobs)));
+    quint32 jobs = quint32(qBound(1, QThread::idealThreadCount(), int(worker::maxWorkers)));
     if (parser.isSet(QStringLiteral("jobs"))) {
         QString why;
-        if (!units::parseCount(parser.value(QStringLiteral("jobs")), 1, maxJobs, &jobs, &why)) {
+        if (!units::parseCount(parser.value(QStringLiteral("jobs")), 1, worker::maxWorkers, &jobs, &why)) {
             *error = quoted(QStringLiteral("-j/--jobs"), parser.value(QStringLiteral("jobs")), why);
             return false;
         }
