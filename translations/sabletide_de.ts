@@ -87,10 +87,6 @@
         <translation>Gleichzeitige Aufträge</translation>
     </message>
     <message>
-        <source>Automatic (one per processor)</source>
-        <translation>Automatisch (einer je Prozessor)</translation>
-    </message>
-    <message>
         <source>Files converted at the same time</source>
         <translation>Gleichzeitig umgewandelte Dateien</translation>
     </message>
@@ -129,6 +125,10 @@
     <message>
         <source>Converting… %1 of %2 done</source>
         <translation>Wandle um… %1 von %2 fertig</translation>
+    </message>
+    <message>
+        <source>Automatic (up to one per processor)</source>
+        <translation>Automatisch (bis zu einer je Prozessor)</translation>
     </message>
 </context>
 <context>
