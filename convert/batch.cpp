@@ -5,6 +5,7 @@
 #include "convert/spare.h"
 #include "convert/units.h"
 
+#include <QCoreApplication>
 #include <QDebug>
 
 void runRow(const Plan &plan, const PlanRow &row, Resampling &resampling, const BatchReport &report,
@@ -83,11 +84,12 @@ bool readRequestOptions(const QVariantMap &given, RequestOptions *options, QStri
             ok = text.trimmed().isEmpty() ||
                  units::parseDuration(text, &read.startNanoseconds, &why);
         } else {
-            *error = QStringLiteral("unknown option \"%1\"").arg(it.key());
+            *error = QCoreApplication::translate("engine", "unknown option \"%1\"").arg(it.key());
             return false;
         }
         if (!ok) {
-            *error = QStringLiteral("option %1 cannot be \"%2\"").arg(it.key(), text);
+            *error = QCoreApplication::translate("engine", "option %1 cannot be \"%2\"")
+                         .arg(it.key(), text);
             return false;
         }
     }

@@ -2,6 +2,7 @@
 
 #include "convert/inputs.h"
 
+#include <QCoreApplication>
 #include <QDebug>
 #include <QVector>
 
@@ -20,10 +21,10 @@ struct NumberField
 
 // Positions 1 to 4, in order.
 const NumberField numberFields[] = {
-    {"sample rate", 1, maxSampleRate},
-    {"channel count", 1, 255},
-    {"bits per sample", 0, 255},
-    {"file size", 0, 0xFFFFFFFFu},
+    {QT_TRANSLATE_NOOP("engine", "sample rate"), 1, maxSampleRate},
+    {QT_TRANSLATE_NOOP("engine", "channel count"), 1, 255},
+    {QT_TRANSLATE_NOOP("engine", "bits per sample"), 0, 255},
+    {QT_TRANSLATE_NOOP("engine", "file size"), 0, 0xFFFFFFFFu},
 };
 
 } // namespace
@@ -46,9 +47,10 @@ bool refuse(ParseError *error, int position, const QString &field, const QString
     error->position = position;
     error->field = field;
     error->problem = problem;
-    error->message = position <= 0
-                         ? problem
-                         : QStringLiteral("position %1 (%2) %3").arg(position).arg(field, problem);
+    error->message = position <= 0 ? problem
+                                   : QCoreApplication::translate("engine", "position %1 (%2) %3")
+                                         .arg(position)
+                                         .arg(field, problem);
     return false;
 }
 
@@ -62,9 +64,11 @@ bool checkNumber(int pos, quint32 value, ParseError *error)
     const NumberField &field = numberFields[pos - 1];
     if (value >= field.min && value <= field.max)
         return true;
-    return refuse(
-        error, pos, QLatin1String(field.what),
-        QStringLiteral("must be from %1 to %2, not %3").arg(field.min).arg(field.max).arg(value));
+    return refuse(error, pos, QCoreApplication::translate("engine", field.what),
+                  QCoreApplication::translate("engine", "must be from %1 to %2, not %3")
+                      .arg(field.min)
+                      .arg(field.max)
+                      .arg(value));
 }
 
 bool checkSuffix(const QString &suffix, ParseError *error)
@@ -73,8 +77,9 @@ bool checkSuffix(const QString &suffix, ParseError *error)
     // chosen, or in one that does not exist.
     if (!suffix.contains(QLatin1Char('/')))
         return true;
-    return refuse(error, 6, QStringLiteral("name suffix"),
-                  QStringLiteral("must not contain \"/\": \"%1\"").arg(suffix));
+    return refuse(
+        error, 6, QCoreApplication::translate("engine", "name suffix"),
+        QCoreApplication::translate("engine", "must not contain \"/\": \"%1\"").arg(suffix));
 }
 
 } // namespace
@@ -90,12 +95,14 @@ bool parse(const QString &text, ConvertCommand *out, ParseError *error)
 {
     ConvertCommand c;
     if (text.isEmpty())
-        return refuse(error, -1, QString(), QStringLiteral("the convert command is empty"));
+        return refuse(error, -1, QString(),
+                      QCoreApplication::translate("engine", "the convert command is empty"));
     const QStringList parts = text.split(QLatin1Char(','), Qt::KeepEmptyParts);
     if (parts.at(0).indexOf(QLatin1String(tag)) != 0) {
-        return refuse(error, 0, QStringLiteral("command tag"),
-                      QStringLiteral("position 0 must begin with \"%1\", not \"%2\"")
-                          .arg(QLatin1String(tag), parts.at(0)));
+        return refuse(
+            error, 0, QCoreApplication::translate("engine", "command tag"),
+            QCoreApplication::translate("engine", "position 0 must begin with \"%1\", not \"%2\"")
+                .arg(QLatin1String(tag), parts.at(0)));
     }
 
     quint32 numbers[4] = {};
@@ -112,15 +119,16 @@ bool parse(const QString &text, ConvertCommand *out, ParseError *error)
             qDebug() << "str" << part << value;
         // Digits that toUInt refuses are refused for their size, not their spelling.
         if (!ok && isDigits(part.trimmed())) {
-            return refuse(error, pos, QLatin1String(field.what),
-                          QStringLiteral("must be from %1 to %2, not %3")
+            return refuse(error, pos, QCoreApplication::translate("engine", field.what),
+                          QCoreApplication::translate("engine", "must be from %1 to %2, not %3")
                               .arg(field.min)
                               .arg(field.max)
                               .arg(part.trimmed()));
         }
         if (!ok) {
-            return refuse(error, pos, QLatin1String(field.what),
-                          QStringLiteral("is not a whole number: \"%1\"").arg(part));
+            return refuse(
+                error, pos, QCoreApplication::translate("engine", field.what),
+                QCoreApplication::translate("engine", "is not a whole number: \"%1\"").arg(part));
         }
         if (!checkNumber(pos, value, error))
             return false;

@@ -3,6 +3,7 @@
 #include "convert/soxchain.h"
 #include "convert/soxhandles.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -66,7 +67,7 @@ const QStringList &readableExtensions()
 
 QString notInLocale()
 {
-    return QStringLiteral("file name is not valid in this locale");
+    return QCoreApplication::translate("engine", "file name is not valid in this locale");
 }
 
 // A name as it can be shown: what the locale decodes, and every byte that it
@@ -97,8 +98,9 @@ QString readable(const QByteArray &raw)
 
 QString commaProblem(const QString &path)
 {
-    return QStringLiteral("%1: a path that holds a \",\" cannot be passed in a convert command; "
-                          "rename it")
+    return QCoreApplication::translate(
+               "engine", "%1: a path that holds a \",\" cannot be passed in a convert command; "
+                         "rename it")
         .arg(path);
 }
 
@@ -167,7 +169,7 @@ bool expand(const QStringList &paths, QStringList *files, QString *error, QList<
         const QByteArray folderBytes = QFile::encodeName(path);
         DIR *dir = ::opendir(folderBytes.constData());
         if (!dir) {
-            *error = QStringLiteral("%1: cannot read the folder").arg(path);
+            *error = QCoreApplication::translate("engine", "%1: cannot read the folder").arg(path);
             return false;
         }
         const QString prefix = path.endsWith(QLatin1Char('/')) ? path : path + QLatin1Char('/');

@@ -4,6 +4,7 @@
 #include "convert/soxhandles.h"
 #include "convert/units.h"
 
+#include <QCoreApplication>
 #include <QFile>
 #include <QMutexLocker>
 
@@ -72,18 +73,21 @@ bool addEffect(sox_effects_chain_t *chain, const sox_effect_handler_t *handler, 
     const QString name = QLatin1String(handler ? handler->name : "?");
     sox::Effect effect(handler ? sox_create_effect(handler) : nullptr);
     if (!effect) {
-        *why = QStringLiteral(
-                   "cannot draw the sound: the installed sound library has no \"%1\" effect")
-                   .arg(name);
+        *why =
+            QCoreApplication::translate(
+                "engine", "cannot draw the sound: the installed sound library has no \"%1\" effect")
+                .arg(name);
         return false;
     }
     if (sox_effect_options(effect.get(), argc, argv) != SOX_SUCCESS) {
-        *why = QStringLiteral("cannot draw the sound: the \"%1\" effect refused its options")
+        *why = QCoreApplication::translate(
+                   "engine", "cannot draw the sound: the \"%1\" effect refused its options")
                    .arg(name);
         return false;
     }
     if (sox_add_effect(chain, effect.get(), working, target) != SOX_SUCCESS) {
-        *why = QStringLiteral("cannot draw the sound: the \"%1\" effect could not be set up")
+        *why = QCoreApplication::translate(
+                   "engine", "cannot draw the sound: the \"%1\" effect could not be set up")
                    .arg(name);
         return false;
     }
@@ -156,8 +160,8 @@ bool runChain(sox_format_t *input, quint32 rate, quint32 channels, const SampleS
     sox_encodinginfo_t encoding = input->encoding;
     sox::Chain chain(sox_create_effects_chain(&encoding, &encoding));
     if (!chain) {
-        *why = QStringLiteral(
-            "cannot draw the sound: the sound library could not build its effects chain");
+        *why = QCoreApplication::translate(
+            "engine", "cannot draw the sound: the sound library could not build its effects chain");
         return false;
     }
     sox_signalinfo_t target = input->signal;
@@ -190,11 +194,11 @@ bool runChain(sox_format_t *input, quint32 rate, quint32 channels, const SampleS
     }
     if (sinkState.refused) {
         if (why->isEmpty())
-            *why = QStringLiteral("the samples could not be used");
+            *why = QCoreApplication::translate("engine", "the samples could not be used");
         return false;
     }
     if (input->sox_errno != 0) {
-        *why = QStringLiteral("the input is damaged or cut short: %1")
+        *why = QCoreApplication::translate("engine", "the input is damaged or cut short: %1")
                    .arg(QString::fromLocal8Bit(input->sox_errstr));
         return false;
     }
@@ -205,7 +209,7 @@ bool compute(const QString &path, quint32 rate, quint32 channels, int buckets, c
              Overview *out, QString *why)
 {
     if (rate == 0 || channels == 0) {
-        *why = QStringLiteral("no output format to draw the sound at");
+        *why = QCoreApplication::translate("engine", "no output format to draw the sound at");
         return false;
     }
     sox::Format input = soxchain::openInput(path, why);

@@ -2,6 +2,7 @@
 
 #include "convert/scratch.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -21,7 +22,7 @@ namespace {
 QString errnoText(int code)
 {
     if (code == ENOSPC)
-        return QStringLiteral("the disk is full");
+        return QCoreApplication::translate("engine", "the disk is full");
     return QString::fromLocal8Bit(std::strerror(code));
 }
 
@@ -82,12 +83,12 @@ QString folderProblem(const QString &folder, bool *missing)
     if (!info.exists()) {
         if (missing)
             *missing = true;
-        return QStringLiteral("output folder does not exist: %1").arg(path);
+        return QCoreApplication::translate("engine", "output folder does not exist: %1").arg(path);
     }
     if (!info.isDir())
-        return QStringLiteral("output folder is not a folder: %1").arg(path);
+        return QCoreApplication::translate("engine", "output folder is not a folder: %1").arg(path);
     if (!info.isWritable())
-        return QStringLiteral("output folder is not writable: %1").arg(path);
+        return QCoreApplication::translate("engine", "output folder is not writable: %1").arg(path);
     return QString();
 }
 
@@ -100,16 +101,16 @@ bool write(const QString &path, const Body &body, Replace replace, QString *why)
 {
     const QByteArray target = QFile::encodeName(path);
     const auto fail = [&](const QString &detail) {
-        *why = QStringLiteral("cannot write %1: %2").arg(path, detail);
+        *why = QCoreApplication::translate("engine", "cannot write %1: %2").arg(path, detail);
         return false;
     };
 
     struct stat earlier;
     const bool exists = ::lstat(target.constData(), &earlier) == 0;
     if (exists && replace == Replace::Refused)
-        return fail(QStringLiteral("the file exists"));
+        return fail(QCoreApplication::translate("engine", "the file exists"));
     if (exists && S_ISDIR(earlier.st_mode))
-        return fail(QStringLiteral("it is a folder"));
+        return fail(QCoreApplication::translate("engine", "it is a folder"));
     // A rename needs only the folder's permission; an earlier output that its
     // owner made read-only is still kept, as writing into it would keep it.
     if (exists && S_ISREG(earlier.st_mode) && ::access(target.constData(), W_OK) != 0)
@@ -145,7 +146,7 @@ bool write(const QString &path, const Body &body, Replace replace, QString *why)
         error = errno;
         ::unlink(partialName.constData());
         if (error == EEXIST)
-            return fail(QStringLiteral("the file exists"));
+            return fail(QCoreApplication::translate("engine", "the file exists"));
         return fail(errnoText(error));
     }
     if (problem.isEmpty())

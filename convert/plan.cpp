@@ -5,6 +5,7 @@
 #include "convert/soxchain.h"
 #include "convert/units.h"
 
+#include <QCoreApplication>
 #include <QFileInfo>
 #include <QHash>
 
@@ -170,29 +171,36 @@ Plan makePlan(const ConvertCommand &request, Existing existing)
         const int landsOn = outputId.exists ? inputIds.indexOf(outputId) : -1;
         const auto writer = writers.constFind(outputKey(row.output));
         if (stream && standardInputSeen) {
-            refuse(QStringLiteral("the standard input can be read only once"));
+            refuse(
+                QCoreApplication::translate("engine", "the standard input can be read only once"));
         } else if (!opened && !stream) {
             refuse(why);
         } else if (landsOn == i) {
-            refuse(QStringLiteral("the output would overwrite the input file itself"));
+            refuse(QCoreApplication::translate("engine",
+                                               "the output would overwrite the input file itself"));
         } else if (landsOn >= 0) {
-            refuse(QStringLiteral("the output would overwrite %1, another input of this request")
+            refuse(QCoreApplication::translate(
+                       "engine", "the output would overwrite %1, another input of this request")
                        .arg(request.inputs.at(landsOn)));
         } else if (writer != writers.constEnd()) {
-            refuse(QStringLiteral("%1 already writes %2; give a suffix or convert them apart")
+            refuse(QCoreApplication::translate(
+                       "engine", "%1 already writes %2; give a suffix or convert them apart")
                        .arg(request.inputs.at(writer.value()), row.output));
         } else if (row.bytesExact && request.slot.startFrame > 0 &&
                    row.bytes == units::headerBytes + row.padBytes) {
-            refuse(QStringLiteral("the start lies at or after the end of the sound (%1 s)")
+            refuse(QCoreApplication::translate(
+                       "engine", "the start lies at or after the end of the sound (%1 s)")
                        .arg(row.facts.frames / row.facts.sampleRate));
         } else if (request.fileSize <= units::headerBytes && row.bytesExact &&
                    row.bytes - units::headerBytes > units::maxDataBytes) {
-            refuse(QStringLiteral("the converted audio is larger than a WAV file can hold (4 GiB); "
-                                  "choose a size"));
+            refuse(QCoreApplication::translate(
+                "engine", "the converted audio is larger than a WAV file can hold (4 GiB); "
+                          "choose a size"));
         } else if (existing != Existing::Overwrite && outputExists(row.output)) {
             row.status =
                 existing == Existing::Skip ? PlanRow::Status::Skip : PlanRow::Status::Refused;
-            row.reason = QStringLiteral("the output %1 exists").arg(row.output);
+            row.reason =
+                QCoreApplication::translate("engine", "the output %1 exists").arg(row.output);
         }
         standardInputSeen |= stream;
         if (row.status == PlanRow::Status::Convert)

@@ -8,6 +8,7 @@
 #include "convert/soxhandles.h"
 #include "convert/units.h"
 
+#include <QCoreApplication>
 #include <QDir>
 
 namespace preview {
@@ -32,15 +33,16 @@ QString openFailure(const QString &message)
     const int end = message.indexOf(QLatin1String("': "));
     if (message.startsWith(prefix) && end > 0)
         return message.mid(end + 3);
-    return message.isEmpty() ? QStringLiteral("it cannot be opened") : message;
+    return message.isEmpty() ? QCoreApplication::translate("engine", "it cannot be opened")
+                             : message;
 }
 
 // The first of `outputs` that opens, for sound at `rate` and `channels`.
 sox::Format openOutput(const QVector<Output> &outputs, quint32 rate, quint32 channels, QString *why)
 {
     if (!sox::ensureStarted()) {
-        *why =
-            QStringLiteral("No sound output is available: the sound library could not be started");
+        *why = QCoreApplication::translate(
+            "engine", "No sound output is available: the sound library could not be started");
         return nullptr;
     }
     sox_signalinfo_t signal{};
@@ -59,8 +61,8 @@ sox::Format openOutput(const QVector<Output> &outputs, quint32 rate, quint32 cha
         reasons << QStringLiteral("%1: %2").arg(outputName(o.type),
                                                 openFailure(sox::lastMessage()));
     }
-    *why = QStringLiteral("No sound output is available: %1")
-               .arg(reasons.isEmpty() ? QStringLiteral("none is configured")
+    *why = QCoreApplication::translate("engine", "No sound output is available: %1")
+               .arg(reasons.isEmpty() ? QCoreApplication::translate("engine", "none is configured")
                                       : reasons.join(QLatin1String("; ")));
     return nullptr;
 }
@@ -70,7 +72,8 @@ Outcome playTo(sox_format_t *out, const QString &path, const PlayHooks &hooks, Q
     QString problem;
     sox::Format in = soxchain::openInput(path, &problem);
     if (!in) {
-        *why = QStringLiteral("cannot read the preview back: %1").arg(problem);
+        *why =
+            QCoreApplication::translate("engine", "cannot read the preview back: %1").arg(problem);
         return Outcome::Failed;
     }
     if (hooks.playing)
@@ -86,7 +89,7 @@ Outcome playTo(sox_format_t *out, const QString &path, const PlayHooks &hooks, Q
     if (*why == stoppedReason)
         return Outcome::Stopped;
     if (writeFailed)
-        *why = QStringLiteral("the sound output stopped taking sound: %1")
+        *why = QCoreApplication::translate("engine", "the sound output stopped taking sound: %1")
                    .arg(QString::fromLocal8Bit(out->sox_errstr));
     return Outcome::Failed;
 }
@@ -160,14 +163,16 @@ bool SlotFile::make(const Plan &plan, const PlanRow &row, const std::atomic_bool
 {
     const QString folder = QDir::tempPath();
     if (folder.isEmpty()) {
-        *why = QStringLiteral("cannot make the preview: the temporary folder %1 does not exist")
+        *why = QCoreApplication::translate(
+                   "engine", "cannot make the preview: the temporary folder %1 does not exist")
                    .arg(qEnvironmentVariable("TMPDIR"));
         return false;
     }
     // Named like a scratch file, so that one left by a killed run is swept.
     file.setFileTemplate(scratch::scratchTemplate(folder));
     if (!file.open()) {
-        *why = QStringLiteral("cannot make the preview in %1: %2").arg(folder, file.errorString());
+        *why = QCoreApplication::translate("engine", "cannot make the preview in %1: %2")
+                   .arg(folder, file.errorString());
         return false;
     }
     file.close();

@@ -8,6 +8,7 @@
 #include "convert/units.h"
 #include "convert/wav.h"
 
+#include <QCoreApplication>
 #include <QDebug>
 #include <QFileInfo>
 #include <QTemporaryFile>
@@ -19,14 +20,16 @@ QString outputProblem(const ConvertParams &p)
 {
     const QFileInfo out(p.outputPath);
     if (p.outputPath.isEmpty())
-        return QStringLiteral("no output path");
+        return QCoreApplication::translate("engine", "no output path");
     if (out.isDir())
-        return QStringLiteral("the output path is a folder: %1").arg(p.outputPath);
+        return QCoreApplication::translate("engine", "the output path is a folder: %1")
+            .arg(p.outputPath);
     const QString folder = placement::folderProblem(out.absolutePath());
     if (!folder.isEmpty())
         return folder;
     if (out.exists() && fileId(p.inputPath) == fileId(p.outputPath))
-        return QStringLiteral("the output would overwrite the input file itself");
+        return QCoreApplication::translate("engine",
+                                           "the output would overwrite the input file itself");
     return QString();
 }
 
@@ -54,18 +57,20 @@ bool repackage(const ConvertParams &p, const ConvertHooks &hooks, const QString 
 {
     QFile samples(scratchPath);
     if (!samples.open(QIODevice::ReadOnly)) {
-        *why = QStringLiteral("cannot read the scratch file back: %1").arg(samples.errorString());
+        *why = QCoreApplication::translate("engine", "cannot read the scratch file back: %1")
+                   .arg(samples.errorString());
         return false;
     }
     const DataChunk chunk = findDataChunk(samples);
     if (!chunk.found) {
-        *why = QStringLiteral("the conversion gave no sound data");
+        *why = QCoreApplication::translate("engine", "the conversion gave no sound data");
         return false;
     }
     const quint64 frameBytes = units::frameBytes(p.channels, p.bitsPerSample);
     const quint64 skip = p.slot.startFrame * frameBytes;
     if (skip > 0 && skip >= chunk.length) {
-        *why = QStringLiteral("the start lies at or after the end of the sound (%1 frames)")
+        *why = QCoreApplication::translate(
+                   "engine", "the start lies at or after the end of the sound (%1 frames)")
                    .arg(chunk.length / frameBytes);
         return false;
     }
@@ -76,8 +81,9 @@ bool repackage(const ConvertParams &p, const ConvertHooks &hooks, const QString 
     qDebug() << "sizeData" << taken << p.fileSize;
     const quint64 padding = p.slot.pad && sized ? room - taken : 0;
     if (taken + padding > units::maxDataBytes) {
-        *why = QStringLiteral("the converted audio is larger than a WAV file can hold (4 GiB); "
-                              "choose a size");
+        *why = QCoreApplication::translate(
+            "engine", "the converted audio is larger than a WAV file can hold (4 GiB); "
+                      "choose a size");
         return false;
     }
     // The fade ends at the cut, and only a cut inside the sound has one.
@@ -89,7 +95,8 @@ bool repackage(const ConvertParams &p, const ConvertHooks &hooks, const QString 
     const QByteArray header = Wav().header(p.channels, p.sampleRate, p.bitsPerSample,
                                            static_cast<quint32>(taken + padding));
     if (!samples.seek(chunk.offset + qint64(skip))) {
-        *why = QStringLiteral("cannot read the scratch file back: %1").arg(samples.errorString());
+        *why = QCoreApplication::translate("engine", "cannot read the scratch file back: %1")
+                   .arg(samples.errorString());
         return false;
     }
     const auto body = [&](QIODevice &out, QString *problem) {
@@ -99,7 +106,8 @@ bool repackage(const ConvertParams &p, const ConvertHooks &hooks, const QString 
         if (fadeBytes > 0) {
             QByteArray tail = samples.read(qint64(fadeBytes));
             if (quint64(tail.size()) != fadeBytes) {
-                *problem = QStringLiteral("cannot read the converted samples back");
+                *problem =
+                    QCoreApplication::translate("engine", "cannot read the converted samples back");
                 return false;
             }
             slot::fadeOut(tail.data(), fadeBytes, p.channels, p.bitsPerSample);

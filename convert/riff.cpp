@@ -1,5 +1,6 @@
 #include "convert/riff.h"
 
+#include <QCoreApplication>
 #include <QIODevice>
 #include <QString>
 #include <QtEndian>
@@ -47,8 +48,10 @@ bool copyBytes(QIODevice &from, QIODevice &to, quint64 count, const std::atomic_
         const qint64 want = qMin<quint64>(count, blockSize);
         const qint64 got = from.read(block.data(), want);
         if (got != want) {
-            *why = QStringLiteral("cannot read the converted samples back: %1")
-                       .arg(got < 0 ? from.errorString() : QStringLiteral("file ends early"));
+            *why =
+                QCoreApplication::translate("engine", "cannot read the converted samples back: %1")
+                    .arg(got < 0 ? from.errorString()
+                                 : QCoreApplication::translate("engine", "file ends early"));
             return false;
         }
         // A short write sets no error on a QFile (the disk filled up part-way);

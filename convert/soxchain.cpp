@@ -8,6 +8,7 @@
 #include "convert/spare.h"
 #include "convert/units.h"
 
+#include <QCoreApplication>
 #include <QDebug>
 #include <QDir>
 #include <QFile>
@@ -33,10 +34,11 @@ const char noTypeMessage[] = "can't determine type";
 QString openErrorText(int code)
 {
     if (code == ENOENT || code == ENOTDIR)
-        return QStringLiteral("file not found");
+        return QCoreApplication::translate("engine", "file not found");
     if (code == EACCES || code == EPERM)
-        return QStringLiteral("cannot read: permission denied");
-    return QStringLiteral("cannot read: %1").arg(QString::fromLocal8Bit(std::strerror(code)));
+        return QCoreApplication::translate("engine", "cannot read: permission denied");
+    return QCoreApplication::translate("engine", "cannot read: %1")
+        .arg(QString::fromLocal8Bit(std::strerror(code)));
 }
 
 // The extension as libsox finds it: after the last "." of the last component.
@@ -50,7 +52,7 @@ QByteArray extensionOf(const QByteArray &path)
 QString errnoText(int code)
 {
     if (code == ENOSPC)
-        return QStringLiteral("the disk is full");
+        return QCoreApplication::translate("engine", "the disk is full");
     if (code >= SOX_EHDR)
         return QString();
     return QString::fromLocal8Bit(std::strerror(code));
@@ -123,8 +125,9 @@ bool Chain::openScratch(QTemporaryFile &scratch, QString *why)
     // Qt gives an empty path for a TMPDIR that does not exist, and the scratch
     // file would then land in the root folder.
     if (folder.isEmpty()) {
-        *why = QStringLiteral("cannot create a scratch file: the temporary folder %1 does not "
-                              "exist")
+        *why = QCoreApplication::translate(
+                   "engine", "cannot create a scratch file: the temporary folder %1 does not "
+                             "exist")
                    .arg(qEnvironmentVariable("TMPDIR"));
         return false;
     }
@@ -132,7 +135,7 @@ bool Chain::openScratch(QTemporaryFile &scratch, QString *why)
     scratch::sweepTemporaryFolder();
     scratch.setFileTemplate(scratch::scratchTemplate(folder));
     if (!scratch.open()) {
-        *why = QStringLiteral("cannot create a scratch file in %1: %2")
+        *why = QCoreApplication::translate("engine", "cannot create a scratch file in %1: %2")
                    .arg(QDir::tempPath(), scratch.errorString());
         return false;
     }
@@ -142,8 +145,9 @@ bool Chain::openScratch(QTemporaryFile &scratch, QString *why)
 
     QByteArray local;
     if (!toLocalPath(scratchPath, &local)) {
-        *why = QStringLiteral("the temporary folder's path cannot be written in the system's "
-                              "file name encoding");
+        *why = QCoreApplication::translate(
+            "engine", "the temporary folder's path cannot be written in the system's "
+                      "file name encoding");
         return false;
     }
 
@@ -181,7 +185,7 @@ bool Chain::openScratch(QTemporaryFile &scratch, QString *why)
     }
     if (!output) {
         const QString detail = sox::lastMessage();
-        *why = QStringLiteral("cannot write the scratch file%1")
+        *why = QCoreApplication::translate("engine", "cannot write the scratch file%1")
                    .arg(detail.isEmpty() ? QString() : QStringLiteral(": ") + detail);
         return false;
     }
@@ -190,16 +194,18 @@ bool Chain::openScratch(QTemporaryFile &scratch, QString *why)
     // write a header that lies about the data.
     if (output->encoding.bits_per_sample != p.bitsPerSample ||
         output->encoding.encoding != encoding.encoding) {
-        *why = QStringLiteral("cannot write %1-bit WAV; choose 8, 16, 24 or 32 bits")
+        *why = QCoreApplication::translate("engine",
+                                           "cannot write %1-bit WAV; choose 8, 16, 24 or 32 bits")
                    .arg(p.bitsPerSample);
         return false;
     }
     if (output->signal.channels != p.channels) {
-        *why = QStringLiteral("cannot write %1 channels").arg(p.channels);
+        *why = QCoreApplication::translate("engine", "cannot write %1 channels").arg(p.channels);
         return false;
     }
     if (output->signal.rate != double(p.sampleRate)) {
-        *why = QStringLiteral("cannot write a sample rate of %1 Hz").arg(p.sampleRate);
+        *why = QCoreApplication::translate("engine", "cannot write a sample rate of %1 Hz")
+                   .arg(p.sampleRate);
         return false;
     }
     return true;
@@ -211,21 +217,24 @@ bool Chain::addEffect(const char *name, int argc, char **argv, const sox_signali
     const sox_effect_handler_t *handler = sox_find_effect(name);
     sox::Effect effect(handler ? sox_create_effect(handler) : nullptr);
     if (!effect) {
-        *why = QStringLiteral("cannot convert: the installed sound library has no \"%1\" effect")
+        *why = QCoreApplication::translate(
+                   "engine", "cannot convert: the installed sound library has no \"%1\" effect")
                    .arg(QLatin1String(name));
         return false;
     }
     if (sox_effect_options(effect.get(), argc, argv) != SOX_SUCCESS) {
-        *why = QStringLiteral("cannot convert this file to the chosen format: the \"%1\" effect "
-                              "refused its options")
+        *why = QCoreApplication::translate(
+                   "engine", "cannot convert this file to the chosen format: the \"%1\" effect "
+                             "refused its options")
                    .arg(QLatin1String(name));
         return false;
     }
     const int result = sox_add_effect(chain.get(), effect.get(), &working, target);
     qDebug().noquote() << name << result;
     if (result != SOX_SUCCESS) {
-        *why = QStringLiteral("cannot convert this file to the chosen format: the \"%1\" effect "
-                              "could not be set up")
+        *why = QCoreApplication::translate(
+                   "engine", "cannot convert this file to the chosen format: the \"%1\" effect "
+                             "could not be set up")
                    .arg(QLatin1String(name));
         return false;
     }
@@ -236,7 +245,8 @@ bool Chain::flow(QString *why)
 {
     chain.reset(sox_create_effects_chain(&input->encoding, &output->encoding));
     if (!chain) {
-        *why = QStringLiteral(
+        *why = QCoreApplication::translate(
+            "engine",
             "cannot convert this file: the sound library could not build its effects chain");
         return false;
     }
@@ -309,26 +319,28 @@ bool Chain::flow(QString *why)
         return false;
     }
     if (state.tooLarge) {
-        *why = QStringLiteral("the converted audio is larger than a WAV file can hold (4 GiB); "
-                              "choose a size");
+        *why = QCoreApplication::translate(
+            "engine", "the converted audio is larger than a WAV file can hold (4 GiB); "
+                      "choose a size");
         return false;
     }
     if (output->sox_errno != 0) {
         const QString text = errnoText(output->sox_errno);
-        *why = QStringLiteral("cannot write the scratch file in %1: %2")
+        *why = QCoreApplication::translate("engine", "cannot write the scratch file in %1: %2")
                    .arg(QDir::tempPath(),
                         text.isEmpty() ? QString::fromLocal8Bit(output->sox_errstr) : text);
         return false;
     }
     if (input->sox_errno != 0) {
-        *why = QStringLiteral("the input is damaged or cut short: %1")
+        *why = QCoreApplication::translate("engine", "the input is damaged or cut short: %1")
                    .arg(QString::fromLocal8Bit(input->sox_errstr));
         return false;
     }
     const int closed = sox_close(output.release());
     input.reset();
     if (closed != SOX_SUCCESS) {
-        *why = QStringLiteral("cannot finish the scratch file in %1").arg(QDir::tempPath());
+        *why = QCoreApplication::translate("engine", "cannot finish the scratch file in %1")
+                   .arg(QDir::tempPath());
         return false;
     }
     return true;
@@ -342,26 +354,27 @@ sox::Format openInput(const QString &path, QString *why, const std::function<voi
         if (beforeRead)
             beforeRead();
         if (!sox::ensureStarted()) {
-            *why = QStringLiteral("cannot convert: the sound library could not be started");
+            *why = QCoreApplication::translate(
+                "engine", "cannot convert: the sound library could not be started");
             return nullptr;
         }
         sox::clearLastMessage();
         sox::Format input(sox_open_read("-", nullptr, nullptr, nullptr));
         if (!input)
-            *why =
-                QStringLiteral("cannot read: the format of the standard input cannot be told from "
-                               "its content (MP3 without a tag, headerless data); give a file");
+            *why = QCoreApplication::translate(
+                "engine", "cannot read: the format of the standard input cannot be told from "
+                          "its content (MP3 without a tag, headerless data); give a file");
         return input;
     }
     // open(2) would stop at a NUL and open the file named by what is before it.
     if (path.contains(QChar(0))) {
-        *why = QStringLiteral("file not found");
+        *why = QCoreApplication::translate("engine", "file not found");
         return nullptr;
     }
     // A name the locale cannot carry would, encoded, name another file.
     QByteArray local;
     if (!toLocalPath(path, &local)) {
-        *why = QStringLiteral("file name is not valid in this locale");
+        *why = QCoreApplication::translate("engine", "file name is not valid in this locale");
         return nullptr;
     }
     // Opened without waiting (a pipe with no writer would hold the open for
@@ -379,18 +392,20 @@ sox::Format openInput(const QString &path, QString *why, const std::function<voi
         return nullptr;
     }
     if (S_ISDIR(st.st_mode)) {
-        *why = QStringLiteral("is a folder, not an audio file");
+        *why = QCoreApplication::translate("engine", "is a folder, not an audio file");
         return nullptr;
     }
     // libsox would read an endless device until the disk is full.
     if (!S_ISREG(st.st_mode)) {
-        *why = QStringLiteral("is not a regular file (a device, pipe or socket)");
+        *why = QCoreApplication::translate("engine",
+                                           "is not a regular file (a device, pipe or socket)");
         return nullptr;
     }
     if (beforeRead)
         beforeRead();
     if (!sox::ensureStarted()) {
-        *why = QStringLiteral("cannot convert: the sound library could not be started");
+        *why = QCoreApplication::translate(
+            "engine", "cannot convert: the sound library could not be started");
         return nullptr;
     }
     // libsox opens by name; this name is the very file judged above, whatever
@@ -407,7 +422,8 @@ sox::Format openInput(const QString &path, QString *why, const std::function<voi
         input.reset(sox_open_read(self.constData(), nullptr, nullptr, type.constData()));
     }
     if (!input)
-        *why = QStringLiteral("cannot read: not a sound file in a format this program reads");
+        *why = QCoreApplication::translate(
+            "engine", "cannot read: not a sound file in a format this program reads");
     return input;
 }
 
@@ -421,7 +437,8 @@ bool run(const ConvertParams &params, const ConvertHooks &hooks, QTemporaryFile 
          QString *why)
 {
     if (!sox::ensureStarted()) {
-        *why = QStringLiteral("cannot convert: the sound library could not be started");
+        *why = QCoreApplication::translate(
+            "engine", "cannot convert: the sound library could not be started");
         return false;
     }
     Chain chain(params, hooks);

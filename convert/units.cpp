@@ -2,6 +2,7 @@
 
 #include "convert/command.h"
 
+#include <QCoreApplication>
 #include <QStringList>
 
 #include <cmath>
@@ -20,8 +21,12 @@ constexpr quint64 maxSeconds = 10000000000u;
 constexpr int maxWholeDigits = 10;
 constexpr int maxDecimals = 9;
 
-const QString tooLarge = QStringLiteral("is larger than 4294967295 bytes, the most a WAV file can "
-                                        "hold");
+// Made when it is needed, so that it comes in the language installed by then.
+QString tooLarge()
+{
+    return QCoreApplication::translate("engine", "is larger than 4294967295 bytes, the most a WAV "
+                                                 "file can hold");
+}
 
 struct Unit
 {
@@ -64,7 +69,7 @@ bool parseDecimal(const QString &text, Decimal *d, QString *error)
     QString whole = dot < 0 ? text : text.left(dot);
     QString decimals = dot < 0 ? QString() : text.mid(dot + 1);
     if (!isDigits(whole) || (dot >= 0 && !isDigits(decimals))) {
-        *error = QStringLiteral("is not a number");
+        *error = QCoreApplication::translate("engine", "is not a number");
         return false;
     }
     while (whole.size() > 1 && whole.startsWith(QLatin1Char('0')))
@@ -72,11 +77,12 @@ bool parseDecimal(const QString &text, Decimal *d, QString *error)
     while (decimals.endsWith(QLatin1Char('0')))
         decimals.chop(1);
     if (whole.size() > maxWholeDigits) {
-        *error = QStringLiteral("is far too large");
+        *error = QCoreApplication::translate("engine", "is far too large");
         return false;
     }
     if (decimals.size() > maxDecimals) {
-        *error = QStringLiteral("has more than %1 decimals").arg(maxDecimals);
+        *error =
+            QCoreApplication::translate("engine", "has more than %1 decimals").arg(maxDecimals);
         return false;
     }
     d->whole = whole.toULongLong();
@@ -91,7 +97,7 @@ bool parseSize(const QString &input, quint32 *bytes, QString *error)
 {
     const QString text = input.trimmed();
     if (text.isEmpty()) {
-        *error = QStringLiteral("is empty");
+        *error = QCoreApplication::translate("engine", "is empty");
         return false;
     }
     int numberEnd = 0;
@@ -99,7 +105,7 @@ bool parseSize(const QString &input, quint32 *bytes, QString *error)
            (text.at(numberEnd).isDigit() || text.at(numberEnd) == QLatin1Char('.')))
         ++numberEnd;
     if (numberEnd == 0) {
-        *error = QStringLiteral("does not begin with a number");
+        *error = QCoreApplication::translate("engine", "does not begin with a number");
         return false;
     }
     Decimal number;
@@ -115,14 +121,16 @@ bool parseSize(const QString &input, quint32 *bytes, QString *error)
     }
     if (!found) {
         if (unit == QLatin1String("k") || unit == QLatin1String("m") || unit == QLatin1String("g"))
-            *error = QStringLiteral("\"%1\" is ambiguous: write %2B for powers of 1000 or %3iB "
-                                    "for powers of 1024")
+            *error = QCoreApplication::translate(
+                         "engine", "\"%1\" is ambiguous: write %2B for powers of 1000 or %3iB "
+                                   "for powers of 1024")
                          .arg(unitText,
                               unit == QLatin1String("k") ? QStringLiteral("k") : unitText.toUpper(),
                               unitText.toUpper());
         else
-            *error = QStringLiteral("has an unknown unit \"%1\" (use B, kB, MB, GB, KiB, MiB "
-                                    "or GiB)")
+            *error = QCoreApplication::translate(
+                         "engine", "has an unknown unit \"%1\" (use B, kB, MB, GB, KiB, MiB "
+                                   "or GiB)")
                          .arg(unitText);
         return false;
     }
@@ -137,16 +145,19 @@ bool parseSize(const QString &input, quint32 *bytes, QString *error)
                            .rightJustified(number.decimals, QLatin1Char('0'));
         while (rest.endsWith(QLatin1Char('0')))
             rest.chop(1);
-        *error = QStringLiteral("is not a whole number of bytes (%1.%2)").arg(total).arg(rest);
+        *error = QCoreApplication::translate("engine", "is not a whole number of bytes (%1.%2)")
+                     .arg(total)
+                     .arg(rest);
         return false;
     }
     if (total > maxBytes) {
-        *error = tooLarge;
+        *error = tooLarge();
         return false;
     }
     if (total > 0 && total <= headerBytes) {
-        *error = QStringLiteral("leaves no room for samples after the %1-byte header (0 means "
-                                "no cut)")
+        *error = QCoreApplication::translate(
+                     "engine", "leaves no room for samples after the %1-byte header (0 means "
+                               "no cut)")
                      .arg(headerBytes);
         return false;
     }
@@ -158,18 +169,20 @@ bool parseDuration(const QString &input, quint64 *nanoseconds, QString *error)
 {
     const QString text = input.trimmed();
     if (text.isEmpty()) {
-        *error = QStringLiteral("is empty");
+        *error = QCoreApplication::translate("engine", "is empty");
         return false;
     }
     const QStringList fields = text.split(QLatin1Char(':'));
     if (fields.size() > 3) {
-        *error = QStringLiteral("has too many \":\" (write seconds, mm:ss.fff or h:mm:ss.fff)");
+        *error = QCoreApplication::translate(
+            "engine", "has too many \":\" (write seconds, mm:ss.fff or h:mm:ss.fff)");
         return false;
     }
     Decimal seconds;
     if (!parseDecimal(fields.last(), &seconds, error)) {
         if (fields.size() > 1)
-            *error = QStringLiteral("is not a time (write seconds, mm:ss.fff or h:mm:ss.fff)");
+            *error = QCoreApplication::translate(
+                "engine", "is not a time (write seconds, mm:ss.fff or h:mm:ss.fff)");
         return false;
     }
     quint64 wholeSeconds = seconds.whole;
@@ -178,26 +191,29 @@ bool parseDuration(const QString &input, quint64 *nanoseconds, QString *error)
         for (int i = 0; i + 1 < fields.size(); ++i) {
             const QString &field = fields.at(i);
             if (!isDigits(field) || field.size() > maxWholeDigits) {
-                *error = QStringLiteral("is not a time (write seconds, mm:ss.fff or h:mm:ss.fff)");
+                *error = QCoreApplication::translate(
+                    "engine", "is not a time (write seconds, mm:ss.fff or h:mm:ss.fff)");
                 return false;
             }
             const quint64 value = field.toULongLong();
             // Only the first field may run past 59: "90:00" is ninety minutes.
             if (i > 0 && value >= 60) {
-                *error = QStringLiteral("has %1 minutes; write at most 59").arg(value);
+                *error = QCoreApplication::translate("engine", "has %1 minutes; write at most 59")
+                             .arg(value);
                 return false;
             }
             minutesAndHours = minutesAndHours * 60 + value;
         }
         if (seconds.whole >= 60) {
-            *error =
-                QStringLiteral("has %1 seconds after a \":\"; write at most 59").arg(seconds.whole);
+            *error = QCoreApplication::translate("engine",
+                                                 "has %1 seconds after a \":\"; write at most 59")
+                         .arg(seconds.whole);
             return false;
         }
         wholeSeconds += minutesAndHours * 60;
     }
     if (wholeSeconds > maxSeconds) {
-        *error = QStringLiteral("is far too long");
+        *error = QCoreApplication::translate("engine", "is far too long");
         return false;
     }
     *nanoseconds = wholeSeconds * nanosPerSecond +
@@ -210,7 +226,8 @@ bool sizeForDuration(quint64 nanoseconds, quint32 rate, quint32 channels, quint3
 {
     const quint64 bytesPerFrame = quint64(channels) * ((bits + 7) / 8);
     if (bytesPerFrame == 0 || rate == 0) {
-        *error = QStringLiteral("cannot be turned into a size at %1 Hz, %2 channels, %3 bits")
+        *error = QCoreApplication::translate(
+                     "engine", "cannot be turned into a size at %1 Hz, %2 channels, %3 bits")
                      .arg(rate)
                      .arg(channels)
                      .arg(bits);
@@ -220,12 +237,13 @@ bool sizeForDuration(quint64 nanoseconds, quint32 rate, quint32 channels, quint3
     const unsigned __int128 frames =
         static_cast<unsigned __int128>(nanoseconds) * rate / nanosPerSecond;
     if (frames == 0) {
-        *error = QStringLiteral("is shorter than one sample frame at %1 Hz").arg(rate);
+        *error = QCoreApplication::translate("engine", "is shorter than one sample frame at %1 Hz")
+                     .arg(rate);
         return false;
     }
     const unsigned __int128 total = frames * bytesPerFrame + headerBytes;
     if (total > maxBytes) {
-        *error = tooLarge;
+        *error = tooLarge();
         return false;
     }
     *bytes = static_cast<quint32>(total);
@@ -238,7 +256,9 @@ bool parseCount(const QString &text, quint32 min, quint32 max, quint32 *value, Q
     bool ok = false;
     const quint64 v = t.toULongLong(&ok, 10);
     if (!isDigits(t) || !ok || v < min || v > max) {
-        *error = QStringLiteral("must be a whole number from %1 to %2").arg(min).arg(max);
+        *error = QCoreApplication::translate("engine", "must be a whole number from %1 to %2")
+                     .arg(min)
+                     .arg(max);
         return false;
     }
     *value = static_cast<quint32>(v);

@@ -4,6 +4,7 @@
 #include "convert/resampling.h"
 #include "convert/spare.h"
 
+#include <QCoreApplication>
 #include <QList>
 
 #include <algorithm>
@@ -233,7 +234,8 @@ int run(const std::atomic_bool &cancel, int wakeDescriptor)
     while (reader.next(&line, cancel, wakeDescriptor)) {
         const Job job = readJobLine(line);
         if (job.kind != Job::Kind::Convert) {
-            if (!writeAll(failedLine(QStringLiteral("the worker was sent no input it can read"))))
+            if (!writeAll(failedLine(QCoreApplication::translate(
+                    "engine", "the worker was sent no input it can read"))))
                 return 1;
             continue;
         }

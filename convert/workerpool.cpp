@@ -3,6 +3,7 @@
 #include "convert/inputs.h"
 #include "convert/worker.h"
 
+#include <QCoreApplication>
 #include <QEventLoop>
 #include <QHash>
 #include <QProcessEnvironment>
@@ -169,7 +170,8 @@ void Pool::schedule()
             if (report.started)
                 report.started(next, row.input, row.output);
             finishRow(next, false,
-                      QStringLiteral("cannot start a worker process: %1").arg(startError));
+                      QCoreApplication::translate("engine", "cannot start a worker process: %1")
+                          .arg(startError));
             continue;
         }
         if (!idle)
@@ -258,9 +260,11 @@ void Pool::slFinished(int exitCode, QProcess::ExitStatus status)
     if (row >= 0) {
         QString reason;
         if (status == QProcess::CrashExit)
-            reason = QStringLiteral("the worker process crashed");
+            reason = QCoreApplication::translate("engine", "the worker process crashed");
         else
-            reason = QStringLiteral("the worker process ended with status %1").arg(exitCode);
+            reason =
+                QCoreApplication::translate("engine", "the worker process ended with status %1")
+                    .arg(exitCode);
         finishRow(row, false, reason);
     }
     schedule();
