@@ -9,6 +9,7 @@
 #include "convert/worker.h"
 #include "convert/workerpool.h"
 
+#include <QCoreApplication>
 #include <QDebug>
 #include <QElapsedTimer>
 #include <QHash>
@@ -48,7 +49,7 @@ bool takeJobs(QVariantMap *given, int *jobs, QString *problem)
     quint32 count = 0;
     QString why;
     if (!units::parseCount(text, 0, worker::maxWorkers, &count, &why)) {
-        *problem = QStringLiteral("option jobs cannot be \"%1\"").arg(text);
+        *problem = QCoreApplication::translate("Core", "option jobs cannot be \"%1\"").arg(text);
         return false;
     }
     *jobs = int(count);

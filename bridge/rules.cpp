@@ -308,7 +308,7 @@ QVariantMap Rules::checkOutputFolder(const QString &folder) const
 QString Rules::makeFolder(const QString &folder) const
 {
     if (folder.trimmed().isEmpty())
-        return QStringLiteral("no folder was named");
+        return tr("no folder was named");
     if (QDir().mkpath(folder))
         return placement::folderProblem(folder);
     // What stops it is the nearest folder above that stands.
@@ -317,10 +317,10 @@ QString Rules::makeFolder(const QString &folder) const
         above = QFileInfo(above).path();
     const QFileInfo stands(above);
     if (!stands.isDir())
-        return QStringLiteral("cannot make the folder %1: %2 is not a folder").arg(folder, above);
+        return tr("cannot make the folder %1: %2 is not a folder").arg(folder, above);
     if (!stands.isWritable())
-        return QStringLiteral("cannot make the folder %1: %2 is not writable").arg(folder, above);
-    return QStringLiteral("cannot make the folder %1").arg(folder);
+        return tr("cannot make the folder %1: %2 is not writable").arg(folder, above);
+    return tr("cannot make the folder %1").arg(folder);
 }
 
 int Rules::findInputs(const QStringList &paths)

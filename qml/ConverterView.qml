@@ -431,12 +431,13 @@ Item {
             if (refused[i].empty)
                 empty.push(refused[i].path);
             else if (++notAdded <= 4)
-                lines.push("Not added: " + refused[i].path + " \u2014 " + refused[i].reason);
+                lines.push(qsTr("Not added: %1 \u2014 %2").arg(refused[i].path).arg(refused[i].reason));
         }
         if (notAdded > 4)
-            lines.push("…and " + (notAdded - 4) + " more not added for the same kind of reason.");
+            lines.push(qsTr("…and %1 more not added for the same kind of reason.")
+                       .arg(Words.groupDigits(notAdded - 4)));
         for (var j = 0; j < empty.length && j < 3; ++j)
-            lines.push("No audio files found directly inside " + empty[j] + ".");
+            lines.push(qsTr("No audio files found directly inside %1.").arg(empty[j]));
         notice = lines.join("\n");
     }
 
@@ -598,7 +599,7 @@ Item {
     function friendlyReason(reason) {
         var r = String(reason).trim();
         if (r === "")
-            return "the file could not be converted.";
+            return qsTr("the file could not be converted.");
         return r;
     }
 
@@ -612,7 +613,8 @@ Item {
                     continue;
                 }
                 inputModel.set(i, { status: "failed",
-                                    reason: requestError !== "" ? requestError : "no result came back for this file." });
+                                    reason: requestError !== "" ? requestError
+                                                            : qsTr("no result came back for this file.") });
                 failedCount++;
             }
         }
@@ -781,10 +783,11 @@ Item {
 
     Platform.FileDialog {
         id: fileDialog
-        title: "Add audio files"
+        title: qsTr("Add audio files")
         fileMode: Platform.FileDialog.OpenFiles
-        nameFilters: ["Audio files (" + _data.rules.audioExtensions.map(function (e) { return "*." + e; }).join(" ")
-                      + ")", "All files (*)"]
+        nameFilters: [qsTr("Audio files (%1)").arg(_data.rules.audioExtensions.map(function (e) { return "*." + e; })
+                                                   .join(" ")),
+                      qsTr("All files (*)")]
         folder: view.inputsStartUrl
         onAccepted: {
             view.inputFolder = Words.folderOf(Words.urlToPath(files[0]));
@@ -822,7 +825,7 @@ Item {
 
     Platform.FolderDialog {
         id: folderDialog
-        title: "Choose the output folder"
+        title: qsTr("Choose the output folder")
         currentFolder: view.outputFolder !== "" ? Words.pathToUrl(view.outputFolder) : ""
         onAccepted: folderField.text = Words.withTrailingSlash(Words.urlToPath(folder))
     }
@@ -866,9 +869,10 @@ Item {
                 RowLayout {
                     Layout.fillWidth: true
                     Label {
+                        objectName: "listHeading"
                         Layout.fillWidth: true
-                        text: inputModel.count === 0 ? "Files to convert"
-                              : "Files to convert (" + inputModel.count + ")"
+                        text: inputModel.count === 0 ? qsTr("Files to convert")
+                              : qsTr("Files to convert (%1)").arg(Words.groupDigits(inputModel.count))
                         font.bold: true
                         font.pixelSize: view.headingSize
                         elide: Text.ElideRight
@@ -879,9 +883,9 @@ Item {
                         Layout.fillWidth: true
                         Layout.maximumWidth: implicitWidth
                         Layout.minimumWidth: 60
-                        text: "Add files…"
+                        text: qsTr("Add files…")
                         enabled: !view.editingLocked
-                        Accessible.name: "Add audio files"
+                        Accessible.name: qsTr("Add audio files")
                         onClicked: fileDialog.open()
                     }
                     Button {
@@ -958,7 +962,7 @@ Item {
                         }
                         ToolButton {
                             text: "\u2715"
-                            Accessible.name: "Dismiss the message"
+                            Accessible.name: qsTr("Dismiss the message")
                             onClicked: view.notice = ""
                         }
                     }
@@ -979,7 +983,7 @@ Item {
                         keyNavigationEnabled: true
                         currentIndex: -1
                         Accessible.role: Accessible.List
-                        Accessible.name: "Files to convert"
+                        Accessible.name: qsTr("Files to convert")
                         ScrollBar.vertical: ScrollBar {}
                         highlightMoveDuration: 0
                         highlight: Rectangle {
@@ -1022,8 +1026,8 @@ Item {
                                 width: parent.width
                                 horizontalAlignment: Text.AlignHCenter
                                 wrapMode: Text.Wrap
-                                text: scanner.busy ? "Looking for audio files…"
-                                                   : "Drop audio files or folders here"
+                                text: scanner.busy ? qsTr("Looking for audio files…")
+                                                   : qsTr("Drop audio files or folders here")
                                 font.pixelSize: view.headingSize
                                 color: "#606060"
                             }
@@ -1032,7 +1036,7 @@ Item {
                                 horizontalAlignment: Text.AlignHCenter
                                 wrapMode: Text.Wrap
                                 visible: !scanner.busy
-                                text: "or click Add files. A folder adds the audio files directly inside it."
+                                text: qsTr("or click Add files. A folder adds the audio files directly inside it.")
                                 color: "#707070"
                             }
                         }
@@ -1058,8 +1062,9 @@ Item {
                         fadeFrames: view.preview.slot.fadeFrames || 0
                         padFrames: view.preview.slot.padFrames || 0
                         rate: view.preview.slot.rate || 0
-                        Accessible.name: "Waveform of the selected file's output"
-                        onStartFrameDragged: slotForm.startText = view.preview.startText(frame, rate)
+                        Accessible.name: qsTr("Waveform of the selected file's output")
+                        // The engine writes a point; the field is read and typed the locale's way.
+                        onStartFrameDragged: slotForm.startText = Words.localNumber(view.preview.startText(frame, rate))
                         ProgressBar {
                             anchors.left: parent.left
                             anchors.right: parent.right
@@ -1076,9 +1081,9 @@ Item {
                             enabled: view.preview.playState !== "idle"
                                      || (view.selectedPath !== "" && planWatcher.command !== "")
                             Accessible.name: view.preview.playState === "idle"
-                                             ? "Play the selected file as it will be saved"
-                                             : "Stop playing"
-                            Accessible.description: "Space in the list does the same"
+                                             ? qsTr("Play the selected file as it will be saved")
+                                             : qsTr("Stop playing")
+                            Accessible.description: qsTr("Space in the list does the same")
                             onClicked: view.togglePreviewPlay()
                         }
                         Label {
@@ -1095,9 +1100,9 @@ Item {
                             Layout.fillWidth: true
                             Layout.maximumWidth: implicitWidth
                             Layout.minimumWidth: 50
-                            text: "Remove"
+                            text: qsTr("Remove")
                             enabled: !view.editingLocked && inputList.currentIndex >= 0
-                            Accessible.name: "Remove the selected file from the list"
+                            Accessible.name: qsTr("Remove the selected file from the list")
                             onClicked: view.removeAt(inputList.currentIndex)
                         }
                         Button {
@@ -1105,9 +1110,9 @@ Item {
                             Layout.fillWidth: true
                             Layout.maximumWidth: implicitWidth
                             Layout.minimumWidth: 50
-                            text: "Clear list"
+                            text: qsTr("Clear list")
                             enabled: !view.editingLocked && inputModel.count > 0
-                            Accessible.name: "Remove all files from the list"
+                            Accessible.name: qsTr("Remove all files from the list")
                             onClicked: view.clearInputs()
                         }
                     }
@@ -1137,7 +1142,7 @@ Item {
                         Layout.fillWidth: true
                         Label {
                             Layout.fillWidth: true
-                            text: "Output format"
+                            text: qsTr("Output format")
                             font.bold: true
                             font.pixelSize: view.headingSize
                         }
@@ -1158,7 +1163,7 @@ Item {
                         columnSpacing: 8
                         rowSpacing: 4
 
-                        Label { text: "Sample rate" }
+                        Label { text: qsTr("Sample rate") }
                         ComboBox {
                             id: rateBox
                             objectName: "rateBox"
@@ -1167,19 +1172,19 @@ Item {
                             model: Words.ratePresets
                             currentIndex: Words.ratePresets.indexOf(44100)
                             inputMethodHints: Qt.ImhDigitsOnly
-                            Accessible.name: "Sample rate in hertz"
+                            Accessible.name: qsTr("Sample rate in hertz")
                             ToolTip.visible: hovered && !popup.visible
                             ToolTip.delay: 800
-                            ToolTip.text: "Pick a usual rate or type your own"
+                            ToolTip.text: qsTr("Pick a usual rate or type your own")
                         }
-                        Label { text: "Hz" }
+                        Label { text: qsTr("Hz") }
                         FieldNote {
                             objectName: "rateNote"
                             Layout.columnSpan: 3
                             text: formCheck.rate.reason
                         }
 
-                        Label { text: "Channels" }
+                        Label { text: qsTr("Channels") }
                         ComboBox {
                             id: channelsBox
                             objectName: "channelsBox"
@@ -1188,7 +1193,7 @@ Item {
                             model: ["1", "2"]
                             currentIndex: 1
                             inputMethodHints: Qt.ImhDigitsOnly
-                            Accessible.name: "Number of channels"
+                            Accessible.name: qsTr("Number of channels")
                         }
                         Label {
                             text: formCheck.channels.ok ? Words.channelsName(formCheck.channels.value) : ""
@@ -1200,22 +1205,24 @@ Item {
                             text: formCheck.channels.reason
                         }
 
-                        Label { text: "Bits" }
+                        Label { text: qsTr("Bits") }
                         ComboBox {
                             id: bitsBox
                             objectName: "bitsBox"
                             Layout.fillWidth: true
                             Layout.columnSpan: 2
-                            model: ["8 bits (unsigned)", "16 bits", "24 bits", "32 bits"]
+                            model: Words.bitDepths.map(function (b) {
+                                return b === 8 ? qsTr("8 bits (unsigned)") : qsTr("%1 bits").arg(b);
+                            })
                             currentIndex: 1
-                            Accessible.name: "Bits per sample"
+                            Accessible.name: qsTr("Bits per sample")
                         }
                     }
 
                     // Size
                     Label {
                         Layout.topMargin: 10
-                        text: "File size"
+                        text: qsTr("File size")
                         font.bold: true
                         font.pixelSize: view.headingSize
                     }
@@ -1223,15 +1230,15 @@ Item {
                         RadioButton {
                             id: sizeRadio
                             objectName: "sizeRadio"
-                            text: "Exact size"
+                            text: qsTr("Exact size")
                             checked: true
-                            Accessible.name: "Give the exact file size"
+                            Accessible.name: qsTr("Give the exact file size")
                         }
                         RadioButton {
                             id: durationRadio
                             objectName: "durationRadio"
-                            text: "Duration"
-                            Accessible.name: "Give the duration in seconds"
+                            text: qsTr("Duration")
+                            Accessible.name: qsTr("Give the duration in seconds")
                         }
                     }
                     RowLayout {
@@ -1244,15 +1251,15 @@ Item {
                             text: "0"
                             selectByMouse: true
                             inputMethodHints: Qt.ImhFormattedNumbersOnly
-                            Accessible.name: "File size"
-                            Accessible.description: "0 keeps the whole sound"
+                            Accessible.name: qsTr("File size")
+                            Accessible.description: qsTr("0 keeps the whole sound")
                         }
                         ComboBox {
                             id: unitBox
                             objectName: "unitBox"
                             model: Words.sizeUnits.map(function (u) { return u.name; })
                             implicitWidth: 100
-                            Accessible.name: "Unit of the file size"
+                            Accessible.name: qsTr("Unit of the file size")
                         }
                     }
                     RowLayout {
@@ -1265,10 +1272,11 @@ Item {
                             text: "1"
                             selectByMouse: true
                             inputMethodHints: Qt.ImhFormattedNumbersOnly
-                            Accessible.name: "Duration in seconds"
-                            Accessible.description: "Seconds, such as 2.5, or minutes and seconds, such as 1:30"
+                            Accessible.name: qsTr("Duration in seconds")
+                            Accessible.description: qsTr("Seconds, such as %1, or minutes and seconds, such as %2")
+                                                    .arg(Words.localNumber("2.5")).arg("1:30")
                         }
-                        Label { text: "seconds" }
+                        Label { text: qsTr("seconds") }
                     }
                     FieldNote {
                         objectName: "sizeNote"
@@ -1292,23 +1300,23 @@ Item {
                             wrapMode: Text.Wrap
                             color: "#8a5a00"
                             text: formCheck.partialFrame
-                                  ? "This size is not a whole number of " + formCheck.frameBytes
-                                    + "-byte frames: the last frame will be cut in the middle. Nearest whole-frame sizes:"
+                                  ? qsTr("This size is not a whole number of %1-byte frames: the last frame will be cut in the middle. Nearest whole-frame sizes:")
+                                    .arg(formCheck.frameBytes)
                                   : ""
                         }
                         RowLayout {
                             Button {
                                 objectName: "lowerSizeButton"
                                 visible: formCheck.partialFrame && formCheck.layout.lower !== null
-                                text: formCheck.layout.lower !== null ? Words.groupDigits(formCheck.layout.lower) + " bytes" : ""
-                                Accessible.name: "Use " + text
+                                text: formCheck.layout.lower !== null ? Words.bytesText(formCheck.layout.lower) : ""
+                                Accessible.name: qsTr("Use %1").arg(text)
                                 onClicked: view.setSizeBytes(formCheck.layout.lower)
                             }
                             Button {
                                 objectName: "upperSizeButton"
                                 visible: formCheck.partialFrame && formCheck.layout.upper !== null
-                                text: formCheck.layout.upper !== null ? Words.groupDigits(formCheck.layout.upper) + " bytes" : ""
-                                Accessible.name: "Use " + text
+                                text: formCheck.layout.upper !== null ? Words.bytesText(formCheck.layout.upper) : ""
+                                Accessible.name: qsTr("Use %1").arg(text)
                                 onClicked: view.setSizeBytes(formCheck.layout.upper)
                             }
                         }
@@ -1326,7 +1334,7 @@ Item {
                     // Output
                     Label {
                         Layout.topMargin: 10
-                        text: "Where to save"
+                        text: qsTr("Where to save")
                         font.bold: true
                         font.pixelSize: view.headingSize
                     }
@@ -1335,27 +1343,27 @@ Item {
                         columns: 3
                         columnSpacing: 8
                         rowSpacing: 4
-                        Label { text: "Folder" }
+                        Label { text: qsTr("Folder") }
                         TextField {
                             id: folderField
                             objectName: "folderField"
                             Layout.fillWidth: true
                             selectByMouse: true
-                            placeholderText: "Same as the first file"
-                            Accessible.name: "Output folder"
-                            Accessible.description: "Empty: the folder of the first file"
+                            placeholderText: qsTr("Same as the first file")
+                            Accessible.name: qsTr("Output folder")
+                            Accessible.description: qsTr("Empty: the folder of the first file")
                         }
                         Button {
                             objectName: "chooseFolderButton"
-                            text: "Choose…"
-                            Accessible.name: "Choose the output folder"
+                            text: qsTr("Choose…")
+                            Accessible.name: qsTr("Choose the output folder")
                             onClicked: folderDialog.open()
                         }
                         FieldNote {
                             Layout.columnSpan: 3
                             text: formCheck.folderReason
                         }
-                        Label { text: "Suffix" }
+                        Label { text: qsTr("Suffix") }
                         TextField {
                             id: suffixField
                             objectName: "suffixField"
@@ -1363,8 +1371,8 @@ Item {
                             Layout.columnSpan: 2
                             text: "_out"
                             selectByMouse: true
-                            Accessible.name: "Name suffix"
-                            Accessible.description: "Added to each file name before .wav"
+                            Accessible.name: qsTr("Name suffix")
+                            Accessible.description: qsTr("Added to each file name before .wav")
                         }
                         FieldNote {
                             Layout.columnSpan: 3
@@ -1393,8 +1401,8 @@ Item {
                         wrapMode: Text.Wrap
                         color: "#404040"
                         text: view.inputPaths.length === 0
-                              ? "Each file is saved as a .wav file with the suffix added to its name."
-                              : "The first file will be saved as " + formCheck.outputOf(view.inputPaths[0])
+                              ? qsTr("Each file is saved as a .wav file with the suffix added to its name.")
+                              : qsTr("The first file will be saved as %1").arg(formCheck.outputOf(view.inputPaths[0]))
                     }
                 }
             }
@@ -1415,12 +1423,12 @@ Item {
                     wrapMode: Text.Wrap
                     maximumLineCount: 2
                     elide: Text.ElideRight
-                    text: view.stopping && view.running ? "Stopping…"
+                    text: view.stopping && view.running ? qsTr("Stopping…")
                           : view.running ? (view.timeLeft !== ""
                                             ? qsTr("Converting… %1 of %2 done, %3").arg(view.doneCount).arg(view.runTotal).arg(view.timeLeft)
                                             : qsTr("Converting… %1 of %2 done").arg(view.doneCount).arg(view.runTotal))
                           : view.folderProblem !== "" ? qsTr("Nothing was converted: %1").arg(view.folderProblem)
-                          : view.requestError !== "" ? "Nothing was converted: " + view.requestError
+                          : view.requestError !== "" ? qsTr("Nothing was converted: %1").arg(view.requestError)
                           : view.endNote
                     color: view.requestError !== "" || view.folderProblem !== "" ? "#b3261e"
                                                                                  : palette.windowText
@@ -1441,7 +1449,7 @@ Item {
                     Layout.fillWidth: true
                     visible: view.running
                     value: view.runProgress
-                    Accessible.name: "Progress of the whole conversion"
+                    Accessible.name: qsTr("Progress of the whole conversion")
                 }
             }
             Button {
@@ -1458,23 +1466,24 @@ Item {
                 visible: running
                 implicitWidth: 36
                 implicitHeight: 36
-                Accessible.name: "Converting"
+                Accessible.name: qsTr("Converting")
             }
             Button {
                 objectName: "stopButton"
-                text: "Stop"
+                text: qsTr("Stop")
                 visible: view.running
                 enabled: !view.stopping
-                Accessible.name: "Stop converting"
-                Accessible.description: "The file being converted and those after it are not written"
+                Accessible.name: qsTr("Stop converting")
+                Accessible.description: qsTr("The file being converted and those after it are not written")
                 onClicked: view.stop()
             }
             Button {
                 objectName: "convertButton"
-                text: view.inputPaths.length > 1 ? "Convert " + view.inputPaths.length + " files" : "Convert"
+                text: view.inputPaths.length > 1 ? qsTr("Convert %1 files").arg(Words.groupDigits(view.inputPaths.length))
+                                                 : qsTr("Convert")
                 enabled: view.canConvert
                 highlighted: enabled
-                Accessible.name: "Convert"
+                Accessible.name: qsTr("Convert")
                 Accessible.description: view.plan.ok ? "" : view.plan.reason
                 onClicked: view.convert()
             }
@@ -1527,7 +1536,7 @@ Item {
         Label {
             anchors.centerIn: parent
             visible: dropArea.containsDrag
-            text: "Drop to add the files"
+            text: qsTr("Drop to add the files")
             font.pixelSize: view.headingSize + 6
             font.bold: true
         }

@@ -25,19 +25,19 @@ QtObject {
 
     readonly property var rate: {
         if (String(rateText).trim() === "")
-            return refused("Type a sample rate, such as 48000.");
-        var a = rules.checkRate(rateText);
+            return refused(qsTr("Type a sample rate, such as %1.").arg(48000));
+        var a = rules.checkRate(Words.withDecimalPoint(rateText));
         return a.ok ? accepted(a.value)
-                    : refused("The sample rate must be a whole number of hertz from 1 to "
-                              + Words.groupDigits(rules.maxSampleRate) + ".");
+                    : refused(qsTr("The sample rate must be a whole number of hertz from 1 to %1.")
+                              .arg(Words.groupDigits(rules.maxSampleRate)));
     }
     readonly property var channels: {
         if (String(channelsText).trim() === "")
-            return refused("Type a channel count: 1 for mono, 2 for stereo.");
-        var a = rules.checkChannels(channelsText);
+            return refused(qsTr("Type a channel count: 1 for mono, 2 for stereo."));
+        var a = rules.checkChannels(Words.withDecimalPoint(channelsText));
         return a.ok ? accepted(a.value)
-                    : refused("The channel count must be a whole number from 1 to "
-                              + rules.maxChannels + ": 1 for mono, 2 for stereo.");
+                    : refused(qsTr("The channel count must be a whole number from 1 to %1: 1 for mono, 2 for stereo.")
+                              .arg(rules.maxChannels));
     }
     readonly property bool formatOk: rate.ok && channels.ok
     readonly property int frameBytes: formatOk ? rules.frameBytes(channels.value, bits) : 0
@@ -48,13 +48,15 @@ QtObject {
             return refused("");
         var text = Words.withDecimalPoint(durationMode ? durationText : sizeText);
         if (text === "")
-            return refused(durationMode ? "Type a duration in seconds, such as 2.5, or as 1:30."
-                                        : "Type a size, or 0 to keep the whole sound.");
+            return refused(durationMode ? qsTr("Type a duration in seconds, such as %1, or as %2.")
+                                              .arg(Words.localNumber("2.5")).arg("1:30")
+                                        : qsTr("Type a size, or 0 to keep the whole sound."));
         var unit = (Words.sizeUnits[sizeUnit] || Words.sizeUnits[0]).written;
         var a = durationMode ? rules.sizeForDuration(text, rate.value, channels.value, bits)
                              : rules.parseSize(unit === "" ? text : text + " " + unit);
         if (!a.ok)
-            return refused((durationMode ? "The duration " : "The size ") + a.error + ".");
+            return refused(durationMode ? qsTr("The duration %1.").arg(a.error)
+                                        : qsTr("The size %1.").arg(a.error));
         return accepted(a.bytes);
     }
     readonly property var layout: size.ok ? rules.sizeLayout(size.value, channels.value, bits)
@@ -68,27 +70,26 @@ QtObject {
             return "";
         var bytes = size.value;
         if (bytes === 0)
-            return "0 keeps the whole converted sound, however long it is.";
-        var frames = Words.plural(layout.frames, "frame", "frames");
+            return qsTr("0 keeps the whole converted sound, however long it is.");
+        var frames = Words.plural(layout.frames, qsTr("frame"), qsTr("frames"));
         if (durationMode)
-            return "Each file will be exactly " + Words.groupDigits(bytes) + " bytes ("
-                   + Words.friendlyBytes(bytes) + "): " + frames + ".";
-        var text = "Holds " + Words.friendlyDuration(layout.frames / rate.value) + " of sound ("
-                   + frames + ").";
-        if (sizeUnit > 0)
-            text = "= " + Words.groupDigits(bytes) + " bytes. " + text;
-        return text;
+            return qsTr("Each file will be exactly %1 (%2): %3.").arg(Words.bytesText(bytes))
+                   .arg(Words.friendlyBytes(bytes)).arg(frames);
+        var sound = Words.friendlyDuration(layout.frames / rate.value);
+        // A size in KiB or MiB is also said in bytes, the unit the engine writes.
+        return sizeUnit > 0 ? qsTr("= %1. Holds %2 of sound (%3).").arg(Words.bytesText(bytes)).arg(sound).arg(frames)
+                            : qsTr("Holds %1 of sound (%2).").arg(sound).arg(frames);
     }
 
     // Padding and fading need a size to fill or to cut at.
     readonly property bool sized: size.ok && size.value > 0
     readonly property var fade: {
-        var text = String(fadeText).trim();
+        var text = Words.withDecimalPoint(fadeText);
         if (text === "" || !sized)
             return accepted(0);
         var a = rules.checkOption("fadeOutMs", text);
         return a.ok ? accepted(parseInt(text, 10))
-                    : refused("The fade-out must be a whole number of milliseconds, up to an hour; 0 for none.");
+                    : refused(qsTr("The fade-out must be a whole number of milliseconds, up to an hour; 0 for none."));
     }
     // value: the start as the engine reads it, "" for the beginning.
     readonly property var start: {
@@ -97,16 +98,17 @@ QtObject {
             return accepted("");
         var a = rules.checkOption("start", text);
         return a.ok ? accepted(text)
-                    : refused("The start must be a time in seconds, such as 1.25, or as 0:01.250.");
+                    : refused(qsTr("The start must be a time in seconds, such as %1, or as %2.")
+                              .arg(Words.localNumber("1.25")).arg(Words.localNumber("0:01.250")));
     }
     // The options that go with the command, as _data.doConvertOptions takes them.
     readonly property var options: ({ pad: sized && padChecked, fadeOutMs: fade.value, start: start.value })
 
     readonly property string outputFolder: Words.effectiveFolder(folderText, inputs)
     readonly property string folderReason: folderText.indexOf(",") >= 0
-        ? "The output folder's path holds a comma, which Sabletide cannot pass on. Choose another folder." : ""
-    readonly property string suffixReason: suffix.indexOf(",") >= 0 ? "The suffix cannot hold a comma."
-                                         : suffix.indexOf("/") >= 0 ? "The suffix cannot hold a /." : ""
+        ? qsTr("The output folder's path holds a comma, which Sabletide cannot pass on. Choose another folder.") : ""
+    readonly property string suffixReason: suffix.indexOf(",") >= 0 ? qsTr("The suffix cannot hold a comma.")
+                                         : suffix.indexOf("/") >= 0 ? qsTr("The suffix cannot hold a /.") : ""
 
     // The output name of each input, as the engine gives it.
     function outputOf(input) {
@@ -117,7 +119,7 @@ QtObject {
     // words of the field at fault.
     readonly property var plan: {
         if (inputs.length === 0)
-            return refusedPlan("Add the audio files to convert.");
+            return refusedPlan(qsTr("Add the audio files to convert."));
         if (!rate.ok)
             return refusedPlan(rate.reason);
         if (!channels.ok)
@@ -130,11 +132,12 @@ QtObject {
             return refusedPlan(start.reason);
         for (var i = 0; i < inputs.length; ++i) {
             if (inputs[i].indexOf(",") >= 0)
-                return refusedPlan(Words.fileName(inputs[i]) + ": its path holds a comma, which Sabletide "
-                                   + "cannot pass on. Rename the file or folder without the comma.");
+                return refusedPlan(qsTr("%1: its path holds a comma, which Sabletide cannot pass on. "
+                                        + "Rename the file or folder without the comma.")
+                                   .arg(Words.fileName(inputs[i])));
         }
         if (outputFolder === "")
-            return refusedPlan("Choose an output folder.");
+            return refusedPlan(qsTr("Choose an output folder."));
         if (folderReason !== "")
             return refusedPlan(folderReason);
         if (suffixReason !== "")
@@ -150,12 +153,12 @@ QtObject {
     function clashText(c) {
         var name = Words.fileName(c.input);
         if (c.kind === "itself")
-            return name + " would be written over itself. Type a suffix or choose another output folder.";
+            return qsTr("%1 would be written over itself. Type a suffix or choose another output folder.").arg(name);
         if (c.kind === "input")
-            return name + " would be written over " + Words.fileName(c.other)
-                   + ", another file in the list. Type a suffix or choose another output folder.";
-        return Words.fileName(c.other) + " and " + name + " would both become "
-               + Words.fileName(c.output) + ". Type a suffix, or convert them separately.";
+            return qsTr("%1 would be written over %2, another file in the list. Type a suffix or choose another output folder.")
+                   .arg(name).arg(Words.fileName(c.other));
+        return qsTr("%1 and %2 would both become %3. Type a suffix, or convert them separately.")
+               .arg(Words.fileName(c.other)).arg(name).arg(Words.fileName(c.output));
     }
 
     function accepted(value) { return { ok: true, value: value, reason: "" }; }

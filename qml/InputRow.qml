@@ -166,7 +166,7 @@ ItemDelegate {
             Label {
                 objectName: "rowClipped"
                 visible: row.clipped > 0
-                text: qsTr("%1 clipped").arg(Words.plural(row.clipped, "sample", "samples"))
+                text: qsTr("%1 clipped").arg(Words.plural(row.clipped, qsTr("sample"), qsTr("samples")))
                 font.pixelSize: row.font.pixelSize - 1
                 color: row.warnColor
             }
