@@ -8,8 +8,26 @@ import "../../qml/Words.js" as Words
 
 Item {
     id: root
-    width: 640
-    height: 480
+    width: 960
+    height: 640
+
+    // The slot preview as the window sees it: the engine writes a dragged
+    // start with a decimal point.
+    QtObject {
+        id: previewStandIn
+        property var slot: ({ ok: true, totalFrames: 16000, startFrame: 0, cutFrame: 16000,
+                              fadeFrames: 0, padFrames: 0, rate: 8000, bytes: 32044 })
+        property var overview: null
+        property real overviewProgress: -1
+        property string playState: "idle"
+        signal sgPlayFailed(string input, string reason)
+        signal sgOverviewFailed(string input, string reason)
+        function doShow(command, options, input) {}
+        function doForget(input) {}
+        function doPlay(command, options, input) {}
+        function doStop() {}
+        function startText(frame, rate) { return String(frame / rate); }
+    }
 
     TestCase {
         name: "German"
@@ -18,6 +36,7 @@ Item {
         Component { id: formComponent; FormCheck {} }
         Component { id: promptComponent; ExistingPrompt {} }
         Component { id: slotComponent; SlotOptionsForm {} }
+        Component { id: viewComponent; ConverterView {} }
 
         function test_words_data() {
             var cut = { status: "convert", bytesExact: true, bytes: 80044, startFrame: 0, cutFrame: 72000,
@@ -56,7 +75,9 @@ Item {
                 { tag: "KiB with the decimal comma", form: { sizeText: "1,5", sizeUnit: 1 }, size: 1536 },
                 { tag: "a point that cannot group", form: { sizeText: "1.5", sizeUnit: 1 }, size: 1536 },
                 { tag: "duration", form: { durationMode: true, durationText: "0,5" }, size: 72044 },
-                { tag: "start in minutes", form: { startText: "0:01,250" }, size: 65580, start: "0:01.250" }
+                { tag: "start in minutes", form: { startText: "0:01,250" }, size: 65580, start: "0:01.250" },
+                { tag: "grouped rate and fade", form: { rateText: "48.000", fadeText: "1.000" }, size: 65580,
+                  fade: 1000 }
             ];
         }
 
@@ -69,6 +90,44 @@ Item {
             compare(form.plan.reason, "");
             compare(form.plan.command, "$DoConvert,48000,1,24," + data.size + ",/o/,_x,/in/a.wav");
             compare(form.options.start, data.start || "");
+            compare(form.options.fadeOutMs, data.fade || 0);
+        }
+
+        // The whole window in German, a run with one failure, and a start
+        // dragged on the waveform that reads back as the same time.
+        function test_window() {
+            _data.reset();
+            var view = createTemporaryObject(viewComponent, root,
+                                             { width: 960, height: 640, preview: previewStandIn });
+            waitForRendering(view);
+            var heading = findChild(view, "listHeading");
+            var button = findChild(view, "convertButton");
+            compare(heading.text, "Umzuwandelnde Dateien");
+            compare(findChild(view, "reasonLabel").text, "Die umzuwandelnden Audiodateien hinzufügen.");
+
+            compare(view.addPaths(["/in/a.wav", "/in/b.flac"], []), 2);
+            view.rateText = "48.000";
+            view.channelsText = "1";
+            view.bitsIndex = 2;
+            view.sizeText = "72.044";
+            view.folderText = _outputFolder;
+            view.suffixText = "_x";
+            compare(heading.text, "Umzuwandelnde Dateien (2)");
+            compare(findChild(view, "sizeInfo").text, "Fasst 0,500 s Ton (24.000 Frames).");
+            compare(button.text, "2 Dateien umwandeln");
+
+            var waveform = findChild(view, "waveform");
+            waveform.startFrameDragged(9000);
+            compare(view.startText, "1,125");
+            compare(view.form.options.start, "1.125");
+            view.startText = "";
+
+            verify(view.convert());
+            compare(_data.commands, ["$DoConvert,48000,1,24,72044," + _outputFolder + "/,_x,/in/a.wav,/in/b.flac"]);
+            _data.emitReady("/in/a.wav");
+            _data.emitFailed("/in/b.flac", "kaputt");
+            _data.emitWait(false);
+            compare(findChild(view, "summaryLabel").text, "Fertig: 1 umgewandelt, 1 fehlgeschlagen");
         }
     }
 }
