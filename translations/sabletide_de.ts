@@ -312,7 +312,7 @@
     </message>
     <message>
         <source>This size is not a whole number of %1-byte frames: the last frame will be cut in the middle. Nearest whole-frame sizes:</source>
-        <translation>Diese Größe ist kein ganzes Vielfaches der Frames zu %1 Byte: der letzte Frame wird mittendurch geschnitten. Nächste Größen aus ganzen Frames:</translation>
+        <translation>Diese Größe ist keine ganze Zahl von Frames zu je %1 Byte: der letzte Frame wird mittendurch geschnitten. Nächste Größen aus ganzen Frames:</translation>
     </message>
     <message>
         <source>Use %1</source>
@@ -344,11 +344,11 @@
     </message>
     <message>
         <source>Suffix</source>
-        <translation>Endung</translation>
+        <translation>Namenszusatz</translation>
     </message>
     <message>
         <source>Name suffix</source>
-        <translation>Namensendung</translation>
+        <translation>Zusatz zum Dateinamen</translation>
     </message>
     <message>
         <source>Added to each file name before .wav</source>
@@ -356,7 +356,7 @@
     </message>
     <message>
         <source>Each file is saved as a .wav file with the suffix added to its name.</source>
-        <translation>Jede Datei wird als .wav-Datei gespeichert, mit der Endung an ihrem Namen.</translation>
+        <translation>Jede Datei wird als .wav-Datei gespeichert, mit dem Namenszusatz hinter ihrem Namen.</translation>
     </message>
     <message>
         <source>The first file will be saved as %1</source>
@@ -372,7 +372,7 @@
     </message>
     <message>
         <source>Converting</source>
-        <translation>Wandle um</translation>
+        <translation>Umwandlung läuft</translation>
     </message>
     <message>
         <source>Stop converting</source>
@@ -399,7 +399,7 @@
     <name>Core</name>
     <message>
         <source>option jobs cannot be &quot;%1&quot;</source>
-        <translation>die Option jobs kann nicht „%1“ sein</translation>
+        <translation>die Option jobs darf nicht „%1“ sein</translation>
     </message>
 </context>
 <context>
@@ -543,11 +543,11 @@
     </message>
     <message>
         <source>The suffix cannot hold a comma.</source>
-        <translation>Die Endung darf kein Komma enthalten.</translation>
+        <translation>Der Namenszusatz darf kein Komma enthalten.</translation>
     </message>
     <message>
         <source>The suffix cannot hold a /.</source>
-        <translation>Die Endung darf kein / enthalten.</translation>
+        <translation>Der Namenszusatz darf kein / enthalten.</translation>
     </message>
     <message>
         <source>Add the audio files to convert.</source>
@@ -563,15 +563,15 @@
     </message>
     <message>
         <source>%1 would be written over itself. Type a suffix or choose another output folder.</source>
-        <translation>%1 würde sich selbst überschreiben. Eine Endung eingeben oder einen anderen Ausgabeordner wählen.</translation>
+        <translation>%1 würde sich selbst überschreiben. Einen Namenszusatz eingeben oder einen anderen Ausgabeordner wählen.</translation>
     </message>
     <message>
         <source>%1 would be written over %2, another file in the list. Type a suffix or choose another output folder.</source>
-        <translation>%1 würde %2 überschreiben, eine andere Datei der Liste. Eine Endung eingeben oder einen anderen Ausgabeordner wählen.</translation>
+        <translation>%1 würde %2 überschreiben, eine andere Datei der Liste. Einen Namenszusatz eingeben oder einen anderen Ausgabeordner wählen.</translation>
     </message>
     <message>
         <source>%1 and %2 would both become %3. Type a suffix, or convert them separately.</source>
-        <translation>%1 und %2 würden beide zu %3. Eine Endung eingeben oder sie getrennt umwandeln.</translation>
+        <translation>%1 und %2 würden beide zu %3. Einen Namenszusatz eingeben oder sie getrennt umwandeln.</translation>
     </message>
 </context>
 <context>
