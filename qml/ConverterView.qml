@@ -1300,7 +1300,8 @@ Item {
                             wrapMode: Text.Wrap
                             color: "#8a5a00"
                             text: formCheck.partialFrame
-                                  ? qsTr("This size is not a whole number of %1-byte frames: the last frame will be cut in the middle. Nearest whole-frame sizes:")
+                                  ? qsTr("This size is not a whole number of %1-byte frames: the last frame will "
+                                         + "be cut in the middle. Nearest whole-frame sizes:")
                                     .arg(formCheck.frameBytes)
                                   : ""
                         }

@@ -155,7 +155,8 @@ QtObject {
         if (c.kind === "itself")
             return qsTr("%1 would be written over itself. Type a suffix or choose another output folder.").arg(name);
         if (c.kind === "input")
-            return qsTr("%1 would be written over %2, another file in the list. Type a suffix or choose another output folder.")
+            return qsTr("%1 would be written over %2, another file in the list. "
+                        + "Type a suffix or choose another output folder.")
                    .arg(name).arg(Words.fileName(c.other));
         return qsTr("%1 and %2 would both become %3. Type a suffix, or convert them separately.")
                .arg(Words.fileName(c.other)).arg(name).arg(Words.fileName(c.output));
