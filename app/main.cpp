@@ -16,10 +16,13 @@
 namespace {
 
 // The window converts several inputs at once in copies of itself started with
-// the worker argument: those need neither a window nor a display.
+// the worker argument: those need neither a window nor a display. They start
+// in the window's environment, so with its locale, and give their reasons in
+// the window's language.
 int runWorker(int argc, char *argv[])
 {
     QCoreApplication app(argc, argv);
+    installTranslations(app);
     QCoreApplication::setOrganizationName(QStringLiteral("Orvane"));
     QCoreApplication::setApplicationName(QStringLiteral("Sabletide"));
     sox::Session soxSession;

@@ -30,10 +30,13 @@ bool install(QCoreApplication &app, const QLocale &locale, const QString &name,
 int installTranslations(QCoreApplication &app, const QLocale &locale, const QStringList &folders)
 {
     int installed = 0;
-    for (const QString &folder : folders) {
-        if (install(app, locale, QStringLiteral("sabletide"), folder)) {
-            ++installed;
-            break;
+    // The window's own words, and the engine's messages that it shows.
+    for (const char *name : {"sabletide", "sabletide_engine"}) {
+        for (const QString &folder : folders) {
+            if (install(app, locale, QLatin1String(name), folder)) {
+                ++installed;
+                break;
+            }
         }
     }
     // Qt's dialogs and its command-line help: "qt" gathers every module's

@@ -11,8 +11,9 @@ class QCoreApplication;
 // executable (the build tree), then where the package installs them.
 QStringList translationFolders();
 
-// Installs on `app` the translators for `locale`: Sabletide's own from the
-// first of `folders` that has one, and Qt's own catalogue from Qt's folder.
+// Installs on `app` the translators for `locale`: Sabletide's own (the
+// window's words and the engine's messages), each from the first of `folders`
+// that has it, and Qt's own catalogue from Qt's folder.
 // Returns how many it installed; English, the language of the source, needs
 // none. The translators belong to `app`.
 int installTranslations(QCoreApplication &app, const QLocale &locale = QLocale(),
