@@ -114,6 +114,10 @@ Item {
             view.suffixText = "_x";
             compare(heading.text, "Umzuwandelnde Dateien (2)");
             compare(findChild(view, "sizeInfo").text, "Fasst 0,500 s Ton (24.000 Frames).");
+            // The field's words around the engine's own reason, from the engine's catalogue.
+            view.sizeText = "viel";
+            compare(findChild(view, "sizeNote").text, "Die Größe beginnt nicht mit einer Zahl.");
+            view.sizeText = "72.044";
             compare(button.text, "2 Dateien umwandeln");
 
             var waveform = findChild(view, "waveform");
