@@ -871,6 +871,9 @@ Item {
                     Label {
                         objectName: "listHeading"
                         Layout.fillWidth: true
+                        // What the buttons leave: their words come first.
+                        Layout.preferredWidth: 0
+                        Layout.minimumWidth: 0
                         text: inputModel.count === 0 ? qsTr("Files to convert")
                               : qsTr("Files to convert (%1)").arg(Words.groupDigits(inputModel.count))
                         font.bold: true
@@ -881,7 +884,8 @@ Item {
                         objectName: "addFilesButton"
                         // Narrower than their words at the smallest window size.
                         Layout.fillWidth: true
-                        Layout.maximumWidth: implicitWidth
+                        // Whole pixels: a width rounded down would cut the last letter.
+                        Layout.maximumWidth: Math.ceil(implicitWidth)
                         Layout.minimumWidth: 60
                         text: qsTr("Add files…")
                         enabled: !view.editingLocked
@@ -891,7 +895,7 @@ Item {
                     Button {
                         objectName: "addFolderButton"
                         Layout.fillWidth: true
-                        Layout.maximumWidth: implicitWidth
+                        Layout.maximumWidth: Math.ceil(implicitWidth)
                         Layout.minimumWidth: 60
                         text: qsTr("Add folder…")
                         enabled: !view.editingLocked
@@ -1089,6 +1093,8 @@ Item {
                         Label {
                             objectName: "previewNote"
                             Layout.fillWidth: true
+                            Layout.preferredWidth: 0
+                            Layout.minimumWidth: 0
                             elide: Text.ElideRight
                             color: "#606060"
                             text: view.previewMessage !== "" ? view.previewMessage
@@ -1098,7 +1104,7 @@ Item {
                         Button {
                             objectName: "removeButton"
                             Layout.fillWidth: true
-                            Layout.maximumWidth: implicitWidth
+                            Layout.maximumWidth: Math.ceil(implicitWidth)
                             Layout.minimumWidth: 50
                             text: qsTr("Remove")
                             enabled: !view.editingLocked && inputList.currentIndex >= 0
@@ -1108,7 +1114,7 @@ Item {
                         Button {
                             objectName: "clearButton"
                             Layout.fillWidth: true
-                            Layout.maximumWidth: implicitWidth
+                            Layout.maximumWidth: Math.ceil(implicitWidth)
                             Layout.minimumWidth: 50
                             text: qsTr("Clear list")
                             enabled: !view.editingLocked && inputModel.count > 0

@@ -84,7 +84,7 @@
     </message>
     <message>
         <source>Parallel jobs</source>
-        <translation>Gleichzeitige Aufträge</translation>
+        <translation>Gleichzeitig</translation>
     </message>
     <message>
         <source>Files converted at the same time</source>
@@ -128,7 +128,7 @@
     </message>
     <message>
         <source>Automatic (up to one per processor)</source>
-        <translation>Automatisch (bis zu einer je Prozessor)</translation>
+        <translation>Automatisch</translation>
     </message>
     <message>
         <source>Not added: %1 — %2</source>
@@ -168,11 +168,11 @@
     </message>
     <message>
         <source>Files to convert</source>
-        <translation>Umzuwandelnde Dateien</translation>
+        <translation>Dateien</translation>
     </message>
     <message>
         <source>Files to convert (%1)</source>
-        <translation>Umzuwandelnde Dateien (%1)</translation>
+        <translation>Dateien (%1)</translation>
     </message>
     <message>
         <source>Add files…</source>
