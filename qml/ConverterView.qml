@@ -1392,14 +1392,14 @@ Item {
                             Layout.fillWidth: true
                             Layout.columnSpan: 2
                             model: view.jobChoices.map(function (n) {
-                                return n === 0 ? qsTr("Automatic (up to one per processor)") : String(n);
+                                return n === 0 ? qsTr("Automatic") : String(n);
                             })
                             currentIndex: Math.max(0, view.jobChoices.indexOf(view.jobs))
                             onActivated: view.jobs = view.jobChoices[index]
                             Accessible.name: qsTr("Files converted at the same time")
                             ToolTip.visible: hovered && !popup.visible
                             ToolTip.delay: 800
-                            ToolTip.text: qsTr("More jobs finish a long list sooner; the files come out the same")
+                            ToolTip.text: qsTr("Automatic starts as many as the work pays for, up to one per processor. More jobs finish a long list sooner; the files come out the same.")
                         }
                     }
                     Label {

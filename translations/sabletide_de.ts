@@ -91,8 +91,8 @@
         <translation>Gleichzeitig umgewandelte Dateien</translation>
     </message>
     <message>
-        <source>More jobs finish a long list sooner; the files come out the same</source>
-        <translation>Mehr Aufträge werden mit einer langen Liste früher fertig; die Dateien werden gleich</translation>
+        <source>Automatic starts as many as the work pays for, up to one per processor. More jobs finish a long list sooner; the files come out the same.</source>
+        <translation>Automatisch startet so viele, wie sich für die Arbeit lohnen, höchstens einen je Prozessor. Mehr Aufträge werden mit einer langen Liste früher fertig; die Dateien bleiben gleich.</translation>
     </message>
     <message>
         <source>Nothing was converted: %1</source>
@@ -127,7 +127,7 @@
         <translation>Wandle um… %1 von %2 fertig</translation>
     </message>
     <message>
-        <source>Automatic (up to one per processor)</source>
+        <source>Automatic</source>
         <translation>Automatisch</translation>
     </message>
     <message>
