@@ -11,7 +11,6 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
-#include <QHash>
 
 #include <limits>
 
@@ -251,35 +250,16 @@ QString Rules::composeCommand(int rate, int channels, int bits, double size, con
 QVariantList Rules::outputClashes(const QStringList &inputs, const QString &folder,
                                   const QString &suffix) const
 {
-    // Spelled paths, tidied of "//" and "/./" only: the same file under two
-    // spellings is the run's to catch.
-    QHash<QString, int> inputAt;
-    for (int i = 0; i < inputs.size(); ++i)
-        inputAt.insert(QDir::cleanPath(inputs.at(i)), i);
-    QHash<QString, int> writer;
     QVariantList clashes;
-    for (int i = 0; i < inputs.size(); ++i) {
-        const QString output = command::outputPath(inputs.at(i), folder, suffix);
-        const QString key = QDir::cleanPath(output);
-        QString kind;
-        QString other;
-        const int landsOn = inputAt.value(key, -1);
-        if (landsOn == i) {
-            kind = QStringLiteral("itself");
-        } else if (landsOn >= 0) {
-            kind = QStringLiteral("input");
-            other = inputs.at(landsOn);
-        } else if (writer.contains(key)) {
-            kind = QStringLiteral("shared");
-            other = inputs.at(writer.value(key));
-        } else {
-            writer.insert(key, i);
-            continue;
-        }
-        clashes.append(QVariantMap{{QStringLiteral("input"), inputs.at(i)},
-                                   {QStringLiteral("output"), output},
-                                   {QStringLiteral("other"), other},
-                                   {QStringLiteral("kind"), kind}});
+    for (const PathClash &clash : pathClashes(inputs, folder, suffix)) {
+        const char *kind = clash.kind == PathClash::Kind::Itself  ? "itself"
+                           : clash.kind == PathClash::Kind::Input ? "input"
+                                                                  : "shared";
+        clashes.append(QVariantMap{
+            {QStringLiteral("input"), inputs.at(clash.input)},
+            {QStringLiteral("output"), clash.output},
+            {QStringLiteral("other"), clash.other >= 0 ? inputs.at(clash.other) : QString()},
+            {QStringLiteral("kind"), QLatin1String(kind)}});
     }
     return clashes;
 }

@@ -6,6 +6,7 @@
 #include "convert/units.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QFileInfo>
 #include <QHash>
 
@@ -208,4 +209,35 @@ Plan makePlan(const ConvertCommand &request, Existing existing)
         plan.rows.append(row);
     }
     return plan;
+}
+
+QVector<PathClash> pathClashes(const QStringList &inputs, const QString &folder,
+                               const QString &suffix)
+{
+    QHash<QString, int> inputAt;
+    for (int i = 0; i < inputs.size(); ++i)
+        inputAt.insert(QDir::cleanPath(inputs.at(i)), i);
+    QHash<QString, int> writer;
+    QVector<PathClash> clashes;
+    for (int i = 0; i < inputs.size(); ++i) {
+        PathClash clash;
+        clash.input = i;
+        clash.output = command::outputPath(inputs.at(i), folder, suffix);
+        const QString key = QDir::cleanPath(clash.output);
+        const int landsOn = inputAt.value(key, -1);
+        if (landsOn == i) {
+            clash.kind = PathClash::Kind::Itself;
+        } else if (landsOn >= 0) {
+            clash.kind = PathClash::Kind::Input;
+            clash.other = landsOn;
+        } else if (writer.contains(key)) {
+            clash.kind = PathClash::Kind::Shared;
+            clash.other = writer.value(key);
+        } else {
+            writer.insert(key, i);
+            continue;
+        }
+        clashes.append(clash);
+    }
+    return clashes;
 }

@@ -71,6 +71,25 @@ struct Plan
 // an output replaces the entry itself, never what a link points to.
 bool outputExists(const QString &path);
 
+// An output that would destroy an input or another output, judged from the
+// paths as spelled (tidied of "//" and "/./") without the disk: what a form
+// can tell before anything is opened. The plan compares files by identity
+// and refuses the same rows, and also those that only the disk shows.
+struct PathClash
+{
+    enum class Kind {
+        Itself, // the output is the input
+        Input,  // the output lands on the input `other`
+        Shared  // the input `other`, earlier, writes the same output
+    };
+    int input = -1;
+    int other = -1;
+    QString output;
+    Kind kind = Kind::Itself;
+};
+QVector<PathClash> pathClashes(const QStringList &inputs, const QString &folder,
+                               const QString &suffix);
+
 // One row per input, in the order of the request. Inputs are opened (not
 // decoded) to learn their facts. Refused: an input that cannot be read, an
 // output that would land on an input of the request, an output that an
