@@ -4,7 +4,7 @@
 // the commands the window sends and lets a test answer them.
 #include "app/translations.h"
 #include "bridge/preview.h"
-#include "bridge/rules.h"
+#include "standinbridge.h"
 
 #include <QCoreApplication>
 #include <QQmlContext>
@@ -13,42 +13,6 @@
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QtQuickTest>
-
-class StandInBridge : public QObject
-{
-    Q_OBJECT
-    Q_PROPERTY(Rules *rules READ rules CONSTANT)
-    Q_PROPERTY(QStringList commands MEMBER sent)
-public:
-    Rules *rules() { return &engineRules; }
-
-    Q_INVOKABLE void doConvertOptions(const QString &command, const QVariantMap &)
-    {
-        sent << command;
-        Q_EMIT sgWait(true);
-    }
-    Q_INVOKABLE void doCancel() {}
-    Q_INVOKABLE void reset() { sent.clear(); }
-    Q_INVOKABLE void emitWait(bool wait) { Q_EMIT sgWait(wait); }
-    Q_INVOKABLE void emitReady(const QString &fileName) { Q_EMIT sgResampReady(fileName); }
-    Q_INVOKABLE void emitFailed(const QString &fileName, const QString &reason)
-    {
-        Q_EMIT sgResampFailed(fileName, reason);
-    }
-
-Q_SIGNALS:
-    void sgWait(bool wait);
-    void sgResampReady(QString fileName);
-    void sgResampFailed(QString fileName, QString reason);
-    void sgResampSkipped(QString fileName, QString reason);
-    void sgResampStarted(QString fileName);
-    void sgResampProgress(QString fileName, qreal done, qreal total);
-    void sgResampClipped(QString fileName, qreal samples);
-
-private:
-    Rules engineRules;
-    QStringList sent;
-};
 
 class Setup : public QObject
 {
