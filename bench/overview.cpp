@@ -10,6 +10,8 @@
 #include "bridge/preview.h"
 #include "convert/soxhandles.h"
 
+#include "memory.h"
+
 #include <QCommandLineParser>
 #include <QElapsedTimer>
 #include <QEventLoop>
@@ -21,28 +23,8 @@
 
 #include <cstdio>
 
-namespace {
-
-// A field of /proc/self/status in KiB ("VmRSS", "VmHWM"); -1 when unreadable.
-qint64 statusKib(const char *field)
-{
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly))
-        return -1;
-    const QByteArray key = QByteArray(field) + ':';
-    for (const QByteArray &line : status.readAll().split('\n')) {
-        if (line.startsWith(key))
-            return line.mid(key.size()).trimmed().split(' ').value(0).toLongLong();
-    }
-    return -1;
-}
-
-double mib(qint64 kib)
-{
-    return double(kib) / 1024.0;
-}
-
-} // namespace
+using bench::mib;
+using bench::statusKib;
 
 int main(int argc, char *argv[])
 {

@@ -9,6 +9,8 @@
 #include "bridge/data.h"
 #include "convert/soxhandles.h"
 
+#include "memory.h"
+
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QEventLoop>
@@ -21,19 +23,8 @@
 
 namespace {
 
-// A field of /proc/self/status in KiB ("VmRSS", "VmHWM"); -1 when unreadable.
-qint64 statusKib(const char *field)
-{
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly))
-        return -1;
-    const QByteArray key = QByteArray(field) + ':';
-    for (const QByteArray &line : status.readAll().split('\n')) {
-        if (line.startsWith(key))
-            return line.mid(key.size()).trimmed().split(' ').value(0).toLongLong();
-    }
-    return -1;
-}
+using bench::mib;
+using bench::statusKib;
 
 // Sets VmHWM back to the present VmRSS, so that each command gets its own peak.
 bool resetPeak()
@@ -47,11 +38,6 @@ void settle(int ms)
     QEventLoop loop;
     QTimer::singleShot(ms, &loop, &QEventLoop::quit);
     loop.exec();
-}
-
-double mib(qint64 kib)
-{
-    return double(kib) / 1024.0;
 }
 
 } // namespace
