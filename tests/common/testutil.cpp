@@ -2,6 +2,7 @@
 
 #include <QDebug>
 #include <QFile>
+#include <QMutex>
 #include <QProcess>
 #include <QTemporaryFile>
 
@@ -119,6 +120,46 @@ QString convertCommand(int rate, int channels, int bits, quint32 size, const QSt
 QString binDir()
 {
     return QStringLiteral(SABLETIDE_BIN_DIR);
+}
+
+namespace {
+
+QMutex captureLock;
+QStringList captured;
+QtMessageHandler replaced = nullptr;
+
+void capture(QtMsgType type, const QMessageLogContext &context, const QString &text)
+{
+    if (type != QtDebugMsg) {
+        if (replaced)
+            replaced(type, context, text);
+        return;
+    }
+    const QMutexLocker locker(&captureLock);
+    captured.append(text);
+}
+
+} // namespace
+
+DebugCapture::DebugCapture()
+{
+    {
+        const QMutexLocker locker(&captureLock);
+        captured.clear();
+    }
+    replaced = qInstallMessageHandler(capture);
+}
+
+DebugCapture::~DebugCapture()
+{
+    qInstallMessageHandler(replaced);
+    replaced = nullptr;
+}
+
+QStringList DebugCapture::lines() const
+{
+    const QMutexLocker locker(&captureLock);
+    return captured;
 }
 
 } // namespace testutil

@@ -5,6 +5,7 @@
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
+#include <QtGlobal>
 
 namespace testutil {
 
@@ -43,5 +44,19 @@ QString convertCommand(int rate, int channels, int bits, quint32 size, const QSt
 
 // Directory of the built programs (sabletide, sabletide-cli).
 QString binDir();
+
+// Collects the debug lines written, from any thread, while it lives; other
+// messages go on to the handler it replaced, which it puts back at its end.
+// One at a time.
+class DebugCapture
+{
+public:
+    DebugCapture();
+    ~DebugCapture();
+    DebugCapture(const DebugCapture &) = delete;
+    DebugCapture &operator=(const DebugCapture &) = delete;
+
+    QStringList lines() const;
+};
 
 } // namespace testutil

@@ -44,14 +44,6 @@ private:
 
 namespace {
 
-QStringList logged;
-
-void captureDebug(QtMsgType type, const QMessageLogContext &, const QString &text)
-{
-    if (type == QtDebugMsg)
-        logged.append(text);
-}
-
 // Every report of a run, in the order it came, as one line each.
 struct Recorder
 {
@@ -365,10 +357,12 @@ void TestBatch::diagnostics()
     QTemporaryDir dir;
     text = text.arg(dir.path(), in);
     Resampling resampling;
-    logged.clear();
-    const QtMessageHandler previous = qInstallMessageHandler(captureDebug);
-    runBatch(text, resampling, BatchReport());
-    qInstallMessageHandler(previous);
+    QStringList logged;
+    {
+        testutil::DebugCapture capture;
+        runBatch(text, resampling, BatchReport());
+        logged = capture.lines();
+    }
 
     QVERIFY(!logged.isEmpty());
     // The whole command, as QDebug writes a string: in double quotes.

@@ -1,5 +1,6 @@
 // Reading the convert command, and naming each output.
 #include "convert/command.h"
+#include "testutil.h"
 
 #include <QtTest>
 
@@ -22,14 +23,6 @@ private Q_SLOTS:
 };
 
 namespace {
-
-QStringList debugLines;
-
-void captureDebug(QtMsgType type, const QMessageLogContext &, const QString &text)
-{
-    if (type == QtDebugMsg)
-        debugLines.append(text);
-}
 
 ConvertCommand make(quint32 rate, quint8 channels, quint8 bits, quint32 size,
                     const QString &folder = QString(), const QString &suffix = QString(),
@@ -186,13 +179,15 @@ void TestCommand::sizeLine()
     QFETCH(QString, text);
     QFETCH(QStringList, lines);
 
-    debugLines.clear();
-    const QtMessageHandler previous = qInstallMessageHandler(captureDebug);
-    ConvertCommand c;
-    QString error;
-    command::parse(text, &c, &error);
-    qInstallMessageHandler(previous);
-    QCOMPARE(debugLines, lines);
+    QStringList logged;
+    {
+        testutil::DebugCapture capture;
+        ConvertCommand c;
+        QString error;
+        command::parse(text, &c, &error);
+        logged = capture.lines();
+    }
+    QCOMPARE(logged, lines);
 }
 
 void TestCommand::composeRoundTrip()
@@ -299,3 +294,4 @@ void TestCommand::outputPath()
 
 QTEST_GUILESS_MAIN(TestCommand)
 #include "tst_command.moc"
+#include "testutil.h"

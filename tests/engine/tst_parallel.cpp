@@ -41,14 +41,6 @@ private:
 
 namespace {
 
-QStringList logged;
-
-void captureDebug(QtMsgType type, const QMessageLogContext &, const QString &text)
-{
-    if (type == QtDebugMsg)
-        logged.append(text);
-}
-
 int threadCount()
 {
     return QDir(QStringLiteral("/proc/self/task"))
@@ -83,12 +75,12 @@ Run convert(const QString &in, const QString &out, int rate, int channels, int b
     hooks.progress = [&run](quint64, quint64) {
         run.threadsDuringFlow << (sox_get_globals()->use_threads == sox_true);
     };
-    logged.clear();
-    const QtMessageHandler previous = qInstallMessageHandler(captureDebug);
-    Resampling r;
-    run.result = r.resample(p, &run.reason, hooks);
-    qInstallMessageHandler(previous);
-    run.lines = logged;
+    {
+        testutil::DebugCapture capture;
+        Resampling r;
+        run.result = r.resample(p, &run.reason, hooks);
+        run.lines = capture.lines();
+    }
     run.bytes = testutil::readAll(out);
     return run;
 }

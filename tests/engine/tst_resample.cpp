@@ -64,28 +64,6 @@ private:
 
 namespace {
 
-QStringList logged;
-
-void captureDebug(QtMsgType type, const QMessageLogContext &, const QString &text)
-{
-    if (type == QtDebugMsg)
-        logged.append(text);
-}
-
-class DebugCapture
-{
-public:
-    DebugCapture()
-    {
-        logged.clear();
-        previous = qInstallMessageHandler(captureDebug);
-    }
-    ~DebugCapture() { qInstallMessageHandler(previous); }
-
-private:
-    QtMessageHandler previous;
-};
-
 quint32 le32At(const QByteArray &b, int at)
 {
     return quint32(quint8(b[at])) | quint32(quint8(b[at + 1])) << 8 |
@@ -813,9 +791,11 @@ void TestResample::debugLines()
     const QString in = fixture(QStringLiteral("wav"), 44100, 2, 16, 0.3);
     const QString out = fresh(QStringLiteral("debug")) + QStringLiteral("/out.wav");
     int result = 0;
+    QStringList logged;
     {
-        DebugCapture capture;
+        testutil::DebugCapture capture;
         result = convert(in, out, rate, channels, 16, fileSize);
+        logged = capture.lines();
     }
     QCOMPARE(result, 1);
     QCOMPARE(logged, lines);
@@ -831,10 +811,12 @@ void TestResample::libsoxMessagesReachQtLog()
     }
     QString reason;
     int result = 0;
+    QStringList logged;
     {
-        DebugCapture capture;
+        testutil::DebugCapture capture;
         result = convert(dir + QStringLiteral("/words.wav"), dir + QStringLiteral("/out.wav"),
                          48000, 2, 16, 0, &reason);
+        logged = capture.lines();
     }
     QCOMPARE(result, -1);
     bool fromLibsox = false, failedLine = false;
