@@ -10,7 +10,9 @@
 #include <QFileInfo>
 #include <QHash>
 
+#include <climits>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -47,17 +49,50 @@ InputFacts factsOf(const sox_format_t &input, qint64 fileBytes)
         quint64(input.signal.length) * (input.encoding.bits_per_sample / 8);
     if (isPlainPcm(input.encoding.encoding) && fileBytes >= 0 && claimedBytes > quint64(fileBytes))
         facts.frames = 0;
+    facts.framesEstimated = facts.frames > 0 && soxchain::lengthIsEstimate(input);
     return facts;
 }
 
-// The folder by its identity, so that two spellings of one folder give one key.
-QString outputKey(const QString &output)
+// The spelling of a path as the user would compare it: absolute and tidied.
+QString spelled(const QString &path)
+{
+    return QDir::cleanPath(QFileInfo(path).absoluteFilePath());
+}
+
+// The first row recorded under any of `keys`, or -1.
+int firstUnder(const QHash<QString, int> &rows, const QStringList &keys)
+{
+    for (const QString &key : keys) {
+        const auto found = rows.constFind(key);
+        if (found != rows.constEnd())
+            return found.value();
+    }
+    return -1;
+}
+
+// Why the output name cannot be made in its folder; empty when it can.
+QString nameProblem(const QString &output)
 {
     const QFileInfo info(output);
-    const FileId folder = fileId(info.absolutePath());
-    if (!folder.exists)
-        return info.absoluteFilePath();
-    return QStringLiteral("%1:%2/%3").arg(folder.device).arg(folder.inode).arg(info.fileName());
+    const QByteArray folder = QFile::encodeName(info.absolutePath());
+    long nameMax = ::pathconf(folder.constData(), _PC_NAME_MAX);
+    if (nameMax <= 0)
+        nameMax = NAME_MAX;
+    const qsizetype nameBytes = QFile::encodeName(info.fileName()).size();
+    if (nameBytes > nameMax)
+        return QCoreApplication::translate(
+                   "engine", "the output name %1 is %2 bytes long; its folder allows %3")
+            .arg(info.fileName())
+            .arg(nameBytes)
+            .arg(nameMax);
+    long pathMax = ::pathconf(folder.constData(), _PC_PATH_MAX);
+    if (pathMax <= 0)
+        pathMax = PATH_MAX;
+    if (QFile::encodeName(info.absoluteFilePath()).size() >= pathMax)
+        return QCoreApplication::translate(
+                   "engine", "the output path is longer than the system allows (%1 bytes)")
+            .arg(pathMax);
+    return QString();
 }
 
 void predictSize(const ConvertCommand &r, PlanRow *row)
@@ -79,7 +114,8 @@ void predictSize(const ConvertCommand &r, PlanRow *row)
     const quint64 taken = sized ? qMin(available, room) : available;
     row->padBytes = r.slot.pad && sized ? room - taken : 0;
     row->bytes = units::headerBytes + taken + row->padBytes;
-    row->bytesExact = true;
+    // A padded slot is filled whatever the sound's true length.
+    row->bytesExact = !f.framesEstimated || (sized && r.slot.pad);
     row->shortBy = sized ? room - taken - row->padBytes : 0;
     if (available > taken) {
         row->cutFrame = r.slot.startFrame + taken / frameBytes;
@@ -143,8 +179,17 @@ Plan makePlan(const ConvertCommand &request, Existing existing)
     inputIds.reserve(request.inputs.size());
     for (const QString &input : request.inputs)
         inputIds.append(inputs::isStandardInput(input) ? FileId() : fileId(input));
+    // Each input, and each output path by the row that writes it, under the
+    // keys of a folder that ignores case: what collides on a memory card is
+    // refused everywhere, so that a plan made on one disk holds on the card.
+    QHash<QString, int> inputAt;
+    for (int i = 0; i < request.inputs.size(); ++i) {
+        if (inputs::isStandardInput(request.inputs.at(i)))
+            continue;
+        for (const QString &key : caseFoldedKeys(request.inputs.at(i)))
+            inputAt.insert(key, inputAt.value(key, i));
+    }
     bool standardInputSeen = false;
-    // Each output path, by the row that writes it.
     QHash<QString, int> writers;
 
     for (int i = 0; i < request.inputs.size(); ++i) {
@@ -169,24 +214,47 @@ Plan makePlan(const ConvertCommand &request, Existing existing)
         }
 
         const FileId outputId = fileId(row.output);
-        const int landsOn = outputId.exists ? inputIds.indexOf(outputId) : -1;
-        const auto writer = writers.constFind(outputKey(row.output));
+        const QStringList outputKeys = caseFoldedKeys(row.output);
+        int landsOn = outputId.exists ? inputIds.indexOf(outputId) : -1;
+        // Only the case tells them apart, where the disk says they are two.
+        const bool byCase = landsOn < 0 && (landsOn = firstUnder(inputAt, outputKeys)) >= 0 &&
+                            spelled(row.output) != spelled(request.inputs.at(landsOn));
+        const int writer = firstUnder(writers, outputKeys);
+        const QString tooLong = nameProblem(row.output);
         if (stream && standardInputSeen) {
             refuse(
                 QCoreApplication::translate("engine", "the standard input can be read only once"));
         } else if (!opened && !stream) {
             refuse(why);
+        } else if (landsOn == i && byCase) {
+            refuse(QCoreApplication::translate(
+                       "engine", "the output %1 differs from the input only in case; on a memory "
+                                 "card (FAT, exFAT) it would replace the input; give a suffix")
+                       .arg(row.output));
         } else if (landsOn == i) {
             refuse(QCoreApplication::translate("engine",
                                                "the output would overwrite the input file itself"));
+        } else if (landsOn >= 0 && byCase) {
+            refuse(QCoreApplication::translate(
+                       "engine", "the output %1 differs from %2, another input of this request, "
+                                 "only in case; on a memory card (FAT, exFAT) it would replace it")
+                       .arg(row.output, request.inputs.at(landsOn)));
         } else if (landsOn >= 0) {
             refuse(QCoreApplication::translate(
                        "engine", "the output would overwrite %1, another input of this request")
                        .arg(request.inputs.at(landsOn)));
-        } else if (writer != writers.constEnd()) {
+        } else if (writer >= 0 && spelled(plan.rows.at(writer).output) != spelled(row.output)) {
+            refuse(QCoreApplication::translate(
+                       "engine", "%1 already writes %2, which differs from %3 only in case and is "
+                                 "the same file on a memory card (FAT, exFAT); give a suffix or "
+                                 "convert them apart")
+                       .arg(request.inputs.at(writer), plan.rows.at(writer).output, row.output));
+        } else if (writer >= 0) {
             refuse(QCoreApplication::translate(
                        "engine", "%1 already writes %2; give a suffix or convert them apart")
-                       .arg(request.inputs.at(writer.value()), row.output));
+                       .arg(request.inputs.at(writer), row.output));
+        } else if (!tooLong.isEmpty()) {
+            refuse(tooLong);
         } else if (row.bytesExact && request.slot.startFrame > 0 &&
                    row.bytes == units::headerBytes + row.padBytes) {
             refuse(QCoreApplication::translate(
@@ -204,8 +272,10 @@ Plan makePlan(const ConvertCommand &request, Existing existing)
                 QCoreApplication::translate("engine", "the output %1 exists").arg(row.output);
         }
         standardInputSeen |= stream;
-        if (row.status == PlanRow::Status::Convert)
-            writers.insert(outputKey(row.output), i);
+        if (row.status == PlanRow::Status::Convert) {
+            for (const QString &key : outputKeys)
+                writers.insert(key, i);
+        }
         plan.rows.append(row);
     }
     return plan;
@@ -216,14 +286,15 @@ QVector<PathClash> pathClashes(const QStringList &inputs, const QString &folder,
 {
     QHash<QString, int> inputAt;
     for (int i = 0; i < inputs.size(); ++i)
-        inputAt.insert(QDir::cleanPath(inputs.at(i)), i);
+        inputAt.insert(QDir::cleanPath(inputs.at(i)).toCaseFolded(), i);
     QHash<QString, int> writer;
     QVector<PathClash> clashes;
     for (int i = 0; i < inputs.size(); ++i) {
         PathClash clash;
         clash.input = i;
         clash.output = command::outputPath(inputs.at(i), folder, suffix);
-        const QString key = QDir::cleanPath(clash.output);
+        // As a memory card compares names: without case.
+        const QString key = QDir::cleanPath(clash.output).toCaseFolded();
         const int landsOn = inputAt.value(key, -1);
         if (landsOn == i) {
             clash.kind = PathClash::Kind::Itself;

@@ -26,6 +26,9 @@ struct InputFacts
     // 0 when libsox does not know the length, or the header claims more
     // samples than the file can hold.
     quint64 frames = 0;
+    // The header only estimates `frames` (MP3 guesses from its frames' headers
+    // or its bit rate; the decoder's delay and padding change the count).
+    bool framesEstimated = false;
 };
 
 struct PlanRow
@@ -72,9 +75,10 @@ struct Plan
 bool outputExists(const QString &path);
 
 // An output that would destroy an input or another output, judged from the
-// paths as spelled (tidied of "//" and "/./") without the disk: what a form
-// can tell before anything is opened. The plan compares files by identity
-// and refuses the same rows, and also those that only the disk shows.
+// paths as spelled (tidied of "//" and "/./") and without case, as a memory
+// card compares names, without the disk: what a form can tell before
+// anything is opened. The plan refuses the same rows, and also those that
+// only the disk shows.
 struct PathClash
 {
     enum class Kind {
@@ -93,8 +97,10 @@ QVector<PathClash> pathClashes(const QStringList &inputs, const QString &folder,
 // One row per input, in the order of the request. Inputs are opened (not
 // decoded) to learn their facts. Refused: an input that cannot be read, an
 // output that would land on an input of the request, an output that an
-// earlier input already writes (compared as the file system compares them:
-// the same folder and name), one too large for a WAV file, and under
+// earlier input already writes (the same folder and name; names that differ
+// only in case are one name, as on FAT and exFAT cards, wherever the files
+// are), a name longer than its folder allows, one too large for a WAV file,
+// and under
 // Existing::Fail an output that exists, and a start at or after the end of
 // the sound. Skipped: under Existing::Skip an output that exists.
 Plan makePlan(const ConvertCommand &request, Existing existing = Existing::Overwrite);

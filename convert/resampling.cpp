@@ -13,6 +13,8 @@
 #include <QFileInfo>
 #include <QTemporaryFile>
 
+#include <algorithm>
+
 namespace {
 
 // Why the output cannot be written where asked; empty when it can.
@@ -27,7 +29,12 @@ QString outputProblem(const ConvertParams &p)
     const QString folder = placement::folderProblem(out.absolutePath());
     if (!folder.isEmpty())
         return folder;
-    if (out.exists() && fileId(p.inputPath) == fileId(p.outputPath))
+    // A card's driver may give two spellings of one file two identities.
+    const QStringList inputKeys = caseFoldedKeys(p.inputPath);
+    const bool sameName =
+        std::any_of(inputKeys.cbegin(), inputKeys.cend(),
+                    [&](const QString &key) { return caseFoldedKeys(p.outputPath).contains(key); });
+    if (out.exists() && (sameName || fileId(p.inputPath) == fileId(p.outputPath)))
         return QCoreApplication::translate("engine",
                                            "the output would overwrite the input file itself");
     return QString();
