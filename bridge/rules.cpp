@@ -96,6 +96,7 @@ QVariantMap rowMap(const ConvertCommand &request, const PlanRow &row)
         {QStringLiteral("channels"), f.channels},
         {QStringLiteral("bits"), f.bitsPerSample},
         {QStringLiteral("frames"), double(f.frames)},
+        {QStringLiteral("framesEstimated"), f.framesEstimated},
         {QStringLiteral("seconds"), f.sampleRate > 0 ? double(f.frames) / f.sampleRate : 0.0}};
     return {{QStringLiteral("input"), row.input},
             {QStringLiteral("output"), row.output},

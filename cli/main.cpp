@@ -47,6 +47,9 @@ int usageError(const QString &message)
 QString sizeText(const Plan &plan, const PlanRow &row)
 {
     const quint32 asked = plan.request.fileSize;
+    if (!row.bytesExact && row.facts.framesEstimated)
+        return QStringLiteral("about %1 bytes (the input only estimates its length)")
+            .arg(row.bytes);
     if (!row.bytesExact)
         return asked > 44 ? QStringLiteral("at most %1 bytes").arg(asked)
                           : QStringLiteral("whole length");
@@ -127,6 +130,7 @@ void convertHere(const Plan &plan, RowSink &sink)
         sink.progress(index, done, total);
     };
     report.clipped = [&](int index, quint64 samples) { sink.clipped(index, samples); };
+    report.warning = [&](int index, const QString &text) { sink.warning(index, text); };
     // One conversion at a time: the other processors would idle.
     report.spareProcessors = QThread::idealThreadCount() - 1;
     report.converted = [&](int index, const QString &, const QString &output) {

@@ -6,7 +6,7 @@
 namespace rowjson {
 
 QByteArray line(const Plan &plan, const PlanRow &row, const QString &status, quint64 bytes,
-                const QString &reason, quint64 clipped)
+                const QString &reason, quint64 clipped, const QString &warning)
 {
     const quint64 frameBytes = quint64(plan.request.channels) * (plan.request.bitsPerSample / 8u);
     QJsonObject o;
@@ -22,6 +22,7 @@ QByteArray line(const Plan &plan, const PlanRow &row, const QString &status, qui
     o.insert(QStringLiteral("frames_out"),
              frameBytes > 0 && bytes > 44 ? double((bytes - 44) / frameBytes) : 0.0);
     o.insert(QStringLiteral("clipped"), double(clipped));
+    o.insert(QStringLiteral("warning"), warning);
     // Where the slot lies in the whole conversion, for scripts that draw it.
     const double rate = plan.request.sampleRate;
     const auto position = [&](const char *frameName, const char *secondsName, quint64 frames) {
@@ -39,6 +40,7 @@ QByteArray line(const Plan &plan, const PlanRow &row, const QString &status, qui
         in.insert(QStringLiteral("channels"), int(row.facts.channels));
         in.insert(QStringLiteral("bits"), int(row.facts.bitsPerSample));
         in.insert(QStringLiteral("frames"), double(row.facts.frames));
+        in.insert(QStringLiteral("frames_estimated"), row.facts.framesEstimated);
         in.insert(QStringLiteral("seconds"),
                   row.facts.sampleRate > 0 ? double(row.facts.frames) / row.facts.sampleRate : 0.0);
     }

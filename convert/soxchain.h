@@ -23,6 +23,11 @@ namespace soxchain {
 sox::Format openInput(const QString &path, QString *why,
                       const std::function<void()> &beforeRead = nullptr);
 
+// True when the input's header only estimates its length (MP3 counts its
+// frames' headers or divides its size by the bit rate; the decoder then
+// gives a few hundred to a few thousand samples more or less).
+bool lengthIsEstimate(const sox_format_t &input);
+
 // A path libsox can open: the local 8-bit encoding must carry it unchanged.
 bool toLocalPath(const QString &path, QByteArray *local);
 

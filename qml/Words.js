@@ -119,6 +119,8 @@ function plannedText(row) {
     if (row.status === "skip")
         return qsTr("Will be skipped: %1").arg(row.reason);
     var size = row.bytesExact ? bytesText(row.bytes)
+             : row.facts && row.facts.framesEstimated
+               ? qsTr("about %1 (the file only estimates its length)").arg(bytesText(row.bytes))
              : row.bytes > 0 ? qsTr("up to %1 (the file does not say how long it is)").arg(bytesText(row.bytes))
              : qsTr("size known once converted (the file does not say how long it is)");
     var gets = [];

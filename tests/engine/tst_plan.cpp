@@ -21,6 +21,8 @@ private Q_SLOTS:
     void predictedSizeIsWritten();
     void collisions_data();
     void collisions();
+    void namesTheFolderCannotHold_data();
+    void namesTheFolderCannotHold();
     void existingOutputs_data();
     void existingOutputs();
     void outputAppearingAfterThePlan();
@@ -69,23 +71,33 @@ void TestPlan::predictedSizeIsWritten_data()
     QTest::addColumn<quint32>("outRate");
     QTest::addColumn<quint32>("size");
     QTest::addColumn<quint64>("shortBy");
+    QTest::addColumn<bool>("pad");
+    QTest::addColumn<bool>("exact"); // the plan may promise the size
 
     // 1.2345 s at 44100 Hz: 54441 frames, which no rate divides evenly.
     QTest::newRow("wav, whole, 44100 to 48000")
-        << "wav" << 44100 << 1.2345 << 48000u << 0u << quint64(0);
+        << "wav" << 44100 << 1.2345 << 48000u << 0u << quint64(0) << false << true;
     QTest::newRow("flac, whole, 44100 to 22050")
-        << "flac" << 44100 << 1.2345 << 22050u << 0u << quint64(0);
+        << "flac" << 44100 << 1.2345 << 22050u << 0u << quint64(0) << false << true;
     QTest::newRow("aiff, whole, 8000 to 44100")
-        << "aiff" << 8000 << 0.7777 << 44100u << 0u << quint64(0);
+        << "aiff" << 8000 << 0.7777 << 44100u << 0u << quint64(0) << false << true;
     QTest::newRow("ogg, whole, 44100 to 32000")
-        << "ogg" << 44100 << 1.2345 << 32000u << 0u << quint64(0);
+        << "ogg" << 44100 << 1.2345 << 32000u << 0u << quint64(0) << false << true;
     QTest::newRow("wav, whole, 1 Hz apart: no rate change")
-        << "wav" << 48000 << 0.5 << 48001u << 0u << quint64(0);
+        << "wav" << 48000 << 0.5 << 48001u << 0u << quint64(0) << false << true;
     // 0.3 s at 48 kHz mono 16-bit: 28800 sample bytes.
-    QTest::newRow("flac, short of the size")
-        << "flac" << 44100 << 0.3 << 48000u << 100000u << quint64(100000 - 44 - 28800);
+    QTest::newRow("flac, short of the size") << "flac" << 44100 << 0.3 << 48000u << 100000u
+                                             << quint64(100000 - 44 - 28800) << false << true;
     QTest::newRow("wav, longer than the size, cut mid-frame")
-        << "wav" << 44100 << 2.0 << 48000u << 100001u << quint64(0);
+        << "wav" << 44100 << 2.0 << 48000u << 100001u << quint64(0) << false << true;
+    // An MP3's header gives only an estimate: a size is promised only where
+    // padding fills the slot whatever the sound's true length.
+    QTest::newRow("mp3, whole") << "mp3" << 44100 << 9.35 << 48000u << 0u << quint64(0) << false
+                                << false;
+    QTest::newRow("mp3, short of the size") << "mp3" << 44100 << 1.0 << 48000u << 200000u
+                                            << quint64(200000 - 44 - 96000) << false << false;
+    QTest::newRow("mp3, padded to the size")
+        << "mp3" << 44100 << 1.0 << 48000u << 200000u << quint64(0) << true << true;
 }
 
 void TestPlan::predictedSizeIsWritten()
@@ -96,19 +108,25 @@ void TestPlan::predictedSizeIsWritten()
     QFETCH(quint32, outRate);
     QFETCH(quint32, size);
     QFETCH(quint64, shortBy);
+    QFETCH(bool, pad);
+    QFETCH(bool, exact);
 
     const QString input = fixture(ext, inRate, 2, seconds);
     QVERIFY(!input.isEmpty());
     QTemporaryDir out;
-    const Plan plan = makePlan(request(out.path(), {input}, size, outRate));
+    ConvertCommand c = request(out.path(), {input}, size, outRate);
+    c.slot.pad = pad;
+    const Plan plan = makePlan(c);
     QCOMPARE(plan.rows.size(), 1);
     const PlanRow &row = plan.rows.first();
     QCOMPARE(int(row.status), int(PlanRow::Status::Convert));
     QCOMPARE(row.facts.format, ext == QLatin1String("ogg") ? QStringLiteral("vorbis") : ext);
     QCOMPARE(row.facts.channels, 2u);
     QCOMPARE(row.facts.sampleRate, double(inRate));
-    QVERIFY(row.bytesExact);
-    QCOMPARE(row.shortBy, shortBy);
+    QCOMPARE(row.bytesExact, exact);
+    QCOMPARE(row.facts.framesEstimated, ext == QLatin1String("mp3"));
+    if (exact)
+        QCOMPARE(row.shortBy, shortBy);
 
     Resampling resampling;
     int converted = 0;
@@ -116,6 +134,8 @@ void TestPlan::predictedSizeIsWritten()
     report.converted = [&](int, const QString &, const QString &) { ++converted; };
     runPlan(plan, resampling, report);
     QCOMPARE(converted, 1);
+    if (!exact)
+        return;
     QCOMPARE(quint64(QFileInfo(row.output).size()), row.bytes);
     if (size == 0)
         QCOMPARE(testutil::soxi(row.output, QStringLiteral("-s")).toULongLong(),
@@ -169,6 +189,42 @@ void TestPlan::collisions()
                 qPrintable(row.reason));
     }
     QCOMPARE(got, statuses);
+}
+
+void TestPlan::namesTheFolderCannotHold_data()
+{
+    QTest::addColumn<QString>("stem");
+    QTest::addColumn<QString>("suffix");
+    QTest::addColumn<bool>("refused");
+
+    // 248 letters + "_48k.wav": the input's own name fits, the output's does not.
+    QTest::newRow("too long by the suffix") << QString(248, 'k') << "_48k" << true;
+    QTest::newRow("255 bytes exactly") << QString(247, 'k') << "_48k" << false;
+    // 124 letters of two bytes each: 132 characters, 256 bytes with "_48k.wav".
+    QTest::newRow("too long in bytes, not in letters")
+        << QString(124, QChar(0xe9)) << "_48k" << true;
+}
+
+// The dry run refuses what the real run could not do.
+void TestPlan::namesTheFolderCannotHold()
+{
+    QFETCH(QString, stem);
+    QFETCH(QString, suffix);
+    QFETCH(bool, refused);
+
+    QTemporaryDir in, out;
+    const QString input = in.filePath(stem + QStringLiteral(".flac"));
+    QVERIFY(testutil::makeAudio(input, 8000, 1, 16, 0.1));
+    ConvertCommand c = request(out.path(), {input});
+    c.suffix = suffix;
+    const Plan plan = makePlan(c);
+    QCOMPARE(plan.rows.first().status == PlanRow::Status::Refused, refused);
+    if (refused)
+        QVERIFY2(plan.rows.first().reason.contains(QStringLiteral("its folder allows 255")),
+                 qPrintable(plan.rows.first().reason));
+    Resampling resampling;
+    runPlan(plan, resampling, BatchReport());
+    QCOMPARE(QDir(out.path()).entryList(QDir::Files | QDir::Hidden).size(), refused ? 0 : 1);
 }
 
 void TestPlan::existingOutputs_data()
