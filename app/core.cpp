@@ -169,6 +169,9 @@ void Core::doConvert()
     report.clipped = [&](int i, quint64 samples) {
         data->notifyResampClipped(heard.value(i).input, qreal(samples));
     };
+    report.warning = [&](int i, const QString &text) {
+        data->notifyResampWarning(heard.value(i).input, text);
+    };
     report.converted = [&](int i, const QString &input, const QString &) {
         if (heard.value(i).fraction < 1.0)
             data->notifyProgress(input, 1.0);

@@ -113,6 +113,11 @@ void Data::notifyResampClipped(QString fileName, qreal samples)
     Q_EMIT sgResampClipped(fileName, samples);
 }
 
+void Data::notifyResampWarning(QString fileName, QString text)
+{
+    Q_EMIT sgResampWarning(fileName, text);
+}
+
 void Data::notifyResampSkipped(QString fileName, QString reason)
 {
     Q_EMIT sgResampSkipped(fileName, reason);

@@ -32,6 +32,7 @@ public:
     // are expected (0 when unknown).
     void notifyResampProgress(QString fileName, qreal done, qreal total);
     void notifyResampClipped(QString fileName, qreal samples);
+    void notifyResampWarning(QString fileName, QString text);
     void notifyProgress(QString fileName, double fraction);
 
     Rules *rules() { return &engineRules; }
@@ -83,6 +84,10 @@ Q_SIGNALS:
     // before its sgResampReady; one that fails or is stopped ends where it
     // stood. Nothing comes for an input whose length is unknown until then.
     void sgProgress(QString fileName, double fraction);
+    // A converted input whose output is not all it seems, such as an input
+    // that ends before the length its header gives; comes where
+    // sgResampClipped would, before the input's end.
+    void sgResampWarning(QString fileName, QString text);
 
 private:
     // Before the engine: the window asks it while loading, and until it is gone.

@@ -128,6 +128,15 @@ void Reporter::clipped(int /*index*/, const QString &input, quint64 samples)
         drawProgress();
 }
 
+// Shown also to --quiet: what it says is close to a failure.
+void Reporter::warning(int /*index*/, const QString &input, const QString &text)
+{
+    clearLine();
+    writeError(QStringLiteral("%1: warning: %2\n").arg(input, text));
+    if (style == Style::Terminal)
+        drawProgress();
+}
+
 void Reporter::finish(int signal)
 {
     clearLine();

@@ -24,6 +24,7 @@ public:
     void failed(int index, const QString &input, const QString &reason);
     void skipped(int index, const QString &input, const QString &reason);
     void clipped(int index, const QString &input, quint64 samples);
+    void warning(int index, const QString &input, const QString &text);
 
     // The closing count; `signal` is the number of the signal that
     // interrupted the run, or 0.

@@ -11,6 +11,6 @@ namespace rowjson {
 // "skip", "refused"), a real run what did ("converted", "skipped", "refused",
 // "failed", "cancelled").
 QByteArray line(const Plan &plan, const PlanRow &row, const QString &status, quint64 bytes,
-                const QString &reason, quint64 clipped = 0);
+                const QString &reason, quint64 clipped = 0, const QString &warning = QString());
 
 } // namespace rowjson

@@ -25,6 +25,11 @@ public:
         clips = samples;
         reporter.clipped(index, plan.rows.at(index).input, samples);
     }
+    void warning(int index, const QString &text)
+    {
+        warned = text;
+        reporter.warning(index, plan.rows.at(index).input, text);
+    }
     void converted(int index, qint64 bytes)
     {
         const PlanRow &row = plan.rows.at(index);
@@ -48,12 +53,12 @@ public:
 private:
     void print(const PlanRow &row, const QString &status, quint64 bytes, const QString &reason)
     {
-        if (!json) {
-            clips = 0;
-            return;
-        }
-        const QByteArray line = rowjson::line(plan, row, status, bytes, reason, clips);
+        const QByteArray line =
+            json ? rowjson::line(plan, row, status, bytes, reason, clips, warned) : QByteArray();
         clips = 0;
+        warned.clear();
+        if (!json)
+            return;
         std::fwrite(line.constData(), 1, size_t(line.size()), stdout);
         std::fflush(stdout);
     }
@@ -62,4 +67,5 @@ private:
     Reporter &reporter;
     bool json;
     quint64 clips = 0;
+    QString warned;
 };

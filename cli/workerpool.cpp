@@ -42,6 +42,7 @@ void WorkerPool::run()
             sink->progress(i, done, total);
     };
     report.clipped = [this](int i, quint64 samples) { rows[i].clipped = samples; };
+    report.warning = [this](int i, const QString &text) { rows[i].warning = text; };
     report.converted = [this](int i, const QString &, const QString &) {
         finishRow(i, Row::Outcome::Converted, QString());
     };
@@ -90,6 +91,8 @@ void WorkerPool::reportDone(int i)
     const Row &r = rows.at(i);
     if (r.clipped > 0)
         sink->clipped(i, r.clipped);
+    if (!r.warning.isEmpty())
+        sink->warning(i, r.warning);
     switch (r.outcome) {
     case Row::Outcome::Converted:
         sink->converted(i, r.bytes);

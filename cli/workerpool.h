@@ -35,6 +35,7 @@ private:
         QString reason;
         qint64 bytes = 0;
         quint64 clipped = 0;
+        QString warning;
         quint64 done = 0; // latest progress, shown once the row's turn comes
         quint64 total = 0;
     };

@@ -49,6 +49,8 @@ void runRow(const Plan &plan, const PlanRow &row, Resampling &resampling, const 
             if (samples > 0)
                 report.clipped(i, samples);
         };
+    if (report.warning)
+        hooks.warning = [&report, i](const QString &text) { report.warning(i, text); };
     QString reason;
     if (resampling.resample(plan.params(row), &reason, hooks) == 1) {
         if (report.converted)

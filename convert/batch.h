@@ -18,6 +18,9 @@ struct BatchReport
     std::function<void(int index, quint64 done, quint64 total)> progress;
     // Samples that libsox clipped while it converted the input, when any.
     std::function<void(int index, quint64 samples)> clipped;
+    // A converted input whose output is not all it seems (ConvertHooks::warning);
+    // comes before the row's end.
+    std::function<void(int index, const QString &text)> warning;
     std::function<void(int index, const QString &input, const QString &output)> converted;
     // An input left alone because its output exists, and the rule says to skip.
     std::function<void(int index, const QString &input, const QString &reason)> skipped;

@@ -18,6 +18,9 @@ struct ConvertHooks
     std::function<void(quint64 done, quint64 total)> progress;
     // Samples that libsox clipped on their way, once the chain has run.
     std::function<void(quint64 samples)> clipped;
+    // Something the output should not pass over in silence although it was
+    // written: an input that ends before the length its header gives.
+    std::function<void(const QString &text)> warning;
     // Processors this conversion may take beside its own: libsox then runs an
     // effect's channels side by side (as `sox --multi-threaded` does), where
     // libgomp's threads sleep while they wait (spare::threadsWaitPassively).

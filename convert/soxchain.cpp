@@ -58,6 +58,21 @@ QString errnoText(int code)
     return QString::fromLocal8Bit(std::strerror(code));
 }
 
+// The frames the input's header promises, where it promises anything to
+// hold the sound to: 0 for an unknown length, an estimate, or the
+// placeholder of a file written as a stream (0x7ffff000 or 0xffffffff
+// bytes).
+quint64 promisedFrames(const sox_format_t &input)
+{
+    if (input.signal.length == 0 || input.signal.channels == 0 || lengthIsEstimate(input))
+        return 0;
+    const quint64 claimedBytes =
+        quint64(input.signal.length) * qMax(1u, input.encoding.bits_per_sample / 8);
+    if (claimedBytes >= 0x7ffff000u)
+        return 0;
+    return input.signal.length / input.signal.channels;
+}
+
 struct FlowState
 {
     const ConvertHooks *hooks;
@@ -288,6 +303,7 @@ bool Chain::flow(QString *why)
     const bool spread =
         input->signal.length == 0 ||
         input->signal.length > ReadAhead::worthwhileBuffers * sox_get_globals()->bufsiz;
+    const quint64 promised = promisedFrames(*input);
     ReadAhead ahead(input.get());
     if (hooks.readAhead && spread)
         ahead.start();
@@ -336,12 +352,32 @@ bool Chain::flow(QString *why)
                    .arg(QString::fromLocal8Bit(input->sox_errstr));
         return false;
     }
+    // A sound that ends before its header's length was cut short (or is
+    // being cut while it is read); its output must not pass for the whole.
+    const bool cutByUs = state.samplesWanted > 0 && output->olength >= state.samplesWanted;
+    const quint64 madeFrames = output->olength / output->signal.channels;
+    const quint64 promisedOut =
+        units::framesAfterRate(promised, input->signal.rate, output->signal.rate);
+    QString shortened;
+    if (promised > 0 && !cutByUs && madeFrames < promisedOut) {
+        shortened = QCoreApplication::translate(
+                        "engine", "the input ends after %1 s of the %2 s its header gives")
+                        .arg(QString::number(madeFrames / output->signal.rate, 'f', 2),
+                             QString::number(promised / input->signal.rate, 'f', 2));
+        if (p.slot.pad && p.fileSize > units::headerBytes)
+            shortened += QCoreApplication::translate("engine", "; silence fills the rest");
+    }
     const int closed = sox_close(output.release());
     input.reset();
     if (closed != SOX_SUCCESS) {
         *why = QCoreApplication::translate("engine", "cannot finish the scratch file in %1")
                    .arg(QDir::tempPath());
         return false;
+    }
+    if (!shortened.isEmpty()) {
+        qDebug().noquote() << "short input" << p.inputPath << "-" << shortened;
+        if (hooks.warning)
+            hooks.warning(shortened);
     }
     return true;
 }
@@ -425,6 +461,12 @@ sox::Format openInput(const QString &path, QString *why, const std::function<voi
         *why = QCoreApplication::translate(
             "engine", "cannot read: not a sound file in a format this program reads");
     return input;
+}
+
+bool lengthIsEstimate(const sox_format_t &input)
+{
+    const QLatin1String type(input.filetype ? input.filetype : "");
+    return type == QLatin1String("mp3") || type == QLatin1String("mp2");
 }
 
 bool toLocalPath(const QString &path, QByteArray *local)

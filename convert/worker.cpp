@@ -27,6 +27,7 @@ const QByteArray progressWord = QByteArrayLiteral("progress");
 const QByteArray convertedWord = QByteArrayLiteral("converted");
 const QByteArray failedWord = QByteArrayLiteral("failed");
 const QByteArray clippedWord = QByteArrayLiteral("clipped");
+const QByteArray warningWord = QByteArrayLiteral("warning");
 // Without a known total, progress is sent after this many more samples.
 constexpr quint64 unknownTotalStep = quint64(1) << 20;
 
@@ -183,6 +184,11 @@ QByteArray clippedLine(quint64 samples)
     return clippedWord + ' ' + QByteArray::number(samples) + '\n';
 }
 
+QByteArray warningLine(const QString &text)
+{
+    return warningWord + ' ' + encode(text) + '\n';
+}
+
 QByteArray convertedLine()
 {
     return convertedWord + '\n';
@@ -208,6 +214,9 @@ Answer readAnswerLine(const QByteArray &line)
         answer.done = words.at(1).toULongLong(&ok);
         if (ok)
             answer.kind = Answer::Kind::Clipped;
+    } else if (words.size() == 2 && words.at(0) == warningWord) {
+        answer.kind = Answer::Kind::Warning;
+        answer.reason = decode(words.at(1));
     } else if (words.size() == 1 && words.at(0) == convertedWord) {
         answer.kind = Answer::Kind::Converted;
     } else if (words.size() == 2 && words.at(0) == failedWord) {
@@ -262,6 +271,7 @@ int run(const std::atomic_bool &cancel, int wakeDescriptor)
             if (samples > 0)
                 parentGone |= !writeAll(clippedLine(samples));
         };
+        hooks.warning = [&](const QString &text) { parentGone |= !writeAll(warningLine(text)); };
         QString reason;
         const bool converted = resampling.resample(job.params, &reason, hooks) == 1;
         parentGone |= !writeAll(converted ? convertedLine() : failedLine(reason));

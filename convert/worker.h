@@ -50,15 +50,16 @@ int workersFor(const Plan &plan, int jobs);
 
 struct Answer
 {
-    enum class Kind { Progress, Clipped, Converted, Failed, Unreadable };
+    enum class Kind { Progress, Clipped, Warning, Converted, Failed, Unreadable };
     Kind kind = Kind::Unreadable;
     quint64 done = 0; // samples done, or clipped
     quint64 total = 0;
-    QString reason;
+    QString reason; // why it failed, or the warning
 };
 
 QByteArray progressLine(quint64 done, quint64 total);
 QByteArray clippedLine(quint64 samples);
+QByteArray warningLine(const QString &text);
 QByteArray convertedLine();
 QByteArray failedLine(const QString &reason);
 Answer readAnswerLine(const QByteArray &line);

@@ -224,6 +224,10 @@ void Pool::slReadyRead()
             if (answer.done > 0 && report.clipped)
                 report.clipped(row, answer.done);
             break;
+        case Answer::Kind::Warning:
+            if (report.warning)
+                report.warning(row, answer.reason);
+            break;
         case Answer::Kind::Converted:
         case Answer::Kind::Failed:
             w->row = -1;

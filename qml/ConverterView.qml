@@ -323,7 +323,7 @@ Item {
             inRequest[pendingInputs[k]] = true;
         for (var i = 0; i < inputModel.count; ++i) {
             if (inRequest[inputModel.get(i).path] === true)
-                inputModel.set(i, { status: "waiting", reason: "", output: "", progress: -1, clipped: 0 });
+                inputModel.set(i, { status: "waiting", reason: "", output: "", progress: -1, clipped: 0, warning: "" });
         }
         outcomes++;
         convertedCount = 0;
@@ -379,7 +379,7 @@ Item {
             if (p === "" || hasPath(p))
                 continue;
             inputModel.append({ path: p, name: Words.fileName(p), folder: Words.folderOf(p),
-                                status: "", reason: "", output: "", progress: -1, clipped: 0 });
+                                status: "", reason: "", output: "", progress: -1, clipped: 0, warning: "" });
             ++added;
         }
         if (inputList.currentIndex < 0 && inputModel.count > 0)
@@ -510,6 +510,12 @@ Item {
         var i = openRow(fileName);
         if (i >= 0)
             inputModel.setProperty(i, "clipped", samples);
+    }
+
+    function markWarning(fileName, text) {
+        var i = openRow(fileName);
+        if (i >= 0)
+            inputModel.setProperty(i, "warning", text);
     }
 
     // status: "converted", "skipped" or "failed"; a failure after Stop is
@@ -676,13 +682,18 @@ Item {
                 view.markClipped(fileName, samples);
         }
     }
-    // A bridge without sgProgress tells progress by sgResampProgress alone.
+    // A bridge without sgProgress tells progress by sgResampProgress alone;
+    // one without sgResampWarning has none to give.
     Connections {
         target: _data
         ignoreUnknownSignals: true
         function onSgProgress(fileName, fraction) {
             if (view.requestOpen)
                 view.markFraction(fileName, fraction);
+        }
+        function onSgResampWarning(fileName, text) {
+            if (view.requestOpen)
+                view.markWarning(fileName, text);
         }
     }
 
@@ -1010,6 +1021,7 @@ Item {
                             planCurrent: planWatcher.current
                             progress: model.progress
                             clipped: model.clipped
+                            warning: model.warning
                             shown: !view.failedOnly || model.status === "failed"
                             removable: !view.editingLocked
                             highlighted: ListView.isCurrentItem

@@ -26,6 +26,8 @@ ItemDelegate {
     // Of the conversion under way: 0 to 1, or -1 while the total is unknown.
     property real progress: -1
     property real clipped: 0
+    // Why a converted output is not all it seems; empty when it is.
+    property string warning
     // False while a filter hides the row: it then takes no room in the list.
     property bool shown: true
 
@@ -202,6 +204,19 @@ ItemDelegate {
             elide: Text.ElideRight
             font.pixelSize: row.font.pixelSize - 1
             color: row.failColor
+        }
+        Label {
+            objectName: "rowWarning"
+            Layout.fillWidth: true
+            Layout.leftMargin: 20
+            Layout.rightMargin: 24
+            visible: row.warning !== ""
+            text: qsTr("Warning: %1").arg(row.warning)
+            wrapMode: Text.Wrap
+            maximumLineCount: 2
+            elide: Text.ElideRight
+            font.pixelSize: row.font.pixelSize - 1
+            color: row.warnColor
         }
     }
 }

@@ -69,6 +69,8 @@ private slots:
     void existing_data();
     void existing();
     void jsonRows();
+    void shortInputWarned_data();
+    void shortInputWarned();
     void collisionsThroughTheCommand();
     void contentRecognisedInFolders();
     void slotOptions();
@@ -713,6 +715,38 @@ void TstCli::existing()
 
 // --json rows, read by Python's own parser: the dry run's bytes are the bytes
 // the run then writes.
+void TstCli::shortInputWarned_data()
+{
+    QTest::addColumn<QString>("jobs");
+    QTest::newRow("in this process") << "1";
+    QTest::newRow("in workers") << "2";
+}
+
+// A WAV cut short after it was written: its header promises 2 s, 0.5 s is
+// there. Padded to its slot, the output would pass for the whole sound.
+void TstCli::shortInputWarned()
+{
+    QFETCH(QString, jobs);
+    const QString out = freshDir();
+    const QString cut = out + "/cut.wav";
+    QVERIFY(testutil::makeAudio(path(cut), 8000, 1, 16, 2.0));
+    QVERIFY(QFile::resize(path(cut), 44 + 8000));
+    const Result r = run({"--json", "--pad", "-j", jobs, "-r", "8000", "-c", "1", "-b", "16", "-s",
+                          "40044", "--suffix", "_slot", "-o", out, cut, "also/l1.wav"});
+    QCOMPARE(r.exit, 0);
+    const QStringList rows = linesOf(r.out);
+    QCOMPARE(rows.size(), 2);
+    const QJsonObject shortRow = QJsonDocument::fromJson(rows.at(0).toUtf8()).object();
+    QCOMPARE(shortRow.value("warning").toString(),
+             QStringLiteral("the input ends after 0.50 s of the 2.00 s its header gives; "
+                            "silence fills the rest"));
+    QCOMPARE(QJsonDocument::fromJson(rows.at(1).toUtf8()).object().value("warning").toString(),
+             QString());
+    QVERIFY2(r.err.contains(QFile::encodeName(cut) + ": warning: the input ends after 0.50 s"),
+             r.err.constData());
+    QCOMPARE(QFileInfo(path(out + "/cut_slot.wav")).size(), 40044);
+}
+
 void TstCli::jsonRows()
 {
     const QString out = freshDir();
