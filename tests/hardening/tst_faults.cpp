@@ -118,8 +118,9 @@ void TestFaults::fault_data()
         << Fault::OutputIsTheInputThroughALink << false
         << QStringLiteral("the output would overwrite the input file itself") << false;
     // The input's name fits; with the suffix the output's does not.
+    // Refused by the plan, before anything is written.
     QTest::newRow("output name too long")
-        << Fault::OutputNameTooLong << false << QStringLiteral("cannot write ") << false;
+        << Fault::OutputNameTooLong << false << QStringLiteral("the output name ") << false;
     QTest::newRow("output disk full")
         << Fault::OutputDiskFull << false << QStringLiteral("cannot write ") << false;
     // Small enough to sit in the file's buffer until the commit.
