@@ -85,7 +85,8 @@ private:
     // Runs the copied program from `workingDir`; -1 when it crashed or had to
     // be killed.
     int runProgram(const QString &workingDir, QByteArray *err, int timeoutMs,
-                   const QStringList &args = {}, QByteArray *out = nullptr);
+                   const QStringList &args = {}, QByteArray *out = nullptr,
+                   const QStringList &unset = {});
 
     QTemporaryDir base;
     QString folder;
@@ -143,10 +144,12 @@ bool TestStartup::writeFile(const QString &path, const QString &text)
 }
 
 int TestStartup::runProgram(const QString &workingDir, QByteArray *err, int timeoutMs,
-                            const QStringList &args, QByteArray *out)
+                            const QStringList &args, QByteArray *out, const QStringList &unset)
 {
     QProcess p;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    for (const QString &name : unset)
+        env.remove(name);
     env.insert(QStringLiteral("TMPDIR"), tmp);
     // Kept out of TMPDIR, which must hold nothing once the program has ended.
     env.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime);
@@ -262,12 +265,25 @@ void TestStartup::commandLine_data()
     QTest::addColumn<QStringList>("args");
     QTest::addColumn<int>("exit");
     QTest::addColumn<QString>("shown"); // on standard output or error; {dir} is the folder
+    // No display at all, as over ssh, in a text console or under help2man.
+    QTest::addColumn<bool>("headless");
 
-    QTest::newRow("version") << QStringList{"--version"} << 0 << "Sabletide 0.0.5";
-    QTest::newRow("help") << QStringList{"--help"} << 0 << "[FILE...]";
+    QTest::newRow("version") << QStringList{"--version"} << 0 << "Sabletide 0.0.5" << false;
+    QTest::newRow("help") << QStringList{"--help"} << 0 << "[FILE...]" << false;
     QTest::newRow("files and folders, made absolute")
-        << QStringList{"tone #2.flac", "out"} << 0 << "given [{dir}/tone #2.flac,{dir}/out]";
-    QTest::newRow("unknown option") << QStringList{"--bogus"} << 1 << "Unknown option 'bogus'";
+        << QStringList{"tone #2.flac", "out"} << 0 << "given [{dir}/tone #2.flac,{dir}/out]"
+        << false;
+    QTest::newRow("unknown option")
+        << QStringList{"--bogus"} << 1 << "Unknown option 'bogus'" << false;
+    QTest::newRow("version, headless")
+        << QStringList{"--version"} << 0 << "Sabletide 0.0.5" << true;
+    QTest::newRow("-v, headless") << QStringList{"-v"} << 0 << "Sabletide 0.0.5" << true;
+    QTest::newRow("help, headless") << QStringList{"--help"} << 0 << "[FILE...]" << true;
+    QTest::newRow("help after a file, headless")
+        << QStringList{"tone #2.flac", "-h"} << 0 << "[FILE...]" << true;
+    // Qt's own options still reach the window's parser, which answers.
+    QTest::newRow("help beside -platform")
+        << QStringList{"-platform", "offscreen", "--help"} << 0 << "[FILE...]" << true;
 }
 
 // What a file manager or a shell passes reaches the window, absolute; --help
@@ -277,6 +293,7 @@ void TestStartup::commandLine()
     QFETCH(QStringList, args);
     QFETCH(int, exit);
     QFETCH(QString, shown);
+    QFETCH(bool, headless);
 
     QVERIFY(writeFile(document, QStringLiteral(R"(import QtQuick 2.15
 import QtQuick.Window 2.15
@@ -290,7 +307,9 @@ Window {
 }
 )")));
     QByteArray err, out;
-    QCOMPARE(runProgram(folder, &err, 120000, args, &out), exit);
+    const QStringList unset =
+        headless ? QStringList{"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"} : QStringList();
+    QCOMPARE(runProgram(folder, &err, 120000, args, &out, unset), exit);
     const QString text = QString::fromLocal8Bit(out + err);
     QVERIFY2(text.contains(shown.replace(QStringLiteral("{dir}"), folder)), qPrintable(text));
 }
