@@ -27,6 +27,8 @@ public Q_SLOTS:
                            scratch.filePath(QStringLiteral("config")));
         QSettings::setPath(QSettings::IniFormat, QSettings::UserScope,
                            scratch.filePath(QStringLiteral("config")));
+        // A home of the test's own, for folders typed from "~".
+        qputenv("HOME", QFile::encodeName(scratch.filePath(QStringLiteral("home"))));
         QCoreApplication::setOrganizationName(QStringLiteral("OrvaneTest"));
         QCoreApplication::setApplicationName(QStringLiteral("SabletideWindowTest"));
         makeFixtures();
@@ -39,6 +41,8 @@ public Q_SLOTS:
         engine->rootContext()->setContextProperty(QStringLiteral("_data"), &bridge);
         engine->rootContext()->setContextProperty(QStringLiteral("_fixtures"),
                                                   scratch.filePath(QStringLiteral("drop")));
+        engine->rootContext()->setContextProperty(QStringLiteral("_home"),
+                                                  scratch.filePath(QStringLiteral("home")));
     }
 
 private:
