@@ -29,23 +29,17 @@ int runWorker(int argc, char *argv[])
     return worker::serve();
 }
 
-} // namespace
-
-int main(int argc, char *argv[])
+void nameTheProgram()
 {
-    if (argc == 2 && qstrcmp(argv[1], worker::argument) == 0)
-        return runWorker(argc, argv);
-    QApplication app(argc, argv);
-    installTranslations(app);
     QCoreApplication::setOrganizationName(QStringLiteral("Orvane"));
     QCoreApplication::setApplicationName(QStringLiteral("Sabletide"));
     QCoreApplication::setApplicationVersion(QStringLiteral(SABLETIDE_VERSION));
-    QGuiApplication::setDesktopFileName(QStringLiteral("org.orvane.Sabletide"));
-    QGuiApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/sabletide.svg")));
+}
 
-    // Files and folders to put on the list, as a file manager's "Open with"
-    // passes them; --help and --version answer and end here.
-    QCommandLineParser parser;
+// Files and folders to put on the list, as a file manager's "Open with"
+// passes them.
+void describeCommandLine(QCommandLineParser &parser)
+{
     parser.setApplicationDescription(
         QCoreApplication::translate("main", "Converts audio files into PCM WAV files of one format "
                                             "and one exact size, for fixed-size slots."));
@@ -55,6 +49,55 @@ int main(int argc, char *argv[])
         QStringLiteral("FILE"),
         QCoreApplication::translate("main", "Audio file or folder to put on the list at start."),
         QStringLiteral("[FILE...]"));
+}
+
+// Whether the command line asks for the help or the version alone.
+bool asksForAnAnswer(int argc, char *argv[])
+{
+    for (int i = 1; i < argc; ++i) {
+        if (qstrcmp(argv[i], "--") == 0)
+            return false;
+        for (const char *option : {"-h", "-?", "--help", "-v", "--version"}) {
+            if (qstrcmp(argv[i], option) == 0)
+                return true;
+        }
+    }
+    return false;
+}
+
+// The help and the version are text: they answer where no window can open
+// (over ssh, in a text console, under help2man), which a QApplication, made
+// first, would abort for. A command line this parser alone cannot read, such
+// as one with Qt's own -platform, goes on to the window's parser.
+void answerWithoutAWindow(int argc, char *argv[])
+{
+    QCoreApplication app(argc, argv);
+    installTranslations(app);
+    nameTheProgram();
+    QCommandLineParser parser;
+    describeCommandLine(parser);
+    if (parser.parse(QCoreApplication::arguments()))
+        parser.process(app); // leaves the program
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    if (argc == 2 && qstrcmp(argv[1], worker::argument) == 0)
+        return runWorker(argc, argv);
+    if (asksForAnAnswer(argc, argv))
+        answerWithoutAWindow(argc, argv);
+    QApplication app(argc, argv);
+    installTranslations(app);
+    nameTheProgram();
+    QGuiApplication::setDesktopFileName(QStringLiteral("org.orvane.Sabletide"));
+    QGuiApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/sabletide.svg")));
+
+    // --help and --version answer here only beside Qt's own options, such as
+    // -platform, which the QApplication has taken out of the command line.
+    QCommandLineParser parser;
+    describeCommandLine(parser);
     parser.process(app);
     QStringList startInputs;
     for (const QString &given : parser.positionalArguments())

@@ -139,6 +139,8 @@ private:
 
     std::unique_ptr<PreviewWorker> planning;
     std::unique_ptr<PreviewWorker> overviews;
-    // All of playback's libsox use stays on this one thread.
+    // Playback's libsox use stays on this one thread, but for the opening of
+    // the sound output, which may block for ever: that runs on a thread of
+    // its own that neither this one nor the program's exit waits for.
     std::unique_ptr<PreviewWorker> playback;
 };

@@ -277,6 +277,11 @@ QStringList Rules::existingOutputs(const QStringList &inputs, const QString &fol
     return existing;
 }
 
+QString Rules::typedFolder(const QString &typed) const
+{
+    return placement::typedFolder(typed);
+}
+
 QVariantMap Rules::checkOutputFolder(const QString &folder) const
 {
     bool missing = false;

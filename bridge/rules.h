@@ -72,6 +72,10 @@ public:
     Q_INVOKABLE QStringList existingOutputs(const QStringList &inputs, const QString &folder,
                                             const QString &suffix) const;
 
+    // The output folder that the window's folder field names: "~" and "~/..."
+    // are the home folder.
+    Q_INVOKABLE QString typedFolder(const QString &typed) const;
+
     // { ok, missing, reason }: whether outputs can be written into `folder`,
     // judged as each output of a run is judged; missing: it only does not
     // exist yet, and makeFolder may make it.

@@ -73,6 +73,17 @@ int renameNoReplace(const QByteArray &from, const QByteArray &to)
 
 } // namespace
 
+QString typedFolder(const QString &typed)
+{
+    if (typed != QLatin1String("~") && !typed.startsWith(QLatin1String("~/")))
+        return typed;
+    QString home = QDir::homePath();
+    // A home of "/" would give "//slots".
+    if (home.endsWith(QLatin1Char('/')))
+        home.chop(1);
+    return home + typed.mid(1);
+}
+
 QString folderProblem(const QString &folder, bool *missing)
 {
     // "a/file/" names nothing that exists; "a/file" is the file in the way.

@@ -32,6 +32,11 @@ bool write(const QString &path, const Body &body, Replace replace, QString *why)
 // when outputs can go there. Asked before a run as well as for each output.
 QString folderProblem(const QString &folder, bool *missing = nullptr);
 
+// The folder a person means by `typed`: "~" and "~/..." stand for the home
+// folder, as a shell reads them. For folders typed into the window; on a
+// command line the shell has read "~" already, and one it left is a name.
+QString typedFolder(const QString &typed);
+
 // The name pattern of the files write() makes while it works.
 QString partialPattern();
 

@@ -9,7 +9,15 @@
 #include "convert/units.h"
 
 #include <QCoreApplication>
+#include <QDebug>
 #include <QDir>
+#include <QPair>
+
+#include <chrono>
+#include <condition_variable>
+#include <memory>
+#include <mutex>
+#include <thread>
 
 namespace preview {
 
@@ -37,8 +45,54 @@ QString openFailure(const QString &message)
                              : message;
 }
 
-// The first of `outputs` that opens, for sound at `rate` and `channels`.
-sox::Format openOutput(const QVector<Output> &outputs, quint32 rate, quint32 channels, QString *why)
+// A sound output being opened on a thread of its own. A device may block its
+// open for ever (an OSS device on a pipe that nobody reads): whoever asked
+// stops waiting when stopped, and nothing else waits for the opener, not even
+// the program's exit. Shared by both, so that neither outlives what it uses;
+// an opener that finishes after being given up closes what it opened.
+struct Opening
+{
+    sox::Hold hold; // libsox stays loaded for the opener
+    std::mutex lock;
+    std::condition_variable finished;
+    bool done = false;
+    bool abandoned = false;
+    sox_format_t *format = nullptr;
+    // Of each output that failed: its type and libsox's message.
+    QVector<QPair<QByteArray, QString>> failures;
+};
+
+void openFirst(const std::shared_ptr<Opening> &opening, const QVector<Output> &outputs,
+               sox_signalinfo_t signal)
+{
+    sox_format_t *opened = nullptr;
+    QVector<QPair<QByteArray, QString>> failures;
+    for (const Output &o : outputs) {
+        qDebug().noquote() << "opening the sound output" << o.type << o.device;
+        sox::clearLastMessage();
+        opened = sox_open_write(o.device.constData(), &signal, nullptr, o.type.constData(), nullptr,
+                                nullptr);
+        if (opened)
+            break;
+        failures.append({o.type, sox::lastMessage()});
+    }
+    std::unique_lock<std::mutex> locker(opening->lock);
+    if (opening->abandoned) {
+        locker.unlock();
+        if (opened)
+            sox_close(opened);
+        return;
+    }
+    opening->format = opened;
+    opening->failures = failures;
+    opening->done = true;
+    opening->finished.notify_all();
+}
+
+// The first of `outputs` that opens, for sound at `rate` and `channels`; null
+// with the reason when none does, or with stoppedReason once `stop` is set.
+sox::Format openOutput(const QVector<Output> &outputs, quint32 rate, quint32 channels,
+                       const std::atomic_bool *stop, QString *why)
 {
     if (!sox::ensureStarted()) {
         *why = QCoreApplication::translate(
@@ -51,16 +105,24 @@ sox::Format openOutput(const QVector<Output> &outputs, quint32 rate, quint32 cha
     signal.rate = rate <= 192000 ? rate : 48000;
     signal.channels = qMin(channels, 2u);
     signal.precision = 32;
-    QStringList reasons;
-    for (const Output &o : outputs) {
-        sox::clearLastMessage();
-        sox::Format out(sox_open_write(o.device.constData(), &signal, nullptr, o.type.constData(),
-                                       nullptr, nullptr));
-        if (out)
-            return out;
-        reasons << QStringLiteral("%1: %2").arg(outputName(o.type),
-                                                openFailure(sox::lastMessage()));
+    auto opening = std::make_shared<Opening>();
+    std::thread([opening, outputs, signal] { openFirst(opening, outputs, signal); }).detach();
+    std::unique_lock<std::mutex> locker(opening->lock);
+    while (!opening->done) {
+        if (stop && stop->load()) {
+            opening->abandoned = true;
+            *why = stoppedReason;
+            return nullptr;
+        }
+        // The stop flag has no wake-up of its own.
+        opening->finished.wait_for(locker, std::chrono::milliseconds(20));
     }
+    if (opening->format)
+        return sox::Format(opening->format);
+    QStringList reasons;
+    for (const auto &failure : qAsConst(opening->failures))
+        reasons << QStringLiteral("%1: %2").arg(outputName(failure.first),
+                                                openFailure(failure.second));
     *why = QCoreApplication::translate("engine", "No sound output is available: %1")
                .arg(reasons.isEmpty() ? QCoreApplication::translate("engine", "none is configured")
                                       : reasons.join(QLatin1String("; ")));
@@ -189,9 +251,9 @@ Outcome play(const ConvertCommand &request, const QString &input, const QVector<
 {
     const auto stopped = [&hooks] { return hooks.stop && hooks.stop->load(); };
     // The output first: without one there is nothing to make the preview for.
-    sox::Format out = openOutput(outputs, request.sampleRate, request.channels, why);
+    sox::Format out = openOutput(outputs, request.sampleRate, request.channels, hooks.stop, why);
     if (!out)
-        return Outcome::Failed;
+        return stopped() ? Outcome::Stopped : Outcome::Failed;
     const Plan plan = planOne(request, input);
     const PlanRow &row = plan.rows.first();
     if (row.status != PlanRow::Status::Convert) {

@@ -2,6 +2,7 @@
 
 #include <QDebug>
 
+#include <atomic>
 #include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
@@ -15,6 +16,7 @@ std::once_flag startOnce;
 bool started = false;
 bool stopped = false;
 thread_local QString lastReported;
+std::atomic_int holds{0};
 
 // libsox's levels: 1 failure, 2 warning, 3 report, 4 and up debug.
 void routeMessage(unsigned level, const char *filename, const char *fmt, va_list ap)
@@ -55,10 +57,24 @@ bool loadAllFormats()
     return true;
 }
 
+Hold::Hold()
+{
+    ++holds;
+}
+
+Hold::~Hold()
+{
+    --holds;
+}
+
 void shutdown()
 {
     if (started && !stopped) {
         stopped = true;
+        if (holds.load() > 0) {
+            qDebug("libsox left running: a thread is still inside it");
+            return;
+        }
         sox_quit();
     }
 }

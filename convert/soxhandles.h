@@ -40,6 +40,19 @@ bool loadAllFormats();
 // Stops libsox if it was started. Call once, when no conversion can run any more.
 void shutdown();
 
+// Keeps libsox loaded for a thread that may still be inside it when the
+// program ends, such as one whose open a sound device blocks: while one
+// lives, shutdown() leaves libsox to the process's exit, since stopping it
+// would unload the code that thread returns into.
+class Hold
+{
+public:
+    Hold();
+    ~Hold();
+    Hold(const Hold &) = delete;
+    Hold &operator=(const Hold &) = delete;
+};
+
 // Holds libsox for the lifetime of a program's main().
 class Session
 {

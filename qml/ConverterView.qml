@@ -6,6 +6,7 @@ import QtQuick 2.15
 import QtQuick.Controls 2.15
 import QtQuick.Layouts 1.15
 import QtQuick.Window 2.15
+import QtQuick.Dialogs 1.3 as Dialogs
 import Qt.labs.platform 1.1 as Platform
 import Sabletide.Preview 1.0
 import "Words.js" as Words
@@ -806,13 +807,17 @@ Item {
         }
     }
 
-    Platform.FolderDialog {
+    // Qt.labs.platform's FolderDialog gives, on acceptance, the folder it
+    // shows rather than the one selected in it: a folder picked with one click
+    // would become its parent. This dialog's fileUrl is the one selected.
+    Dialogs.FileDialog {
         id: addFolderDialog
         title: qsTr("Add the audio files of a folder")
-        currentFolder: view.inputsStartUrl
+        selectFolder: true
+        folder: view.inputsStartUrl
         onAccepted: {
-            view.inputFolder = Words.withTrailingSlash(Words.urlToPath(folder));
-            view.addUrls([folder]);
+            view.inputFolder = Words.withTrailingSlash(Words.urlToPath(fileUrl));
+            view.addUrls([fileUrl]);
         }
     }
 
@@ -834,11 +839,12 @@ Item {
         onMakeChosen: view.makeFolderAndConvert()
     }
 
-    Platform.FolderDialog {
+    Dialogs.FileDialog {
         id: folderDialog
         title: qsTr("Choose the output folder")
-        currentFolder: view.outputFolder !== "" ? Words.pathToUrl(view.outputFolder) : ""
-        onAccepted: folderField.text = Words.withTrailingSlash(Words.urlToPath(folder))
+        selectFolder: true
+        folder: view.outputFolder !== "" ? Words.pathToUrl(view.outputFolder) : ""
+        onAccepted: folderField.text = Words.withTrailingSlash(Words.urlToPath(fileUrl))
     }
 
     Shortcut {

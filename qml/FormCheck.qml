@@ -104,7 +104,7 @@ QtObject {
     // The options that go with the command, as _data.doConvertOptions takes them.
     readonly property var options: ({ pad: sized && padChecked, fadeOutMs: fade.value, start: start.value })
 
-    readonly property string outputFolder: Words.effectiveFolder(folderText, inputs)
+    readonly property string outputFolder: _data.rules.typedFolder(Words.effectiveFolder(folderText, inputs))
     readonly property string folderReason: folderText.indexOf(",") >= 0
         ? qsTr("The output folder's path holds a comma, which Sabletide cannot pass on. Choose another folder.") : ""
     readonly property string suffixReason: suffix.indexOf(",") >= 0 ? qsTr("The suffix cannot hold a comma.")

@@ -8,7 +8,8 @@ SABLETIDE_PACKAGES=(
     build-essential cmake ninja-build pkg-config python3
     qtbase5-dev qtdeclarative5-dev qtquickcontrols2-5-dev qttools5-dev qttools5-dev-tools
     qml-module-qtquick2 qml-module-qtquick-controls2 qml-module-qtquick-layouts
-    qml-module-qtquick-window2 qml-module-qtquick-dialogs qml-module-qt-labs-platform
+    qml-module-qtquick-window2 qml-module-qtquick-dialogs qml-module-qtquick-privatewidgets
+    qml-module-qt-labs-platform
     qml-module-qt-labs-settings qml-module-qt-labs-folderlistmodel qml-module-qttest libqt5quicktest5 libqt5svg5
     libsox-dev libsox-fmt-all sox libbenchmark-dev time
     xvfb xauth x11-utils imagemagick groff-base

@@ -15,6 +15,7 @@
 #include <QtTest>
 
 #include <csignal>
+#include <sys/stat.h>
 
 namespace {
 
@@ -79,13 +80,16 @@ private Q_SLOTS:
     void refusesADocumentItCannotShow();
     void workerStopsOnASignal_data();
     void workerStopsOnASignal();
+    void endsWhileTheSoundOutputBlocks_data();
+    void endsWhileTheSoundOutputBlocks();
 
 private:
     bool writeFile(const QString &path, const QString &text);
     // Runs the copied program from `workingDir`; -1 when it crashed or had to
     // be killed.
     int runProgram(const QString &workingDir, QByteArray *err, int timeoutMs,
-                   const QStringList &args = {}, QByteArray *out = nullptr);
+                   const QStringList &args = {}, QByteArray *out = nullptr,
+                   const QStringList &unset = {});
 
     QTemporaryDir base;
     QString folder;
@@ -143,10 +147,12 @@ bool TestStartup::writeFile(const QString &path, const QString &text)
 }
 
 int TestStartup::runProgram(const QString &workingDir, QByteArray *err, int timeoutMs,
-                            const QStringList &args, QByteArray *out)
+                            const QStringList &args, QByteArray *out, const QStringList &unset)
 {
     QProcess p;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    for (const QString &name : unset)
+        env.remove(name);
     env.insert(QStringLiteral("TMPDIR"), tmp);
     // Kept out of TMPDIR, which must hold nothing once the program has ended.
     env.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime);
@@ -262,12 +268,25 @@ void TestStartup::commandLine_data()
     QTest::addColumn<QStringList>("args");
     QTest::addColumn<int>("exit");
     QTest::addColumn<QString>("shown"); // on standard output or error; {dir} is the folder
+    // No display at all, as over ssh, in a text console or under help2man.
+    QTest::addColumn<bool>("headless");
 
-    QTest::newRow("version") << QStringList{"--version"} << 0 << "Sabletide 0.0.5";
-    QTest::newRow("help") << QStringList{"--help"} << 0 << "[FILE...]";
+    QTest::newRow("version") << QStringList{"--version"} << 0 << "Sabletide 0.0.5" << false;
+    QTest::newRow("help") << QStringList{"--help"} << 0 << "[FILE...]" << false;
     QTest::newRow("files and folders, made absolute")
-        << QStringList{"tone #2.flac", "out"} << 0 << "given [{dir}/tone #2.flac,{dir}/out]";
-    QTest::newRow("unknown option") << QStringList{"--bogus"} << 1 << "Unknown option 'bogus'";
+        << QStringList{"tone #2.flac", "out"} << 0 << "given [{dir}/tone #2.flac,{dir}/out]"
+        << false;
+    QTest::newRow("unknown option")
+        << QStringList{"--bogus"} << 1 << "Unknown option 'bogus'" << false;
+    QTest::newRow("version, headless")
+        << QStringList{"--version"} << 0 << "Sabletide 0.0.5" << true;
+    QTest::newRow("-v, headless") << QStringList{"-v"} << 0 << "Sabletide 0.0.5" << true;
+    QTest::newRow("help, headless") << QStringList{"--help"} << 0 << "[FILE...]" << true;
+    QTest::newRow("help after a file, headless")
+        << QStringList{"tone #2.flac", "-h"} << 0 << "[FILE...]" << true;
+    // Qt's own options still reach the window's parser, which answers.
+    QTest::newRow("help beside -platform")
+        << QStringList{"-platform", "offscreen", "--help"} << 0 << "[FILE...]" << true;
 }
 
 // What a file manager or a shell passes reaches the window, absolute; --help
@@ -277,6 +296,7 @@ void TestStartup::commandLine()
     QFETCH(QStringList, args);
     QFETCH(int, exit);
     QFETCH(QString, shown);
+    QFETCH(bool, headless);
 
     QVERIFY(writeFile(document, QStringLiteral(R"(import QtQuick 2.15
 import QtQuick.Window 2.15
@@ -290,7 +310,9 @@ Window {
 }
 )")));
     QByteArray err, out;
-    QCOMPARE(runProgram(folder, &err, 120000, args, &out), exit);
+    const QStringList unset =
+        headless ? QStringList{"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"} : QStringList();
+    QCOMPARE(runProgram(folder, &err, 120000, args, &out, unset), exit);
     const QString text = QString::fromLocal8Bit(out + err);
     QVERIFY2(text.contains(shown.replace(QStringLiteral("{dir}"), folder)), qPrintable(text));
 }
@@ -378,6 +400,75 @@ void TestStartup::workerStopsOnASignal()
     QVERIFY2(answers.endsWith(worker::failedLine(QStringLiteral("cancelled"))),
              answers.right(200).constData());
     QCOMPARE(leftovers(folder + QStringLiteral("/out")), QStringList());
+    QCOMPARE(leftovers(tmp), QStringList());
+}
+
+void TestStartup::endsWhileTheSoundOutputBlocks_data()
+{
+    QTest::addColumn<QString>("later"); // what the window does once playing is under way
+    QTest::addColumn<int>("signal");    // 0: none
+    QTest::addColumn<int>("status");
+
+    QTest::newRow("Stop, then close")
+        << QStringLiteral("preview.doStop(); window.close()") << 0 << 0;
+    QTest::newRow("SIGTERM") << QString() << int(SIGTERM) << 128 + SIGTERM;
+}
+
+// A sound device whose open never returns, as an OSS device on a pipe that
+// nobody reads: Play, then Stop and close or a signal, and the program ends
+// all the same.
+void TestStartup::endsWhileTheSoundOutputBlocks()
+{
+    QFETCH(QString, later);
+    QFETCH(int, signal);
+    QFETCH(int, status);
+
+    const QString device = base.filePath(QStringLiteral("unread pipe"));
+    QFile::remove(device);
+    QCOMPARE(::mkfifo(QFile::encodeName(device).constData(), 0600), 0);
+    const QString input = folder + QStringLiteral("/tone #2.flac");
+    const QString command =
+        QStringLiteral("$DoConvert,32000,1,16,0,%1/out/,_s,%2").arg(folder, input);
+    QVERIFY(writeFile(document, QStringLiteral(R"(import QtQuick 2.15
+import QtQuick.Window 2.15
+import Sabletide.Preview 1.0
+
+Window {
+    id: window
+    visible: true
+    SlotPreview { id: preview }
+    Timer { id: later; interval: 500; onTriggered: { %3 } }
+    Timer { interval: 0; running: true; onTriggered: { preview.doPlay(%1, {}, %2); later.start() } }
+}
+)")
+                                    .arg(jsString(command), jsString(input), later)));
+
+    QProcess p;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("TMPDIR"), tmp);
+    env.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime);
+    env.insert(QStringLiteral("AUDIODRIVER"), QStringLiteral("oss"));
+    env.insert(QStringLiteral("AUDIODEV"), device);
+    p.setProcessEnvironment(env);
+    p.setWorkingDirectory(elsewhere);
+    p.start(program, QStringList());
+    QVERIFY(p.waitForStarted(30000));
+
+    QByteArray err;
+    QTRY_VERIFY_WITH_TIMEOUT(
+        (err += p.readAllStandardError()).contains("opening the sound output") ||
+            p.state() == QProcess::NotRunning,
+        20000);
+    QVERIFY2(err.contains(QFile::encodeName(device)), err.constData());
+    if (signal != 0) {
+        QVERIFY2(p.state() == QProcess::Running, err.constData());
+        QCOMPARE(::kill(pid_t(p.processId()), signal), 0);
+    }
+    const bool ended = p.waitForFinished(20000);
+    err += p.readAllStandardError();
+    QVERIFY2(ended, err.right(2000).constData());
+    QCOMPARE(p.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(p.exitCode(), status);
     QCOMPARE(leftovers(tmp), QStringList());
 }
 

@@ -9,9 +9,13 @@
 #include "windowdriver.h"
 
 #include <QApplication>
+#include <QDialogButtonBox>
 #include <QDir>
 #include <QFile>
+#include <QFileDialog>
 #include <QFileInfo>
+#include <QListView>
+#include <QPushButton>
 #include <QQuickItem>
 #include <QQuickWindow>
 #include <QScreen>
@@ -35,6 +39,8 @@ private Q_SLOTS:
     void convertsTwoDroppedFiles();
     void showsAFailureAmongSuccesses();
     void asksBeforeReplacing();
+    void pickersTakeTheSelectedFolder_data();
+    void pickersTakeTheSelectedFolder();
     void remembersTheFormNextTime();
     void cleanupTestCase();
 
@@ -214,6 +220,78 @@ void TestWindowEndToEnd::asksBeforeReplacing()
     // Whether the controller runs it yet or not, let any run end here.
     if (wait.count() > 0)
         QVERIFY(wait.count() >= 2 || wait.wait(120000));
+}
+
+void TestWindowEndToEnd::pickersTakeTheSelectedFolder_data()
+{
+    QTest::addColumn<QString>("button");
+    // The view's property that records the folder taken.
+    QTest::addColumn<QByteArray>("property");
+
+    QTest::newRow("Add folder") << QStringLiteral("addFolderButton") << QByteArray("inputFolder");
+    QTest::newRow("output folder")
+        << QStringLiteral("chooseFolderButton") << QByteArray("folderText");
+}
+
+// A folder selected with one click and taken with the dialog's button is the
+// one meant, not the folder the dialog shows it in.
+void TestWindowEndToEnd::pickersTakeTheSelectedFolder()
+{
+    QFETCH(QString, button);
+    QFETCH(QByteArray, property);
+
+    QDir root(scratch.path());
+    QVERIFY(root.mkpath(QStringLiteral("picking/chosen")));
+    const QString chosen = root.filePath(QStringLiteral("picking/chosen"));
+    const QString input = chosen + QStringLiteral("/picked.wav");
+    if (!QFileInfo::exists(input))
+        QVERIFY(makeAudio(input, 8000, 1, 16, 0.1));
+    const int inputs = driver.inputCount();
+    const QString folderText = driver.text(QStringLiteral("folderField"));
+
+    QVERIFY(driver.click(button));
+    // Without a platform's own dialog, Qt shows its widget one.
+    const auto shownDialog = [] {
+        for (QWidget *w : QApplication::topLevelWidgets()) {
+            if (auto *dialog = qobject_cast<QFileDialog *>(w); dialog && dialog->isVisible())
+                return dialog;
+        }
+        return static_cast<QFileDialog *>(nullptr);
+    };
+    QTRY_VERIFY(shownDialog());
+    QFileDialog *dialog = shownDialog();
+    dialog->setDirectory(root.filePath(QStringLiteral("picking")));
+    // One click on the folder in the list, as a person selects it.
+    auto *list = dialog->findChild<QListView *>(QStringLiteral("listView"));
+    QVERIFY(list);
+    const auto row = [list] {
+        const QModelIndex parent = list->rootIndex();
+        for (int i = 0; i < list->model()->rowCount(parent); ++i) {
+            const QModelIndex index = list->model()->index(i, 0, parent);
+            if (index.data().toString() == QLatin1String("chosen"))
+                return index;
+        }
+        return QModelIndex();
+    };
+    QTRY_VERIFY(row().isValid());
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualRect(row()).center());
+    QVERIFY(list->selectionModel()->isSelected(row()));
+    auto *buttons = dialog->findChild<QDialogButtonBox *>();
+    QVERIFY(buttons);
+    QPushButton *choose = buttons->button(QDialogButtonBox::Open);
+    QVERIFY(choose);
+    QTRY_VERIFY(choose->isEnabled());
+    QTest::mouseClick(choose, Qt::LeftButton);
+    QTRY_VERIFY(!dialog->isVisible());
+
+    QTRY_COMPARE(driver.view()->property(property.constData()).toString(),
+                 chosen + QLatin1Char('/'));
+    if (property == "inputFolder") {
+        QVERIFY(driver.waitForInputs(inputs + 1));
+        QCOMPARE(driver.input(inputs, QStringLiteral("path")).toString(), input);
+    }
+    // The later tests' form, as it was.
+    driver.view()->setProperty("folderText", folderText);
 }
 
 // The form comes back in a window opened later with the same settings.

@@ -6,6 +6,7 @@
 #include "bridge/preview.h"
 #include "standinbridge.h"
 
+#include <QApplication>
 #include <QCoreApplication>
 #include <QQmlContext>
 #include <QQmlEngine>
@@ -44,6 +45,14 @@ private:
     StandInBridge bridge;
 };
 
-QUICK_TEST_MAIN_WITH_SETUP(window_german, Setup)
+// The window runs under a QApplication, as in the program: where the platform
+// has no folder dialog of its own, its folder pickers show Qt's widget one.
+int main(int argc, char **argv)
+{
+    QTEST_SET_MAIN_SOURCE_PATH
+    QApplication app(argc, argv);
+    Setup setup;
+    return quick_test_main_with_setup(argc, argv, "window_german", QUICK_TEST_SOURCE_DIR, &setup);
+}
 
 #include "tst_window_german.moc"

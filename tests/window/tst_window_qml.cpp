@@ -5,6 +5,7 @@
 #include "standinbridge.h"
 #include "testutil.h"
 
+#include <QApplication>
 #include <QDir>
 #include <QFile>
 #include <QQmlContext>
@@ -27,6 +28,8 @@ public Q_SLOTS:
                            scratch.filePath(QStringLiteral("config")));
         QSettings::setPath(QSettings::IniFormat, QSettings::UserScope,
                            scratch.filePath(QStringLiteral("config")));
+        // A home of the test's own, for folders typed from "~".
+        qputenv("HOME", QFile::encodeName(scratch.filePath(QStringLiteral("home"))));
         QCoreApplication::setOrganizationName(QStringLiteral("OrvaneTest"));
         QCoreApplication::setApplicationName(QStringLiteral("SabletideWindowTest"));
         makeFixtures();
@@ -39,6 +42,8 @@ public Q_SLOTS:
         engine->rootContext()->setContextProperty(QStringLiteral("_data"), &bridge);
         engine->rootContext()->setContextProperty(QStringLiteral("_fixtures"),
                                                   scratch.filePath(QStringLiteral("drop")));
+        engine->rootContext()->setContextProperty(QStringLiteral("_home"),
+                                                  scratch.filePath(QStringLiteral("home")));
     }
 
 private:
@@ -80,6 +85,14 @@ private:
     StandInBridge bridge;
 };
 
-QUICK_TEST_MAIN_WITH_SETUP(window, Setup)
+// The window runs under a QApplication, as in the program: where the platform
+// has no folder dialog of its own, its folder pickers show Qt's widget one.
+int main(int argc, char **argv)
+{
+    QTEST_SET_MAIN_SOURCE_PATH
+    QApplication app(argc, argv);
+    Setup setup;
+    return quick_test_main_with_setup(argc, argv, "window", QUICK_TEST_SOURCE_DIR, &setup);
+}
 
 #include "tst_window_qml.moc"
