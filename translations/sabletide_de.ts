@@ -640,6 +640,10 @@
         <source>samples</source>
         <translation>Abtastwerte</translation>
     </message>
+    <message>
+        <source>Warning: %1</source>
+        <translation>Warnung: %1</translation>
+    </message>
 </context>
 <context>
     <name>PresetMenu</name>
@@ -905,6 +909,10 @@
     <message>
         <source>%1 stopped</source>
         <translation>%1 abgebrochen</translation>
+    </message>
+    <message>
+        <source>about %1 (the file only estimates its length)</source>
+        <translation>etwa %1 (die Datei gibt ihre Länge nur geschätzt an)</translation>
     </message>
 </context>
 <context>

@@ -391,5 +391,33 @@
         <source>the worker process ended with status %1</source>
         <translation>der Hilfsprozess endete mit Status %1</translation>
     </message>
+    <message>
+        <source>the output name %1 is %2 bytes long; its folder allows %3</source>
+        <translation>der Ausgabename %1 ist %2 Bytes lang; sein Ordner erlaubt %3</translation>
+    </message>
+    <message>
+        <source>the output path is longer than the system allows (%1 bytes)</source>
+        <translation>der Ausgabepfad ist länger, als das System erlaubt (%1 Bytes)</translation>
+    </message>
+    <message>
+        <source>the output %1 differs from the input only in case; on a memory card (FAT, exFAT) it would replace the input; give a suffix</source>
+        <translation>die Ausgabe %1 unterscheidet sich von der Eingabe nur in Groß- und Kleinschreibung; auf einer Speicherkarte (FAT, exFAT) würde sie die Eingabe ersetzen; einen Namenszusatz angeben</translation>
+    </message>
+    <message>
+        <source>the output %1 differs from %2, another input of this request, only in case; on a memory card (FAT, exFAT) it would replace it</source>
+        <translation>die Ausgabe %1 unterscheidet sich von %2, einer anderen Eingabe dieses Auftrags, nur in Groß- und Kleinschreibung; auf einer Speicherkarte (FAT, exFAT) würde sie diese ersetzen</translation>
+    </message>
+    <message>
+        <source>%1 already writes %2, which differs from %3 only in case and is the same file on a memory card (FAT, exFAT); give a suffix or convert them apart</source>
+        <translation>%1 schreibt schon %2, das sich von %3 nur in Groß- und Kleinschreibung unterscheidet und auf einer Speicherkarte (FAT, exFAT) dieselbe Datei ist; einen Namenszusatz angeben oder getrennt umwandeln</translation>
+    </message>
+    <message>
+        <source>the input ends after %1 s of the %2 s its header gives</source>
+        <translation>die Eingabe endet nach %1 s der %2 s, die ihr Kopf angibt</translation>
+    </message>
+    <message>
+        <source>; silence fills the rest</source>
+        <translation>; Stille füllt den Rest</translation>
+    </message>
 </context>
 </TS>
