@@ -94,7 +94,8 @@ private:
 };
 
 // Every piece of news of each input, one letter per signal: S started,
-// P sgResampProgress, F sgProgress, C clipped, R ready, X failed, K skipped.
+// P sgResampProgress, F sgProgress, C clipped, W warning, R ready, X failed,
+// K skipped.
 class News : public QObject
 {
     Q_OBJECT
@@ -108,6 +109,8 @@ public:
                          SLOT(onFraction(QString, double)));
         QObject::connect(bridge, SIGNAL(sgResampClipped(QString, qreal)), this,
                          SLOT(onClipped(QString)));
+        QObject::connect(bridge, SIGNAL(sgResampWarning(QString, QString)), this,
+                         SLOT(onWarning(QString)));
         QObject::connect(bridge, SIGNAL(sgResampReady(QString)), this, SLOT(onReady(QString)));
         QObject::connect(bridge, SIGNAL(sgResampFailed(QString, QString)), this,
                          SLOT(onFailed(QString, QString)));
@@ -130,6 +133,7 @@ public Q_SLOTS:
         note(file, QLatin1Char('F'));
     }
     void onClipped(QString file) { note(file, QLatin1Char('C')); }
+    void onWarning(QString file) { note(file, QLatin1Char('W')); }
     void onReady(QString file) { note(file, QLatin1Char('R')); }
     void onFailed(QString file, QString reason)
     {
@@ -214,6 +218,9 @@ void TestCore::initTestCase()
     QVERIFY(testutil::makeAudio(in + QStringLiteral("/medium.flac"), 48000, 8, 16, 10.0));
     QVERIFY(testutil::makeAudio(in + QStringLiteral("/long.flac"), 48000, 8, 16, 60.0));
     QVERIFY(testutil::makeAudio(in + QStringLiteral("/noise.aiff"), 32000, 1, 24, 2.0, true));
+    // Cut to its first half second after it was written; its header says 2 s.
+    QVERIFY(testutil::makeAudio(in + QStringLiteral("/cut.wav"), 44100, 2, 16, 2.0));
+    QVERIFY(QFile::resize(in + QStringLiteral("/cut.wav"), 44 + 88200));
     // A square wave at full scale, which the resampler pushes past it.
     QCOMPARE(
         testutil::run(QStringLiteral("sox"),
@@ -666,6 +673,7 @@ namespace {
 // Each input's news, in order: a start, its progress, clipping, then its end.
 const QString convertedNews = QStringLiteral("^S[PF]*F?R$");
 const QString clippedNews = QStringLiteral("^S[PF]*CF?R$");
+const QString shortNews = QStringLiteral("^S[PF]*WF?R$");
 const QString refusedNews = QStringLiteral("^SX$");
 const QString stoppedNews = QStringLiteral("^S[PF]*X$");
 const QString neverStartedNews = QStringLiteral("^X$");
@@ -687,13 +695,14 @@ QHash<QString, QByteArray> filesIn(const QString &folder)
 // overlap, and the outputs are the same bytes.
 void TestCore::sideBySideMatchesOneByOne()
 {
-    const QStringList names{"medium.flac", "tone.wav",  "absent.flac",
-                            "loud.wav",    "tone.flac", "noise.aiff"};
+    const QStringList names{"medium.flac", "tone.wav",   "absent.flac", "loud.wav",
+                            "tone.flac",   "noise.aiff", "cut.wav"};
     // tone.flac would write tone.wav's output: the plan refuses it.
     const QHash<QString, QString> expected{
         {"medium.flac", convertedNews}, {"tone.wav", convertedNews}, {"absent.flac", refusedNews},
-        {"loud.wav", clippedNews},      {"tone.flac", refusedNews},  {"noise.aiff", convertedNews}};
-    const QStringList converting{"medium.flac", "tone.wav", "loud.wav", "noise.aiff"};
+        {"loud.wav", clippedNews},      {"tone.flac", refusedNews},  {"noise.aiff", convertedNews},
+        {"cut.wav", shortNews}};
+    const QStringList converting{"medium.flac", "tone.wav", "loud.wav", "noise.aiff", "cut.wav"};
     QStringList paths;
     for (const QString &name : names)
         paths << in + QLatin1Char('/') + name;
