@@ -159,17 +159,14 @@ int main(int argc, char *argv[])
     QCoreApplication::setApplicationVersion(QLatin1String(cli::version));
     SoxShutdown soxShutdown;
 
-    // Qt decodes the arguments with the locale; one whose bytes do not survive
-    // that would name another file, or none.
-    QStringList unrepresentable;
-    const QStringList arguments = QCoreApplication::arguments();
-    for (int i = 1; i < argc && i < arguments.size(); ++i) {
-        if (!inputs::argumentProblem(argv[i]).isEmpty())
-            unrepresentable << arguments.at(i);
-    }
+    // Qt's arguments() decodes with the locale too, but gives bytes it cannot
+    // decode a stand-in character that a real name may hold as well.
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments << inputs::decodeArgument(QByteArray(argv[i]));
     cli::Options options;
     QString error;
-    const bool understood = cli::parseArguments(arguments, &options, &error, unrepresentable);
+    const bool understood = cli::parseArguments(arguments, &options, &error);
     diagnostics::show(options.verbose);
     if (!understood)
         return usageError(error);

@@ -70,30 +70,18 @@ QString notInLocale()
     return QCoreApplication::translate("engine", "file name is not valid in this locale");
 }
 
+constexpr ushort standInBase = 0xDC00;
+
+bool isStandIn(QChar c)
+{
+    return c.unicode() >= standInBase && c.unicode() <= standInBase + 0xFF;
+}
+
 // A name as it can be shown: what the locale decodes, and every byte that it
 // cannot as \xNN, so that the user can tell which file is meant.
 QString readable(const QByteArray &raw)
 {
-    const auto decodes = [](const QByteArray &piece) {
-        return QFile::encodeName(QFile::decodeName(piece)) == piece;
-    };
-    QString shown;
-    for (int i = 0; i < raw.size();) {
-        // A character takes at most four bytes in the encodings Linux uses.
-        int length = 1;
-        while (length <= 4 && i + length <= raw.size() && !decodes(raw.mid(i, length)))
-            ++length;
-        if (length <= 4 && i + length <= raw.size()) {
-            shown += QFile::decodeName(raw.mid(i, length));
-        } else {
-            length = 1;
-            shown +=
-                QStringLiteral("\\x") +
-                QString::number(uchar(raw.at(i)), 16).toUpper().rightJustified(2, QLatin1Char('0'));
-        }
-        i += length;
-    }
-    return shown;
+    return shownArgument(decodeArgument(raw));
 }
 
 QString commaProblem(const QString &path)
@@ -150,6 +138,64 @@ QString argumentProblem(const char *rawArg)
     return QFile::encodeName(QFile::decodeName(raw)) == raw ? QString() : notInLocale();
 }
 
+QString decodeArgument(const QByteArray &raw)
+{
+    const auto decodes = [](const QByteArray &piece) {
+        return QFile::encodeName(QFile::decodeName(piece)) == piece;
+    };
+    if (decodes(raw))
+        return QFile::decodeName(raw);
+    QString decoded;
+    for (int i = 0; i < raw.size();) {
+        // A character takes at most four bytes in the encodings Linux uses.
+        int length = 1;
+        while (length <= 4 && i + length <= raw.size() && !decodes(raw.mid(i, length)))
+            ++length;
+        if (length <= 4 && i + length <= raw.size()) {
+            decoded += QFile::decodeName(raw.mid(i, length));
+        } else {
+            length = 1;
+            decoded += QChar(ushort(standInBase + uchar(raw.at(i))));
+        }
+        i += length;
+    }
+    return decoded;
+}
+
+QByteArray argumentBytes(const QString &decoded)
+{
+    QByteArray raw;
+    int from = 0;
+    for (int i = 0; i <= decoded.size(); ++i) {
+        if (i < decoded.size() && !isStandIn(decoded.at(i)))
+            continue;
+        raw += QFile::encodeName(decoded.mid(from, i - from));
+        if (i < decoded.size())
+            raw += char(decoded.at(i).unicode() - standInBase);
+        from = i + 1;
+    }
+    return raw;
+}
+
+QString decodedProblem(const QString &decoded)
+{
+    return std::any_of(decoded.cbegin(), decoded.cend(), isStandIn) ? notInLocale() : QString();
+}
+
+QString shownArgument(const QString &decoded)
+{
+    QString shown;
+    for (const QChar c : decoded) {
+        if (isStandIn(c))
+            shown += QStringLiteral("\\x") + QString::number(c.unicode() - standInBase, 16)
+                                                 .toUpper()
+                                                 .rightJustified(2, QLatin1Char('0'));
+        else
+            shown += c;
+    }
+    return shown;
+}
+
 bool expand(const QStringList &paths, QStringList *files, QString *error, QList<Refused> *refused)
 {
     QStringList result;
@@ -189,7 +235,8 @@ bool expand(const QStringList &paths, QStringList *files, QString *error, QList<
             const QByteArray rawPath = folderBytes + '/' + raw;
             if (isAudioFileName(name) && ::stat(rawPath.constData(), &st) == 0 &&
                 S_ISREG(st.st_mode))
-                unnamableHere.append({prefix + readable(raw), notInLocale()});
+                unnamableHere.append(
+                    {prefix + readable(raw), notInLocale(), QFile::encodeName(prefix) + raw});
         }
         ::closedir(dir);
         std::sort(names.begin(), names.end());

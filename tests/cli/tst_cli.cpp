@@ -73,6 +73,7 @@ private slots:
     void contentRecognisedInFolders();
     void slotOptions();
     void standardInput();
+    void argumentTheLocaleCannotCarry_data();
     void argumentTheLocaleCannotCarry();
     void linksNoWindowLibraries();
     void manPage();
@@ -832,30 +833,53 @@ void TstCli::standardInput()
 }
 
 // A name whose bytes the locale cannot decode is refused, and a file whose
-// name is what Qt decodes it to is left alone.
+// name is what Qt decodes it to is left alone unless it is named itself.
+void TstCli::argumentTheLocaleCannotCarry_data()
+{
+    QTest::addColumn<QString>("inputs"); // p: a plain name, v: caf\uFFFD, b: caf\xE9
+    QTest::addColumn<QStringList>("outputs");
+    QTest::addColumn<QString>("count");
+
+    const QString valid = QStringLiteral("caf\uFFFD.wav");
+    QTest::newRow("alone") << "b" << QStringList() << "1 input: 0 converted, 1 failed";
+    QTest::newRow("plain, valid, bad")
+        << "pvb" << QStringList{"c.wav", valid} << "3 inputs: 2 converted, 1 failed";
+    QTest::newRow("bad, valid") << "bv" << QStringList{valid} << "2 inputs: 1 converted, 1 failed";
+    QTest::newRow("valid, bad, plain")
+        << "vbp" << QStringList{"c.wav", valid} << "3 inputs: 2 converted, 1 failed";
+}
+
 void TstCli::argumentTheLocaleCannotCarry()
 {
+    QFETCH(QString, inputs);
+    QFETCH(QStringList, outputs);
+    QFETCH(QString, count);
+
     const QString dir = freshDir();
     const QString out = freshDir();
     QVERIFY(QFile::copy(path("in/b.flac"), path(dir + QStringLiteral("/caf\uFFFD.flac"))));
     static const char script[] =
         "import os, shutil, subprocess, sys\n"
-        "root, program, dir, out = sys.argv[1:5]\n"
+        "root, program, dir, out, inputs = sys.argv[1:6]\n"
         "os.chdir(root)\n"
         "shutil.copy('in/a.wav', dir.encode() + b'/caf\\xe9.flac')\n"
-        "r = subprocess.run([program.encode(), b'-r', b'8000', b'-c', b'1', b'-b', b'16',\n"
-        "                    b'-o', out.encode(), dir.encode() + b'/caf\\xe9.flac'],\n"
+        "named = {'p': b'in/c.aiff', 'v': dir.encode() + '/caf\\ufffd.flac'.encode(),\n"
+        "         'b': dir.encode() + b'/caf\\xe9.flac'}\n"
+        "r = subprocess.run([program.encode(), b'-j', b'1', b'-r', b'8000', b'-c', b'1',\n"
+        "                    b'-b', b'16', b'-o', out.encode()] + [named[i] for i in inputs],\n"
         "                   env=dict(os.environ, LC_ALL='C.UTF-8'), capture_output=True)\n"
         "sys.stdout.buffer.write(r.stderr)\n"
         "sys.exit(r.returncode)\n";
     QByteArray err;
-    QCOMPARE(testutil::run(
-                 QStringLiteral("python3"),
-                 {QStringLiteral("-c"), QLatin1String(script), root.path(), program(), dir, out},
-                 &err),
+    QCOMPARE(testutil::run(QStringLiteral("python3"),
+                           {QStringLiteral("-c"), QLatin1String(script), root.path(), program(),
+                            dir, out, inputs},
+                           &err),
              1);
-    QVERIFY2(err.contains("file name is not valid in this locale"), err.constData());
-    QCOMPARE(filesIn(out), QStringList());
+    QVERIFY2(err.contains(dir.toUtf8() + "/caf\\xE9.flac: file name is not valid in this locale"),
+             err.constData());
+    QVERIFY2(err.contains(count.toUtf8()), err.constData());
+    QCOMPARE(filesIn(out), outputs);
 }
 
 // The tool carries the engine only: Qt Core and libsox, nothing of the window.
