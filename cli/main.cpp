@@ -4,6 +4,7 @@
 #include "cli/reporter.h"
 #include "cli/rowjson.h"
 #include "cli/rowsink.h"
+#include "cli/stdoutput.h"
 #include "cli/workerpool.h"
 #include "convert/batch.h"
 #include "convert/inputs.h"
@@ -33,8 +34,19 @@ struct SoxShutdown
 
 void writeOut(const QString &text)
 {
-    const QByteArray bytes = text.toLocal8Bit();
-    std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stdout);
+    stdoutput::write(text.toLocal8Bit());
+}
+
+// A report that could not be written fails the run, whatever it would have
+// ended with.
+int closeOutput(int status)
+{
+    if (stdoutput::close())
+        return status;
+    const QString message = stdoutput::message();
+    if (!message.isEmpty())
+        writeError(QStringLiteral("%1: %2\n").arg(QCoreApplication::applicationName(), message));
+    return cli::exitSomeFailed;
 }
 
 int usageError(const QString &message)
@@ -90,7 +102,8 @@ int dryRun(const Plan &plan, bool json)
         if (json) {
             const QByteArray line = rowjson::line(
                 plan, row, QLatin1String(plannedStatus(row.status)), row.bytes, row.reason);
-            std::fwrite(line.constData(), 1, size_t(line.size()), stdout);
+            if (!stdoutput::write(line))
+                break;
             continue;
         }
         QString what;
@@ -106,12 +119,15 @@ int dryRun(const Plan &plan, bool json)
             break;
         }
         // An input refused for its name has no output name either.
-        writeOut(row.output.isEmpty()
+        if (!stdoutput::write(
+                (row.output.isEmpty()
                      ? QStringLiteral("%1%2\n").arg(row.input, what)
-                     : QStringLiteral("%1 -> %2%3\n").arg(row.input, row.output, what));
+                     : QStringLiteral("%1 -> %2%3\n").arg(row.input, row.output, what))
+                    .toLocal8Bit()))
+            break;
     }
-    std::fflush(stdout);
-    return plan.count(PlanRow::Status::Refused) > 0 ? cli::exitSomeFailed : cli::exitConverted;
+    return closeOutput(plan.count(PlanRow::Status::Refused) > 0 ? cli::exitSomeFailed
+                                                                : cli::exitConverted);
 }
 
 void convertHere(const Plan &plan, RowSink &sink)
@@ -152,6 +168,8 @@ int main(int argc, char *argv[])
 {
     // Before libgomp has read its environment, that is before anything else.
     spare::restartWithPassiveThreads(argv, QThread::idealThreadCount());
+    // Before anything opens a file, which could take a closed standard output's place.
+    stdoutput::claim();
     diagnostics::install();
     QCoreApplication app(argc, argv);
     QCoreApplication::setOrganizationName(QStringLiteral("Orvane"));
@@ -174,11 +192,11 @@ int main(int argc, char *argv[])
     switch (options.action) {
     case cli::Options::Action::Help:
         writeOut(options.helpText);
-        return cli::exitConverted;
+        return closeOutput(cli::exitConverted);
     case cli::Options::Action::Version:
         writeOut(QStringLiteral("%1 %2\n").arg(QCoreApplication::applicationName(),
                                                QLatin1String(cli::version)));
-        return cli::exitConverted;
+        return closeOutput(cli::exitConverted);
     case cli::Options::Action::Worker: {
         interrupt::install();
         const int status = worker::run(interrupt::flag(), interrupt::wakeDescriptor());
@@ -200,11 +218,11 @@ int main(int argc, char *argv[])
         row.reason = refused.reason;
         plan.rows.append(row);
     }
+    // A worker that has gone away shows as a failed write, not as a signal;
+    // so does a reader of the reports that has.
+    std::signal(SIGPIPE, SIG_IGN);
     if (options.dryRun)
         return dryRun(plan, options.json);
-
-    // A worker that has gone away shows as a failed write, not as a signal.
-    std::signal(SIGPIPE, SIG_IGN);
 
     if (plan.rows.isEmpty()) {
         if (!options.quiet)
@@ -232,9 +250,15 @@ int main(int argc, char *argv[])
         pool.run();
     }
     const int signal = interrupt::signalNumber();
+    if (signal == 0 && stdoutput::error() != 0) {
+        // The count would speak of a run that was cut short.
+        reporter.clearLine();
+        diagnostics::setReporter(nullptr);
+        return closeOutput(cli::exitSomeFailed);
+    }
     reporter.finish(signal);
     diagnostics::setReporter(nullptr);
     if (signal != 0)
         return 128 + signal;
-    return reporter.failedCount() > 0 ? cli::exitSomeFailed : cli::exitConverted;
+    return closeOutput(reporter.failedCount() > 0 ? cli::exitSomeFailed : cli::exitConverted);
 }

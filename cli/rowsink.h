@@ -4,9 +4,9 @@
 
 #include "cli/reporter.h"
 #include "cli/rowjson.h"
+#include "cli/stdoutput.h"
+#include "convert/interrupt.h"
 #include "convert/plan.h"
-
-#include <cstdio>
 
 class RowSink
 {
@@ -54,8 +54,10 @@ private:
         }
         const QByteArray line = rowjson::line(plan, row, status, bytes, reason, clips);
         clips = 0;
-        std::fwrite(line.constData(), 1, size_t(line.size()), stdout);
-        std::fflush(stdout);
+        // A script that cannot have its rows would act on a part of them: the
+        // run ends here, as for a signal.
+        if (!stdoutput::write(line))
+            interrupt::cancel();
     }
 
     const Plan &plan;

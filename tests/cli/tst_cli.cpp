@@ -75,6 +75,8 @@ private slots:
     void standardInput();
     void argumentTheLocaleCannotCarry_data();
     void argumentTheLocaleCannotCarry();
+    void reportsThatCannotBeWritten_data();
+    void reportsThatCannotBeWritten();
     void linksNoWindowLibraries();
     void manPage();
 
@@ -880,6 +882,65 @@ void TstCli::argumentTheLocaleCannotCarry()
              err.constData());
     QVERIFY2(err.contains(count.toUtf8()), err.constData());
     QCOMPARE(filesIn(out), outputs);
+}
+
+// A report that cannot be written fails the run and stops it: a full disk, a
+// closed standard output, a reader that has gone away.
+void TstCli::reportsThatCannotBeWritten_data()
+{
+    QTest::addColumn<QString>("where"); // standard output: full, closed or unread
+    QTest::addColumn<QStringList>("options");
+    QTest::addColumn<QString>("message"); // empty: none
+    QTest::addColumn<int>("outputs");
+
+    const QString full = QStringLiteral("No space left on device");
+    QTest::newRow("json, full") << "full" << QStringList{"--json"} << full << 1;
+    QTest::newRow("json, closed") << "closed" << QStringList{"--json"} << "Bad file descriptor"
+                                  << 1;
+    QTest::newRow("json, unread") << "unread" << QStringList{"--json"} << "" << 1;
+    QTest::newRow("dry run, full") << "full" << QStringList{"-n"} << full << 0;
+    QTest::newRow("dry run json, unread") << "unread" << QStringList{"-n", "--json"} << "" << 0;
+    // Nothing is written there: a closed standard output is no failure.
+    QTest::newRow("plain run, closed") << "closed" << QStringList() << "" << 3;
+}
+
+void TstCli::reportsThatCannotBeWritten()
+{
+    QFETCH(QString, where);
+    QFETCH(QStringList, options);
+    QFETCH(QString, message);
+    QFETCH(int, outputs);
+
+    const QString out = freshDir();
+    static const char script[] =
+        "import os, subprocess, sys\n"
+        "mode, args = sys.argv[1], sys.argv[2:]\n"
+        "where, close = None, None\n"
+        "if mode == 'full':\n"
+        "    where = open('/dev/full', 'wb')\n"
+        "elif mode == 'unread':\n"
+        "    r, where = os.pipe()\n"
+        "    os.close(r)\n"
+        "else:\n"
+        "    close = lambda: os.close(1)\n"
+        "p = subprocess.run(args, stdout=where, stderr=subprocess.PIPE, preexec_fn=close)\n"
+        "sys.stdout.buffer.write(p.stderr)\n"
+        "sys.exit(p.returncode if p.returncode >= 0 else 128 - p.returncode)\n";
+    QByteArray err;
+    const int exit = testutil::run(
+        QStringLiteral("python3"),
+        QStringList{"-c", QLatin1String(script), where, program(), "-j", "1", "-r", "8000", "-c",
+                    "1", "-b", "16", "-o", path(out)} +
+            options + QStringList{path("in/a.wav"), path("in/b.flac"), path("in/c.aiff")},
+        &err);
+    QVERIFY2(exit == (message.isEmpty() && outputs == 3 ? 0 : 1), err.constData());
+    const QByteArray said = "sabletide-cli: cannot write to standard output: " + message.toUtf8();
+    if (message.isEmpty())
+        QVERIFY2(!err.contains("standard output"), err.constData());
+    else
+        QVERIFY2(err.endsWith(said + '\n'), err.constData());
+    // The first input's row is the first that fails to be written.
+    QCOMPARE(filesIn(out).size(), outputs);
 }
 
 // The tool carries the engine only: Qt Core and libsox, nothing of the window.
