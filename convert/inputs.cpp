@@ -72,9 +72,13 @@ QString notInLocale()
 
 constexpr ushort standInBase = 0xDC00;
 
-bool isStandIn(QChar c)
+// The second half of a character beyond the BMP may lie in the same range; a
+// stand-in is a low surrogate with no high one before it.
+bool isStandIn(const QString &text, int i)
 {
-    return c.unicode() >= standInBase && c.unicode() <= standInBase + 0xFF;
+    const ushort c = text.at(i).unicode();
+    return c >= standInBase && c <= standInBase + 0xFF &&
+           (i == 0 || !text.at(i - 1).isHighSurrogate());
 }
 
 // A name as it can be shown: what the locale decodes, and every byte that it
@@ -167,7 +171,7 @@ QByteArray argumentBytes(const QString &decoded)
     QByteArray raw;
     int from = 0;
     for (int i = 0; i <= decoded.size(); ++i) {
-        if (i < decoded.size() && !isStandIn(decoded.at(i)))
+        if (i < decoded.size() && !isStandIn(decoded, i))
             continue;
         raw += QFile::encodeName(decoded.mid(from, i - from));
         if (i < decoded.size())
@@ -179,19 +183,24 @@ QByteArray argumentBytes(const QString &decoded)
 
 QString decodedProblem(const QString &decoded)
 {
-    return std::any_of(decoded.cbegin(), decoded.cend(), isStandIn) ? notInLocale() : QString();
+    for (int i = 0; i < decoded.size(); ++i) {
+        if (isStandIn(decoded, i))
+            return notInLocale();
+    }
+    return QString();
 }
 
 QString shownArgument(const QString &decoded)
 {
     QString shown;
-    for (const QChar c : decoded) {
-        if (isStandIn(c))
-            shown += QStringLiteral("\\x") + QString::number(c.unicode() - standInBase, 16)
-                                                 .toUpper()
-                                                 .rightJustified(2, QLatin1Char('0'));
+    for (int i = 0; i < decoded.size(); ++i) {
+        if (isStandIn(decoded, i))
+            shown +=
+                QStringLiteral("\\x") + QString::number(decoded.at(i).unicode() - standInBase, 16)
+                                            .toUpper()
+                                            .rightJustified(2, QLatin1Char('0'));
         else
-            shown += c;
+            shown += decoded.at(i);
     }
     return shown;
 }

@@ -838,7 +838,8 @@ void TstCli::standardInput()
 // name is what Qt decodes it to is left alone unless it is named itself.
 void TstCli::argumentTheLocaleCannotCarry_data()
 {
-    QTest::addColumn<QString>("inputs"); // p: a plain name, v: caf\uFFFD, b: caf\xE9
+    // p: a plain name, v: caf\uFFFD, b: caf\xE9, e: a frog beyond the BMP
+    QTest::addColumn<QString>("inputs");
     QTest::addColumn<QStringList>("outputs");
     QTest::addColumn<QString>("count");
 
@@ -849,6 +850,8 @@ void TstCli::argumentTheLocaleCannotCarry_data()
     QTest::newRow("bad, valid") << "bv" << QStringList{valid} << "2 inputs: 1 converted, 1 failed";
     QTest::newRow("valid, bad, plain")
         << "vbp" << QStringList{"c.wav", valid} << "3 inputs: 2 converted, 1 failed";
+    QTest::newRow("beyond the BMP, bad") << "eb" << QStringList{QStringLiteral("\U0001F438.wav")}
+                                         << "2 inputs: 1 converted, 1 failed";
 }
 
 void TstCli::argumentTheLocaleCannotCarry()
@@ -860,13 +863,15 @@ void TstCli::argumentTheLocaleCannotCarry()
     const QString dir = freshDir();
     const QString out = freshDir();
     QVERIFY(QFile::copy(path("in/b.flac"), path(dir + QStringLiteral("/caf\uFFFD.flac"))));
+    QVERIFY(QFile::copy(path("in/b.flac"), path(dir + QStringLiteral("/\U0001F438.flac"))));
     static const char script[] =
         "import os, shutil, subprocess, sys\n"
         "root, program, dir, out, inputs = sys.argv[1:6]\n"
         "os.chdir(root)\n"
         "shutil.copy('in/a.wav', dir.encode() + b'/caf\\xe9.flac')\n"
         "named = {'p': b'in/c.aiff', 'v': dir.encode() + '/caf\\ufffd.flac'.encode(),\n"
-        "         'b': dir.encode() + b'/caf\\xe9.flac'}\n"
+        "         'b': dir.encode() + b'/caf\\xe9.flac',\n"
+        "         'e': dir.encode() + '/\\U0001F438.flac'.encode()}\n"
         "r = subprocess.run([program.encode(), b'-j', b'1', b'-r', b'8000', b'-c', b'1',\n"
         "                    b'-b', b'16', b'-o', out.encode()] + [named[i] for i in inputs],\n"
         "                   env=dict(os.environ, LC_ALL='C.UTF-8'), capture_output=True)\n"
