@@ -75,6 +75,8 @@ private slots:
     void standardInput();
     void argumentTheLocaleCannotCarry_data();
     void argumentTheLocaleCannotCarry();
+    void tooFewDescriptors_data();
+    void tooFewDescriptors();
     void reportsThatCannotBeWritten_data();
     void reportsThatCannotBeWritten();
     void linksNoWindowLibraries();
@@ -887,6 +889,48 @@ void TstCli::argumentTheLocaleCannotCarry()
              err.constData());
     QVERIFY2(err.contains(count.toUtf8()), err.constData());
     QCOMPARE(filesIn(out), outputs);
+}
+
+// Out of descriptors, the workers that could not start leave their inputs to
+// those that did, or to the tool's own process.
+void TstCli::tooFewDescriptors_data()
+{
+    QTest::addColumn<int>("descriptors");
+    QTest::addColumn<QString>("jobs");
+    QTest::newRow("no worker starts") << 12 << "256";
+    QTest::newRow("one worker starts") << 16 << "4";
+}
+
+void TstCli::tooFewDescriptors()
+{
+    QFETCH(int, descriptors);
+    QFETCH(QString, jobs);
+
+    const QString out = freshDir();
+    QStringList args{"-c",
+                     "import os, resource, sys\n"
+                     "n = int(sys.argv[1])\n"
+                     "resource.setrlimit(resource.RLIMIT_NOFILE, (n, n))\n"
+                     "os.execv(sys.argv[2], sys.argv[2:])\n",
+                     QString::number(descriptors),
+                     program(),
+                     "-j",
+                     jobs,
+                     "-r",
+                     "8000",
+                     "-c",
+                     "1",
+                     "-b",
+                     "16",
+                     "-o",
+                     path(out)};
+    for (const char *input : {"in/a.wav", "in/b.flac", "in/c.aiff", "in/d.ogg", "more/Room B.WAV"})
+        args << path(QLatin1String(input));
+    QByteArray err;
+    const int exit = testutil::run(QStringLiteral("python3"), args, nullptr, &err);
+    QVERIFY2(exit == 0, err.constData());
+    QVERIFY2(err.endsWith("5 inputs: 5 converted\n"), err.constData());
+    QCOMPARE(filesIn(out).size(), 5);
 }
 
 // A report that cannot be written fails the run and stops it: a full disk, a
