@@ -13,6 +13,9 @@
 #include <QThread>
 #include <QTimer>
 
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
 #include <unistd.h>
 
 namespace worker {
@@ -115,6 +118,26 @@ int Pool::nextRunnable() const
 
 Pool::Worker *Pool::startWorker()
 {
+    // QProcess, short of descriptors halfway through a start, can close one
+    // of a running worker's pipes and leave the run waiting for ever (seen
+    // under ulimit -n 15): a start goes ahead only with room for all it opens
+    // at once, and a margin.
+    constexpr int pipesToStart = 6;
+    int probe[pipesToStart][2];
+    int made = 0;
+    while (made < pipesToStart && ::pipe2(probe[made], O_CLOEXEC) == 0)
+        ++made;
+    const int probeError = errno;
+    for (int i = 0; i < made; ++i) {
+        ::close(probe[i][0]);
+        ::close(probe[i][1]);
+    }
+    if (made < pipesToStart) {
+        startError = QString::fromLocal8Bit(std::strerror(probeError));
+        qDebug().noquote() << "no worker process started:" << startError << "- with"
+                           << workers.size() << "running";
+        return nullptr;
+    }
     auto *process = new QProcess(this);
     // Diagnostics and warnings of a worker reach standard error as they are.
     process->setProcessChannelMode(QProcess::ForwardedErrorChannel);
@@ -131,8 +154,8 @@ Pool::Worker *Pool::startWorker()
     // Starting is a fork and an exec: waiting for it costs little and keeps a
     // failure to start out of the event loop.
     if (!process->waitForStarted(-1)) {
-        // Out of descriptors or processes, Qt says "No such file or
-        // directory"; the rows are not the worse for it (schedule()).
+        // Out of processes, say; the rows are not the worse for it
+        // (schedule()).
         startError = process->errorString();
         qDebug().noquote() << "cannot start a worker process:" << startError << "- with"
                            << workers.size() << "running";
