@@ -1,5 +1,6 @@
 // sabletide-cli: the window's conversions from a shell, a Makefile or a script.
 #include "cli/diagnostics.h"
+#include "cli/names.h"
 #include "cli/options.h"
 #include "cli/reporter.h"
 #include "cli/rowjson.h"
@@ -52,7 +53,7 @@ int closeOutput(int status)
 int usageError(const QString &message)
 {
     writeError(QStringLiteral("%1: %2\nTry '%1 --help' for more information.\n")
-                   .arg(QCoreApplication::applicationName(), message));
+                   .arg(QCoreApplication::applicationName(), inputs::withoutControls(message)));
     return cli::exitUsage;
 }
 
@@ -96,33 +97,36 @@ const char *plannedStatus(PlanRow::Status status)
     return "refused";
 }
 
-int dryRun(const Plan &plan, bool json)
+int dryRun(const Plan &plan, const names::Given &given, bool json)
 {
     for (const PlanRow &row : plan.rows) {
         if (json) {
-            const QByteArray line = rowjson::line(
-                plan, row, QLatin1String(plannedStatus(row.status)), row.bytes, row.reason);
+            const QByteArray line =
+                rowjson::line(plan, row, QLatin1String(plannedStatus(row.status)), row.bytes,
+                              row.reason, 0, names::inputBytes(row, given));
             if (!stdoutput::write(line))
                 break;
             continue;
         }
         QString what;
+        const QString reason = inputs::withoutControls(row.reason);
         switch (row.status) {
         case PlanRow::Status::Convert:
             what = QStringLiteral(" (%1)").arg(sizeText(plan, row));
             break;
         case PlanRow::Status::Skip:
-            what = QStringLiteral(": skip, %1").arg(row.reason);
+            what = QStringLiteral(": skip, %1").arg(reason);
             break;
         case PlanRow::Status::Refused:
-            what = QStringLiteral(": refused, %1").arg(row.reason);
+            what = QStringLiteral(": refused, %1").arg(reason);
             break;
         }
+        const QString input = names::input(row, given);
         // An input refused for its name has no output name either.
         if (!stdoutput::write(
                 (row.output.isEmpty()
-                     ? QStringLiteral("%1%2\n").arg(row.input, what)
-                     : QStringLiteral("%1 -> %2%3\n").arg(row.input, row.output, what))
+                     ? QStringLiteral("%1%2\n").arg(input, what)
+                     : QStringLiteral("%1 -> %2%3\n").arg(input, names::output(row), what))
                     .toLocal8Bit()))
             break;
     }
@@ -210,9 +214,12 @@ int main(int argc, char *argv[])
     if (!options.dryRun && !interrupt::install())
         return usageError(QStringLiteral("cannot catch Ctrl-C"));
     Plan plan = makePlan(c, options.existing);
+    names::Given given;
     for (const inputs::Refused &refused : qAsConst(options.refused)) {
         PlanRow row;
         row.index = plan.rows.size();
+        if (!refused.bytes.isEmpty())
+            given.insert(row.index, refused.bytes);
         row.input = refused.path;
         row.status = PlanRow::Status::Refused;
         row.reason = refused.reason;
@@ -222,7 +229,7 @@ int main(int argc, char *argv[])
     // so does a reader of the reports that has.
     std::signal(SIGPIPE, SIG_IGN);
     if (options.dryRun)
-        return dryRun(plan, options.json);
+        return dryRun(plan, given, options.json);
 
     if (plan.rows.isEmpty()) {
         if (!options.quiet)
@@ -232,7 +239,7 @@ int main(int argc, char *argv[])
 
     Reporter reporter(Reporter::styleFor(options.quiet), plan.rows.size());
     diagnostics::setReporter(&reporter);
-    RowSink sink(plan, reporter, options.json);
+    RowSink sink(plan, given, reporter, options.json);
     // The standard input is this process's own: a run that reads it stays here.
     const bool readsStandardInput =
         std::any_of(plan.rows.cbegin(), plan.rows.cend(),

@@ -81,6 +81,46 @@ bool isStandIn(const QString &text, int i)
            (i == 0 || !text.at(i - 1).isHighSurrogate());
 }
 
+QString hexByte(uchar byte)
+{
+    return QStringLiteral("\\x") +
+           QString::number(byte, 16).toUpper().rightJustified(2, QLatin1Char('0'));
+}
+
+enum class Escape {
+    StandIns,   // bytes the locale cannot decode
+    Controls,   // and control characters
+    Everything, // and backslashes
+};
+
+QString shown(const QString &text, Escape escape)
+{
+    QString result;
+    for (int i = 0; i < text.size(); ++i) {
+        const QChar c = text.at(i);
+        if (isStandIn(text, i)) {
+            result += hexByte(uchar(c.unicode() - standInBase));
+            continue;
+        }
+        const bool control = c.unicode() < 0x20 || (c.unicode() >= 0x7F && c.unicode() <= 0x9F);
+        if (escape == Escape::StandIns || (!control && c != QLatin1Char('\\'))) {
+            result += c;
+        } else if (c == QLatin1Char('\\')) {
+            result += escape == Escape::Everything ? QStringLiteral("\\\\") : QString(c);
+        } else if (c == QLatin1Char('\n')) {
+            result += QStringLiteral("\\n");
+        } else if (c == QLatin1Char('\t')) {
+            result += QStringLiteral("\\t");
+        } else if (c == QLatin1Char('\r')) {
+            result += QStringLiteral("\\r");
+        } else {
+            for (const char byte : QFile::encodeName(QString(c)))
+                result += hexByte(uchar(byte));
+        }
+    }
+    return result;
+}
+
 // A name as it can be shown: what the locale decodes, and every byte that it
 // cannot as \xNN, so that the user can tell which file is meant.
 QString readable(const QByteArray &raw)
@@ -192,17 +232,17 @@ QString decodedProblem(const QString &decoded)
 
 QString shownArgument(const QString &decoded)
 {
-    QString shown;
-    for (int i = 0; i < decoded.size(); ++i) {
-        if (isStandIn(decoded, i))
-            shown +=
-                QStringLiteral("\\x") + QString::number(decoded.at(i).unicode() - standInBase, 16)
-                                            .toUpper()
-                                            .rightJustified(2, QLatin1Char('0'));
-        else
-            shown += decoded.at(i);
-    }
-    return shown;
+    return shown(decoded, Escape::StandIns);
+}
+
+QString shownName(const QByteArray &bytes)
+{
+    return shown(decodeArgument(bytes), Escape::Everything);
+}
+
+QString withoutControls(const QString &text)
+{
+    return shown(text, Escape::Controls);
 }
 
 bool expand(const QStringList &paths, QStringList *files, QString *error, QList<Refused> *refused)

@@ -70,6 +70,26 @@ QString decodedProblem(const QString &decoded);
 // The decoded argument with each such byte written as \xNN.
 QString shownArgument(const QString &decoded);
 
+// A name as a terminal can show it without being driven by it, spelt as
+// bash's $'...' would spell its bytes: a byte that the locale cannot decode
+// and every byte of a control character (C0, DEL, C1) as \xNN, except a tab,
+// a newline and a carriage return (\t, \n, \r); a backslash as \\, so that
+// the text stands for one name only; every other character as itself.
+QString shownName(const QByteArray &bytes);
+// Text that may hold names (a reason, a diagnostic line), its control
+// characters written as in shownName(); a backslash stays as it is.
+QString withoutControls(const QString &text);
+
+// A name as a terminal can show it without being driven by it, spelt as
+// bash's $'...' would spell its bytes: a byte that the locale cannot decode
+// and every byte of a control character (C0, DEL, C1) as \xNN, except a tab,
+// a newline and a carriage return (\t, \n, \r); a backslash as \\, so that
+// the text stands for one name only; every other character as itself.
+QString shownName(const QByteArray &bytes);
+// Text that may hold names (a reason, a diagnostic line), its control
+// characters written as in shownName(); a backslash stays as it is.
+QString withoutControls(const QString &text);
+
 // A key that is the same for every spelling of a file's path, also for a
 // file that does not exist yet.
 QString fileKey(const QString &path);

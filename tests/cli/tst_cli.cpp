@@ -75,6 +75,9 @@ private slots:
     void standardInput();
     void argumentTheLocaleCannotCarry_data();
     void argumentTheLocaleCannotCarry();
+    void namesWithControls_data();
+    void namesWithControls();
+    void jsonNameBytes();
     void tooFewDescriptors_data();
     void tooFewDescriptors();
     void reportsThatCannotBeWritten_data();
@@ -889,6 +892,87 @@ void TstCli::argumentTheLocaleCannotCarry()
              err.constData());
     QVERIFY2(err.contains(count.toUtf8()), err.constData());
     QCOMPARE(filesIn(out), outputs);
+}
+
+// A name cannot drive the terminal that shows it: its control characters
+// are written out, and its backslashes doubled so that it names one file.
+void TstCli::namesWithControls_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("shown");
+    QTest::newRow("escape sequence") << "a\x1b[2Jb"
+                                     << "a\\x1B[2Jb";
+    QTest::newRow("newline, tab, return") << "a\nb\tc\rd"
+                                          << "a\\nb\\tc\\rd";
+    QTest::newRow("bell, delete") << "a\x07"
+                                     "b\x7f"
+                                  << "a\\x07b\\x7F";
+    QTest::newRow("C1 CSI") << QStringLiteral("a\u009B2Jb") << "a\\xC2\\x9B2Jb";
+    QTest::newRow("backslash") << "a\\xE9b"
+                               << "a\\\\xE9b";
+}
+
+void TstCli::namesWithControls()
+{
+    QFETCH(QString, name);
+    QFETCH(QString, shown);
+
+    const QString in = freshDir();
+    const QString out = freshDir();
+    QVERIFY(QFile::copy(path("in/b.flac"), path(in + "/" + name + ".flac")));
+    const QStringList args{
+        "-r", "8000", "-c", "1", "-b", "16", "-o", out, in + "/" + name + ".flac"};
+    const Result plan = run(QStringList{"-n"} + args);
+    // The diagnostic lines and a usage error name it too.
+    const Result done = run(QStringList{"--json", "-v"} + args);
+    const Result usage =
+        run({"-r", "8000", "-c", "1", "-b", "16", "-o", in + "/" + name, "in/a.wav"});
+    QCOMPARE(plan.exit, 0);
+    QCOMPARE(done.exit, 0);
+    QCOMPARE(usage.exit, 2);
+
+    const QByteArray line = (in + "/" + shown + ".flac -> " + out + "/" + shown + ".wav").toUtf8();
+    QVERIFY2(plan.out.startsWith(line + " (") && plan.out.count('\n') == 1, plan.out.constData());
+    QVERIFY2(done.err.contains("\n[1/1] " + line + " ("), done.err.constData());
+    for (const QByteArray &text : {plan.out, done.err, done.out, usage.err}) {
+        for (const char byte : text)
+            QVERIFY2(byte == '\n' || (uchar(byte) >= 0x20 && byte != 0x7F), text.constData());
+        for (uchar c1 = 0x80; c1 <= 0x9F; ++c1)
+            QVERIFY2(!text.contains(QByteArray("\xC2") + char(c1)), text.constData());
+    }
+    // A script reads the name itself.
+    const QJsonObject row = QJsonDocument::fromJson(done.out).object();
+    QCOMPARE(row.value("input").toString(), in + "/" + name + ".flac");
+    QCOMPARE(row.value("output").toString(), out + "/" + name + ".wav");
+    QVERIFY(!row.contains("input_hex") && !row.contains("output_hex"));
+}
+
+// A JSON row holds the bytes of a name that its text cannot give back, so
+// that it cannot be taken for a file whose name reads the same.
+void TstCli::jsonNameBytes()
+{
+    const QString in = freshDir();
+    QVERIFY(QFile::copy(path("in/b.flac"), path(in + "/caf\\xE9.flac")));
+    static const char script[] =
+        "import json, os, shutil, subprocess, sys\n"
+        "program, dir = sys.argv[1:3]\n"
+        "shutil.copy(dir + '/caf\\\\xE9.flac', dir.encode() + b'/caf\\xe9.flac')\n"
+        "r = subprocess.run([program, '-n', '--json', '-r', '8000', '-c', '1', '-b', '16',\n"
+        "                    '-o', dir, dir], env=dict(os.environ, LC_ALL='C.UTF-8'),\n"
+        "                   capture_output=True)\n"
+        "for line in r.stdout.splitlines():\n"
+        "    row = json.loads(line)\n"
+        "    name = bytes.fromhex(row['input_hex']) if 'input_hex' in row else None\n"
+        "    print(row['input'], row['status'], name == (dir.encode() + b'/caf\\xe9.flac'),\n"
+        "          'output_hex' in row)\n";
+    QByteArray printed;
+    QCOMPARE(testutil::run(QStringLiteral("python3"),
+                           {QStringLiteral("-c"), QLatin1String(script), program(), path(in)},
+                           &printed),
+             0);
+    QCOMPARE(QString::fromUtf8(printed).split('\n', Qt::SkipEmptyParts),
+             QStringList({path(in) + "/caf\\xE9.flac convert False False",
+                          path(in) + "/caf\\xE9.flac refused True False"}));
 }
 
 // Out of descriptors, the workers that could not start leave their inputs to
