@@ -1,6 +1,7 @@
 #include "cli/diagnostics.h"
 
 #include "cli/reporter.h"
+#include "convert/inputs.h"
 
 #include <QMutex>
 #include <QStringList>
@@ -20,7 +21,9 @@ Reporter *activeReporter = nullptr;
 
 void handle(QtMsgType type, const QMessageLogContext &context, const QString &message)
 {
-    const QString line = qFormatLogMessage(type, context, message) + QLatin1Char('\n');
+    // Names reach the log too, and none may drive the terminal.
+    const QString line =
+        inputs::withoutControls(qFormatLogMessage(type, context, message)) + QLatin1Char('\n');
     QMutexLocker locker(&lock);
     if (type == QtDebugMsg || type == QtInfoMsg) {
         if (mode == Mode::Undecided) {

@@ -1,9 +1,11 @@
 // sabletide-cli: the window's conversions from a shell, a Makefile or a script.
 #include "cli/diagnostics.h"
+#include "cli/names.h"
 #include "cli/options.h"
 #include "cli/reporter.h"
 #include "cli/rowjson.h"
 #include "cli/rowsink.h"
+#include "cli/stdoutput.h"
 #include "cli/workerpool.h"
 #include "convert/batch.h"
 #include "convert/inputs.h"
@@ -33,14 +35,25 @@ struct SoxShutdown
 
 void writeOut(const QString &text)
 {
-    const QByteArray bytes = text.toLocal8Bit();
-    std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stdout);
+    stdoutput::write(text.toLocal8Bit());
+}
+
+// A report that could not be written fails the run, whatever it would have
+// ended with.
+int closeOutput(int status)
+{
+    if (stdoutput::close())
+        return status;
+    const QString message = stdoutput::message();
+    if (!message.isEmpty())
+        writeError(QStringLiteral("%1: %2\n").arg(QCoreApplication::applicationName(), message));
+    return cli::exitSomeFailed;
 }
 
 int usageError(const QString &message)
 {
     writeError(QStringLiteral("%1: %2\nTry '%1 --help' for more information.\n")
-                   .arg(QCoreApplication::applicationName(), message));
+                   .arg(QCoreApplication::applicationName(), inputs::withoutControls(message)));
     return cli::exitUsage;
 }
 
@@ -87,34 +100,41 @@ const char *plannedStatus(PlanRow::Status status)
     return "refused";
 }
 
-int dryRun(const Plan &plan, bool json)
+int dryRun(const Plan &plan, const names::Given &given, bool json)
 {
     for (const PlanRow &row : plan.rows) {
         if (json) {
-            const QByteArray line = rowjson::line(
-                plan, row, QLatin1String(plannedStatus(row.status)), row.bytes, row.reason);
-            std::fwrite(line.constData(), 1, size_t(line.size()), stdout);
+            const QByteArray line =
+                rowjson::line(plan, row, QLatin1String(plannedStatus(row.status)), row.bytes,
+                              row.reason, 0, names::inputBytes(row, given));
+            if (!stdoutput::write(line))
+                break;
             continue;
         }
         QString what;
+        const QString reason = inputs::withoutControls(row.reason);
         switch (row.status) {
         case PlanRow::Status::Convert:
             what = QStringLiteral(" (%1)").arg(sizeText(plan, row));
             break;
         case PlanRow::Status::Skip:
-            what = QStringLiteral(": skip, %1").arg(row.reason);
+            what = QStringLiteral(": skip, %1").arg(reason);
             break;
         case PlanRow::Status::Refused:
-            what = QStringLiteral(": refused, %1").arg(row.reason);
+            what = QStringLiteral(": refused, %1").arg(reason);
             break;
         }
+        const QString input = names::input(row, given);
         // An input refused for its name has no output name either.
-        writeOut(row.output.isEmpty()
-                     ? QStringLiteral("%1%2\n").arg(row.input, what)
-                     : QStringLiteral("%1 -> %2%3\n").arg(row.input, row.output, what));
+        if (!stdoutput::write(
+                (row.output.isEmpty()
+                     ? QStringLiteral("%1%2\n").arg(input, what)
+                     : QStringLiteral("%1 -> %2%3\n").arg(input, names::output(row), what))
+                    .toLocal8Bit()))
+            break;
     }
-    std::fflush(stdout);
-    return plan.count(PlanRow::Status::Refused) > 0 ? cli::exitSomeFailed : cli::exitConverted;
+    return closeOutput(plan.count(PlanRow::Status::Refused) > 0 ? cli::exitSomeFailed
+                                                                : cli::exitConverted);
 }
 
 void convertHere(const Plan &plan, RowSink &sink)
@@ -156,6 +176,8 @@ int main(int argc, char *argv[])
 {
     // Before libgomp has read its environment, that is before anything else.
     spare::restartWithPassiveThreads(argv, QThread::idealThreadCount());
+    // Before anything opens a file, which could take a closed standard output's place.
+    stdoutput::claim();
     diagnostics::install();
     QCoreApplication app(argc, argv);
     QCoreApplication::setOrganizationName(QStringLiteral("Orvane"));
@@ -163,17 +185,14 @@ int main(int argc, char *argv[])
     QCoreApplication::setApplicationVersion(QLatin1String(cli::version));
     SoxShutdown soxShutdown;
 
-    // Qt decodes the arguments with the locale; one whose bytes do not survive
-    // that would name another file, or none.
-    QStringList unrepresentable;
-    const QStringList arguments = QCoreApplication::arguments();
-    for (int i = 1; i < argc && i < arguments.size(); ++i) {
-        if (!inputs::argumentProblem(argv[i]).isEmpty())
-            unrepresentable << arguments.at(i);
-    }
+    // Qt's arguments() decodes with the locale too, but gives bytes it cannot
+    // decode a stand-in character that a real name may hold as well.
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments << inputs::decodeArgument(QByteArray(argv[i]));
     cli::Options options;
     QString error;
-    const bool understood = cli::parseArguments(arguments, &options, &error, unrepresentable);
+    const bool understood = cli::parseArguments(arguments, &options, &error);
     diagnostics::show(options.verbose);
     if (!understood)
         return usageError(error);
@@ -181,11 +200,11 @@ int main(int argc, char *argv[])
     switch (options.action) {
     case cli::Options::Action::Help:
         writeOut(options.helpText);
-        return cli::exitConverted;
+        return closeOutput(cli::exitConverted);
     case cli::Options::Action::Version:
         writeOut(QStringLiteral("%1 %2\n").arg(QCoreApplication::applicationName(),
                                                QLatin1String(cli::version)));
-        return cli::exitConverted;
+        return closeOutput(cli::exitConverted);
     case cli::Options::Action::Worker: {
         interrupt::install();
         const int status = worker::run(interrupt::flag(), interrupt::wakeDescriptor());
@@ -199,19 +218,22 @@ int main(int argc, char *argv[])
     if (!options.dryRun && !interrupt::install())
         return usageError(QStringLiteral("cannot catch Ctrl-C"));
     Plan plan = makePlan(c, options.existing);
+    names::Given given;
     for (const inputs::Refused &refused : qAsConst(options.refused)) {
         PlanRow row;
         row.index = plan.rows.size();
+        if (!refused.bytes.isEmpty())
+            given.insert(row.index, refused.bytes);
         row.input = refused.path;
         row.status = PlanRow::Status::Refused;
         row.reason = refused.reason;
         plan.rows.append(row);
     }
-    if (options.dryRun)
-        return dryRun(plan, options.json);
-
-    // A worker that has gone away shows as a failed write, not as a signal.
+    // A worker that has gone away shows as a failed write, not as a signal;
+    // so does a reader of the reports that has.
     std::signal(SIGPIPE, SIG_IGN);
+    if (options.dryRun)
+        return dryRun(plan, given, options.json);
 
     if (plan.rows.isEmpty()) {
         if (!options.quiet)
@@ -221,7 +243,7 @@ int main(int argc, char *argv[])
 
     Reporter reporter(Reporter::styleFor(options.quiet), plan.rows.size());
     diagnostics::setReporter(&reporter);
-    RowSink sink(plan, reporter, options.json);
+    RowSink sink(plan, given, reporter, options.json);
     // The standard input is this process's own: a run that reads it stays here.
     const bool readsStandardInput =
         std::any_of(plan.rows.cbegin(), plan.rows.cend(),
@@ -239,9 +261,15 @@ int main(int argc, char *argv[])
         pool.run();
     }
     const int signal = interrupt::signalNumber();
+    if (signal == 0 && stdoutput::error() != 0) {
+        // The count would speak of a run that was cut short.
+        reporter.clearLine();
+        diagnostics::setReporter(nullptr);
+        return closeOutput(cli::exitSomeFailed);
+    }
     reporter.finish(signal);
     diagnostics::setReporter(nullptr);
     if (signal != 0)
         return 128 + signal;
-    return reporter.failedCount() > 0 ? cli::exitSomeFailed : cli::exitConverted;
+    return closeOutput(reporter.failedCount() > 0 ? cli::exitSomeFailed : cli::exitConverted);
 }

@@ -52,8 +52,8 @@ bool readNumber(const QCommandLineParser &parser, const char *name, const char *
     return true;
 }
 
-bool buildFromOptions(const QCommandLineParser &parser, const QStringList &unrepresentable,
-                      ConvertCommand *c, QList<inputs::Refused> *refused, QString *error)
+bool buildFromOptions(const QCommandLineParser &parser, ConvertCommand *c,
+                      QList<inputs::Refused> *refused, QString *error)
 {
     const std::pair<const char *, const char *> required[] = {
         {"rate", "-r/--rate"}, {"channels", "-c/--channels"}, {"bits", "-b/--bits"}};
@@ -86,6 +86,15 @@ bool buildFromOptions(const QCommandLineParser &parser, const QStringList &unrep
 
     QString folder = parser.value(QStringLiteral("output-dir"));
     const QString suffix = parser.value(QStringLiteral("suffix"));
+    for (const char *option : {"output-dir", "suffix"}) {
+        const QString value = parser.value(QLatin1String(option));
+        const QString problem = inputs::decodedProblem(value);
+        if (!problem.isEmpty()) {
+            *error = quoted(QStringLiteral("--%1").arg(QLatin1String(option)),
+                            inputs::shownArgument(value), problem);
+            return false;
+        }
+    }
     if (folder.isEmpty()) {
         *error = QStringLiteral("-o/--output-dir: the folder name is empty");
         return false;
@@ -114,23 +123,20 @@ bool buildFromOptions(const QCommandLineParser &parser, const QStringList &unrep
     if (!folder.endsWith(QLatin1Char('/')))
         folder += QLatin1Char('/');
 
-    for (const char *option : {"output-dir", "suffix"}) {
-        if (unrepresentable.contains(parser.value(QLatin1String(option)))) {
-            *error = quoted(QStringLiteral("--%1").arg(QLatin1String(option)),
-                            parser.value(QLatin1String(option)),
-                            QStringLiteral("file name is not valid in this locale"));
-            return false;
-        }
-    }
-    QStringList given = parser.positionalArguments();
-    if (given.isEmpty()) {
+    if (parser.positionalArguments().isEmpty()) {
         *error = QStringLiteral("no INPUT given");
         return false;
     }
-    // Such a name, decoded, would name another file or none.
-    for (const QString &bad : unrepresentable) {
-        if (given.removeAll(bad) > 0)
-            refused->append({bad, QStringLiteral("file name is not valid in this locale")});
+    // Such a name, decoded, would name another file or none; each argument is
+    // judged by its own bytes, so a file whose name merely reads the same
+    // still converts.
+    QStringList given;
+    for (const QString &input : parser.positionalArguments()) {
+        const QString problem = inputs::decodedProblem(input);
+        if (problem.isEmpty())
+            given << input;
+        else
+            refused->append({inputs::shownArgument(input), problem, inputs::argumentBytes(input)});
     }
     QStringList files;
     QList<inputs::Refused> unnamed;
@@ -172,8 +178,7 @@ bool buildFromOptions(const QCommandLineParser &parser, const QStringList &unrep
 
 } // namespace
 
-bool parseArguments(const QStringList &arguments, Options *options, QString *error,
-                    const QStringList &unrepresentable)
+bool parseArguments(const QStringList &arguments, Options *options, QString *error)
 {
     QCommandLineParser parser;
     parser.setApplicationDescription(
@@ -282,7 +287,8 @@ bool parseArguments(const QStringList &arguments, Options *options, QString *err
     quint32 jobs = quint32(qBound(1, QThread::idealThreadCount(), int(worker::maxWorkers)));
     if (parser.isSet(QStringLiteral("jobs"))) {
         QString why;
-        if (!units::parseCount(parser.value(QStringLiteral("jobs")), 1, worker::maxWorkers, &jobs, &why)) {
+        if (!units::parseCount(parser.value(QStringLiteral("jobs")), 1, worker::maxWorkers, &jobs,
+                               &why)) {
             *error = quoted(QStringLiteral("-j/--jobs"), parser.value(QStringLiteral("jobs")), why);
             return false;
         }
@@ -325,16 +331,16 @@ bool parseArguments(const QStringList &arguments, Options *options, QString *err
             return false;
         }
         QString why;
-        if (unrepresentable.contains(parser.value(QStringLiteral("command")))) {
-            *error = QStringLiteral("--command: file name is not valid in this locale");
+        const QString problem = inputs::decodedProblem(parser.value(QStringLiteral("command")));
+        if (!problem.isEmpty()) {
+            *error = QStringLiteral("--command: %1").arg(problem);
             return false;
         }
         if (!command::parse(parser.value(QStringLiteral("command")), &options->command, &why)) {
             *error = QStringLiteral("--command: %1").arg(why);
             return false;
         }
-    } else if (!buildFromOptions(parser, unrepresentable, &options->command, &options->refused,
-                                 error)) {
+    } else if (!buildFromOptions(parser, &options->command, &options->refused, error)) {
         return false;
     }
     // The start counts frames of the output, whose rate is known only now.

@@ -41,9 +41,8 @@ struct Options
 // the inputs are opened up and the values are checked by the same rules that
 // check the window's convert commands. On a usage error returns false with a
 // message that names the option or value at fault.
-// `unrepresentable` holds the arguments, as Qt decoded them, whose bytes the
-// locale cannot carry: as inputs they are refused, elsewhere they are errors.
-bool parseArguments(const QStringList &arguments, Options *options, QString *error,
-                    const QStringList &unrepresentable = {});
+// The arguments are decoded by inputs::decodeArgument: one whose bytes the
+// locale cannot carry is refused as an input, and is an error elsewhere.
+bool parseArguments(const QStringList &arguments, Options *options, QString *error);
 
 } // namespace cli

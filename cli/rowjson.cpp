@@ -1,18 +1,25 @@
 #include "cli/rowjson.h"
 
+#include <QFile>
 #include <QJsonDocument>
 #include <QJsonObject>
 
 namespace rowjson {
 
 QByteArray line(const Plan &plan, const PlanRow &row, const QString &status, quint64 bytes,
-                const QString &reason, quint64 clipped, const QString &warning)
+                const QString &reason, quint64 clipped, const QByteArray &inputBytes,
+                const QString &warning)
 {
     const quint64 frameBytes = quint64(plan.request.channels) * (plan.request.bitsPerSample / 8u);
     QJsonObject o;
     o.insert(QStringLiteral("index"), row.index);
     o.insert(QStringLiteral("input"), row.input);
     o.insert(QStringLiteral("output"), row.output);
+    if (inputBytes != row.input.toUtf8())
+        o.insert(QStringLiteral("input_hex"), QString::fromLatin1(inputBytes.toHex()));
+    const QByteArray outputBytes = QFile::encodeName(row.output);
+    if (outputBytes != row.output.toUtf8())
+        o.insert(QStringLiteral("output_hex"), QString::fromLatin1(outputBytes.toHex()));
     o.insert(QStringLiteral("status"), status);
     o.insert(QStringLiteral("reason"), reason);
     // Sizes stay below 2^53, so a double carries them exactly.
@@ -45,7 +52,13 @@ QByteArray line(const Plan &plan, const PlanRow &row, const QString &status, qui
                   row.facts.sampleRate > 0 ? double(row.facts.frames) / row.facts.sampleRate : 0.0);
     }
     o.insert(QStringLiteral("input_facts"), in);
-    return QJsonDocument(o).toJson(QJsonDocument::Compact) + '\n';
+    QByteArray text = QJsonDocument(o).toJson(QJsonDocument::Compact);
+    // JSON leaves DEL and the C1 controls as they are, and a terminal that
+    // shows the rows would obey them.
+    for (ushort c = 0x7F; c <= 0x9F; ++c)
+        text.replace(QString(QChar(c)).toUtf8(),
+                     QStringLiteral("\\u%1").arg(c, 4, 16, QLatin1Char('0')).toLatin1());
+    return text + '\n';
 }
 
 } // namespace rowjson

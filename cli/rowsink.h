@@ -2,68 +2,77 @@
 // reporter and, with --json, to a script on standard output.
 #pragma once
 
+#include "cli/names.h"
 #include "cli/reporter.h"
 #include "cli/rowjson.h"
+#include "cli/stdoutput.h"
+#include "convert/interrupt.h"
 #include "convert/plan.h"
-
-#include <cstdio>
 
 class RowSink
 {
 public:
-    RowSink(const Plan &plan, Reporter &reporter, bool json)
-        : plan(plan), reporter(reporter), json(json)
+    RowSink(const Plan &plan, const names::Given &given, Reporter &reporter, bool json)
+        : plan(plan), given(given), reporter(reporter), json(json)
     {
     }
 
     void clearLine() { reporter.clearLine(); }
-    void started(int index) { reporter.started(index, plan.rows.at(index).input); }
+    void started(int index) { reporter.started(index, input(index)); }
     void progress(int index, quint64 done, quint64 total) { reporter.progress(index, done, total); }
     // Comes before the row's end, which then carries the count.
     void clipped(int index, quint64 samples)
     {
         clips = samples;
-        reporter.clipped(index, plan.rows.at(index).input, samples);
+        reporter.clipped(index, input(index), samples);
     }
     void warning(int index, const QString &text)
     {
         warned = text;
-        reporter.warning(index, plan.rows.at(index).input, text);
+        reporter.warning(index, input(index), text);
     }
     void converted(int index, qint64 bytes)
     {
         const PlanRow &row = plan.rows.at(index);
-        reporter.converted(index, row.input, row.output, bytes);
+        reporter.converted(index, input(index), names::output(row), bytes);
         print(row, QStringLiteral("converted"), quint64(bytes), QString());
     }
     void skipped(int index, const QString &reason)
     {
         const PlanRow &row = plan.rows.at(index);
-        reporter.skipped(index, row.input, reason);
+        reporter.skipped(index, input(index), inputs::withoutControls(reason));
         print(row, QStringLiteral("skipped"), 0, reason);
     }
     void failed(int index, const QString &reason)
     {
         const PlanRow &row = plan.rows.at(index);
-        reporter.failed(index, row.input, reason);
+        reporter.failed(index, input(index), inputs::withoutControls(reason));
         const bool refused = row.status == PlanRow::Status::Refused;
         print(row, refused ? QStringLiteral("refused") : QStringLiteral("failed"), 0, reason);
     }
 
 private:
+    QString input(int index) const { return names::input(plan.rows.at(index), given); }
+
     void print(const PlanRow &row, const QString &status, quint64 bytes, const QString &reason)
     {
-        const QByteArray line =
-            json ? rowjson::line(plan, row, status, bytes, reason, clips, warned) : QByteArray();
-        clips = 0;
+        const QString warning = warned;
         warned.clear();
-        if (!json)
+        if (!json) {
+            clips = 0;
             return;
-        std::fwrite(line.constData(), 1, size_t(line.size()), stdout);
-        std::fflush(stdout);
+        }
+        const QByteArray line = rowjson::line(plan, row, status, bytes, reason, clips,
+                                              names::inputBytes(row, given), warning);
+        clips = 0;
+        // A script that cannot have its rows would act on a part of them: the
+        // run ends here, as for a signal.
+        if (!stdoutput::write(line))
+            interrupt::cancel();
     }
 
     const Plan &plan;
+    const names::Given &given;
     Reporter &reporter;
     bool json;
     quint64 clips = 0;

@@ -70,30 +70,62 @@ QString notInLocale()
     return QCoreApplication::translate("engine", "file name is not valid in this locale");
 }
 
+constexpr ushort standInBase = 0xDC00;
+
+// The second half of a character beyond the BMP may lie in the same range; a
+// stand-in is a low surrogate with no high one before it.
+bool isStandIn(const QString &text, int i)
+{
+    const ushort c = text.at(i).unicode();
+    return c >= standInBase && c <= standInBase + 0xFF &&
+           (i == 0 || !text.at(i - 1).isHighSurrogate());
+}
+
+QString hexByte(uchar byte)
+{
+    return QStringLiteral("\\x") +
+           QString::number(byte, 16).toUpper().rightJustified(2, QLatin1Char('0'));
+}
+
+enum class Escape {
+    StandIns,   // bytes the locale cannot decode
+    Controls,   // and control characters
+    Everything, // and backslashes
+};
+
+QString shown(const QString &text, Escape escape)
+{
+    QString result;
+    for (int i = 0; i < text.size(); ++i) {
+        const QChar c = text.at(i);
+        if (isStandIn(text, i)) {
+            result += hexByte(uchar(c.unicode() - standInBase));
+            continue;
+        }
+        const bool control = c.unicode() < 0x20 || (c.unicode() >= 0x7F && c.unicode() <= 0x9F);
+        if (escape == Escape::StandIns || (!control && c != QLatin1Char('\\'))) {
+            result += c;
+        } else if (c == QLatin1Char('\\')) {
+            result += escape == Escape::Everything ? QStringLiteral("\\\\") : QString(c);
+        } else if (c == QLatin1Char('\n')) {
+            result += QStringLiteral("\\n");
+        } else if (c == QLatin1Char('\t')) {
+            result += QStringLiteral("\\t");
+        } else if (c == QLatin1Char('\r')) {
+            result += QStringLiteral("\\r");
+        } else {
+            for (const char byte : QFile::encodeName(QString(c)))
+                result += hexByte(uchar(byte));
+        }
+    }
+    return result;
+}
+
 // A name as it can be shown: what the locale decodes, and every byte that it
 // cannot as \xNN, so that the user can tell which file is meant.
 QString readable(const QByteArray &raw)
 {
-    const auto decodes = [](const QByteArray &piece) {
-        return QFile::encodeName(QFile::decodeName(piece)) == piece;
-    };
-    QString shown;
-    for (int i = 0; i < raw.size();) {
-        // A character takes at most four bytes in the encodings Linux uses.
-        int length = 1;
-        while (length <= 4 && i + length <= raw.size() && !decodes(raw.mid(i, length)))
-            ++length;
-        if (length <= 4 && i + length <= raw.size()) {
-            shown += QFile::decodeName(raw.mid(i, length));
-        } else {
-            length = 1;
-            shown +=
-                QStringLiteral("\\x") +
-                QString::number(uchar(raw.at(i)), 16).toUpper().rightJustified(2, QLatin1Char('0'));
-        }
-        i += length;
-    }
-    return shown;
+    return shownArgument(decodeArgument(raw));
 }
 
 QString commaProblem(const QString &path)
@@ -150,6 +182,69 @@ QString argumentProblem(const char *rawArg)
     return QFile::encodeName(QFile::decodeName(raw)) == raw ? QString() : notInLocale();
 }
 
+QString decodeArgument(const QByteArray &raw)
+{
+    const auto decodes = [](const QByteArray &piece) {
+        return QFile::encodeName(QFile::decodeName(piece)) == piece;
+    };
+    if (decodes(raw))
+        return QFile::decodeName(raw);
+    QString decoded;
+    for (int i = 0; i < raw.size();) {
+        // A character takes at most four bytes in the encodings Linux uses.
+        int length = 1;
+        while (length <= 4 && i + length <= raw.size() && !decodes(raw.mid(i, length)))
+            ++length;
+        if (length <= 4 && i + length <= raw.size()) {
+            decoded += QFile::decodeName(raw.mid(i, length));
+        } else {
+            length = 1;
+            decoded += QChar(ushort(standInBase + uchar(raw.at(i))));
+        }
+        i += length;
+    }
+    return decoded;
+}
+
+QByteArray argumentBytes(const QString &decoded)
+{
+    QByteArray raw;
+    int from = 0;
+    for (int i = 0; i <= decoded.size(); ++i) {
+        if (i < decoded.size() && !isStandIn(decoded, i))
+            continue;
+        raw += QFile::encodeName(decoded.mid(from, i - from));
+        if (i < decoded.size())
+            raw += char(decoded.at(i).unicode() - standInBase);
+        from = i + 1;
+    }
+    return raw;
+}
+
+QString decodedProblem(const QString &decoded)
+{
+    for (int i = 0; i < decoded.size(); ++i) {
+        if (isStandIn(decoded, i))
+            return notInLocale();
+    }
+    return QString();
+}
+
+QString shownArgument(const QString &decoded)
+{
+    return shown(decoded, Escape::StandIns);
+}
+
+QString shownName(const QByteArray &bytes)
+{
+    return shown(decodeArgument(bytes), Escape::Everything);
+}
+
+QString withoutControls(const QString &text)
+{
+    return shown(text, Escape::Controls);
+}
+
 bool expand(const QStringList &paths, QStringList *files, QString *error, QList<Refused> *refused)
 {
     QStringList result;
@@ -189,7 +284,8 @@ bool expand(const QStringList &paths, QStringList *files, QString *error, QList<
             const QByteArray rawPath = folderBytes + '/' + raw;
             if (isAudioFileName(name) && ::stat(rawPath.constData(), &st) == 0 &&
                 S_ISREG(st.st_mode))
-                unnamableHere.append({prefix + readable(raw), notInLocale()});
+                unnamableHere.append(
+                    {prefix + readable(raw), notInLocale(), QFile::encodeName(prefix) + raw});
         }
         ::closedir(dir);
         std::sort(names.begin(), names.end());

@@ -2,6 +2,7 @@
 // the audio files they hold, and paths a convert command cannot carry refused.
 #pragma once
 
+#include <QByteArray>
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -14,7 +15,6 @@ inline bool isStandardInput(const QString &path)
 {
     return path == QLatin1String("-");
 }
-
 
 // True when the file name ends in an extension by which this libsox opens a
 // self-describing audio format (one that states its own rate and channels).
@@ -34,6 +34,7 @@ struct Refused
 {
     QString path; // bytes the locale cannot decode are shown as \xNN
     QString reason;
+    QByteArray bytes; // the path as it was given, when it is not encodeName(path)
 };
 
 // Replaces every folder among `paths` by the audio files directly inside it,
@@ -55,6 +56,39 @@ bool expand(const QStringList &paths, QStringList *files, QString *error,
 // file or none); empty when it does. Needs the application object, which
 // sets the locale.
 QString argumentProblem(const char *rawArg);
+
+// A command-line argument as the locale decodes it, where each byte that the
+// locale cannot decode stays as a character of its own, U+DC00 plus the byte
+// (a lone surrogate, which no decoded name holds). Two arguments that differ
+// in their bytes thus never decode to the same string, and the bytes come
+// back with argumentBytes().
+QString decodeArgument(const QByteArray &raw);
+QByteArray argumentBytes(const QString &decoded);
+// "file name is not valid in this locale" for a decoded argument that holds
+// such a byte; empty otherwise.
+QString decodedProblem(const QString &decoded);
+// The decoded argument with each such byte written as \xNN.
+QString shownArgument(const QString &decoded);
+
+// A name as a terminal can show it without being driven by it, spelt as
+// bash's $'...' would spell its bytes: a byte that the locale cannot decode
+// and every byte of a control character (C0, DEL, C1) as \xNN, except a tab,
+// a newline and a carriage return (\t, \n, \r); a backslash as \\, so that
+// the text stands for one name only; every other character as itself.
+QString shownName(const QByteArray &bytes);
+// Text that may hold names (a reason, a diagnostic line), its control
+// characters written as in shownName(); a backslash stays as it is.
+QString withoutControls(const QString &text);
+
+// A name as a terminal can show it without being driven by it, spelt as
+// bash's $'...' would spell its bytes: a byte that the locale cannot decode
+// and every byte of a control character (C0, DEL, C1) as \xNN, except a tab,
+// a newline and a carriage return (\t, \n, \r); a backslash as \\, so that
+// the text stands for one name only; every other character as itself.
+QString shownName(const QByteArray &bytes);
+// Text that may hold names (a reason, a diagnostic line), its control
+// characters written as in shownName(); a backslash stays as it is.
+QString withoutControls(const QString &text);
 
 // A key that is the same for every spelling of a file's path, also for a
 // file that does not exist yet.

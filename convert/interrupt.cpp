@@ -16,17 +16,22 @@ int wakePipe[2] = {-1, -1};
 static_assert(std::atomic_bool::is_always_lock_free && std::atomic_int::is_always_lock_free,
               "a signal handler may only touch lock-free atomics");
 
-void onSignal(int signal)
+void stop()
 {
-    const int savedErrno = errno;
-    int expected = 0;
-    caught.compare_exchange_strong(expected, signal);
     cancelled.store(true);
     if (wakePipe[1] >= 0) {
         const char byte = 1;
         // A full pipe already wakes its reader; the result does not matter.
         [[maybe_unused]] const ssize_t written = ::write(wakePipe[1], &byte, 1);
     }
+}
+
+void onSignal(int signal)
+{
+    const int savedErrno = errno;
+    int expected = 0;
+    caught.compare_exchange_strong(expected, signal);
+    stop();
     errno = savedErrno;
 }
 
@@ -53,6 +58,13 @@ bool install()
 const std::atomic_bool &flag()
 {
     return cancelled;
+}
+
+void cancel()
+{
+    const int savedErrno = errno;
+    stop();
+    errno = savedErrno;
 }
 
 int signalNumber()

@@ -13,6 +13,10 @@ bool install();
 // Set by the first of those signals; the engine polls it.
 const std::atomic_bool &flag();
 
+// Sets the flag and wakes the pipe as a signal would, for a run that cannot go
+// on for a reason of its own; signalNumber() stays 0.
+void cancel();
+
 // The signal that set the flag, or 0.
 int signalNumber();
 

@@ -1,9 +1,11 @@
 #include "convert/workerpool.h"
 
 #include "convert/inputs.h"
+#include "convert/resampling.h"
 #include "convert/worker.h"
 
 #include <QCoreApplication>
+#include <QDebug>
 #include <QEventLoop>
 #include <QHash>
 #include <QProcessEnvironment>
@@ -11,6 +13,9 @@
 #include <QThread>
 #include <QTimer>
 
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
 #include <unistd.h>
 
 namespace worker {
@@ -113,6 +118,26 @@ int Pool::nextRunnable() const
 
 Pool::Worker *Pool::startWorker()
 {
+    // QProcess, short of descriptors halfway through a start, can close one
+    // of a running worker's pipes and leave the run waiting for ever (seen
+    // under ulimit -n 15): a start goes ahead only with room for all it opens
+    // at once, and a margin.
+    constexpr int pipesToStart = 6;
+    int probe[pipesToStart][2];
+    int made = 0;
+    while (made < pipesToStart && ::pipe2(probe[made], O_CLOEXEC) == 0)
+        ++made;
+    const int probeError = errno;
+    for (int i = 0; i < made; ++i) {
+        ::close(probe[i][0]);
+        ::close(probe[i][1]);
+    }
+    if (made < pipesToStart) {
+        startError = QString::fromLocal8Bit(std::strerror(probeError));
+        qDebug().noquote() << "no worker process started:" << startError << "- with"
+                           << workers.size() << "running";
+        return nullptr;
+    }
     auto *process = new QProcess(this);
     // Diagnostics and warnings of a worker reach standard error as they are.
     process->setProcessChannelMode(QProcess::ForwardedErrorChannel);
@@ -129,7 +154,11 @@ Pool::Worker *Pool::startWorker()
     // Starting is a fork and an exec: waiting for it costs little and keeps a
     // failure to start out of the event loop.
     if (!process->waitForStarted(-1)) {
+        // Out of processes, say; the rows are not the worse for it
+        // (schedule()).
         startError = process->errorString();
+        qDebug().noquote() << "cannot start a worker process:" << startError << "- with"
+                           << workers.size() << "running";
         delete process;
         return nullptr;
     }
@@ -138,6 +167,25 @@ Pool::Worker *Pool::startWorker()
             SLOT(slFinished(int, QProcess::ExitStatus)));
     workers.append(Worker{process, -1});
     return &workers.last();
+}
+
+void Pool::convertHere(int row)
+{
+    if (!here)
+        here = new Resampling(this);
+    rows[row].state = Row::State::Running;
+    BatchReport local = report;
+    // One conversion at a time: the other processors would idle.
+    local.spareProcessors = QThread::idealThreadCount() - 1;
+    local.converted = [this](int i, const QString &, const QString &) {
+        finishRow(i, true, QString());
+    };
+    local.failed = [this](int i, const QString &, const QString &reason) {
+        finishRow(i, false, reason);
+    };
+    runRow(plan, plan.rows.at(row), *here, local, cancel);
+    if (cancel && cancel->load())
+        stop();
 }
 
 Pool::Worker *Pool::workerOf(QObject *process)
@@ -166,12 +214,10 @@ void Pool::schedule()
         if (!idle && workers.size() < maxWorkers && startError.isEmpty())
             idle = startWorker();
         if (!idle && workers.isEmpty()) {
-            // No worker runs and none will start: say so for each input.
-            if (report.started)
-                report.started(next, row.input, row.output);
-            finishRow(next, false,
-                      QCoreApplication::translate("engine", "cannot start a worker process: %1")
-                          .arg(startError));
+            // No worker runs and none will start: the rows convert in this
+            // process, as with one job. With workers running, the rows wait
+            // for them instead.
+            convertHere(next);
             continue;
         }
         if (!idle)

@@ -16,6 +16,7 @@
 
 class QEventLoop;
 class QSocketNotifier;
+class Resampling;
 
 namespace worker {
 
@@ -70,6 +71,7 @@ private:
     void schedule();
     int nextRunnable() const;
     Worker *startWorker();
+    void convertHere(int row);
     Worker *workerOf(QObject *process);
     void finishRow(int row, bool converted, const QString &reason);
     void stop();
@@ -85,7 +87,8 @@ private:
     int maxWorkers;
     bool stopping = false;
     bool finished = false;
-    QString startError; // why the last worker could not start
+    QString startError;         // why the last worker could not start
+    Resampling *here = nullptr; // converts the rows when no worker will start
     QEventLoop *loop = nullptr;
     QSocketNotifier *wakeNotifier = nullptr;
 };

@@ -75,7 +75,15 @@ private slots:
     void contentRecognisedInFolders();
     void slotOptions();
     void standardInput();
+    void argumentTheLocaleCannotCarry_data();
     void argumentTheLocaleCannotCarry();
+    void namesWithControls_data();
+    void namesWithControls();
+    void jsonNameBytes();
+    void tooFewDescriptors_data();
+    void tooFewDescriptors();
+    void reportsThatCannotBeWritten_data();
+    void reportsThatCannotBeWritten();
     void linksNoWindowLibraries();
     void manPage();
 
@@ -866,30 +874,242 @@ void TstCli::standardInput()
 }
 
 // A name whose bytes the locale cannot decode is refused, and a file whose
-// name is what Qt decodes it to is left alone.
+// name is what Qt decodes it to is left alone unless it is named itself.
+void TstCli::argumentTheLocaleCannotCarry_data()
+{
+    // p: a plain name, v: caf\uFFFD, b: caf\xE9, e: a frog beyond the BMP
+    QTest::addColumn<QString>("inputs");
+    QTest::addColumn<QStringList>("outputs");
+    QTest::addColumn<QString>("count");
+
+    const QString valid = QStringLiteral("caf\uFFFD.wav");
+    QTest::newRow("alone") << "b" << QStringList() << "1 input: 0 converted, 1 failed";
+    QTest::newRow("plain, valid, bad")
+        << "pvb" << QStringList{"c.wav", valid} << "3 inputs: 2 converted, 1 failed";
+    QTest::newRow("bad, valid") << "bv" << QStringList{valid} << "2 inputs: 1 converted, 1 failed";
+    QTest::newRow("valid, bad, plain")
+        << "vbp" << QStringList{"c.wav", valid} << "3 inputs: 2 converted, 1 failed";
+    QTest::newRow("beyond the BMP, bad") << "eb" << QStringList{QStringLiteral("\U0001F438.wav")}
+                                         << "2 inputs: 1 converted, 1 failed";
+}
+
 void TstCli::argumentTheLocaleCannotCarry()
 {
+    QFETCH(QString, inputs);
+    QFETCH(QStringList, outputs);
+    QFETCH(QString, count);
+
     const QString dir = freshDir();
     const QString out = freshDir();
     QVERIFY(QFile::copy(path("in/b.flac"), path(dir + QStringLiteral("/caf\uFFFD.flac"))));
+    QVERIFY(QFile::copy(path("in/b.flac"), path(dir + QStringLiteral("/\U0001F438.flac"))));
     static const char script[] =
         "import os, shutil, subprocess, sys\n"
-        "root, program, dir, out = sys.argv[1:5]\n"
+        "root, program, dir, out, inputs = sys.argv[1:6]\n"
         "os.chdir(root)\n"
         "shutil.copy('in/a.wav', dir.encode() + b'/caf\\xe9.flac')\n"
-        "r = subprocess.run([program.encode(), b'-r', b'8000', b'-c', b'1', b'-b', b'16',\n"
-        "                    b'-o', out.encode(), dir.encode() + b'/caf\\xe9.flac'],\n"
+        "named = {'p': b'in/c.aiff', 'v': dir.encode() + '/caf\\ufffd.flac'.encode(),\n"
+        "         'b': dir.encode() + b'/caf\\xe9.flac',\n"
+        "         'e': dir.encode() + '/\\U0001F438.flac'.encode()}\n"
+        "r = subprocess.run([program.encode(), b'-j', b'1', b'-r', b'8000', b'-c', b'1',\n"
+        "                    b'-b', b'16', b'-o', out.encode()] + [named[i] for i in inputs],\n"
         "                   env=dict(os.environ, LC_ALL='C.UTF-8'), capture_output=True)\n"
         "sys.stdout.buffer.write(r.stderr)\n"
         "sys.exit(r.returncode)\n";
     QByteArray err;
-    QCOMPARE(testutil::run(
-                 QStringLiteral("python3"),
-                 {QStringLiteral("-c"), QLatin1String(script), root.path(), program(), dir, out},
-                 &err),
+    QCOMPARE(testutil::run(QStringLiteral("python3"),
+                           {QStringLiteral("-c"), QLatin1String(script), root.path(), program(),
+                            dir, out, inputs},
+                           &err),
              1);
-    QVERIFY2(err.contains("file name is not valid in this locale"), err.constData());
-    QCOMPARE(filesIn(out), QStringList());
+    QVERIFY2(err.contains(dir.toUtf8() + "/caf\\xE9.flac: file name is not valid in this locale"),
+             err.constData());
+    QVERIFY2(err.contains(count.toUtf8()), err.constData());
+    QCOMPARE(filesIn(out), outputs);
+}
+
+// A name cannot drive the terminal that shows it: its control characters
+// are written out, and its backslashes doubled so that it names one file.
+void TstCli::namesWithControls_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("shown");
+    QTest::newRow("escape sequence") << "a\x1b[2Jb"
+                                     << "a\\x1B[2Jb";
+    QTest::newRow("newline, tab, return") << "a\nb\tc\rd"
+                                          << "a\\nb\\tc\\rd";
+    QTest::newRow("bell, delete") << "a\x07"
+                                     "b\x7f"
+                                  << "a\\x07b\\x7F";
+    QTest::newRow("C1 CSI") << QStringLiteral("a\u009B2Jb") << "a\\xC2\\x9B2Jb";
+    QTest::newRow("backslash") << "a\\xE9b"
+                               << "a\\\\xE9b";
+}
+
+void TstCli::namesWithControls()
+{
+    QFETCH(QString, name);
+    QFETCH(QString, shown);
+
+    const QString in = freshDir();
+    const QString out = freshDir();
+    QVERIFY(QFile::copy(path("in/b.flac"), path(in + "/" + name + ".flac")));
+    const QStringList args{
+        "-r", "8000", "-c", "1", "-b", "16", "-o", out, in + "/" + name + ".flac"};
+    const Result plan = run(QStringList{"-n"} + args);
+    // The diagnostic lines and a usage error name it too.
+    const Result done = run(QStringList{"--json", "-v"} + args);
+    const Result usage =
+        run({"-r", "8000", "-c", "1", "-b", "16", "-o", in + "/" + name, "in/a.wav"});
+    QCOMPARE(plan.exit, 0);
+    QCOMPARE(done.exit, 0);
+    QCOMPARE(usage.exit, 2);
+
+    const QByteArray line = (in + "/" + shown + ".flac -> " + out + "/" + shown + ".wav").toUtf8();
+    QVERIFY2(plan.out.startsWith(line + " (") && plan.out.count('\n') == 1, plan.out.constData());
+    QVERIFY2(done.err.contains("\n[1/1] " + line + " ("), done.err.constData());
+    for (const QByteArray &text : {plan.out, done.err, done.out, usage.err}) {
+        for (const char byte : text)
+            QVERIFY2(byte == '\n' || (uchar(byte) >= 0x20 && byte != 0x7F), text.constData());
+        for (uchar c1 = 0x80; c1 <= 0x9F; ++c1)
+            QVERIFY2(!text.contains(QByteArray("\xC2") + char(c1)), text.constData());
+    }
+    // A script reads the name itself.
+    const QJsonObject row = QJsonDocument::fromJson(done.out).object();
+    QCOMPARE(row.value("input").toString(), in + "/" + name + ".flac");
+    QCOMPARE(row.value("output").toString(), out + "/" + name + ".wav");
+    QVERIFY(!row.contains("input_hex") && !row.contains("output_hex"));
+}
+
+// A JSON row holds the bytes of a name that its text cannot give back, so
+// that it cannot be taken for a file whose name reads the same.
+void TstCli::jsonNameBytes()
+{
+    const QString in = freshDir();
+    QVERIFY(QFile::copy(path("in/b.flac"), path(in + "/caf\\xE9.flac")));
+    static const char script[] =
+        "import json, os, shutil, subprocess, sys\n"
+        "program, dir = sys.argv[1:3]\n"
+        "shutil.copy(dir + '/caf\\\\xE9.flac', dir.encode() + b'/caf\\xe9.flac')\n"
+        "r = subprocess.run([program, '-n', '--json', '-r', '8000', '-c', '1', '-b', '16',\n"
+        "                    '-o', dir, dir], env=dict(os.environ, LC_ALL='C.UTF-8'),\n"
+        "                   capture_output=True)\n"
+        "for line in r.stdout.splitlines():\n"
+        "    row = json.loads(line)\n"
+        "    name = bytes.fromhex(row['input_hex']) if 'input_hex' in row else None\n"
+        "    print(row['input'], row['status'], name == (dir.encode() + b'/caf\\xe9.flac'),\n"
+        "          'output_hex' in row)\n";
+    QByteArray printed;
+    QCOMPARE(testutil::run(QStringLiteral("python3"),
+                           {QStringLiteral("-c"), QLatin1String(script), program(), path(in)},
+                           &printed),
+             0);
+    QCOMPARE(QString::fromUtf8(printed).split('\n', Qt::SkipEmptyParts),
+             QStringList({path(in) + "/caf\\xE9.flac convert False False",
+                          path(in) + "/caf\\xE9.flac refused True False"}));
+}
+
+// Out of descriptors, the workers that could not start leave their inputs to
+// those that did, or to the tool's own process.
+void TstCli::tooFewDescriptors_data()
+{
+    QTest::addColumn<int>("descriptors");
+    QTest::addColumn<QString>("jobs");
+    QTest::newRow("no worker starts") << 12 << "256";
+    // Around here a start used to run short halfway and hang the run.
+    QTest::newRow("descriptors for a worker or so") << 16 << "4";
+    QTest::newRow("fewer workers than asked") << 24 << "4";
+}
+
+void TstCli::tooFewDescriptors()
+{
+    QFETCH(int, descriptors);
+    QFETCH(QString, jobs);
+
+    const QString out = freshDir();
+    QStringList args{"-c",
+                     "import os, resource, sys\n"
+                     "n = int(sys.argv[1])\n"
+                     "resource.setrlimit(resource.RLIMIT_NOFILE, (n, n))\n"
+                     "os.execv(sys.argv[2], sys.argv[2:])\n",
+                     QString::number(descriptors),
+                     program(),
+                     "-j",
+                     jobs,
+                     "-r",
+                     "8000",
+                     "-c",
+                     "1",
+                     "-b",
+                     "16",
+                     "-o",
+                     path(out)};
+    for (const char *input : {"in/a.wav", "in/b.flac", "in/c.aiff", "in/d.ogg", "more/Room B.WAV"})
+        args << path(QLatin1String(input));
+    QByteArray err;
+    const int exit = testutil::run(QStringLiteral("python3"), args, nullptr, &err);
+    QVERIFY2(exit == 0, err.constData());
+    QVERIFY2(err.endsWith("5 inputs: 5 converted\n"), err.constData());
+    QCOMPARE(filesIn(out).size(), 5);
+}
+
+// A report that cannot be written fails the run and stops it: a full disk, a
+// closed standard output, a reader that has gone away.
+void TstCli::reportsThatCannotBeWritten_data()
+{
+    QTest::addColumn<QString>("where"); // standard output: full, closed or unread
+    QTest::addColumn<QStringList>("options");
+    QTest::addColumn<QString>("message"); // empty: none
+    QTest::addColumn<int>("outputs");
+
+    const QString full = QStringLiteral("No space left on device");
+    QTest::newRow("json, full") << "full" << QStringList{"--json"} << full << 1;
+    QTest::newRow("json, closed") << "closed" << QStringList{"--json"} << "Bad file descriptor"
+                                  << 1;
+    QTest::newRow("json, unread") << "unread" << QStringList{"--json"} << "" << 1;
+    QTest::newRow("dry run, full") << "full" << QStringList{"-n"} << full << 0;
+    QTest::newRow("dry run json, unread") << "unread" << QStringList{"-n", "--json"} << "" << 0;
+    // Nothing is written there: a closed standard output is no failure.
+    QTest::newRow("plain run, closed") << "closed" << QStringList() << "" << 3;
+}
+
+void TstCli::reportsThatCannotBeWritten()
+{
+    QFETCH(QString, where);
+    QFETCH(QStringList, options);
+    QFETCH(QString, message);
+    QFETCH(int, outputs);
+
+    const QString out = freshDir();
+    static const char script[] =
+        "import os, subprocess, sys\n"
+        "mode, args = sys.argv[1], sys.argv[2:]\n"
+        "where, close = None, None\n"
+        "if mode == 'full':\n"
+        "    where = open('/dev/full', 'wb')\n"
+        "elif mode == 'unread':\n"
+        "    r, where = os.pipe()\n"
+        "    os.close(r)\n"
+        "else:\n"
+        "    close = lambda: os.close(1)\n"
+        "p = subprocess.run(args, stdout=where, stderr=subprocess.PIPE, preexec_fn=close)\n"
+        "sys.stdout.buffer.write(p.stderr)\n"
+        "sys.exit(p.returncode if p.returncode >= 0 else 128 - p.returncode)\n";
+    QByteArray err;
+    const int exit = testutil::run(
+        QStringLiteral("python3"),
+        QStringList{"-c", QLatin1String(script), where, program(), "-j", "1", "-r", "8000", "-c",
+                    "1", "-b", "16", "-o", path(out)} +
+            options + QStringList{path("in/a.wav"), path("in/b.flac"), path("in/c.aiff")},
+        &err);
+    QVERIFY2(exit == (message.isEmpty() && outputs == 3 ? 0 : 1), err.constData());
+    const QByteArray said = "sabletide-cli: cannot write to standard output: " + message.toUtf8();
+    if (message.isEmpty())
+        QVERIFY2(!err.contains("standard output"), err.constData());
+    else
+        QVERIFY2(err.endsWith(said + '\n'), err.constData());
+    // The first input's row is the first that fails to be written.
+    QCOMPARE(filesIn(out).size(), outputs);
 }
 
 // The tool carries the engine only: Qt Core and libsox, nothing of the window.
