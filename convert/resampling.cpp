@@ -3,6 +3,7 @@
 #include "convert/fileid.h"
 #include "convert/placement.h"
 #include "convert/riff.h"
+#include "convert/scratch.h"
 #include "convert/slot.h"
 #include "convert/soxchain.h"
 #include "convert/units.h"
@@ -130,10 +131,11 @@ Resampling::~Resampling() = default;
 int Resampling::resample(const ConvertParams &params, QString *reason, const ConvertHooks &hooks)
 {
     QString why = outputProblem(params);
-    // Removed when it goes out of scope, on every path.
+    // Removed on every path, and while its lock still covers it.
     QTemporaryFile scratch;
     const bool ok = why.isEmpty() && soxchain::run(params, hooks, scratch, &why) &&
                     repackage(params, hooks, scratch.fileName(), &why);
+    scratch::discard(scratch);
     if (!ok)
         qDebug().noquote() << "failed" << params.inputPath << "-" << why;
     if (reason)

@@ -4,6 +4,7 @@
 #include <QFile>
 #include <QMutex>
 #include <QSet>
+#include <QTemporaryFile>
 
 #include <cerrno>
 #include <csignal>
@@ -79,7 +80,18 @@ void hold(int fd)
     ::flock(fd, LOCK_EX | LOCK_NB);
 }
 
-int sweep(const QString &folder, QLatin1String prefix, QLatin1String suffix)
+void discard(QTemporaryFile &file)
+{
+    if (file.isOpen() && !file.fileName().isEmpty()) {
+        // Gone already, the name may since be another's: leave it alone.
+        if (::unlink(QFile::encodeName(file.fileName()).constData()) == 0 || errno == ENOENT)
+            file.setAutoRemove(false);
+    }
+    file.close();
+}
+
+int sweep(const QString &folder, QLatin1String prefix, QLatin1String suffix,
+          const OwnerGone &ownerGone)
 {
     const QByteArray prefixBytes(prefix.data(), prefix.size());
     const QByteArray suffixBytes(suffix.data(), suffix.size());
@@ -91,7 +103,7 @@ int sweep(const QString &folder, QLatin1String prefix, QLatin1String suffix)
     int removed = 0;
     while (const dirent *entry = ::readdir(dir)) {
         const pid_t owner = ownerOf(entry->d_name, prefixBytes, suffixBytes);
-        if (owner == 0 || !processGone(owner))
+        if (owner == 0 || !(ownerGone ? ownerGone(owner) : processGone(owner)))
             continue;
         // Not following links, and not waiting on a pipe planted under the name.
         const int fd = ::openat(dirFd, entry->d_name,

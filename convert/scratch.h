@@ -7,6 +7,11 @@
 #include <QLatin1String>
 #include <QString>
 
+#include <functional>
+#include <sys/types.h>
+
+class QTemporaryFile;
+
 namespace scratch {
 
 // The scratch file's name in the temporary folder, before and after the id.
@@ -24,11 +29,21 @@ QString scratchTemplate(const QString &folder);
 // system without locks makes this a no-op; the process id still guards it.
 void hold(int fd);
 
+// Removes `file`, which hold() marked, while it is still open, so that no
+// moment passes in which it is unlocked but there; then closes it.
+void discard(QTemporaryFile &file);
+
+// Whether the process of this id has ended, as this process sees it.
+using OwnerGone = std::function<bool(pid_t)>;
+
 // Removes the files in `folder` named "<prefix><pid>-<letters and digits><suffix>"
 // that are regular files of this user, whose process no longer exists and that
 // no process holds. Links and other names are left alone. Safe while other
-// copies of the program run and sweep. Returns how many it removed.
-int sweep(const QString &folder, QLatin1String prefix, QLatin1String suffix);
+// copies of the program run and sweep. Returns how many it removed. `ownerGone`
+// stands in for the check of the process id (a sweep from another process id
+// namespace sees every process of this one as gone).
+int sweep(const QString &folder, QLatin1String prefix, QLatin1String suffix,
+          const OwnerGone &ownerGone = {});
 
 // Sweeps the temporary folder's scratch files once per folder and process.
 void sweepTemporaryFolder();

@@ -1,6 +1,8 @@
 // How a finished output reaches its path: written beside it, then renamed over
 // whatever stood there, so that a link is replaced and never written through.
+#include "convert/placement.h"
 #include "convert/resampling.h"
+#include "convert/scratch.h"
 
 #include "testutil.h"
 
@@ -48,6 +50,8 @@ private Q_SLOTS:
     void permissions_data();
     void permissions();
     void setgidFolderGivesItsGroup();
+    void sweptBeforeRename_data();
+    void sweptBeforeRename();
 
 private:
     int convert(const QString &out, quint32 fileSize, bool mayReplace = true,
@@ -207,6 +211,55 @@ void TestPlacement::setgidFolderGivesItsGroup()
     const QString out = dir + QStringLiteral("/out.wav");
     QCOMPARE(convert(out, 5000), 1);
     QCOMPARE(statOf(out).st_gid, other->gr_gid);
+}
+
+void TestPlacement::sweptBeforeRename_data()
+{
+    QTest::addColumn<bool>("realNamespace");
+    QTest::newRow("a sweep that sees the owner gone") << false;
+    QTest::newRow("sabletide-cli in another process id namespace") << true;
+}
+
+// A sweep from another process id namespace finds no process under the
+// partial file's id; the lock alone must keep the file until it is in place.
+void TestPlacement::sweptBeforeRename()
+{
+    QFETCH(bool, realNamespace);
+    const QString cli = testutil::binDir() + QStringLiteral("/sabletide-cli");
+    if (realNamespace && testutil::run(QStringLiteral("unshare"), {"--pid", "--fork", "true"}) != 0)
+        QSKIP("unshare --pid --fork does not run here (it needs root or a user namespace)");
+    if (realNamespace)
+        QVERIFY2(QFileInfo::exists(cli), qPrintable(cli));
+
+    const QString dir = folder(QStringLiteral("swept"));
+    const QString out = dir + QStringLiteral("/out.wav");
+    bool partialKept = false;
+    placement::Hooks hooks;
+    hooks.beforeRename = [&](const QString &partial) {
+        if (realNamespace) {
+            // Its first output in the folder sweeps the folder first.
+            QByteArray err;
+            const int rc = testutil::run(QStringLiteral("unshare"),
+                                         QStringList{"--pid", "--fork", cli, "-r", "8000", "-c",
+                                                     "1", "-b", "8", "-o", dir, input},
+                                         nullptr, &err);
+            QVERIFY2(rc == 0, err.constData());
+            QVERIFY(QFileInfo::exists(dir + QStringLiteral("/in.wav")));
+        } else {
+            QCOMPARE(scratch::sweep(dir, scratch::partialPrefix, scratch::partialSuffix,
+                                    [](pid_t) { return true; }),
+                     0);
+        }
+        partialKept = QFileInfo::exists(partial);
+    };
+    QString why;
+    const bool placed = placement::write(
+        out, [](QIODevice &o, QString *) { return o.write("the bytes") == 9; },
+        placement::Replace::Allowed, &why, hooks);
+    QVERIFY(partialKept);
+    QVERIFY2(placed, qPrintable(why));
+    QCOMPARE(testutil::readAll(out), QByteArray("the bytes"));
+    QCOMPARE(leftovers(dir), QStringList());
 }
 
 QTEST_GUILESS_MAIN(TestPlacement)
