@@ -21,6 +21,24 @@ inline const QLatin1String scratchSuffix(".wav");
 inline const QLatin1String partialPrefix(".sabletide-");
 inline const QLatin1String partialSuffix(".part");
 
+// The names of one kind of file: "<prefix><pid>-<tag><suffix>", the process
+// id in decimal without leading zeros, the tag exactly as long as the program
+// makes it and of the characters it uses. Only such names are ever swept: a
+// user's file that merely looks alike keeps its place.
+struct Kind
+{
+    enum class Tag { Letters, LowerHex };
+    QLatin1String prefix;
+    QLatin1String suffix;
+    int tagLength;
+    Tag tag;
+};
+// "rezOrizezovu-<pid>-<6 letters>.wav": QTemporaryFile puts letters alone in
+// place of the template's "XXXXXX".
+inline const Kind scratchFiles{scratchPrefix, scratchSuffix, 6, Kind::Tag::Letters};
+// ".sabletide-<pid>-<8 lower-case hex digits>.part".
+inline const Kind partialFiles{partialPrefix, partialSuffix, 8, Kind::Tag::LowerHex};
+
 // A QTemporaryFile template for this process's scratch files in `folder`:
 // "rezOrizezovu-<pid>-XXXXXX.wav".
 QString scratchTemplate(const QString &folder);
@@ -36,14 +54,13 @@ void discard(QTemporaryFile &file);
 // Whether the process of this id has ended, as this process sees it.
 using OwnerGone = std::function<bool(pid_t)>;
 
-// Removes the files in `folder` named "<prefix><pid>-<letters and digits><suffix>"
-// that are regular files of this user, whose process no longer exists and that
-// no process holds. Links and other names are left alone. Safe while other
-// copies of the program run and sweep. Returns how many it removed. `ownerGone`
-// stands in for the check of the process id (a sweep from another process id
-// namespace sees every process of this one as gone).
-int sweep(const QString &folder, QLatin1String prefix, QLatin1String suffix,
-          const OwnerGone &ownerGone = {});
+// Removes the files in `folder` named as `kind` names them that are regular
+// files of this user, whose process no longer exists and that no process
+// holds. Links and other names are left alone. Safe while other copies of the
+// program run and sweep. Returns how many it removed. `ownerGone` stands in
+// for the check of the process id (a sweep from another process id namespace
+// sees every process of this one as gone).
+int sweep(const QString &folder, const Kind &kind, const OwnerGone &ownerGone = {});
 
 // Sweeps the temporary folder's scratch files once per folder and process.
 void sweepTemporaryFolder();

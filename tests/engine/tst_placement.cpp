@@ -52,6 +52,8 @@ private Q_SLOTS:
     void setgidFolderGivesItsGroup();
     void sweptBeforeRename_data();
     void sweptBeforeRename();
+    void sweptNames_data();
+    void sweptNames();
 
 private:
     int convert(const QString &out, quint32 fileSize, bool mayReplace = true,
@@ -246,9 +248,7 @@ void TestPlacement::sweptBeforeRename()
             QVERIFY2(rc == 0, err.constData());
             QVERIFY(QFileInfo::exists(dir + QStringLiteral("/in.wav")));
         } else {
-            QCOMPARE(scratch::sweep(dir, scratch::partialPrefix, scratch::partialSuffix,
-                                    [](pid_t) { return true; }),
-                     0);
+            QCOMPARE(scratch::sweep(dir, scratch::partialFiles, [](pid_t) { return true; }), 0);
         }
         partialKept = QFileInfo::exists(partial);
     };
@@ -260,6 +260,50 @@ void TestPlacement::sweptBeforeRename()
     QVERIFY2(placed, qPrintable(why));
     QCOMPARE(testutil::readAll(out), QByteArray("the bytes"));
     QCOMPARE(leftovers(dir), QStringList());
+}
+
+void TestPlacement::sweptNames_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<bool>("removed");
+
+    const QString letters100(100, QLatin1Char('x'));
+    QTest::newRow("partial") << ".sabletide-99999-0badf00d.part" << true;
+    QTest::newRow("partial, highest id") << ".sabletide-4194304-00000000.part" << true;
+    QTest::newRow("scratch") << "rezOrizezovu-99999-AbCdEf.wav" << true;
+    QTest::newRow("scratch, id 1") << "rezOrizezovu-1-zzzzzz.wav" << true;
+
+    QTest::newRow("partial, a word") << ".sabletide-99999-MyNotesBackup.part" << false;
+    QTest::newRow("partial, 100 letters") << ".sabletide-99999-" + letters100 + ".part" << false;
+    QTest::newRow("partial, capitals") << ".sabletide-99999-0BADF00D.part" << false;
+    QTest::newRow("partial, 7 digits") << ".sabletide-99999-0badf00.part" << false;
+    QTest::newRow("partial, 9 digits") << ".sabletide-99999-0badf00d0.part" << false;
+    QTest::newRow("partial, zeros before the id") << ".sabletide-00099999-0badf00d.part" << false;
+    QTest::newRow("partial, id 0") << ".sabletide-0-0badf00d.part" << false;
+    QTest::newRow("partial, past the highest id") << ".sabletide-4194305-0badf00d.part" << false;
+    QTest::newRow("partial, signed id") << ".sabletide-+99999-0badf00d.part" << false;
+    QTest::newRow("partial, two tags") << ".sabletide-99999-0badf00d-0badf00d.part" << false;
+    QTest::newRow("partial, more after") << ".sabletide-99999-0badf00d.part.bak" << false;
+    QTest::newRow("scratch, 100 letters") << "rezOrizezovu-99999-" + letters100 + ".wav" << false;
+    QTest::newRow("scratch, 5 letters") << "rezOrizezovu-99999-AbCdE.wav" << false;
+    QTest::newRow("scratch, a digit") << "rezOrizezovu-99999-AbCdE1.wav" << false;
+    QTest::newRow("scratch, zeros before the id") << "rezOrizezovu-099999-AbCdEf.wav" << false;
+    QTest::newRow("scratch, capital extension") << "rezOrizezovu-99999-AbCdEf.WAV" << false;
+}
+
+// Only the very names the program gives its files are swept, whatever else
+// looks like them.
+void TestPlacement::sweptNames()
+{
+    QFETCH(QString, name);
+    QFETCH(bool, removed);
+    const QString dir = folder(QStringLiteral("names"));
+    QVERIFY(writeFile(dir + QLatin1Char('/') + name, "a user's notes"));
+    const auto gone = [](pid_t) { return true; };
+    const int swept = scratch::sweep(dir, scratch::scratchFiles, gone) +
+                      scratch::sweep(dir, scratch::partialFiles, gone);
+    QCOMPARE(swept, removed ? 1 : 0);
+    QCOMPARE(QFileInfo::exists(dir + QLatin1Char('/') + name), !removed);
 }
 
 QTEST_GUILESS_MAIN(TestPlacement)

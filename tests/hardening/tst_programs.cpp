@@ -244,9 +244,9 @@ void TestPrograms::killedRunSwept()
     const QString victim = base.filePath(QStringLiteral("victim%1").arg(runs));
     QVERIFY(writeBytes(victim, "a file that someone else owns\n"));
     const QStringList kept{
-        tmp + QStringLiteral("/rezOrizezovu-%1-Alive0.wav").arg(alive),
-        tmp + QStringLiteral("/rezOrizezovu-%1-Held00.wav").arg(dead),
-        tmp + QStringLiteral("/rezOrizezovu-%1-Link00.wav").arg(dead),
+        tmp + QStringLiteral("/rezOrizezovu-%1-AliveQ.wav").arg(alive),
+        tmp + QStringLiteral("/rezOrizezovu-%1-HeldQQ.wav").arg(dead),
+        tmp + QStringLiteral("/rezOrizezovu-%1-LinkQQ.wav").arg(dead),
         out + QStringLiteral("/.sabletide-%1-0000cafe.part").arg(alive),
     };
     for (const QString &path : kept) {
