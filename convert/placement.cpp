@@ -146,6 +146,8 @@ bool write(const QString &path, const Body &body, Replace replace, QString *why,
                                 ? std::rename(partialName.constData(), target.constData())
                                 : renameNoReplace(partialName, target);
         if (renamed == 0) {
+            if (hooks.placed)
+                hooks.placed(fd);
             out.close();
             return true;
         }

@@ -23,6 +23,10 @@ struct Hooks
     // Runs with the finished partial file's path just before it is renamed
     // onto the output path: where a sweep by another process could strike.
     std::function<void(const QString &partial)> beforeRename;
+    // Runs with the output's descriptor once the output stands at the path,
+    // before write() closes it: a copy made with dup() keeps the lock that the
+    // partial file had (scratch::hold) for as long as the copy stays open.
+    std::function<void(int fd)> placed;
 };
 
 // Writes what `body` writes to `path`. The bytes go into a new file in the

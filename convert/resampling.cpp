@@ -117,9 +117,11 @@ bool repackage(const ConvertParams &p, const ConvertHooks &hooks, const QString 
         }
         return writeSilence(out, padding, slot::silenceByte(p.bitsPerSample), problem);
     };
+    placement::Hooks placing;
+    placing.placed = hooks.placed;
     return placement::write(
         p.outputPath, body,
-        p.mayReplace ? placement::Replace::Allowed : placement::Replace::Refused, why);
+        p.mayReplace ? placement::Replace::Allowed : placement::Replace::Refused, why, placing);
 }
 
 } // namespace

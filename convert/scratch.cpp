@@ -88,6 +88,12 @@ QString scratchTemplate(const QString &folder)
            QStringLiteral("-XXXXXX") + scratchSuffix;
 }
 
+QString previewTemplate(const QString &folder)
+{
+    return folder + QLatin1Char('/') + previewPrefix + QString::number(::getpid()) +
+           QStringLiteral("-XXXXXX") + previewSuffix;
+}
+
 void hold(int fd)
 {
     // Failure leaves the file unlocked; a sweep then goes by the process id.
@@ -139,8 +145,11 @@ int sweep(const QString &folder, const Kind &kind, const OwnerGone &ownerGone)
 void sweepTemporaryFolder()
 {
     const QString folder = QDir::tempPath();
-    if (!folder.isEmpty())
-        sweepOnce(folder, scratchFiles);
+    if (folder.isEmpty())
+        return;
+    sweepOnce(folder, scratchFiles);
+    sweepOnce(folder, previewFiles);
+    sweepOnce(folder, partialFiles);
 }
 
 void sweepOutputFolder(const QString &folder)

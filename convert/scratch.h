@@ -20,6 +20,9 @@ inline const QLatin1String scratchSuffix(".wav");
 // The partial output's name in the output folder, before and after the id.
 inline const QLatin1String partialPrefix(".sabletide-");
 inline const QLatin1String partialSuffix(".part");
+// The name of a preview's bytes in the temporary folder, before and after the id.
+inline const QLatin1String previewPrefix("sabletide-preview-");
+inline const QLatin1String previewSuffix(".wav");
 
 // The names of one kind of file: "<prefix><pid>-<tag><suffix>", the process
 // id in decimal without leading zeros, the tag exactly as long as the program
@@ -38,10 +41,14 @@ struct Kind
 inline const Kind scratchFiles{scratchPrefix, scratchSuffix, 6, Kind::Tag::Letters};
 // ".sabletide-<pid>-<8 lower-case hex digits>.part".
 inline const Kind partialFiles{partialPrefix, partialSuffix, 8, Kind::Tag::LowerHex};
+// "sabletide-preview-<pid>-<6 letters>.wav", made by QTemporaryFile.
+inline const Kind previewFiles{previewPrefix, previewSuffix, 6, Kind::Tag::Letters};
 
 // A QTemporaryFile template for this process's scratch files in `folder`:
 // "rezOrizezovu-<pid>-XXXXXX.wav".
 QString scratchTemplate(const QString &folder);
+// The same for previews: "sabletide-preview-<pid>-XXXXXX.wav".
+QString previewTemplate(const QString &folder);
 
 // Marks the open file `fd` as in use for as long as it stays open. A file
 // system without locks makes this a no-op; the process id still guards it.
@@ -62,7 +69,8 @@ using OwnerGone = std::function<bool(pid_t)>;
 // sees every process of this one as gone).
 int sweep(const QString &folder, const Kind &kind, const OwnerGone &ownerGone = {});
 
-// Sweeps the temporary folder's scratch files once per folder and process.
+// Sweeps the temporary folder once per process: its scratch files, previews,
+// and the partial files in which previews are written.
 void sweepTemporaryFolder();
 
 // Sweeps the partial outputs in `folder` once per folder and process.

@@ -272,6 +272,7 @@ void TestPlacement::sweptNames_data()
     QTest::newRow("partial, highest id") << ".sabletide-4194304-00000000.part" << true;
     QTest::newRow("scratch") << "rezOrizezovu-99999-AbCdEf.wav" << true;
     QTest::newRow("scratch, id 1") << "rezOrizezovu-1-zzzzzz.wav" << true;
+    QTest::newRow("preview") << "sabletide-preview-99999-AbCdEf.wav" << true;
 
     QTest::newRow("partial, a word") << ".sabletide-99999-MyNotesBackup.part" << false;
     QTest::newRow("partial, 100 letters") << ".sabletide-99999-" + letters100 + ".part" << false;
@@ -289,6 +290,8 @@ void TestPlacement::sweptNames_data()
     QTest::newRow("scratch, a digit") << "rezOrizezovu-99999-AbCdE1.wav" << false;
     QTest::newRow("scratch, zeros before the id") << "rezOrizezovu-099999-AbCdEf.wav" << false;
     QTest::newRow("scratch, capital extension") << "rezOrizezovu-99999-AbCdEf.WAV" << false;
+    QTest::newRow("preview, 7 letters") << "sabletide-preview-99999-MyTakes.wav" << false;
+    QTest::newRow("preview, no id") << "sabletide-preview-AbCdEf.wav" << false;
 }
 
 // Only the very names the program gives its files are swept, whatever else
@@ -301,7 +304,8 @@ void TestPlacement::sweptNames()
     QVERIFY(writeFile(dir + QLatin1Char('/') + name, "a user's notes"));
     const auto gone = [](pid_t) { return true; };
     const int swept = scratch::sweep(dir, scratch::scratchFiles, gone) +
-                      scratch::sweep(dir, scratch::partialFiles, gone);
+                      scratch::sweep(dir, scratch::partialFiles, gone) +
+                      scratch::sweep(dir, scratch::previewFiles, gone);
     QCOMPARE(swept, removed ? 1 : 0);
     QCOMPARE(QFileInfo::exists(dir + QLatin1Char('/') + name), !removed);
 }
