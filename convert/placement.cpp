@@ -108,7 +108,7 @@ QString partialPattern()
     return scratch::partialPrefix + QLatin1Char('*') + scratch::partialSuffix;
 }
 
-bool write(const QString &path, const Body &body, Replace replace, QString *why)
+bool write(const QString &path, const Body &body, Replace replace, QString *why, const Hooks &hooks)
 {
     const QByteArray target = QFile::encodeName(path);
     const auto fail = [&](const QString &detail) {
@@ -147,23 +147,32 @@ bool write(const QString &path, const Body &body, Replace replace, QString *why)
     // Flushed and synced while the device still knows why a write failed, and
     // so that a crash after the rename cannot leave a file of zeros behind it.
     ok = ok && out.flush() && ::fsync(fd) == 0;
+    // The partial file is closed, and so let go, only once it is renamed or
+    // removed: a sweep from another process id namespace cannot tell that
+    // this process lives, and the lock is all that keeps it off the file.
     if (ok && out.error() == QFileDevice::NoError) {
-        out.close();
+        if (hooks.beforeRename)
+            hooks.beforeRename(partial);
         const int renamed = replace == Replace::Allowed
                                 ? std::rename(partialName.constData(), target.constData())
                                 : renameNoReplace(partialName, target);
-        if (renamed == 0)
+        if (renamed == 0) {
+            if (hooks.placed)
+                hooks.placed(fd);
+            out.close();
             return true;
+        }
         error = errno;
         ::unlink(partialName.constData());
+        out.close();
         if (error == EEXIST)
             return fail(QCoreApplication::translate("engine", "the file exists"));
         return fail(errnoText(error));
     }
     if (problem.isEmpty())
         problem = out.error() != QFileDevice::NoError ? out.errorString() : errnoText(errno);
-    out.close();
     ::unlink(partialName.constData());
+    out.close();
     if (problem == QLatin1String("cancelled")) {
         *why = problem;
         return false;

@@ -17,6 +17,18 @@ enum class Replace { Allowed, Refused };
 // What goes into the file: written to `out`, or false with the reason.
 using Body = std::function<bool(QIODevice &out, QString *why)>;
 
+// Moments of write() that a caller can step into.
+struct Hooks
+{
+    // Runs with the finished partial file's path just before it is renamed
+    // onto the output path: where a sweep by another process could strike.
+    std::function<void(const QString &partial)> beforeRename;
+    // Runs with the output's descriptor once the output stands at the path,
+    // before write() closes it: a copy made with dup() keeps the lock that the
+    // partial file had (scratch::hold) for as long as the copy stays open.
+    std::function<void(int fd)> placed;
+};
+
 // Writes what `body` writes to `path`. The bytes go into a new file in the
 // same folder first;
 // only a complete, flushed file is renamed onto `path`. The rename replaces a
@@ -24,8 +36,10 @@ using Body = std::function<bool(QIODevice &out, QString *why)>;
 // existing entry at `path` is left as it is and the call fails. A new output
 // gets the permissions of any new file in that folder (umask, default ACL,
 // setgid group); one that replaces an earlier output keeps that file's mode.
-// On failure nothing is left at `path` that was not there before.
-bool write(const QString &path, const Body &body, Replace replace, QString *why);
+// On failure nothing is left at `path` that was not there before. The partial
+// file stays locked until it has been renamed or removed.
+bool write(const QString &path, const Body &body, Replace replace, QString *why,
+           const Hooks &hooks = {});
 
 // Why no output can be placed in `folder`: it does not exist (then `missing`,
 // where given, is set), is not a folder, or cannot be written into. Empty

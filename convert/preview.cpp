@@ -11,13 +11,18 @@
 #include <QCoreApplication>
 #include <QDebug>
 #include <QDir>
+#include <QFile>
 #include <QPair>
+#include <QTemporaryFile>
 
 #include <chrono>
 #include <condition_variable>
 #include <memory>
 #include <mutex>
 #include <thread>
+
+#include <fcntl.h>
+#include <unistd.h>
 
 namespace preview {
 
@@ -230,20 +235,43 @@ bool SlotFile::make(const Plan &plan, const PlanRow &row, const std::atomic_bool
                    .arg(qEnvironmentVariable("TMPDIR"));
         return false;
     }
-    // Named like a scratch file, so that one left by a killed run is swept.
-    file.setFileTemplate(scratch::scratchTemplate(folder));
-    if (!file.open()) {
+    // Claims a fresh name, which the output then replaces.
+    QTemporaryFile placeholder(scratch::previewTemplate(folder));
+    if (!placeholder.open()) {
         *why = QCoreApplication::translate("engine", "cannot make the preview in %1: %2")
-                   .arg(folder, file.errorString());
+                   .arg(folder, placeholder.errorString());
         return false;
     }
-    file.close();
+    placeholder.setAutoRemove(false);
+    name = placeholder.fileName();
+    held = ::fcntl(int(placeholder.handle()), F_DUPFD_CLOEXEC, 0);
+    scratch::hold(held);
+    placeholder.close();
+
     ConvertParams params = plan.params(row);
-    params.outputPath = file.fileName();
+    params.outputPath = name;
     params.mayReplace = true;
     ConvertHooks hooks;
     hooks.cancel = cancel;
-    return Resampling().resample(params, why, hooks) == 1;
+    // The output comes locked from its partial file; a copy of its descriptor
+    // keeps it so, with no moment between in which a sweep could take it.
+    int output = -1;
+    hooks.placed = [&output](int fd) { output = ::fcntl(fd, F_DUPFD_CLOEXEC, 0); };
+    if (Resampling().resample(params, why, hooks) != 1)
+        return false;
+    if (held >= 0)
+        ::close(held);
+    held = output;
+    return true;
+}
+
+SlotFile::~SlotFile()
+{
+    // Removed before it is let go, so that no sweep finds it unlocked.
+    if (!name.isEmpty())
+        ::unlink(QFile::encodeName(name).constData());
+    if (held >= 0)
+        ::close(held);
 }
 
 Outcome play(const ConvertCommand &request, const QString &input, const QVector<Output> &outputs,

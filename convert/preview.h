@@ -6,7 +6,6 @@
 #include "convert/plan.h"
 
 #include <QByteArray>
-#include <QTemporaryFile>
 #include <QVariantMap>
 #include <QVector>
 
@@ -51,18 +50,28 @@ Plan planOne(const ConvertCommand &request, const QString &input);
 QString startText(quint64 frame, quint32 rate);
 
 // The bytes that one planned output will hold, in a private file of the
-// temporary folder that goes with this object.
+// temporary folder that goes with this object. Named after this process and
+// locked by it from its creation to its removal, so that only one that a
+// killed run left is swept.
 class SlotFile
 {
 public:
+    SlotFile() = default;
+    ~SlotFile();
+    SlotFile(const SlotFile &) = delete;
+    SlotFile &operator=(const SlotFile &) = delete;
+
     // Writes the output of `row` of `plan` with Resampling::resample, the call
     // that writes outputs, to this file instead of the output path. False,
     // with the reason (a conversion's reason, or "cancelled"), otherwise.
+    // Call once.
     bool make(const Plan &plan, const PlanRow &row, const std::atomic_bool *cancel, QString *why);
-    QString path() const { return file.fileName(); }
+    QString path() const { return name; }
 
 private:
-    QTemporaryFile file;
+    QString name;
+    // A descriptor of the file at `name`, whose lock it holds.
+    int held = -1;
 };
 
 enum class Outcome { Played, Stopped, Failed };

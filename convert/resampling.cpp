@@ -3,6 +3,7 @@
 #include "convert/fileid.h"
 #include "convert/placement.h"
 #include "convert/riff.h"
+#include "convert/scratch.h"
 #include "convert/slot.h"
 #include "convert/soxchain.h"
 #include "convert/units.h"
@@ -123,9 +124,11 @@ bool repackage(const ConvertParams &p, const ConvertHooks &hooks, const QString 
         }
         return writeSilence(out, padding, slot::silenceByte(p.bitsPerSample), problem);
     };
+    placement::Hooks placing;
+    placing.placed = hooks.placed;
     return placement::write(
         p.outputPath, body,
-        p.mayReplace ? placement::Replace::Allowed : placement::Replace::Refused, why);
+        p.mayReplace ? placement::Replace::Allowed : placement::Replace::Refused, why, placing);
 }
 
 } // namespace
@@ -137,10 +140,11 @@ Resampling::~Resampling() = default;
 int Resampling::resample(const ConvertParams &params, QString *reason, const ConvertHooks &hooks)
 {
     QString why = outputProblem(params);
-    // Removed when it goes out of scope, on every path.
+    // Removed on every path, and while its lock still covers it.
     QTemporaryFile scratch;
     const bool ok = why.isEmpty() && soxchain::run(params, hooks, scratch, &why) &&
                     repackage(params, hooks, scratch.fileName(), &why);
+    scratch::discard(scratch);
     if (!ok)
         qDebug().noquote() << "failed" << params.inputPath << "-" << why;
     if (reason)

@@ -4,6 +4,7 @@
 #include <QFile>
 #include <QMutex>
 #include <QSet>
+#include <QTemporaryFile>
 
 #include <cerrno>
 #include <csignal>
@@ -18,30 +19,44 @@ namespace scratch {
 
 namespace {
 
-// The process id in `name` when the name has the shape that `prefix` and
-// `suffix` frame; 0 otherwise.
-pid_t ownerOf(const char *name, const QByteArray &prefix, const QByteArray &suffix)
+// The highest process id Linux gives (PID_MAX_LIMIT).
+constexpr long highestPid = 4194304;
+
+bool isTagChar(char c, Kind::Tag tag)
+{
+    if (tag == Kind::Tag::LowerHex)
+        return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f');
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+}
+
+// The process id in `name` when it is a name of `kind`; 0 otherwise.
+pid_t ownerOf(const char *name, const Kind &kind)
 {
     const size_t length = std::strlen(name);
-    if (length <= size_t(prefix.size() + suffix.size()) ||
-        std::strncmp(name, prefix.constData(), size_t(prefix.size())) != 0 ||
-        std::strcmp(name + length - size_t(suffix.size()), suffix.constData()) != 0)
+    const size_t prefix = size_t(kind.prefix.size());
+    const size_t suffix = size_t(kind.suffix.size());
+    const size_t tagLength = size_t(kind.tagLength);
+    // At least one digit and the dash between the id and the tag.
+    if (length < prefix + 2 + tagLength + suffix ||
+        std::memcmp(name, kind.prefix.data(), prefix) != 0 ||
+        std::memcmp(name + length - suffix, kind.suffix.data(), suffix) != 0)
         return 0;
-    const char *p = name + prefix.size();
-    const char *end = name + length - suffix.size();
-    long long pid = 0;
-    const char *digits = p;
-    while (p < end && *p >= '0' && *p <= '9' && pid < (1LL << 31))
-        pid = pid * 10 + (*p++ - '0');
-    if (p == digits || p >= end || *p != '-' || pid <= 0 || pid >= (1LL << 31))
-        return 0;
-    const char *tag = ++p;
-    for (; p < end; ++p) {
-        const char c = *p;
-        if (!((c >= '0' && c <= '9') || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z')))
+    const char *tag = name + length - suffix - tagLength;
+    for (const char *p = tag; p < tag + tagLength; ++p) {
+        if (!isTagChar(*p, kind.tag))
             return 0;
     }
-    return p > tag ? pid_t(pid) : 0;
+    const char *digits = name + prefix;
+    const char *dash = tag - 1;
+    if (*dash != '-' || *digits == '0' || dash - digits > 7)
+        return 0;
+    long pid = 0;
+    for (const char *p = digits; p < dash; ++p) {
+        if (*p < '0' || *p > '9')
+            return 0;
+        pid = pid * 10 + (*p - '0');
+    }
+    return pid <= highestPid ? pid_t(pid) : 0;
 }
 
 // A process of another user still counts (EPERM); so does a recycled id,
@@ -51,18 +66,18 @@ bool processGone(pid_t pid)
     return pid != ::getpid() && ::kill(pid, 0) != 0 && errno == ESRCH;
 }
 
-void sweepOnce(const QString &folder, QLatin1String prefix, QLatin1String suffix)
+void sweepOnce(const QString &folder, const Kind &kind)
 {
     static QMutex lock;
     static QSet<QString> swept;
-    const QString key = prefix + QLatin1Char('\n') + QDir(folder).absolutePath();
+    const QString key = kind.prefix + QLatin1Char('\n') + QDir(folder).absolutePath();
     {
         QMutexLocker locker(&lock);
         if (swept.contains(key))
             return;
         swept.insert(key);
     }
-    sweep(folder, prefix, suffix);
+    sweep(folder, kind);
 }
 
 } // namespace
@@ -73,16 +88,30 @@ QString scratchTemplate(const QString &folder)
            QStringLiteral("-XXXXXX") + scratchSuffix;
 }
 
+QString previewTemplate(const QString &folder)
+{
+    return folder + QLatin1Char('/') + previewPrefix + QString::number(::getpid()) +
+           QStringLiteral("-XXXXXX") + previewSuffix;
+}
+
 void hold(int fd)
 {
     // Failure leaves the file unlocked; a sweep then goes by the process id.
     ::flock(fd, LOCK_EX | LOCK_NB);
 }
 
-int sweep(const QString &folder, QLatin1String prefix, QLatin1String suffix)
+void discard(QTemporaryFile &file)
 {
-    const QByteArray prefixBytes(prefix.data(), prefix.size());
-    const QByteArray suffixBytes(suffix.data(), suffix.size());
+    if (file.isOpen() && !file.fileName().isEmpty()) {
+        // Gone already, the name may since be another's: leave it alone.
+        if (::unlink(QFile::encodeName(file.fileName()).constData()) == 0 || errno == ENOENT)
+            file.setAutoRemove(false);
+    }
+    file.close();
+}
+
+int sweep(const QString &folder, const Kind &kind, const OwnerGone &ownerGone)
+{
     DIR *dir = ::opendir(QFile::encodeName(folder).constData());
     if (!dir)
         return 0;
@@ -90,8 +119,8 @@ int sweep(const QString &folder, QLatin1String prefix, QLatin1String suffix)
     const uid_t me = ::geteuid();
     int removed = 0;
     while (const dirent *entry = ::readdir(dir)) {
-        const pid_t owner = ownerOf(entry->d_name, prefixBytes, suffixBytes);
-        if (owner == 0 || !processGone(owner))
+        const pid_t owner = ownerOf(entry->d_name, kind);
+        if (owner == 0 || !(ownerGone ? ownerGone(owner) : processGone(owner)))
             continue;
         // Not following links, and not waiting on a pipe planted under the name.
         const int fd = ::openat(dirFd, entry->d_name,
@@ -116,13 +145,16 @@ int sweep(const QString &folder, QLatin1String prefix, QLatin1String suffix)
 void sweepTemporaryFolder()
 {
     const QString folder = QDir::tempPath();
-    if (!folder.isEmpty())
-        sweepOnce(folder, scratchPrefix, scratchSuffix);
+    if (folder.isEmpty())
+        return;
+    sweepOnce(folder, scratchFiles);
+    sweepOnce(folder, previewFiles);
+    sweepOnce(folder, partialFiles);
 }
 
 void sweepOutputFolder(const QString &folder)
 {
-    sweepOnce(folder, partialPrefix, partialSuffix);
+    sweepOnce(folder, partialFiles);
 }
 
 } // namespace scratch

@@ -5,6 +5,7 @@
 #include "convert/overview.h"
 #include "convert/preview.h"
 #include "convert/resampling.h"
+#include "convert/scratch.h"
 #include "convert/units.h"
 
 #include "testutil.h"
@@ -14,6 +15,7 @@
 #include <QtTest>
 
 #include <cstring>
+#include <unistd.h>
 
 namespace {
 
@@ -299,8 +301,10 @@ void TestOverview::previewHoldsTheOutputBytes_data()
     QTest::newRow("the whole sound") << 16 << 0u << QVariantMap{{"fadeOutMs", "30"}};
 }
 
-// The preview's bytes are those that the window's request writes, and its
-// file is gone with it.
+// The preview's bytes are those that the window's request writes, in a file
+// that a sweep knows as this process's and cannot take while it is in use
+// (even one that sees this process as gone, from another process id
+// namespace), and that is gone with it.
 void TestOverview::previewHoldsTheOutputBytes()
 {
     QFETCH(int, bits);
@@ -334,7 +338,9 @@ void TestOverview::previewHoldsTheOutputBytes()
         preview::SlotFile file;
         QVERIFY2(file.make(plan, plan.rows.first(), nullptr, &why), qPrintable(why));
         path = file.path();
-        QVERIFY(path.startsWith(tmp));
+        QVERIFY2(path.startsWith(tmp + QStringLiteral("/sabletide-preview-%1-").arg(::getpid())),
+                 qPrintable(path));
+        QCOMPARE(scratch::sweep(tmp, scratch::previewFiles, [](pid_t) { return true; }), 0);
         QVERIFY(testutil::readAll(path) == output);
     }
     QVERIFY(!QFileInfo::exists(path));

@@ -1,6 +1,8 @@
 // How a finished output reaches its path: written beside it, then renamed over
 // whatever stood there, so that a link is replaced and never written through.
+#include "convert/placement.h"
 #include "convert/resampling.h"
+#include "convert/scratch.h"
 
 #include "testutil.h"
 
@@ -48,6 +50,10 @@ private Q_SLOTS:
     void permissions_data();
     void permissions();
     void setgidFolderGivesItsGroup();
+    void sweptBeforeRename_data();
+    void sweptBeforeRename();
+    void sweptNames_data();
+    void sweptNames();
 
 private:
     int convert(const QString &out, quint32 fileSize, bool mayReplace = true,
@@ -207,6 +213,101 @@ void TestPlacement::setgidFolderGivesItsGroup()
     const QString out = dir + QStringLiteral("/out.wav");
     QCOMPARE(convert(out, 5000), 1);
     QCOMPARE(statOf(out).st_gid, other->gr_gid);
+}
+
+void TestPlacement::sweptBeforeRename_data()
+{
+    QTest::addColumn<bool>("realNamespace");
+    QTest::newRow("a sweep that sees the owner gone") << false;
+    QTest::newRow("sabletide-cli in another process id namespace") << true;
+}
+
+// A sweep from another process id namespace finds no process under the
+// partial file's id; the lock alone must keep the file until it is in place.
+void TestPlacement::sweptBeforeRename()
+{
+    QFETCH(bool, realNamespace);
+    const QString cli = testutil::binDir() + QStringLiteral("/sabletide-cli");
+    if (realNamespace && testutil::run(QStringLiteral("unshare"), {"--pid", "--fork", "true"}) != 0)
+        QSKIP("unshare --pid --fork does not run here (it needs root or a user namespace)");
+    if (realNamespace)
+        QVERIFY2(QFileInfo::exists(cli), qPrintable(cli));
+
+    const QString dir = folder(QStringLiteral("swept"));
+    const QString out = dir + QStringLiteral("/out.wav");
+    bool partialKept = false;
+    placement::Hooks hooks;
+    hooks.beforeRename = [&](const QString &partial) {
+        if (realNamespace) {
+            // Its first output in the folder sweeps the folder first.
+            QByteArray err;
+            const int rc = testutil::run(QStringLiteral("unshare"),
+                                         QStringList{"--pid", "--fork", cli, "-r", "8000", "-c",
+                                                     "1", "-b", "8", "-o", dir, input},
+                                         nullptr, &err);
+            QVERIFY2(rc == 0, err.constData());
+            QVERIFY(QFileInfo::exists(dir + QStringLiteral("/in.wav")));
+        } else {
+            QCOMPARE(scratch::sweep(dir, scratch::partialFiles, [](pid_t) { return true; }), 0);
+        }
+        partialKept = QFileInfo::exists(partial);
+    };
+    QString why;
+    const bool placed = placement::write(
+        out, [](QIODevice &o, QString *) { return o.write("the bytes") == 9; },
+        placement::Replace::Allowed, &why, hooks);
+    QVERIFY(partialKept);
+    QVERIFY2(placed, qPrintable(why));
+    QCOMPARE(testutil::readAll(out), QByteArray("the bytes"));
+    QCOMPARE(leftovers(dir), QStringList());
+}
+
+void TestPlacement::sweptNames_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<bool>("removed");
+
+    const QString letters100(100, QLatin1Char('x'));
+    QTest::newRow("partial") << ".sabletide-99999-0badf00d.part" << true;
+    QTest::newRow("partial, highest id") << ".sabletide-4194304-00000000.part" << true;
+    QTest::newRow("scratch") << "rezOrizezovu-99999-AbCdEf.wav" << true;
+    QTest::newRow("scratch, id 1") << "rezOrizezovu-1-zzzzzz.wav" << true;
+    QTest::newRow("preview") << "sabletide-preview-99999-AbCdEf.wav" << true;
+
+    QTest::newRow("partial, a word") << ".sabletide-99999-MyNotesBackup.part" << false;
+    QTest::newRow("partial, 100 letters") << ".sabletide-99999-" + letters100 + ".part" << false;
+    QTest::newRow("partial, capitals") << ".sabletide-99999-0BADF00D.part" << false;
+    QTest::newRow("partial, 7 digits") << ".sabletide-99999-0badf00.part" << false;
+    QTest::newRow("partial, 9 digits") << ".sabletide-99999-0badf00d0.part" << false;
+    QTest::newRow("partial, zeros before the id") << ".sabletide-00099999-0badf00d.part" << false;
+    QTest::newRow("partial, id 0") << ".sabletide-0-0badf00d.part" << false;
+    QTest::newRow("partial, past the highest id") << ".sabletide-4194305-0badf00d.part" << false;
+    QTest::newRow("partial, signed id") << ".sabletide-+99999-0badf00d.part" << false;
+    QTest::newRow("partial, two tags") << ".sabletide-99999-0badf00d-0badf00d.part" << false;
+    QTest::newRow("partial, more after") << ".sabletide-99999-0badf00d.part.bak" << false;
+    QTest::newRow("scratch, 100 letters") << "rezOrizezovu-99999-" + letters100 + ".wav" << false;
+    QTest::newRow("scratch, 5 letters") << "rezOrizezovu-99999-AbCdE.wav" << false;
+    QTest::newRow("scratch, a digit") << "rezOrizezovu-99999-AbCdE1.wav" << false;
+    QTest::newRow("scratch, zeros before the id") << "rezOrizezovu-099999-AbCdEf.wav" << false;
+    QTest::newRow("scratch, capital extension") << "rezOrizezovu-99999-AbCdEf.WAV" << false;
+    QTest::newRow("preview, 7 letters") << "sabletide-preview-99999-MyTakes.wav" << false;
+    QTest::newRow("preview, no id") << "sabletide-preview-AbCdEf.wav" << false;
+}
+
+// Only the very names the program gives its files are swept, whatever else
+// looks like them.
+void TestPlacement::sweptNames()
+{
+    QFETCH(QString, name);
+    QFETCH(bool, removed);
+    const QString dir = folder(QStringLiteral("names"));
+    QVERIFY(writeFile(dir + QLatin1Char('/') + name, "a user's notes"));
+    const auto gone = [](pid_t) { return true; };
+    const int swept = scratch::sweep(dir, scratch::scratchFiles, gone) +
+                      scratch::sweep(dir, scratch::partialFiles, gone) +
+                      scratch::sweep(dir, scratch::previewFiles, gone);
+    QCOMPARE(swept, removed ? 1 : 0);
+    QCOMPARE(QFileInfo::exists(dir + QLatin1Char('/') + name), !removed);
 }
 
 QTEST_GUILESS_MAIN(TestPlacement)

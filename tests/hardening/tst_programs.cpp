@@ -225,9 +225,10 @@ void TestPrograms::killedRunSwept_data()
     QTest::newRow("window") << Program::Window;
 }
 
-// SIGKILL leaves the scratch file behind; the next start removes it, and
-// partial outputs of dead runs in the folder it writes to, but not a file
-// whose process lives, one that another process holds, or a link.
+// SIGKILL leaves the scratch file behind; the next start removes it, a dead
+// run's preview and the partial file it was written in, and partial outputs
+// of dead runs in the folder it writes to, but not a file whose process
+// lives, one that another process holds, or a link.
 void TestPrograms::killedRunSwept()
 {
     QFETCH(Program, program);
@@ -244,10 +245,11 @@ void TestPrograms::killedRunSwept()
     const QString victim = base.filePath(QStringLiteral("victim%1").arg(runs));
     QVERIFY(writeBytes(victim, "a file that someone else owns\n"));
     const QStringList kept{
-        tmp + QStringLiteral("/rezOrizezovu-%1-Alive0.wav").arg(alive),
-        tmp + QStringLiteral("/rezOrizezovu-%1-Held00.wav").arg(dead),
-        tmp + QStringLiteral("/rezOrizezovu-%1-Link00.wav").arg(dead),
+        tmp + QStringLiteral("/rezOrizezovu-%1-AliveQ.wav").arg(alive),
+        tmp + QStringLiteral("/rezOrizezovu-%1-HeldQQ.wav").arg(dead),
+        tmp + QStringLiteral("/rezOrizezovu-%1-LinkQQ.wav").arg(dead),
         out + QStringLiteral("/.sabletide-%1-0000cafe.part").arg(alive),
+        tmp + QStringLiteral("/sabletide-preview-%1-HeldPv.wav").arg(dead),
     };
     for (const QString &path : kept) {
         if (path.contains(QLatin1String("Link")))
@@ -256,11 +258,20 @@ void TestPrograms::killedRunSwept()
             QVERIFY(writeBytes(path, "in use\n"));
     }
     QVERIFY(writeBytes(out + QStringLiteral("/.sabletide-%1-0badf00d.part").arg(dead), "x"));
-    // As a process of another process id namespace holds its file.
-    const int held = ::open(QFile::encodeName(kept.at(1)).constData(), O_RDONLY | O_CLOEXEC);
-    QVERIFY(held >= 0);
-    const auto release = qScopeGuard([held] { ::close(held); });
-    QCOMPARE(::flock(held, LOCK_EX | LOCK_NB), 0);
+    // What a window killed while it made a preview leaves.
+    QVERIFY(writeBytes(tmp + QStringLiteral("/sabletide-preview-%1-DeadPv.wav").arg(dead), "x"));
+    QVERIFY(writeBytes(tmp + QStringLiteral("/.sabletide-%1-0000beef.part").arg(dead), "x"));
+    // As a process of another process id namespace holds its files.
+    QVector<int> held;
+    const auto release = qScopeGuard([&held] {
+        for (const int fd : qAsConst(held))
+            ::close(fd);
+    });
+    for (const QString &path : {kept.at(1), kept.at(4)}) {
+        held << ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
+        QVERIFY(held.last() >= 0);
+        QCOMPARE(::flock(held.last(), LOCK_EX | LOCK_NB), 0);
+    }
 
     QProcess clean;
     QVERIFY(start(clean, program, {shortInput}));
@@ -269,7 +280,7 @@ void TestPrograms::killedRunSwept()
              clean.readAllStandardError().right(2000).constData());
 
     QStringList expectTmp{QFileInfo(kept.at(0)).fileName(), QFileInfo(kept.at(1)).fileName(),
-                          QFileInfo(kept.at(2)).fileName()};
+                          QFileInfo(kept.at(2)).fileName(), QFileInfo(kept.at(4)).fileName()};
     expectTmp.sort();
     QCOMPARE(entries(tmp), expectTmp);
     QCOMPARE(entries(out),
