@@ -17,6 +17,7 @@
 #include "convert/worker.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QFileInfo>
 #include <QThread>
 
@@ -232,8 +233,26 @@ int main(int argc, char *argv[])
     // A worker that has gone away shows as a failed write, not as a signal;
     // so does a reader of the reports that has.
     std::signal(SIGPIPE, SIG_IGN);
-    if (options.dryRun)
+    const QString outputFolder = inputs::withoutControls(c.outputFolder);
+    if (options.dryRun) {
+        if (options.makeOutputFolder && !options.quiet)
+            writeError(QStringLiteral("%1: the output folder will be made\n").arg(outputFolder));
         return dryRun(plan, given, options.json);
+    }
+    // The output folder and, for a tree, the folders under it, as the rows
+    // that convert need them; shaped by the umask as any new folder.
+    if (options.makeOutputFolder) {
+        if (!QDir().mkpath(c.outputFolder)) {
+            writeError(QStringLiteral("%1: cannot make the output folder\n").arg(outputFolder));
+            return cli::exitSomeFailed;
+        }
+        if (!options.quiet)
+            writeError(QStringLiteral("%1: made the output folder\n").arg(outputFolder));
+    }
+    for (const PlanRow &row : qAsConst(plan.rows)) {
+        if (row.status == PlanRow::Status::Convert && !c.subfolders.value(row.index).isEmpty())
+            QDir().mkpath(QFileInfo(row.output).absolutePath());
+    }
 
     if (plan.rows.isEmpty()) {
         if (!options.quiet)

@@ -5,8 +5,13 @@
 #include "convert/worker.h"
 
 #include <QCommandLineParser>
+#include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QThread>
+
+#include <algorithm>
+#include <cstdio>
 
 namespace cli {
 
@@ -52,11 +57,62 @@ bool readNumber(const QCommandLineParser &parser, const char *name, const char *
     return true;
 }
 
-bool buildFromOptions(const QCommandLineParser &parser, ConvertCommand *c,
-                      QList<inputs::Refused> *refused, QString *error)
+// The folders that a listed path keeps under the output folder: those of a
+// relative path that stays inside the current folder; none for another.
+QString listedFolder(const QString &path)
+{
+    const QString clean = QDir::cleanPath(path);
+    if (QDir::isAbsolutePath(clean) || clean == QLatin1String("..") ||
+        clean.startsWith(QLatin1String("../")))
+        return QString();
+    if (QFileInfo(clean).isDir())
+        return clean == QLatin1String(".") ? QString() : clean;
+    const QString folder = QFileInfo(clean).path();
+    return folder == QLatin1String(".") ? QString() : folder;
+}
+
+// The paths of a --files-from list: lines (a final newline or none), or
+// NUL-separated; empty entries are passed over.
+bool readList(const QString &name, bool nulSeparated, QStringList *paths, QString *error)
+{
+    QFile file;
+    const bool opened = name == QLatin1String("-")
+                            ? file.open(stdin, QIODevice::ReadOnly)
+                            : (file.setFileName(name), file.open(QIODevice::ReadOnly));
+    if (!opened) {
+        *error = quoted(QStringLiteral("--files-from"), name, file.errorString());
+        return false;
+    }
+    const QByteArray all = file.readAll();
+    if (file.error() != QFileDevice::NoError) {
+        *error = quoted(QStringLiteral("--files-from"), name, file.errorString());
+        return false;
+    }
+    for (QByteArray entry : all.split(nulSeparated ? '\0' : '\n')) {
+        if (!nulSeparated && entry.endsWith('\r'))
+            entry.chop(1);
+        if (!entry.isEmpty())
+            paths->append(inputs::decodeArgument(entry));
+    }
+    return true;
+}
+
+bool buildFromOptions(const QCommandLineParser &parser, const inputs::Walk &walk,
+                      const QStringList &listed, ConvertCommand *c, QList<inputs::Refused> *refused,
+                      bool *makeFolder, QString *error)
 {
     const std::pair<const char *, const char *> required[] = {
         {"rate", "-r/--rate"}, {"channels", "-c/--channels"}, {"bits", "-b/--bits"}};
+    // "-r -c 1" gives -r the value "-c": say so, rather than that -c is missing.
+    for (const auto &option : required) {
+        const QString value = parser.value(QLatin1String(option.first));
+        if (parser.isSet(QLatin1String(option.first)) && value.startsWith(QLatin1Char('-')) &&
+            value.size() > 1 && !value.at(1).isDigit()) {
+            *error = QStringLiteral("%1 needs a value, not the option \"%2\"")
+                         .arg(QLatin1String(option.second), value);
+            return false;
+        }
+    }
     for (const auto &option : required) {
         if (!parser.isSet(QLatin1String(option.first))) {
             *error = QStringLiteral("missing %1 (or give a whole --command)")
@@ -67,17 +123,26 @@ bool buildFromOptions(const QCommandLineParser &parser, ConvertCommand *c,
     quint32 rate = 0, channels = 0, bits = 0;
     // The command's own fields are 8 bits wide for the channels and the bits;
     // every other limit is the command parser's to check.
-    if (!readNumber(parser, "rate", "-r/--rate", 0xFFFFFFFFu, &rate, error) ||
-        !readNumber(parser, "channels", "-c/--channels", 255, &channels, error) ||
+    QString why;
+    if (!units::parseRate(parser.value(QStringLiteral("rate")), &rate, &why)) {
+        *error = quoted(QStringLiteral("-r/--rate"), parser.value(QStringLiteral("rate")), why);
+        return false;
+    }
+    if (!readNumber(parser, "channels", "-c/--channels", 255, &channels, error) ||
         !readNumber(parser, "bits", "-b/--bits", 255, &bits, error))
         return false;
+    // Refused once here rather than for every input.
+    if (!units::isWritableDepth(bits)) {
+        *error = quoted(QStringLiteral("-b/--bits"), parser.value(QStringLiteral("bits")),
+                        QStringLiteral("must be 8, 16, 24 or 32"));
+        return false;
+    }
 
     if (parser.isSet(QStringLiteral("size")) && parser.isSet(QStringLiteral("duration"))) {
         *error = QStringLiteral("-s/--size and -d/--duration cannot be used together");
         return false;
     }
     quint32 size = 0;
-    QString why;
     if (parser.isSet(QStringLiteral("size")) &&
         !units::parseSize(parser.value(QStringLiteral("size")), &size, &why)) {
         *error = quoted(QStringLiteral("-s/--size"), parser.value(QStringLiteral("size")), why);
@@ -114,7 +179,19 @@ bool buildFromOptions(const QCommandLineParser &parser, ConvertCommand *c,
         return false;
     }
     const QFileInfo folderInfo(folder);
-    if (!folderInfo.isDir()) {
+    if (!folderInfo.exists() && !folderInfo.isSymLink()) {
+        // Made by the run, as far down as it is missing; not under a file.
+        QString above = QFileInfo(QDir::cleanPath(folderInfo.absoluteFilePath())).path();
+        while (!QFileInfo::exists(above) && QFileInfo(above).path() != above)
+            above = QFileInfo(above).path();
+        if (!QFileInfo(above).isDir()) {
+            *error = quoted(
+                QStringLiteral("-o/--output-dir"), folder,
+                QStringLiteral("%1 is not a folder").arg(QDir::current().relativeFilePath(above)));
+            return false;
+        }
+        *makeFolder = true;
+    } else if (!folderInfo.isDir()) {
         *error = quoted(QStringLiteral("-o/--output-dir"), folder,
                         folderInfo.exists() ? QStringLiteral("not a folder")
                                             : QStringLiteral("no such folder"));
@@ -123,25 +200,48 @@ bool buildFromOptions(const QCommandLineParser &parser, ConvertCommand *c,
     if (!folder.endsWith(QLatin1Char('/')))
         folder += QLatin1Char('/');
 
-    if (parser.positionalArguments().isEmpty()) {
-        *error = QStringLiteral("no INPUT given");
+    const QStringList arguments = parser.positionalArguments() + listed;
+    if (arguments.isEmpty()) {
+        *error = parser.isSet(QStringLiteral("files-from"))
+                     ? QStringLiteral("--files-from: the list names no input")
+                     : QStringLiteral("no INPUT given");
         return false;
     }
     // Such a name, decoded, would name another file or none; each argument is
     // judged by its own bytes, so a file whose name merely reads the same
     // still converts.
     QStringList given;
-    for (const QString &input : parser.positionalArguments()) {
+    QList<QPair<QStringList, QString>> groups;
+    const int positional = parser.positionalArguments().size();
+    for (int i = 0; i < arguments.size(); ++i) {
+        const QString &input = arguments.at(i);
         const QString problem = inputs::decodedProblem(input);
-        if (problem.isEmpty())
-            given << input;
-        else
+        if (!problem.isEmpty())
             refused->append({inputs::shownArgument(input), problem, inputs::argumentBytes(input)});
+        else if (i < positional)
+            given << input;
+        // Each listed path on its own, under the folders its relative path
+        // names; like a folder's, a list's other files are passed over.
+        else if (!QFileInfo(input).isFile() || inputs::isAudioFile(input))
+            groups.append({{input}, listedFolder(input)});
     }
+    groups.prepend({given, QString()});
     QStringList files;
+    QStringList subfolders;
     QList<inputs::Refused> unnamed;
-    if (!inputs::expand(given, &files, error, &unnamed))
-        return false;
+    for (const auto &group : qAsConst(groups)) {
+        QStringList found, within;
+        QList<inputs::Refused> unnamedHere;
+        if (!inputs::expandTree(group.first, walk, &found, &within, error, &unnamedHere))
+            return false;
+        for (QString &sub : within)
+            sub = group.second.isEmpty() ? sub
+                  : sub.isEmpty()        ? group.second
+                                         : group.second + QLatin1Char('/') + sub;
+        files += found;
+        subfolders += within;
+        unnamed += unnamedHere;
+    }
     *refused += unnamed;
     if (files.isEmpty() && refused->isEmpty()) {
         *error = QStringLiteral("nothing to convert: no audio files (%1) in %2")
@@ -157,6 +257,7 @@ bool buildFromOptions(const QCommandLineParser &parser, ConvertCommand *c,
     c->outputFolder = folder;
     c->suffix = suffix;
     c->inputs = files;
+    c->subfolders = subfolders;
     command::ParseError invalid;
     if (!command::validate(*c, &invalid)) {
         *error = inOptionTerms(invalid, parser);
@@ -238,10 +339,23 @@ bool parseArguments(const QStringList &arguments, Options *options, QString *err
          QStringLiteral("What to do where an output file exists already: overwrite it "
                         "(default), skip the input, or fail the input."),
          QStringLiteral("overwrite|skip|fail"), QStringLiteral("overwrite")},
+        {{QStringLiteral("R"), QStringLiteral("recursive")},
+         QStringLiteral("Walk folders to any depth; each output keeps the input's place in the "
+                        "tree under the output folder.")},
+        {QStringLiteral("follow-links"),
+         QStringLiteral("With -R, walk into links to folders too (each folder once).")},
+        {QStringLiteral("files-from"),
+         QStringLiteral("Read more inputs from FILE (\"-\": the standard input), one per line; "
+                        "a relative path keeps its folders under the output folder."),
+         QStringLiteral("FILE")},
+        {{QStringLiteral("0"), QStringLiteral("null")},
+         QStringLiteral("The --files-from list is separated by NUL bytes, as find -print0 "
+                        "writes it.")},
         {QStringLiteral("json"),
          QStringLiteral("Print one JSON object per input on standard output, for scripts.")},
         {{QStringLiteral("j"), QStringLiteral("jobs")},
-         QStringLiteral("Convert up to N inputs at once (default: the number of processors)."),
+         QStringLiteral("Convert up to N inputs at once (default: as many as the work pays "
+                        "for, at most one per processor)."),
          QStringLiteral("N")},
         {{QStringLiteral("q"), QStringLiteral("quiet")},
          QStringLiteral("Print nothing but errors.")},
@@ -253,7 +367,7 @@ bool parseArguments(const QStringList &arguments, Options *options, QString *err
     });
     parser.addPositionalArgument(QStringLiteral("INPUT"),
                                  QStringLiteral("Audio file, or folder whose audio files are "
-                                                "converted (not its subfolders)."),
+                                                "converted (its subfolders too with -R)."),
                                  QStringLiteral("INPUT..."));
 
     if (!parser.parse(arguments)) {
@@ -340,8 +454,26 @@ bool parseArguments(const QStringList &arguments, Options *options, QString *err
             *error = QStringLiteral("--command: %1").arg(why);
             return false;
         }
-    } else if (!buildFromOptions(parser, &options->command, &options->refused, error)) {
-        return false;
+    } else {
+        inputs::Walk walk;
+        walk.recursive = parser.isSet(QStringLiteral("recursive"));
+        walk.followLinks = parser.isSet(QStringLiteral("follow-links"));
+        if (walk.followLinks && !walk.recursive) {
+            *error = QStringLiteral("--follow-links is for -R/--recursive");
+            return false;
+        }
+        QStringList listed;
+        if (parser.isSet(QStringLiteral("files-from")) &&
+            !readList(parser.value(QStringLiteral("files-from")),
+                      parser.isSet(QStringLiteral("null")), &listed, error))
+            return false;
+        if (parser.isSet(QStringLiteral("null")) && !parser.isSet(QStringLiteral("files-from"))) {
+            *error = QStringLiteral("-0/--null is for --files-from");
+            return false;
+        }
+        if (!buildFromOptions(parser, walk, listed, &options->command, &options->refused,
+                              &options->makeOutputFolder, error))
+            return false;
     }
     // The start counts frames of the output, whose rate is known only now.
     slot.startFrame = units::frameAt(startNanos, options->command.sampleRate);

@@ -35,6 +35,8 @@ struct Options
     // Inputs that cannot be converted under the name they arrived with (the
     // locale cannot carry it); each counts as a failed input.
     QList<inputs::Refused> refused;
+    // -o names a folder that does not exist yet: the run makes it.
+    bool makeOutputFolder = false;
 };
 
 // Reads `arguments` (the program name first) into `options`: folders among

@@ -19,6 +19,21 @@ struct ConvertCommand
     QString suffix;
     QStringList inputs; // empty parts are not inputs
     SlotOptions slot;
+    // For each input, the folder under outputFolder that its output goes to,
+    // so that a tree of inputs gives the same tree of outputs; none or ""
+    // for outputFolder itself. Not part of the command's text.
+    QStringList subfolders;
+
+    // The folder that the output of input `i` goes to.
+    QString outputFolderOf(int i) const
+    {
+        const QString sub = subfolders.value(i);
+        if (sub.isEmpty())
+            return outputFolder;
+        return (outputFolder.endsWith(QLatin1Char('/')) ? outputFolder
+                                                        : outputFolder + QLatin1Char('/')) +
+               sub + QLatin1Char('/');
+    }
 };
 
 namespace command {

@@ -7,6 +7,8 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QPair>
+#include <QSet>
 
 #include <algorithm>
 #include <dirent.h>
@@ -245,10 +247,115 @@ QString withoutControls(const QString &text)
     return shown(text, Escape::Controls);
 }
 
+namespace {
+
+struct FolderWalk
+{
+    const Walk &walk;
+    QStringList *files;
+    QStringList *subfolders;
+    QList<Refused> *unnamable;
+    QString *error;
+    // Folders entered through links, by identity, so that a loop ends.
+    QSet<QPair<dev_t, ino_t>> seen;
+};
+
+// Adds the audio files of `folder` (shown and opened as `path`) and, where
+// the walk says so, of its subfolders; `relative` is `folder` under the
+// folder given.
+bool walkFolder(FolderWalk &w, const QString &path, const QString &relative)
+{
+    // Raw names: a name that the locale cannot decode comes out of QDir
+    // with a stand-in character, as a path that names another file or none.
+    const QByteArray folderBytes = QFile::encodeName(path);
+    DIR *dir = ::opendir(folderBytes.constData());
+    if (!dir) {
+        *w.error = QCoreApplication::translate("engine", "%1: cannot read the folder").arg(path);
+        return false;
+    }
+    const QString prefix = path.endsWith(QLatin1Char('/')) ? path : path + QLatin1Char('/');
+    QStringList names;
+    QStringList folders;
+    QList<Refused> unnamableHere;
+    while (const dirent *entry = ::readdir(dir)) {
+        const QByteArray raw(entry->d_name);
+        // Without QDir::Hidden, QDir left these out too; "." and ".." with them.
+        if (raw.startsWith('.'))
+            continue;
+        const QString name = QFile::decodeName(raw);
+        const QByteArray rawPath = folderBytes + '/' + raw;
+        struct stat st;
+        if (w.walk.recursive && ::lstat(rawPath.constData(), &st) == 0 &&
+            (S_ISDIR(st.st_mode) ||
+             (w.walk.followLinks && S_ISLNK(st.st_mode) && ::stat(rawPath.constData(), &st) == 0 &&
+              S_ISDIR(st.st_mode)))) {
+            if (QFile::encodeName(name) != raw) {
+                unnamableHere.append(
+                    {prefix + readable(raw), notInLocale(), QFile::encodeName(prefix) + raw});
+                continue;
+            }
+            if (!w.seen.contains(qMakePair(st.st_dev, st.st_ino)))
+                folders.append(name);
+            continue;
+        }
+        if (QFile::encodeName(name) == raw) {
+            names.append(name);
+            continue;
+        }
+        if (isAudioFileName(name) && ::stat(rawPath.constData(), &st) == 0 && S_ISREG(st.st_mode))
+            unnamableHere.append(
+                {prefix + readable(raw), notInLocale(), QFile::encodeName(prefix) + raw});
+    }
+    ::closedir(dir);
+    std::sort(names.begin(), names.end());
+    std::sort(folders.begin(), folders.end());
+    std::sort(unnamableHere.begin(), unnamableHere.end(),
+              [](const Refused &a, const Refused &b) { return a.path < b.path; });
+    *w.unnamable += unnamableHere;
+    // Links to files count, links to folders and broken links do not, nor
+    // devices, pipes and sockets. An unreadable audio file stays in, so
+    // that its failure is reported rather than passed over in silence.
+    for (const QString &name : qAsConst(names)) {
+        const QString file = prefix + name;
+        if (!QFileInfo(file).isFile() || !isAudioFile(file))
+            continue;
+        if (file.contains(QLatin1Char(','))) {
+            *w.error = commaProblem(file);
+            return false;
+        }
+        w.files->append(file);
+        w.subfolders->append(relative);
+    }
+    for (const QString &name : qAsConst(folders)) {
+        struct stat st;
+        if (::stat(QFile::encodeName(prefix + name).constData(), &st) != 0)
+            continue;
+        // A folder met again (through a link, or a bind mount) is not walked twice.
+        if (w.seen.contains(qMakePair(st.st_dev, st.st_ino)))
+            continue;
+        w.seen.insert(qMakePair(st.st_dev, st.st_ino));
+        if (!walkFolder(w, prefix + name,
+                        relative.isEmpty() ? name : relative + QLatin1Char('/') + name))
+            return false;
+    }
+    return true;
+}
+
+} // namespace
+
 bool expand(const QStringList &paths, QStringList *files, QString *error, QList<Refused> *refused)
 {
+    QStringList subfolders;
+    return expandTree(paths, Walk(), files, &subfolders, error, refused);
+}
+
+bool expandTree(const QStringList &paths, const Walk &walk, QStringList *files,
+                QStringList *subfolders, QString *error, QList<Refused> *refused)
+{
     QStringList result;
+    QStringList within;
     QList<Refused> unnamable;
+    FolderWalk w{walk, &result, &within, &unnamable, error, {}};
     for (const QString &path : paths) {
         if (path.contains(QLatin1Char(','))) {
             *error = commaProblem(path);
@@ -257,60 +364,21 @@ bool expand(const QStringList &paths, QStringList *files, QString *error, QList<
         const QFileInfo info(path);
         if (!info.isDir()) {
             result.append(path);
+            within.append(QString());
             continue;
         }
-        // Raw names: a name that the locale cannot decode comes out of QDir
-        // with a stand-in character, as a path that names another file or none.
-        const QByteArray folderBytes = QFile::encodeName(path);
-        DIR *dir = ::opendir(folderBytes.constData());
-        if (!dir) {
-            *error = QCoreApplication::translate("engine", "%1: cannot read the folder").arg(path);
+        struct stat st;
+        if (::stat(QFile::encodeName(path).constData(), &st) == 0)
+            w.seen.insert(qMakePair(st.st_dev, st.st_ino));
+        if (!walkFolder(w, path, QString()))
             return false;
-        }
-        const QString prefix = path.endsWith(QLatin1Char('/')) ? path : path + QLatin1Char('/');
-        QStringList names;
-        QList<Refused> unnamableHere;
-        while (const dirent *entry = ::readdir(dir)) {
-            const QByteArray raw(entry->d_name);
-            // Without QDir::Hidden, QDir left these out too; "." and ".." with them.
-            if (raw.startsWith('.'))
-                continue;
-            const QString name = QFile::decodeName(raw);
-            if (QFile::encodeName(name) == raw) {
-                names.append(name);
-                continue;
-            }
-            struct stat st;
-            const QByteArray rawPath = folderBytes + '/' + raw;
-            if (isAudioFileName(name) && ::stat(rawPath.constData(), &st) == 0 &&
-                S_ISREG(st.st_mode))
-                unnamableHere.append(
-                    {prefix + readable(raw), notInLocale(), QFile::encodeName(prefix) + raw});
-        }
-        ::closedir(dir);
-        std::sort(names.begin(), names.end());
-        std::sort(unnamableHere.begin(), unnamableHere.end(),
-                  [](const Refused &a, const Refused &b) { return a.path < b.path; });
-        unnamable += unnamableHere;
-        // Links to files count, links to folders and broken links do not, nor
-        // devices, pipes and sockets. An unreadable audio file stays in, so
-        // that its failure is reported rather than passed over in silence.
-        for (const QString &name : qAsConst(names)) {
-            const QString file = prefix + name;
-            if (!QFileInfo(file).isFile() || !isAudioFile(file))
-                continue;
-            if (file.contains(QLatin1Char(','))) {
-                *error = commaProblem(file);
-                return false;
-            }
-            result.append(file);
-        }
     }
     if (!unnamable.isEmpty() && !refused) {
         *error = QStringLiteral("%1: %2").arg(unnamable.first().path, unnamable.first().reason);
         return false;
     }
     *files = result;
+    *subfolders = within;
     if (refused)
         *refused = unnamable;
     return true;

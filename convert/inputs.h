@@ -50,6 +50,21 @@ struct Refused
 bool expand(const QStringList &paths, QStringList *files, QString *error,
             QList<Refused> *refused = nullptr);
 
+// How far expandTree() walks a folder.
+struct Walk
+{
+    bool recursive = false;   // into subfolders, to any depth
+    bool followLinks = false; // into links to folders, each folder once
+};
+
+// As expand(), and where `walk` says so into the subfolders, hidden ones
+// left out as hidden files are. `subfolders` gets, for each of `files`, the
+// folder it lies in relative to the folder it was found under ("" for a
+// file given by itself or directly inside the folder given), so that its
+// output can keep the tree.
+bool expandTree(const QStringList &paths, const Walk &walk, QStringList *files,
+                QStringList *subfolders, QString *error, QList<Refused> *refused = nullptr);
+
 // "file name is not valid in this locale" when the locale does not decode the
 // bytes of a command-line argument to a string that encodes back to them (Qt's
 // arguments() then holds a stand-in character, a path that names another

@@ -196,7 +196,7 @@ Plan makePlan(const ConvertCommand &request, Existing existing)
         PlanRow row;
         row.index = i;
         row.input = request.inputs.at(i);
-        row.output = command::outputPath(row.input, request.outputFolder, request.suffix);
+        row.output = command::outputPath(row.input, request.outputFolderOf(i), request.suffix);
         const auto refuse = [&row](const QString &reason) {
             row.status = PlanRow::Status::Refused;
             row.reason = reason;

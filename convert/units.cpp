@@ -250,6 +250,40 @@ bool sizeForDuration(quint64 nanoseconds, quint32 rate, quint32 channels, quint3
     return true;
 }
 
+bool parseRate(const QString &text, quint32 *hertz, QString *error)
+{
+    QString t = text.trimmed();
+    const bool kilo = t.endsWith(QLatin1Char('k'), Qt::CaseInsensitive);
+    if (kilo)
+        t.chop(1);
+    const int dot = t.indexOf(QLatin1Char('.'));
+    const QString whole = dot < 0 ? t : t.left(dot);
+    QString fraction = dot < 0 ? QString() : t.mid(dot + 1);
+    const auto fail = [&] {
+        *error =
+            QCoreApplication::translate("engine", "not a sample rate in Hz (44100) or kHz (44.1k)");
+        return false;
+    };
+    // Decimals only with "k", and no more than make whole hertz.
+    if (!isDigits(whole) || (!fraction.isEmpty() && !isDigits(fraction)) ||
+        (dot >= 0 && (!kilo || fraction.isEmpty())))
+        return fail();
+    while (fraction.endsWith(QLatin1Char('0')))
+        fraction.chop(1);
+    if (fraction.size() > 3)
+        return fail();
+    bool ok = false;
+    quint64 v = whole.toULongLong(&ok, 10);
+    if (!ok || whole.size() > 10)
+        return fail();
+    if (kilo)
+        v = v * 1000 + fraction.leftJustified(3, QLatin1Char('0')).toULongLong();
+    if (v < 1 || v > 0xFFFFFFFFu)
+        return fail();
+    *hertz = quint32(v);
+    return true;
+}
+
 bool parseCount(const QString &text, quint32 min, quint32 max, quint32 *value, QString *error)
 {
     const QString t = text.trimmed();

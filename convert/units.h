@@ -70,6 +70,17 @@ bool parseDuration(const QString &text, quint64 *nanoseconds, QString *error);
 bool sizeForDuration(quint64 nanoseconds, quint32 rate, quint32 channels, quint32 bits,
                      quint32 *bytes, QString *error);
 
+// A sample rate in Hz: "44100", or in kHz with a "k" ("44.1k", "48k",
+// "22.05K"), as the sox command takes it; it must come to a whole number of
+// hertz from 1 to 2^32 - 1. The command's own limits are checked elsewhere.
+bool parseRate(const QString &text, quint32 *hertz, QString *error);
+
+// The depths a WAV output can have: 8 (unsigned), 16, 24 and 32 bits.
+inline bool isWritableDepth(quint32 bits)
+{
+    return bits == 8 || bits == 16 || bits == 24 || bits == 32;
+}
+
 // A whole number from min to max, written in decimal digits only.
 bool parseCount(const QString &text, quint32 min, quint32 max, quint32 *value, QString *error);
 

@@ -7,7 +7,7 @@
 _sabletide_cli_help()
 {
     LC_ALL=C "$(dequote "$1")" --help 2>/dev/null |
-        sed -nE 's/^ +((-[a-zA-Z], )?--[a-z-]+)( <[^>]*>)?( {2,}.*)?$/\1\3/p'
+        sed -nE 's/^ +((-[a-zA-Z0-9], )?--[a-z-]+)( <[^>]*>)?( {2,}.*)?$/\1\3/p'
 }
 
 _sabletide_cli()
@@ -18,6 +18,10 @@ _sabletide_cli()
     case $prev in
         -o | --output-dir)
             _filedir -d
+            return
+            ;;
+        --files-from)
+            _filedir
             return
             ;;
         --existing)

@@ -3,6 +3,7 @@
 // on a terminal and the man page.
 #include "testutil.h"
 
+#include <QDirIterator>
 #include <QtTest>
 
 #include <csignal>
@@ -69,6 +70,10 @@ private slots:
     void existing_data();
     void existing();
     void jsonRows();
+    void trees_data();
+    void trees();
+    void habits_data();
+    void habits();
     void shortInputWarned_data();
     void shortInputWarned();
     void collisionsThroughTheCommand();
@@ -215,7 +220,7 @@ void TstCli::options_data()
     QTest::newRow("no rate") << with({"-c", "1", "-b", "24"}) << 2 << ""
                              << QStringList{"-r/--rate"};
     QTest::newRow("rate not a number")
-        << with({"-r", "48k", "-c", "1", "-b", "24"}) << 2 << "" << QStringList{"-r/--rate", "48k"};
+        << with({"-r", "4.8", "-c", "1", "-b", "24"}) << 2 << "" << QStringList{"-r/--rate", "4.8"};
     QTest::newRow("rate too high") << with({"-r", "800000", "-c", "1", "-b", "24"}) << 2 << ""
                                    << QStringList{"-r/--rate", "800000", "768000"};
     QTest::newRow("rate zero") << with({"-r", "0", "-c", "1", "-b", "24"}) << 2 << ""
@@ -255,9 +260,10 @@ void TstCli::options_data()
         << with(fmt + QStringList{"-j", "many"}) << 2 << "" << QStringList{"-j/--jobs", "many"};
     QTest::newRow("unknown option")
         << with(fmt + QStringList{"--frobnicate"}) << 2 << "" << QStringList{"frobnicate"};
-    QTest::newRow("no such output folder")
-        << QStringList(fmt + QStringList{"-o", "nowhere", "in/a.wav"}) << 2 << ""
-        << QStringList{"-o/--output-dir", "nowhere", "no such folder"};
+    // A missing folder is made, but not under a file.
+    QTest::newRow("output folder under a file")
+        << QStringList(fmt + QStringList{"-o", "in/a.wav/nowhere", "in/a.wav"}) << 2 << ""
+        << QStringList{"-o/--output-dir", "in/a.wav/nowhere", "in/a.wav is not a folder"};
     QTest::newRow("output folder is a file")
         << QStringList(fmt + QStringList{"-o", "in/a.wav", "in/a.wav"}) << 2 << ""
         << QStringList{"-o/--output-dir", "not a folder"};
@@ -399,9 +405,6 @@ void TstCli::exitStatuses_data()
                                  << QStringList{"in/bad.wav"};
     QTest::newRow("one missing") << QStringList{"in/gone.flac", "in/c.aiff"} << QStringList() << 1
                                  << QStringList{"c.wav"} << QStringList{"in/gone.flac"};
-    QTest::newRow("bit depth that cannot be written")
-        << QStringList{"in/a.wav", "in/c.aiff"} << QStringList{"-b", "12"} << 1 << QStringList()
-        << QStringList{"in/a.wav", "in/c.aiff"};
     QTest::newRow("folder with a damaged file")
         << QStringList{"in"} << QStringList() << 1
         << QStringList{"a.wav", "b.wav", "c.wav", "d.wav"} << QStringList{"in/bad.wav"};
@@ -755,6 +758,98 @@ void TstCli::shortInputWarned()
     QCOMPARE(QFileInfo(path(out + "/cut_slot.wav")).size(), 40044);
 }
 
+void TstCli::trees_data()
+{
+    QTest::addColumn<QStringList>("args"); // "LIST" is the NUL-separated list's path
+    QTest::addColumn<QByteArray>("list");  // of --files-from, relative to the root
+
+    QTest::newRow("-R") << QStringList{"-R", "tree"} << QByteArray();
+    QByteArray list;
+    for (const char *entry : {"tree/one/kick.wav", "tree/one/two/kick.flac", "tree/one/two/three",
+                              "tree/line\nbreak.wav", "tree/cover.txt", "tree/top.aiff"})
+        list += QByteArray(entry) + '\0';
+    QTest::newRow("--files-from, NUL-separated")
+        << QStringList{"--files-from", "LIST", "-0"} << list;
+}
+
+// A three-level tree gives the same tree of outputs, names repeated in other
+// folders kept, other files and a link back up passed over; the output
+// folder is made.
+void TstCli::trees()
+{
+    QFETCH(QStringList, args);
+    QFETCH(QByteArray, list);
+    static bool planted = false;
+    if (!planted) {
+        for (const char *file :
+             {"tree/one/kick.wav", "tree/one/two/kick.flac", "tree/one/two/three/kick.ogg",
+              "tree/line\nbreak.wav", "tree/top.aiff"}) {
+            QVERIFY(QDir(root.path()).mkpath(QFileInfo(path(file)).path()));
+            QVERIFY(testutil::makeAudio(path(file), 8000, 1, 16, 0.1));
+        }
+        QVERIFY(QFile(path("tree/cover.txt")).open(QIODevice::WriteOnly));
+        QVERIFY(QFile::link(path("tree"), path("tree/one/up")));
+        planted = true;
+    }
+    const QString out =
+        QStringLiteral("made/") + QString::fromLatin1(QTest::currentDataTag()).left(2);
+    if (!list.isEmpty()) {
+        QFile file(path("list"));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(list);
+        args.replace(args.indexOf("LIST"), "list");
+    }
+    const Result r = run(QStringList{"-r", "8000", "-c", "1", "-b", "16", "-o", out} + args);
+    QCOMPARE(r.exit, 0);
+    QVERIFY2(r.err.contains(": made the output folder"), r.err.constData());
+    const QString prefix = list.isEmpty() ? QString() : QStringLiteral("tree/");
+    QStringList made;
+    QDirIterator it(path(out), QDir::Files, QDirIterator::Subdirectories);
+    while (it.hasNext())
+        made << it.next().mid(path(out).size() + 1);
+    made.sort();
+    QStringList expected{"line\nbreak.wav", "one/kick.wav", "one/two/kick.wav",
+                         "one/two/three/kick.wav", "top.wav"};
+    for (QString &name : expected)
+        name.prepend(prefix);
+    expected.sort();
+    QCOMPARE(made, expected);
+    QCOMPARE(testutil::soxi(path(out + "/" + prefix + "one/two/three/kick.wav"), "-D").toDouble(),
+             0.1);
+}
+
+void TstCli::habits_data()
+{
+    QTest::addColumn<QStringList>("args");
+    QTest::addColumn<int>("exit");
+    QTest::addColumn<QString>("said"); // on standard error, or the output's rate
+
+    QTest::newRow("-r 44.1k") << QStringList{"-r", "44.1k", "-c", "1", "-b", "16"} << 0 << "44100";
+    QTest::newRow("-r 48k") << QStringList{"-r", "48k", "-c", "1", "-b", "16"} << 0 << "48000";
+    QTest::newRow("-b 12, once") << QStringList{"-r", "8000", "-c", "1", "-b", "12"} << 2
+                                 << "-b/--bits \"12\": must be 8, 16, 24 or 32";
+    QTest::newRow("-r without its value") << QStringList{"-r", "-c", "1", "-b", "16"} << 2
+                                          << "-r/--rate needs a value, not the option \"-c\"";
+}
+
+void TstCli::habits()
+{
+    QFETCH(QStringList, args);
+    QFETCH(int, exit);
+    QFETCH(QString, said);
+    const QString out = freshDir();
+    const Result r = run(args + QStringList{"-o", out, "in/a.wav", "in/b.flac"});
+    QCOMPARE(r.exit, exit);
+    if (exit == 0) {
+        QCOMPARE(testutil::soxi(path(out + "/a.wav"), "-r"), said);
+        QCOMPARE(testutil::soxi(path(out + "/b.wav"), "-r"), said);
+    } else {
+        QCOMPARE(linesOf(r.err).size(), 2); // the error and the pointer to --help
+        QVERIFY2(r.err.contains(said.toLocal8Bit()), r.err.constData());
+        QCOMPARE(filesIn(out), QStringList());
+    }
+}
+
 void TstCli::jsonRows()
 {
     const QString out = freshDir();
@@ -960,7 +1055,7 @@ void TstCli::namesWithControls()
     // The diagnostic lines and a usage error name it too.
     const Result done = run(QStringList{"--json", "-v"} + args);
     const Result usage =
-        run({"-r", "8000", "-c", "1", "-b", "16", "-o", in + "/" + name, "in/a.wav"});
+        run({"-r", "8000", "-c", "1", "-b", "16", "-o", "in/a.wav/" + name, "in/a.wav"});
     QCOMPARE(plan.exit, 0);
     QCOMPARE(done.exit, 0);
     QCOMPARE(usage.exit, 2);

@@ -13,6 +13,8 @@ class TstCliUnits : public QObject
 private slots:
     void size_data();
     void size();
+    void rate_data();
+    void rate();
     void duration_data();
     void duration();
     void sizeForDuration_data();
@@ -90,6 +92,35 @@ void TstCliUnits::size()
         QVERIFY2(error.contains(why), qPrintable(error));
         QCOMPARE(got, 12345u);
     }
+}
+
+void TstCliUnits::rate_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<quint32>("hertz"); // 0: refused
+
+    QTest::newRow("hertz") << "44100" << 44100u;
+    QTest::newRow("kHz") << "44.1k" << 44100u;
+    QTest::newRow("whole kHz, capital") << "48K" << 48000u;
+    QTest::newRow("two decimals") << "22.05k" << 22050u;
+    QTest::newRow("trailing zeros") << "44.100k" << 44100u;
+    QTest::newRow("below a hertz") << "44.1001k" << 0u;
+    QTest::newRow("decimals without k") << "44.1" << 0u;
+    QTest::newRow("k alone") << "k" << 0u;
+    QTest::newRow("dot without decimals") << "44.k" << 0u;
+    QTest::newRow("zero") << "0k" << 0u;
+    QTest::newRow("negative") << "-48k" << 0u;
+}
+
+void TstCliUnits::rate()
+{
+    QFETCH(QString, text);
+    QFETCH(quint32, hertz);
+    quint32 got = 12345;
+    QString error;
+    QCOMPARE(units::parseRate(text, &got, &error), hertz > 0);
+    QCOMPARE(got, hertz > 0 ? hertz : 12345u);
+    QCOMPARE(error.isEmpty(), hertz > 0);
 }
 
 void TstCliUnits::duration_data()
