@@ -19,6 +19,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
+#include <QTemporaryDir>
 #include <QThread>
 
 #include <algorithm>
@@ -138,6 +139,26 @@ int dryRun(const Plan &plan, const names::Given &given, bool json)
                                                                 : cli::exitConverted);
 }
 
+// The finished output, whole, to standard output.
+bool copyToStandardOutput(const QString &path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        writeError(QStringLiteral("%1: %2\n").arg(path, file.errorString()));
+        return false;
+    }
+    while (!file.atEnd()) {
+        const QByteArray block = file.read(1 << 20);
+        if (block.isEmpty() && file.error() != QFileDevice::NoError) {
+            writeError(QStringLiteral("%1: %2\n").arg(path, file.errorString()));
+            return false;
+        }
+        if (!stdoutput::write(block))
+            return false;
+    }
+    return true;
+}
+
 void convertHere(const Plan &plan, RowSink &sink)
 {
     Resampling resampling;
@@ -215,10 +236,25 @@ int main(int argc, char *argv[])
         break;
     }
 
+    // The output for standard output is made whole in a folder of its own,
+    // then copied out: a reader gets all of it, or nothing on a failure.
+    QTemporaryDir staging(QDir::tempPath() + QStringLiteral("/sabletide-stdout-XXXXXX"));
+    if (options.toStandardOutput) {
+        if (!staging.isValid()) {
+            writeError(QStringLiteral("cannot make a folder in %1: %2\n")
+                           .arg(QDir::tempPath(), staging.errorString()));
+            return cli::exitSomeFailed;
+        }
+        options.command.outputFolder = staging.path() + QLatin1Char('/');
+    }
     const ConvertCommand &c = options.command;
     if (!options.dryRun && !interrupt::install())
         return usageError(QStringLiteral("cannot catch Ctrl-C"));
     Plan plan = makePlan(c, options.existing);
+    if (options.toStandardOutput && options.dryRun) {
+        for (PlanRow &row : plan.rows)
+            row.output = QStringLiteral("-");
+    }
     names::Given given;
     for (const inputs::Refused &refused : qAsConst(options.refused)) {
         PlanRow row;
@@ -282,6 +318,12 @@ int main(int argc, char *argv[])
     const int signal = interrupt::signalNumber();
     if (signal == 0 && stdoutput::error() != 0) {
         // The count would speak of a run that was cut short.
+        reporter.clearLine();
+        diagnostics::setReporter(nullptr);
+        return closeOutput(cli::exitSomeFailed);
+    }
+    if (signal == 0 && options.toStandardOutput && reporter.convertedCount() == 1 &&
+        !copyToStandardOutput(plan.rows.constFirst().output)) {
         reporter.clearLine();
         diagnostics::setReporter(nullptr);
         return closeOutput(cli::exitSomeFailed);

@@ -12,6 +12,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <unistd.h>
 
 namespace cli {
 
@@ -149,7 +150,11 @@ bool buildFromOptions(const QCommandLineParser &parser, const inputs::Walk &walk
         return false;
     }
 
-    QString folder = parser.value(QStringLiteral("output-dir"));
+    const bool toStandardOutput = parser.isSet(QStringLiteral("stdout")) ||
+                                  parser.value(QStringLiteral("output-dir")) == QLatin1String("-");
+    // Written in the temporary folder first, then copied out whole.
+    QString folder =
+        toStandardOutput ? QDir::tempPath() : parser.value(QStringLiteral("output-dir"));
     const QString suffix = parser.value(QStringLiteral("suffix"));
     for (const char *option : {"output-dir", "suffix"}) {
         const QString value = parser.value(QLatin1String(option));
@@ -256,8 +261,13 @@ bool buildFromOptions(const QCommandLineParser &parser, const inputs::Walk &walk
     c->fileSize = size;
     c->outputFolder = folder;
     c->suffix = suffix;
+    if (toStandardOutput && files.size() + refused->size() != 1) {
+        *error = QStringLiteral("--stdout writes one output; %1 inputs were given")
+                     .arg(files.size() + refused->size());
+        return false;
+    }
     c->inputs = files;
-    c->subfolders = subfolders;
+    c->subfolders = toStandardOutput ? QStringList() : subfolders;
     command::ParseError invalid;
     if (!command::validate(*c, &invalid)) {
         *error = inOptionTerms(invalid, parser);
@@ -351,6 +361,9 @@ bool parseArguments(const QStringList &arguments, Options *options, QString *err
         {{QStringLiteral("0"), QStringLiteral("null")},
          QStringLiteral("The --files-from list is separated by NUL bytes, as find -print0 "
                         "writes it.")},
+        {QStringLiteral("stdout"),
+         QStringLiteral("Write the one output to standard output (as -o - does), for a pipe or "
+                        "a redirection.")},
         {QStringLiteral("json"),
          QStringLiteral("Print one JSON object per input on standard output, for scripts.")},
         {{QStringLiteral("j"), QStringLiteral("jobs")},
@@ -392,6 +405,25 @@ bool parseArguments(const QStringList &arguments, Options *options, QString *err
     options->action = Options::Action::Convert;
     options->dryRun = parser.isSet(QStringLiteral("dry-run"));
     options->json = parser.isSet(QStringLiteral("json"));
+    options->toStandardOutput = parser.isSet(QStringLiteral("stdout")) ||
+                                parser.value(QStringLiteral("output-dir")) == QLatin1String("-");
+    if (options->toStandardOutput) {
+        if (parser.isSet(QStringLiteral("stdout")) && parser.isSet(QStringLiteral("output-dir")) &&
+            parser.value(QStringLiteral("output-dir")) != QLatin1String("-")) {
+            *error = QStringLiteral("--stdout and -o/--output-dir cannot be used together");
+            return false;
+        }
+        if (options->json || parser.isSet(QStringLiteral("suffix")) ||
+            parser.isSet(QStringLiteral("command"))) {
+            *error = QStringLiteral("--stdout cannot be used with --json, --suffix or --command");
+            return false;
+        }
+        if (!options->dryRun && ::isatty(STDOUT_FILENO)) {
+            *error = QStringLiteral("--stdout: standard output is a terminal; redirect it to a "
+                                    "file or a pipe, or give -o DIR");
+            return false;
+        }
+    }
     if (!parseExisting(parser.value(QStringLiteral("existing")), &options->existing)) {
         *error = quoted(QStringLiteral("--existing"), parser.value(QStringLiteral("existing")),
                         QStringLiteral("must be overwrite, skip or fail"));

@@ -37,6 +37,8 @@ struct Options
     QList<inputs::Refused> refused;
     // -o names a folder that does not exist yet: the run makes it.
     bool makeOutputFolder = false;
+    // The one output goes to standard output (--stdout, or -o -).
+    bool toStandardOutput = false;
 };
 
 // Reads `arguments` (the program name first) into `options`: folders among

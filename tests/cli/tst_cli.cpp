@@ -72,6 +72,8 @@ private slots:
     void jsonRows();
     void trees_data();
     void trees();
+    void standardOutput_data();
+    void standardOutput();
     void habits_data();
     void habits();
     void shortInputWarned_data();
@@ -816,6 +818,52 @@ void TstCli::trees()
     QCOMPARE(made, expected);
     QCOMPARE(testutil::soxi(path(out + "/" + prefix + "one/two/three/kick.wav"), "-D").toDouble(),
              0.1);
+}
+
+void TstCli::standardOutput_data()
+{
+    QTest::addColumn<QStringList>("args");
+    QTest::addColumn<bool>("terminal");
+    QTest::addColumn<int>("exit");
+
+    QTest::newRow("--stdout") << QStringList{"--stdout", "in/b.flac"} << false << 0;
+    QTest::newRow("-o -") << QStringList{"-o", "-", "in/b.flac"} << false << 0;
+    QTest::newRow("two inputs") << QStringList{"--stdout", "in/a.wav", "in/b.flac"} << false << 2;
+    QTest::newRow("a terminal") << QStringList{"--stdout", "in/b.flac"} << true << 2;
+}
+
+// The WAV on standard output is the very file that -o writes.
+void TstCli::standardOutput()
+{
+    QFETCH(QStringList, args);
+    QFETCH(bool, terminal);
+    QFETCH(int, exit);
+    const QStringList format{"-r", "22050", "-c", "1", "-b", "24", "-s", "30000", "--pad"};
+    const QString tmp = freshDir();
+    if (terminal) {
+        QByteArray captured;
+        QCOMPARE(testutil::run(
+                     QStringLiteral("python3"),
+                     QStringList{"-c", QLatin1String(ptyScript), root.path(), "xterm", program()} +
+                         format + args,
+                     &captured),
+                 exit);
+        QVERIFY2(captured.contains("standard output is a terminal"), captured.constData());
+        return;
+    }
+    const Result r = run(format + args, path(tmp));
+    QCOMPARE(r.exit, exit);
+    // Nothing of the work is left in the temporary folder.
+    QCOMPARE(QDir(path(tmp)).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
+             QStringList());
+    if (exit != 0) {
+        QVERIFY(r.out.isEmpty());
+        return;
+    }
+    const QString out = freshDir();
+    QCOMPARE(run(format + QStringList{"-o", out, "in/b.flac"}).exit, 0);
+    QCOMPARE(r.out.size(), 30000);
+    QCOMPARE(r.out, testutil::readAll(path(out + "/b.wav")));
 }
 
 void TstCli::habits_data()
