@@ -223,6 +223,9 @@ int main(int argc, char *argv[])
     case cli::Options::Action::Help:
         writeOut(options.helpText);
         return closeOutput(cli::exitConverted);
+    case cli::Options::Action::ListPresets:
+        writeOut(options.helpText);
+        return closeOutput(cli::exitConverted);
     case cli::Options::Action::Version:
         writeOut(QStringLiteral("%1 %2\n").arg(QCoreApplication::applicationName(),
                                                QLatin1String(cli::version)));

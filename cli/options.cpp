@@ -1,6 +1,7 @@
 #include "cli/options.h"
 
 #include "convert/inputs.h"
+#include "convert/presets.h"
 #include "convert/units.h"
 #include "convert/worker.h"
 
@@ -289,7 +290,49 @@ bool buildFromOptions(const QCommandLineParser &parser, const inputs::Walk &walk
 
 } // namespace
 
-bool parseArguments(const QStringList &arguments, Options *options, QString *error)
+// The built-in preset called `name`: its whole name, or the words before its
+// ":" ("voice prompt"), without regard to case.
+static const presets::Preset *findPreset(const QString &name)
+{
+    for (const presets::Preset &p : presets::builtIn()) {
+        if (p.name.compare(name.trimmed(), Qt::CaseInsensitive) == 0 ||
+            p.name.section(QLatin1Char(':'), 0, 0).compare(name.trimmed(), Qt::CaseInsensitive) ==
+                0)
+            return &p;
+    }
+    return nullptr;
+}
+
+// A preset's values as the options that give them, to stand before the
+// user's own, which then win (a later option replaces an earlier one). A
+// size or duration of the user's replaces the preset's of either kind.
+static QStringList presetArguments(const presets::Preset &p, bool sizeGiven)
+{
+    QStringList args{QStringLiteral("--rate"),     QString::number(p.rate),
+                     QStringLiteral("--channels"), QString::number(p.channels),
+                     QStringLiteral("--bits"),     QString::number(p.bits),
+                     QStringLiteral("--suffix"),   p.suffix};
+    if (!sizeGiven && p.byDuration)
+        args << QStringLiteral("--duration") << QString::number(p.seconds);
+    else if (!sizeGiven && p.bytes > 0)
+        args << QStringLiteral("--size") << QString::number(p.bytes);
+    if (p.pad)
+        args << QStringLiteral("--pad");
+    if (p.fadeOutMs > 0)
+        args << QStringLiteral("--fade-out") << QString::number(p.fadeOutMs);
+    return args;
+}
+
+static QString presetList()
+{
+    QString text;
+    for (const presets::Preset &p : presets::builtIn())
+        text += p.name + QLatin1Char('\n');
+    return text;
+}
+
+static bool parseWith(const QStringList &arguments, Options *options, QString *error,
+                      bool presetApplied)
 {
     QCommandLineParser parser;
     parser.setApplicationDescription(
@@ -361,6 +404,11 @@ bool parseArguments(const QStringList &arguments, Options *options, QString *err
         {{QStringLiteral("0"), QStringLiteral("null")},
          QStringLiteral("The --files-from list is separated by NUL bytes, as find -print0 "
                         "writes it.")},
+        {QStringLiteral("preset"),
+         QStringLiteral("Start from a built-in preset (its name, or the words before its "
+                        "\":\"); options given beside it win."),
+         QStringLiteral("NAME")},
+        {QStringLiteral("list-presets"), QStringLiteral("List the built-in presets and exit.")},
         {QStringLiteral("stdout"),
          QStringLiteral("Write the one output to standard output (as -o - does), for a pipe or "
                         "a redirection.")},
@@ -387,7 +435,25 @@ bool parseArguments(const QStringList &arguments, Options *options, QString *err
         *error = parser.errorText();
         return false;
     }
+    if (parser.isSet(QStringLiteral("preset")) && !presetApplied && !parser.isSet(help)) {
+        const presets::Preset *preset = findPreset(parser.value(QStringLiteral("preset")));
+        if (!preset) {
+            *error = quoted(QStringLiteral("--preset"), parser.value(QStringLiteral("preset")),
+                            QStringLiteral("no such preset; --list-presets lists them"));
+            return false;
+        }
+        const bool sizeGiven =
+            parser.isSet(QStringLiteral("size")) || parser.isSet(QStringLiteral("duration"));
+        return parseWith(arguments.mid(0, 1) + presetArguments(*preset, sizeGiven) +
+                             arguments.mid(1),
+                         options, error, true);
+    }
     options->helpText = parser.helpText();
+    if (parser.isSet(QStringLiteral("list-presets"))) {
+        options->action = Options::Action::ListPresets;
+        options->helpText = presetList();
+        return true;
+    }
     options->quiet = parser.isSet(QStringLiteral("quiet"));
     options->verbose = parser.isSet(QStringLiteral("verbose"));
     if (parser.isSet(help)) {
@@ -511,6 +577,11 @@ bool parseArguments(const QStringList &arguments, Options *options, QString *err
     slot.startFrame = units::frameAt(startNanos, options->command.sampleRate);
     options->command.slot = slot;
     return true;
+}
+
+bool parseArguments(const QStringList &arguments, Options *options, QString *error)
+{
+    return parseWith(arguments, options, error, false);
 }
 
 } // namespace cli

@@ -21,7 +21,7 @@ inline constexpr char version[] = SABLETIDE_VERSION;
 
 struct Options
 {
-    enum class Action { Convert, Help, Version, Worker };
+    enum class Action { Convert, Help, Version, Worker, ListPresets };
     Action action = Action::Convert;
     ConvertCommand command;
     Existing existing = Existing::Overwrite;
@@ -31,7 +31,7 @@ struct Options
     bool verbose = false;
     int jobs = 1;
     bool jobsGiven = false; // -j/--jobs was on the command line
-    QString helpText;
+    QString helpText; // or the presets' list
     // Inputs that cannot be converted under the name they arrived with (the
     // locale cannot carry it); each counts as a failed input.
     QList<inputs::Refused> refused;

@@ -74,6 +74,8 @@ private slots:
     void trees();
     void standardOutput_data();
     void standardOutput();
+    void presets_data();
+    void presets();
     void habits_data();
     void habits();
     void shortInputWarned_data();
@@ -864,6 +866,50 @@ void TstCli::standardOutput()
     QCOMPARE(run(format + QStringList{"-o", out, "in/b.flac"}).exit, 0);
     QCOMPARE(r.out.size(), 30000);
     QCOMPARE(r.out, testutil::readAll(path(out + "/b.wav")));
+}
+
+void TstCli::presets_data()
+{
+    QTest::addColumn<QStringList>("args");
+    QTest::addColumn<int>("exit");
+    QTest::addColumn<QString>("output"); // its name, then "rate bits size"
+    QTest::addColumn<QString>("facts");
+
+    // 2 s at 8 kHz, 8-bit mono, padded: 16044 bytes.
+    QTest::newRow("by the words before its colon")
+        << QStringList{"--preset", "VOICE PROMPT"} << 0 << "b_prompt.wav"
+        << "8000 8 16044";
+    QTest::newRow("options beside it win")
+        << QStringList{"--preset", "Voice prompt: 8 kHz 8-bit mono, 2 s",
+                       "-r",       "16000",
+                       "-s",       "10000",
+                       "--suffix", "_v"}
+        << 0 << "b_v.wav"
+        << "16000 8 10000";
+    QTest::newRow("no such preset") << QStringList{"--preset", "nope"} << 2 << ""
+                                    << "";
+}
+
+void TstCli::presets()
+{
+    QFETCH(QStringList, args);
+    QFETCH(int, exit);
+    QFETCH(QString, output);
+    QFETCH(QString, facts);
+    const QString out = freshDir();
+    const Result r = run(args + QStringList{"-q", "-o", out, "in/b.flac"});
+    QCOMPARE(r.exit, exit);
+    QCOMPARE(filesIn(out), output.isEmpty() ? QStringList() : QStringList{output});
+    if (exit != 0)
+        return;
+    const QString file = path(out + "/" + output);
+    QCOMPARE(QStringList({testutil::soxi(file, "-r"), testutil::soxi(file, "-b"),
+                          QString::number(QFileInfo(file).size())})
+                 .join(' '),
+             facts);
+    const Result list = run({"--list-presets"});
+    QCOMPARE(list.exit, 0);
+    QVERIFY(linesOf(list.out).contains("Voice prompt: 8 kHz 8-bit mono, 2 s"));
 }
 
 void TstCli::habits_data()
