@@ -25,6 +25,7 @@
 #include <algorithm>
 #include <csignal>
 #include <cstdio>
+#include <memory>
 
 namespace {
 
@@ -241,14 +242,16 @@ int main(int argc, char *argv[])
 
     // The output for standard output is made whole in a folder of its own,
     // then copied out: a reader gets all of it, or nothing on a failure.
-    QTemporaryDir staging(QDir::tempPath() + QStringLiteral("/sabletide-stdout-XXXXXX"));
+    std::unique_ptr<QTemporaryDir> staging;
     if (options.toStandardOutput) {
-        if (!staging.isValid()) {
+        staging = std::make_unique<QTemporaryDir>(QDir::tempPath() +
+                                                  QStringLiteral("/sabletide-stdout-XXXXXX"));
+        if (!staging->isValid()) {
             writeError(QStringLiteral("cannot make a folder in %1: %2\n")
-                           .arg(QDir::tempPath(), staging.errorString()));
+                           .arg(QDir::tempPath(), staging->errorString()));
             return cli::exitSomeFailed;
         }
-        options.command.outputFolder = staging.path() + QLatin1Char('/');
+        options.command.outputFolder = staging->path() + QLatin1Char('/');
     }
     const ConvertCommand &c = options.command;
     if (!options.dryRun && !interrupt::install())

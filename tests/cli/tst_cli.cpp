@@ -1214,6 +1214,9 @@ void TstCli::tooFewDescriptors()
 {
     QFETCH(int, descriptors);
     QFETCH(QString, jobs);
+    // UBSan's own check of an object's type opens a pipe, and fails without one.
+    if (descriptors < 16 && qEnvironmentVariableIsSet("UBSAN_OPTIONS"))
+        QSKIP("the sanitizers need descriptors of their own below 16");
 
     const QString out = freshDir();
     QStringList args{"-c",
