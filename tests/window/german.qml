@@ -41,6 +41,10 @@ Item {
         function test_words_data() {
             var cut = { status: "convert", bytesExact: true, bytes: 80044, startFrame: 0, cutFrame: 72000,
                         cutSeconds: 1.5, fadeFrames: 960, fadeSeconds: 0.02, padBytes: 0, shortBy: 0 };
+            // An MP3's length is a guess: its size too.
+            var estimated = { status: "convert", bytesExact: false, bytes: 1649560, startFrame: 0,
+                              cutFrame: 0, fadeFrames: 0, padBytes: 0, shortBy: 0,
+                              facts: { framesEstimated: true } };
             return [
                 { tag: "exact size", text: Words.bytesText(80044), want: "80.044 Bytes" },
                 { tag: "rounded size", text: Words.friendlyBytes(80044), want: "78,2 KiB" },
@@ -48,6 +52,8 @@ Item {
                 { tag: "length", text: Words.lengthName(185.5), want: "3 min 5,5 s" },
                 { tag: "plan", text: Words.plannedText(cut),
                   want: "80.044 Bytes \u2014 schneidet bei 1,5 s ab, blendet 20 ms aus" },
+                { tag: "estimated size", text: Words.plannedText(estimated),
+                  want: "etwa 1.649.560 Bytes (die Datei gibt ihre L\u00e4nge nur gesch\u00e4tzt an)" },
                 { tag: "summary", text: Words.summaryText(1234, 0, 2, 0), want: "1.234 umgewandelt, 2 fehlgeschlagen" }
             ];
         }
