@@ -410,8 +410,8 @@ static bool parseWith(const QStringList &arguments, Options *options, QString *e
          QStringLiteral("NAME")},
         {QStringLiteral("list-presets"), QStringLiteral("List the built-in presets and exit.")},
         {QStringLiteral("stdout"),
-         QStringLiteral("Write the one output to standard output (as -o - does), for a pipe or "
-                        "a redirection.")},
+         QStringLiteral("Write the one output to standard output, for a pipe or a redirection "
+                        "(the same as an output folder of \"-\").")},
         {QStringLiteral("json"),
          QStringLiteral("Print one JSON object per input on standard output, for scripts.")},
         {{QStringLiteral("j"), QStringLiteral("jobs")},
