@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 #include <QQmlContext>
+#include <QQuickStyle>
 #include <QTimer>
 #include <QUrl>
 #include <QWindow>
@@ -11,6 +12,7 @@
 Data::Data(QObject *parent)
     : QObject(parent), engineRules(), engine(), context(engine.rootContext())
 {
+    chooseControlsStyle();
     context->setContextProperty(QStringLiteral("_data"), this);
     const QString path = documentPath();
     // From the local path, not parsed text: "#", "?" and "%20" in a folder's
@@ -26,6 +28,21 @@ Data::Data(QObject *parent)
 }
 
 Data::~Data() = default;
+
+void Data::chooseControlsStyle()
+{
+    // Qt Quick Controls' default style draws in shades of its own, whatever
+    // the desktop's; Fusion takes the desktop's palette, dark or light. A
+    // style the user or the desktop names still wins.
+    // Once: a second window of the same program (as in the tests) finds the
+    // style loaded, and Qt refuses a change then.
+    static const bool chosen = [] {
+        if (qEnvironmentVariableIsEmpty("QT_QUICK_CONTROLS_STYLE"))
+            QQuickStyle::setStyle(QStringLiteral("Fusion"));
+        return true;
+    }();
+    Q_UNUSED(chosen);
+}
 
 namespace {
 // Set by main before the window loads, read by it while it loads.

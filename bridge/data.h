@@ -39,6 +39,8 @@ public:
     static void setStartInputs(const QStringList &paths);
     QStringList startInputs() const;
 
+    // The Qt Quick Controls style of the window, before it loads.
+    static void chooseControlsStyle();
     // The window document, beside the executable.
     static QString documentPath();
     // True when the window document loaded and declared a window.

@@ -160,7 +160,8 @@ Item {
             // The reason has a line of its own; libsox's words behind it read smaller.
             var reason = findChild(list.currentItem, "rowReason");
             verify(reason.visible);
-            compare(reason.text, "the input is damaged or cut short: <font color=\"#7a5550\"><small>"
+            compare(reason.text, "the input is damaged or cut short: <font color=\""
+                                 + list.currentItem.theme.listHint + "\"><small>"
                                  + "flac: &lt;lost sync&gt;</small></font>");
             compare(list.currentItem.Accessible.name.indexOf("Failed: the input is damaged"), 7);
             list.currentIndex = 1;
