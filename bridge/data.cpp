@@ -1,6 +1,7 @@
 #include "bridge/data.h"
 
 #include <QCoreApplication>
+#include <QDesktopServices>
 #include <QQmlContext>
 #include <QQuickStyle>
 #include <QTimer>
@@ -88,6 +89,12 @@ void Data::doConvert(QString command)
 void Data::doConvertWith(QString command, QString existing)
 {
     Q_EMIT sgConvertWith(command, existing);
+}
+
+bool Data::openFolder(const QString &path) const
+{
+    // From the local path, so that "#" and "?" in a name stay in the name.
+    return QDesktopServices::openUrl(QUrl::fromLocalFile(path));
 }
 
 void Data::notifyWait(bool wait)

@@ -66,6 +66,9 @@ public:
     // converted and every one not yet started fail with "cancelled"; finished
     // outputs stay, and an input that finished first is still ready.
     Q_INVOKABLE void doCancel();
+    // Shows a folder in the desktop's file manager; false when none took it,
+    // as where no file manager is registered.
+    Q_INVOKABLE bool openFolder(const QString &path) const;
 
 Q_SIGNALS:
     // Each input's news comes in order: sgResampStarted, its progress, any

@@ -343,6 +343,7 @@ Item {
         summary = "";
         requestError = "";
         folderProblem = "";
+        unopenedFolder = "";
         requestOpen = true;
         lastCommand = command;
         planWatcher.flush();
@@ -597,9 +598,13 @@ Item {
         return folder === "" ? "" : Words.pathToUrl(folder);
     }
 
+    // The folder that no file manager would show, for the window to name it instead.
+    property string unopenedFolder: ""
+
     function openOutputFolder() {
-        if (lastFolderUrl !== "")
-            Qt.openUrlExternally(lastFolderUrl);
+        var folder = outputFolderOf(lastCommand);
+        if (folder !== "")
+            unopenedFolder = _data.openFolder(folder) ? "" : folder;
     }
 
     function outputFolderOf(command) { return command.split(",")[5] || ""; }
@@ -1479,6 +1484,16 @@ Item {
                     elide: Text.ElideRight
                     color: theme.warn
                     text: !view.plan.ok && !view.editingLocked ? view.plan.reason : ""
+                }
+                Label {
+                    objectName: "unopenedFolderNote"
+                    Layout.fillWidth: true
+                    visible: text !== ""
+                    wrapMode: Text.WrapAtWordBoundaryOrAnywhere
+                    text: view.unopenedFolder !== "" && !view.running
+                          ? qsTr("No file manager opened the folder. The files are in %1").arg(view.unopenedFolder)
+                          : ""
+                    Accessible.role: Accessible.AlertMessage
                 }
                 ProgressBar {
                     objectName: "runProgress"

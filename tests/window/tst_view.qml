@@ -730,6 +730,28 @@ Item {
             compare(view.lastFolderUrl, "file://" + out + "/");
         }
 
+        // Where no file manager shows the folder, the window names it; the
+        // next run clears that.
+        function test_openOutputFolder_data() {
+            return [
+                { tag: "shown", opens: true },
+                { tag: "no file manager", opens: false },
+            ];
+        }
+        function test_openOutputFolder(data) {
+            finishRun(2, []);
+            _data.folderOpens = data.opens;
+            click("openFolderButton");
+            compare(_data.openedFolders, [out + "/"]);
+            var note = item("unopenedFolderNote");
+            compare(note.visible, !data.opens);
+            compare(note.text, data.opens ? "" : "No file manager opened the folder. The files are in " + out + "/");
+            verify(view.convert());
+            _data.emitWait(false);
+            verify(!view.running);
+            compare(note.visible, false);
+        }
+
         function test_failuresFound() {
             finishRun(40, [5, 30]);
             var list = item("inputList");
