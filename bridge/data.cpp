@@ -1,7 +1,9 @@
 #include "bridge/data.h"
 
 #include <QCoreApplication>
+#include <QDesktopServices>
 #include <QQmlContext>
+#include <QQuickStyle>
 #include <QTimer>
 #include <QUrl>
 #include <QWindow>
@@ -11,6 +13,7 @@
 Data::Data(QObject *parent)
     : QObject(parent), engineRules(), engine(), context(engine.rootContext())
 {
+    chooseControlsStyle();
     context->setContextProperty(QStringLiteral("_data"), this);
     const QString path = documentPath();
     // From the local path, not parsed text: "#", "?" and "%20" in a folder's
@@ -26,6 +29,21 @@ Data::Data(QObject *parent)
 }
 
 Data::~Data() = default;
+
+void Data::chooseControlsStyle()
+{
+    // Qt Quick Controls' default style draws in shades of its own, whatever
+    // the desktop's; Fusion takes the desktop's palette, dark or light. A
+    // style the user or the desktop names still wins.
+    // Once: a second window of the same program (as in the tests) finds the
+    // style loaded, and Qt refuses a change then.
+    static const bool chosen = [] {
+        if (qEnvironmentVariableIsEmpty("QT_QUICK_CONTROLS_STYLE"))
+            QQuickStyle::setStyle(QStringLiteral("Fusion"));
+        return true;
+    }();
+    Q_UNUSED(chosen);
+}
 
 namespace {
 // Set by main before the window loads, read by it while it loads.
@@ -71,6 +89,12 @@ void Data::doConvert(QString command)
 void Data::doConvertWith(QString command, QString existing)
 {
     Q_EMIT sgConvertWith(command, existing);
+}
+
+bool Data::openFolder(const QString &path) const
+{
+    // From the local path, so that "#" and "?" in a name stay in the name.
+    return QDesktopServices::openUrl(QUrl::fromLocalFile(path));
 }
 
 void Data::notifyWait(bool wait)

@@ -39,6 +39,8 @@ public:
     static void setStartInputs(const QStringList &paths);
     QStringList startInputs() const;
 
+    // The Qt Quick Controls style of the window, before it loads.
+    static void chooseControlsStyle();
     // The window document, beside the executable.
     static QString documentPath();
     // True when the window document loaded and declared a window.
@@ -64,6 +66,9 @@ public:
     // converted and every one not yet started fail with "cancelled"; finished
     // outputs stay, and an input that finished first is still ready.
     Q_INVOKABLE void doCancel();
+    // Shows a folder in the desktop's file manager; false when none took it,
+    // as where no file manager is registered.
+    Q_INVOKABLE bool openFolder(const QString &path) const;
 
 Q_SIGNALS:
     // Each input's news comes in order: sgResampStarted, its progress, any

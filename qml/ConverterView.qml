@@ -31,6 +31,8 @@ Item {
 
     property alias inputs: inputModel
 
+    Theme { id: theme }
+
     // sgWait's last word: the program has work pending.
     property bool busy: false
     // A request was sent and its end (sgWait(false)) has not come back yet.
@@ -341,6 +343,7 @@ Item {
         summary = "";
         requestError = "";
         folderProblem = "";
+        unopenedFolder = "";
         requestOpen = true;
         lastCommand = command;
         planWatcher.flush();
@@ -595,9 +598,13 @@ Item {
         return folder === "" ? "" : Words.pathToUrl(folder);
     }
 
+    // The folder that no file manager would show, for the window to name it instead.
+    property string unopenedFolder: ""
+
     function openOutputFolder() {
-        if (lastFolderUrl !== "")
-            Qt.openUrlExternally(lastFolderUrl);
+        var folder = outputFolderOf(lastCommand);
+        if (folder !== "")
+            unopenedFolder = _data.openFolder(folder) ? "" : folder;
     }
 
     function outputFolderOf(command) { return command.split(",")[5] || ""; }
@@ -967,8 +974,8 @@ Item {
                     Layout.fillWidth: true
                     visible: view.notice !== ""
                     implicitHeight: noticeRow.implicitHeight + 12
-                    color: "#fff4d6"
-                    border.color: "#e0c060"
+                    color: theme.notice
+                    border.color: theme.noticeBorder
                     radius: 3
                     RowLayout {
                         id: noticeRow
@@ -978,6 +985,7 @@ Item {
                             objectName: "noticeLabel"
                             Layout.fillWidth: true
                             text: view.notice
+                            color: palette.text
                             wrapMode: Text.Wrap
                             Accessible.role: Accessible.AlertMessage
                         }
@@ -993,6 +1001,10 @@ Item {
                     Layout.fillWidth: true
                     Layout.fillHeight: true
                     padding: 1
+                    background: Rectangle {
+                        color: theme.palette.base
+                        border.color: theme.palette.mid
+                    }
 
                     ListView {
                         id: inputList
@@ -1008,7 +1020,7 @@ Item {
                         ScrollBar.vertical: ScrollBar {}
                         highlightMoveDuration: 0
                         highlight: Rectangle {
-                            color: inputList.activeFocus ? "#cfe0f5" : "#e6e6e6"
+                            color: inputList.activeFocus ? theme.selection : theme.selectionUnfocused
                         }
                         Keys.onDeletePressed: view.removeAt(currentIndex)
                         // Under the filter, the arrows pass over the hidden rows.
@@ -1051,7 +1063,7 @@ Item {
                                 text: scanner.busy ? qsTr("Looking for audio files…")
                                                    : qsTr("Drop audio files or folders here")
                                 font.pixelSize: view.headingSize
-                                color: "#606060"
+                                color: theme.listHint
                             }
                             Label {
                                 width: parent.width
@@ -1059,7 +1071,7 @@ Item {
                                 wrapMode: Text.Wrap
                                 visible: !scanner.busy
                                 text: qsTr("or click Add files. A folder adds the audio files directly inside it.")
-                                color: "#707070"
+                                color: theme.listHint
                             }
                         }
                     }
@@ -1084,6 +1096,9 @@ Item {
                         fadeFrames: view.preview.slot.fadeFrames || 0
                         padFrames: view.preview.slot.padFrames || 0
                         rate: view.preview.slot.rate || 0
+                        waveColor: theme.wave
+                        slotColor: theme.slotShade
+                        markerColor: theme.marker
                         Accessible.name: qsTr("Waveform of the selected file's output")
                         // The engine writes a point; the field is read and typed the locale's way.
                         onStartFrameDragged: slotForm.startText = Words.localNumber(view.preview.startText(frame, rate))
@@ -1114,7 +1129,7 @@ Item {
                             Layout.preferredWidth: 0
                             Layout.minimumWidth: 0
                             elide: Text.ElideRight
-                            color: "#606060"
+                            color: theme.hint
                             text: view.previewMessage !== "" ? view.previewMessage
                                   : view.preview.slot.ok === false ? String(view.preview.slot.reason || "")
                                   : view.selectedPath !== "" ? view.selectedFacts : ""
@@ -1310,7 +1325,7 @@ Item {
                         objectName: "sizeInfo"
                         Layout.fillWidth: true
                         wrapMode: Text.Wrap
-                        color: "#404040"
+                        color: theme.hint
                         visible: text !== ""
                         text: formCheck.sizeInfo
                     }
@@ -1322,7 +1337,7 @@ Item {
                             objectName: "frameWarning"
                             Layout.fillWidth: true
                             wrapMode: Text.Wrap
-                            color: "#8a5a00"
+                            color: theme.warn
                             text: formCheck.partialFrame
                                   ? qsTr("This size is not a whole number of %1-byte frames: the last frame will "
                                          + "be cut in the middle. Nearest whole-frame sizes:")
@@ -1375,6 +1390,7 @@ Item {
                             Layout.fillWidth: true
                             selectByMouse: true
                             placeholderText: qsTr("Same as the first file")
+                            placeholderTextColor: theme.listHint
                             Accessible.name: qsTr("Output folder")
                             Accessible.description: qsTr("Empty: the folder of the first file")
                         }
@@ -1424,7 +1440,7 @@ Item {
                         objectName: "previewLabel"
                         Layout.fillWidth: true
                         wrapMode: Text.Wrap
-                        color: "#404040"
+                        color: theme.hint
                         text: view.inputPaths.length === 0
                               ? qsTr("Each file is saved as a .wav file with the suffix added to its name.")
                               : qsTr("The first file will be saved as %1").arg(formCheck.outputOf(view.inputPaths[0]))
@@ -1455,7 +1471,7 @@ Item {
                           : view.folderProblem !== "" ? qsTr("Nothing was converted: %1").arg(view.folderProblem)
                           : view.requestError !== "" ? qsTr("Nothing was converted: %1").arg(view.requestError)
                           : view.endNote
-                    color: view.requestError !== "" || view.folderProblem !== "" ? "#b3261e"
+                    color: view.requestError !== "" || view.folderProblem !== "" ? theme.fail
                                                                                  : palette.windowText
                     Accessible.role: Accessible.StaticText
                 }
@@ -1466,8 +1482,18 @@ Item {
                     wrapMode: Text.Wrap
                     maximumLineCount: 2
                     elide: Text.ElideRight
-                    color: "#8a5a00"
+                    color: theme.warn
                     text: !view.plan.ok && !view.editingLocked ? view.plan.reason : ""
+                }
+                Label {
+                    objectName: "unopenedFolderNote"
+                    Layout.fillWidth: true
+                    visible: text !== ""
+                    wrapMode: Text.WrapAtWordBoundaryOrAnywhere
+                    text: view.unopenedFolder !== "" && !view.running
+                          ? qsTr("No file manager opened the folder. The files are in %1").arg(view.unopenedFolder)
+                          : ""
+                    Accessible.role: Accessible.AlertMessage
                 }
                 ProgressBar {
                     objectName: "runProgress"
@@ -1553,9 +1579,8 @@ Item {
         Rectangle {
             anchors.fill: parent
             visible: dropArea.containsDrag
-            color: "#6a9fd4"
-            opacity: 0.25
-            border.color: "#2f6fb0"
+            color: theme.dropZone
+            border.color: theme.palette.highlight
             border.width: 3
         }
         Label {

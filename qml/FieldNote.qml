@@ -7,7 +7,8 @@ Label {
     Layout.fillWidth: true
     visible: text !== ""
     wrapMode: Text.Wrap
-    color: "#b3261e"
+    color: theme.fail
+    readonly property Theme theme: Theme {}
     font.pixelSize: Qt.application.font.pixelSize - 1
     Accessible.role: Accessible.AlertMessage
 }

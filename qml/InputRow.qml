@@ -33,11 +33,12 @@ ItemDelegate {
 
     signal removeRequested()
 
-    readonly property color okColor: "#1b7a35"
-    readonly property color failColor: "#b3261e"
+    readonly property Theme theme: Theme {}
+    readonly property color okColor: theme.ok
+    readonly property color failColor: theme.fail
     // Neither done nor wrong: the file that was there is left as it was.
-    readonly property color skipColor: "#2f5f9e"
-    readonly property color warnColor: "#8a5a00"
+    readonly property color skipColor: theme.skip
+    readonly property color warnColor: theme.warn
 
     readonly property string factsText: plan ? Words.factsText(plan.facts) : ""
     // Once a row has a result other than converted, that result says it all.
@@ -66,7 +67,8 @@ ItemDelegate {
 
     background: Rectangle {
         implicitHeight: 0
-        color: row.down ? "#d8e3f0" : row.hovered ? "#f0f4f8" : "transparent"
+        visible: row.down || row.hovered
+        color: row.down ? row.theme.rowPressed : row.theme.rowHovered
     }
 
     function statusText() {
@@ -128,6 +130,7 @@ ItemDelegate {
                 // A column of its own, so that what follows lines up row under row.
                 Layout.preferredWidth: Math.round(row.availableWidth * 0.36)
                 text: row.name
+                color: row.palette.text
                 font.bold: true
                 font.pixelSize: row.font.pixelSize - 1
                 elide: Text.ElideMiddle
@@ -141,7 +144,7 @@ ItemDelegate {
                 elide: Text.ElideRight
                 font.pixelSize: row.font.pixelSize - 1
                 color: row.plan && row.plan.status === "skip" ? row.skipColor
-                     : row.plan && row.plan.shortBy > 0 ? row.warnColor : "#404040"
+                     : row.plan && row.plan.shortBy > 0 ? row.warnColor : row.theme.listHint
             }
             Label {
                 objectName: "rowStatus"
@@ -153,7 +156,7 @@ ItemDelegate {
                 font.italic: row.status === "skipped" || row.status === "stopped"
                 color: row.status === "failed" || row.refusedPlan ? row.failColor
                      : row.status === "converted" ? row.okColor
-                     : row.status === "skipped" ? row.skipColor : "#606060"
+                     : row.status === "skipped" ? row.skipColor : row.theme.listHint
             }
             ProgressBar {
                 id: rowProgress
@@ -198,7 +201,7 @@ ItemDelegate {
             readonly property var parts: row.reasonParts(row.ownLineReason)
             textFormat: Text.StyledText
             text: row.escaped(parts[0]) + (parts[1] !== ""
-                  ? ": <font color=\"#7a5550\"><small>" + row.escaped(parts[1]) + "</small></font>" : "")
+                  ? ": <font color=\"" + row.theme.listHint + "\"><small>" + row.escaped(parts[1]) + "</small></font>" : "")
             wrapMode: Text.Wrap
             maximumLineCount: 2
             elide: Text.ElideRight

@@ -8,6 +8,7 @@ import Qt.labs.settings 1.1
 
 Button {
     id: presetButton
+    readonly property Theme theme: Theme {}
     objectName: "presetButton"
     text: qsTr("Presets \u25be")
     Accessible.name: qsTr("Slot presets")
@@ -171,12 +172,13 @@ Button {
                 id: nameField
                 Layout.preferredWidth: 320
                 placeholderText: qsTr("Name, such as the device and its slot")
+                placeholderTextColor: presetButton.theme.listHint
                 onAccepted: saveDialog.accept()
             }
             Label {
                 Layout.fillWidth: true
                 visible: text !== ""
-                color: "firebrick"
+                color: presetButton.theme.fail
                 wrapMode: Text.Wrap
                 text: saveDialog.visible && nameField.text !== ""
                       ? presetButton.nameProblem(nameField.text, "") : ""
@@ -211,7 +213,7 @@ Button {
                         Layout.preferredWidth: 260
                         text: modelData.name
                         readonly property string problem: presetButton.nameProblem(text, modelData.name)
-                        color: problem === "" ? palette.text : "firebrick"
+                        color: problem === "" ? palette.text : presetButton.theme.fail
                         ToolTip.visible: activeFocus && problem !== ""
                         ToolTip.text: problem
                         onEditingFinished: {

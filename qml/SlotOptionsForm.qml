@@ -8,6 +8,7 @@ import "Words.js" as Words
 
 GridLayout {
     id: slot
+    readonly property Theme theme: Theme {}
     columns: 6
     columnSpacing: 6
     rowSpacing: 2
@@ -62,6 +63,7 @@ GridLayout {
         Layout.fillWidth: true
         Layout.minimumWidth: 50
         placeholderText: "0"
+        placeholderTextColor: slot.theme.listHint
         selectByMouse: true
         inputMethodHints: Qt.ImhFormattedNumbersOnly
         Accessible.name: qsTr("Start in seconds")

@@ -394,6 +394,10 @@
         <source>Drop to add the files</source>
         <translation>Ablegen, um die Dateien hinzuzufügen</translation>
     </message>
+    <message>
+        <source>No file manager opened the folder. The files are in %1</source>
+        <translation>Kein Dateimanager hat den Ordner geöffnet. Die Dateien liegen in %1</translation>
+    </message>
 </context>
 <context>
     <name>Core</name>

@@ -5,6 +5,7 @@
 #include "bridge/data.h"
 #include "testutil.h"
 
+#include <QDesktopServices>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFileInfo>
@@ -153,6 +154,16 @@ private:
     }
 };
 
+// Takes the URLs that the desktop would be asked to open.
+class UrlCatcher : public QObject
+{
+    Q_OBJECT
+public:
+    QList<QUrl> urls;
+public Q_SLOTS:
+    void open(const QUrl &url) { urls << url; }
+};
+
 class TestCore : public QObject
 {
     Q_OBJECT
@@ -179,6 +190,8 @@ private Q_SLOTS:
     void stopSideBySide();
     void progressFractions_data();
     void progressFractions();
+    void openFolderKeepsItsName_data();
+    void openFolderKeepsItsName();
 
 private:
     // Sends a request as the window does, through the meta-object, and marks
@@ -843,6 +856,33 @@ void TestCore::progressFractions()
             QVERIFY(fractions.at(i) > fractions.at(i - 1));
         QCOMPARE(fractions.last(), 1.0);
     }
+}
+
+void TestCore::openFolderKeepsItsName_data()
+{
+    QTest::addColumn<QString>("path");
+
+    QTest::newRow("plain") << base.filePath(QStringLiteral("slots/"));
+    QTest::newRow("# and ?") << base.filePath(QStringLiteral("take #2?/"));
+    QTest::newRow("%20, a space, an accent") << base.filePath(QStringLiteral("a%20b c/é/"));
+}
+
+// The window hands the folder as a path; the desktop must be asked for that
+// folder, not for one cut at a character that means something in a URL.
+void TestCore::openFolderKeepsItsName()
+{
+    QFETCH(QString, path);
+
+    UrlCatcher catcher;
+    QDesktopServices::setUrlHandler(QStringLiteral("file"), &catcher, "open");
+    bool opened = false;
+    const bool called = QMetaObject::invokeMethod(bridge, "openFolder", Q_RETURN_ARG(bool, opened),
+                                                  Q_ARG(QString, path));
+    QDesktopServices::unsetUrlHandler(QStringLiteral("file"));
+    QVERIFY(called);
+    QVERIFY(opened);
+    QCOMPARE(catcher.urls.size(), 1);
+    QCOMPARE(catcher.urls.first().toLocalFile(), path);
 }
 
 QTEST_MAIN(TestCore)

@@ -4,7 +4,8 @@
 // preview (a short sound padded, a long one cut with a fade, its start moved)
 // and the presets menu, in a second window.
 // Run by scripts/screenshots under Xvfb; writes PNG files into the folder
-// named by its one argument.
+// named by its first argument, their names ending in the second if there is
+// one (as "-dark" for the pictures of a dark desktop).
 #include "app/core.h"
 #include "bridge/data.h"
 #include "bridge/preview.h"
@@ -27,12 +28,20 @@
 
 namespace {
 
+// Added to each picture's name, before ".png".
+QString nameEnding;
+
+QString pictureName(const QString &name)
+{
+    return QString(name).replace(QStringLiteral(".png"), nameEnding + QStringLiteral(".png"));
+}
+
 bool save(WindowDriver &driver, const QString &folder, const QString &name, int settleMs = 300)
 {
     // Let bindings, layouts and a frame of the busy indicator settle.
     QTest::qWait(settleMs);
     const QImage image = driver.window()->grabWindow();
-    const QString path = QDir(folder).filePath(name);
+    const QString path = QDir(folder).filePath(pictureName(name));
     if (image.isNull() || !image.save(path)) {
         std::fprintf(stderr, "screenshots: cannot write %s\n", qPrintable(path));
         return false;
@@ -131,9 +140,9 @@ bool batchScenes(const QString &outFolder, const QDir &root)
         return fail("Enter did not start a conversion");
     if (wait.count() < 2 && !wait.wait(300000))
         return fail("the conversion did not end");
-    const QString busyPath = QDir(outFolder).filePath(QStringLiteral("03-busy.png"));
+    const QString busyPath = QDir(outFolder).filePath(pictureName(QStringLiteral("03-busy.png")));
     if (busy.isNull() || !busy.save(busyPath))
-        return fail("cannot write 03-busy.png");
+        return fail("cannot write the busy picture");
     std::printf("%s\n", qPrintable(busyPath));
 
     if (!save(driver, outFolder, QStringLiteral("04-done.png")))
@@ -314,9 +323,11 @@ int main(int argc, char *argv[])
     QGuiApplication::setQuitOnLastWindowClosed(false);
     QCoreApplication::setOrganizationName(QStringLiteral("Orvane"));
     QCoreApplication::setApplicationName(QStringLiteral("SabletideScreenshots"));
-    if (argc != 2) {
-        std::fprintf(stderr, "usage: window_screenshots OUTPUT_FOLDER\n");
+    if (argc != 2 && argc != 3) {
+        std::fprintf(stderr, "usage: window_screenshots OUTPUT_FOLDER [NAME_ENDING]\n");
         return 2;
     }
+    if (argc == 3)
+        nameEnding = QString::fromLocal8Bit(argv[2]);
     return run(QString::fromLocal8Bit(argv[1])) ? 0 : 1;
 }

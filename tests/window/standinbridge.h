@@ -23,6 +23,9 @@ class StandInBridge : public QObject
     // Like the real controller, answer a request with sgWait(true) before
     // doConvertOptions returns.
     Q_PROPERTY(bool answersWait MEMBER answersWait)
+    // What openFolder answers, as the desktop would, and the folders asked for.
+    Q_PROPERTY(bool folderOpens MEMBER folderOpens)
+    Q_PROPERTY(QStringList openedFolders MEMBER openedFolders)
 public:
     QStringList commands() const { return sent; }
     Rules *rules() { return &engineRules; }
@@ -41,8 +44,15 @@ public:
         ++cancels;
         Q_EMIT commandsChanged();
     }
+    Q_INVOKABLE bool openFolder(const QString &path)
+    {
+        openedFolders << path;
+        return folderOpens;
+    }
     Q_INVOKABLE void reset()
     {
+        openedFolders.clear();
+        folderOpens = true;
         sent.clear();
         optionsSent.clear();
         existingSent.clear();
@@ -92,4 +102,6 @@ private:
     QStringList existingSent;
     int cancels = 0;
     bool answersWait = true;
+    bool folderOpens = true;
+    QStringList openedFolders;
 };

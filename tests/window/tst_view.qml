@@ -160,7 +160,8 @@ Item {
             // The reason has a line of its own; libsox's words behind it read smaller.
             var reason = findChild(list.currentItem, "rowReason");
             verify(reason.visible);
-            compare(reason.text, "the input is damaged or cut short: <font color=\"#7a5550\"><small>"
+            compare(reason.text, "the input is damaged or cut short: <font color=\""
+                                 + list.currentItem.theme.listHint + "\"><small>"
                                  + "flac: &lt;lost sync&gt;</small></font>");
             compare(list.currentItem.Accessible.name.indexOf("Failed: the input is damaged"), 7);
             list.currentIndex = 1;
@@ -727,6 +728,28 @@ Item {
             verify(shown.length >= 15, shown.length + " rows in sight");
             compare(view.titleState, "Done: 39 converted, 1 failed");
             compare(view.lastFolderUrl, "file://" + out + "/");
+        }
+
+        // Where no file manager shows the folder, the window names it; the
+        // next run clears that.
+        function test_openOutputFolder_data() {
+            return [
+                { tag: "shown", opens: true },
+                { tag: "no file manager", opens: false },
+            ];
+        }
+        function test_openOutputFolder(data) {
+            finishRun(2, []);
+            _data.folderOpens = data.opens;
+            click("openFolderButton");
+            compare(_data.openedFolders, [out + "/"]);
+            var note = item("unopenedFolderNote");
+            compare(note.visible, !data.opens);
+            compare(note.text, data.opens ? "" : "No file manager opened the folder. The files are in " + out + "/");
+            verify(view.convert());
+            _data.emitWait(false);
+            verify(!view.running);
+            compare(note.visible, false);
         }
 
         function test_failuresFound() {

@@ -1,6 +1,7 @@
 // Runs the window's Qt Quick tests (tst_*.qml beside this file) against a
 // stand-in bridge, so that each test decides what the program answers. The
 // engine's rules are the real ones: the window cannot drift from them here.
+#include "bridge/data.h"
 #include "bridge/preview.h"
 #include "standinbridge.h"
 #include "testutil.h"
@@ -33,6 +34,8 @@ public Q_SLOTS:
         QCoreApplication::setOrganizationName(QStringLiteral("OrvaneTest"));
         QCoreApplication::setApplicationName(QStringLiteral("SabletideWindowTest"));
         makeFixtures();
+        // The controls look as in the program.
+        Data::chooseControlsStyle();
         // The view shows its selected input through the real preview types.
         registerPreviewTypes();
     }
