@@ -1,6 +1,7 @@
 #include "cli/options.h"
 
 #include "convert/inputs.h"
+#include "convert/sound.h"
 #include "convert/units.h"
 #include "convert/worker.h"
 
@@ -227,6 +228,9 @@ bool parseArguments(const QStringList &arguments, Options *options, QString *err
          QStringLiteral("Start each output this far into the converted sound: seconds, "
                         "mm:ss.fff or h:mm:ss.fff."),
          QStringLiteral("TIME")},
+        {QStringLiteral("quality"),
+         QStringLiteral("Quality of the resampler where the rate changes (default: high)."),
+         sound::qualityNames().join(QLatin1Char('|')), QStringLiteral("high")},
         {QStringLiteral("command"),
          QStringLiteral("Run one convert command (\"$DoConvert,...\") exactly as the window "
                         "sends it."),
@@ -316,6 +320,14 @@ bool parseArguments(const QStringList &arguments, Options *options, QString *err
         }
     }
 
+    SoundOptions sound;
+    if (!sound::parseQuality(parser.value(QStringLiteral("quality")), &sound.quality)) {
+        *error = quoted(QStringLiteral("--quality"), parser.value(QStringLiteral("quality")),
+                        QStringLiteral("must be one of %1")
+                            .arg(sound::qualityNames().join(QStringLiteral(", "))));
+        return false;
+    }
+
     if (parser.isSet(QStringLiteral("command"))) {
         for (const char *other :
              {"rate", "channels", "bits", "size", "duration", "output-dir", "suffix"}) {
@@ -346,6 +358,7 @@ bool parseArguments(const QStringList &arguments, Options *options, QString *err
     // The start counts frames of the output, whose rate is known only now.
     slot.startFrame = units::frameAt(startNanos, options->command.sampleRate);
     options->command.slot = slot;
+    options->command.sound = sound;
     return true;
 }
 

@@ -1,5 +1,7 @@
 #include "cli/rowjson.h"
 
+#include "convert/sound.h"
+
 #include <QFile>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -40,6 +42,7 @@ QByteArray line(const Plan &plan, const PlanRow &row, const QString &status, qui
     position("cut_frame", "cut_seconds", row.cutFrame);
     position("fade_frames", "fade_seconds", row.fadeFrames);
     o.insert(QStringLiteral("pad_bytes"), double(row.padBytes));
+    o.insert(QStringLiteral("quality"), sound::qualityName(plan.request.sound.quality));
     QJsonObject in;
     if (row.facts.opened) {
         in.insert(QStringLiteral("format"), row.facts.format);

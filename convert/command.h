@@ -7,8 +7,8 @@
 #include <QString>
 #include <QStringList>
 
-// A request: the convert command's values, and the slot options that the
-// command's text does not carry.
+// A request: the convert command's values, and the slot and sound options
+// that the command's text does not carry.
 struct ConvertCommand
 {
     quint32 sampleRate = 0;
@@ -19,6 +19,7 @@ struct ConvertCommand
     QString suffix;
     QStringList inputs; // empty parts are not inputs
     SlotOptions slot;
+    SoundOptions sound;
 };
 
 namespace command {

@@ -17,6 +17,18 @@ struct SlotOptions
     bool isPlain() const { return !pad && fadeOutMs == 0 && startFrame == 0; }
 };
 
+// What the sound may ask beyond the plain conversion. The defaults give the
+// plain conversion, byte for byte.
+struct SoundOptions
+{
+    // libsox's resampler quality, as the "rate" effect's -q, -l, -m, -h and -v
+    // name them; High is that effect's own default.
+    enum class Quality { Quick, Low, Medium, High, VeryHigh };
+    Quality quality = Quality::High;
+
+    bool isPlain() const { return quality == Quality::High; }
+};
+
 struct ConvertParams
 {
     quint8 channels = 0;
@@ -29,4 +41,5 @@ struct ConvertParams
     // conversion then fails instead of replacing it.
     bool mayReplace = true;
     SlotOptions slot;
+    SoundOptions sound;
 };

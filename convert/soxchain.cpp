@@ -4,6 +4,7 @@
 
 #include "convert/readahead.h"
 #include "convert/scratch.h"
+#include "convert/sound.h"
 #include "convert/soxhandles.h"
 #include "convert/spare.h"
 #include "convert/units.h"
@@ -271,8 +272,13 @@ bool Chain::flow(QString *why)
     char *outputArg = reinterpret_cast<char *>(output.get());
     if (!addEffect("input", 1, &inputArg, &input->signal, why))
         return false;
+    // Without an option the effect runs at its default quality, high: the
+    // plain conversion's bytes stay those of the bare effect.
+    char *rateArg = const_cast<char *>(sound::rateOption(p.sound.quality));
+    const bool defaultQuality = p.sound.quality == SoundOptions::Quality::High;
     if (units::rateEffectNeeded(input->signal.rate, output->signal.rate) &&
-        !addEffect("rate", 0, nullptr, &output->signal, why))
+        !addEffect("rate", defaultQuality ? 0 : 1, defaultQuality ? nullptr : &rateArg,
+                   &output->signal, why))
         return false;
     if (input->signal.channels != output->signal.channels &&
         !addEffect("channels", 0, nullptr, &output->signal, why))

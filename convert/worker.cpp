@@ -2,6 +2,7 @@
 
 #include "convert/interrupt.h"
 #include "convert/resampling.h"
+#include "convert/sound.h"
 #include "convert/spare.h"
 
 #include <QCoreApplication>
@@ -93,6 +94,28 @@ private:
     QByteArray buffer;
 };
 
+// The sound options that differ from the plain conversion, as "name=value"
+// words after the paths: a plain row's line stays as it always was.
+QByteArray soundWords(const SoundOptions &s)
+{
+    QByteArray words;
+    if (s.quality != SoundOptions().quality)
+        words += " quality=" + sound::qualityName(s.quality).toLatin1();
+    return words;
+}
+
+bool readSoundWord(const QByteArray &word, SoundOptions *s)
+{
+    const int eq = word.indexOf('=');
+    if (eq <= 0)
+        return false;
+    const QByteArray name = word.left(eq);
+    const QByteArray value = word.mid(eq + 1);
+    if (name == "quality")
+        return sound::parseQuality(QString::fromLatin1(value), &s->quality);
+    return false;
+}
+
 } // namespace
 
 QByteArray rowLine(const ConvertParams &p, int spareProcessors)
@@ -102,15 +125,20 @@ QByteArray rowLine(const ConvertParams &p, int spareProcessors)
            (p.mayReplace ? '1' : '0') + ' ' + (p.slot.pad ? '1' : '0') + ' ' +
            QByteArray::number(p.slot.fadeOutMs) + ' ' + QByteArray::number(p.slot.startFrame) +
            ' ' + QByteArray::number(qBound(0, spareProcessors, 255)) + ' ' + encode(p.inputPath) +
-           ' ' + encode(p.outputPath) + '\n';
+           ' ' + encode(p.outputPath) + soundWords(p.sound) + '\n';
 }
 
 Job readJobLine(const QByteArray &line)
 {
     Job job;
     const QList<QByteArray> words = line.split(' ');
-    if (words.size() != 12 || words.at(0) != rowWord)
+    if (words.size() < 12 || words.at(0) != rowWord)
         return job;
+    SoundOptions sound;
+    for (int i = 12; i < words.size(); ++i) {
+        if (!readSoundWord(words.at(i), &sound))
+            return job;
+    }
     bool ok[9] = {};
     const uint rate = words.at(1).toUInt(&ok[0]);
     const uint channels = words.at(2).toUInt(&ok[1]);
@@ -133,6 +161,7 @@ Job readJobLine(const QByteArray &line)
     job.params.slot.pad = pad == 1;
     job.params.slot.fadeOutMs = fade;
     job.params.slot.startFrame = start;
+    job.params.sound = sound;
     job.spareProcessors = int(spare);
     // An empty path is percent-encoded to nothing, which split() keeps as a word.
     job.params.inputPath = decode(words.at(10));

@@ -25,7 +25,8 @@ constexpr quint32 maxWorkers = 256;
 // a newline in a path or a reason cannot split a line. `spareProcessors`:
 // how many processors the conversion may use beside its own
 // (spare::useProcessors), which the parent gives only where they would
-// otherwise idle; 0 to 255.
+// otherwise idle; 0 to 255. Sound options other than the plain conversion's
+// follow the paths as "name=value" words.
 QByteArray rowLine(const ConvertParams &params, int spareProcessors = 0);
 
 struct Job

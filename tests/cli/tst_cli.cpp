@@ -74,6 +74,8 @@ private slots:
     void collisionsThroughTheCommand();
     void contentRecognisedInFolders();
     void slotOptions();
+    void soundOptions_data();
+    void soundOptions();
     void standardInput();
     void argumentTheLocaleCannotCarry_data();
     void argumentTheLocaleCannotCarry();
@@ -253,6 +255,10 @@ void TstCli::options_data()
                                << QStringList{"-j/--jobs", "\"0\""};
     QTest::newRow("jobs not a number")
         << with(fmt + QStringList{"-j", "many"}) << 2 << "" << QStringList{"-j/--jobs", "many"};
+    QTest::newRow("unknown quality") << with(fmt + QStringList{"--quality", "best"}) << 2 << ""
+                                     << QStringList{"--quality", "best", "very-high"};
+    QTest::newRow("quality in another case")
+        << with(fmt + QStringList{"--quality", "High"}) << 2 << "" << QStringList{"--quality"};
     QTest::newRow("unknown option")
         << with(fmt + QStringList{"--frobnicate"}) << 2 << "" << QStringList{"frobnicate"};
     QTest::newRow("no such output folder")
@@ -491,6 +497,7 @@ void TstCli::parallelMatchesSequential_data()
     QTest::addColumn<QStringList>("extra");
     QTest::newRow("cut to a size") << QStringList{"-s", "40000"};
     QTest::newRow("whole inputs") << QStringList();
+    QTest::newRow("sound options") << QStringList{"-s", "40000", "--quality", "low"};
 }
 
 void TstCli::parallelMatchesSequential()
@@ -856,6 +863,58 @@ void TstCli::slotOptions()
 }
 
 // "-" reads the standard input, as the sox command does, once.
+void TstCli::soundOptions_data()
+{
+    QTest::addColumn<QStringList>("options");
+    QTest::addColumn<QStringList>("soxOptions"); // before the input
+    QTest::addColumn<QStringList>("soxEffects"); // before "rate"
+    QTest::addColumn<QString>("rateOption");
+    QTest::addColumn<QString>("jsonHas");
+
+    QTest::newRow("quality") << QStringList{"--quality", "quick"} << QStringList{"-D"}
+                             << QStringList() << "-q"
+                             << "\"quality\":\"quick\"";
+}
+
+// Each sound option reaches the file through the workers, as the sox command
+// that the man page names makes it.
+void TstCli::soundOptions()
+{
+    QFETCH(QStringList, options);
+    QFETCH(QStringList, soxOptions);
+    QFETCH(QStringList, soxEffects);
+    QFETCH(QString, rateOption);
+    QFETCH(QString, jsonHas);
+
+    const QString out = freshDir();
+    const Result r = run(QStringList{"--json", "-j", "2", "-r", "22050", "-c", "1", "-b", "16",
+                                     "-o", out, "in/a.wav", "in/d.ogg"} +
+                         options);
+    QCOMPARE(r.exit, 0);
+    QCOMPARE(r.out.count(jsonHas.toUtf8()), 2);
+    for (const char *name : {"a", "d"}) {
+        const QString ref = path(out + "/" + name + ".ref.wav");
+        const QStringList args =
+            soxOptions +
+            QStringList{path(QStringLiteral("in/%1.%2").arg(name, name[0] == 'a' ? "wav" : "ogg")),
+                        "-b",
+                        "16",
+                        "-t",
+                        "wavpcm",
+                        ref} +
+            soxEffects + QStringList{"rate"} +
+            (rateOption.isEmpty() ? QStringList() : QStringList{rateOption}) +
+            QStringList{"22050", "channels", "1"};
+        QCOMPARE(testutil::run(QStringLiteral("sox"), args), 0);
+        QByteArray expected, got;
+        QString format;
+        QVERIFY(testutil::pythonWave(ref, &format, &expected));
+        QVERIFY(testutil::pythonWave(path(out + "/" + name + ".wav"), &format, &got));
+        QVERIFY(expected.size() > 10000);
+        QVERIFY2(got == expected, name);
+    }
+}
+
 void TstCli::standardInput()
 {
     const QString out = freshDir();

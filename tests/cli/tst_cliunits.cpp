@@ -7,6 +7,8 @@
 
 #include <QtTest>
 
+Q_DECLARE_METATYPE(SoundOptions)
+
 class TstCliUnits : public QObject
 {
     Q_OBJECT
@@ -234,6 +236,7 @@ void TstCliUnits::jobLines_data()
     QTest::addColumn<QString>("input");
     QTest::addColumn<QString>("output");
     QTest::addColumn<int>("spare");
+    QTest::addColumn<SoundOptions>("sound");
 
     // Paths that a line of words must carry whole: spaces, newlines, "%",
     // commas, letters beyond ASCII.
@@ -245,8 +248,11 @@ void TstCliUnits::jobLines_data()
         {"in,comma/a.wav", "\u00fcber/\u97f3.wav"},
     };
     int spare = 0;
+    int quality = 0;
     for (const auto &p : paths) {
         spare = (spare + 1) % 3;
+        SoundOptions sound;
+        sound.quality = SoundOptions::Quality(quality++ % 5);
         ConvertParams params;
         params.sampleRate = 48000;
         params.channels = 2;
@@ -257,20 +263,30 @@ void TstCliUnits::jobLines_data()
         params.slot.pad = true;
         params.slot.fadeOutMs = 25;
         params.slot.startFrame = quint64(1) << 40;
+        params.sound = sound;
         QTest::newRow(p.first) << worker::rowLine(params, spare) << true << params.inputPath
-                               << params.outputPath << spare;
+                               << params.outputPath << spare << sound;
     }
     QTest::newRow("written out") << QByteArray("convert 48000 2 24 65580 1 1 25 1099511627776 1 "
                                                "a b\n")
                                  << true << "a"
-                                 << "b" << 1;
+                                 << "b" << 1 << SoundOptions();
+    SoundOptions low;
+    low.quality = SoundOptions::Quality::Low;
+    QTest::newRow("sound written out")
+        << QByteArray("convert 48000 2 24 65580 1 1 25 1099511627776 1 a b quality=low\n") << true
+        << "a"
+        << "b" << 1 << low;
     for (const char *bad :
          {"convert 48000 2 24 0 1 0 0 0 0 a.wav\n", "convert 48000 256 24 0 1 0 0 0 0 a b\n",
           "convert x 2 24 0 1 0 0 0 0 a b\n", "convert 48000 2 24 0 2 0 0 0 0 a b\n",
           "convert 48000 2 24 0 1 2 0 0 0 a b\n", "convert 48000 2 24 0 1 0 -5 0 0 a b\n",
           "convert 48000 2 24 0 1 0 0 0 256 a b\n", "convert 48000 2 24 0 1 0 0 0 a b\n",
-          "input 0\n", "\n"})
-        QTest::newRow(bad) << QByteArray(bad) << false << QString() << QString() << 0;
+          "input 0\n", "\n", "convert 48000 2 24 0 1 0 0 0 0 a b quality=best\n",
+          "convert 48000 2 24 0 1 0 0 0 0 a b volume=2\n",
+          "convert 48000 2 24 0 1 0 0 0 0 a b quality\n"})
+        QTest::newRow(bad) << QByteArray(bad) << false << QString() << QString() << 0
+                           << SoundOptions();
 }
 
 void TstCliUnits::jobLines()
@@ -280,6 +296,7 @@ void TstCliUnits::jobLines()
     QFETCH(QString, input);
     QFETCH(QString, output);
     QFETCH(int, spare);
+    QFETCH(SoundOptions, sound);
     QCOMPARE(line.count('\n'), 1);
     QVERIFY(line.endsWith('\n'));
     const worker::Job job = worker::readJobLine(line.chopped(1));
@@ -297,6 +314,7 @@ void TstCliUnits::jobLines()
     QCOMPARE(job.params.slot.fadeOutMs, 25u);
     QCOMPARE(job.params.slot.startFrame, quint64(1) << 40);
     QCOMPARE(job.spareProcessors, spare);
+    QCOMPARE(int(job.params.sound.quality), int(sound.quality));
 }
 
 void TstCliUnits::spareProcessors_data()

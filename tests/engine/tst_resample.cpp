@@ -24,6 +24,8 @@ private Q_SLOTS:
 
     void matchesSox_data();
     void matchesSox();
+    void soundMatchesSox_data();
+    void soundMatchesSox();
     void oneHertzAwayKeepsSamples_data();
     void oneHertzAwayKeepsSamples();
     void earlyStopMatchesFullConversion_data();
@@ -75,7 +77,8 @@ using testutil::le16;
 using testutil::le32;
 
 int convert(const QString &in, const QString &out, int rate, int channels, int bits,
-            quint32 fileSize, QString *reason = nullptr, const ConvertHooks &hooks = {})
+            quint32 fileSize, QString *reason = nullptr, const ConvertHooks &hooks = {},
+            const SoundOptions &sound = {})
 {
     ConvertParams p;
     p.inputPath = in;
@@ -84,13 +87,16 @@ int convert(const QString &in, const QString &out, int rate, int channels, int b
     p.channels = quint8(channels);
     p.bitsPerSample = quint8(bits);
     p.fileSize = fileSize;
+    p.sound = sound;
     Resampling r;
     return r.resample(p, reason, hooks);
 }
 
 // What the sox command makes of `in` on the same chain, as sample bytes read
 // by Python's wave module (a plain 44-byte header so that it can).
-QByteArray soxReference(const QString &in, const QString &ref, int rate, int channels, int bits)
+// `rateOption` is the "rate" effect's quality option, if any.
+QByteArray soxReference(const QString &in, const QString &ref, int rate, int channels, int bits,
+                        const QString &rateOption = QString())
 {
     const QString inRate = testutil::soxi(in, QStringLiteral("-r"));
     const QString inChannels = testutil::soxi(in, QStringLiteral("-c"));
@@ -98,8 +104,12 @@ QByteArray soxReference(const QString &in, const QString &ref, int rate, int cha
     if (bits == 8)
         args << QStringLiteral("-e") << QStringLiteral("unsigned");
     args << QStringLiteral("-t") << QStringLiteral("wavpcm") << ref;
-    if (std::fabs(inRate.toDouble() - rate) > 1.0)
-        args << QStringLiteral("rate") << QString::number(rate);
+    if (std::fabs(inRate.toDouble() - rate) > 1.0) {
+        args << QStringLiteral("rate");
+        if (!rateOption.isEmpty())
+            args << rateOption;
+        args << QString::number(rate);
+    }
     if (inChannels.toInt() != channels)
         args << QStringLiteral("channels") << QString::number(channels);
     QByteArray err;
@@ -121,6 +131,8 @@ QStringList entries(const QString &dir)
 }
 
 } // namespace
+
+Q_DECLARE_METATYPE(SoundOptions)
 
 QString TestResample::fixture(const QString &ext, int rate, int channels, int bits, double seconds,
                               bool noise)
@@ -271,6 +283,69 @@ void TestResample::matchesSox()
     QCOMPARE(testutil::soxi(out, QStringLiteral("-e")), bits == 8
                                                             ? QStringLiteral("Unsigned Integer PCM")
                                                             : QStringLiteral("Signed Integer PCM"));
+}
+
+void TestResample::soundMatchesSox_data()
+{
+    QTest::addColumn<QString>("ext");
+    QTest::addColumn<int>("inRate");
+    QTest::addColumn<int>("inChannels");
+    QTest::addColumn<int>("rate");
+    QTest::addColumn<int>("channels");
+    QTest::addColumn<int>("bits");
+    QTest::addColumn<quint32>("fileSize");
+    QTest::addColumn<SoundOptions>("sound");
+    QTest::addColumn<QString>("rateOption");
+
+    const std::pair<SoundOptions::Quality, const char *> qualities[] = {
+        {SoundOptions::Quality::Quick, "-q"},
+        {SoundOptions::Quality::Low, "-l"},
+        {SoundOptions::Quality::Medium, "-m"},
+        {SoundOptions::Quality::High, "-h"},
+        {SoundOptions::Quality::VeryHigh, "-v"}};
+    for (const auto &q : qualities) {
+        SoundOptions sound;
+        sound.quality = q.first;
+        QTest::newRow(qPrintable(QStringLiteral("flac 44.1k stereo -> 48k mono 24, rate %1")
+                                     .arg(QLatin1String(q.second))))
+            << "flac" << 44100 << 2 << 48000 << 1 << 24 << 0u << sound << q.second;
+        QTest::newRow(qPrintable(QStringLiteral("wav 48k mono -> 22.05k stereo 16, 1000 bytes, "
+                                                "rate %1")
+                                     .arg(QLatin1String(q.second))))
+            << "wav" << 48000 << 1 << 22050 << 2 << 16 << 1000u << sound << q.second;
+    }
+}
+
+// The sound options against the sox command that their documentation names.
+void TestResample::soundMatchesSox()
+{
+    QFETCH(QString, ext);
+    QFETCH(int, inRate);
+    QFETCH(int, inChannels);
+    QFETCH(int, rate);
+    QFETCH(int, channels);
+    QFETCH(int, bits);
+    QFETCH(quint32, fileSize);
+    QFETCH(SoundOptions, sound);
+    QFETCH(QString, rateOption);
+
+    const QString in = fixture(ext, inRate, inChannels, 16, 0.4, true);
+    QVERIFY(!in.isEmpty());
+    const QString dir = fresh(QStringLiteral("sound"));
+    const QString out = dir + QStringLiteral("/out.wav");
+    QString reason;
+    QCOMPARE(convert(in, out, rate, channels, bits, fileSize, &reason, {}, sound), 1);
+    QVERIFY(reason.isEmpty());
+
+    const QByteArray reference =
+        soxReference(in, dir + QStringLiteral("/reference.wav"), rate, channels, bits, rateOption);
+    QVERIFY(reference.size() > 2000);
+    const int wanted = fileSize > 44 ? int(fileSize - 44) : reference.size();
+    QString format;
+    QByteArray frames;
+    QVERIFY(testutil::pythonWave(out, &format, &frames));
+    QCOMPARE(frames.size(), wanted / (channels * bits / 8) * (channels * bits / 8));
+    QVERIFY2(frames == reference.left(frames.size()), "samples differ from the sox command's");
 }
 
 void TestResample::oneHertzAwayKeepsSamples_data()
