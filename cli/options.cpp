@@ -231,6 +231,9 @@ bool parseArguments(const QStringList &arguments, Options *options, QString *err
         {QStringLiteral("quality"),
          QStringLiteral("Quality of the resampler where the rate changes (default: high)."),
          sound::qualityNames().join(QLatin1Char('|')), QStringLiteral("high")},
+        {QStringLiteral("dither"),
+         QStringLiteral("Add triangular dither where the depth drops below the sound's, as the "
+                        "sox command does by default.")},
         {QStringLiteral("command"),
          QStringLiteral("Run one convert command (\"$DoConvert,...\") exactly as the window "
                         "sends it."),
@@ -327,6 +330,7 @@ bool parseArguments(const QStringList &arguments, Options *options, QString *err
                             .arg(sound::qualityNames().join(QStringLiteral(", "))));
         return false;
     }
+    sound.dither = parser.isSet(QStringLiteral("dither"));
 
     if (parser.isSet(QStringLiteral("command"))) {
         for (const char *other :

@@ -43,6 +43,7 @@ QByteArray line(const Plan &plan, const PlanRow &row, const QString &status, qui
     position("fade_frames", "fade_seconds", row.fadeFrames);
     o.insert(QStringLiteral("pad_bytes"), double(row.padBytes));
     o.insert(QStringLiteral("quality"), sound::qualityName(plan.request.sound.quality));
+    o.insert(QStringLiteral("dither"), plan.request.sound.dither);
     QJsonObject in;
     if (row.facts.opened) {
         in.insert(QStringLiteral("format"), row.facts.format);

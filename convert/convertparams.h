@@ -25,8 +25,11 @@ struct SoundOptions
     // name them; High is that effect's own default.
     enum class Quality { Quick, Low, Medium, High, VeryHigh };
     Quality quality = Quality::High;
+    // Triangular noise of one step where the depth drops, as the sox command
+    // adds it by default.
+    bool dither = false;
 
-    bool isPlain() const { return quality == Quality::High; }
+    bool isPlain() const { return quality == Quality::High && !dither; }
 };
 
 struct ConvertParams

@@ -74,6 +74,14 @@ quint64 promisedFrames(const sox_format_t &input)
     return input.signal.length / input.signal.channels;
 }
 
+// libsox's seed of its noise as it starts, which the sox command keeps with
+// -R. Taken before any dither of this process has advanced it.
+sox_int32_t initialNoiseSeed()
+{
+    static const sox_int32_t seed = sox_get_globals()->ranqd1;
+    return seed;
+}
+
 struct FlowState
 {
     const ConvertHooks *hooks;
@@ -124,6 +132,10 @@ private:
     sox::Format output;
     sox::Chain chain;
     sox_signalinfo_t working{};
+    // The precision that the sox command's chain would give the samples so
+    // far: its input keeps the file's, where libsox's "input" effect claims
+    // 32 bits, and effects that only modify samples keep what they are given.
+    unsigned soxPrecision = 0;
 };
 
 bool Chain::openInput(QString *why)
@@ -246,6 +258,8 @@ bool Chain::addEffect(const char *name, int argc, char **argv, const sox_signali
         return false;
     }
     const int result = sox_add_effect(chain.get(), effect.get(), &working, target);
+    if (!(handler->flags & SOX_EFF_MODIFY))
+        soxPrecision = working.precision;
     qDebug().noquote() << name << result;
     if (result != SOX_SUCCESS) {
         *why = QCoreApplication::translate(
@@ -266,12 +280,14 @@ bool Chain::flow(QString *why)
             "cannot convert this file: the sound library could not build its effects chain");
         return false;
     }
+    initialNoiseSeed();
     // sox_add_effect writes each effect's output signal back into `working`.
     working = input->signal;
     char *inputArg = reinterpret_cast<char *>(input.get());
     char *outputArg = reinterpret_cast<char *>(output.get());
     if (!addEffect("input", 1, &inputArg, &input->signal, why))
         return false;
+    soxPrecision = input->signal.precision;
     // Without an option the effect runs at its default quality, high: the
     // plain conversion's bytes stay those of the bare effect.
     char *rateArg = const_cast<char *>(sound::rateOption(p.sound.quality));
@@ -283,6 +299,18 @@ bool Chain::flow(QString *why)
     if (input->signal.channels != output->signal.channels &&
         !addEffect("channels", 0, nullptr, &output->signal, why))
         return false;
+    // Where the sox command dithers: the samples carry more bits than the
+    // output keeps, below 24 bits. libsox's "dither" would judge by the 32
+    // bits its "input" effect claims.
+    if (p.sound.dither && soxPrecision > output->signal.precision &&
+        output->signal.precision < 24) {
+        // Each channel's noise is seeded from this global, which the effect
+        // then advances: a fresh seed keeps a file's bytes from depending on
+        // what the process converted before it.
+        sox_get_globals()->ranqd1 = initialNoiseSeed();
+        if (!addEffect("dither", 0, nullptr, &output->signal, why))
+            return false;
+    }
     if (!addEffect("output", 1, &outputArg, &output->signal, why))
         return false;
 

@@ -101,6 +101,8 @@ QByteArray soundWords(const SoundOptions &s)
     QByteArray words;
     if (s.quality != SoundOptions().quality)
         words += " quality=" + sound::qualityName(s.quality).toLatin1();
+    if (s.dither)
+        words += " dither=1";
     return words;
 }
 
@@ -113,6 +115,10 @@ bool readSoundWord(const QByteArray &word, SoundOptions *s)
     const QByteArray value = word.mid(eq + 1);
     if (name == "quality")
         return sound::parseQuality(QString::fromLatin1(value), &s->quality);
+    if (name == "dither" && value == "1") {
+        s->dither = true;
+        return true;
+    }
     return false;
 }
 

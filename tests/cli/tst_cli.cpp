@@ -497,7 +497,7 @@ void TstCli::parallelMatchesSequential_data()
     QTest::addColumn<QStringList>("extra");
     QTest::newRow("cut to a size") << QStringList{"-s", "40000"};
     QTest::newRow("whole inputs") << QStringList();
-    QTest::newRow("sound options") << QStringList{"-s", "40000", "--quality", "low"};
+    QTest::newRow("sound options") << QStringList{"-s", "40000", "--quality", "low", "--dither"};
 }
 
 void TstCli::parallelMatchesSequential()
@@ -874,6 +874,8 @@ void TstCli::soundOptions_data()
     QTest::newRow("quality") << QStringList{"--quality", "quick"} << QStringList{"-D"}
                              << QStringList() << "-q"
                              << "\"quality\":\"quick\"";
+    QTest::newRow("dither") << QStringList{"--dither"} << QStringList{"-R"} << QStringList()
+                            << QString() << "\"dither\":true";
 }
 
 // Each sound option reaches the file through the workers, as the sox command

@@ -252,7 +252,8 @@ void TstCliUnits::jobLines_data()
     for (const auto &p : paths) {
         spare = (spare + 1) % 3;
         SoundOptions sound;
-        sound.quality = SoundOptions::Quality(quality++ % 5);
+        sound.quality = SoundOptions::Quality(quality % 5);
+        sound.dither = quality++ % 2 == 1;
         ConvertParams params;
         params.sampleRate = 48000;
         params.channels = 2;
@@ -273,9 +274,10 @@ void TstCliUnits::jobLines_data()
                                  << "b" << 1 << SoundOptions();
     SoundOptions low;
     low.quality = SoundOptions::Quality::Low;
+    low.dither = true;
     QTest::newRow("sound written out")
-        << QByteArray("convert 48000 2 24 65580 1 1 25 1099511627776 1 a b quality=low\n") << true
-        << "a"
+        << QByteArray("convert 48000 2 24 65580 1 1 25 1099511627776 1 a b quality=low dither=1\n")
+        << true << "a"
         << "b" << 1 << low;
     for (const char *bad :
          {"convert 48000 2 24 0 1 0 0 0 0 a.wav\n", "convert 48000 256 24 0 1 0 0 0 0 a b\n",
@@ -284,7 +286,8 @@ void TstCliUnits::jobLines_data()
           "convert 48000 2 24 0 1 0 0 0 256 a b\n", "convert 48000 2 24 0 1 0 0 0 a b\n",
           "input 0\n", "\n", "convert 48000 2 24 0 1 0 0 0 0 a b quality=best\n",
           "convert 48000 2 24 0 1 0 0 0 0 a b volume=2\n",
-          "convert 48000 2 24 0 1 0 0 0 0 a b quality\n"})
+          "convert 48000 2 24 0 1 0 0 0 0 a b quality\n",
+          "convert 48000 2 24 0 1 0 0 0 0 a b dither=2\n"})
         QTest::newRow(bad) << QByteArray(bad) << false << QString() << QString() << 0
                            << SoundOptions();
 }
@@ -315,6 +318,7 @@ void TstCliUnits::jobLines()
     QCOMPARE(job.params.slot.startFrame, quint64(1) << 40);
     QCOMPARE(job.spareProcessors, spare);
     QCOMPARE(int(job.params.sound.quality), int(sound.quality));
+    QCOMPARE(job.params.sound.dither, sound.dither);
 }
 
 void TstCliUnits::spareProcessors_data()

@@ -26,6 +26,8 @@ private Q_SLOTS:
     void matchesSox();
     void soundMatchesSox_data();
     void soundMatchesSox();
+    void ditherKeepsQuietSound_data();
+    void ditherKeepsQuietSound();
     void oneHertzAwayKeepsSamples_data();
     void oneHertzAwayKeepsSamples();
     void earlyStopMatchesFullConversion_data();
@@ -94,13 +96,15 @@ int convert(const QString &in, const QString &out, int rate, int channels, int b
 
 // What the sox command makes of `in` on the same chain, as sample bytes read
 // by Python's wave module (a plain 44-byte header so that it can).
-// `rateOption` is the "rate" effect's quality option, if any.
+// `rateOption` is the "rate" effect's quality option, if any; with `dither`
+// the sox command dithers as it does by default, repeatably.
 QByteArray soxReference(const QString &in, const QString &ref, int rate, int channels, int bits,
-                        const QString &rateOption = QString())
+                        const QString &rateOption = QString(), bool dither = false)
 {
     const QString inRate = testutil::soxi(in, QStringLiteral("-r"));
     const QString inChannels = testutil::soxi(in, QStringLiteral("-c"));
-    QStringList args{QStringLiteral("-D"), in, QStringLiteral("-b"), QString::number(bits)};
+    QStringList args{dither ? QStringLiteral("-R") : QStringLiteral("-D"), in, QStringLiteral("-b"),
+                     QString::number(bits)};
     if (bits == 8)
         args << QStringLiteral("-e") << QStringLiteral("unsigned");
     args << QStringLiteral("-t") << QStringLiteral("wavpcm") << ref;
@@ -290,6 +294,7 @@ void TestResample::soundMatchesSox_data()
     QTest::addColumn<QString>("ext");
     QTest::addColumn<int>("inRate");
     QTest::addColumn<int>("inChannels");
+    QTest::addColumn<int>("inBits");
     QTest::addColumn<int>("rate");
     QTest::addColumn<int>("channels");
     QTest::addColumn<int>("bits");
@@ -308,12 +313,34 @@ void TestResample::soundMatchesSox_data()
         sound.quality = q.first;
         QTest::newRow(qPrintable(QStringLiteral("flac 44.1k stereo -> 48k mono 24, rate %1")
                                      .arg(QLatin1String(q.second))))
-            << "flac" << 44100 << 2 << 48000 << 1 << 24 << 0u << sound << q.second;
+            << "flac" << 44100 << 2 << 16 << 48000 << 1 << 24 << 0u << sound << q.second;
         QTest::newRow(qPrintable(QStringLiteral("wav 48k mono -> 22.05k stereo 16, 1000 bytes, "
                                                 "rate %1")
                                      .arg(QLatin1String(q.second))))
-            << "wav" << 48000 << 1 << 22050 << 2 << 16 << 1000u << sound << q.second;
+            << "wav" << 48000 << 1 << 16 << 22050 << 2 << 16 << 1000u << sound << q.second;
     }
+
+    // Twice stereo in one process: each file's noise starts afresh, and the
+    // channels take it in turn as libsox runs them.
+    SoundOptions dither;
+    dither.dither = true;
+    QTest::newRow("dither: 24 -> 16 bits, same rate, stereo")
+        << "wav" << 44100 << 2 << 24 << 44100 << 2 << 16 << 0u << dither << QString();
+    QTest::newRow("dither: 24 -> 16 bits, same rate, stereo, again")
+        << "wav" << 44100 << 2 << 24 << 44100 << 2 << 16 << 0u << dither << QString();
+    QTest::newRow("dither: 16 bits resampled")
+        << "flac" << 44100 << 2 << 16 << 48000 << 2 << 16 << 0u << dither << QString();
+    QTest::newRow("dither: 16 bits mixed down, same rate")
+        << "wav" << 44100 << 2 << 16 << 44100 << 1 << 16 << 0u << dither << QString();
+    QTest::newRow("dither: 16 bits as they are")
+        << "wav" << 44100 << 2 << 16 << 44100 << 2 << 16 << 0u << dither << QString();
+    QTest::newRow("dither: 24 -> 8 bits, 777 bytes")
+        << "flac" << 48000 << 1 << 24 << 22050 << 1 << 8 << 777u << dither << QString();
+    QTest::newRow("dither: 16 -> 24 bits resampled")
+        << "wav" << 44100 << 1 << 16 << 48000 << 1 << 24 << 0u << dither << QString();
+    dither.quality = SoundOptions::Quality::Low;
+    QTest::newRow("dither: low quality")
+        << "wav" << 44100 << 2 << 24 << 32000 << 1 << 16 << 0u << dither << "-l";
 }
 
 // The sound options against the sox command that their documentation names.
@@ -322,6 +349,7 @@ void TestResample::soundMatchesSox()
     QFETCH(QString, ext);
     QFETCH(int, inRate);
     QFETCH(int, inChannels);
+    QFETCH(int, inBits);
     QFETCH(int, rate);
     QFETCH(int, channels);
     QFETCH(int, bits);
@@ -329,7 +357,7 @@ void TestResample::soundMatchesSox()
     QFETCH(SoundOptions, sound);
     QFETCH(QString, rateOption);
 
-    const QString in = fixture(ext, inRate, inChannels, 16, 0.4, true);
+    const QString in = fixture(ext, inRate, inChannels, inBits, 0.4, true);
     QVERIFY(!in.isEmpty());
     const QString dir = fresh(QStringLiteral("sound"));
     const QString out = dir + QStringLiteral("/out.wav");
@@ -337,8 +365,8 @@ void TestResample::soundMatchesSox()
     QCOMPARE(convert(in, out, rate, channels, bits, fileSize, &reason, {}, sound), 1);
     QVERIFY(reason.isEmpty());
 
-    const QByteArray reference =
-        soxReference(in, dir + QStringLiteral("/reference.wav"), rate, channels, bits, rateOption);
+    const QByteArray reference = soxReference(in, dir + QStringLiteral("/reference.wav"), rate,
+                                              channels, bits, rateOption, sound.dither);
     QVERIFY(reference.size() > 2000);
     const int wanted = fileSize > 44 ? int(fileSize - 44) : reference.size();
     QString format;
@@ -346,6 +374,44 @@ void TestResample::soundMatchesSox()
     QVERIFY(testutil::pythonWave(out, &format, &frames));
     QCOMPARE(frames.size(), wanted / (channels * bits / 8) * (channels * bits / 8));
     QVERIFY2(frames == reference.left(frames.size()), "samples differ from the sox command's");
+}
+
+void TestResample::ditherKeepsQuietSound_data()
+{
+    QTest::addColumn<bool>("dither");
+    QTest::addColumn<bool>("silent");
+    QTest::newRow("plain") << false << true;
+    QTest::newRow("dithered") << true << false;
+}
+
+// A sine at -60 dBFS is a tenth of an 8-bit step: rounded it is silence,
+// dithered it lives on in the noise.
+void TestResample::ditherKeepsQuietSound()
+{
+    QFETCH(bool, dither);
+    QFETCH(bool, silent);
+    const QString dir = fresh(QStringLiteral("quiet"));
+    const QString in = dir + QStringLiteral("/sine.wav");
+    QCOMPARE(
+        testutil::run(QStringLiteral("sox"), {"-R", "-n", "-r", "44100", "-c", "1", "-b", "24", in,
+                                              "synth", "0.5", "sine", "1000", "vol", "-60dB"}),
+        0);
+    SoundOptions sound;
+    sound.dither = dither;
+    const QString out = dir + QStringLiteral("/out.wav");
+    QCOMPARE(convert(in, out, 44100, 1, 8, 0, nullptr, {}, sound), 1);
+    QString format;
+    QByteArray frames;
+    QVERIFY(testutil::pythonWave(out, &format, &frames));
+    QCOMPARE(format, QStringLiteral("44100 1 1 22050"));
+    QCOMPARE(frames.count(char(0x80)) == frames.size(), silent);
+    if (!silent) {
+        // The noise carries the sine: the samples lean its way.
+        double sum = 0;
+        for (int i = 0; i < frames.size(); ++i)
+            sum += (quint8(frames[i]) - 128) * std::sin(2 * M_PI * 1000 * i / 44100.0);
+        QVERIFY2(sum > 0.02 * frames.size(), qPrintable(QString::number(sum / frames.size())));
+    }
 }
 
 void TestResample::oneHertzAwayKeepsSamples_data()
