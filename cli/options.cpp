@@ -234,6 +234,11 @@ bool parseArguments(const QStringList &arguments, Options *options, QString *err
         {QStringLiteral("dither"),
          QStringLiteral("Add triangular dither where the depth drops below the sound's, as the "
                         "sox command does by default.")},
+        {QStringLiteral("gain"),
+         QStringLiteral("Change the level by DB decibels (-%1 to %1), as the sox command's gain "
+                        "effect before rate and channels.")
+             .arg(sound::maxGainDb),
+         QStringLiteral("DB")},
         {QStringLiteral("command"),
          QStringLiteral("Run one convert command (\"$DoConvert,...\") exactly as the window "
                         "sends it."),
@@ -331,6 +336,13 @@ bool parseArguments(const QStringList &arguments, Options *options, QString *err
         return false;
     }
     sound.dither = parser.isSet(QStringLiteral("dither"));
+    if (parser.isSet(QStringLiteral("gain"))) {
+        QString why;
+        if (!sound::parseGain(parser.value(QStringLiteral("gain")), &sound.gainDb, &why)) {
+            *error = quoted(QStringLiteral("--gain"), parser.value(QStringLiteral("gain")), why);
+            return false;
+        }
+    }
 
     if (parser.isSet(QStringLiteral("command"))) {
         for (const char *other :

@@ -44,6 +44,7 @@ QByteArray line(const Plan &plan, const PlanRow &row, const QString &status, qui
     o.insert(QStringLiteral("pad_bytes"), double(row.padBytes));
     o.insert(QStringLiteral("quality"), sound::qualityName(plan.request.sound.quality));
     o.insert(QStringLiteral("dither"), plan.request.sound.dither);
+    o.insert(QStringLiteral("gain_db"), plan.request.sound.gainDb);
     QJsonObject in;
     if (row.facts.opened) {
         in.insert(QStringLiteral("format"), row.facts.format);

@@ -28,8 +28,10 @@ struct SoundOptions
     // Triangular noise of one step where the depth drops, as the sox command
     // adds it by default.
     bool dither = false;
+    // A fixed gain in decibels, before anything else changes the samples.
+    double gainDb = 0;
 
-    bool isPlain() const { return quality == Quality::High && !dither; }
+    bool isPlain() const { return quality == Quality::High && !dither && gainDb == 0; }
 };
 
 struct ConvertParams

@@ -1,5 +1,8 @@
 #include "convert/sound.h"
 
+#include <QLocale>
+
+#include <cmath>
 #include <iterator>
 
 namespace sound {
@@ -34,6 +37,26 @@ QStringList qualityNames()
     for (const auto &q : qualities)
         names << QLatin1String(q[0]);
     return names;
+}
+
+bool parseGain(const QString &text, double *db, QString *why)
+{
+    QString number = text.trimmed();
+    if (number.endsWith(QLatin1String("dB"), Qt::CaseInsensitive))
+        number.chop(2);
+    bool ok = false;
+    // The C locale's reader: a decimal point whatever the user's locale.
+    const double value = QLocale::c().toDouble(number.trimmed(), &ok);
+    if (!ok || !std::isfinite(value)) {
+        *why = QStringLiteral("not a number of decibels");
+        return false;
+    }
+    if (std::fabs(value) > maxGainDb) {
+        *why = QStringLiteral("must be from -%1 to %1 dB").arg(maxGainDb);
+        return false;
+    }
+    *db = value;
+    return true;
 }
 
 const char *rateOption(SoundOptions::Quality quality)

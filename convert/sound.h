@@ -13,6 +13,15 @@ bool parseQuality(const QString &text, SoundOptions::Quality *quality);
 QString qualityName(SoundOptions::Quality quality);
 QStringList qualityNames();
 
+// The widest fixed gain, either way: beyond it a gain is a mistake rather than
+// a level (60 dB turns full scale into a tenth of a 16-bit step).
+inline constexpr double maxGainDb = 60;
+
+// A gain in decibels: a decimal number ("-6", "+3.5", "0.25"), optionally
+// followed by "dB", from -maxGainDb to maxGainDb. On failure `why` says why,
+// without repeating the text.
+bool parseGain(const QString &text, double *db, QString *why);
+
 // The option of libsox's "rate" effect (and of the sox command's) that
 // selects a quality: "-q" to "-v".
 const char *rateOption(SoundOptions::Quality quality);

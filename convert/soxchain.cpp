@@ -288,6 +288,12 @@ bool Chain::flow(QString *why)
     if (!addEffect("input", 1, &inputArg, &input->signal, why))
         return false;
     soxPrecision = input->signal.precision;
+    // First, where the input's own samples are scaled: the sox command's
+    // "gain" written before "rate" and "channels".
+    QByteArray gainText = QByteArray::number(p.sound.gainDb, 'g', 17);
+    char *gainArg = gainText.data();
+    if (p.sound.gainDb != 0 && !addEffect("gain", 1, &gainArg, &output->signal, why))
+        return false;
     // Without an option the effect runs at its default quality, high: the
     // plain conversion's bytes stay those of the bare effect.
     char *rateArg = const_cast<char *>(sound::rateOption(p.sound.quality));

@@ -103,6 +103,9 @@ QByteArray soundWords(const SoundOptions &s)
         words += " quality=" + sound::qualityName(s.quality).toLatin1();
     if (s.dither)
         words += " dither=1";
+    // 17 digits carry a double exactly.
+    if (s.gainDb != 0)
+        words += " gain=" + QByteArray::number(s.gainDb, 'g', 17);
     return words;
 }
 
@@ -118,6 +121,10 @@ bool readSoundWord(const QByteArray &word, SoundOptions *s)
     if (name == "dither" && value == "1") {
         s->dither = true;
         return true;
+    }
+    if (name == "gain") {
+        QString why;
+        return sound::parseGain(QString::fromLatin1(value), &s->gainDb, &why);
     }
     return false;
 }

@@ -259,6 +259,14 @@ void TstCli::options_data()
                                      << QStringList{"--quality", "best", "very-high"};
     QTest::newRow("quality in another case")
         << with(fmt + QStringList{"--quality", "High"}) << 2 << "" << QStringList{"--quality"};
+    QTest::newRow("gain too high") << with(fmt + QStringList{"--gain", "60.5"}) << 2 << ""
+                                   << QStringList{"--gain", "60.5", "-60 to 60 dB"};
+    QTest::newRow("gain too low") << with(fmt + QStringList{"--gain=-61dB"}) << 2 << ""
+                                  << QStringList{"--gain", "-61dB", "-60 to 60 dB"};
+    QTest::newRow("gain not a number") << with(fmt + QStringList{"--gain", "loud"}) << 2 << ""
+                                       << QStringList{"--gain", "loud", "decibels"};
+    QTest::newRow("gain of infinity")
+        << with(fmt + QStringList{"--gain", "inf"}) << 2 << "" << QStringList{"--gain", "inf"};
     QTest::newRow("unknown option")
         << with(fmt + QStringList{"--frobnicate"}) << 2 << "" << QStringList{"frobnicate"};
     QTest::newRow("no such output folder")
@@ -497,7 +505,8 @@ void TstCli::parallelMatchesSequential_data()
     QTest::addColumn<QStringList>("extra");
     QTest::newRow("cut to a size") << QStringList{"-s", "40000"};
     QTest::newRow("whole inputs") << QStringList();
-    QTest::newRow("sound options") << QStringList{"-s", "40000", "--quality", "low", "--dither"};
+    QTest::newRow("sound options")
+        << QStringList{"-s", "40000", "--quality", "low", "--dither", "--gain", "-2.25"};
 }
 
 void TstCli::parallelMatchesSequential()
@@ -876,6 +885,8 @@ void TstCli::soundOptions_data()
                              << "\"quality\":\"quick\"";
     QTest::newRow("dither") << QStringList{"--dither"} << QStringList{"-R"} << QStringList()
                             << QString() << "\"dither\":true";
+    QTest::newRow("gain") << QStringList{"--gain", "-3.5dB"} << QStringList{"-D"}
+                          << QStringList{"gain", "-3.5"} << QString() << "\"gain_db\":-3.5";
 }
 
 // Each sound option reaches the file through the workers, as the sox command

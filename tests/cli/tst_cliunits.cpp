@@ -253,7 +253,8 @@ void TstCliUnits::jobLines_data()
         spare = (spare + 1) % 3;
         SoundOptions sound;
         sound.quality = SoundOptions::Quality(quality % 5);
-        sound.dither = quality++ % 2 == 1;
+        sound.dither = quality % 2 == 1;
+        sound.gainDb = quality++ * -1.1;
         ConvertParams params;
         params.sampleRate = 48000;
         params.channels = 2;
@@ -275,8 +276,10 @@ void TstCliUnits::jobLines_data()
     SoundOptions low;
     low.quality = SoundOptions::Quality::Low;
     low.dither = true;
+    low.gainDb = -6.5;
     QTest::newRow("sound written out")
-        << QByteArray("convert 48000 2 24 65580 1 1 25 1099511627776 1 a b quality=low dither=1\n")
+        << QByteArray("convert 48000 2 24 65580 1 1 25 1099511627776 1 a b quality=low dither=1 "
+                      "gain=-6.5\n")
         << true << "a"
         << "b" << 1 << low;
     for (const char *bad :
@@ -287,7 +290,9 @@ void TstCliUnits::jobLines_data()
           "input 0\n", "\n", "convert 48000 2 24 0 1 0 0 0 0 a b quality=best\n",
           "convert 48000 2 24 0 1 0 0 0 0 a b volume=2\n",
           "convert 48000 2 24 0 1 0 0 0 0 a b quality\n",
-          "convert 48000 2 24 0 1 0 0 0 0 a b dither=2\n"})
+          "convert 48000 2 24 0 1 0 0 0 0 a b dither=2\n",
+          "convert 48000 2 24 0 1 0 0 0 0 a b gain=nan\n",
+          "convert 48000 2 24 0 1 0 0 0 0 a b gain=61\n"})
         QTest::newRow(bad) << QByteArray(bad) << false << QString() << QString() << 0
                            << SoundOptions();
 }
@@ -319,6 +324,7 @@ void TstCliUnits::jobLines()
     QCOMPARE(job.spareProcessors, spare);
     QCOMPARE(int(job.params.sound.quality), int(sound.quality));
     QCOMPARE(job.params.sound.dither, sound.dither);
+    QVERIFY(job.params.sound.gainDb == sound.gainDb); // exactly, not nearly
 }
 
 void TstCliUnits::spareProcessors_data()

@@ -99,7 +99,8 @@ int convert(const QString &in, const QString &out, int rate, int channels, int b
 // `rateOption` is the "rate" effect's quality option, if any; with `dither`
 // the sox command dithers as it does by default, repeatably.
 QByteArray soxReference(const QString &in, const QString &ref, int rate, int channels, int bits,
-                        const QString &rateOption = QString(), bool dither = false)
+                        const QString &rateOption = QString(), bool dither = false,
+                        double gainDb = 0)
 {
     const QString inRate = testutil::soxi(in, QStringLiteral("-r"));
     const QString inChannels = testutil::soxi(in, QStringLiteral("-c"));
@@ -108,6 +109,8 @@ QByteArray soxReference(const QString &in, const QString &ref, int rate, int cha
     if (bits == 8)
         args << QStringLiteral("-e") << QStringLiteral("unsigned");
     args << QStringLiteral("-t") << QStringLiteral("wavpcm") << ref;
+    if (gainDb != 0)
+        args << QStringLiteral("gain") << QString::number(gainDb);
     if (std::fabs(inRate.toDouble() - rate) > 1.0) {
         args << QStringLiteral("rate");
         if (!rateOption.isEmpty())
@@ -341,6 +344,22 @@ void TestResample::soundMatchesSox_data()
     dither.quality = SoundOptions::Quality::Low;
     QTest::newRow("dither: low quality")
         << "wav" << 44100 << 2 << 24 << 32000 << 1 << 16 << 0u << dither << "-l";
+
+    const std::pair<double, bool> gains[] = {{-6, false}, {-20, true}, {12, false}, {3.5, true}};
+    for (const auto &g : gains) {
+        SoundOptions gain;
+        gain.gainDb = g.first;
+        gain.dither = g.second;
+        const QString name = QStringLiteral("gain %1%2")
+                                 .arg(g.first)
+                                 .arg(g.second ? QStringLiteral(", dithered") : QString());
+        QTest::newRow(qPrintable(name + QStringLiteral(": resampled, mixed down")))
+            << "wav" << 44100 << 2 << 16 << 48000 << 1 << 16 << 0u << gain << QString();
+        QTest::newRow(qPrintable(name + QStringLiteral(": same format")))
+            << "flac" << 44100 << 2 << 16 << 44100 << 2 << 16 << 0u << gain << QString();
+        QTest::newRow(qPrintable(name + QStringLiteral(": 24 -> 8 bits")))
+            << "wav" << 44100 << 1 << 24 << 22050 << 1 << 8 << 0u << gain << QString();
+    }
 }
 
 // The sound options against the sox command that their documentation names.
@@ -365,8 +384,9 @@ void TestResample::soundMatchesSox()
     QCOMPARE(convert(in, out, rate, channels, bits, fileSize, &reason, {}, sound), 1);
     QVERIFY(reason.isEmpty());
 
-    const QByteArray reference = soxReference(in, dir + QStringLiteral("/reference.wav"), rate,
-                                              channels, bits, rateOption, sound.dither);
+    const QByteArray reference =
+        soxReference(in, dir + QStringLiteral("/reference.wav"), rate, channels, bits, rateOption,
+                     sound.dither, sound.gainDb);
     QVERIFY(reference.size() > 2000);
     const int wanted = fileSize > 44 ? int(fileSize - 44) : reference.size();
     QString format;
