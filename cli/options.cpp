@@ -239,6 +239,14 @@ bool parseArguments(const QStringList &arguments, Options *options, QString *err
                         "effect before rate and channels.")
              .arg(sound::maxGainDb),
          QStringLiteral("DB")},
+        {QStringLiteral("guard"),
+         QStringLiteral("Lower the gain of each input just enough that no sample clips "
+                        "(measured in a first pass).")},
+        {QStringLiteral("normalize"),
+         QStringLiteral("Give each output the gain that brings the peak of what it holds to "
+                        "DBFS (%1 to 0), measured in a first pass.")
+             .arg(sound::minPeakDbfs),
+         QStringLiteral("DBFS")},
         {QStringLiteral("command"),
          QStringLiteral("Run one convert command (\"$DoConvert,...\") exactly as the window "
                         "sends it."),
@@ -340,6 +348,24 @@ bool parseArguments(const QStringList &arguments, Options *options, QString *err
         QString why;
         if (!sound::parseGain(parser.value(QStringLiteral("gain")), &sound.gainDb, &why)) {
             *error = quoted(QStringLiteral("--gain"), parser.value(QStringLiteral("gain")), why);
+            return false;
+        }
+    }
+    sound.guard = parser.isSet(QStringLiteral("guard"));
+    if (parser.isSet(QStringLiteral("normalize"))) {
+        for (const char *other : {"gain", "guard"}) {
+            if (parser.isSet(QLatin1String(other))) {
+                *error = QStringLiteral("--normalize chooses the gain itself; remove --%1")
+                             .arg(QLatin1String(other));
+                return false;
+            }
+        }
+        QString why;
+        sound.normalize = true;
+        if (!sound::parseLevel(parser.value(QStringLiteral("normalize")), &sound.normalizeDbfs,
+                               &why)) {
+            *error = quoted(QStringLiteral("--normalize"),
+                            parser.value(QStringLiteral("normalize")), why);
             return false;
         }
     }

@@ -10,7 +10,7 @@ namespace rowjson {
 
 QByteArray line(const Plan &plan, const PlanRow &row, const QString &status, quint64 bytes,
                 const QString &reason, quint64 clipped, const QByteArray &inputBytes,
-                const QString &warning)
+                const QString &warning, double gainDb)
 {
     const quint64 frameBytes = quint64(plan.request.channels) * (plan.request.bitsPerSample / 8u);
     QJsonObject o;
@@ -44,7 +44,11 @@ QByteArray line(const Plan &plan, const PlanRow &row, const QString &status, qui
     o.insert(QStringLiteral("pad_bytes"), double(row.padBytes));
     o.insert(QStringLiteral("quality"), sound::qualityName(plan.request.sound.quality));
     o.insert(QStringLiteral("dither"), plan.request.sound.dither);
-    o.insert(QStringLiteral("gain_db"), plan.request.sound.gainDb);
+    const SoundOptions &sound = plan.request.sound;
+    o.insert(QStringLiteral("gain_db"), gainDb);
+    o.insert(QStringLiteral("guard"), sound.guard);
+    o.insert(QStringLiteral("normalize_dbfs"),
+             sound.normalize ? QJsonValue(sound.normalizeDbfs) : QJsonValue());
     QJsonObject in;
     if (row.facts.opened) {
         in.insert(QStringLiteral("format"), row.facts.format);

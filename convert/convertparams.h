@@ -30,8 +30,19 @@ struct SoundOptions
     bool dither = false;
     // A fixed gain in decibels, before anything else changes the samples.
     double gainDb = 0;
+    // Lower that gain, per file, just enough that no sample clips.
+    bool guard = false;
+    // Instead of a fixed gain, the one per file that brings the peak of what
+    // goes into the file to normalizeDbfs.
+    bool normalize = false;
+    double normalizeDbfs = 0;
 
-    bool isPlain() const { return quality == Quality::High && !dither && gainDb == 0; }
+    bool isPlain() const
+    {
+        return quality == Quality::High && !dither && gainDb == 0 && !guard && !normalize;
+    }
+    // The gain then depends on the sound, which is measured first.
+    bool measures() const { return guard || normalize; }
 };
 
 struct ConvertParams

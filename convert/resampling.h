@@ -21,6 +21,9 @@ struct ConvertHooks
     // Something the output should not pass over in silence although it was
     // written: an input that ends before the length its header gives.
     std::function<void(const QString &text)> warning;
+    // The gain, in dB, that the sound's own level chose (SoundOptions::guard
+    // and normalize), before the conversion writes anything.
+    std::function<void(double db)> gain;
     // Processors this conversion may take beside its own: libsox then runs an
     // effect's channels side by side (as `sox --multi-threaded` does), where
     // libgomp's threads sleep while they wait (spare::threadsWaitPassively).

@@ -2,6 +2,7 @@
 
 #include <QLocale>
 
+#include <algorithm>
 #include <cmath>
 #include <iterator>
 
@@ -12,6 +13,17 @@ namespace {
 // In the order of SoundOptions::Quality.
 const char *const qualities[][2] = {
     {"quick", "-q"}, {"low", "-l"}, {"medium", "-m"}, {"high", "-h"}, {"very-high", "-v"}};
+
+bool parseDecibels(const QString &text, double *db)
+{
+    QString number = text.trimmed();
+    if (number.endsWith(QLatin1String("dB"), Qt::CaseInsensitive))
+        number.chop(2);
+    bool ok = false;
+    // The C locale's reader: a decimal point whatever the user's locale.
+    *db = QLocale::c().toDouble(number.trimmed(), &ok);
+    return ok && std::isfinite(*db);
+}
 
 } // namespace
 
@@ -41,13 +53,8 @@ QStringList qualityNames()
 
 bool parseGain(const QString &text, double *db, QString *why)
 {
-    QString number = text.trimmed();
-    if (number.endsWith(QLatin1String("dB"), Qt::CaseInsensitive))
-        number.chop(2);
-    bool ok = false;
-    // The C locale's reader: a decimal point whatever the user's locale.
-    const double value = QLocale::c().toDouble(number.trimmed(), &ok);
-    if (!ok || !std::isfinite(value)) {
+    double value = 0;
+    if (!parseDecibels(text, &value)) {
         *why = QStringLiteral("not a number of decibels");
         return false;
     }
@@ -57,6 +64,38 @@ bool parseGain(const QString &text, double *db, QString *why)
     }
     *db = value;
     return true;
+}
+
+bool parseLevel(const QString &text, double *dbfs, QString *why)
+{
+    double value = 0;
+    if (!parseDecibels(text, &value)) {
+        *why = QStringLiteral("not a level in dBFS");
+        return false;
+    }
+    if (value < minPeakDbfs || value > 0) {
+        *why = QStringLiteral("must be from %1 to 0 dBFS").arg(minPeakDbfs);
+        return false;
+    }
+    *dbfs = value;
+    return true;
+}
+
+double guardedGain(double gainDb, double inPeak, double outPeak, unsigned bits)
+{
+    // libsox clips a sample that rounds past the largest step, and a dither
+    // adds up to one step more; doubles and the resampler's arithmetic need a
+    // hair of room at any depth.
+    const double outLimit = 1 - std::max(std::ldexp(4.0, -int(bits)), 1e-4);
+    const double inLimit = 1 - 1e-6;
+    const double scale = std::pow(10.0, gainDb / 20);
+    const double over = std::max(outPeak * scale / outLimit, inPeak * scale / inLimit);
+    return over > 1 ? gainDb - 20 * std::log10(over) : gainDb;
+}
+
+double normalizingGain(double dbfs, double peak)
+{
+    return peak > 0 ? dbfs - 20 * std::log10(peak) : 0;
 }
 
 const char *rateOption(SoundOptions::Quality quality)

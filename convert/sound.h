@@ -22,6 +22,22 @@ inline constexpr double maxGainDb = 60;
 // without repeating the text.
 bool parseGain(const QString &text, double *db, QString *why);
 
+// The quietest peak that normalizing may ask for, in dBFS; the loudest is 0.
+inline constexpr double minPeakDbfs = -60;
+
+// A peak level in dBFS ("-1", "-0.5dB"), from minPeakDbfs to 0.
+bool parseLevel(const QString &text, double *dbfs, QString *why);
+
+// The gain that keeps `gainDb` from clipping: `inPeak` and `outPeak` are the
+// highest sample magnitudes, as fractions of full scale at 0 dB, where the
+// gain is applied and where the output is written at `bits` bits (with
+// rounding and a dither of one step). Never more than `gainDb`.
+double guardedGain(double gainDb, double inPeak, double outPeak, unsigned bits);
+
+// The gain that brings a peak (a fraction of full scale at 0 dB) to `dbfs`;
+// 0 for silence, which no gain can bring anywhere.
+double normalizingGain(double dbfs, double peak);
+
 // The option of libsox's "rate" effect (and of the sox command's) that
 // selects a quality: "-q" to "-v".
 const char *rateOption(SoundOptions::Quality quality);

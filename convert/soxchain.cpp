@@ -82,6 +82,76 @@ sox_int32_t initialNoiseSeed()
     return seed;
 }
 
+// The highest sample magnitude that passes an effect of ours, in a window of
+// interleaved samples counted from the start ([from, to); to 0: no end). As
+// the chain's last effect it consumes what it is given.
+struct Peak
+{
+    quint64 from = 0;
+    quint64 to = 0;
+    bool last = false;
+    quint64 seen = 0;
+    double highest = 0;
+};
+
+int peakGetopts(sox_effect_t *effp, int argc, char **argv)
+{
+    if (argc != 2 || argv[1] == nullptr)
+        return SOX_EOF;
+    *static_cast<Peak **>(effp->priv) = reinterpret_cast<Peak *>(argv[1]);
+    return SOX_SUCCESS;
+}
+
+int peakFlow(sox_effect_t *effp, const sox_sample_t *ibuf, sox_sample_t *obuf, size_t *isamp,
+             size_t *osamp)
+{
+    Peak *peak = *static_cast<Peak **>(effp->priv);
+    const size_t n = peak->last ? *isamp : qMin(*isamp, *osamp);
+    for (size_t i = 0; i < n; ++i) {
+        const quint64 at = peak->seen + i;
+        if (at >= peak->from && (peak->to == 0 || at < peak->to))
+            peak->highest = qMax(peak->highest, std::fabs(double(ibuf[i])));
+    }
+    if (!peak->last)
+        std::memcpy(obuf, ibuf, n * sizeof *ibuf);
+    peak->seen += n;
+    *isamp = n;
+    *osamp = peak->last ? 0 : n;
+    return SOX_SUCCESS;
+}
+
+const sox_effect_handler_t *peakHandler()
+{
+    static sox_effect_handler_t handler = {"peak",        nullptr, SOX_EFF_MCHAN | SOX_EFF_MODIFY,
+                                           peakGetopts,   nullptr, peakFlow,
+                                           nullptr,       nullptr, nullptr,
+                                           sizeof(Peak *)};
+    return &handler;
+}
+
+// What the measuring pass lowers the sound by, so that a peak that the
+// resampler lifts past full scale is measured rather than clipped.
+constexpr double measureHeadroomDb = 12;
+
+struct MeasureState
+{
+    const std::atomic_bool *cancel;
+    const Peak *end;
+    quint64 samplesWanted; // 0: the whole input
+    bool cancelled = false;
+};
+
+int measureCallback(sox_bool /*allDone*/, void *data)
+{
+    auto *state = static_cast<MeasureState *>(data);
+    if (state->cancel && state->cancel->load(std::memory_order_relaxed)) {
+        state->cancelled = true;
+        return SOX_EOF;
+    }
+    return state->samplesWanted > 0 && state->end->seen >= state->samplesWanted ? SOX_EOF
+                                                                                : SOX_SUCCESS;
+}
+
 struct FlowState
 {
     const ConvertHooks *hooks;
@@ -120,11 +190,17 @@ public:
 
     bool openInput(QString *why);
     bool openScratch(QTemporaryFile &scratch, QString *why);
+    bool measure(QString *why);
     bool flow(QString *why);
 
 private:
     bool addEffect(const char *name, int argc, char **argv, const sox_signalinfo_t *target,
                    QString *why);
+    bool addEffect(const sox_effect_handler_t *handler, const char *name, int argc, char **argv,
+                   const sox_signalinfo_t *target, QString *why);
+    bool addGain(double db, QString *why);
+    bool addRateAndChannels(const sox_signalinfo_t &from, QString *why);
+    quint64 samplesWanted() const;
 
     const ConvertParams &p;
     const ConvertHooks &hooks;
@@ -136,6 +212,7 @@ private:
     // far: its input keeps the file's, where libsox's "input" effect claims
     // 32 bits, and effects that only modify samples keep what they are given.
     unsigned soxPrecision = 0;
+    double gainDb = p.sound.gainDb;
 };
 
 bool Chain::openInput(QString *why)
@@ -242,7 +319,12 @@ bool Chain::openScratch(QTemporaryFile &scratch, QString *why)
 bool Chain::addEffect(const char *name, int argc, char **argv, const sox_signalinfo_t *target,
                       QString *why)
 {
-    const sox_effect_handler_t *handler = sox_find_effect(name);
+    return addEffect(sox_find_effect(name), name, argc, argv, target, why);
+}
+
+bool Chain::addEffect(const sox_effect_handler_t *handler, const char *name, int argc, char **argv,
+                      const sox_signalinfo_t *target, QString *why)
+{
     sox::Effect effect(handler ? sox_create_effect(handler) : nullptr);
     if (!effect) {
         *why = QCoreApplication::translate(
@@ -271,6 +353,115 @@ bool Chain::addEffect(const char *name, int argc, char **argv, const sox_signali
     return true;
 }
 
+// First, where the input's own samples are scaled: the sox command's "gain"
+// written before "rate" and "channels".
+bool Chain::addGain(double db, QString *why)
+{
+    // 17 digits carry the double exactly, as the sox command would read it.
+    QByteArray text = QByteArray::number(db, 'g', 17);
+    char *arg = text.data();
+    return addEffect("gain", 1, &arg, &output->signal, why);
+}
+
+bool Chain::addRateAndChannels(const sox_signalinfo_t &from, QString *why)
+{
+    // Without an option the effect runs at its default quality, high: the
+    // plain conversion's bytes stay those of the bare effect.
+    char *rateArg = const_cast<char *>(sound::rateOption(p.sound.quality));
+    const bool defaultQuality = p.sound.quality == SoundOptions::Quality::High;
+    if (units::rateEffectNeeded(from.rate, output->signal.rate) &&
+        !addEffect("rate", defaultQuality ? 0 : 1, defaultQuality ? nullptr : &rateArg,
+                   &output->signal, why))
+        return false;
+    if (from.channels != output->signal.channels &&
+        !addEffect("channels", 0, nullptr, &output->signal, why))
+        return false;
+    return true;
+}
+
+quint64 Chain::samplesWanted() const
+{
+    if (p.fileSize <= units::headerBytes)
+        return 0;
+    // The slot's samples after its start; with a fade one frame more, so that
+    // a sound that goes on past the cut always shows it.
+    const unsigned bytesPerSample = p.bitsPerSample / 8u;
+    return (quint64(p.fileSize - units::headerBytes) + bytesPerSample - 1) / bytesPerSample +
+           p.slot.startFrame * p.channels + (p.slot.fadeOutMs > 0 ? p.channels : 0);
+}
+
+// A first pass over the same chain, lowered by measureHeadroomDb, that finds
+// the peaks which the gain depends on: where the gain is applied, and where
+// the output would be written (over the slot alone when normalizing).
+bool Chain::measure(QString *why)
+{
+    if (!p.sound.measures())
+        return true;
+    if (inputs::isStandardInput(p.inputPath)) {
+        *why = QCoreApplication::translate(
+            "engine", "the level can only be measured in a file, which is read twice; give a "
+                      "file, not the standard input");
+        return false;
+    }
+    sox::Format again = soxchain::openInput(p.inputPath, why);
+    if (!again)
+        return false;
+    sox::Chain measuring(sox_create_effects_chain(&again->encoding, &output->encoding));
+    if (!measuring) {
+        *why = QCoreApplication::translate(
+            "engine",
+            "cannot convert this file: the sound library could not build its effects chain");
+        return false;
+    }
+    // The effects go into the measuring chain through the usual helpers.
+    std::swap(chain, measuring);
+    const auto restore = qScopeGuard([&] { std::swap(chain, measuring); });
+    working = again->signal;
+    Peak atGain;
+    Peak atOutput;
+    atOutput.last = true;
+    if (p.sound.normalize) {
+        atOutput.from = p.slot.startFrame * p.channels;
+        const quint64 wanted = samplesWanted();
+        atOutput.to = wanted > 0 ? atOutput.from + (quint64(p.fileSize - units::headerBytes) +
+                                                    p.bitsPerSample / 8u - 1) /
+                                                       (p.bitsPerSample / 8u)
+                                 : 0;
+    }
+    char *inputArg = reinterpret_cast<char *>(again.get());
+    char *atGainArg = reinterpret_cast<char *>(&atGain);
+    char *atOutputArg = reinterpret_cast<char *>(&atOutput);
+    if (!addEffect("input", 1, &inputArg, &again->signal, why) ||
+        !addGain(-measureHeadroomDb, why) ||
+        !addEffect(peakHandler(), "peak", 1, &atGainArg, &output->signal, why) ||
+        !addRateAndChannels(again->signal, why) ||
+        !addEffect(peakHandler(), "peak", 1, &atOutputArg, &output->signal, why))
+        return false;
+    MeasureState state{hooks.cancel, &atOutput, samplesWanted()};
+    sox_get_globals()->use_threads = sox_false;
+    sox_flow_effects(chain.get(), measureCallback, &state);
+    if (state.cancelled || (hooks.cancel && hooks.cancel->load())) {
+        *why = QStringLiteral("cancelled");
+        return false;
+    }
+    if (again->sox_errno != 0) {
+        *why = QCoreApplication::translate("engine", "the input is damaged or cut short: %1")
+                   .arg(QString::fromLocal8Bit(again->sox_errstr));
+        return false;
+    }
+    const double scale = std::pow(10.0, measureHeadroomDb / 20) / -double(SOX_SAMPLE_MIN);
+    const double inPeak = atGain.highest * scale;
+    const double outPeak = atOutput.highest * scale;
+    gainDb = p.sound.normalize
+                 ? sound::normalizingGain(p.sound.normalizeDbfs, outPeak)
+                 : sound::guardedGain(p.sound.gainDb, inPeak, outPeak, p.bitsPerSample);
+    qDebug().noquote() << "measured" << p.inputPath << "peaks" << inPeak << outPeak << "gain"
+                       << gainDb;
+    if (hooks.gain)
+        hooks.gain(gainDb);
+    return true;
+}
+
 bool Chain::flow(QString *why)
 {
     chain.reset(sox_create_effects_chain(&input->encoding, &output->encoding));
@@ -288,22 +479,9 @@ bool Chain::flow(QString *why)
     if (!addEffect("input", 1, &inputArg, &input->signal, why))
         return false;
     soxPrecision = input->signal.precision;
-    // First, where the input's own samples are scaled: the sox command's
-    // "gain" written before "rate" and "channels".
-    QByteArray gainText = QByteArray::number(p.sound.gainDb, 'g', 17);
-    char *gainArg = gainText.data();
-    if (p.sound.gainDb != 0 && !addEffect("gain", 1, &gainArg, &output->signal, why))
+    if (gainDb != 0 && !addGain(gainDb, why))
         return false;
-    // Without an option the effect runs at its default quality, high: the
-    // plain conversion's bytes stay those of the bare effect.
-    char *rateArg = const_cast<char *>(sound::rateOption(p.sound.quality));
-    const bool defaultQuality = p.sound.quality == SoundOptions::Quality::High;
-    if (units::rateEffectNeeded(input->signal.rate, output->signal.rate) &&
-        !addEffect("rate", defaultQuality ? 0 : 1, defaultQuality ? nullptr : &rateArg,
-                   &output->signal, why))
-        return false;
-    if (input->signal.channels != output->signal.channels &&
-        !addEffect("channels", 0, nullptr, &output->signal, why))
+    if (!addRateAndChannels(input->signal, why))
         return false;
     // Where the sox command dithers: the samples carry more bits than the
     // output keeps, below 24 bits. libsox's "dither" would judge by the 32
@@ -321,14 +499,7 @@ bool Chain::flow(QString *why)
         return false;
 
     const unsigned bytesPerSample = p.bitsPerSample / 8u;
-    FlowState state{&hooks, output.get(), 0, units::maxDataBytes / bytesPerSample, 0};
-    if (p.fileSize > units::headerBytes) {
-        // The slot's samples after its start; with a fade one frame more, so
-        // that a sound that goes on past the cut always shows it.
-        state.samplesWanted =
-            (quint64(p.fileSize - units::headerBytes) + bytesPerSample - 1) / bytesPerSample +
-            p.slot.startFrame * p.channels + (p.slot.fadeOutMs > 0 ? p.channels : 0);
-    }
+    FlowState state{&hooks, output.get(), samplesWanted(), units::maxDataBytes / bytesPerSample, 0};
     if (state.samplesWanted > 0) {
         state.samplesExpected = state.samplesWanted;
     } else if (input->signal.length > 0 && input->signal.rate > 0 && input->signal.channels > 0) {
@@ -524,7 +695,8 @@ bool run(const ConvertParams &params, const ConvertHooks &hooks, QTemporaryFile 
         return false;
     }
     Chain chain(params, hooks);
-    return chain.openInput(why) && chain.openScratch(scratch, why) && chain.flow(why);
+    return chain.openInput(why) && chain.openScratch(scratch, why) && chain.measure(why) &&
+           chain.flow(why);
 }
 
 } // namespace soxchain

@@ -12,6 +12,7 @@
 #include <iterator>
 
 #include <cerrno>
+#include <cmath>
 #include <csignal>
 #include <poll.h>
 #include <unistd.h>
@@ -29,6 +30,7 @@ const QByteArray convertedWord = QByteArrayLiteral("converted");
 const QByteArray failedWord = QByteArrayLiteral("failed");
 const QByteArray clippedWord = QByteArrayLiteral("clipped");
 const QByteArray warningWord = QByteArrayLiteral("warning");
+const QByteArray gainWord = QByteArrayLiteral("gain");
 // Without a known total, progress is sent after this many more samples.
 constexpr quint64 unknownTotalStep = quint64(1) << 20;
 
@@ -106,6 +108,10 @@ QByteArray soundWords(const SoundOptions &s)
     // 17 digits carry a double exactly.
     if (s.gainDb != 0)
         words += " gain=" + QByteArray::number(s.gainDb, 'g', 17);
+    if (s.guard)
+        words += " guard=1";
+    if (s.normalize)
+        words += " normalize=" + QByteArray::number(s.normalizeDbfs, 'g', 17);
     return words;
 }
 
@@ -122,9 +128,16 @@ bool readSoundWord(const QByteArray &word, SoundOptions *s)
         s->dither = true;
         return true;
     }
-    if (name == "gain") {
-        QString why;
+    QString why;
+    if (name == "gain")
         return sound::parseGain(QString::fromLatin1(value), &s->gainDb, &why);
+    if (name == "guard" && value == "1") {
+        s->guard = true;
+        return true;
+    }
+    if (name == "normalize") {
+        s->normalize = true;
+        return sound::parseLevel(QString::fromLatin1(value), &s->normalizeDbfs, &why);
     }
     return false;
 }
@@ -231,6 +244,11 @@ QByteArray warningLine(const QString &text)
     return warningWord + ' ' + encode(text) + '\n';
 }
 
+QByteArray gainLine(double db)
+{
+    return gainWord + ' ' + QByteArray::number(db, 'g', 17) + '\n';
+}
+
 QByteArray convertedLine()
 {
     return convertedWord + '\n';
@@ -259,6 +277,11 @@ Answer readAnswerLine(const QByteArray &line)
     } else if (words.size() == 2 && words.at(0) == warningWord) {
         answer.kind = Answer::Kind::Warning;
         answer.reason = decode(words.at(1));
+    } else if (words.size() == 2 && words.at(0) == gainWord) {
+        bool ok = false;
+        answer.gainDb = words.at(1).toDouble(&ok);
+        if (ok && std::isfinite(answer.gainDb))
+            answer.kind = Answer::Kind::Gain;
     } else if (words.size() == 1 && words.at(0) == convertedWord) {
         answer.kind = Answer::Kind::Converted;
     } else if (words.size() == 2 && words.at(0) == failedWord) {
@@ -314,6 +337,7 @@ int run(const std::atomic_bool &cancel, int wakeDescriptor)
                 parentGone |= !writeAll(clippedLine(samples));
         };
         hooks.warning = [&](const QString &text) { parentGone |= !writeAll(warningLine(text)); };
+        hooks.gain = [&](double db) { parentGone |= !writeAll(gainLine(db)); };
         QString reason;
         const bool converted = resampling.resample(job.params, &reason, hooks) == 1;
         parentGone |= !writeAll(converted ? convertedLine() : failedLine(reason));

@@ -3,8 +3,11 @@
 // on a terminal and the man page.
 #include "testutil.h"
 
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QtTest>
 
+#include <cmath>
 #include <csignal>
 #include <sys/stat.h>
 
@@ -76,6 +79,8 @@ private slots:
     void slotOptions();
     void soundOptions_data();
     void soundOptions();
+    void measuredGains_data();
+    void measuredGains();
     void standardInput();
     void argumentTheLocaleCannotCarry_data();
     void argumentTheLocaleCannotCarry();
@@ -267,6 +272,16 @@ void TstCli::options_data()
                                        << QStringList{"--gain", "loud", "decibels"};
     QTest::newRow("gain of infinity")
         << with(fmt + QStringList{"--gain", "inf"}) << 2 << "" << QStringList{"--gain", "inf"};
+    QTest::newRow("normalize above full scale")
+        << with(fmt + QStringList{"--normalize", "0.5"}) << 2 << ""
+        << QStringList{"--normalize", "0.5", "-60 to 0 dBFS"};
+    QTest::newRow("normalize not a level") << with(fmt + QStringList{"--normalize", "max"}) << 2
+                                           << "" << QStringList{"--normalize", "max"};
+    QTest::newRow("normalize with a gain")
+        << with(fmt + QStringList{"--normalize", "-1", "--gain", "3"}) << 2 << ""
+        << QStringList{"--normalize", "--gain"};
+    QTest::newRow("normalize with guard") << with(fmt + QStringList{"--normalize", "-1", "--guard"})
+                                          << 2 << "" << QStringList{"--normalize", "--guard"};
     QTest::newRow("unknown option")
         << with(fmt + QStringList{"--frobnicate"}) << 2 << "" << QStringList{"frobnicate"};
     QTest::newRow("no such output folder")
@@ -925,6 +940,62 @@ void TstCli::soundOptions()
         QVERIFY(testutil::pythonWave(path(out + "/" + name + ".wav"), &format, &got));
         QVERIFY(expected.size() > 10000);
         QVERIFY2(got == expected, name);
+    }
+}
+
+void TstCli::measuredGains_data()
+{
+    QTest::addColumn<QStringList>("options");
+    QTest::addColumn<double>("peakDbfs"); // NaN: only no clipping
+    QTest::addColumn<QString>("errHas");
+    QTest::newRow("normalize") << QStringList{"--normalize", "-1.5"} << -1.5
+                               << "brings the peak to -1.5 dBFS";
+    QTest::newRow("guard") << QStringList{"--gain", "10", "--guard"} << qQNaN()
+                           << "so that nothing clips";
+}
+
+// The gain each file got, as --json reports it, is the sox command's gain
+// for the same bytes, also from the workers.
+void TstCli::measuredGains()
+{
+    QFETCH(QStringList, options);
+    QFETCH(double, peakDbfs);
+    QFETCH(QString, errHas);
+    const QString out = freshDir();
+    const Result r = run(QStringList{"--json", "-j", "2", "-r", "22050", "-c", "1", "-b", "16",
+                                     "-o", out, "in/a.wav", "in/d.ogg"} +
+                         options);
+    QCOMPARE(r.exit, 0);
+    QCOMPARE(QString::fromLocal8Bit(r.err).count(errHas), 2);
+    const QList<QByteArray> rows = r.out.trimmed().split('\n');
+    QCOMPARE(rows.size(), 2);
+    for (const QByteArray &row : rows) {
+        const QJsonObject o = QJsonDocument::fromJson(row).object();
+        QCOMPARE(o.value("clipped").toDouble(), 0.0);
+        const double gain = o.value("gain_db").toDouble();
+        QVERIFY(gain != 0 && gain < 10);
+        const QString output = path(o.value("output").toString());
+        const QString ref = output + ".ref.wav";
+        QCOMPARE(testutil::run(QStringLiteral("sox"),
+                               {"-D", path(o.value("input").toString()), "-b", "16", "-t", "wavpcm",
+                                ref, "gain", QString::number(gain, 'g', 17), "rate", "22050",
+                                "channels", "1"}),
+                 0);
+        QByteArray expected, got;
+        QString format;
+        QVERIFY(testutil::pythonWave(ref, &format, &expected));
+        QVERIFY(testutil::pythonWave(output, &format, &got));
+        QVERIFY2(got == expected, qPrintable(output));
+        if (qIsNaN(peakDbfs))
+            continue;
+        QByteArray stat;
+        QCOMPARE(testutil::run(QStringLiteral("sox"), {output, "-n", "stat"}, nullptr, &stat), 0);
+        double peak = 0;
+        for (const QByteArray &line : stat.split('\n')) {
+            if (line.contains("imum amplitude:"))
+                peak = qMax(peak, std::fabs(line.mid(line.indexOf(':') + 1).trimmed().toDouble()));
+        }
+        QVERIFY2(std::fabs(20 * std::log10(peak) - peakDbfs) <= 0.05, qPrintable(output));
     }
 }
 

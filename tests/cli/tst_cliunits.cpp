@@ -21,6 +21,8 @@ private slots:
     void sizeForDuration();
     void answerLines_data();
     void answerLines();
+    void gainLines_data();
+    void gainLines();
     void jobLines_data();
     void jobLines();
     void spareProcessors_data();
@@ -208,6 +210,10 @@ void TstCliUnits::answerLines_data()
     QTest::newRow("empty reason") << worker::failedLine("") << int(K::Failed) << "" << quint64(0);
     QTest::newRow("garbage") << QByteArray("hello there\n") << int(K::Unreadable) << ""
                              << quint64(0);
+    QTest::newRow("gain not a number")
+        << QByteArray("gain loud\n") << int(K::Unreadable) << "" << quint64(0);
+    QTest::newRow("gain not finite")
+        << QByteArray("gain nan\n") << int(K::Unreadable) << "" << quint64(0);
     QTest::newRow("progress without total")
         << QByteArray("progress 5\n") << int(K::Unreadable) << "" << quint64(0);
     QTest::newRow("progress not numbers")
@@ -227,6 +233,26 @@ void TstCliUnits::answerLines()
     QCOMPARE(int(answer.kind), kind);
     QCOMPARE(answer.reason, reason);
     QCOMPARE(answer.done, done);
+}
+
+void TstCliUnits::gainLines_data()
+{
+    QTest::addColumn<double>("db");
+    QTest::newRow("a guarded gain") << -0.9649602320527642;
+    QTest::newRow("none") << 0.0;
+    QTest::newRow("a normalizing gain") << 37.123456789012345;
+    QTest::newRow("a hair") << -1e-9;
+}
+
+// The gain a worker chose reaches the parent to the last bit.
+void TstCliUnits::gainLines()
+{
+    QFETCH(double, db);
+    const QByteArray line = worker::gainLine(db);
+    QCOMPARE(line.count('\n'), 1);
+    const worker::Answer answer = worker::readAnswerLine(line);
+    QCOMPARE(int(answer.kind), int(worker::Answer::Kind::Gain));
+    QVERIFY(answer.gainDb == db);
 }
 
 void TstCliUnits::jobLines_data()
@@ -254,7 +280,10 @@ void TstCliUnits::jobLines_data()
         SoundOptions sound;
         sound.quality = SoundOptions::Quality(quality % 5);
         sound.dither = quality % 2 == 1;
-        sound.gainDb = quality++ * -1.1;
+        sound.gainDb = quality * -1.1;
+        sound.guard = quality % 3 == 1;
+        sound.normalize = quality % 3 == 2;
+        sound.normalizeDbfs = quality++ * -0.3;
         ConvertParams params;
         params.sampleRate = 48000;
         params.channels = 2;
@@ -292,7 +321,9 @@ void TstCliUnits::jobLines_data()
           "convert 48000 2 24 0 1 0 0 0 0 a b quality\n",
           "convert 48000 2 24 0 1 0 0 0 0 a b dither=2\n",
           "convert 48000 2 24 0 1 0 0 0 0 a b gain=nan\n",
-          "convert 48000 2 24 0 1 0 0 0 0 a b gain=61\n"})
+          "convert 48000 2 24 0 1 0 0 0 0 a b gain=61\n",
+          "convert 48000 2 24 0 1 0 0 0 0 a b guard=yes\n",
+          "convert 48000 2 24 0 1 0 0 0 0 a b normalize=1\n"})
         QTest::newRow(bad) << QByteArray(bad) << false << QString() << QString() << 0
                            << SoundOptions();
 }
@@ -325,6 +356,10 @@ void TstCliUnits::jobLines()
     QCOMPARE(int(job.params.sound.quality), int(sound.quality));
     QCOMPARE(job.params.sound.dither, sound.dither);
     QVERIFY(job.params.sound.gainDb == sound.gainDb); // exactly, not nearly
+    QCOMPARE(job.params.sound.guard, sound.guard);
+    QCOMPARE(job.params.sound.normalize, sound.normalize);
+    if (sound.normalize)
+        QVERIFY(job.params.sound.normalizeDbfs == sound.normalizeDbfs);
 }
 
 void TstCliUnits::spareProcessors_data()

@@ -28,6 +28,10 @@ private Q_SLOTS:
     void soundMatchesSox();
     void ditherKeepsQuietSound_data();
     void ditherKeepsQuietSound();
+    void guardKeepsFromClipping_data();
+    void guardKeepsFromClipping();
+    void normalizeReachesPeak_data();
+    void normalizeReachesPeak();
     void oneHertzAwayKeepsSamples_data();
     void oneHertzAwayKeepsSamples();
     void earlyStopMatchesFullConversion_data();
@@ -129,6 +133,22 @@ QByteArray soxReference(const QString &in, const QString &ref, int rate, int cha
     if (!testutil::pythonWave(ref, &format, &frames))
         return QByteArray();
     return frames;
+}
+
+// The highest sample magnitude of a file in dBFS, as the sox command's "stat"
+// effect reads it.
+double peakDbfs(const QString &path)
+{
+    QByteArray err;
+    if (testutil::run(QStringLiteral("sox"), {path, QStringLiteral("-n"), QStringLiteral("stat")},
+                      nullptr, &err) != 0)
+        return qQNaN();
+    double peak = 0;
+    for (const QByteArray &line : err.split('\n')) {
+        if (line.startsWith("Maximum amplitude:") || line.startsWith("Minimum amplitude:"))
+            peak = qMax(peak, std::fabs(line.mid(line.indexOf(':') + 1).trimmed().toDouble()));
+    }
+    return 20 * std::log10(peak);
 }
 
 QStringList entries(const QString &dir)
@@ -432,6 +452,115 @@ void TestResample::ditherKeepsQuietSound()
             sum += (quint8(frames[i]) - 128) * std::sin(2 * M_PI * 1000 * i / 44100.0);
         QVERIFY2(sum > 0.02 * frames.size(), qPrintable(QString::number(sum / frames.size())));
     }
+}
+
+void TestResample::guardKeepsFromClipping_data()
+{
+    QTest::addColumn<int>("rate");
+    QTest::addColumn<int>("bits");
+    QTest::addColumn<double>("gainDb");
+    QTest::addColumn<bool>("dither");
+
+    // A square wave just below full scale overshoots where it is resampled.
+    QTest::newRow("resampled, 24 bits") << 48000 << 24 << 0.0 << false;
+    QTest::newRow("6 dB louder, 16 bits") << 44100 << 16 << 6.0 << false;
+    QTest::newRow("12 dB louder, resampled, 8 bits dithered") << 22050 << 8 << 12.0 << true;
+}
+
+void TestResample::guardKeepsFromClipping()
+{
+    QFETCH(int, rate);
+    QFETCH(int, bits);
+    QFETCH(double, gainDb);
+    QFETCH(bool, dither);
+    const QString dir = fresh(QStringLiteral("guard"));
+    const QString in = dir + QStringLiteral("/square.wav");
+    QCOMPARE(
+        testutil::run(QStringLiteral("sox"), {"-R", "-n", "-r", "44100", "-c", "2", "-b", "16", in,
+                                              "synth", "0.5", "square", "441", "vol", "0.99"}),
+        0);
+    SoundOptions sound;
+    sound.gainDb = gainDb;
+    sound.dither = dither;
+    for (const bool guard : {false, true}) {
+        sound.guard = guard;
+        quint64 clipped = 0;
+        QList<double> gains;
+        ConvertHooks hooks;
+        hooks.clipped = [&](quint64 samples) { clipped += samples; };
+        hooks.gain = [&](double db) { gains << db; };
+        const QString out =
+            dir + (guard ? QStringLiteral("/guarded.wav") : QStringLiteral("/plain.wav"));
+        QString reason;
+        QCOMPARE(convert(in, out, rate, 1, bits, 0, &reason, hooks, sound), 1);
+        if (!guard) {
+            QVERIFY(clipped > 0); // the input would clip
+            QVERIFY(gains.isEmpty());
+            continue;
+        }
+        QCOMPARE(clipped, 0u);
+        QCOMPARE(gains.size(), 1);
+        QVERIFY(gains.first() < gainDb);
+        // Lowered just enough: the peak stays close to full scale.
+        const double peak = peakDbfs(out);
+        QVERIFY2(peak > -0.3 && peak <= 0, qPrintable(QString::number(peak)));
+    }
+}
+
+void TestResample::normalizeReachesPeak_data()
+{
+    QTest::addColumn<int>("bits");
+    QTest::addColumn<double>("dbfs");
+    QTest::addColumn<double>("startSeconds");
+    QTest::addColumn<quint32>("fileSize");
+
+    QTest::newRow("16 bits to -1 dBFS, whole") << 16 << -1.0 << 0.0 << 0u;
+    QTest::newRow("24 bits to -6.5 dBFS, whole") << 24 << -6.5 << 0.0 << 0u;
+    QTest::newRow("16 bits to -0.1 dBFS, cut") << 16 << -0.1 << 0.0 << 20000u;
+    // The loud first half lies before the start: only the quiet part counts.
+    QTest::newRow("16 bits to -1 dBFS, quiet slot") << 16 << -1.0 << 0.6 << 40000u;
+    QTest::newRow("24 bits to -3 dBFS, quiet slot") << 24 << -3.0 << 0.6 << 0u;
+}
+
+void TestResample::normalizeReachesPeak()
+{
+    QFETCH(int, bits);
+    QFETCH(double, dbfs);
+    QFETCH(double, startSeconds);
+    QFETCH(quint32, fileSize);
+    const QString dir = fresh(QStringLiteral("normalize"));
+    const QString loud = dir + QStringLiteral("/loud.wav");
+    const QString quiet = dir + QStringLiteral("/quiet.wav");
+    const QString in = dir + QStringLiteral("/in.flac");
+    QCOMPARE(
+        testutil::run(QStringLiteral("sox"), {"-R", "-n", "-r", "44100", "-c", "2", "-b", "16",
+                                              loud, "synth", "0.5", "sine", "440", "vol", "0.9"}),
+        0);
+    QCOMPARE(
+        testutil::run(QStringLiteral("sox"), {"-R", "-n", "-r", "44100", "-c", "2", "-b", "16",
+                                              quiet, "synth", "1", "sine", "300", "vol", "0.05"}),
+        0);
+    QCOMPARE(testutil::run(QStringLiteral("sox"), {loud, quiet, in}), 0);
+
+    ConvertParams p;
+    p.inputPath = in;
+    p.outputPath = dir + QStringLiteral("/out.wav");
+    p.sampleRate = 48000;
+    p.channels = 1;
+    p.bitsPerSample = quint8(bits);
+    p.fileSize = fileSize;
+    p.slot.startFrame = quint64(startSeconds * 48000);
+    p.sound.normalize = true;
+    p.sound.normalizeDbfs = dbfs;
+    QList<double> gains;
+    ConvertHooks hooks;
+    hooks.gain = [&](double db) { gains << db; };
+    QString reason;
+    QCOMPARE(Resampling().resample(p, &reason, hooks), 1);
+    QCOMPARE(gains.size(), 1);
+    const double peak = peakDbfs(p.outputPath);
+    QVERIFY2(std::fabs(peak - dbfs) <= 0.05,
+             qPrintable(QStringLiteral("peak %1 dBFS, gain %2 dB").arg(peak).arg(gains.first())));
 }
 
 void TestResample::oneHertzAwayKeepsSamples_data()
