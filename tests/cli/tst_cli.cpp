@@ -522,6 +522,7 @@ void TstCli::parallelMatchesSequential_data()
     QTest::newRow("whole inputs") << QStringList();
     QTest::newRow("sound options")
         << QStringList{"-s", "40000", "--quality", "low", "--dither", "--gain", "-2.25"};
+    QTest::newRow("measured gains") << QStringList{"-s", "40000", "--normalize", "-2"};
 }
 
 void TstCli::parallelMatchesSequential()
