@@ -339,8 +339,11 @@ bool Chain::addEffect(const sox_effect_handler_t *handler, const char *name, int
                    .arg(QLatin1String(name));
         return false;
     }
+    const size_t effectsBefore = chain->length;
     const int result = sox_add_effect(chain.get(), effect.get(), &working, target);
-    if (!(handler->flags & SOX_EFF_MODIFY))
+    // An effect with nothing to do in this configuration is left out and
+    // changes nothing, in the sox command's chain as in ours.
+    if (chain->length > effectsBefore && !(handler->flags & SOX_EFF_MODIFY))
         soxPrecision = working.precision;
     qDebug().noquote() << name << result;
     if (result != SOX_SUCCESS) {
