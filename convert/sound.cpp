@@ -86,7 +86,7 @@ double guardedGain(double gainDb, double inPeak, double outPeak, unsigned bits)
     // libsox clips a sample that rounds past the largest step, and a dither
     // adds up to one step more; doubles and the resampler's arithmetic need a
     // hair of room at any depth.
-    const double outLimit = 1 - std::max(std::ldexp(4.0, -int(bits)), 1e-4);
+    const double outLimit = 1 - std::max(std::ldexp(4.0, -int(bits)), 1e-6);
     const double inLimit = 1 - 1e-6;
     const double scale = std::pow(10.0, gainDb / 20);
     const double over = std::max(outPeak * scale / outLimit, inPeak * scale / inLimit);

@@ -199,7 +199,7 @@ private:
     bool addEffect(const sox_effect_handler_t *handler, const char *name, int argc, char **argv,
                    const sox_signalinfo_t *target, QString *why);
     bool addGain(double db, QString *why);
-    bool addRateAndChannels(const sox_signalinfo_t &from, QString *why);
+    bool addRateAndChannels(const sox_signalinfo_t &from, QString *why, Peak *afterRate = nullptr);
     quint64 samplesWanted() const;
 
     const ConvertParams &p;
@@ -366,7 +366,8 @@ bool Chain::addGain(double db, QString *why)
     return addEffect("gain", 1, &arg, &output->signal, why);
 }
 
-bool Chain::addRateAndChannels(const sox_signalinfo_t &from, QString *why)
+// `afterRate`, when given, watches the samples between the two effects.
+bool Chain::addRateAndChannels(const sox_signalinfo_t &from, QString *why, Peak *afterRate)
 {
     // Without an option the effect runs at its default quality, high: the
     // plain conversion's bytes stay those of the bare effect.
@@ -375,6 +376,9 @@ bool Chain::addRateAndChannels(const sox_signalinfo_t &from, QString *why)
     if (units::rateEffectNeeded(from.rate, output->signal.rate) &&
         !addEffect("rate", defaultQuality ? 0 : 1, defaultQuality ? nullptr : &rateArg,
                    &output->signal, why))
+        return false;
+    char *afterRateArg = reinterpret_cast<char *>(afterRate);
+    if (afterRate && !addEffect(peakHandler(), "peak", 1, &afterRateArg, &output->signal, why))
         return false;
     if (from.channels != output->signal.channels &&
         !addEffect("channels", 0, nullptr, &output->signal, why))
@@ -421,6 +425,7 @@ bool Chain::measure(QString *why)
     const auto restore = qScopeGuard([&] { std::swap(chain, measuring); });
     working = again->signal;
     Peak atGain;
+    Peak afterRate;
     Peak atOutput;
     atOutput.last = true;
     if (p.sound.normalize) {
@@ -437,7 +442,7 @@ bool Chain::measure(QString *why)
     if (!addEffect("input", 1, &inputArg, &again->signal, why) ||
         !addGain(-measureHeadroomDb, why) ||
         !addEffect(peakHandler(), "peak", 1, &atGainArg, &output->signal, why) ||
-        !addRateAndChannels(again->signal, why) ||
+        !addRateAndChannels(again->signal, why, &afterRate) ||
         !addEffect(peakHandler(), "peak", 1, &atOutputArg, &output->signal, why))
         return false;
     MeasureState state{hooks.cancel, &atOutput, samplesWanted()};
@@ -453,7 +458,8 @@ bool Chain::measure(QString *why)
         return false;
     }
     const double scale = std::pow(10.0, measureHeadroomDb / 20) / -double(SOX_SAMPLE_MIN);
-    const double inPeak = atGain.highest * scale;
+    // Between the gain and the channels, samples clip only past full scale.
+    const double inPeak = qMax(atGain.highest, afterRate.highest) * scale;
     const double outPeak = atOutput.highest * scale;
     gainDb = p.sound.normalize
                  ? sound::normalizingGain(p.sound.normalizeDbfs, outPeak)
