@@ -29,9 +29,10 @@ inline constexpr double minPeakDbfs = -60;
 bool parseLevel(const QString &text, double *dbfs, QString *why);
 
 // The gain that keeps `gainDb` from clipping: `inPeak` and `outPeak` are the
-// highest sample magnitudes, as fractions of full scale at 0 dB, where the
-// gain is applied and where the output is written at `bits` bits (with
-// rounding and a dither of one step). Never more than `gainDb`.
+// highest sample magnitudes, as fractions of full scale at 0 dB, on the way
+// (where the gain is applied and where the resampler hands the samples on,
+// which clip only past full scale) and where the output is written at `bits`
+// bits (with rounding and a dither of one step). Never more than `gainDb`.
 double guardedGain(double gainDb, double inPeak, double outPeak, unsigned bits);
 
 // The gain that brings a peak (a fraction of full scale at 0 dB) to `dbfs`;
