@@ -82,6 +82,7 @@ private slots:
     void measuredGains_data();
     void measuredGains();
     void standardInput();
+    void measuringRefusesStandardInput();
     void argumentTheLocaleCannotCarry_data();
     void argumentTheLocaleCannotCarry();
     void namesWithControls_data();
@@ -998,6 +999,21 @@ void TstCli::measuredGains()
         }
         QVERIFY2(std::fabs(20 * std::log10(peak) - peakDbfs) <= 0.05, qPrintable(output));
     }
+}
+
+// The level is measured in a first reading, and a pipe gives its sound once.
+void TstCli::measuringRefusesStandardInput()
+{
+    const QString out = freshDir();
+    QProcess p;
+    p.setWorkingDirectory(root.path());
+    p.setStandardInputFile(path("in/b.flac"));
+    p.start(program(), {"-r", "8000", "-c", "1", "-b", "16", "-o", out, "--guard", "-"});
+    QVERIFY(p.waitForFinished(60000));
+    const QByteArray err = p.readAllStandardError();
+    QCOMPARE(p.exitCode(), 1);
+    QVERIFY2(err.contains("-: the level can only be measured in a file"), err.constData());
+    QCOMPARE(filesIn(out), QStringList());
 }
 
 void TstCli::standardInput()
