@@ -15,6 +15,8 @@ struct ConvertHooks
     // conversion, which then fails with the reason "cancelled".
     const std::atomic_bool *cancel = nullptr;
     // Output samples made so far, and the number expected (0 when unknown).
+    // Where the level is measured first (SoundOptions::measures) both passes
+    // count, and the number expected is twice the output's.
     std::function<void(quint64 done, quint64 total)> progress;
     // Samples that libsox clipped on their way, once the chain has run.
     std::function<void(quint64 samples)> clipped;

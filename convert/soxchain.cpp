@@ -135,18 +135,27 @@ constexpr double measureHeadroomDb = 12;
 
 struct MeasureState
 {
-    const std::atomic_bool *cancel;
+    const ConvertHooks *hooks;
     const Peak *end;
-    quint64 samplesWanted; // 0: the whole input
+    quint64 samplesWanted;   // 0: the whole input
+    quint64 samplesExpected; // in this pass; 0 when unknown
     bool cancelled = false;
 };
 
 int measureCallback(sox_bool /*allDone*/, void *data)
 {
     auto *state = static_cast<MeasureState *>(data);
-    if (state->cancel && state->cancel->load(std::memory_order_relaxed)) {
+    const std::atomic_bool *cancel = state->hooks->cancel;
+    if (cancel && cancel->load(std::memory_order_relaxed)) {
         state->cancelled = true;
         return SOX_EOF;
+    }
+    // The first of two passes: the first half of the progress, which the
+    // early stop's overshoot must not carry past.
+    if (state->hooks->progress) {
+        const quint64 expected = state->samplesExpected;
+        state->hooks->progress(expected > 0 ? qMin(state->end->seen, expected) : state->end->seen,
+                               2 * expected);
     }
     return state->samplesWanted > 0 && state->end->seen >= state->samplesWanted ? SOX_EOF
                                                                                 : SOX_SUCCESS;
@@ -159,6 +168,7 @@ struct FlowState
     quint64 samplesWanted;  // 0: the whole input
     quint64 samplesAllowed; // beyond this a WAV file cannot describe the data
     quint64 samplesExpected;
+    quint64 progressBase = 0; // what a first, measuring pass has shown done
     bool cancelled = false;
     bool tooLarge = false;
 };
@@ -172,7 +182,7 @@ int flowCallback(sox_bool /*allDone*/, void *data)
     }
     const quint64 written = state->output->olength;
     if (state->hooks->progress)
-        state->hooks->progress(written, state->samplesExpected);
+        state->hooks->progress(state->progressBase + written, state->samplesExpected);
     // The cut drops whatever the last buffer made beyond what the size needs.
     if (state->samplesWanted > 0 && written >= state->samplesWanted)
         return SOX_EOF;
@@ -201,6 +211,7 @@ private:
     bool addGain(double db, QString *why);
     bool addRateAndChannels(const sox_signalinfo_t &from, QString *why, Peak *afterRate = nullptr);
     quint64 samplesWanted() const;
+    quint64 samplesExpected(const sox_signalinfo_t &from) const;
 
     const ConvertParams &p;
     const ConvertHooks &hooks;
@@ -213,6 +224,7 @@ private:
     // 32 bits, and effects that only modify samples keep what they are given.
     unsigned soxPrecision = 0;
     double gainDb = p.sound.gainDb;
+    quint64 measuredProgress = 0; // what the measuring pass showed done
 };
 
 bool Chain::openInput(QString *why)
@@ -397,6 +409,18 @@ quint64 Chain::samplesWanted() const
            p.slot.startFrame * p.channels + (p.slot.fadeOutMs > 0 ? p.channels : 0);
 }
 
+// Output samples the chain should make from an input, for progress: 0 when
+// unknown.
+quint64 Chain::samplesExpected(const sox_signalinfo_t &from) const
+{
+    if (samplesWanted() > 0)
+        return samplesWanted();
+    if (from.length == 0 || from.rate <= 0 || from.channels == 0)
+        return 0;
+    return quint64(double(from.length) / from.channels * output->signal.rate / from.rate) *
+           output->signal.channels;
+}
+
 // A first pass over the same chain, lowered by measureHeadroomDb, that finds
 // the peaks which the gain depends on: where the gain is applied, and where
 // the output would be written (over the slot alone when normalizing).
@@ -445,7 +469,7 @@ bool Chain::measure(QString *why)
         !addRateAndChannels(again->signal, why, &afterRate) ||
         !addEffect(peakHandler(), "peak", 1, &atOutputArg, &output->signal, why))
         return false;
-    MeasureState state{hooks.cancel, &atOutput, samplesWanted()};
+    MeasureState state{&hooks, &atOutput, samplesWanted(), samplesExpected(again->signal)};
     sox_get_globals()->use_threads = sox_false;
     sox_flow_effects(chain.get(), measureCallback, &state);
     if (state.cancelled || (hooks.cancel && hooks.cancel->load())) {
@@ -468,6 +492,7 @@ bool Chain::measure(QString *why)
                        << gainDb;
     if (hooks.gain)
         hooks.gain(gainDb);
+    measuredProgress = state.samplesExpected > 0 ? state.samplesExpected : atOutput.seen;
     return true;
 }
 
@@ -509,12 +534,11 @@ bool Chain::flow(QString *why)
 
     const unsigned bytesPerSample = p.bitsPerSample / 8u;
     FlowState state{&hooks, output.get(), samplesWanted(), units::maxDataBytes / bytesPerSample, 0};
-    if (state.samplesWanted > 0) {
-        state.samplesExpected = state.samplesWanted;
-    } else if (input->signal.length > 0 && input->signal.rate > 0 && input->signal.channels > 0) {
-        state.samplesExpected = quint64(double(input->signal.length) / input->signal.channels *
-                                        output->signal.rate / input->signal.rate) *
-                                output->signal.channels;
+    state.samplesExpected = samplesExpected(input->signal);
+    if (p.sound.measures()) {
+        // The second half of the progress, after the measuring pass.
+        state.progressBase = measuredProgress;
+        state.samplesExpected *= 2;
     }
 
     // Both give the same samples as one thread would, only sooner where a
