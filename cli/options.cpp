@@ -2,6 +2,7 @@
 
 #include "convert/inputs.h"
 #include "convert/presets.h"
+#include "convert/sound.h"
 #include "convert/units.h"
 #include "convert/worker.h"
 
@@ -381,6 +382,25 @@ static bool parseWith(const QStringList &arguments, Options *options, QString *e
          QStringLiteral("Start each output this far into the converted sound: seconds, "
                         "mm:ss.fff or h:mm:ss.fff."),
          QStringLiteral("TIME")},
+        {QStringLiteral("quality"),
+         QStringLiteral("Quality of the resampler where the rate changes (default: high)."),
+         sound::qualityNames().join(QLatin1Char('|')), QStringLiteral("high")},
+        {QStringLiteral("dither"),
+         QStringLiteral("Add triangular dither where the depth drops below the sound's, as the "
+                        "sox command does by default.")},
+        {QStringLiteral("gain"),
+         QStringLiteral("Change the level by DB decibels (-%1 to %1), as the sox command's gain "
+                        "effect before rate and channels.")
+             .arg(sound::maxGainDb),
+         QStringLiteral("DB")},
+        {QStringLiteral("guard"),
+         QStringLiteral("Lower the gain of each input just enough that no sample clips "
+                        "(measured in a first pass).")},
+        {QStringLiteral("normalize"),
+         QStringLiteral("Give each output the gain that brings the peak of what it holds to "
+                        "DBFS (%1 to 0), measured in a first pass.")
+             .arg(sound::minPeakDbfs),
+         QStringLiteral("DBFS")},
         {QStringLiteral("command"),
          QStringLiteral("Run one convert command (\"$DoConvert,...\") exactly as the window "
                         "sends it."),
@@ -528,6 +548,40 @@ static bool parseWith(const QStringList &arguments, Options *options, QString *e
         }
     }
 
+    SoundOptions sound;
+    if (!sound::parseQuality(parser.value(QStringLiteral("quality")), &sound.quality)) {
+        *error = quoted(QStringLiteral("--quality"), parser.value(QStringLiteral("quality")),
+                        QStringLiteral("must be one of %1")
+                            .arg(sound::qualityNames().join(QStringLiteral(", "))));
+        return false;
+    }
+    sound.dither = parser.isSet(QStringLiteral("dither"));
+    if (parser.isSet(QStringLiteral("gain"))) {
+        QString why;
+        if (!sound::parseGain(parser.value(QStringLiteral("gain")), &sound.gainDb, &why)) {
+            *error = quoted(QStringLiteral("--gain"), parser.value(QStringLiteral("gain")), why);
+            return false;
+        }
+    }
+    sound.guard = parser.isSet(QStringLiteral("guard"));
+    if (parser.isSet(QStringLiteral("normalize"))) {
+        for (const char *other : {"gain", "guard"}) {
+            if (parser.isSet(QLatin1String(other))) {
+                *error = QStringLiteral("--normalize chooses the gain itself; remove --%1")
+                             .arg(QLatin1String(other));
+                return false;
+            }
+        }
+        QString why;
+        sound.normalize = true;
+        if (!sound::parseLevel(parser.value(QStringLiteral("normalize")), &sound.normalizeDbfs,
+                               &why)) {
+            *error = quoted(QStringLiteral("--normalize"),
+                            parser.value(QStringLiteral("normalize")), why);
+            return false;
+        }
+    }
+
     if (parser.isSet(QStringLiteral("command"))) {
         for (const char *other :
              {"rate", "channels", "bits", "size", "duration", "output-dir", "suffix"}) {
@@ -576,6 +630,7 @@ static bool parseWith(const QStringList &arguments, Options *options, QString *e
     // The start counts frames of the output, whose rate is known only now.
     slot.startFrame = units::frameAt(startNanos, options->command.sampleRate);
     options->command.slot = slot;
+    options->command.sound = sound;
     return true;
 }
 

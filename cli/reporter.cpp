@@ -128,6 +128,23 @@ void Reporter::clipped(int /*index*/, const QString &input, quint64 samples)
         drawProgress();
 }
 
+void Reporter::gain(int /*index*/, const QString &input, const SoundOptions &sound, double db)
+{
+    if (style == Style::Quiet || (!sound.normalize && db == sound.gainDb))
+        return;
+    clearLine();
+    if (sound.normalize)
+        writeError(
+            QStringLiteral("%1: gain %2 dB brings the peak to %3 dBFS\n")
+                .arg(input, QString::number(db, 'f', 2), QString::number(sound.normalizeDbfs)));
+    else
+        writeError(QStringLiteral("%1: gain lowered by %2 dB, to %3 dB, so that nothing clips\n")
+                       .arg(input, QString::number(sound.gainDb - db, 'f', 2),
+                            QString::number(db, 'f', 2)));
+    if (style == Style::Terminal)
+        drawProgress();
+}
+
 // Shown also to --quiet: what it says is close to a failure.
 void Reporter::warning(int /*index*/, const QString &input, const QString &text)
 {

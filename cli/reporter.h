@@ -2,6 +2,8 @@
 // keeps) while a batch runs: a line per input and a count at the end.
 #pragma once
 
+#include "convert/convertparams.h"
+
 #include <QString>
 
 class Reporter
@@ -25,6 +27,8 @@ public:
     void skipped(int index, const QString &input, const QString &reason);
     void clipped(int index, const QString &input, quint64 samples);
     void warning(int index, const QString &input, const QString &text);
+    // The gain that guarding or normalizing chose for an input.
+    void gain(int index, const QString &input, const SoundOptions &sound, double db);
 
     // The closing count; `signal` is the number of the signal that
     // interrupted the run, or 0.

@@ -1,5 +1,7 @@
 #include "cli/rowjson.h"
 
+#include "convert/sound.h"
+
 #include <QFile>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -8,7 +10,7 @@ namespace rowjson {
 
 QByteArray line(const Plan &plan, const PlanRow &row, const QString &status, quint64 bytes,
                 const QString &reason, quint64 clipped, const QByteArray &inputBytes,
-                const QString &warning)
+                const QString &warning, double gainDb)
 {
     const quint64 frameBytes = quint64(plan.request.channels) * (plan.request.bitsPerSample / 8u);
     QJsonObject o;
@@ -40,6 +42,13 @@ QByteArray line(const Plan &plan, const PlanRow &row, const QString &status, qui
     position("cut_frame", "cut_seconds", row.cutFrame);
     position("fade_frames", "fade_seconds", row.fadeFrames);
     o.insert(QStringLiteral("pad_bytes"), double(row.padBytes));
+    o.insert(QStringLiteral("quality"), sound::qualityName(plan.request.sound.quality));
+    o.insert(QStringLiteral("dither"), plan.request.sound.dither);
+    const SoundOptions &sound = plan.request.sound;
+    o.insert(QStringLiteral("gain_db"), gainDb);
+    o.insert(QStringLiteral("guard"), sound.guard);
+    o.insert(QStringLiteral("normalize_dbfs"),
+             sound.normalize ? QJsonValue(sound.normalizeDbfs) : QJsonValue());
     QJsonObject in;
     if (row.facts.opened) {
         in.insert(QStringLiteral("format"), row.facts.format);

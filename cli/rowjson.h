@@ -15,6 +15,6 @@ namespace rowjson {
 // output's), so that no two names read the same.
 QByteArray line(const Plan &plan, const PlanRow &row, const QString &status, quint64 bytes,
                 const QString &reason, quint64 clipped, const QByteArray &inputBytes,
-                const QString &warning = QString());
+                const QString &warning = QString(), double gainDb = 0);
 
 } // namespace rowjson

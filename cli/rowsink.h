@@ -26,6 +26,13 @@ public:
         clips = samples;
         reporter.clipped(index, input(index), samples);
     }
+    // Comes before the row's end, which then carries it.
+    void gain(int index, double db)
+    {
+        chosenGain = db;
+        gainChosen = true;
+        reporter.gain(index, input(index), plan.request.sound, db);
+    }
     void warning(int index, const QString &text)
     {
         warned = text;
@@ -58,12 +65,17 @@ private:
     {
         const QString warning = warned;
         warned.clear();
+        // Before a gain was chosen (a dry run, a failure) the request's own.
+        const double gainDb = gainChosen                     ? chosenGain
+                              : plan.request.sound.normalize ? 0
+                                                             : plan.request.sound.gainDb;
+        gainChosen = false;
         if (!json) {
             clips = 0;
             return;
         }
         const QByteArray line = rowjson::line(plan, row, status, bytes, reason, clips,
-                                              names::inputBytes(row, given), warning);
+                                              names::inputBytes(row, given), warning, gainDb);
         clips = 0;
         // A script that cannot have its rows would act on a part of them: the
         // run ends here, as for a signal.
@@ -77,4 +89,6 @@ private:
     bool json;
     quint64 clips = 0;
     QString warned;
+    bool gainChosen = false;
+    double chosenGain = 0;
 };

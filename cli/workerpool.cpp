@@ -43,6 +43,10 @@ void WorkerPool::run()
     };
     report.clipped = [this](int i, quint64 samples) { rows[i].clipped = samples; };
     report.warning = [this](int i, const QString &text) { rows[i].warning = text; };
+    report.gain = [this](int i, double db) {
+        rows[i].gainChosen = true;
+        rows[i].gainDb = db;
+    };
     report.converted = [this](int i, const QString &, const QString &) {
         finishRow(i, Row::Outcome::Converted, QString());
     };
@@ -91,6 +95,8 @@ void WorkerPool::reportDone(int i)
     const Row &r = rows.at(i);
     if (r.clipped > 0)
         sink->clipped(i, r.clipped);
+    if (r.gainChosen)
+        sink->gain(i, r.gainDb);
     if (!r.warning.isEmpty())
         sink->warning(i, r.warning);
     switch (r.outcome) {

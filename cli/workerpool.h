@@ -36,6 +36,8 @@ private:
         qint64 bytes = 0;
         quint64 clipped = 0;
         QString warning;
+        bool gainChosen = false;
+        double gainDb = 0;
         quint64 done = 0; // latest progress, shown once the row's turn comes
         quint64 total = 0;
     };

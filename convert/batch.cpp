@@ -51,6 +51,8 @@ void runRow(const Plan &plan, const PlanRow &row, Resampling &resampling, const 
         };
     if (report.warning)
         hooks.warning = [&report, i](const QString &text) { report.warning(i, text); };
+    if (report.gain)
+        hooks.gain = [&report, i](double db) { report.gain(i, db); };
     QString reason;
     if (resampling.resample(plan.params(row), &reason, hooks) == 1) {
         if (report.converted)

@@ -21,6 +21,8 @@ struct BatchReport
     // A converted input whose output is not all it seems (ConvertHooks::warning);
     // comes before the row's end.
     std::function<void(int index, const QString &text)> warning;
+    // The gain that the input's own level chose (ConvertHooks::gain).
+    std::function<void(int index, double db)> gain;
     std::function<void(int index, const QString &input, const QString &output)> converted;
     // An input left alone because its output exists, and the rule says to skip.
     std::function<void(int index, const QString &input, const QString &reason)> skipped;

@@ -7,8 +7,8 @@
 #include <QString>
 #include <QStringList>
 
-// A request: the convert command's values, and the slot options that the
-// command's text does not carry.
+// A request: the convert command's values, and the slot and sound options
+// that the command's text does not carry.
 struct ConvertCommand
 {
     quint32 sampleRate = 0;
@@ -19,6 +19,7 @@ struct ConvertCommand
     QString suffix;
     QStringList inputs; // empty parts are not inputs
     SlotOptions slot;
+    SoundOptions sound;
     // For each input, the folder under outputFolder that its output goes to,
     // so that a tree of inputs gives the same tree of outputs; none or ""
     // for outputFolder itself. Not part of the command's text.

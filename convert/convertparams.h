@@ -17,6 +17,34 @@ struct SlotOptions
     bool isPlain() const { return !pad && fadeOutMs == 0 && startFrame == 0; }
 };
 
+// What the sound may ask beyond the plain conversion. The defaults give the
+// plain conversion, byte for byte.
+struct SoundOptions
+{
+    // libsox's resampler quality, as the "rate" effect's -q, -l, -m, -h and -v
+    // name them; High is that effect's own default.
+    enum class Quality { Quick, Low, Medium, High, VeryHigh };
+    Quality quality = Quality::High;
+    // Triangular noise of one step where the depth drops, as the sox command
+    // adds it by default.
+    bool dither = false;
+    // A fixed gain in decibels, before anything else changes the samples.
+    double gainDb = 0;
+    // Lower that gain, per file, just enough that no sample clips.
+    bool guard = false;
+    // Instead of a fixed gain, the one per file that brings the peak of what
+    // goes into the file to normalizeDbfs.
+    bool normalize = false;
+    double normalizeDbfs = 0;
+
+    bool isPlain() const
+    {
+        return quality == Quality::High && !dither && gainDb == 0 && !guard && !normalize;
+    }
+    // The gain then depends on the sound, which is measured first.
+    bool measures() const { return guard || normalize; }
+};
+
 struct ConvertParams
 {
     quint8 channels = 0;
@@ -29,4 +57,5 @@ struct ConvertParams
     // conversion then fails instead of replacing it.
     bool mayReplace = true;
     SlotOptions slot;
+    SoundOptions sound;
 };

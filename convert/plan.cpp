@@ -158,6 +158,7 @@ ConvertParams Plan::params(const PlanRow &row) const
     p.outputPath = row.output;
     p.mayReplace = existing == Existing::Overwrite;
     p.slot = request.slot;
+    p.sound = request.sound;
     return p;
 }
 

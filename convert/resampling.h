@@ -15,12 +15,17 @@ struct ConvertHooks
     // conversion, which then fails with the reason "cancelled".
     const std::atomic_bool *cancel = nullptr;
     // Output samples made so far, and the number expected (0 when unknown).
+    // Where the level is measured first (SoundOptions::measures) both passes
+    // count, and the number expected is twice the output's.
     std::function<void(quint64 done, quint64 total)> progress;
     // Samples that libsox clipped on their way, once the chain has run.
     std::function<void(quint64 samples)> clipped;
     // Something the output should not pass over in silence although it was
     // written: an input that ends before the length its header gives.
     std::function<void(const QString &text)> warning;
+    // The gain, in dB, that the sound's own level chose (SoundOptions::guard
+    // and normalize), before the conversion writes anything.
+    std::function<void(double db)> gain;
     // Processors this conversion may take beside its own: libsox then runs an
     // effect's channels side by side (as `sox --multi-threaded` does), where
     // libgomp's threads sleep while they wait (spare::threadsWaitPassively).

@@ -4,6 +4,7 @@
 
 #include "convert/readahead.h"
 #include "convert/scratch.h"
+#include "convert/sound.h"
 #include "convert/soxhandles.h"
 #include "convert/spare.h"
 #include "convert/units.h"
@@ -73,6 +74,93 @@ quint64 promisedFrames(const sox_format_t &input)
     return input.signal.length / input.signal.channels;
 }
 
+// libsox's seed of its noise as it starts, which the sox command keeps with
+// -R. Taken before any dither of this process has advanced it.
+sox_int32_t initialNoiseSeed()
+{
+    static const sox_int32_t seed = sox_get_globals()->ranqd1;
+    return seed;
+}
+
+// The highest sample magnitude that passes an effect of ours, in a window of
+// interleaved samples counted from the start ([from, to); to 0: no end). As
+// the chain's last effect it consumes what it is given.
+struct Peak
+{
+    quint64 from = 0;
+    quint64 to = 0;
+    bool last = false;
+    quint64 seen = 0;
+    double highest = 0;
+};
+
+int peakGetopts(sox_effect_t *effp, int argc, char **argv)
+{
+    if (argc != 2 || argv[1] == nullptr)
+        return SOX_EOF;
+    *static_cast<Peak **>(effp->priv) = reinterpret_cast<Peak *>(argv[1]);
+    return SOX_SUCCESS;
+}
+
+int peakFlow(sox_effect_t *effp, const sox_sample_t *ibuf, sox_sample_t *obuf, size_t *isamp,
+             size_t *osamp)
+{
+    Peak *peak = *static_cast<Peak **>(effp->priv);
+    const size_t n = peak->last ? *isamp : qMin(*isamp, *osamp);
+    for (size_t i = 0; i < n; ++i) {
+        const quint64 at = peak->seen + i;
+        if (at >= peak->from && (peak->to == 0 || at < peak->to))
+            peak->highest = qMax(peak->highest, std::fabs(double(ibuf[i])));
+    }
+    if (!peak->last)
+        std::memcpy(obuf, ibuf, n * sizeof *ibuf);
+    peak->seen += n;
+    *isamp = n;
+    *osamp = peak->last ? 0 : n;
+    return SOX_SUCCESS;
+}
+
+const sox_effect_handler_t *peakHandler()
+{
+    static sox_effect_handler_t handler = {"peak",        nullptr, SOX_EFF_MCHAN | SOX_EFF_MODIFY,
+                                           peakGetopts,   nullptr, peakFlow,
+                                           nullptr,       nullptr, nullptr,
+                                           sizeof(Peak *)};
+    return &handler;
+}
+
+// What the measuring pass lowers the sound by, so that a peak that the
+// resampler lifts past full scale is measured rather than clipped.
+constexpr double measureHeadroomDb = 12;
+
+struct MeasureState
+{
+    const ConvertHooks *hooks;
+    const Peak *end;
+    quint64 samplesWanted;   // 0: the whole input
+    quint64 samplesExpected; // in this pass; 0 when unknown
+    bool cancelled = false;
+};
+
+int measureCallback(sox_bool /*allDone*/, void *data)
+{
+    auto *state = static_cast<MeasureState *>(data);
+    const std::atomic_bool *cancel = state->hooks->cancel;
+    if (cancel && cancel->load(std::memory_order_relaxed)) {
+        state->cancelled = true;
+        return SOX_EOF;
+    }
+    // The first of two passes: the first half of the progress, which the
+    // early stop's overshoot must not carry past.
+    if (state->hooks->progress) {
+        const quint64 expected = state->samplesExpected;
+        state->hooks->progress(expected > 0 ? qMin(state->end->seen, expected) : state->end->seen,
+                               2 * expected);
+    }
+    return state->samplesWanted > 0 && state->end->seen >= state->samplesWanted ? SOX_EOF
+                                                                                : SOX_SUCCESS;
+}
+
 struct FlowState
 {
     const ConvertHooks *hooks;
@@ -80,6 +168,7 @@ struct FlowState
     quint64 samplesWanted;  // 0: the whole input
     quint64 samplesAllowed; // beyond this a WAV file cannot describe the data
     quint64 samplesExpected;
+    quint64 progressBase = 0; // what a first, measuring pass has shown done
     bool cancelled = false;
     bool tooLarge = false;
 };
@@ -93,7 +182,7 @@ int flowCallback(sox_bool /*allDone*/, void *data)
     }
     const quint64 written = state->output->olength;
     if (state->hooks->progress)
-        state->hooks->progress(written, state->samplesExpected);
+        state->hooks->progress(state->progressBase + written, state->samplesExpected);
     // The cut drops whatever the last buffer made beyond what the size needs.
     if (state->samplesWanted > 0 && written >= state->samplesWanted)
         return SOX_EOF;
@@ -111,11 +200,18 @@ public:
 
     bool openInput(QString *why);
     bool openScratch(QTemporaryFile &scratch, QString *why);
+    bool measure(QString *why);
     bool flow(QString *why);
 
 private:
     bool addEffect(const char *name, int argc, char **argv, const sox_signalinfo_t *target,
                    QString *why);
+    bool addEffect(const sox_effect_handler_t *handler, const char *name, int argc, char **argv,
+                   const sox_signalinfo_t *target, QString *why);
+    bool addGain(double db, QString *why);
+    bool addRateAndChannels(const sox_signalinfo_t &from, QString *why, Peak *afterRate = nullptr);
+    quint64 samplesWanted() const;
+    quint64 samplesExpected(const sox_signalinfo_t &from) const;
 
     const ConvertParams &p;
     const ConvertHooks &hooks;
@@ -123,6 +219,12 @@ private:
     sox::Format output;
     sox::Chain chain;
     sox_signalinfo_t working{};
+    // The precision that the sox command's chain would give the samples so
+    // far: its input keeps the file's, where libsox's "input" effect claims
+    // 32 bits, and effects that only modify samples keep what they are given.
+    unsigned soxPrecision = 0;
+    double gainDb = p.sound.gainDb;
+    quint64 measuredProgress = 0; // what the measuring pass showed done
 };
 
 bool Chain::openInput(QString *why)
@@ -229,7 +331,12 @@ bool Chain::openScratch(QTemporaryFile &scratch, QString *why)
 bool Chain::addEffect(const char *name, int argc, char **argv, const sox_signalinfo_t *target,
                       QString *why)
 {
-    const sox_effect_handler_t *handler = sox_find_effect(name);
+    return addEffect(sox_find_effect(name), name, argc, argv, target, why);
+}
+
+bool Chain::addEffect(const sox_effect_handler_t *handler, const char *name, int argc, char **argv,
+                      const sox_signalinfo_t *target, QString *why)
+{
     sox::Effect effect(handler ? sox_create_effect(handler) : nullptr);
     if (!effect) {
         *why = QCoreApplication::translate(
@@ -244,7 +351,12 @@ bool Chain::addEffect(const char *name, int argc, char **argv, const sox_signali
                    .arg(QLatin1String(name));
         return false;
     }
+    const size_t effectsBefore = chain->length;
     const int result = sox_add_effect(chain.get(), effect.get(), &working, target);
+    // An effect with nothing to do in this configuration is left out and
+    // changes nothing, in the sox command's chain as in ours.
+    if (chain->length > effectsBefore && !(handler->flags & SOX_EFF_MODIFY))
+        soxPrecision = working.precision;
     qDebug().noquote() << name << result;
     if (result != SOX_SUCCESS) {
         *why = QCoreApplication::translate(
@@ -253,6 +365,134 @@ bool Chain::addEffect(const char *name, int argc, char **argv, const sox_signali
                    .arg(QLatin1String(name));
         return false;
     }
+    return true;
+}
+
+// First, where the input's own samples are scaled: the sox command's "gain"
+// written before "rate" and "channels".
+bool Chain::addGain(double db, QString *why)
+{
+    // 17 digits carry the double exactly, as the sox command would read it.
+    QByteArray text = QByteArray::number(db, 'g', 17);
+    char *arg = text.data();
+    return addEffect("gain", 1, &arg, &output->signal, why);
+}
+
+// `afterRate`, when given, watches the samples between the two effects.
+bool Chain::addRateAndChannels(const sox_signalinfo_t &from, QString *why, Peak *afterRate)
+{
+    // Without an option the effect runs at its default quality, high: the
+    // plain conversion's bytes stay those of the bare effect.
+    char *rateArg = const_cast<char *>(sound::rateOption(p.sound.quality));
+    const bool defaultQuality = p.sound.quality == SoundOptions::Quality::High;
+    if (units::rateEffectNeeded(from.rate, output->signal.rate) &&
+        !addEffect("rate", defaultQuality ? 0 : 1, defaultQuality ? nullptr : &rateArg,
+                   &output->signal, why))
+        return false;
+    char *afterRateArg = reinterpret_cast<char *>(afterRate);
+    if (afterRate && !addEffect(peakHandler(), "peak", 1, &afterRateArg, &output->signal, why))
+        return false;
+    if (from.channels != output->signal.channels &&
+        !addEffect("channels", 0, nullptr, &output->signal, why))
+        return false;
+    return true;
+}
+
+quint64 Chain::samplesWanted() const
+{
+    if (p.fileSize <= units::headerBytes)
+        return 0;
+    // The slot's samples after its start; with a fade one frame more, so that
+    // a sound that goes on past the cut always shows it.
+    const unsigned bytesPerSample = p.bitsPerSample / 8u;
+    return (quint64(p.fileSize - units::headerBytes) + bytesPerSample - 1) / bytesPerSample +
+           p.slot.startFrame * p.channels + (p.slot.fadeOutMs > 0 ? p.channels : 0);
+}
+
+// Output samples the chain should make from an input, for progress: 0 when
+// unknown.
+quint64 Chain::samplesExpected(const sox_signalinfo_t &from) const
+{
+    if (samplesWanted() > 0)
+        return samplesWanted();
+    if (from.length == 0 || from.rate <= 0 || from.channels == 0)
+        return 0;
+    return quint64(double(from.length) / from.channels * output->signal.rate / from.rate) *
+           output->signal.channels;
+}
+
+// A first pass over the same chain, lowered by measureHeadroomDb, that finds
+// the peaks which the gain depends on: where the gain is applied, and where
+// the output would be written (over the slot alone when normalizing).
+bool Chain::measure(QString *why)
+{
+    if (!p.sound.measures())
+        return true;
+    if (inputs::isStandardInput(p.inputPath)) {
+        *why = QCoreApplication::translate(
+            "engine", "the level can only be measured in a file, which is read twice; give a "
+                      "file, not the standard input");
+        return false;
+    }
+    sox::Format again = soxchain::openInput(p.inputPath, why);
+    if (!again)
+        return false;
+    sox::Chain measuring(sox_create_effects_chain(&again->encoding, &output->encoding));
+    if (!measuring) {
+        *why = QCoreApplication::translate(
+            "engine",
+            "cannot convert this file: the sound library could not build its effects chain");
+        return false;
+    }
+    // The effects go into the measuring chain through the usual helpers.
+    std::swap(chain, measuring);
+    const auto restore = qScopeGuard([&] { std::swap(chain, measuring); });
+    working = again->signal;
+    Peak atGain;
+    Peak afterRate;
+    Peak atOutput;
+    atOutput.last = true;
+    if (p.sound.normalize) {
+        atOutput.from = p.slot.startFrame * p.channels;
+        const quint64 wanted = samplesWanted();
+        atOutput.to = wanted > 0 ? atOutput.from + (quint64(p.fileSize - units::headerBytes) +
+                                                    p.bitsPerSample / 8u - 1) /
+                                                       (p.bitsPerSample / 8u)
+                                 : 0;
+    }
+    char *inputArg = reinterpret_cast<char *>(again.get());
+    char *atGainArg = reinterpret_cast<char *>(&atGain);
+    char *atOutputArg = reinterpret_cast<char *>(&atOutput);
+    if (!addEffect("input", 1, &inputArg, &again->signal, why) ||
+        !addGain(-measureHeadroomDb, why) ||
+        !addEffect(peakHandler(), "peak", 1, &atGainArg, &output->signal, why) ||
+        !addRateAndChannels(again->signal, why, &afterRate) ||
+        !addEffect(peakHandler(), "peak", 1, &atOutputArg, &output->signal, why))
+        return false;
+    MeasureState state{&hooks, &atOutput, samplesWanted(), samplesExpected(again->signal)};
+    sox_get_globals()->use_threads = sox_false;
+    sox_flow_effects(chain.get(), measureCallback, &state);
+    if (state.cancelled || (hooks.cancel && hooks.cancel->load())) {
+        *why = QStringLiteral("cancelled");
+        return false;
+    }
+    if (again->sox_errno != 0) {
+        *why = QCoreApplication::translate("engine", "the input is damaged or cut short: %1")
+                   .arg(QString::fromLocal8Bit(again->sox_errstr));
+        return false;
+    }
+    const double scale = std::pow(10.0, measureHeadroomDb / 20) / -double(SOX_SAMPLE_MIN);
+    // Between the gain and the channels, samples clip only past full scale.
+    const double inPeak = qMax(atGain.highest, afterRate.highest) * scale;
+    const double outPeak = atOutput.highest * scale;
+    gainDb = p.sound.normalize
+                 ? sound::normalizingGain(p.sound.normalizeDbfs, outPeak)
+                 : sound::guardedGain(p.sound.gainDb, inPeak, outPeak, p.bitsPerSample);
+    qDebug().noquote() << "measured" << p.inputPath << "peaks" << inPeak << outPeak << "gain"
+                       << gainDb;
+    if (hooks.gain)
+        hooks.gain(gainDb);
+    measuredProgress = state.samplesExpected > 0 ? state.samplesExpected : atOutput.seen;
     return true;
 }
 
@@ -265,36 +505,40 @@ bool Chain::flow(QString *why)
             "cannot convert this file: the sound library could not build its effects chain");
         return false;
     }
+    initialNoiseSeed();
     // sox_add_effect writes each effect's output signal back into `working`.
     working = input->signal;
     char *inputArg = reinterpret_cast<char *>(input.get());
     char *outputArg = reinterpret_cast<char *>(output.get());
     if (!addEffect("input", 1, &inputArg, &input->signal, why))
         return false;
-    if (units::rateEffectNeeded(input->signal.rate, output->signal.rate) &&
-        !addEffect("rate", 0, nullptr, &output->signal, why))
+    soxPrecision = input->signal.precision;
+    if (gainDb != 0 && !addGain(gainDb, why))
         return false;
-    if (input->signal.channels != output->signal.channels &&
-        !addEffect("channels", 0, nullptr, &output->signal, why))
+    if (!addRateAndChannels(input->signal, why))
         return false;
+    // Where the sox command dithers: the samples carry more bits than the
+    // output keeps, below 24 bits. libsox's "dither" would judge by the 32
+    // bits its "input" effect claims.
+    if (p.sound.dither && soxPrecision > output->signal.precision &&
+        output->signal.precision < 24) {
+        // Each channel's noise is seeded from this global, which the effect
+        // then advances: a fresh seed keeps a file's bytes from depending on
+        // what the process converted before it.
+        sox_get_globals()->ranqd1 = initialNoiseSeed();
+        if (!addEffect("dither", 0, nullptr, &output->signal, why))
+            return false;
+    }
     if (!addEffect("output", 1, &outputArg, &output->signal, why))
         return false;
 
     const unsigned bytesPerSample = p.bitsPerSample / 8u;
-    FlowState state{&hooks, output.get(), 0, units::maxDataBytes / bytesPerSample, 0};
-    if (p.fileSize > units::headerBytes) {
-        // The slot's samples after its start; with a fade one frame more, so
-        // that a sound that goes on past the cut always shows it.
-        state.samplesWanted =
-            (quint64(p.fileSize - units::headerBytes) + bytesPerSample - 1) / bytesPerSample +
-            p.slot.startFrame * p.channels + (p.slot.fadeOutMs > 0 ? p.channels : 0);
-    }
-    if (state.samplesWanted > 0) {
-        state.samplesExpected = state.samplesWanted;
-    } else if (input->signal.length > 0 && input->signal.rate > 0 && input->signal.channels > 0) {
-        state.samplesExpected = quint64(double(input->signal.length) / input->signal.channels *
-                                        output->signal.rate / input->signal.rate) *
-                                output->signal.channels;
+    FlowState state{&hooks, output.get(), samplesWanted(), units::maxDataBytes / bytesPerSample, 0};
+    state.samplesExpected = samplesExpected(input->signal);
+    if (p.sound.measures()) {
+        // The second half of the progress, after the measuring pass.
+        state.progressBase = measuredProgress;
+        state.samplesExpected *= 2;
     }
 
     // Both give the same samples as one thread would, only sooner where a
@@ -484,7 +728,8 @@ bool run(const ConvertParams &params, const ConvertHooks &hooks, QTemporaryFile 
         return false;
     }
     Chain chain(params, hooks);
-    return chain.openInput(why) && chain.openScratch(scratch, why) && chain.flow(why);
+    return chain.openInput(why) && chain.openScratch(scratch, why) && chain.measure(why) &&
+           chain.flow(why);
 }
 
 } // namespace soxchain

@@ -2,6 +2,7 @@
 
 #include "convert/interrupt.h"
 #include "convert/resampling.h"
+#include "convert/sound.h"
 #include "convert/spare.h"
 
 #include <QCoreApplication>
@@ -11,6 +12,7 @@
 #include <iterator>
 
 #include <cerrno>
+#include <cmath>
 #include <csignal>
 #include <poll.h>
 #include <unistd.h>
@@ -28,6 +30,7 @@ const QByteArray convertedWord = QByteArrayLiteral("converted");
 const QByteArray failedWord = QByteArrayLiteral("failed");
 const QByteArray clippedWord = QByteArrayLiteral("clipped");
 const QByteArray warningWord = QByteArrayLiteral("warning");
+const QByteArray gainWord = QByteArrayLiteral("gain");
 // Without a known total, progress is sent after this many more samples.
 constexpr quint64 unknownTotalStep = quint64(1) << 20;
 
@@ -93,6 +96,52 @@ private:
     QByteArray buffer;
 };
 
+// The sound options that differ from the plain conversion, as "name=value"
+// words after the paths: a plain row's line stays as it always was.
+QByteArray soundWords(const SoundOptions &s)
+{
+    QByteArray words;
+    if (s.quality != SoundOptions().quality)
+        words += " quality=" + sound::qualityName(s.quality).toLatin1();
+    if (s.dither)
+        words += " dither=1";
+    // 17 digits carry a double exactly.
+    if (s.gainDb != 0)
+        words += " gain=" + QByteArray::number(s.gainDb, 'g', 17);
+    if (s.guard)
+        words += " guard=1";
+    if (s.normalize)
+        words += " normalize=" + QByteArray::number(s.normalizeDbfs, 'g', 17);
+    return words;
+}
+
+bool readSoundWord(const QByteArray &word, SoundOptions *s)
+{
+    const int eq = word.indexOf('=');
+    if (eq <= 0)
+        return false;
+    const QByteArray name = word.left(eq);
+    const QByteArray value = word.mid(eq + 1);
+    if (name == "quality")
+        return sound::parseQuality(QString::fromLatin1(value), &s->quality);
+    if (name == "dither" && value == "1") {
+        s->dither = true;
+        return true;
+    }
+    QString why;
+    if (name == "gain")
+        return sound::parseGain(QString::fromLatin1(value), &s->gainDb, &why);
+    if (name == "guard" && value == "1") {
+        s->guard = true;
+        return true;
+    }
+    if (name == "normalize") {
+        s->normalize = true;
+        return sound::parseLevel(QString::fromLatin1(value), &s->normalizeDbfs, &why);
+    }
+    return false;
+}
+
 } // namespace
 
 QByteArray rowLine(const ConvertParams &p, int spareProcessors)
@@ -102,15 +151,20 @@ QByteArray rowLine(const ConvertParams &p, int spareProcessors)
            (p.mayReplace ? '1' : '0') + ' ' + (p.slot.pad ? '1' : '0') + ' ' +
            QByteArray::number(p.slot.fadeOutMs) + ' ' + QByteArray::number(p.slot.startFrame) +
            ' ' + QByteArray::number(qBound(0, spareProcessors, 255)) + ' ' + encode(p.inputPath) +
-           ' ' + encode(p.outputPath) + '\n';
+           ' ' + encode(p.outputPath) + soundWords(p.sound) + '\n';
 }
 
 Job readJobLine(const QByteArray &line)
 {
     Job job;
     const QList<QByteArray> words = line.split(' ');
-    if (words.size() != 12 || words.at(0) != rowWord)
+    if (words.size() < 12 || words.at(0) != rowWord)
         return job;
+    SoundOptions sound;
+    for (int i = 12; i < words.size(); ++i) {
+        if (!readSoundWord(words.at(i), &sound))
+            return job;
+    }
     bool ok[9] = {};
     const uint rate = words.at(1).toUInt(&ok[0]);
     const uint channels = words.at(2).toUInt(&ok[1]);
@@ -133,6 +187,7 @@ Job readJobLine(const QByteArray &line)
     job.params.slot.pad = pad == 1;
     job.params.slot.fadeOutMs = fade;
     job.params.slot.startFrame = start;
+    job.params.sound = sound;
     job.spareProcessors = int(spare);
     // An empty path is percent-encoded to nothing, which split() keeps as a word.
     job.params.inputPath = decode(words.at(10));
@@ -189,6 +244,11 @@ QByteArray warningLine(const QString &text)
     return warningWord + ' ' + encode(text) + '\n';
 }
 
+QByteArray gainLine(double db)
+{
+    return gainWord + ' ' + QByteArray::number(db, 'g', 17) + '\n';
+}
+
 QByteArray convertedLine()
 {
     return convertedWord + '\n';
@@ -217,6 +277,11 @@ Answer readAnswerLine(const QByteArray &line)
     } else if (words.size() == 2 && words.at(0) == warningWord) {
         answer.kind = Answer::Kind::Warning;
         answer.reason = decode(words.at(1));
+    } else if (words.size() == 2 && words.at(0) == gainWord) {
+        bool ok = false;
+        answer.gainDb = words.at(1).toDouble(&ok);
+        if (ok && std::isfinite(answer.gainDb))
+            answer.kind = Answer::Kind::Gain;
     } else if (words.size() == 1 && words.at(0) == convertedWord) {
         answer.kind = Answer::Kind::Converted;
     } else if (words.size() == 2 && words.at(0) == failedWord) {
@@ -272,6 +337,7 @@ int run(const std::atomic_bool &cancel, int wakeDescriptor)
                 parentGone |= !writeAll(clippedLine(samples));
         };
         hooks.warning = [&](const QString &text) { parentGone |= !writeAll(warningLine(text)); };
+        hooks.gain = [&](double db) { parentGone |= !writeAll(gainLine(db)); };
         QString reason;
         const bool converted = resampling.resample(job.params, &reason, hooks) == 1;
         parentGone |= !writeAll(converted ? convertedLine() : failedLine(reason));

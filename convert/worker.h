@@ -25,7 +25,8 @@ constexpr quint32 maxWorkers = 256;
 // a newline in a path or a reason cannot split a line. `spareProcessors`:
 // how many processors the conversion may use beside its own
 // (spare::useProcessors), which the parent gives only where they would
-// otherwise idle; 0 to 255.
+// otherwise idle; 0 to 255. Sound options other than the plain conversion's
+// follow the paths as "name=value" words.
 QByteArray rowLine(const ConvertParams &params, int spareProcessors = 0);
 
 struct Job
@@ -50,16 +51,18 @@ int workersFor(const Plan &plan, int jobs);
 
 struct Answer
 {
-    enum class Kind { Progress, Clipped, Warning, Converted, Failed, Unreadable };
+    enum class Kind { Progress, Clipped, Warning, Gain, Converted, Failed, Unreadable };
     Kind kind = Kind::Unreadable;
     quint64 done = 0; // samples done, or clipped
     quint64 total = 0;
     QString reason; // why it failed, or the warning
+    double gainDb = 0;
 };
 
 QByteArray progressLine(quint64 done, quint64 total);
 QByteArray clippedLine(quint64 samples);
 QByteArray warningLine(const QString &text);
+QByteArray gainLine(double db);
 QByteArray convertedLine();
 QByteArray failedLine(const QString &reason);
 Answer readAnswerLine(const QByteArray &line);

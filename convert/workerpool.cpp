@@ -274,6 +274,10 @@ void Pool::slReadyRead()
             if (report.warning)
                 report.warning(row, answer.reason);
             break;
+        case Answer::Kind::Gain:
+            if (report.gain)
+                report.gain(row, answer.gainDb);
+            break;
         case Answer::Kind::Converted:
         case Answer::Kind::Failed:
             w->row = -1;

@@ -4,8 +4,11 @@
 #include "testutil.h"
 
 #include <QDirIterator>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QtTest>
 
+#include <cmath>
 #include <csignal>
 #include <sys/stat.h>
 
@@ -83,7 +86,12 @@ private slots:
     void collisionsThroughTheCommand();
     void contentRecognisedInFolders();
     void slotOptions();
+    void soundOptions_data();
+    void soundOptions();
+    void measuredGains_data();
+    void measuredGains();
     void standardInput();
+    void measuringRefusesStandardInput();
     void argumentTheLocaleCannotCarry_data();
     void argumentTheLocaleCannotCarry();
     void namesWithControls_data();
@@ -262,6 +270,28 @@ void TstCli::options_data()
                                << QStringList{"-j/--jobs", "\"0\""};
     QTest::newRow("jobs not a number")
         << with(fmt + QStringList{"-j", "many"}) << 2 << "" << QStringList{"-j/--jobs", "many"};
+    QTest::newRow("unknown quality") << with(fmt + QStringList{"--quality", "best"}) << 2 << ""
+                                     << QStringList{"--quality", "best", "very-high"};
+    QTest::newRow("quality in another case")
+        << with(fmt + QStringList{"--quality", "High"}) << 2 << "" << QStringList{"--quality"};
+    QTest::newRow("gain too high") << with(fmt + QStringList{"--gain", "60.5"}) << 2 << ""
+                                   << QStringList{"--gain", "60.5", "-60 to 60 dB"};
+    QTest::newRow("gain too low") << with(fmt + QStringList{"--gain=-61dB"}) << 2 << ""
+                                  << QStringList{"--gain", "-61dB", "-60 to 60 dB"};
+    QTest::newRow("gain not a number") << with(fmt + QStringList{"--gain", "loud"}) << 2 << ""
+                                       << QStringList{"--gain", "loud", "decibels"};
+    QTest::newRow("gain of infinity")
+        << with(fmt + QStringList{"--gain", "inf"}) << 2 << "" << QStringList{"--gain", "inf"};
+    QTest::newRow("normalize above full scale")
+        << with(fmt + QStringList{"--normalize", "0.5"}) << 2 << ""
+        << QStringList{"--normalize", "0.5", "-60 to 0 dBFS"};
+    QTest::newRow("normalize not a level") << with(fmt + QStringList{"--normalize", "max"}) << 2
+                                           << "" << QStringList{"--normalize", "max"};
+    QTest::newRow("normalize with a gain")
+        << with(fmt + QStringList{"--normalize", "-1", "--gain", "3"}) << 2 << ""
+        << QStringList{"--normalize", "--gain"};
+    QTest::newRow("normalize with guard") << with(fmt + QStringList{"--normalize", "-1", "--guard"})
+                                          << 2 << "" << QStringList{"--normalize", "--guard"};
     QTest::newRow("unknown option")
         << with(fmt + QStringList{"--frobnicate"}) << 2 << "" << QStringList{"frobnicate"};
     // A missing folder is made, but not under a file.
@@ -498,6 +528,9 @@ void TstCli::parallelMatchesSequential_data()
     QTest::addColumn<QStringList>("extra");
     QTest::newRow("cut to a size") << QStringList{"-s", "40000"};
     QTest::newRow("whole inputs") << QStringList();
+    QTest::newRow("sound options")
+        << QStringList{"-s", "40000", "--quality", "low", "--dither", "--gain", "-2.25"};
+    QTest::newRow("measured gains") << QStringList{"-s", "40000", "--normalize", "-2"};
 }
 
 void TstCli::parallelMatchesSequential()
@@ -1045,6 +1078,133 @@ void TstCli::slotOptions()
 }
 
 // "-" reads the standard input, as the sox command does, once.
+void TstCli::soundOptions_data()
+{
+    QTest::addColumn<QStringList>("options");
+    QTest::addColumn<QStringList>("soxOptions"); // before the input
+    QTest::addColumn<QStringList>("soxEffects"); // before "rate"
+    QTest::addColumn<QString>("rateOption");
+    QTest::addColumn<QString>("jsonHas");
+
+    QTest::newRow("quality") << QStringList{"--quality", "quick"} << QStringList{"-D"}
+                             << QStringList() << "-q"
+                             << "\"quality\":\"quick\"";
+    QTest::newRow("dither") << QStringList{"--dither"} << QStringList{"-R"} << QStringList()
+                            << QString() << "\"dither\":true";
+    QTest::newRow("gain") << QStringList{"--gain", "-3.5dB"} << QStringList{"-D"}
+                          << QStringList{"gain", "-3.5"} << QString() << "\"gain_db\":-3.5";
+}
+
+// Each sound option reaches the file through the workers, as the sox command
+// that the man page names makes it.
+void TstCli::soundOptions()
+{
+    QFETCH(QStringList, options);
+    QFETCH(QStringList, soxOptions);
+    QFETCH(QStringList, soxEffects);
+    QFETCH(QString, rateOption);
+    QFETCH(QString, jsonHas);
+
+    const QString out = freshDir();
+    const Result r = run(QStringList{"--json", "-j", "2", "-r", "22050", "-c", "1", "-b", "16",
+                                     "-o", out, "in/a.wav", "in/d.ogg"} +
+                         options);
+    QCOMPARE(r.exit, 0);
+    QCOMPARE(r.out.count(jsonHas.toUtf8()), 2);
+    for (const char *name : {"a", "d"}) {
+        const QString ref = path(out + "/" + name + ".ref.wav");
+        const QStringList args =
+            soxOptions +
+            QStringList{path(QStringLiteral("in/%1.%2").arg(name, name[0] == 'a' ? "wav" : "ogg")),
+                        "-b",
+                        "16",
+                        "-t",
+                        "wavpcm",
+                        ref} +
+            soxEffects + QStringList{"rate"} +
+            (rateOption.isEmpty() ? QStringList() : QStringList{rateOption}) +
+            QStringList{"22050", "channels", "1"};
+        QCOMPARE(testutil::run(QStringLiteral("sox"), args), 0);
+        QByteArray expected, got;
+        QString format;
+        QVERIFY(testutil::pythonWave(ref, &format, &expected));
+        QVERIFY(testutil::pythonWave(path(out + "/" + name + ".wav"), &format, &got));
+        QVERIFY(expected.size() > 10000);
+        QVERIFY2(got == expected, name);
+    }
+}
+
+void TstCli::measuredGains_data()
+{
+    QTest::addColumn<QStringList>("options");
+    QTest::addColumn<double>("peakDbfs"); // NaN: only no clipping
+    QTest::addColumn<QString>("errHas");
+    QTest::newRow("normalize") << QStringList{"--normalize", "-1.5"} << -1.5
+                               << "brings the peak to -1.5 dBFS";
+    QTest::newRow("guard") << QStringList{"--gain", "10", "--guard"} << qQNaN()
+                           << "so that nothing clips";
+}
+
+// The gain each file got, as --json reports it, is the sox command's gain
+// for the same bytes, also from the workers.
+void TstCli::measuredGains()
+{
+    QFETCH(QStringList, options);
+    QFETCH(double, peakDbfs);
+    QFETCH(QString, errHas);
+    const QString out = freshDir();
+    const Result r = run(QStringList{"--json", "-j", "2", "-r", "22050", "-c", "1", "-b", "16",
+                                     "-o", out, "in/a.wav", "in/d.ogg"} +
+                         options);
+    QCOMPARE(r.exit, 0);
+    QCOMPARE(QString::fromLocal8Bit(r.err).count(errHas), 2);
+    const QList<QByteArray> rows = r.out.trimmed().split('\n');
+    QCOMPARE(rows.size(), 2);
+    for (const QByteArray &row : rows) {
+        const QJsonObject o = QJsonDocument::fromJson(row).object();
+        QCOMPARE(o.value("clipped").toDouble(), 0.0);
+        const double gain = o.value("gain_db").toDouble();
+        QVERIFY(gain != 0 && gain < 10);
+        const QString output = path(o.value("output").toString());
+        const QString ref = output + ".ref.wav";
+        QCOMPARE(testutil::run(QStringLiteral("sox"),
+                               {"-D", path(o.value("input").toString()), "-b", "16", "-t", "wavpcm",
+                                ref, "gain", QString::number(gain, 'g', 17), "rate", "22050",
+                                "channels", "1"}),
+                 0);
+        QByteArray expected, got;
+        QString format;
+        QVERIFY(testutil::pythonWave(ref, &format, &expected));
+        QVERIFY(testutil::pythonWave(output, &format, &got));
+        QVERIFY2(got == expected, qPrintable(output));
+        if (qIsNaN(peakDbfs))
+            continue;
+        QByteArray stat;
+        QCOMPARE(testutil::run(QStringLiteral("sox"), {output, "-n", "stat"}, nullptr, &stat), 0);
+        double peak = 0;
+        for (const QByteArray &line : stat.split('\n')) {
+            if (line.contains("imum amplitude:"))
+                peak = qMax(peak, std::fabs(line.mid(line.indexOf(':') + 1).trimmed().toDouble()));
+        }
+        QVERIFY2(std::fabs(20 * std::log10(peak) - peakDbfs) <= 0.05, qPrintable(output));
+    }
+}
+
+// The level is measured in a first reading, and a pipe gives its sound once.
+void TstCli::measuringRefusesStandardInput()
+{
+    const QString out = freshDir();
+    QProcess p;
+    p.setWorkingDirectory(root.path());
+    p.setStandardInputFile(path("in/b.flac"));
+    p.start(program(), {"-r", "8000", "-c", "1", "-b", "16", "-o", out, "--guard", "-"});
+    QVERIFY(p.waitForFinished(60000));
+    const QByteArray err = p.readAllStandardError();
+    QCOMPARE(p.exitCode(), 1);
+    QVERIFY2(err.contains("-: the level can only be measured in a file"), err.constData());
+    QCOMPARE(filesIn(out), QStringList());
+}
+
 void TstCli::standardInput()
 {
     const QString out = freshDir();

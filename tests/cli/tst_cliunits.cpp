@@ -7,6 +7,8 @@
 
 #include <QtTest>
 
+Q_DECLARE_METATYPE(SoundOptions)
+
 class TstCliUnits : public QObject
 {
     Q_OBJECT
@@ -21,6 +23,8 @@ private slots:
     void sizeForDuration();
     void answerLines_data();
     void answerLines();
+    void gainLines_data();
+    void gainLines();
     void jobLines_data();
     void jobLines();
     void spareProcessors_data();
@@ -237,6 +241,10 @@ void TstCliUnits::answerLines_data()
     QTest::newRow("empty reason") << worker::failedLine("") << int(K::Failed) << "" << quint64(0);
     QTest::newRow("garbage") << QByteArray("hello there\n") << int(K::Unreadable) << ""
                              << quint64(0);
+    QTest::newRow("gain not a number")
+        << QByteArray("gain loud\n") << int(K::Unreadable) << "" << quint64(0);
+    QTest::newRow("gain not finite")
+        << QByteArray("gain nan\n") << int(K::Unreadable) << "" << quint64(0);
     QTest::newRow("progress without total")
         << QByteArray("progress 5\n") << int(K::Unreadable) << "" << quint64(0);
     QTest::newRow("progress not numbers")
@@ -258,6 +266,26 @@ void TstCliUnits::answerLines()
     QCOMPARE(answer.done, done);
 }
 
+void TstCliUnits::gainLines_data()
+{
+    QTest::addColumn<double>("db");
+    QTest::newRow("a guarded gain") << -0.9649602320527642;
+    QTest::newRow("none") << 0.0;
+    QTest::newRow("a normalizing gain") << 37.123456789012345;
+    QTest::newRow("a hair") << -1e-9;
+}
+
+// The gain a worker chose reaches the parent to the last bit.
+void TstCliUnits::gainLines()
+{
+    QFETCH(double, db);
+    const QByteArray line = worker::gainLine(db);
+    QCOMPARE(line.count('\n'), 1);
+    const worker::Answer answer = worker::readAnswerLine(line);
+    QCOMPARE(int(answer.kind), int(worker::Answer::Kind::Gain));
+    QVERIFY(answer.gainDb == db);
+}
+
 void TstCliUnits::jobLines_data()
 {
     QTest::addColumn<QByteArray>("line");
@@ -265,6 +293,7 @@ void TstCliUnits::jobLines_data()
     QTest::addColumn<QString>("input");
     QTest::addColumn<QString>("output");
     QTest::addColumn<int>("spare");
+    QTest::addColumn<SoundOptions>("sound");
 
     // Paths that a line of words must carry whole: spaces, newlines, "%",
     // commas, letters beyond ASCII.
@@ -276,8 +305,16 @@ void TstCliUnits::jobLines_data()
         {"in,comma/a.wav", "\u00fcber/\u97f3.wav"},
     };
     int spare = 0;
+    int quality = 0;
     for (const auto &p : paths) {
         spare = (spare + 1) % 3;
+        SoundOptions sound;
+        sound.quality = SoundOptions::Quality(quality % 5);
+        sound.dither = quality % 2 == 1;
+        sound.gainDb = quality * -1.1;
+        sound.guard = quality % 3 == 1;
+        sound.normalize = quality % 3 == 2;
+        sound.normalizeDbfs = quality++ * -0.3;
         ConvertParams params;
         params.sampleRate = 48000;
         params.channels = 2;
@@ -288,20 +325,38 @@ void TstCliUnits::jobLines_data()
         params.slot.pad = true;
         params.slot.fadeOutMs = 25;
         params.slot.startFrame = quint64(1) << 40;
+        params.sound = sound;
         QTest::newRow(p.first) << worker::rowLine(params, spare) << true << params.inputPath
-                               << params.outputPath << spare;
+                               << params.outputPath << spare << sound;
     }
     QTest::newRow("written out") << QByteArray("convert 48000 2 24 65580 1 1 25 1099511627776 1 "
                                                "a b\n")
                                  << true << "a"
-                                 << "b" << 1;
+                                 << "b" << 1 << SoundOptions();
+    SoundOptions low;
+    low.quality = SoundOptions::Quality::Low;
+    low.dither = true;
+    low.gainDb = -6.5;
+    QTest::newRow("sound written out")
+        << QByteArray("convert 48000 2 24 65580 1 1 25 1099511627776 1 a b quality=low dither=1 "
+                      "gain=-6.5\n")
+        << true << "a"
+        << "b" << 1 << low;
     for (const char *bad :
          {"convert 48000 2 24 0 1 0 0 0 0 a.wav\n", "convert 48000 256 24 0 1 0 0 0 0 a b\n",
           "convert x 2 24 0 1 0 0 0 0 a b\n", "convert 48000 2 24 0 2 0 0 0 0 a b\n",
           "convert 48000 2 24 0 1 2 0 0 0 a b\n", "convert 48000 2 24 0 1 0 -5 0 0 a b\n",
           "convert 48000 2 24 0 1 0 0 0 256 a b\n", "convert 48000 2 24 0 1 0 0 0 a b\n",
-          "input 0\n", "\n"})
-        QTest::newRow(bad) << QByteArray(bad) << false << QString() << QString() << 0;
+          "input 0\n", "\n", "convert 48000 2 24 0 1 0 0 0 0 a b quality=best\n",
+          "convert 48000 2 24 0 1 0 0 0 0 a b volume=2\n",
+          "convert 48000 2 24 0 1 0 0 0 0 a b quality\n",
+          "convert 48000 2 24 0 1 0 0 0 0 a b dither=2\n",
+          "convert 48000 2 24 0 1 0 0 0 0 a b gain=nan\n",
+          "convert 48000 2 24 0 1 0 0 0 0 a b gain=61\n",
+          "convert 48000 2 24 0 1 0 0 0 0 a b guard=yes\n",
+          "convert 48000 2 24 0 1 0 0 0 0 a b normalize=1\n"})
+        QTest::newRow(bad) << QByteArray(bad) << false << QString() << QString() << 0
+                           << SoundOptions();
 }
 
 void TstCliUnits::jobLines()
@@ -311,6 +366,7 @@ void TstCliUnits::jobLines()
     QFETCH(QString, input);
     QFETCH(QString, output);
     QFETCH(int, spare);
+    QFETCH(SoundOptions, sound);
     QCOMPARE(line.count('\n'), 1);
     QVERIFY(line.endsWith('\n'));
     const worker::Job job = worker::readJobLine(line.chopped(1));
@@ -328,6 +384,13 @@ void TstCliUnits::jobLines()
     QCOMPARE(job.params.slot.fadeOutMs, 25u);
     QCOMPARE(job.params.slot.startFrame, quint64(1) << 40);
     QCOMPARE(job.spareProcessors, spare);
+    QCOMPARE(int(job.params.sound.quality), int(sound.quality));
+    QCOMPARE(job.params.sound.dither, sound.dither);
+    QVERIFY(job.params.sound.gainDb == sound.gainDb); // exactly, not nearly
+    QCOMPARE(job.params.sound.guard, sound.guard);
+    QCOMPARE(job.params.sound.normalize, sound.normalize);
+    if (sound.normalize)
+        QVERIFY(job.params.sound.normalizeDbfs == sound.normalizeDbfs);
 }
 
 void TstCliUnits::spareProcessors_data()

@@ -1,0 +1,106 @@
+#include "convert/sound.h"
+
+#include <QLocale>
+
+#include <algorithm>
+#include <cmath>
+#include <iterator>
+
+namespace sound {
+
+namespace {
+
+// In the order of SoundOptions::Quality.
+const char *const qualities[][2] = {
+    {"quick", "-q"}, {"low", "-l"}, {"medium", "-m"}, {"high", "-h"}, {"very-high", "-v"}};
+
+bool parseDecibels(const QString &text, double *db)
+{
+    QString number = text.trimmed();
+    if (number.endsWith(QLatin1String("dB"), Qt::CaseInsensitive))
+        number.chop(2);
+    bool ok = false;
+    // The C locale's reader: a decimal point whatever the user's locale.
+    *db = QLocale::c().toDouble(number.trimmed(), &ok);
+    return ok && std::isfinite(*db);
+}
+
+} // namespace
+
+bool parseQuality(const QString &text, SoundOptions::Quality *quality)
+{
+    for (int i = 0; i < int(std::size(qualities)); ++i) {
+        if (text == QLatin1String(qualities[i][0])) {
+            *quality = SoundOptions::Quality(i);
+            return true;
+        }
+    }
+    return false;
+}
+
+QString qualityName(SoundOptions::Quality quality)
+{
+    return QLatin1String(qualities[int(quality)][0]);
+}
+
+QStringList qualityNames()
+{
+    QStringList names;
+    for (const auto &q : qualities)
+        names << QLatin1String(q[0]);
+    return names;
+}
+
+bool parseGain(const QString &text, double *db, QString *why)
+{
+    double value = 0;
+    if (!parseDecibels(text, &value)) {
+        *why = QStringLiteral("not a number of decibels");
+        return false;
+    }
+    if (std::fabs(value) > maxGainDb) {
+        *why = QStringLiteral("must be from -%1 to %1 dB").arg(maxGainDb);
+        return false;
+    }
+    *db = value;
+    return true;
+}
+
+bool parseLevel(const QString &text, double *dbfs, QString *why)
+{
+    double value = 0;
+    if (!parseDecibels(text, &value)) {
+        *why = QStringLiteral("not a level in dBFS");
+        return false;
+    }
+    if (value < minPeakDbfs || value > 0) {
+        *why = QStringLiteral("must be from %1 to 0 dBFS").arg(minPeakDbfs);
+        return false;
+    }
+    *dbfs = value;
+    return true;
+}
+
+double guardedGain(double gainDb, double inPeak, double outPeak, unsigned bits)
+{
+    // libsox clips a sample that rounds past the largest step, and a dither
+    // adds up to one step more; doubles and the resampler's arithmetic need a
+    // hair of room at any depth.
+    const double outLimit = 1 - std::max(std::ldexp(4.0, -int(bits)), 1e-6);
+    const double inLimit = 1 - 1e-6;
+    const double scale = std::pow(10.0, gainDb / 20);
+    const double over = std::max(outPeak * scale / outLimit, inPeak * scale / inLimit);
+    return over > 1 ? gainDb - 20 * std::log10(over) : gainDb;
+}
+
+double normalizingGain(double dbfs, double peak)
+{
+    return peak > 0 ? dbfs - 20 * std::log10(peak) : 0;
+}
+
+const char *rateOption(SoundOptions::Quality quality)
+{
+    return qualities[int(quality)][1];
+}
+
+} // namespace sound
