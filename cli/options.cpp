@@ -422,8 +422,7 @@ static bool parseWith(const QStringList &arguments, Options *options, QString *e
                         "a relative path keeps its folders under the output folder."),
          QStringLiteral("FILE")},
         {{QStringLiteral("0"), QStringLiteral("null")},
-         QStringLiteral("The --files-from list is separated by NUL bytes, as find -print0 "
-                        "writes it.")},
+         QStringLiteral("The --files-from list is separated by NUL bytes.")},
         {QStringLiteral("preset"),
          QStringLiteral("Start from a built-in preset (its name, or the words before its "
                         "\":\"); options given beside it win."),
