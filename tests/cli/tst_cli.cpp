@@ -1,6 +1,7 @@
 // The built sabletide-cli on generated audio: options and units, naming,
 // exit statuses, the --command path, parallel workers, interrupts, progress
 // on a terminal and the man page.
+#include "convert/inputs.h"
 #include "testutil.h"
 
 #include <QDirIterator>
@@ -728,6 +729,19 @@ void TstCli::manPage()
         ++seen;
     }
     QVERIFY(seen >= 14);
+
+    // The extensions it names are those the program counts as audio.
+    const int from = source.indexOf(QStringLiteral("tests/cli checks it.\n"));
+    QVERIFY(from > 0);
+    QString list = source.mid(from).section(QLatin1Char('\n'), 1);
+    list = list.left(list.indexOf(QStringLiteral(".\n")));
+    list.replace(QStringLiteral("\\-"), QStringLiteral("-"))
+        .replace(QStringLiteral(" and "), QStringLiteral(", "));
+    QStringList named = list.simplified().split(QStringLiteral(", "));
+    named.sort();
+    QStringList counted = inputs::audioExtensions();
+    counted.sort();
+    QCOMPARE(named, counted);
 }
 
 void TstCli::existing_data()
