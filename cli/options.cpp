@@ -101,9 +101,11 @@ bool readList(const QString &name, bool nulSeparated, QStringList *paths, QStrin
 }
 
 bool buildFromOptions(const QCommandLineParser &parser, const inputs::Walk &walk,
-                      const QStringList &listed, ConvertCommand *c, QList<inputs::Refused> *refused,
-                      bool *makeFolder, QString *error)
+                      const QStringList &listed, Options *options, QString *error)
 {
+    ConvertCommand *c = &options->command;
+    QList<inputs::Refused> *refused = &options->refused;
+    const bool toStandardOutput = options->toStandardOutput;
     const std::pair<const char *, const char *> required[] = {
         {"rate", "-r/--rate"}, {"channels", "-c/--channels"}, {"bits", "-b/--bits"}};
     // "-r -c 1" gives -r the value "-c": say so, rather than that -c is missing.
@@ -152,8 +154,6 @@ bool buildFromOptions(const QCommandLineParser &parser, const inputs::Walk &walk
         return false;
     }
 
-    const bool toStandardOutput = parser.isSet(QStringLiteral("stdout")) ||
-                                  parser.value(QStringLiteral("output-dir")) == QLatin1String("-");
     // Written in the temporary folder first, then copied out whole.
     QString folder =
         toStandardOutput ? QDir::tempPath() : parser.value(QStringLiteral("output-dir"));
@@ -197,7 +197,7 @@ bool buildFromOptions(const QCommandLineParser &parser, const inputs::Walk &walk
                 QStringLiteral("%1 is not a folder").arg(QDir::current().relativeFilePath(above)));
             return false;
         }
-        *makeFolder = true;
+        options->makeOutputFolder = true;
     } else if (!folderInfo.isDir()) {
         *error = quoted(QStringLiteral("-o/--output-dir"), folder,
                         folderInfo.exists() ? QStringLiteral("not a folder")
@@ -622,8 +622,7 @@ static bool parseWith(const QStringList &arguments, Options *options, QString *e
             *error = QStringLiteral("-0/--null is for --files-from");
             return false;
         }
-        if (!buildFromOptions(parser, walk, listed, &options->command, &options->refused,
-                              &options->makeOutputFolder, error))
+        if (!buildFromOptions(parser, walk, listed, options, error))
             return false;
     }
     // The start counts frames of the output, whose rate is known only now.

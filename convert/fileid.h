@@ -49,3 +49,14 @@ inline QStringList caseFoldedKeys(const QString &path)
         keys.append(QStringLiteral("%1:%2/%3").arg(folder.device).arg(folder.inode).arg(name));
     return keys;
 }
+
+// True when `a` and `b` may be one file on a folder that ignores case.
+inline bool sameWithoutCase(const QString &a, const QString &b)
+{
+    const QStringList keysOfB = caseFoldedKeys(b);
+    for (const QString &key : caseFoldedKeys(a)) {
+        if (keysOfB.contains(key))
+            return true;
+    }
+    return false;
+}

@@ -9,6 +9,7 @@
 #include <QFileInfo>
 #include <QPair>
 #include <QSet>
+#include <QVector>
 
 #include <algorithm>
 #include <dirent.h>
@@ -275,7 +276,8 @@ bool walkFolder(FolderWalk &w, const QString &path, const QString &relative)
     }
     const QString prefix = path.endsWith(QLatin1Char('/')) ? path : path + QLatin1Char('/');
     QStringList names;
-    QStringList folders;
+    // Subfolders by name, with their identity.
+    QVector<QPair<QString, QPair<dev_t, ino_t>>> folders;
     QList<Refused> unnamableHere;
     while (const dirent *entry = ::readdir(dir)) {
         const QByteArray raw(entry->d_name);
@@ -294,8 +296,7 @@ bool walkFolder(FolderWalk &w, const QString &path, const QString &relative)
                     {prefix + readable(raw), notInLocale(), QFile::encodeName(prefix) + raw});
                 continue;
             }
-            if (!w.seen.contains(qMakePair(st.st_dev, st.st_ino)))
-                folders.append(name);
+            folders.append({name, qMakePair(st.st_dev, st.st_ino)});
             continue;
         }
         if (QFile::encodeName(name) == raw) {
@@ -326,14 +327,12 @@ bool walkFolder(FolderWalk &w, const QString &path, const QString &relative)
         w.files->append(file);
         w.subfolders->append(relative);
     }
-    for (const QString &name : qAsConst(folders)) {
-        struct stat st;
-        if (::stat(QFile::encodeName(prefix + name).constData(), &st) != 0)
-            continue;
+    for (const auto &folder : qAsConst(folders)) {
         // A folder met again (through a link, or a bind mount) is not walked twice.
-        if (w.seen.contains(qMakePair(st.st_dev, st.st_ino)))
+        if (w.seen.contains(folder.second))
             continue;
-        w.seen.insert(qMakePair(st.st_dev, st.st_ino));
+        w.seen.insert(folder.second);
+        const QString &name = folder.first;
         if (!walkFolder(w, prefix + name,
                         relative.isEmpty() ? name : relative + QLatin1Char('/') + name))
             return false;

@@ -14,8 +14,6 @@
 #include <QFileInfo>
 #include <QTemporaryFile>
 
-#include <algorithm>
-
 namespace {
 
 // Why the output cannot be written where asked; empty when it can.
@@ -31,11 +29,8 @@ QString outputProblem(const ConvertParams &p)
     if (!folder.isEmpty())
         return folder;
     // A card's driver may give two spellings of one file two identities.
-    const QStringList inputKeys = caseFoldedKeys(p.inputPath);
-    const bool sameName =
-        std::any_of(inputKeys.cbegin(), inputKeys.cend(),
-                    [&](const QString &key) { return caseFoldedKeys(p.outputPath).contains(key); });
-    if (out.exists() && (sameName || fileId(p.inputPath) == fileId(p.outputPath)))
+    if (out.exists() &&
+        (fileId(p.inputPath) == fileId(p.outputPath) || sameWithoutCase(p.inputPath, p.outputPath)))
         return QCoreApplication::translate("engine",
                                            "the output would overwrite the input file itself");
     return QString();
