@@ -513,9 +513,16 @@ bool Chain::flow(QString *why)
     if (!addEffect("input", 1, &inputArg, &input->signal, why))
         return false;
     soxPrecision = input->signal.precision;
-    if (gainDb != 0 && !addGain(gainDb, why))
+    // A normalizing gain that raises the sound comes after the channels are
+    // mixed, as the peak it aims at is measured there: before them, a channel
+    // louder than the mix would clip. Every other gain comes first, as the sox
+    // command's "gain" before "rate".
+    const bool gainLast = p.sound.normalize && gainDb > 0;
+    if (gainDb != 0 && !gainLast && !addGain(gainDb, why))
         return false;
     if (!addRateAndChannels(input->signal, why))
+        return false;
+    if (gainLast && !addGain(gainDb, why))
         return false;
     // Where the sox command dithers: the samples carry more bits than the
     // output keeps, below 24 bits. libsox's "dither" would judge by the 32

@@ -523,13 +523,17 @@ void TestResample::normalizeReachesPeak_data()
     QTest::addColumn<double>("dbfs");
     QTest::addColumn<double>("startSeconds");
     QTest::addColumn<quint32>("fileSize");
+    QTest::addColumn<bool>("oneSided"); // the sound in the left channel only
 
-    QTest::newRow("16 bits to -1 dBFS, whole") << 16 << -1.0 << 0.0 << 0u;
-    QTest::newRow("24 bits to -6.5 dBFS, whole") << 24 << -6.5 << 0.0 << 0u;
-    QTest::newRow("16 bits to -0.1 dBFS, cut") << 16 << -0.1 << 0.0 << 20000u;
+    QTest::newRow("16 bits to -1 dBFS, whole") << 16 << -1.0 << 0.0 << 0u << false;
+    QTest::newRow("24 bits to -6.5 dBFS, whole") << 24 << -6.5 << 0.0 << 0u << false;
+    QTest::newRow("16 bits to -0.1 dBFS, cut") << 16 << -0.1 << 0.0 << 20000u << false;
     // The loud first half lies before the start: only the quiet part counts.
-    QTest::newRow("16 bits to -1 dBFS, quiet slot") << 16 << -1.0 << 0.6 << 40000u;
-    QTest::newRow("24 bits to -3 dBFS, quiet slot") << 24 << -3.0 << 0.6 << 0u;
+    QTest::newRow("16 bits to -1 dBFS, quiet slot") << 16 << -1.0 << 0.6 << 40000u << false;
+    QTest::newRow("24 bits to -3 dBFS, quiet slot") << 24 << -3.0 << 0.6 << 0u << false;
+    // Mixed down, the left channel's 0.9 becomes 0.45: raised before the mix,
+    // it would clip.
+    QTest::newRow("16 bits to -1 dBFS, one channel") << 16 << -1.0 << 0.0 << 0u << true;
 }
 
 void TestResample::normalizeReachesPeak()
@@ -538,6 +542,7 @@ void TestResample::normalizeReachesPeak()
     QFETCH(double, dbfs);
     QFETCH(double, startSeconds);
     QFETCH(quint32, fileSize);
+    QFETCH(bool, oneSided);
     const QString dir = fresh(QStringLiteral("normalize"));
     const QString loud = dir + QStringLiteral("/loud.wav");
     const QString quiet = dir + QStringLiteral("/quiet.wav");
@@ -550,7 +555,10 @@ void TestResample::normalizeReachesPeak()
         testutil::run(QStringLiteral("sox"), {"-R", "-n", "-r", "44100", "-c", "2", "-b", "16",
                                               quiet, "synth", "1", "sine", "300", "vol", "0.05"}),
         0);
-    QCOMPARE(testutil::run(QStringLiteral("sox"), {loud, quiet, in}), 0);
+    QCOMPARE(testutil::run(QStringLiteral("sox"),
+                           oneSided ? QStringList{loud, quiet, in, "remix", "1", "0"}
+                                    : QStringList{loud, quiet, in}),
+             0);
 
     ConvertParams p;
     p.inputPath = in;
@@ -565,9 +573,14 @@ void TestResample::normalizeReachesPeak()
     QList<double> gains;
     ConvertHooks hooks;
     hooks.gain = [&](double db) { gains << db; };
+    quint64 clipped = 0;
+    hooks.clipped = [&](quint64 samples) { clipped = samples; };
     QString reason;
     QCOMPARE(Resampling().resample(p, &reason, hooks), 1);
     QCOMPARE(gains.size(), 1);
+    // Nothing clips where the whole sound goes into the file.
+    if (startSeconds == 0 && fileSize == 0)
+        QCOMPARE(clipped, quint64(0));
     const double peak = peakDbfs(p.outputPath);
     QVERIFY2(std::fabs(peak - dbfs) <= 0.05,
              qPrintable(QStringLiteral("peak %1 dBFS, gain %2 dB").arg(peak).arg(gains.first())));
