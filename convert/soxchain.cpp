@@ -224,6 +224,9 @@ private:
     // 32 bits, and effects that only modify samples keep what they are given.
     unsigned soxPrecision = 0;
     double gainDb = p.sound.gainDb;
+    // Of a normalizing gain, the part that goes before the resampler: just
+    // enough lowering that nothing clips on the way to the mix (0 or less).
+    double gainFirstDb = 0;
     quint64 measuredProgress = 0; // what the measuring pass showed done
 };
 
@@ -488,6 +491,8 @@ bool Chain::measure(QString *why)
     gainDb = p.sound.normalize
                  ? sound::normalizingGain(p.sound.normalizeDbfs, outPeak)
                  : sound::guardedGain(p.sound.gainDb, inPeak, outPeak, p.bitsPerSample);
+    if (p.sound.normalize && outPeak > 0)
+        gainFirstDb = sound::guardedGain(0, inPeak, 0, p.bitsPerSample);
     qDebug().noquote() << "measured" << p.inputPath << "peaks" << inPeak << outPeak << "gain"
                        << gainDb;
     if (hooks.gain)
@@ -513,16 +518,18 @@ bool Chain::flow(QString *why)
     if (!addEffect("input", 1, &inputArg, &input->signal, why))
         return false;
     soxPrecision = input->signal.precision;
-    // A normalizing gain that raises the sound comes after the channels are
-    // mixed, as the peak it aims at is measured there: before them, a channel
-    // louder than the mix would clip. Every other gain comes first, as the sox
-    // command's "gain" before "rate".
-    const bool gainLast = p.sound.normalize && gainDb > 0;
-    if (gainDb != 0 && !gainLast && !addGain(gainDb, why))
+    // A normalizing gain comes after the channels are mixed, where the peak
+    // it aims at is measured: before them, a channel louder than the mix, or
+    // the resampler's overshoot, would clip. Only what keeps that from
+    // clipping goes first. Every other gain comes first, as the sox command's
+    // "gain" before "rate".
+    const double firstDb = p.sound.normalize ? gainFirstDb : gainDb;
+    const double lastDb = p.sound.normalize ? gainDb - gainFirstDb : 0;
+    if (firstDb != 0 && !addGain(firstDb, why))
         return false;
     if (!addRateAndChannels(input->signal, why))
         return false;
-    if (gainLast && !addGain(gainDb, why))
+    if (lastDb != 0 && !addGain(lastDb, why))
         return false;
     // Where the sox command dithers: the samples carry more bits than the
     // output keeps, below 24 bits. libsox's "dither" would judge by the 32

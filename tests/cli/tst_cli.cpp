@@ -1181,10 +1181,11 @@ void TstCli::measuredGains()
         QVERIFY(gain != 0 && gain < 10);
         const QString output = path(o.value("output").toString());
         const QString ref = output + ".ref.wav";
-        // A normalizing gain that raises the sound comes after the mix.
+        // A normalizing gain comes after the mix (these inputs need no
+        // lowering before it).
         const QStringList gainEffect{"gain", QString::number(gain, 'g', 17)};
         const QStringList rest{"rate", "22050", "channels", "1"};
-        const bool last = options.contains("--normalize") && gain > 0;
+        const bool last = options.contains("--normalize");
         QCOMPARE(testutil::run(QStringLiteral("sox"),
                                QStringList{"-D", path(o.value("input").toString()), "-b", "16",
                                            "-t", "wavpcm", ref} +

@@ -523,17 +523,19 @@ void TestResample::normalizeReachesPeak_data()
     QTest::addColumn<double>("dbfs");
     QTest::addColumn<double>("startSeconds");
     QTest::addColumn<quint32>("fileSize");
-    QTest::addColumn<bool>("oneSided"); // the sound in the left channel only
+    QTest::addColumn<QString>("shape"); // "left": in one channel; "full": at full scale
 
-    QTest::newRow("16 bits to -1 dBFS, whole") << 16 << -1.0 << 0.0 << 0u << false;
-    QTest::newRow("24 bits to -6.5 dBFS, whole") << 24 << -6.5 << 0.0 << 0u << false;
-    QTest::newRow("16 bits to -0.1 dBFS, cut") << 16 << -0.1 << 0.0 << 20000u << false;
+    QTest::newRow("16 bits to -1 dBFS, whole") << 16 << -1.0 << 0.0 << 0u << "";
+    QTest::newRow("24 bits to -6.5 dBFS, whole") << 24 << -6.5 << 0.0 << 0u << "";
+    QTest::newRow("16 bits to -0.1 dBFS, cut") << 16 << -0.1 << 0.0 << 20000u << "";
     // The loud first half lies before the start: only the quiet part counts.
-    QTest::newRow("16 bits to -1 dBFS, quiet slot") << 16 << -1.0 << 0.6 << 40000u << false;
-    QTest::newRow("24 bits to -3 dBFS, quiet slot") << 24 << -3.0 << 0.6 << 0u << false;
+    QTest::newRow("16 bits to -1 dBFS, quiet slot") << 16 << -1.0 << 0.6 << 40000u << "";
+    QTest::newRow("24 bits to -3 dBFS, quiet slot") << 24 << -3.0 << 0.6 << 0u << "";
     // Mixed down, the left channel's 0.9 becomes 0.45: raised before the mix,
     // it would clip.
-    QTest::newRow("16 bits to -1 dBFS, one channel") << 16 << -1.0 << 0.0 << 0u << true;
+    QTest::newRow("16 bits to -1 dBFS, one channel") << 16 << -1.0 << 0.0 << 0u << "left";
+    // A square wave at full scale overshoots in the resampler.
+    QTest::newRow("16 bits to -1 dBFS, full scale") << 16 << -1.0 << 0.0 << 0u << "full";
 }
 
 void TestResample::normalizeReachesPeak()
@@ -542,7 +544,7 @@ void TestResample::normalizeReachesPeak()
     QFETCH(double, dbfs);
     QFETCH(double, startSeconds);
     QFETCH(quint32, fileSize);
-    QFETCH(bool, oneSided);
+    QFETCH(QString, shape);
     const QString dir = fresh(QStringLiteral("normalize"));
     const QString loud = dir + QStringLiteral("/loud.wav");
     const QString quiet = dir + QStringLiteral("/quiet.wav");
@@ -555,10 +557,12 @@ void TestResample::normalizeReachesPeak()
         testutil::run(QStringLiteral("sox"), {"-R", "-n", "-r", "44100", "-c", "2", "-b", "16",
                                               quiet, "synth", "1", "sine", "300", "vol", "0.05"}),
         0);
-    QCOMPARE(testutil::run(QStringLiteral("sox"),
-                           oneSided ? QStringList{loud, quiet, in, "remix", "1", "0"}
-                                    : QStringList{loud, quiet, in}),
-             0);
+    const QStringList made =
+        shape == QLatin1String("full")   ? QStringList{"-n",    "-r", "44100",  "-c",  "2",    in,
+                                                     "synth", "1",  "square", "440", "gain", "-n"}
+        : shape == QLatin1String("left") ? QStringList{loud, quiet, in, "remix", "1", "0"}
+                                         : QStringList{loud, quiet, in};
+    QCOMPARE(testutil::run(QStringLiteral("sox"), made), 0);
 
     ConvertParams p;
     p.inputPath = in;
