@@ -8,6 +8,8 @@
 #include <QCoreApplication>
 #include <QDebug>
 
+#include <limits>
+
 void runRow(const Plan &plan, const PlanRow &row, Resampling &resampling, const BatchReport &report,
             const std::atomic_bool *cancel)
 {
@@ -87,6 +89,23 @@ bool readRequestOptions(const QVariantMap &given, RequestOptions *options, QStri
             QString why;
             ok = text.trimmed().isEmpty() ||
                  units::parseDuration(text, &read.startNanoseconds, &why);
+        } else if (it.key() == QLatin1String("starts")) {
+            const QStringList starts = it.value().toStringList();
+            read.startsNanoseconds.fill(-1, starts.size());
+            for (int i = 0; ok && i < starts.size(); ++i) {
+                quint64 ns = 0;
+                QString why;
+                if (starts.at(i).trimmed().isEmpty())
+                    continue;
+                ok = units::parseDuration(starts.at(i), &ns, &why) &&
+                     ns <= quint64(std::numeric_limits<qint64>::max());
+                read.startsNanoseconds[i] = qint64(ns);
+            }
+            if (!ok) {
+                *error = QCoreApplication::translate("engine", "option starts cannot be \"%1\"")
+                             .arg(starts.join(QLatin1Char(',')));
+                return false;
+            }
         } else {
             *error = QCoreApplication::translate("engine", "unknown option \"%1\"").arg(it.key());
             return false;
@@ -106,6 +125,10 @@ void applyOptions(const RequestOptions &options, ConvertCommand *request)
     request->slot.pad = options.pad;
     request->slot.fadeOutMs = options.fadeOutMs;
     request->slot.startFrame = units::frameAt(options.startNanoseconds, request->sampleRate);
+    request->startFrames.clear();
+    for (qint64 ns : options.startsNanoseconds)
+        request->startFrames.append(
+            ns < 0 ? -1 : qint64(units::frameAt(quint64(ns), request->sampleRate)));
 }
 
 bool runBatch(const QString &text, Resampling &resampling, const BatchReport &report,

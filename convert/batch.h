@@ -5,6 +5,7 @@
 
 #include <QString>
 #include <QVariantMap>
+#include <QVector>
 
 #include <atomic>
 #include <functional>
@@ -51,11 +52,15 @@ struct RequestOptions
     bool pad = false;
     quint32 fadeOutMs = 0;
     quint64 startNanoseconds = 0; // turned into frames at the command's rate
+    // Each input's own start, in the order of the command's inputs; -1, or
+    // none, for startNanoseconds.
+    QVector<qint64> startsNanoseconds;
 };
 
 // Reads options given by name: "existing" ("overwrite", "skip", "fail"),
 // "pad" (true or false), "fadeOutMs" (whole milliseconds) and "start" (a
-// time as units::parseDuration reads it). Unknown names are refused, so that
+// time as units::parseDuration reads it), "starts" (a list of such times,
+// one per input of the command, "" for "start"). Unknown names are refused, so that
 // a misspelt option is not silently ignored.
 bool readRequestOptions(const QVariantMap &given, RequestOptions *options, QString *error);
 

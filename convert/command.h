@@ -6,6 +6,7 @@
 
 #include <QString>
 #include <QStringList>
+#include <QVector>
 
 // A request: the convert command's values, and the slot and sound options
 // that the command's text does not carry.
@@ -24,6 +25,15 @@ struct ConvertCommand
     // so that a tree of inputs gives the same tree of outputs; none or ""
     // for outputFolder itself. Not part of the command's text.
     QStringList subfolders;
+    // For each input, where its own slot starts, in output frames; -1, or
+    // none, for slot.startFrame. Not part of the command's text.
+    QVector<qint64> startFrames;
+
+    quint64 startFrameOf(int i) const
+    {
+        const qint64 own = startFrames.value(i, -1);
+        return own >= 0 ? quint64(own) : slot.startFrame;
+    }
 
     // The folder that the output of input `i` goes to.
     QString outputFolderOf(int i) const

@@ -100,7 +100,8 @@ void predictSize(const ConvertCommand &r, PlanRow *row)
     const InputFacts &f = row->facts;
     const bool sized = r.fileSize > units::headerBytes;
     const quint64 room = sized ? r.fileSize - units::headerBytes : 0;
-    row->startFrame = r.slot.startFrame;
+    const quint64 start = r.startFrameOf(row->index);
+    row->startFrame = start;
     if (f.frames == 0) {
         if (sized)
             row->bytes = r.fileSize;
@@ -110,7 +111,7 @@ void predictSize(const ConvertCommand &r, PlanRow *row)
     const quint64 frameBytes = units::frameBytes(r.channels, r.bitsPerSample);
     const quint64 total = units::framesAfterRate(f.frames, f.sampleRate, r.sampleRate);
     const quint64 available =
-        total > r.slot.startFrame ? (total - r.slot.startFrame) * frameBytes : 0;
+        total > start ? (total - start) * frameBytes : 0;
     const quint64 taken = sized ? qMin(available, room) : available;
     row->padBytes = r.slot.pad && sized ? room - taken : 0;
     row->bytes = units::headerBytes + taken + row->padBytes;
@@ -118,7 +119,7 @@ void predictSize(const ConvertCommand &r, PlanRow *row)
     row->bytesExact = !f.framesEstimated || (sized && r.slot.pad);
     row->shortBy = sized ? room - taken - row->padBytes : 0;
     if (available > taken) {
-        row->cutFrame = r.slot.startFrame + taken / frameBytes;
+        row->cutFrame = start + taken / frameBytes;
         row->fadeFrames = qMin(units::framesIn(r.slot.fadeOutMs, r.sampleRate), taken / frameBytes);
     }
 }
@@ -158,6 +159,7 @@ ConvertParams Plan::params(const PlanRow &row) const
     p.outputPath = row.output;
     p.mayReplace = existing == Existing::Overwrite;
     p.slot = request.slot;
+    p.slot.startFrame = row.startFrame;
     p.sound = request.sound;
     return p;
 }
@@ -256,7 +258,7 @@ Plan makePlan(const ConvertCommand &request, Existing existing)
                        .arg(request.inputs.at(writer), row.output));
         } else if (!tooLong.isEmpty()) {
             refuse(tooLong);
-        } else if (row.bytesExact && request.slot.startFrame > 0 &&
+        } else if (row.bytesExact && row.startFrame > 0 &&
                    row.bytes == units::headerBytes + row.padBytes) {
             refuse(QCoreApplication::translate(
                        "engine", "the start lies at or after the end of the sound (%1 s)")

@@ -192,6 +192,11 @@ bool requestFor(const QString &command, const QVariantMap &options, const QStrin
     if (!command::parse(command, &c, error) || !readRequestOptions(options, &read, error))
         return false;
     applyOptions(read, &c);
+    // The input's own start, where the request gives it one, is the start.
+    const int at = c.inputs.indexOf(input);
+    if (at >= 0)
+        c.slot.startFrame = c.startFrameOf(at);
+    c.startFrames.clear();
     c.inputs = QStringList{input};
     *request = c;
     return true;

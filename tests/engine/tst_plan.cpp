@@ -26,6 +26,8 @@ private Q_SLOTS:
     void existingOutputs_data();
     void existingOutputs();
     void outputAppearingAfterThePlan();
+    void ownStarts_data();
+    void ownStarts();
 
 private:
     QString fixture(const QString &ext, int rate, int channels, double seconds);
@@ -289,6 +291,50 @@ void TestPlan::outputAppearingAfterThePlan()
     QCOMPARE(testutil::readAll(output), QByteArray("someone else's"));
     QCOMPARE(QDir(out.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
              QStringList{QStringLiteral("take.wav")});
+}
+
+void TestPlan::ownStarts_data()
+{
+    QTest::addColumn<QVariant>("starts");
+    QTest::addColumn<QList<qint64>>("frames"); // each row's start at 48 kHz; -1: refused
+
+    QTest::newRow("none: the request's") << QVariant() << QList<qint64>{12000, 12000};
+    QTest::newRow("the second its own") << QVariant(QStringList{"", "0.5"})
+                                        << QList<qint64>{12000, 24000};
+    QTest::newRow("its own zero") << QVariant(QStringList{"0", ""}) << QList<qint64>{0, 12000};
+    QTest::newRow("unreadable") << QVariant(QStringList{"", "soon"}) << QList<qint64>{-1, -1};
+}
+
+// A row's own start replaces the request's for that row alone, in its plan
+// and in the file it writes.
+void TestPlan::ownStarts()
+{
+    QFETCH(QVariant, starts);
+    QFETCH(QList<qint64>, frames);
+
+    const QString input = fixture(QStringLiteral("wav"), 48000, 1, 1.0);
+    QTemporaryDir out;
+    QVariantMap given{{"start", "0.25"}};
+    if (starts.isValid())
+        given.insert(QStringLiteral("starts"), starts);
+    RequestOptions options;
+    QString why;
+    QCOMPARE(readRequestOptions(given, &options, &why), frames.first() >= 0);
+    if (frames.first() < 0)
+        return;
+    QDir().mkpath(out.filePath(QStringLiteral("b")));
+    ConvertCommand c = request(out.path(), {input, input}, 0);
+    c.outputFolder = out.path() + QLatin1Char('/');
+    c.subfolders = QStringList{QString(), QStringLiteral("b")};
+    applyOptions(options, &c);
+    const Plan plan = makePlan(c);
+    Resampling resampling;
+    runPlan(plan, resampling, BatchReport());
+    for (int i = 0; i < 2; ++i) {
+        QCOMPARE(qint64(plan.rows.at(i).startFrame), frames.at(i));
+        QCOMPARE(testutil::soxi(plan.rows.at(i).output, QStringLiteral("-s")).toLongLong(),
+                 48000 - frames.at(i));
+    }
 }
 
 QTEST_GUILESS_MAIN(TestPlan)
