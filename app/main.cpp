@@ -2,7 +2,7 @@
 #include "app/signals.h"
 #include "app/translations.h"
 #include "bridge/data.h"
-#include "bridge/preview.h"
+#include "bridge/windowtypes.h"
 #include "convert/scratch.h"
 #include "convert/soxhandles.h"
 #include "convert/worker.h"
@@ -115,7 +115,7 @@ int main(int argc, char *argv[])
     // conversion): every format is loaded before any of them starts.
     sox::loadAllFormats();
     // The window's preview types, before Core loads the window.
-    registerPreviewTypes();
+    registerWindowTypes();
     // Inputs convert side by side in copies of this program.
     Core core(nullptr, QCoreApplication::applicationFilePath());
     // A signal ends the loop with 128 + its number, after which the controller

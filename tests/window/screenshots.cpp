@@ -8,7 +8,7 @@
 // one (as "-dark" for the pictures of a dark desktop).
 #include "app/core.h"
 #include "bridge/data.h"
-#include "bridge/preview.h"
+#include "bridge/windowtypes.h"
 #include "convert/soxhandles.h"
 #include "testutil.h"
 #include "windowdriver.h"
@@ -310,7 +310,7 @@ bool run(const QString &outFolder)
     QTemporaryDir scratch(QDir::tempPath() + QStringLiteral("/sabletide-demo-XXXXXX"));
     const QDir root(scratch.path());
     sox::Session soxSession;
-    registerPreviewTypes();
+    registerWindowTypes();
     return batchScenes(outFolder, root) && slotScenes(outFolder, root);
 }
 

@@ -3,7 +3,7 @@
 // check the files that come out with readers that are not our own writer.
 #include "app/core.h"
 #include "bridge/data.h"
-#include "bridge/preview.h"
+#include "bridge/windowtypes.h"
 #include "convert/soxhandles.h"
 #include "testutil.h"
 #include "windowdriver.h"
@@ -69,7 +69,7 @@ void TestWindowEndToEnd::initTestCase()
     QVERIFY2(QFile::exists(QCoreApplication::applicationDirPath() +
                            QStringLiteral("/ConverterView.qml")),
              "the real window document must lie beside this test");
-    registerPreviewTypes();
+    registerWindowTypes();
     core = std::make_unique<Core>(nullptr);
     QVERIFY(core->bridge()->isLoaded());
     QVERIFY(driver.attach());

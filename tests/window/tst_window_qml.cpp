@@ -2,7 +2,7 @@
 // stand-in bridge, so that each test decides what the program answers. The
 // engine's rules are the real ones: the window cannot drift from them here.
 #include "bridge/data.h"
-#include "bridge/preview.h"
+#include "bridge/windowtypes.h"
 #include "standinbridge.h"
 #include "testutil.h"
 
@@ -37,7 +37,7 @@ public Q_SLOTS:
         // The controls look as in the program.
         Data::chooseControlsStyle();
         // The view shows its selected input through the real preview types.
-        registerPreviewTypes();
+        registerWindowTypes();
     }
 
     void qmlEngineAvailable(QQmlEngine *engine)

@@ -1,0 +1,620 @@
+#include "bridge/batch.h"
+
+#include "convert/batch.h"
+#include "convert/command.h"
+
+#include <QFileInfo>
+#include <QMetaMethod>
+#include <QSet>
+#include <QtQml>
+
+namespace {
+
+// Connects the bridge's signal to the batch's slot where the bridge has it:
+// a stand-in may leave some out.
+void follow(QObject *bridge, const char *signal, QObject *batch, const char *slot)
+{
+    const QByteArray normalized = QMetaObject::normalizedSignature(signal + 1);
+    if (bridge->metaObject()->indexOfSignal(normalized.constData()) >= 0)
+        QObject::connect(bridge, signal, batch, slot);
+}
+
+QString nameKey(const QString &name)
+{
+    return name.toCaseFolded();
+}
+
+} // namespace
+
+Batch::Batch(QObject *parent) : QAbstractListModel(parent)
+{
+    // The time left moves on between the workers' news too.
+    ticks.setInterval(1000);
+    connect(&ticks, &QTimer::timeout, this, &Batch::progressChanged);
+    const auto touch = [this] {
+        ++revisions;
+        Q_EMIT revisionChanged();
+    };
+    connect(this, &QAbstractItemModel::dataChanged, this, touch);
+    connect(this, &QAbstractItemModel::rowsInserted, this, touch);
+    connect(this, &QAbstractItemModel::rowsRemoved, this, touch);
+    connect(this, &QAbstractItemModel::modelReset, this, touch);
+}
+
+int Batch::rowCount(const QModelIndex &parent) const
+{
+    return parent.isValid() ? 0 : rows.size();
+}
+
+QVariant Batch::data(const QModelIndex &index, int role) const
+{
+    if (!index.isValid() || index.row() >= rows.size())
+        return QVariant();
+    const Row &r = rows.at(index.row());
+    switch (role) {
+    case PathRole:
+        return r.path;
+    case NameRole:
+        return r.name;
+    case FolderRole:
+        return r.folder;
+    case RepeatedRole:
+        return names.value(nameKey(r.name)) > 1;
+    case StatusRole:
+        return r.status;
+    case ReasonRole:
+        return r.reason;
+    case OutputRole:
+        return r.output;
+    case ProgressRole:
+        return r.progress;
+    case ClippedRole:
+        return r.clipped;
+    case WarningRole:
+        return r.warning;
+    case PlanRole:
+        return r.plan;
+    case StartRole:
+        return r.start;
+    case GotRole:
+        return r.got;
+    }
+    return QVariant();
+}
+
+QHash<int, QByteArray> Batch::roleNames() const
+{
+    return {{PathRole, "path"},         {NameRole, "name"},         {FolderRole, "folder"},
+            {RepeatedRole, "repeated"}, {StatusRole, "status"},     {ReasonRole, "reason"},
+            {OutputRole, "output"},     {ProgressRole, "progress"}, {ClippedRole, "clipped"},
+            {WarningRole, "warning"},   {PlanRole, "plan"},         {StartRole, "start"},
+            {GotRole, "got"}};
+}
+
+void Batch::setBridge(QObject *bridge)
+{
+    if (bridgeObject == bridge)
+        return;
+    if (bridgeObject)
+        bridgeObject->disconnect(this);
+    bridgeObject = bridge;
+    if (bridge) {
+        follow(bridge, SIGNAL(sgWait(bool)), this, SLOT(onWait(bool)));
+        follow(bridge, SIGNAL(sgResampReady(QString)), this, SLOT(onReady(QString)));
+        follow(bridge, SIGNAL(sgResampFailed(QString, QString)), this,
+               SLOT(onFailed(QString, QString)));
+        follow(bridge, SIGNAL(sgResampSkipped(QString, QString)), this,
+               SLOT(onSkipped(QString, QString)));
+        follow(bridge, SIGNAL(sgResampStarted(QString)), this, SLOT(onStarted(QString)));
+        follow(bridge, SIGNAL(sgResampProgress(QString, qreal, qreal)), this,
+               SLOT(onProgress(QString, qreal, qreal)));
+        follow(bridge, SIGNAL(sgProgress(QString, double)), this,
+               SLOT(onFraction(QString, double)));
+        follow(bridge, SIGNAL(sgResampClipped(QString, qreal)), this,
+               SLOT(onClipped(QString, qreal)));
+        follow(bridge, SIGNAL(sgResampWarning(QString, QString)), this,
+               SLOT(onWarning(QString, QString)));
+    }
+    Q_EMIT bridgeChanged();
+}
+
+QStringList Batch::paths() const
+{
+    QStringList list;
+    list.reserve(rows.size());
+    for (const Row &r : rows)
+        list << r.path;
+    return list;
+}
+
+QStringList Batch::starts() const
+{
+    QStringList list;
+    list.reserve(rows.size());
+    for (const Row &r : rows)
+        list << r.start;
+    return list;
+}
+
+void Batch::setPlanCurrent(bool current)
+{
+    if (plansCurrent == current)
+        return;
+    plansCurrent = current;
+    Q_EMIT plansChanged();
+}
+
+int Batch::willConvert() const
+{
+    if (!plansCurrent)
+        return rows.size();
+    int n = 0;
+    for (const Row &r : rows)
+        n += r.plan.toMap().value(QStringLiteral("status")).toString() ==
+                     QLatin1String("convert")
+                 ? 1
+                 : 0;
+    return n;
+}
+
+int Batch::failedRows() const
+{
+    int n = 0;
+    for (const Row &r : rows)
+        n += r.status == QLatin1String("failed") ? 1 : 0;
+    return n;
+}
+
+double Batch::progress() const
+{
+    return total > 0 ? qMin(1.0, (doneCount() + fractionSum) / total) : 0;
+}
+
+int Batch::secondsLeft() const
+{
+    const double done = progress();
+    if (!open || stopAsked || !clock.isValid() || done < 0.02 || done >= 1)
+        return -1;
+    const qint64 elapsed = clock.elapsed();
+    if (elapsed < 2000)
+        return -1;
+    return qMax(1, qRound(elapsed * (1 - done) / done / 1000));
+}
+
+QVariantMap Batch::listOutcomes() const
+{
+    int converted = 0, skipped = 0, failed = 0, stopped = 0;
+    for (const Row &r : rows) {
+        converted += r.status == QLatin1String("converted");
+        skipped += r.status == QLatin1String("skipped");
+        failed += r.status == QLatin1String("failed");
+        stopped += r.status == QLatin1String("stopped");
+    }
+    return {{QStringLiteral("converted"), converted},
+            {QStringLiteral("skipped"), skipped},
+            {QStringLiteral("failed"), failed},
+            {QStringLiteral("stopped"), stopped}};
+}
+
+int Batch::addPaths(const QStringList &given)
+{
+    if (open)
+        return 0;
+    QVector<Row> added;
+    QSet<QString> seen;
+    for (const QString &path : given) {
+        if (path.isEmpty() || rowOf.contains(path) || seen.contains(path))
+            continue;
+        seen.insert(path);
+        const QFileInfo info(path);
+        Row r;
+        r.path = path;
+        r.name = info.fileName();
+        r.folder = path.left(path.size() - r.name.size());
+        added << r;
+    }
+    if (added.isEmpty())
+        return 0;
+    const int first = rows.size();
+    beginInsertRows(QModelIndex(), first, first + added.size() - 1);
+    for (const Row &r : qAsConst(added)) {
+        rowOf.insert(r.path, rows.size());
+        names[nameKey(r.name)] += 1;
+        rows << r;
+    }
+    endInsertRows();
+    // A name that now repeats shows its folder on the rows that had it first.
+    if (first > 0)
+        Q_EMIT dataChanged(index(0), index(first - 1), {RepeatedRole});
+    state.clear();
+    Q_EMIT countChanged();
+    Q_EMIT runChanged();
+    Q_EMIT plansChanged();
+    return added.size();
+}
+
+void Batch::removeAt(int row)
+{
+    if (open || row < 0 || row >= rows.size())
+        return;
+    const bool hadStart = !rows.at(row).start.isEmpty();
+    beginRemoveRows(QModelIndex(), row, row);
+    const QString key = nameKey(rows.at(row).name);
+    if (--names[key] == 0)
+        names.remove(key);
+    rows.remove(row);
+    endRemoveRows();
+    reindex();
+    if (!rows.isEmpty())
+        Q_EMIT dataChanged(index(0), index(rows.size() - 1), {RepeatedRole});
+    state.clear();
+    Q_EMIT countChanged();
+    Q_EMIT runChanged();
+    Q_EMIT plansChanged();
+    Q_EMIT outcomesChanged();
+    if (hadStart)
+        Q_EMIT startsChanged();
+}
+
+void Batch::clear()
+{
+    if (open || rows.isEmpty())
+        return;
+    beginResetModel();
+    rows.clear();
+    rowOf.clear();
+    names.clear();
+    endResetModel();
+    state.clear();
+    Q_EMIT countChanged();
+    Q_EMIT runChanged();
+    Q_EMIT plansChanged();
+    Q_EMIT outcomesChanged();
+    Q_EMIT startsChanged();
+}
+
+int Batch::indexOf(const QString &path) const
+{
+    return rowOf.value(path, -1);
+}
+
+QString Batch::pathAt(int row) const
+{
+    return row >= 0 && row < rows.size() ? rows.at(row).path : QString();
+}
+
+QVariantMap Batch::rowAt(int row) const
+{
+    QVariantMap map;
+    if (row < 0 || row >= rows.size())
+        return map;
+    const QHash<int, QByteArray> roles = roleNames();
+    for (auto it = roles.constBegin(); it != roles.constEnd(); ++it)
+        map.insert(QString::fromLatin1(it.value()), data(index(row), it.key()));
+    return map;
+}
+
+bool Batch::setStart(int row, const QString &start)
+{
+    if (open || row < 0 || row >= rows.size())
+        return false;
+    const QString text = start.trimmed();
+    if (rows.at(row).start == text)
+        return true;
+    RequestOptions read;
+    QString why;
+    if (!text.isEmpty() && !readRequestOptions({{QStringLiteral("start"), text}}, &read, &why))
+        return false;
+    rows[row].start = text;
+    changed(row, {StartRole});
+    Q_EMIT startsChanged();
+    return true;
+}
+
+QStringList Batch::startsOf(const QStringList &inputs) const
+{
+    QStringList list;
+    list.reserve(inputs.size());
+    for (const QString &path : inputs) {
+        const int i = rowOf.value(path, -1);
+        list << (i >= 0 ? rows.at(i).start : QString());
+    }
+    return list;
+}
+
+bool Batch::hasOwnStarts() const
+{
+    for (const Row &r : rows) {
+        if (!r.start.isEmpty())
+            return true;
+    }
+    return false;
+}
+
+void Batch::clearStarts()
+{
+    if (open)
+        return;
+    bool any = false;
+    for (int i = 0; i < rows.size(); ++i) {
+        if (rows.at(i).start.isEmpty())
+            continue;
+        rows[i].start.clear();
+        changed(i, {StartRole});
+        any = true;
+    }
+    if (any)
+        Q_EMIT startsChanged();
+}
+
+void Batch::setPlans(const QVariantList &planned)
+{
+    QVector<QVariant> byRow(rows.size());
+    for (const QVariant &v : planned) {
+        const int i = rowOf.value(v.toMap().value(QStringLiteral("input")).toString(), -1);
+        if (i >= 0)
+            byRow[i] = v;
+    }
+    for (int i = 0; i < rows.size(); ++i)
+        rows[i].plan = byRow.at(i);
+    if (!rows.isEmpty())
+        Q_EMIT dataChanged(index(0), index(rows.size() - 1), {PlanRole});
+    Q_EMIT plansChanged();
+}
+
+QStringList Batch::failedPaths() const
+{
+    QStringList list;
+    for (const Row &r : rows) {
+        if (r.status == QLatin1String("failed"))
+            list << r.path;
+    }
+    return list;
+}
+
+int Batch::firstFailed() const
+{
+    for (int i = 0; i < rows.size(); ++i) {
+        if (rows.at(i).status == QLatin1String("failed"))
+            return i;
+    }
+    return -1;
+}
+
+bool Batch::start(const QString &command, const QVariantMap &options, const QStringList &inputs,
+                  const QVariantMap &runWith)
+{
+    if (open || !bridgeObject)
+        return false;
+    for (const QString &path : inputs) {
+        const int i = rowOf.value(path, -1);
+        if (i < 0)
+            continue;
+        Row &r = rows[i];
+        r.status = QStringLiteral("waiting");
+        r.reason.clear();
+        r.output.clear();
+        r.progress = -1;
+        r.clipped = 0;
+        r.warning.clear();
+        r.got.clear();
+    }
+    if (!rows.isEmpty())
+        Q_EMIT dataChanged(index(0), index(rows.size() - 1),
+                           {StatusRole, ReasonRole, OutputRole, ProgressRole, ClippedRole,
+                            WarningRole, GotRole});
+    tally = Tally();
+    total = inputs.size();
+    fractions.clear();
+    fractionSum = 0;
+    stopAsked = false;
+    refusal.clear();
+    format = runWith;
+    state = QStringLiteral("converting");
+    open = true;
+    clock.start();
+    ticks.start();
+    Q_EMIT outcomesChanged();
+    Q_EMIT runChanged();
+    Q_EMIT progressChanged();
+    QMetaObject::invokeMethod(bridgeObject, "doConvertOptions", Q_ARG(QString, command),
+                              Q_ARG(QVariantMap, options));
+    return true;
+}
+
+bool Batch::stop()
+{
+    if (!open || stopAsked || !bridgeObject)
+        return false;
+    stopAsked = true;
+    Q_EMIT runChanged();
+    Q_EMIT progressChanged();
+    QMetaObject::invokeMethod(bridgeObject, "doCancel");
+    return true;
+}
+
+int Batch::openRow(const QString &fileName) const
+{
+    if (!open)
+        return -1;
+    const int i = rowOf.value(fileName, -1);
+    if (i < 0)
+        return -1;
+    const QString &s = rows.at(i).status;
+    return s == QLatin1String("waiting") || s == QLatin1String("converting") ? i : -1;
+}
+
+void Batch::changed(int row, const QVector<int> &roles)
+{
+    const QModelIndex at = index(row);
+    Q_EMIT dataChanged(at, at, roles);
+}
+
+void Batch::reindex()
+{
+    rowOf.clear();
+    rowOf.reserve(rows.size());
+    for (int i = 0; i < rows.size(); ++i)
+        rowOf.insert(rows.at(i).path, i);
+}
+
+void Batch::setFraction(int row, double fraction)
+{
+    fractionSum -= fractions.value(row, 0);
+    if (fraction < 0)
+        fractions.remove(row);
+    else
+        fractions.insert(row, fraction);
+    fractionSum += qMax(0.0, fraction);
+    Q_EMIT progressChanged();
+}
+
+void Batch::onWait(bool wait)
+{
+    if (!wait && open)
+        finish();
+}
+
+void Batch::onReady(const QString &fileName)
+{
+    const int i = openRow(fileName);
+    if (i < 0)
+        return;
+    Row &r = rows[i];
+    r.output = command::outputPath(r.path, format.value(QStringLiteral("folder")).toString(),
+                                   format.value(QStringLiteral("suffix")).toString());
+    // What the file on disk holds now, not what was asked for.
+    const QFileInfo written(r.output);
+    r.got = {{QStringLiteral("rate"), format.value(QStringLiteral("rate"))},
+             {QStringLiteral("channels"), format.value(QStringLiteral("channels"))},
+             {QStringLiteral("bits"), format.value(QStringLiteral("bits"))},
+             {QStringLiteral("bytes"), written.exists() ? double(written.size()) : -1.0}};
+    endRow(i, QStringLiteral("converted"), QString());
+}
+
+void Batch::onFailed(const QString &fileName, const QString &reason)
+{
+    if (!open)
+        return;
+    // A request refused as a whole names no input.
+    if (fileName.isEmpty()) {
+        refusal = reason;
+        Q_EMIT runChanged();
+        return;
+    }
+    const int i = openRow(fileName);
+    if (i < 0)
+        return;
+    // A failure after Stop is the stop's doing.
+    if (stopAsked)
+        endRow(i, QStringLiteral("stopped"), QString());
+    else
+        endRow(i, QStringLiteral("failed"), reason.trimmed());
+}
+
+void Batch::onSkipped(const QString &fileName, const QString &reason)
+{
+    const int i = openRow(fileName);
+    if (i >= 0)
+        endRow(i, QStringLiteral("skipped"), reason.trimmed());
+}
+
+void Batch::onStarted(const QString &fileName)
+{
+    const int i = openRow(fileName);
+    if (i < 0)
+        return;
+    rows[i].status = QStringLiteral("converting");
+    rows[i].progress = -1;
+    changed(i, {StatusRole, ProgressRole});
+    setFraction(i, 0);
+    Q_EMIT rowStarted(i);
+}
+
+void Batch::onProgress(const QString &fileName, qreal done, qreal all)
+{
+    const int i = openRow(fileName);
+    if (i < 0)
+        return;
+    const double fraction = all > 0 ? qMin(1.0, done / all) : -1;
+    rows[i].progress = fraction;
+    changed(i, {ProgressRole});
+    setFraction(i, qMax(0.0, fraction));
+}
+
+void Batch::onFraction(const QString &fileName, double fraction)
+{
+    const int i = openRow(fileName);
+    if (i < 0)
+        return;
+    const double f = qBound(0.0, fraction, 1.0);
+    if (rows.at(i).progress == f)
+        return;
+    rows[i].progress = f;
+    changed(i, {ProgressRole});
+    setFraction(i, f);
+}
+
+void Batch::onClipped(const QString &fileName, qreal samples)
+{
+    const int i = openRow(fileName);
+    if (i < 0)
+        return;
+    rows[i].clipped = samples;
+    changed(i, {ClippedRole});
+}
+
+void Batch::onWarning(const QString &fileName, const QString &text)
+{
+    const int i = openRow(fileName);
+    if (i < 0)
+        return;
+    rows[i].warning = text;
+    changed(i, {WarningRole});
+}
+
+void Batch::endRow(int row, const QString &status, const QString &reason)
+{
+    Row &r = rows[row];
+    r.status = status;
+    r.reason = reason;
+    setFraction(row, -1);
+    if (status == QLatin1String("converted"))
+        ++tally.converted;
+    else if (status == QLatin1String("skipped"))
+        ++tally.skipped;
+    else if (status == QLatin1String("stopped"))
+        ++tally.stopped;
+    else
+        ++tally.failed;
+    changed(row, {StatusRole, ReasonRole, OutputRole, GotRole});
+    Q_EMIT outcomesChanged();
+}
+
+void Batch::finish()
+{
+    for (int i = 0; i < rows.size(); ++i) {
+        const QString &s = rows.at(i).status;
+        if (s != QLatin1String("waiting") && s != QLatin1String("converting"))
+            continue;
+        if (stopAsked)
+            endRow(i, QStringLiteral("stopped"), QString());
+        else
+            endRow(i, QStringLiteral("failed"),
+                   !refusal.isEmpty() ? refusal : tr("no result came back for this file."));
+    }
+    open = false;
+    ticks.stop();
+    fractions.clear();
+    fractionSum = 0;
+    state = stopAsked ? QStringLiteral("stopped") : QStringLiteral("done");
+    Q_EMIT runChanged();
+    Q_EMIT progressChanged();
+    Q_EMIT outcomesChanged();
+    Q_EMIT finished();
+}
+
+void registerBatchType()
+{
+    qmlRegisterType<Batch>("Sabletide.Window", 1, 0, "Batch");
+}

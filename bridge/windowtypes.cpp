@@ -1,0 +1,10 @@
+#include "bridge/windowtypes.h"
+
+#include "bridge/batch.h"
+#include "bridge/preview.h"
+
+void registerWindowTypes()
+{
+    registerPreviewTypes();
+    registerBatchType();
+}
