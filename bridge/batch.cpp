@@ -172,13 +172,16 @@ double Batch::progress() const
 
 int Batch::secondsLeft() const
 {
-    const double done = progress();
-    if (!open || stopAsked || !clock.isValid() || done < 0.02 || done >= 1)
+    if (!open || stopAsked || !clock.isValid())
         return -1;
-    const qint64 elapsed = clock.elapsed();
-    if (elapsed < 2000)
+    return secondsLeftAfter(double(clock.elapsed()), progress());
+}
+
+int Batch::secondsLeftAfter(double elapsedMs, double done) const
+{
+    if (!(done >= 0.02) || done >= 1 || elapsedMs < 2000)
         return -1;
-    return qMax(1, qRound(elapsed * (1 - done) / done / 1000));
+    return qMax(1, qRound(elapsedMs * (1 - done) / done / 1000));
 }
 
 QVariantMap Batch::listOutcomes() const

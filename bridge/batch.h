@@ -148,6 +148,9 @@ public:
     // sending nothing, while a run goes.
     Q_INVOKABLE bool start(const QString &command, const QVariantMap &options,
                            const QStringList &inputs, const QVariantMap &format);
+    // The seconds a run may still take that has taken `elapsedMs` to come
+    // `progress` (0 to 1) of the way; -1 while too little is done to tell.
+    Q_INVOKABLE int secondsLeftAfter(double elapsedMs, double progress) const;
     // Asks the bridge to stop the run; false when none runs or stop was asked.
     Q_INVOKABLE bool stop();
 

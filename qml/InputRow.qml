@@ -14,6 +14,8 @@ ItemDelegate {
     property string path
     property string name
     property string folder
+    // Another row has the same name: this one names its folder too.
+    property bool repeated: false
     // "", "waiting", "converting", "converted", "skipped", "failed" or "stopped"
     property string status
     property string reason
@@ -28,6 +30,10 @@ ItemDelegate {
     property real clipped: 0
     // Why a converted output is not all it seems; empty when it is.
     property string warning
+    // What a converted row got: { rate, channels, bits, bytes }.
+    property var got: ({})
+    // The row's own start, "" for the form's.
+    property string ownStart
     // False while a filter hides the row: it then takes no room in the list.
     property bool shown: true
 
@@ -41,6 +47,14 @@ ItemDelegate {
     readonly property color warnColor: theme.warn
 
     readonly property string factsText: plan ? Words.factsText(plan.facts) : ""
+    // The folder's own name, for rows whose names repeat.
+    readonly property string folderName: Words.fileName(String(folder).replace(/\/+$/, ""))
+    readonly property string shownName: repeated && folderName !== ""
+                                        ? qsTr("%1 in %2").arg(name).arg(folderName) : name
+    // "32 kHz mono 16-bit, 65,536 bytes": the format the run wrote and the file's size.
+    readonly property string gotText: status !== "converted" || !got || !got.rate ? ""
+        : [Words.rateName(got.rate), Words.channelsName(got.channels), qsTr("%1-bit").arg(got.bits)].join(" ")
+          + (got.bytes >= 0 ? ", " + Words.bytesText(got.bytes) : "")
     // Once a row has a result other than converted, that result says it all.
     readonly property string plannedText: !plan || !planCurrent || status === "failed"
                                           || status === "skipped" || status === "stopped"
@@ -51,7 +65,7 @@ ItemDelegate {
     readonly property string ownLineReason: status === "failed" ? reason
                                           : refusedPlan ? String(plan.reason) : ""
 
-    Accessible.name: name + ", " + [factsText, plannedText, statusText()].filter(Boolean).join(", ")
+    Accessible.name: shownName + ", " + [factsText, plannedText, statusText(), gotText].filter(Boolean).join(", ")
     Accessible.description: path
     focusPolicy: Qt.NoFocus
     visible: shown
@@ -63,7 +77,8 @@ ItemDelegate {
 
     ToolTip.visible: hovered && !pressed
     ToolTip.delay: 700
-    ToolTip.text: [folder, factsText, plannedText, statusText()].filter(Boolean).join("\n")
+    ToolTip.text: [folder, factsText, ownStart !== "" ? qsTr("Starts at %1 s").arg(Words.localNumber(ownStart)) : "",
+                   plannedText, statusText(), gotText].filter(Boolean).join("\n")
 
     background: Rectangle {
         implicitHeight: 0
@@ -129,7 +144,7 @@ ItemDelegate {
                 id: nameLabel
                 // A column of its own, so that what follows lines up row under row.
                 Layout.preferredWidth: Math.round(row.availableWidth * 0.36)
-                text: row.name
+                text: row.shownName
                 color: row.palette.text
                 font.bold: true
                 font.pixelSize: row.font.pixelSize - 1
@@ -148,7 +163,7 @@ ItemDelegate {
             }
             Label {
                 objectName: "rowStatus"
-                Layout.fillWidth: !rowProgress.visible
+                Layout.fillWidth: !rowProgress.visible && row.gotText === ""
                 visible: row.status !== "" || row.refusedPlan
                 text: row.refusedPlan ? qsTr("Will not convert") : row.shortStatus()
                 elide: Text.ElideRight
@@ -157,6 +172,15 @@ ItemDelegate {
                 color: row.status === "failed" || row.refusedPlan ? row.failColor
                      : row.status === "converted" ? row.okColor
                      : row.status === "skipped" ? row.skipColor : row.theme.listHint
+            }
+            Label {
+                objectName: "rowGot"
+                Layout.fillWidth: true
+                visible: text !== ""
+                text: row.gotText
+                elide: Text.ElideRight
+                font.pixelSize: row.font.pixelSize - 1
+                color: row.theme.listHint
             }
             ProgressBar {
                 id: rowProgress

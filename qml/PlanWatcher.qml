@@ -1,7 +1,8 @@
-// Keeps the engine's plan of the form at hand: what each input is and what its
-// output will get, asked of _data.rules a moment after the form last changed,
-// on the engine's own thread. Answers to a form that has changed since are
-// dropped, so the rows never show an older form's numbers.
+// Keeps the engine's plan of the form at hand in the batch's rows: what each
+// input is and what its output will get, asked of _data.rules a moment after
+// the form last changed, on the engine's own thread. Answers to a form that
+// has changed since are dropped, so the rows never show an older form's
+// numbers.
 import QtQuick 2.15
 
 QtObject {
@@ -17,21 +18,17 @@ QtObject {
     // planned again once it ends (refresh).
     property bool paused: false
 
-    // The planner's rows by input path; kept while the form is being changed,
-    // so that what is known of each input stays in sight.
-    property var rows: ({})
-    // The rows answer the form as it stands now.
-    property bool current: false
+    // The batch whose rows take the plans (Batch); they keep their last plans
+    // while the form is being changed, so that what is known of each input
+    // stays in sight, and batch.planCurrent says whether they answer the
+    // form as it stands now.
+    property QtObject batch
+    readonly property bool current: batch ? batch.planCurrent : false
     // Why the engine refused the command or its options as a whole.
     property string error: ""
 
     readonly property string key: command === "" ? "" : command + "\n" + JSON.stringify(options)
     property int asked: 0
-
-    function rowFor(path) {
-        var row = rows[path];
-        return row === undefined ? null : row;
-    }
 
     // Plans the same form again, the disk having changed under it; the rows
     // stand until the new answer replaces them.
@@ -52,7 +49,8 @@ QtObject {
     onKeyChanged: {
         // An answer still on its way is for another form.
         asked = 0;
-        current = false;
+        if (batch)
+            batch.planCurrent = false;
         error = "";
         if (key === "")
             timer.stop();
@@ -73,12 +71,9 @@ QtObject {
         function onSgPlanned(request, rows, error) {
             if (request !== watcher.asked || timer.running)
                 return;
-            var byInput = {};
-            for (var i = 0; i < rows.length; ++i)
-                byInput[rows[i].input] = rows[i];
-            watcher.rows = byInput;
+            watcher.batch.setPlans(rows);
             watcher.error = error;
-            watcher.current = true;
+            watcher.batch.planCurrent = true;
         }
     }
 }

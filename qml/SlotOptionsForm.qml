@@ -13,13 +13,10 @@ GridLayout {
     columnSpacing: 6
     rowSpacing: 2
 
-    property alias padChecked: padBox.checked
-    property alias fadeText: fadeField.text
-    property alias startText: startField.text
+    // The window's form (Form).
+    property QtObject form
     // An exact size is chosen: padding and fading have something to work on.
-    property bool sized: false
-    property string fadeReason
-    property string startReason
+    readonly property bool sized: form.sized
 
     CheckBox {
         id: padBox
@@ -29,7 +26,8 @@ GridLayout {
         topPadding: 2
         bottomPadding: 2
         text: qsTr("Pad with silence to the exact size")
-        checked: true
+        checked: slot.form.padChecked
+        onToggled: slot.form.padChecked = checked
         enabled: slot.sized
         Accessible.name: text
         Accessible.description: qsTr("A sound shorter than the size is followed by silence")
@@ -45,7 +43,8 @@ GridLayout {
         objectName: "fadeField"
         Layout.fillWidth: true
         Layout.minimumWidth: 50
-        text: "0"
+        text: slot.form.fadeText
+        onTextEdited: slot.form.fadeText = text
         enabled: slot.sized
         selectByMouse: true
         inputMethodHints: Qt.ImhDigitsOnly
@@ -62,6 +61,8 @@ GridLayout {
         objectName: "startField"
         Layout.fillWidth: true
         Layout.minimumWidth: 50
+        text: slot.form.startText
+        onTextEdited: slot.form.startText = text
         placeholderText: "0"
         placeholderTextColor: slot.theme.listHint
         selectByMouse: true
@@ -78,11 +79,11 @@ GridLayout {
     FieldNote {
         objectName: "fadeNote"
         Layout.columnSpan: 6
-        text: slot.fadeReason
+        text: slot.form.fade.reason
     }
     FieldNote {
         objectName: "startNote"
         Layout.columnSpan: 6
-        text: slot.startReason
+        text: slot.form.start.reason
     }
 }

@@ -271,3 +271,22 @@ function summaryText(converted, skipped, failed, stopped) {
         parts.push(qsTr("%1 stopped").arg(groupDigits(stopped)));
     return parts.join(", ");
 }
+
+// What a drop or a chooser could not add, a line each, for the message over
+// the list: [{ path, reason, empty }], empty for a folder with no audio file.
+function refusalText(refused) {
+    var lines = [];
+    var empty = [];
+    var notAdded = 0;
+    for (var i = 0; i < refused.length; ++i) {
+        if (refused[i].empty)
+            empty.push(refused[i].path);
+        else if (++notAdded <= 4)
+            lines.push(qsTr("Not added: %1 \u2014 %2").arg(refused[i].path).arg(refused[i].reason));
+    }
+    if (notAdded > 4)
+        lines.push(qsTr("…and %1 more not added for the same kind of reason.").arg(groupDigits(notAdded - 4)));
+    for (var j = 0; j < empty.length && j < 3; ++j)
+        lines.push(qsTr("No audio files found directly inside %1.").arg(empty[j]));
+    return lines.join("\n");
+}

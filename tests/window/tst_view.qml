@@ -54,8 +54,8 @@ Item {
 
         function statuses() {
             var list = [];
-            for (var i = 0; i < view.inputs.count; ++i)
-                list.push(view.inputs.get(i).status);
+            for (var i = 0; i < view.batch.count; ++i)
+                list.push(view.batch.rowAt(i).status);
             return list;
         }
 
@@ -131,12 +131,12 @@ Item {
             _data.emitReady("/in/a.wav");
             _data.emitStarted("/in/b.flac");
             compare(statuses(), ["converted", "converting"]);
-            compare(view.inputs.get(0).output, out + "/a_48k.wav");
+            compare(view.batch.rowAt(0).output, out + "/a_48k.wav");
             compare(item("summaryLabel").text, "Converting… 1 of 2 done");
 
             _data.emitFailed("/in/b.flac", "cannot read: permission denied");
             compare(statuses(), ["converted", "failed"]);
-            compare(view.inputs.get(1).reason, "cannot read: permission denied");
+            compare(view.batch.rowAt(1).reason, "cannot read: permission denied");
             verify(busyIndicator.running);
 
             _data.emitWait(false);
@@ -174,7 +174,6 @@ Item {
             fillForm();
             _data.answersWait = false;
             verify(view.convert());
-            verify(!view.busy);
             verify(!item("convertButton").enabled);
             verify(!view.convert());
             _data.emitWait(true);
@@ -215,7 +214,7 @@ Item {
             _data.emitFailed("", "position 1 (sample rate) must be from 1 to 768000, not 0");
             _data.emitWait(false);
             compare(statuses(), ["failed", "failed"]);
-            compare(view.inputs.get(0).reason, "position 1 (sample rate) must be from 1 to 768000, not 0");
+            compare(view.batch.rowAt(0).reason, "position 1 (sample rate) must be from 1 to 768000, not 0");
             compare(item("summaryLabel").text,
                     "Nothing was converted: position 1 (sample rate) must be from 1 to 768000, not 0");
         }
@@ -227,7 +226,7 @@ Item {
             _data.emitReady("/in/a.wav");
             _data.emitWait(false);
             compare(statuses(), ["converted", "failed"]);
-            compare(view.inputs.get(1).reason, "no result came back for this file.");
+            compare(view.batch.rowAt(1).reason, "no result came back for this file.");
             compare(view.summary, "1 converted, 1 failed");
         }
 
@@ -250,7 +249,7 @@ Item {
             _data.emitWait(false);
             verify(view.convert());
             compare(statuses(), ["waiting", "waiting"]);
-            compare(view.inputs.get(1).reason, "");
+            compare(view.batch.rowAt(1).reason, "");
             compare(_data.commands, [expectedCommand, expectedCommand]);
         }
 
@@ -299,7 +298,7 @@ Item {
         function test_duplicatesAddedOnce() {
             compare(view.addPaths(["/in/a.wav", "/in/a.wav"]), 1);
             compare(view.addPaths(["/in/a.wav", "/in/b.wav"]), 1);
-            compare(view.inputs.count, 2);
+            compare(view.batch.count, 2);
         }
 
         function test_removeAndClear() {
@@ -310,15 +309,15 @@ Item {
             verify(item("removeButton").enabled);
             list.currentIndex = 1;
             click("removeButton");
-            compare(view.inputs.count, 2);
-            compare(view.inputs.get(1).path, "/in/c.wav");
+            compare(view.batch.count, 2);
+            compare(view.batch.rowAt(1).path, "/in/c.wav");
             list.forceActiveFocus();
             list.currentIndex = 0;
             keyClick(Qt.Key_Delete);
-            compare(view.inputs.count, 1);
-            compare(view.inputs.get(0).path, "/in/c.wav");
+            compare(view.batch.count, 1);
+            compare(view.batch.rowAt(0).path, "/in/c.wav");
             click("clearButton");
-            compare(view.inputs.count, 0);
+            compare(view.batch.count, 0);
             verify(!item("clearButton").enabled);
         }
 
@@ -334,8 +333,8 @@ Item {
             verify(!item("convertButton").enabled);
             tryVerify(function () { return !view.scanning; });
             var paths = [];
-            for (var i = 0; i < view.inputs.count; ++i)
-                paths.push(view.inputs.get(i).path.slice(base.length));
+            for (var i = 0; i < view.batch.count; ++i)
+                paths.push(view.batch.rowAt(i).path.slice(base.length));
             compare(paths, ["/songs/a.wav", "/songs/b.FLAC", "/songs/c.ogg", "/loose.aiff", "/README"]);
             var lines = item("noticeLabel").text.split("\n");
             compare(lines.length, 5, lines.join("\n"));
@@ -422,7 +421,10 @@ Item {
             return [
                 { tag: "replace", button: "replaceButton", existing: "overwrite" },
                 { tag: "skip", button: "skipButton", existing: "skip" },
-                { tag: "fail", button: "failButton", existing: "fail" },
+                // Keeping them as failures is never the next run's default:
+                // Enter would fail them all again.
+                { tag: "fail", button: "failButton", existing: "fail", next: "replaceButton",
+                  remembered: "overwrite" },
                 { tag: "cancel", button: "cancelExistingButton", existing: "" }
             ];
         }
@@ -450,17 +452,18 @@ Item {
                           + _fixtures + "/done/b.flac";
             compare(_data.commands, [command]);
             compare(_data.existing, [data.existing]);
-            compare(view.rememberedValues().existing, data.existing);
+            var kept = data.remembered || data.existing;
+            compare(view.rememberedValues().existing, kept);
 
             // The next time, the last choice is the one Enter picks.
             _data.emitWait(false);
             verify(view.convert());
             tryVerify(function () { return prompt.opened; });
-            var remembered = findChild(prompt.contentItem, data.button);
+            var remembered = findChild(prompt.contentItem, data.next || data.button);
             verify(remembered.highlighted);
             verify(remembered.activeFocus);
             keyClick(Qt.Key_Return);
-            compare(_data.existing, [data.existing, data.existing]);
+            compare(_data.existing, [data.existing, kept]);
             compare(commandsSpy.count, 2);
         }
 
@@ -544,7 +547,7 @@ Item {
             // What the file is: in the row's tooltip, and beside the preview of the selected row.
             var facts = "WAV \u00b7 8 kHz \u00b7 mono \u00b7 0.50 s";
             verify(row.ToolTip.text.indexOf(facts) >= 0, row.ToolTip.text);
-            var planned = view.planner.rowFor(input);
+            var planned = view.batch.rowAt(view.batch.indexOf(input)).plan;
             if (data.refused) {
                 verify(planned.reason !== "");
                 verify(!findChild(row, "rowPlan").visible);
@@ -616,7 +619,7 @@ Item {
             tryVerify(function () { return view.planner.current; }, 10000);
             _data.emitStarted("/in/a.wav");
             _data.emitProgress("/in/a.wav", 300, 1200);
-            compare(view.inputs.get(0).progress, 0.25);
+            compare(view.batch.rowAt(0).progress, 0.25);
             compare(item("runProgress").value, 0.25 / 32);
             _data.emitClipped("/in/a.wav", 12);
             _data.emitReady("/in/a.wav");
@@ -626,7 +629,7 @@ Item {
             _data.emitStarted("/in/more29.wav");
             compare(statuses()[31], "converting");
             _data.emitProgress("/in/more29.wav", 5, 0);
-            compare(view.inputs.get(31).progress, -1);
+            compare(view.batch.rowAt(31).progress, -1);
             waitForItemPolished(list);
             var last = list.itemAtIndex(31);
             verify(last && last.y >= list.contentY && last.y + last.height <= list.contentY + list.height + 1,
@@ -646,7 +649,7 @@ Item {
             _data.emitFraction("/in/a.wav", 0.5);
             _data.emitFraction("/in/b.flac", 0.25);
             compare(statuses(), ["converting", "converting"]);
-            compare(view.inputs.get(1).progress, 0.25);
+            compare(view.batch.rowAt(1).progress, 0.25);
             compare(item("runProgress").value, 0.75 / 2);
             _data.emitReady("/in/a.wav");
             compare(item("runProgress").value, 1.25 / 2);
@@ -695,7 +698,7 @@ Item {
             view.addPaths(more);
             verify(view.convert());
             for (var j = 0; j < count; ++j) {
-                var path = view.inputs.get(j).path;
+                var path = view.batch.rowAt(j).path;
                 if (failed.indexOf(j) >= 0)
                     _data.emitFailed(path, "cannot read: permission denied");
                 else
@@ -710,7 +713,7 @@ Item {
         function rowsInSight() {
             var list = item("inputList");
             var shown = [];
-            for (var i = 0; i < view.inputs.count; ++i) {
+            for (var i = 0; i < view.batch.count; ++i) {
                 var row = list.itemAtIndex(i);
                 if (row && row.visible && row.height > 0 && row.y >= list.contentY
                         && row.y + row.height <= list.contentY + list.height)
@@ -816,6 +819,9 @@ Item {
             return [
                 { tag: "missing, made", folder: "/made/deeper", button: "makeFolderButton", sent: 1 },
                 { tag: "missing, not made", folder: "/not made", button: "cancelFolderButton", sent: 0 },
+                // A folder is made only for a request that converts something.
+                { tag: "missing, nothing would convert", folder: "/never made", inputs: ["/in/gone.wav"],
+                  sent: 0, asked: false },
                 { tag: "a file", folder: "/README", sent: 0,
                   message: "Nothing was converted: output folder is not a folder: " }
             ];
@@ -823,10 +829,19 @@ Item {
 
         function test_outputFolderChecked(data) {
             fillForm();
+            view.clearInputs();
+            var inputs = data.inputs || [_fixtures + "/real/half.wav", "/in/b.flac"];
+            view.addPaths(inputs);
             var folder = _fixtures + data.folder;
             view.folderText = folder;
             var prompt = item("folderPrompt");
-            if (data.button) {
+            if (data.asked === false) {
+                verify(view.convert());
+                tryVerify(function () { return view.planner.current; }, 10000);
+                verify(!prompt.visible);
+                verify(!item("convertButton").enabled);
+                compare(item("reasonLabel").text, "None of the files will convert: each one says why.");
+            } else if (data.button) {
                 verify(view.convert());
                 tryVerify(function () { return prompt.opened; });
                 compare(findChild(prompt.contentItem, "folderPromptText").text,
@@ -841,7 +856,73 @@ Item {
             }
             compare(_data.commands.length, data.sent);
             compare(_data.rules.checkOutputFolder(folder).ok, data.sent === 1);
-            compare(statuses(), data.sent === 1 ? ["waiting", "waiting"] : ["", ""]);
+            compare(statuses(), inputs.map(function () { return data.sent === 1 ? "waiting" : ""; }));
+        }
+
+        // While a run goes the form stands still and Stop stays live; each
+        // converted row then says what it got, whatever the form says since.
+        function test_formLockedRowsSayWhatTheyGot() {
+            fillForm();
+            verify(view.convert());
+            verify(!item("settingsColumn").enabled);
+            verify(item("stopButton").enabled);
+            verify(!item("ownStartField").enabled);
+            _data.emitReady("/in/a.wav");
+            _data.emitReady("/in/b.flac");
+            _data.emitWait(false);
+            verify(item("settingsColumn").enabled);
+            view.rateText = "8000";
+            var list = item("inputList");
+            list.currentIndex = 1;
+            compare(findChild(list.currentItem, "rowGot").text, "48 kHz mono 24-bit");
+        }
+
+        // The selected row's start is its own and goes with the request for
+        // that input alone; Apply to all makes it the form's, and it is not
+        // remembered for the next session.
+        function test_ownStarts() {
+            fillForm();
+            view.startText = "0.25";
+            item("inputList").currentIndex = 1;
+            var field = item("ownStartField");
+            field.forceActiveFocus();
+            field.text = "1.5";
+            field.editingFinished();
+            compare(view.batch.starts, ["", "1.5"]);
+            verify(view.convert());
+            compare(_data.options[0].start, "0.25");
+            compare(_data.options[0].starts, ["", "1.5"]);
+            _data.emitWait(false);
+            click("applyStartButton");
+            compare(view.startText, "1.5");
+            compare(view.batch.starts, ["", ""]);
+            verify(view.rememberedValues().start === undefined);
+        }
+
+        // Names that repeat follow the engine's rule, row by row: the form
+        // stands, and the rows say which folder each is from.
+        function test_repeatedNames() {
+            fillForm();
+            view.addPaths(["/other/a.wav"]);
+            verify(view.plan.ok, view.plan.reason);
+            var list = item("inputList");
+            list.currentIndex = 2;
+            compare(list.currentItem.shownName, "a.wav in other");
+            list.currentIndex = 1;
+            compare(list.currentItem.shownName, "b.flac");
+        }
+
+        // Convert counts the rows that the plan converts.
+        function test_convertCountsWhatConverts() {
+            fillForm();
+            view.addPaths([_fixtures + "/real/half.wav"]);
+            tryVerify(function () { return view.planner.current; }, 10000);
+            compare(item("convertButton").text, "Convert");
+            view.removeAt(2);
+            tryVerify(function () { return view.planner.current; }, 10000);
+            verify(!item("convertButton").enabled);
+            keyClick(Qt.Key_Return);
+            compare(_data.commands.length, 0);
         }
 
         // The name of the control that holds the keyboard focus: the focus may
