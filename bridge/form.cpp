@@ -566,7 +566,8 @@ void Form::setSizeUnit(int unit)
     if (unit < 0 || unit >= unitCount || unit == typed.sizeUnit)
         return;
     Typed next = typed;
-    next.sizeText = sizeInUnit(typed.sizeText, typed.sizeUnit, unit);
+    if (made)
+        next.sizeText = sizeInUnit(typed.sizeText, typed.sizeUnit, unit);
     next.sizeUnit = unit;
     change(next);
 }
@@ -618,6 +619,16 @@ void Form::setStartText(const QString &text)
     Typed next = typed;
     next.startText = text;
     change(next);
+}
+
+void Form::classBegin()
+{
+    made = false;
+}
+
+void Form::componentComplete()
+{
+    made = true;
 }
 
 QString Form::outputOf(const QString &input) const

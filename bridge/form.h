@@ -5,6 +5,7 @@
 #pragma once
 
 #include <QObject>
+#include <QQmlParserStatus>
 #include <QString>
 #include <QStringList>
 #include <QVariantMap>
@@ -13,9 +14,10 @@
 // start-up, before the window loads.
 void registerFormType();
 
-class Form : public QObject
+class Form : public QObject, public QQmlParserStatus
 {
     Q_OBJECT
+    Q_INTERFACES(QQmlParserStatus)
     // The form as typed, in the window's locale ("48.000", "1,5" in German).
     Q_PROPERTY(QString rateText READ rateText WRITE setRateText NOTIFY rateTextChanged)
     Q_PROPERTY(
@@ -24,7 +26,8 @@ class Form : public QObject
     Q_PROPERTY(bool durationMode READ durationMode WRITE setDurationMode NOTIFY durationModeChanged)
     Q_PROPERTY(QString sizeText READ sizeText WRITE setSizeText NOTIFY sizeTextChanged)
     // 0 bytes, 1 KiB, 2 MiB. Changing it converts sizeText to the new unit,
-    // so that the size in bytes stays the same.
+    // so that the size in bytes stays the same; not while a QML declaration
+    // is being made, whose values come together, in no set order.
     Q_PROPERTY(int sizeUnit READ sizeUnit WRITE setSizeUnit NOTIFY sizeUnitChanged)
     Q_PROPERTY(
         QString durationText READ durationText WRITE setDurationText NOTIFY durationTextChanged)
@@ -150,6 +153,9 @@ public:
     // A size in bytes, chosen by size: as the whole-frame sizes are offered.
     Q_INVOKABLE void setSizeBytes(double bytes);
 
+    void classBegin() override;
+    void componentComplete() override;
+
 Q_SIGNALS:
     void rateTextChanged();
     void channelsTextChanged();
@@ -234,4 +240,6 @@ private:
 
     Typed typed;
     Derived now;
+    // False while QML gives the declaration's first values.
+    bool made = true;
 };
