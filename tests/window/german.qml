@@ -3,6 +3,7 @@
 // tst_window_german alone: its name keeps it out of tst_window_qml's tst_*.qml.
 import QtQuick 2.15
 import QtTest 1.2
+import Sabletide.Window 1.0
 import "../../qml"
 import "../../qml/Words.js" as Words
 
@@ -33,7 +34,7 @@ Item {
         name: "German"
         when: windowShown
 
-        Component { id: formComponent; FormCheck {} }
+        Component { id: formComponent; Form {} }
         Component { id: promptComponent; ExistingPrompt {} }
         Component { id: slotComponent; SlotOptionsForm {} }
         Component { id: viewComponent; ConverterView {} }
