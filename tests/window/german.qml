@@ -100,6 +100,30 @@ Item {
             compare(form.options.fadeOutMs, data.fade || 0);
         }
 
+        // The form object's own words, from its German catalogue.
+        function test_formWords_data() {
+            var inputs = [];
+            for (var i = 0; i < 45; ++i)
+                inputs.push("/in/" + i + ".wav");
+            return [
+                { tag: "size info", form: { sizeText: "72.044" }, property: "sizeInfo",
+                  want: "Fasst 0,500 s Ton (24.000 Frames)." },
+                { tag: "a large request", form: { sizeText: "64", sizeUnit: 2, inputs: inputs },
+                  property: "largeText", want: "45 Dateien zu je 64,0 MiB: insgesamt 2,81 GiB." },
+                { tag: "no rate", form: { rateText: "" }, property: "plan",
+                  want: "Eine Abtastrate eingeben, etwa 48000." }
+            ];
+        }
+
+        function test_formWords(data) {
+            var f = { rateText: "48000", channelsText: "1", bits: 24, folderText: "/o/", inputs: ["/in/a.wav"] };
+            for (var k in data.form)
+                f[k] = data.form[k];
+            var form = createTemporaryObject(formComponent, root, f);
+            var shown = form[data.property];
+            compare(data.property === "plan" ? shown.reason : shown, data.want);
+        }
+
         // The whole window in German, a run with one failure, and a start
         // dragged on the waveform that reads back as the same time.
         function test_window() {
