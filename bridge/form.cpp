@@ -225,16 +225,17 @@ QString sizeWithUnit(const QString &engineNumber, int unit)
 }
 
 // The size typed as `typed` in the unit `from`, typed in the unit `to`: the
-// shortest decimal that the engine reads back as the same bytes. Where the
-// engine reads none (a size of odd bytes in KiB needs ten decimals), the
-// exact decimal all the same, which it then refuses with its reason. Text
-// that is no size stays as it is.
+// decimal that is exactly the same bytes, the only one the engine reads back
+// as them (it rounds no fraction of a byte). Where that needs more decimals
+// than the engine reads (odd bytes in KiB need ten), the engine refuses it
+// with its reason, and the size is not silently changed. Text that is no
+// size stays as it is.
 QString sizeInUnit(const QString &typed, int from, int to)
 {
     quint32 bytes = 0;
     quint32 kilo = 0;
     QString error;
-    // 1024 of a unit, for the reader refuses a size of 1 byte.
+    // The unit's bytes from 1024 of it: the engine refuses a size of 1 byte.
     if (!units::parseSize(sizeWithUnit(withDecimalPoint(typed), from), &bytes, &error) ||
         !units::parseSize(sizeWithUnit(QStringLiteral("1024"), to), &kilo, &error))
         return typed;
@@ -246,15 +247,8 @@ QString sizeInUnit(const QString &typed, int from, int to)
         exact += QLatin1Char('.');
     while (rest > 0) {
         rest *= 10;
-        exact += QChar(QLatin1Char('0' + char(rest / unitBytes)));
+        exact += QChar(QLatin1Char(char('0' + rest / unitBytes)));
         rest %= unitBytes;
-    }
-    const int point = exact.indexOf(QLatin1Char('.'));
-    for (int decimals = 0; point >= 0 && point + decimals + 1 < exact.size(); ++decimals) {
-        const QString shorter = exact.left(point + (decimals > 0 ? decimals + 1 : 0));
-        quint32 back = 0;
-        if (units::parseSize(sizeWithUnit(shorter, to), &back, &error) && back == bytes)
-            return localNumber(shorter);
     }
     return localNumber(exact);
 }
@@ -292,7 +286,7 @@ QString reasonOf(const QVariantMap &checked)
     return checked.value(QStringLiteral("reason")).toString();
 }
 
-// { ok, value } of one request option, as the request will judge it.
+// Whether the request takes `text` for its option `name`.
 bool optionOk(const QString &name, const QString &text)
 {
     RequestOptions options;

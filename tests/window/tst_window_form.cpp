@@ -235,6 +235,8 @@ void TestFormObject::unitChange()
     QSignalSpy unitChanged(&form, &Form::sizeUnitChanged);
     QSignalSpy textChanged(&form, &Form::sizeTextChanged);
     QSignalSpy sizeChanged(&form, &Form::sizeChanged);
+    QSignalSpy layoutChanged(&form, &Form::layoutChanged);
+    QSignalSpy planChanged(&form, &Form::planChanged);
     form.setSizeUnit(to);
     QCOMPARE(form.sizeUnit(), to);
     QCOMPARE(form.sizeText(), want);
@@ -244,6 +246,8 @@ void TestFormObject::unitChange()
         QCOMPARE(form.size().value("value").toDouble(), bytes);
         QCOMPARE(form.size(), before);
         QCOMPARE(sizeChanged.count(), 0);
+        QCOMPARE(layoutChanged.count(), 0);
+        QCOMPARE(planChanged.count(), 0);
     } else {
         QVERIFY(!form.size().value("ok").toBool());
     }
