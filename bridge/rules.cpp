@@ -12,8 +12,6 @@
 #include <QDir>
 #include <QFileInfo>
 
-#include <limits>
-
 namespace {
 
 // QML hands over plain numbers; a negative one is no count of anything.
@@ -150,7 +148,7 @@ int Rules::maxSampleRate() const
 
 int Rules::maxChannels() const
 {
-    return std::numeric_limits<decltype(ConvertCommand::channels)>::max();
+    return int(command::maxChannels);
 }
 
 QStringList Rules::audioExtensions() const

@@ -22,7 +22,7 @@ struct NumberField
 // Positions 1 to 4, in order.
 const NumberField numberFields[] = {
     {QT_TRANSLATE_NOOP("engine", "sample rate"), 1, maxSampleRate},
-    {QT_TRANSLATE_NOOP("engine", "channel count"), 1, 255},
+    {QT_TRANSLATE_NOOP("engine", "channel count"), 1, maxChannels},
     {QT_TRANSLATE_NOOP("engine", "bits per sample"), 0, 255},
     {QT_TRANSLATE_NOOP("engine", "file size"), 0, 0xFFFFFFFFu},
 };

@@ -51,6 +51,7 @@ namespace command {
 
 inline constexpr char tag[] = "$DoConvert";
 inline constexpr quint32 maxSampleRate = 768000;
+inline constexpr quint32 maxChannels = 255;
 inline constexpr int firstInputPosition = 7;
 
 // True for a non-empty run of the ASCII digits 0 to 9, and nothing else.

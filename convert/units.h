@@ -76,9 +76,22 @@ bool sizeForDuration(quint64 nanoseconds, quint32 rate, quint32 channels, quint3
 bool parseRate(const QString &text, quint32 *hertz, QString *error);
 
 // The depths a WAV output can have: 8 (unsigned), 16, 24 and 32 bits.
+inline constexpr quint32 writableDepths[] = {8, 16, 24, 32};
 inline bool isWritableDepth(quint32 bits)
 {
-    return bits == 8 || bits == 16 || bits == 24 || bits == 32;
+    for (const quint32 depth : writableDepths) {
+        if (bits == depth)
+            return true;
+    }
+    return false;
+}
+
+// A request whose outputs together pass this many bytes is worth a question
+// before it fills a card: 1 GiB.
+inline constexpr quint64 largeRequestBytes = quint64(1) << 30;
+inline bool isLargeRequest(quint64 totalBytes)
+{
+    return totalBytes > largeRequestBytes;
 }
 
 // A whole number from min to max, written in decimal digits only.

@@ -476,6 +476,144 @@
     </message>
 </context>
 <context>
+    <name>Form</name>
+    <message>
+        <source>byte</source>
+        <translation>Byte</translation>
+    </message>
+    <message>
+        <source>bytes</source>
+        <translation>Bytes</translation>
+    </message>
+    <message>
+        <source>%1 KiB</source>
+        <translation>%1 KiB</translation>
+    </message>
+    <message>
+        <source>%1 MiB</source>
+        <translation>%1 MiB</translation>
+    </message>
+    <message>
+        <source>%1 GiB</source>
+        <translation>%1 GiB</translation>
+    </message>
+    <message>
+        <source>%1 s</source>
+        <comment>seconds</comment>
+        <translation>%1 s</translation>
+    </message>
+    <message>
+        <source>%1 h %2 min %3</source>
+        <comment>hours, minutes, then seconds</comment>
+        <translation>%1 h %2 min %3</translation>
+    </message>
+    <message>
+        <source>%1 min %2</source>
+        <comment>minutes, then seconds</comment>
+        <translation>%1 min %2</translation>
+    </message>
+    <message>
+        <source>Type a sample rate, such as %1.</source>
+        <translation>Eine Abtastrate eingeben, etwa %1.</translation>
+    </message>
+    <message>
+        <source>The sample rate must be a whole number of hertz from 1 to %1.</source>
+        <translation>Die Abtastrate muss eine ganze Zahl Hertz von 1 bis %1 sein.</translation>
+    </message>
+    <message>
+        <source>Type a channel count: 1 for mono, 2 for stereo.</source>
+        <translation>Eine Kanalzahl eingeben: 1 für Mono, 2 für Stereo.</translation>
+    </message>
+    <message>
+        <source>The channel count must be a whole number from 1 to %1: 1 for mono, 2 for stereo.</source>
+        <translation>Die Kanalzahl muss eine ganze Zahl von 1 bis %1 sein: 1 für Mono, 2 für Stereo.</translation>
+    </message>
+    <message>
+        <source>Type a duration in seconds, such as %1, or as %2.</source>
+        <translation>Eine Dauer in Sekunden eingeben, etwa %1, oder als %2.</translation>
+    </message>
+    <message>
+        <source>Type a size, or 0 to keep the whole sound.</source>
+        <translation>Eine Größe eingeben, oder 0, um den ganzen Ton zu behalten.</translation>
+    </message>
+    <message>
+        <source>The duration %1.</source>
+        <translation>Die Dauer %1.</translation>
+    </message>
+    <message>
+        <source>The size %1.</source>
+        <translation>Die Größe %1.</translation>
+    </message>
+    <message>
+        <source>0 keeps the whole converted sound, however long it is.</source>
+        <translation>0 behält den ganzen umgewandelten Ton, wie lang er auch ist.</translation>
+    </message>
+    <message>
+        <source>frame</source>
+        <translation>Frame</translation>
+    </message>
+    <message>
+        <source>frames</source>
+        <translation>Frames</translation>
+    </message>
+    <message>
+        <source>Each file will be exactly %1 (%2): %3.</source>
+        <translation>Jede Datei wird genau %1 groß (%2): %3.</translation>
+    </message>
+    <message>
+        <source>= %1. Holds %2 of sound (%3).</source>
+        <translation>= %1. Fasst %2 Ton (%3).</translation>
+    </message>
+    <message>
+        <source>Holds %1 of sound (%2).</source>
+        <translation>Fasst %1 Ton (%2).</translation>
+    </message>
+    <message>
+        <source>The fade-out must be a whole number of milliseconds, up to an hour; 0 for none.</source>
+        <translation>Das Ausblenden muss eine ganze Zahl Millisekunden sein, höchstens eine Stunde; 0 für kein Ausblenden.</translation>
+    </message>
+    <message>
+        <source>The start must be a time in seconds, such as %1, or as %2.</source>
+        <translation>Der Beginn muss eine Zeit in Sekunden sein, etwa %1, oder als %2.</translation>
+    </message>
+    <message>
+        <source>The output folder&apos;s path holds a comma, which Sabletide cannot pass on. Choose another folder.</source>
+        <translation>Der Pfad des Ausgabeordners enthält ein Komma, das Sabletide nicht weitergeben kann. Einen anderen Ordner wählen.</translation>
+    </message>
+    <message>
+        <source>The suffix cannot hold a comma.</source>
+        <translation>Der Namenszusatz darf kein Komma enthalten.</translation>
+    </message>
+    <message>
+        <source>The suffix cannot hold a /.</source>
+        <translation>Der Namenszusatz darf kein / enthalten.</translation>
+    </message>
+    <message>
+        <source>%1: its path holds a comma, which Sabletide cannot pass on. Rename the file or folder without the comma.</source>
+        <translation>%1: der Pfad enthält ein Komma, das Sabletide nicht weitergeben kann. Die Datei oder den Ordner ohne das Komma umbenennen.</translation>
+    </message>
+    <message>
+        <source>Add the audio files to convert.</source>
+        <translation>Die umzuwandelnden Audiodateien hinzufügen.</translation>
+    </message>
+    <message>
+        <source>Choose an output folder.</source>
+        <translation>Einen Ausgabeordner wählen.</translation>
+    </message>
+    <message>
+        <source>%1 of %2: %3 in all.</source>
+        <translation>%1 zu je %2: insgesamt %3.</translation>
+    </message>
+    <message>
+        <source>file</source>
+        <translation>Datei</translation>
+    </message>
+    <message>
+        <source>files</source>
+        <translation>Dateien</translation>
+    </message>
+</context>
+<context>
     <name>FormCheck</name>
     <message>
         <source>Type a sample rate, such as %1.</source>

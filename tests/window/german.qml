@@ -3,6 +3,7 @@
 // tst_window_german alone: its name keeps it out of tst_window_qml's tst_*.qml.
 import QtQuick 2.15
 import QtTest 1.2
+import Sabletide.Window 1.0
 import "../../qml"
 import "../../qml/Words.js" as Words
 
@@ -33,7 +34,7 @@ Item {
         name: "German"
         when: windowShown
 
-        Component { id: formComponent; FormCheck {} }
+        Component { id: formComponent; Form {} }
         Component { id: promptComponent; ExistingPrompt {} }
         Component { id: slotComponent; SlotOptionsForm {} }
         Component { id: viewComponent; ConverterView {} }
@@ -97,6 +98,30 @@ Item {
             compare(form.plan.command, "$DoConvert,48000,1,24," + data.size + ",/o/,_x,/in/a.wav");
             compare(form.options.start, data.start || "");
             compare(form.options.fadeOutMs, data.fade || 0);
+        }
+
+        // The form object's own words, from its German catalogue.
+        function test_formWords_data() {
+            var inputs = [];
+            for (var i = 0; i < 45; ++i)
+                inputs.push("/in/" + i + ".wav");
+            return [
+                { tag: "size info", form: { sizeText: "72.044" }, property: "sizeInfo",
+                  want: "Fasst 0,500 s Ton (24.000 Frames)." },
+                { tag: "a large request", form: { sizeText: "64", sizeUnit: 2, inputs: inputs },
+                  property: "largeText", want: "45 Dateien zu je 64,0 MiB: insgesamt 2,81 GiB." },
+                { tag: "no rate", form: { rateText: "" }, property: "plan",
+                  want: "Eine Abtastrate eingeben, etwa 48000." }
+            ];
+        }
+
+        function test_formWords(data) {
+            var f = { rateText: "48000", channelsText: "1", bits: 24, folderText: "/o/", inputs: ["/in/a.wav"] };
+            for (var k in data.form)
+                f[k] = data.form[k];
+            var form = createTemporaryObject(formComponent, root, f);
+            var shown = form[data.property];
+            compare(data.property === "plan" ? shown.reason : shown, data.want);
         }
 
         // The whole window in German, a run with one failure, and a start

@@ -1,8 +1,8 @@
-// The form without the window: FormCheck asking the real engine rules, and the
-// window's words. The rules themselves are tested on the engine.
+// The form without the window: the Form object asking the real engine rules,
+// and the window's words. The rules themselves are tested on the engine.
 import QtQuick 2.15
 import QtTest 1.2
-import "../../qml"
+import Sabletide.Window 1.0
 import "../../qml/Words.js" as Words
 
 TestCase {
@@ -10,7 +10,7 @@ TestCase {
 
     Component {
         id: formComponent
-        FormCheck {}
+        Form {}
     }
 
     // 48 kHz mono 24-bit, 65580 bytes, one input; `changes` replaces fields.
@@ -80,13 +80,16 @@ TestCase {
             { tag: "duration too long", form: { durationMode: true, durationText: "300000", rateText: "8000", bits: 16 },
               reason: "The duration is larger than 4294967295" },
             { tag: "duration in words", form: { durationMode: true, durationText: "long" }, reason: "The duration is not a number" },
+            // The engine's plan refuses these inputs row by row; the request stands.
             { tag: "input written over itself",
-              form: { folderText: "/srv/audio/in", suffix: "" }, reason: "take1.wav would be written over itself" },
+              form: { folderText: "/srv/audio/in", suffix: "" },
+              command: "$DoConvert,48000,1,24,65580,/srv/audio/in/,,/srv/audio/in/take1.wav" },
             { tag: "output lands on another input",
               form: { folderText: "/in", suffix: "", inputs: ["/in/a.flac", "/in/a.wav"] },
-              reason: "a.flac would be written over a.wav, another file in the list" },
+              command: "$DoConvert,48000,1,24,65580,/in/,,/in/a.flac,/in/a.wav" },
             { tag: "two inputs, one output",
-              form: { inputs: ["/in/a.flac", "/other/a.ogg"] }, reason: "a.flac and a.ogg would both become a_48k.wav" }
+              form: { inputs: ["/in/a.flac", "/other/a.ogg"] },
+              command: "$DoConvert,48000,1,24,65580,/srv/audio/out/,_48k,/in/a.flac,/other/a.ogg" }
         ];
     }
 

@@ -2,6 +2,7 @@
 // stand-in bridge, so that each test decides what the program answers. The
 // engine's rules are the real ones: the window cannot drift from them here.
 #include "bridge/data.h"
+#include "bridge/form.h"
 #include "bridge/windowtypes.h"
 #include "standinbridge.h"
 #include "testutil.h"
@@ -38,6 +39,8 @@ public Q_SLOTS:
         Data::chooseControlsStyle();
         // The view shows its selected input through the real preview types.
         registerWindowTypes();
+        // The form object the form's tests make.
+        registerFormType();
     }
 
     void qmlEngineAvailable(QQmlEngine *engine)
