@@ -581,7 +581,6 @@ void Batch::endRow(int row, const QString &status, const QString &reason)
     Row &r = rows[row];
     r.status = status;
     r.reason = reason;
-    setFraction(row, -1);
     if (status == QLatin1String("converted"))
         ++tally.converted;
     else if (status == QLatin1String("skipped"))
@@ -591,6 +590,8 @@ void Batch::endRow(int row, const QString &status, const QString &reason)
     else
         ++tally.failed;
     changed(row, {StatusRole, ReasonRole, OutputRole, GotRole});
+    // After the count: the progress reads both.
+    setFraction(row, -1);
     Q_EMIT outcomesChanged();
 }
 

@@ -323,6 +323,6 @@ Item {
     DropZone {
         anchors.fill: parent
         locked: view.editingLocked
-        onDropped: view.addUrls(urls)
+        onUrlsDropped: view.addUrls(urls)
     }
 }

@@ -9,14 +9,14 @@ DropArea {
     property bool locked: false
     readonly property Theme theme: Theme {}
 
-    signal dropped(var urls)
+    signal urlsDropped(var urls)
 
     onEntered: drag.accepted = drag.hasUrls && !locked
     onDropped: {
         if (!drop.hasUrls || locked)
             return;
         drop.acceptProposedAction();
-        zone.dropped(drop.urls);
+        zone.urlsDropped(drop.urls);
     }
     Rectangle {
         anchors.fill: parent

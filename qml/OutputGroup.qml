@@ -20,6 +20,13 @@ ColumnLayout {
     readonly property bool popupOpen: jobsBox.popup.visible
     readonly property Theme theme: Theme {}
 
+    // Named again whenever the folder or the suffix changes.
+    readonly property string firstOutput: {
+        form.outputFolder;
+        form.suffix;
+        return firstInput === "" ? "" : form.outputOf(firstInput);
+    }
+
     signal chooseFolderClicked()
     signal jobsChosen(int jobs)
 
@@ -97,6 +104,6 @@ ColumnLayout {
         color: group.theme.hint
         text: group.firstInput === ""
               ? qsTr("Each file is saved as a .wav file with the suffix added to its name.")
-              : qsTr("The first file will be saved as %1").arg(group.form.outputOf(group.firstInput))
+              : qsTr("The first file will be saved as %1").arg(group.firstOutput)
     }
 }

@@ -94,35 +94,43 @@ ColumnLayout {
         batch.setStart(row, preview.startText(frame, slot.rate));
     }
 
-    WaveformItem {
-        id: waveform
-        objectName: "waveform"
+    // Takes the keyboard focus for the marker: the arrows move the start.
+    Item {
+        id: waveBox
+        objectName: "waveformBox"
         Layout.fillWidth: true
-        Layout.preferredHeight: 96
-        overview: pane.preview.overview
-        totalFrames: pane.preview.slot.totalFrames || 0
-        startFrame: pane.preview.slot.startFrame || 0
-        cutFrame: pane.preview.slot.cutFrame || 0
-        fadeFrames: pane.preview.slot.fadeFrames || 0
-        padFrames: pane.preview.slot.padFrames || 0
-        rate: pane.preview.slot.rate || 0
-        waveColor: pane.theme.wave
-        slotColor: pane.theme.slotShade
-        markerColor: pane.theme.marker
+        Layout.preferredHeight: 80
         activeFocusOnTab: pane.row >= 0
+        Accessible.role: Accessible.Graphic
         Accessible.name: qsTr("Waveform of the selected file's output")
         Accessible.description: qsTr("Left and Right move the start by 10 ms, with Shift by 100 ms")
-        // The engine writes a point; the field shows it the locale's way.
-        onStartFrameDragged: if (!pane.locked && pane.row >= 0)
-                                 pane.batch.setStart(pane.row, pane.preview.startText(frame, rate))
         Keys.onLeftPressed: pane.nudge(event.modifiers & Qt.ShiftModifier ? -100 : -10)
         Keys.onRightPressed: pane.nudge(event.modifiers & Qt.ShiftModifier ? 100 : 10)
+
+        WaveformItem {
+            id: waveform
+            objectName: "waveform"
+            anchors.fill: parent
+            overview: pane.preview.overview
+            totalFrames: pane.preview.slot.totalFrames || 0
+            startFrame: pane.preview.slot.startFrame || 0
+            cutFrame: pane.preview.slot.cutFrame || 0
+            fadeFrames: pane.preview.slot.fadeFrames || 0
+            padFrames: pane.preview.slot.padFrames || 0
+            rate: pane.preview.slot.rate || 0
+            waveColor: pane.theme.wave
+            slotColor: pane.theme.slotShade
+            markerColor: pane.theme.marker
+            // The engine writes a point; the field shows it the locale's way.
+            onStartFrameDragged: if (!pane.locked && pane.row >= 0)
+                                     pane.batch.setStart(pane.row, pane.preview.startText(frame, rate))
+        }
         Rectangle {
             anchors.fill: parent
             color: "transparent"
             border.color: pane.theme.palette.highlight
             border.width: 2
-            visible: waveform.activeFocus
+            visible: waveBox.activeFocus
         }
         ProgressBar {
             anchors.left: parent.left
@@ -156,36 +164,6 @@ ColumnLayout {
             ToolTip.text: text
             MouseArea { id: noteArea; anchors.fill: parent; hoverEnabled: true; acceptedButtons: Qt.NoButton }
         }
-    }
-    RowLayout {
-        Layout.fillWidth: true
-        Label { text: qsTr("This file starts at") }
-        TextField {
-            id: ownStartField
-            objectName: "ownStartField"
-            Layout.preferredWidth: 90
-            enabled: pane.row >= 0 && !pane.locked
-            text: Words.localNumber(pane.ownStart)
-            placeholderText: Words.localNumber(pane.formStart !== "" ? pane.formStart : "0")
-            placeholderTextColor: pane.theme.listHint
-            selectByMouse: true
-            inputMethodHints: Qt.ImhFormattedNumbersOnly
-            Accessible.name: qsTr("Start of the selected file in seconds")
-            Accessible.description: qsTr("Empty: the start the form gives every file")
-            onEditingFinished: {
-                if (!pane.batch.setStart(pane.row, Words.withDecimalPoint(text)))
-                    text = Words.localNumber(pane.ownStart);
-            }
-        }
-        Label { text: qsTr("s", "seconds") }
-        Button {
-            objectName: "applyStartButton"
-            text: qsTr("Apply to all")
-            enabled: pane.row >= 0 && !pane.locked && pane.ownStart !== ""
-            Accessible.name: qsTr("Give every file this start")
-            onClicked: pane.applyToAll(pane.ownStart)
-        }
-        Item { Layout.fillWidth: true }
         Button {
             objectName: "removeButton"
             Layout.fillWidth: true
@@ -206,5 +184,45 @@ ColumnLayout {
             Accessible.name: qsTr("Remove all files from the list")
             onClicked: pane.clearClicked()
         }
+    }
+    RowLayout {
+        Layout.fillWidth: true
+        Label {
+            text: qsTr("This file starts at")
+            Layout.fillWidth: true
+            Layout.maximumWidth: Math.ceil(implicitWidth)
+            Layout.minimumWidth: 0
+            elide: Text.ElideRight
+        }
+        TextField {
+            id: ownStartField
+            objectName: "ownStartField"
+            Layout.preferredWidth: 80
+            Layout.minimumWidth: 50
+            enabled: pane.row >= 0 && !pane.locked
+            text: Words.localNumber(pane.ownStart)
+            placeholderText: Words.localNumber(pane.formStart !== "" ? pane.formStart : "0")
+            placeholderTextColor: pane.theme.listHint
+            selectByMouse: true
+            inputMethodHints: Qt.ImhFormattedNumbersOnly
+            Accessible.name: qsTr("Start of the selected file in seconds")
+            Accessible.description: qsTr("Empty: the start the form gives every file")
+            onEditingFinished: {
+                if (!pane.batch.setStart(pane.row, Words.withDecimalPoint(text)))
+                    text = Words.localNumber(pane.ownStart);
+            }
+        }
+        Label { text: qsTr("s", "seconds") }
+        Button {
+            objectName: "applyStartButton"
+            Layout.fillWidth: true
+            Layout.maximumWidth: Math.ceil(implicitWidth)
+            Layout.minimumWidth: 50
+            text: qsTr("Apply to all")
+            enabled: pane.row >= 0 && !pane.locked && pane.ownStart !== ""
+            Accessible.name: qsTr("Give every file this start")
+            onClicked: pane.applyToAll(pane.ownStart)
+        }
+        Item { Layout.fillWidth: true }
     }
 }

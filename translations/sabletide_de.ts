@@ -2,6 +2,13 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="de_DE">
 <context>
+    <name>Batch</name>
+    <message>
+        <source>no result came back for this file.</source>
+        <translation>für diese Datei kam kein Ergebnis zurück.</translation>
+    </message>
+</context>
+<context>
     <name>ClosePrompt</name>
     <message>
         <source>Sabletide is still converting</source>
@@ -35,368 +42,8 @@
         <translation>wandle %1 von %2 um</translation>
     </message>
     <message>
-        <source>Add the audio files of a folder</source>
-        <translation>Die Audiodateien eines Ordners hinzufügen</translation>
-    </message>
-    <message>
-        <source>Add folder…</source>
-        <translation>Ordner hinzufügen…</translation>
-    </message>
-    <message>
-        <source>Show failed only</source>
-        <translation>Nur fehlgeschlagene zeigen</translation>
-    </message>
-    <message>
-        <source>Show only the files that failed</source>
-        <translation>Nur die Dateien zeigen, die fehlgeschlagen sind</translation>
-    </message>
-    <message>
-        <source>First failure</source>
-        <translation>Erster Fehler</translation>
-    </message>
-    <message>
-        <source>Select the first file that failed</source>
-        <translation>Die erste fehlgeschlagene Datei auswählen</translation>
-    </message>
-    <message>
-        <source>Retry the failed file</source>
-        <translation>Fehlgeschlagene Datei erneut versuchen</translation>
-    </message>
-    <message>
-        <source>Retry %1 failed</source>
-        <translation>%1 fehlgeschlagene erneut versuchen</translation>
-    </message>
-    <message>
-        <source>Convert the files that failed again</source>
-        <translation>Die fehlgeschlagenen Dateien noch einmal umwandeln</translation>
-    </message>
-    <message>
-        <source>Uses the form as it stands now</source>
-        <translation>Nimmt das Formular, wie es jetzt ist</translation>
-    </message>
-    <message>
-        <source>Play</source>
-        <translation>Abspielen</translation>
-    </message>
-    <message>
-        <source>Stop</source>
-        <translation>Stopp</translation>
-    </message>
-    <message>
-        <source>Parallel jobs</source>
-        <translation>Gleichzeitig</translation>
-    </message>
-    <message>
-        <source>Files converted at the same time</source>
-        <translation>Gleichzeitig umgewandelte Dateien</translation>
-    </message>
-    <message>
-        <source>Automatic starts as many as the work pays for, up to one per processor. More jobs finish a long list sooner; the files come out the same.</source>
-        <translation>Automatisch startet so viele, wie sich für die Arbeit lohnen, höchstens einen je Prozessor. Mehr Aufträge werden mit einer langen Liste früher fertig; die Dateien bleiben gleich.</translation>
-    </message>
-    <message>
-        <source>Nothing was converted: %1</source>
-        <translation>Nichts wurde umgewandelt: %1</translation>
-    </message>
-    <message>
-        <source>Open output folder</source>
-        <translation>Ausgabeordner öffnen</translation>
-    </message>
-    <message>
-        <source>Open the output folder in the file manager</source>
-        <translation>Den Ausgabeordner in der Dateiverwaltung öffnen</translation>
-    </message>
-    <message>
-        <source>about %1 s left</source>
-        <translation>noch etwa %1 s</translation>
-    </message>
-    <message>
-        <source>about %1 min left</source>
-        <translation>noch etwa %1 min</translation>
-    </message>
-    <message>
-        <source>about %1 h %2 min left</source>
-        <translation>noch etwa %1 h %2 min</translation>
-    </message>
-    <message>
-        <source>Converting… %1 of %2 done, %3</source>
-        <translation>Wandle um… %1 von %2 fertig, %3</translation>
-    </message>
-    <message>
-        <source>Converting… %1 of %2 done</source>
-        <translation>Wandle um… %1 von %2 fertig</translation>
-    </message>
-    <message>
-        <source>Automatic</source>
-        <translation>Automatisch</translation>
-    </message>
-    <message>
-        <source>Not added: %1 — %2</source>
-        <translation>Nicht hinzugefügt: %1 — %2</translation>
-    </message>
-    <message>
-        <source>…and %1 more not added for the same kind of reason.</source>
-        <translation>…und %1 weitere aus einem ähnlichen Grund nicht hinzugefügt.</translation>
-    </message>
-    <message>
-        <source>No audio files found directly inside %1.</source>
-        <translation>Direkt in %1 wurden keine Audiodateien gefunden.</translation>
-    </message>
-    <message>
-        <source>the file could not be converted.</source>
-        <translation>die Datei konnte nicht umgewandelt werden.</translation>
-    </message>
-    <message>
-        <source>no result came back for this file.</source>
-        <translation>für diese Datei kam kein Ergebnis zurück.</translation>
-    </message>
-    <message>
-        <source>Add audio files</source>
-        <translation>Audiodateien hinzufügen</translation>
-    </message>
-    <message>
-        <source>Audio files (%1)</source>
-        <translation>Audiodateien (%1)</translation>
-    </message>
-    <message>
-        <source>All files (*)</source>
-        <translation>Alle Dateien (*)</translation>
-    </message>
-    <message>
-        <source>Choose the output folder</source>
-        <translation>Den Ausgabeordner wählen</translation>
-    </message>
-    <message>
-        <source>Files to convert</source>
-        <translation>Dateien</translation>
-    </message>
-    <message>
-        <source>Files to convert (%1)</source>
-        <translation>Dateien (%1)</translation>
-    </message>
-    <message>
-        <source>Add files…</source>
-        <translation>Dateien hinzufügen…</translation>
-    </message>
-    <message>
-        <source>Dismiss the message</source>
-        <translation>Die Meldung schließen</translation>
-    </message>
-    <message>
-        <source>Looking for audio files…</source>
-        <translation>Suche nach Audiodateien…</translation>
-    </message>
-    <message>
-        <source>Drop audio files or folders here</source>
-        <translation>Audiodateien oder Ordner hier ablegen</translation>
-    </message>
-    <message>
-        <source>or click Add files. A folder adds the audio files directly inside it.</source>
-        <translation>oder auf „Dateien hinzufügen“ klicken. Ein Ordner fügt die Audiodateien hinzu, die direkt darin liegen.</translation>
-    </message>
-    <message>
-        <source>Waveform of the selected file&apos;s output</source>
-        <translation>Wellenform der Ausgabe der gewählten Datei</translation>
-    </message>
-    <message>
-        <source>Play the selected file as it will be saved</source>
-        <translation>Die gewählte Datei so abspielen, wie sie gespeichert wird</translation>
-    </message>
-    <message>
-        <source>Stop playing</source>
-        <translation>Wiedergabe anhalten</translation>
-    </message>
-    <message>
-        <source>Space in the list does the same</source>
-        <translation>Die Leertaste in der Liste tut dasselbe</translation>
-    </message>
-    <message>
-        <source>Remove</source>
-        <translation>Entfernen</translation>
-    </message>
-    <message>
-        <source>Remove the selected file from the list</source>
-        <translation>Die gewählte Datei aus der Liste entfernen</translation>
-    </message>
-    <message>
-        <source>Clear list</source>
-        <translation>Liste leeren</translation>
-    </message>
-    <message>
-        <source>Remove all files from the list</source>
-        <translation>Alle Dateien aus der Liste entfernen</translation>
-    </message>
-    <message>
-        <source>Output format</source>
-        <translation>Ausgabeformat</translation>
-    </message>
-    <message>
-        <source>Sample rate</source>
-        <translation>Abtastrate</translation>
-    </message>
-    <message>
-        <source>Sample rate in hertz</source>
-        <translation>Abtastrate in Hertz</translation>
-    </message>
-    <message>
-        <source>Pick a usual rate or type your own</source>
-        <translation>Eine übliche Rate wählen oder eine eigene eingeben</translation>
-    </message>
-    <message>
-        <source>Hz</source>
-        <translation>Hz</translation>
-    </message>
-    <message>
-        <source>Channels</source>
-        <translation>Kanäle</translation>
-    </message>
-    <message>
-        <source>Number of channels</source>
-        <translation>Anzahl der Kanäle</translation>
-    </message>
-    <message>
-        <source>Bits</source>
-        <translation>Bits</translation>
-    </message>
-    <message>
-        <source>8 bits (unsigned)</source>
-        <translation>8 Bit (vorzeichenlos)</translation>
-    </message>
-    <message>
-        <source>%1 bits</source>
-        <translation>%1 Bit</translation>
-    </message>
-    <message>
-        <source>Bits per sample</source>
-        <translation>Bits je Abtastwert</translation>
-    </message>
-    <message>
-        <source>File size</source>
-        <translation>Dateigröße</translation>
-    </message>
-    <message>
-        <source>Exact size</source>
-        <translation>Genaue Größe</translation>
-    </message>
-    <message>
-        <source>Give the exact file size</source>
-        <translation>Die genaue Dateigröße angeben</translation>
-    </message>
-    <message>
-        <source>Duration</source>
-        <translation>Dauer</translation>
-    </message>
-    <message>
-        <source>Give the duration in seconds</source>
-        <translation>Die Dauer in Sekunden angeben</translation>
-    </message>
-    <message>
-        <source>0 keeps the whole sound</source>
-        <translation>0 behält den ganzen Ton</translation>
-    </message>
-    <message>
-        <source>Unit of the file size</source>
-        <translation>Einheit der Dateigröße</translation>
-    </message>
-    <message>
-        <source>Duration in seconds</source>
-        <translation>Dauer in Sekunden</translation>
-    </message>
-    <message>
-        <source>Seconds, such as %1, or minutes and seconds, such as %2</source>
-        <translation>Sekunden, etwa %1, oder Minuten und Sekunden, etwa %2</translation>
-    </message>
-    <message>
-        <source>seconds</source>
-        <translation>Sekunden</translation>
-    </message>
-    <message>
-        <source>This size is not a whole number of %1-byte frames: the last frame will be cut in the middle. Nearest whole-frame sizes:</source>
-        <translation>Diese Größe ist keine ganze Zahl von Frames zu je %1 Byte: der letzte Frame wird mittendurch geschnitten. Nächste Größen aus ganzen Frames:</translation>
-    </message>
-    <message>
-        <source>Use %1</source>
-        <translation>%1 verwenden</translation>
-    </message>
-    <message>
-        <source>Where to save</source>
-        <translation>Speicherort</translation>
-    </message>
-    <message>
-        <source>Folder</source>
-        <translation>Ordner</translation>
-    </message>
-    <message>
-        <source>Same as the first file</source>
-        <translation>Wie die erste Datei</translation>
-    </message>
-    <message>
-        <source>Output folder</source>
-        <translation>Ausgabeordner</translation>
-    </message>
-    <message>
-        <source>Empty: the folder of the first file</source>
-        <translation>Leer: der Ordner der ersten Datei</translation>
-    </message>
-    <message>
-        <source>Choose…</source>
-        <translation>Wählen…</translation>
-    </message>
-    <message>
-        <source>Suffix</source>
-        <translation>Namenszusatz</translation>
-    </message>
-    <message>
-        <source>Name suffix</source>
-        <translation>Zusatz zum Dateinamen</translation>
-    </message>
-    <message>
-        <source>Added to each file name before .wav</source>
-        <translation>Wird an jeden Dateinamen vor .wav angehängt</translation>
-    </message>
-    <message>
-        <source>Each file is saved as a .wav file with the suffix added to its name.</source>
-        <translation>Jede Datei wird als .wav-Datei gespeichert, mit dem Namenszusatz hinter ihrem Namen.</translation>
-    </message>
-    <message>
-        <source>The first file will be saved as %1</source>
-        <translation>Die erste Datei wird gespeichert als %1</translation>
-    </message>
-    <message>
-        <source>Stopping…</source>
-        <translation>Wird abgebrochen…</translation>
-    </message>
-    <message>
-        <source>Progress of the whole conversion</source>
-        <translation>Fortschritt des ganzen Umwandelns</translation>
-    </message>
-    <message>
-        <source>Converting</source>
-        <translation>Umwandlung läuft</translation>
-    </message>
-    <message>
-        <source>Stop converting</source>
-        <translation>Umwandeln abbrechen</translation>
-    </message>
-    <message>
-        <source>The file being converted and those after it are not written</source>
-        <translation>Die gerade umgewandelte Datei und die folgenden werden nicht geschrieben</translation>
-    </message>
-    <message>
-        <source>Convert %1 files</source>
-        <translation>%1 Dateien umwandeln</translation>
-    </message>
-    <message>
-        <source>Convert</source>
-        <translation>Umwandeln</translation>
-    </message>
-    <message>
-        <source>Drop to add the files</source>
-        <translation>Ablegen, um die Dateien hinzuzufügen</translation>
-    </message>
-    <message>
-        <source>No file manager opened the folder. The files are in %1</source>
-        <translation>Kein Dateimanager hat den Ordner geöffnet. Die Dateien liegen in %1</translation>
+        <source>None of the files will convert: each one says why.</source>
+        <translation>Keine der Dateien wird umgewandelt: Bei jeder steht, warum.</translation>
     </message>
 </context>
 <context>
@@ -404,6 +51,13 @@
     <message>
         <source>option jobs cannot be &quot;%1&quot;</source>
         <translation>die Option jobs darf nicht „%1“ sein</translation>
+    </message>
+</context>
+<context>
+    <name>DropZone</name>
+    <message>
+        <source>Drop to add the files</source>
+        <translation>Ablegen, um die Dateien hinzuzufügen</translation>
     </message>
 </context>
 <context>
@@ -614,106 +268,148 @@
     </message>
 </context>
 <context>
-    <name>FormCheck</name>
+    <name>FormatGroup</name>
     <message>
-        <source>Type a sample rate, such as %1.</source>
-        <translation>Eine Abtastrate eingeben, etwa %1.</translation>
+        <source>Output format</source>
+        <translation>Ausgabeformat</translation>
     </message>
     <message>
-        <source>The sample rate must be a whole number of hertz from 1 to %1.</source>
-        <translation>Die Abtastrate muss eine ganze Zahl Hertz von 1 bis %1 sein.</translation>
+        <source>Sample rate</source>
+        <translation>Abtastrate</translation>
     </message>
     <message>
-        <source>Type a channel count: 1 for mono, 2 for stereo.</source>
-        <translation>Eine Kanalzahl eingeben: 1 für Mono, 2 für Stereo.</translation>
+        <source>Sample rate in hertz</source>
+        <translation>Abtastrate in Hertz</translation>
     </message>
     <message>
-        <source>The channel count must be a whole number from 1 to %1: 1 for mono, 2 for stereo.</source>
-        <translation>Die Kanalzahl muss eine ganze Zahl von 1 bis %1 sein: 1 für Mono, 2 für Stereo.</translation>
+        <source>Pick a usual rate or type your own</source>
+        <translation>Eine übliche Rate wählen oder eine eigene eingeben</translation>
     </message>
     <message>
-        <source>Type a duration in seconds, such as %1, or as %2.</source>
-        <translation>Eine Dauer in Sekunden eingeben, etwa %1, oder als %2.</translation>
+        <source>Hz</source>
+        <translation>Hz</translation>
     </message>
     <message>
-        <source>Type a size, or 0 to keep the whole sound.</source>
-        <translation>Eine Größe eingeben, oder 0, um den ganzen Ton zu behalten.</translation>
+        <source>Channels</source>
+        <translation>Kanäle</translation>
     </message>
     <message>
-        <source>The duration %1.</source>
-        <translation>Die Dauer %1.</translation>
+        <source>Number of channels</source>
+        <translation>Anzahl der Kanäle</translation>
     </message>
     <message>
-        <source>The size %1.</source>
-        <translation>Die Größe %1.</translation>
+        <source>Bits</source>
+        <translation>Bits</translation>
     </message>
     <message>
-        <source>0 keeps the whole converted sound, however long it is.</source>
-        <translation>0 behält den ganzen umgewandelten Ton, wie lang er auch ist.</translation>
+        <source>8 bits (unsigned)</source>
+        <translation>8 Bit (vorzeichenlos)</translation>
     </message>
     <message>
-        <source>frame</source>
-        <translation>Frame</translation>
+        <source>%1 bits</source>
+        <translation>%1 Bit</translation>
     </message>
     <message>
-        <source>frames</source>
-        <translation>Frames</translation>
+        <source>Bits per sample</source>
+        <translation>Bits je Abtastwert</translation>
+    </message>
+</context>
+<context>
+    <name>InputDialogs</name>
+    <message>
+        <source>Add audio files</source>
+        <translation>Audiodateien hinzufügen</translation>
     </message>
     <message>
-        <source>Each file will be exactly %1 (%2): %3.</source>
-        <translation>Jede Datei wird genau %1 groß (%2): %3.</translation>
+        <source>Audio files (%1)</source>
+        <translation>Audiodateien (%1)</translation>
     </message>
     <message>
-        <source>= %1. Holds %2 of sound (%3).</source>
-        <translation>= %1. Fasst %2 Ton (%3).</translation>
+        <source>All files (*)</source>
+        <translation>Alle Dateien (*)</translation>
     </message>
     <message>
-        <source>Holds %1 of sound (%2).</source>
-        <translation>Fasst %1 Ton (%2).</translation>
+        <source>Add the audio files of a folder</source>
+        <translation>Die Audiodateien eines Ordners hinzufügen</translation>
     </message>
     <message>
-        <source>The fade-out must be a whole number of milliseconds, up to an hour; 0 for none.</source>
-        <translation>Das Ausblenden muss eine ganze Zahl Millisekunden sein, höchstens eine Stunde; 0 für kein Ausblenden.</translation>
+        <source>Choose the output folder</source>
+        <translation>Den Ausgabeordner wählen</translation>
+    </message>
+</context>
+<context>
+    <name>InputPane</name>
+    <message>
+        <source>Files to convert</source>
+        <translation>Dateien</translation>
     </message>
     <message>
-        <source>The start must be a time in seconds, such as %1, or as %2.</source>
-        <translation>Der Beginn muss eine Zeit in Sekunden sein, etwa %1, oder als %2.</translation>
+        <source>Files to convert (%1)</source>
+        <translation>Dateien (%1)</translation>
     </message>
     <message>
-        <source>The output folder&apos;s path holds a comma, which Sabletide cannot pass on. Choose another folder.</source>
-        <translation>Der Pfad des Ausgabeordners enthält ein Komma, das Sabletide nicht weitergeben kann. Einen anderen Ordner wählen.</translation>
+        <source>Add files…</source>
+        <translation>Dateien hinzufügen…</translation>
     </message>
     <message>
-        <source>The suffix cannot hold a comma.</source>
-        <translation>Der Namenszusatz darf kein Komma enthalten.</translation>
+        <source>Add audio files</source>
+        <translation>Audiodateien hinzufügen</translation>
     </message>
     <message>
-        <source>The suffix cannot hold a /.</source>
-        <translation>Der Namenszusatz darf kein / enthalten.</translation>
+        <source>Add folder…</source>
+        <translation>Ordner hinzufügen…</translation>
     </message>
     <message>
-        <source>Add the audio files to convert.</source>
-        <translation>Die umzuwandelnden Audiodateien hinzufügen.</translation>
+        <source>Add the audio files of a folder</source>
+        <translation>Die Audiodateien eines Ordners hinzufügen</translation>
     </message>
     <message>
-        <source>%1: its path holds a comma, which Sabletide cannot pass on. Rename the file or folder without the comma.</source>
-        <translation>%1: der Pfad enthält ein Komma, das Sabletide nicht weitergeben kann. Die Datei oder den Ordner ohne das Komma umbenennen.</translation>
+        <source>Show failed only</source>
+        <translation>Nur fehlgeschlagene zeigen</translation>
     </message>
     <message>
-        <source>Choose an output folder.</source>
-        <translation>Einen Ausgabeordner wählen.</translation>
+        <source>Show only the files that failed</source>
+        <translation>Nur die Dateien zeigen, die fehlgeschlagen sind</translation>
     </message>
     <message>
-        <source>%1 would be written over itself. Type a suffix or choose another output folder.</source>
-        <translation>%1 würde sich selbst überschreiben. Einen Namenszusatz eingeben oder einen anderen Ausgabeordner wählen.</translation>
+        <source>First failure</source>
+        <translation>Erster Fehler</translation>
     </message>
     <message>
-        <source>%1 would be written over %2, another file in the list. Type a suffix or choose another output folder.</source>
-        <translation>%1 würde %2 überschreiben, eine andere Datei der Liste. Einen Namenszusatz eingeben oder einen anderen Ausgabeordner wählen.</translation>
+        <source>Select the first file that failed</source>
+        <translation>Die erste fehlgeschlagene Datei auswählen</translation>
     </message>
     <message>
-        <source>%1 and %2 would both become %3. Type a suffix, or convert them separately.</source>
-        <translation>%1 und %2 würden beide zu %3. Einen Namenszusatz eingeben oder sie getrennt umwandeln.</translation>
+        <source>Retry the failed file</source>
+        <translation>Fehlgeschlagene Datei erneut versuchen</translation>
+    </message>
+    <message>
+        <source>Retry %1 failed</source>
+        <translation>%1 fehlgeschlagene erneut versuchen</translation>
+    </message>
+    <message>
+        <source>Convert the files that failed again</source>
+        <translation>Die fehlgeschlagenen Dateien noch einmal umwandeln</translation>
+    </message>
+    <message>
+        <source>Uses the form as it stands now</source>
+        <translation>Nimmt das Formular, wie es jetzt ist</translation>
+    </message>
+    <message>
+        <source>Dismiss the message</source>
+        <translation>Die Meldung schließen</translation>
+    </message>
+    <message>
+        <source>Looking for audio files…</source>
+        <translation>Suche nach Audiodateien…</translation>
+    </message>
+    <message>
+        <source>Drop audio files or folders here</source>
+        <translation>Audiodateien oder Ordner hier ablegen</translation>
+    </message>
+    <message>
+        <source>or click Add files. A folder adds the audio files directly inside it.</source>
+        <translation>oder auf „Dateien hinzufügen“ klicken. Ein Ordner fügt die Audiodateien hinzu, die direkt darin liegen.</translation>
     </message>
 </context>
 <context>
@@ -785,6 +481,104 @@
     <message>
         <source>Warning: %1</source>
         <translation>Warnung: %1</translation>
+    </message>
+    <message>
+        <source>%1 in %2</source>
+        <translation>%1 in %2</translation>
+    </message>
+    <message>
+        <source>%1-bit</source>
+        <translation>%1 Bit</translation>
+    </message>
+    <message>
+        <source>Starts at %1 s</source>
+        <translation>Beginnt bei %1 s</translation>
+    </message>
+</context>
+<context>
+    <name>LargePrompt</name>
+    <message>
+        <source>The files will be very large</source>
+        <translation>Die Dateien werden sehr groß</translation>
+    </message>
+    <message>
+        <source>Convert all the same?</source>
+        <translation>Trotzdem umwandeln?</translation>
+    </message>
+    <message>
+        <source>Convert</source>
+        <translation>Umwandeln</translation>
+    </message>
+    <message>
+        <source>Cancel</source>
+        <translation>Abbrechen</translation>
+    </message>
+</context>
+<context>
+    <name>OutputGroup</name>
+    <message>
+        <source>Where to save</source>
+        <translation>Speicherort</translation>
+    </message>
+    <message>
+        <source>Folder</source>
+        <translation>Ordner</translation>
+    </message>
+    <message>
+        <source>Same as the first file</source>
+        <translation>Wie die erste Datei</translation>
+    </message>
+    <message>
+        <source>Output folder</source>
+        <translation>Ausgabeordner</translation>
+    </message>
+    <message>
+        <source>Empty: the folder of the first file</source>
+        <translation>Leer: der Ordner der ersten Datei</translation>
+    </message>
+    <message>
+        <source>Choose…</source>
+        <translation>Wählen…</translation>
+    </message>
+    <message>
+        <source>Choose the output folder</source>
+        <translation>Den Ausgabeordner wählen</translation>
+    </message>
+    <message>
+        <source>Suffix</source>
+        <translation>Namenszusatz</translation>
+    </message>
+    <message>
+        <source>Name suffix</source>
+        <translation>Zusatz zum Dateinamen</translation>
+    </message>
+    <message>
+        <source>Added to each file name before .wav</source>
+        <translation>Wird an jeden Dateinamen vor .wav angehängt</translation>
+    </message>
+    <message>
+        <source>Parallel jobs</source>
+        <translation>Gleichzeitig</translation>
+    </message>
+    <message>
+        <source>Automatic</source>
+        <translation>Automatisch</translation>
+    </message>
+    <message>
+        <source>Files converted at the same time</source>
+        <translation>Gleichzeitig umgewandelte Dateien</translation>
+    </message>
+    <message>
+        <source>Automatic starts as many as the work pays for, up to one per processor. More jobs finish a long list sooner; the files come out the same.</source>
+        <translation>Automatisch startet so viele, wie sich für die Arbeit lohnen, höchstens einen je Prozessor. Mehr Aufträge werden mit einer langen Liste früher fertig; die Dateien bleiben gleich.</translation>
+    </message>
+    <message>
+        <source>Each file is saved as a .wav file with the suffix added to its name.</source>
+        <translation>Jede Datei wird als .wav-Datei gespeichert, mit dem Namenszusatz hinter ihrem Namen.</translation>
+    </message>
+    <message>
+        <source>The first file will be saved as %1</source>
+        <translation>Die erste Datei wird gespeichert als %1</translation>
     </message>
 </context>
 <context>
@@ -858,6 +652,128 @@
     </message>
 </context>
 <context>
+    <name>RunBar</name>
+    <message>
+        <source>about %1 s left</source>
+        <translation>noch etwa %1 s</translation>
+    </message>
+    <message>
+        <source>about %1 min left</source>
+        <translation>noch etwa %1 min</translation>
+    </message>
+    <message>
+        <source>about %1 h %2 min left</source>
+        <translation>noch etwa %1 h %2 min</translation>
+    </message>
+    <message>
+        <source>Stopping…</source>
+        <translation>Wird abgebrochen…</translation>
+    </message>
+    <message>
+        <source>Converting… %1 of %2 done, %3</source>
+        <translation>Wandle um… %1 von %2 fertig, %3</translation>
+    </message>
+    <message>
+        <source>Converting… %1 of %2 done</source>
+        <translation>Wandle um… %1 von %2 fertig</translation>
+    </message>
+    <message>
+        <source>Nothing was converted: %1</source>
+        <translation>Nichts wurde umgewandelt: %1</translation>
+    </message>
+    <message>
+        <source>No file manager opened the folder. The files are in %1</source>
+        <translation>Kein Dateimanager hat den Ordner geöffnet. Die Dateien liegen in %1</translation>
+    </message>
+    <message>
+        <source>Progress of the whole conversion</source>
+        <translation>Fortschritt des ganzen Umwandelns</translation>
+    </message>
+    <message>
+        <source>Open output folder</source>
+        <translation>Ausgabeordner öffnen</translation>
+    </message>
+    <message>
+        <source>Open the output folder in the file manager</source>
+        <translation>Den Ausgabeordner in der Dateiverwaltung öffnen</translation>
+    </message>
+    <message>
+        <source>Converting</source>
+        <translation>Umwandlung läuft</translation>
+    </message>
+    <message>
+        <source>Stop</source>
+        <translation>Stopp</translation>
+    </message>
+    <message>
+        <source>Stop converting</source>
+        <translation>Umwandeln abbrechen</translation>
+    </message>
+    <message>
+        <source>The file being converted and those after it are not written</source>
+        <translation>Die gerade umgewandelte Datei und die folgenden werden nicht geschrieben</translation>
+    </message>
+    <message>
+        <source>Convert %1 files</source>
+        <translation>%1 Dateien umwandeln</translation>
+    </message>
+    <message>
+        <source>Convert</source>
+        <translation>Umwandeln</translation>
+    </message>
+</context>
+<context>
+    <name>SizeGroup</name>
+    <message>
+        <source>File size</source>
+        <translation>Dateigröße</translation>
+    </message>
+    <message>
+        <source>Exact size</source>
+        <translation>Genaue Größe</translation>
+    </message>
+    <message>
+        <source>Give the exact file size</source>
+        <translation>Die genaue Dateigröße angeben</translation>
+    </message>
+    <message>
+        <source>Duration</source>
+        <translation>Dauer</translation>
+    </message>
+    <message>
+        <source>Give the duration in seconds</source>
+        <translation>Die Dauer in Sekunden angeben</translation>
+    </message>
+    <message>
+        <source>0 keeps the whole sound</source>
+        <translation>0 behält den ganzen Ton</translation>
+    </message>
+    <message>
+        <source>Unit of the file size</source>
+        <translation>Einheit der Dateigröße</translation>
+    </message>
+    <message>
+        <source>Duration in seconds</source>
+        <translation>Dauer in Sekunden</translation>
+    </message>
+    <message>
+        <source>Seconds, such as %1, or minutes and seconds, such as %2</source>
+        <translation>Sekunden, etwa %1, oder Minuten und Sekunden, etwa %2</translation>
+    </message>
+    <message>
+        <source>seconds</source>
+        <translation>Sekunden</translation>
+    </message>
+    <message>
+        <source>This size is not a whole number of %1-byte frames: the last frame will be cut in the middle. Nearest whole-frame sizes:</source>
+        <translation>Diese Größe ist keine ganze Zahl von Frames zu je %1 Byte: der letzte Frame wird mittendurch geschnitten. Nächste Größen aus ganzen Frames:</translation>
+    </message>
+    <message>
+        <source>Use %1</source>
+        <translation>%1 verwenden</translation>
+    </message>
+</context>
+<context>
     <name>SlotOptionsForm</name>
     <message>
         <source>Pad with silence to the exact size</source>
@@ -912,6 +828,78 @@
         <source>s</source>
         <comment>seconds</comment>
         <translation>s</translation>
+    </message>
+</context>
+<context>
+    <name>SlotPane</name>
+    <message>
+        <source>Waveform of the selected file&apos;s output</source>
+        <translation>Wellenform der Ausgabe der gewählten Datei</translation>
+    </message>
+    <message>
+        <source>Left and Right move the start by 10 ms, with Shift by 100 ms</source>
+        <translation>Links und Rechts verschieben den Anfang um 10 ms, mit Umschalt um 100 ms</translation>
+    </message>
+    <message>
+        <source>Play</source>
+        <translation>Abspielen</translation>
+    </message>
+    <message>
+        <source>Stop</source>
+        <translation>Stopp</translation>
+    </message>
+    <message>
+        <source>Play the selected file as it will be saved</source>
+        <translation>Die gewählte Datei so abspielen, wie sie gespeichert wird</translation>
+    </message>
+    <message>
+        <source>Stop playing</source>
+        <translation>Wiedergabe anhalten</translation>
+    </message>
+    <message>
+        <source>Space in the list does the same</source>
+        <translation>Die Leertaste in der Liste tut dasselbe</translation>
+    </message>
+    <message>
+        <source>Remove</source>
+        <translation>Entfernen</translation>
+    </message>
+    <message>
+        <source>Remove the selected file from the list</source>
+        <translation>Die gewählte Datei aus der Liste entfernen</translation>
+    </message>
+    <message>
+        <source>Clear list</source>
+        <translation>Liste leeren</translation>
+    </message>
+    <message>
+        <source>Remove all files from the list</source>
+        <translation>Alle Dateien aus der Liste entfernen</translation>
+    </message>
+    <message>
+        <source>This file starts at</source>
+        <translation>Diese Datei beginnt bei</translation>
+    </message>
+    <message>
+        <source>Start of the selected file in seconds</source>
+        <translation>Anfang der ausgewählten Datei in Sekunden</translation>
+    </message>
+    <message>
+        <source>Empty: the start the form gives every file</source>
+        <translation>Leer: der Anfang, den das Formular jeder Datei gibt</translation>
+    </message>
+    <message>
+        <source>s</source>
+        <comment>seconds</comment>
+        <translation>s</translation>
+    </message>
+    <message>
+        <source>Apply to all</source>
+        <translation>Für alle übernehmen</translation>
+    </message>
+    <message>
+        <source>Give every file this start</source>
+        <translation>Diesen Anfang für alle Dateien übernehmen</translation>
     </message>
 </context>
 <context>
@@ -1055,6 +1043,18 @@
     <message>
         <source>about %1 (the file only estimates its length)</source>
         <translation>etwa %1 (die Datei gibt ihre Länge nur geschätzt an)</translation>
+    </message>
+    <message>
+        <source>Not added: %1 — %2</source>
+        <translation>Nicht hinzugefügt: %1 — %2</translation>
+    </message>
+    <message>
+        <source>…and %1 more not added for the same kind of reason.</source>
+        <translation>…und %1 weitere aus einem ähnlichen Grund nicht hinzugefügt.</translation>
+    </message>
+    <message>
+        <source>No audio files found directly inside %1.</source>
+        <translation>Direkt in %1 wurden keine Audiodateien gefunden.</translation>
     </message>
 </context>
 <context>

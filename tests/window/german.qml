@@ -71,7 +71,8 @@ Item {
                     "Das Umwandeln würde a.wav und b.wav in /o/ überschreiben.");
             compare(findChild(prompt.contentItem, "skipButton").text, "Überspringen");
             prompt.close();
-            var slot = createTemporaryObject(slotComponent, root);
+            var slot = createTemporaryObject(slotComponent, root,
+                                             { form: createTemporaryObject(formComponent, root) });
             compare(findChild(slot, "padBox").text, "Mit Stille bis zur genauen Größe auffüllen");
         }
 
@@ -153,9 +154,10 @@ Item {
 
             var waveform = findChild(view, "waveform");
             waveform.startFrameDragged(9000);
-            compare(view.startText, "1,125");
-            compare(view.form.options.start, "1.125");
-            view.startText = "";
+            // The selected row's own start: the engine's text, shown the German way.
+            compare(view.batch.rowAt(0).start, "1.125");
+            compare(findChild(view, "ownStartField").text, "1,125");
+            view.batch.clearStarts();
 
             verify(view.convert());
             compare(_data.commands, ["$DoConvert,48000,1,24,72044," + _outputFolder + "/,_x,/in/a.wav,/in/b.flac"]);

@@ -3,7 +3,6 @@
 // build. The bridge is a stand-in that carries the engine's real rules, keeps
 // the commands the window sends and lets a test answer them.
 #include "app/translations.h"
-#include "bridge/form.h"
 #include "bridge/windowtypes.h"
 #include "standinbridge.h"
 
@@ -27,7 +26,6 @@ public Q_SLOTS:
                                 {QStringLiteral(SABLETIDE_TRANSLATIONS_DIR)}) < 1)
             qFatal("no German translation in %s", SABLETIDE_TRANSLATIONS_DIR);
         registerWindowTypes();
-        registerFormType();
         // The window's own settings (its presets) land in the test's folder.
         QStandardPaths::setTestModeEnabled(true);
         QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, scratch.path());

@@ -2,7 +2,6 @@
 // stand-in bridge, so that each test decides what the program answers. The
 // engine's rules are the real ones: the window cannot drift from them here.
 #include "bridge/data.h"
-#include "bridge/form.h"
 #include "bridge/windowtypes.h"
 #include "standinbridge.h"
 #include "testutil.h"
@@ -40,7 +39,6 @@ public Q_SLOTS:
         // The view shows its selected input through the real preview types.
         registerWindowTypes();
         // The form object the form's tests make.
-        registerFormType();
     }
 
     void qmlEngineAvailable(QQmlEngine *engine)

@@ -124,14 +124,14 @@ bool WindowDriver::click(const QString &name)
 
 int WindowDriver::inputCount() const
 {
-    QObject *model = content ? content->property("inputs").value<QObject *>() : nullptr;
+    QObject *model = content ? content->property("batch").value<QObject *>() : nullptr;
     return model ? model->property("count").toInt() : -1;
 }
 
 QVariant WindowDriver::input(int row, const QString &role) const
 {
     auto *model =
-        content ? qobject_cast<QAbstractItemModel *>(content->property("inputs").value<QObject *>())
+        content ? qobject_cast<QAbstractItemModel *>(content->property("batch").value<QObject *>())
                 : nullptr;
     if (!model)
         return QVariant();
