@@ -101,7 +101,8 @@ void predictSize(const ConvertCommand &r, PlanRow *row)
     const bool sized = r.fileSize > units::headerBytes;
     const quint64 room = sized ? r.fileSize - units::headerBytes : 0;
     row->startFrame = r.slot.startFrame;
-    if (f.frames == 0) {
+    // Where the sound begins is known only once it is read.
+    if (f.frames == 0 || r.sound.trimStart) {
         if (sized)
             row->bytes = r.fileSize;
         row->bytesExact = sized && r.slot.pad;
