@@ -192,8 +192,8 @@ void TestLevel::togetherKeepsBalance_data()
     QTest::newRow("loudness beside silence") << true << -20.0 << true;
 }
 
-// Two sounds 14 dB apart keep that distance; the louder one reaches the
-// target, and a silent input does not hold the others back.
+// Two sounds of different levels keep their distance; the louder one reaches
+// the target, and a silent input does not hold the others back.
 void TestLevel::togetherKeepsBalance()
 {
     QFETCH(bool, loudness);
