@@ -106,6 +106,7 @@ struct Peak
     ebur128_state *meter = nullptr;
     double meterScale = 1;
     std::vector<double> frames; // the window's samples not yet metered
+    bool meterFailed = false;
 };
 
 int peakGetopts(sox_effect_t *effp, int argc, char **argv)
@@ -133,8 +134,10 @@ int peakFlow(sox_effect_t *effp, const sox_sample_t *ibuf, sox_sample_t *obuf, s
         const size_t channels = effp->in_signal.channels;
         const size_t whole = peak->frames.size() / channels;
         if (whole > 0 &&
-            ebur128_add_frames_double(peak->meter, peak->frames.data(), whole) != EBUR128_SUCCESS)
+            ebur128_add_frames_double(peak->meter, peak->frames.data(), whole) != EBUR128_SUCCESS) {
+            peak->meterFailed = true;
             return SOX_EOF;
+        }
         peak->frames.erase(peak->frames.begin(), peak->frames.begin() + whole * channels);
     }
     if (!peak->last)
@@ -591,6 +594,10 @@ bool Chain::measure(QString *why)
     if (again->sox_errno != 0) {
         *why = QCoreApplication::translate("engine", "the input is damaged or cut short: %1")
                    .arg(QString::fromLocal8Bit(again->sox_errstr));
+        return false;
+    }
+    if (atOutput.meterFailed) {
+        *why = QCoreApplication::translate("engine", "cannot measure the loudness: out of memory");
         return false;
     }
     // Between the gain and the channels, samples clip only past full scale.
