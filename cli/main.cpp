@@ -174,7 +174,7 @@ void convertHere(const Plan &plan, RowSink &sink)
     };
     report.clipped = [&](int index, quint64 samples) { sink.clipped(index, samples); };
     report.warning = [&](int index, const QString &text) { sink.warning(index, text); };
-    report.gain = [&](int index, double db) { sink.gain(index, db); };
+    report.gain = [&](int index, const sound::Level &level) { sink.gain(index, level); };
     // One conversion at a time: the other processors would idle.
     report.spareProcessors = QThread::idealThreadCount() - 1;
     report.converted = [&](int index, const QString &, const QString &output) {

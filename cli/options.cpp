@@ -401,6 +401,20 @@ static bool parseWith(const QStringList &arguments, Options *options, QString *e
                         "DBFS (%1 to 0), measured in a first pass.")
              .arg(sound::minPeakDbfs),
          QStringLiteral("DBFS")},
+        {QStringLiteral("loudness"),
+         QStringLiteral("Give each output the gain that brings its integrated loudness (EBU "
+                        "R128) to LUFS (%1 to %2), as far as a true peak of %3 dBTP allows.")
+             .arg(sound::minLoudnessLufs)
+             .arg(sound::maxLoudnessLufs)
+             .arg(sound::truePeakCeilingDbtp),
+         QStringLiteral("LUFS")},
+        {QStringLiteral("together"),
+         QStringLiteral("With --normalize or --loudness: one gain for all the inputs, so that "
+                        "they keep their balance (the loudest reaches the level).")},
+        {QStringLiteral("trim-start"),
+         QStringLiteral("Begin each sound at its first sample above DBFS (below 0), before "
+                        "--start is counted."),
+         QStringLiteral("DBFS")},
         {QStringLiteral("command"),
          QStringLiteral("Run one convert command (\"$DoConvert,...\") exactly as the window "
                         "sends it."),
@@ -563,20 +577,51 @@ static bool parseWith(const QStringList &arguments, Options *options, QString *e
         }
     }
     sound.guard = parser.isSet(QStringLiteral("guard"));
-    if (parser.isSet(QStringLiteral("normalize"))) {
+    if (parser.isSet(QStringLiteral("normalize")) && parser.isSet(QStringLiteral("loudness"))) {
+        *error = QStringLiteral("--normalize and --loudness each choose the gain; give one");
+        return false;
+    }
+    for (const char *aim : {"normalize", "loudness"}) {
         for (const char *other : {"gain", "guard"}) {
-            if (parser.isSet(QLatin1String(other))) {
-                *error = QStringLiteral("--normalize chooses the gain itself; remove --%1")
-                             .arg(QLatin1String(other));
+            if (parser.isSet(QLatin1String(aim)) && parser.isSet(QLatin1String(other))) {
+                *error = QStringLiteral("--%1 chooses the gain itself; remove --%2")
+                             .arg(QLatin1String(aim), QLatin1String(other));
                 return false;
             }
         }
+    }
+    if (parser.isSet(QStringLiteral("normalize"))) {
         QString why;
         sound.normalize = true;
         if (!sound::parseLevel(parser.value(QStringLiteral("normalize")), &sound.normalizeDbfs,
                                &why)) {
             *error = quoted(QStringLiteral("--normalize"),
                             parser.value(QStringLiteral("normalize")), why);
+            return false;
+        }
+    }
+    if (parser.isSet(QStringLiteral("loudness"))) {
+        QString why;
+        sound.loudness = true;
+        if (!sound::parseLoudness(parser.value(QStringLiteral("loudness")), &sound.loudnessLufs,
+                                  &why)) {
+            *error =
+                quoted(QStringLiteral("--loudness"), parser.value(QStringLiteral("loudness")), why);
+            return false;
+        }
+    }
+    sound.together = parser.isSet(QStringLiteral("together"));
+    if (sound.together && !sound.aims()) {
+        *error = QStringLiteral("--together is for --normalize or --loudness: give one of them");
+        return false;
+    }
+    if (parser.isSet(QStringLiteral("trim-start"))) {
+        QString why;
+        sound.trimStart = true;
+        if (!sound::parseTrimLevel(parser.value(QStringLiteral("trim-start")), &sound.trimStartDbfs,
+                                   &why)) {
+            *error = quoted(QStringLiteral("--trim-start"),
+                            parser.value(QStringLiteral("trim-start")), why);
             return false;
         }
     }

@@ -1,5 +1,6 @@
 #include "cli/reporter.h"
 
+#include <cmath>
 #include <csignal>
 #include <cstdio>
 #include <sys/ioctl.h>
@@ -128,18 +129,40 @@ void Reporter::clipped(int /*index*/, const QString &input, quint64 samples)
         drawProgress();
 }
 
-void Reporter::gain(int /*index*/, const QString &input, const SoundOptions &sound, double db)
+void Reporter::gain(int /*index*/, const QString &input, const SoundOptions &options,
+                    const sound::Level &level)
 {
-    if (style == Style::Quiet || (!sound.normalize && db == sound.gainDb))
+    const double db = level.gainDb;
+    if (style == Style::Quiet || (!options.aims() && db == options.gainDb))
         return;
     clearLine();
-    if (sound.normalize)
-        writeError(
-            QStringLiteral("%1: gain %2 dB brings the peak to %3 dBFS\n")
-                .arg(input, QString::number(db, 'f', 2), QString::number(sound.normalizeDbfs)));
+    const auto number = [](double value) { return QString::number(value, 'f', 2); };
+    const QString together =
+        level.shared ? QStringLiteral(", the one gain of all the inputs") : QString();
+    if (options.normalize && !std::isfinite(level.peakDbfs))
+        writeError(QStringLiteral("%1: silent; gain 0 dB\n").arg(input));
+    else if (options.normalize)
+        writeError(QStringLiteral("%1: gain %2 dB brings the peak from %3 to %4 dBFS%5\n")
+                       .arg(input, number(db), number(level.peakDbfs), number(level.peakAfter()),
+                            together));
+    else if (options.loudness && !std::isfinite(level.loudnessLufs))
+        writeError(QStringLiteral("%1: too short (under 0.4 s) or too quiet to measure its "
+                                  "loudness; gain 0 dB\n")
+                       .arg(input));
+    else if (options.loudness)
+        writeError(QStringLiteral("%1: gain %2 dB brings the loudness from %3 to %4 LUFS, the "
+                                  "true peak from %5 to %6 dBTP%7%8\n")
+                       .arg(input, number(db), number(level.loudnessLufs),
+                            number(level.loudnessAfter()), number(level.truePeakDbtp),
+                            number(level.truePeakAfter()), together,
+                            level.ceilingHeld
+                                ? QStringLiteral("; held short of %1 LUFS by the %2 dBTP ceiling")
+                                      .arg(options.loudnessLufs)
+                                      .arg(sound::truePeakCeilingDbtp)
+                                : QString()));
     else
         writeError(QStringLiteral("%1: gain lowered by %2 dB, to %3 dB, so that nothing clips\n")
-                       .arg(input, QString::number(sound.gainDb - db, 'f', 2),
+                       .arg(input, QString::number(options.gainDb - db, 'f', 2),
                             QString::number(db, 'f', 2)));
     if (style == Style::Terminal)
         drawProgress();

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "convert/convertparams.h"
+#include "convert/sound.h"
 
 #include <QString>
 
@@ -27,8 +28,10 @@ public:
     void skipped(int index, const QString &input, const QString &reason);
     void clipped(int index, const QString &input, quint64 samples);
     void warning(int index, const QString &input, const QString &text);
-    // The gain that guarding or normalizing chose for an input.
-    void gain(int index, const QString &input, const SoundOptions &sound, double db);
+    // The gain that guarding or normalizing chose for an input, and the
+    // levels measured.
+    void gain(int index, const QString &input, const SoundOptions &sound,
+              const sound::Level &level);
 
     // The closing count; `signal` is the number of the signal that
     // interrupted the run, or 0.

@@ -6,11 +6,13 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 
+#include <cmath>
+
 namespace rowjson {
 
 QByteArray line(const Plan &plan, const PlanRow &row, const QString &status, quint64 bytes,
                 const QString &reason, quint64 clipped, const QByteArray &inputBytes,
-                const QString &warning, double gainDb)
+                const QString &warning, const sound::Level *level)
 {
     const quint64 frameBytes = quint64(plan.request.channels) * (plan.request.bitsPerSample / 8u);
     QJsonObject o;
@@ -45,10 +47,32 @@ QByteArray line(const Plan &plan, const PlanRow &row, const QString &status, qui
     o.insert(QStringLiteral("quality"), sound::qualityName(plan.request.sound.quality));
     o.insert(QStringLiteral("dither"), plan.request.sound.dither);
     const SoundOptions &sound = plan.request.sound;
-    o.insert(QStringLiteral("gain_db"), gainDb);
+    // Before a gain was measured (a dry run, a failure) the request's own.
+    o.insert(QStringLiteral("gain_db"), level ? level->gainDb : sound.aims() ? 0 : sound.gainDb);
     o.insert(QStringLiteral("guard"), sound.guard);
     o.insert(QStringLiteral("normalize_dbfs"),
              sound.normalize ? QJsonValue(sound.normalizeDbfs) : QJsonValue());
+    o.insert(QStringLiteral("loudness_lufs"),
+             sound.loudness ? QJsonValue(sound.loudnessLufs) : QJsonValue());
+    o.insert(QStringLiteral("together"), sound.together);
+    o.insert(QStringLiteral("trim_start_dbfs"),
+             sound.trimStart ? QJsonValue(sound.trimStartDbfs) : QJsonValue());
+    // JSON has no NaN or infinity: what was not measured, or was silent, is null.
+    const auto decibels = [](double db) {
+        return std::isfinite(db) ? QJsonValue(db) : QJsonValue();
+    };
+    QJsonObject measured;
+    if (level) {
+        measured.insert(QStringLiteral("peak_before_dbfs"), decibels(level->peakDbfs));
+        measured.insert(QStringLiteral("peak_after_dbfs"), decibels(level->peakAfter()));
+        measured.insert(QStringLiteral("loudness_before_lufs"), decibels(level->loudnessLufs));
+        measured.insert(QStringLiteral("loudness_after_lufs"), decibels(level->loudnessAfter()));
+        measured.insert(QStringLiteral("true_peak_before_dbtp"), decibels(level->truePeakDbtp));
+        measured.insert(QStringLiteral("true_peak_after_dbtp"), decibels(level->truePeakAfter()));
+        measured.insert(QStringLiteral("ceiling_held"), level->ceilingHeld);
+        measured.insert(QStringLiteral("shared"), level->shared);
+    }
+    o.insert(QStringLiteral("measured"), level ? QJsonValue(measured) : QJsonValue());
     QJsonObject in;
     if (row.facts.opened) {
         in.insert(QStringLiteral("format"), row.facts.format);

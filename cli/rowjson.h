@@ -2,6 +2,7 @@
 #pragma once
 
 #include "convert/plan.h"
+#include "convert/sound.h"
 
 #include <QByteArray>
 
@@ -12,9 +13,10 @@ namespace rowjson {
 // "failed", "cancelled").
 // `inputBytes` are the bytes of the input's name; where its text does not
 // give them back as UTF-8, "input_hex" holds them (and "output_hex" the
-// output's), so that no two names read the same.
+// output's), so that no two names read the same. `level`: what the input's
+// measuring found and the gain it chose, where it was measured.
 QByteArray line(const Plan &plan, const PlanRow &row, const QString &status, quint64 bytes,
                 const QString &reason, quint64 clipped, const QByteArray &inputBytes,
-                const QString &warning = QString(), double gainDb = 0);
+                const QString &warning = QString(), const sound::Level *level = nullptr);
 
 } // namespace rowjson

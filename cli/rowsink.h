@@ -27,11 +27,11 @@ public:
         reporter.clipped(index, input(index), samples);
     }
     // Comes before the row's end, which then carries it.
-    void gain(int index, double db)
+    void gain(int index, const sound::Level &level)
     {
-        chosenGain = db;
+        chosen = level;
         gainChosen = true;
-        reporter.gain(index, input(index), plan.request.sound, db);
+        reporter.gain(index, input(index), plan.request.sound, level);
     }
     void warning(int index, const QString &text)
     {
@@ -65,17 +65,15 @@ private:
     {
         const QString warning = warned;
         warned.clear();
-        // Before a gain was chosen (a dry run, a failure) the request's own.
-        const double gainDb = gainChosen                     ? chosenGain
-                              : plan.request.sound.normalize ? 0
-                                                             : plan.request.sound.gainDb;
+        const bool measured = gainChosen;
         gainChosen = false;
         if (!json) {
             clips = 0;
             return;
         }
-        const QByteArray line = rowjson::line(plan, row, status, bytes, reason, clips,
-                                              names::inputBytes(row, given), warning, gainDb);
+        const QByteArray line =
+            rowjson::line(plan, row, status, bytes, reason, clips, names::inputBytes(row, given),
+                          warning, measured ? &chosen : nullptr);
         clips = 0;
         // A script that cannot have its rows would act on a part of them: the
         // run ends here, as for a signal.
@@ -90,5 +88,5 @@ private:
     quint64 clips = 0;
     QString warned;
     bool gainChosen = false;
-    double chosenGain = 0;
+    sound::Level chosen;
 };

@@ -43,9 +43,9 @@ void WorkerPool::run()
     };
     report.clipped = [this](int i, quint64 samples) { rows[i].clipped = samples; };
     report.warning = [this](int i, const QString &text) { rows[i].warning = text; };
-    report.gain = [this](int i, double db) {
+    report.gain = [this](int i, const sound::Level &level) {
         rows[i].gainChosen = true;
-        rows[i].gainDb = db;
+        levels.insert(i, level);
     };
     report.converted = [this](int i, const QString &, const QString &) {
         finishRow(i, Row::Outcome::Converted, QString());
@@ -96,7 +96,7 @@ void WorkerPool::reportDone(int i)
     if (r.clipped > 0)
         sink->clipped(i, r.clipped);
     if (r.gainChosen)
-        sink->gain(i, r.gainDb);
+        sink->gain(i, levels.value(i));
     if (!r.warning.isEmpty())
         sink->warning(i, r.warning);
     switch (r.outcome) {

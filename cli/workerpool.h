@@ -3,7 +3,9 @@
 #pragma once
 
 #include "convert/plan.h"
+#include "convert/sound.h"
 
+#include <QHash>
 #include <QObject>
 #include <QVector>
 
@@ -36,9 +38,8 @@ private:
         qint64 bytes = 0;
         quint64 clipped = 0;
         QString warning;
-        bool gainChosen = false;
-        double gainDb = 0;
-        quint64 done = 0; // latest progress, shown once the row's turn comes
+        bool gainChosen = false; // its level in `levels`
+        quint64 done = 0;        // latest progress, shown once the row's turn comes
         quint64 total = 0;
     };
 
@@ -49,6 +50,7 @@ private:
 
     const Plan &plan;
     QVector<Row> rows;
+    QHash<int, sound::Level> levels;
     int workers;
     bool verbose;
     RowSink *sink;

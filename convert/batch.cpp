@@ -10,6 +10,100 @@
 
 #include <limits>
 
+namespace {
+
+// Converts a row that the plan lets through; `settled`, when given, carries
+// the shared gain and its level, and the row was announced by the measuring
+// round.
+void convertRow(const Plan &plan, const PlanRow &row, Resampling &resampling,
+                const BatchReport &report, const std::atomic_bool *cancel,
+                const SettledGain *settled = nullptr, const sound::Level *level = nullptr)
+{
+    const int i = row.index;
+    if (!settled && report.started)
+        report.started(i, row.input, row.output);
+    ConvertHooks hooks;
+    hooks.cancel = cancel;
+    spare::useProcessors(report.spareProcessors, &hooks);
+    if (report.progress)
+        hooks.progress = [&report, i](quint64 done, quint64 total) {
+            report.progress(i, done, total);
+        };
+    if (report.clipped)
+        hooks.clipped = [&report, i](quint64 samples) {
+            if (samples > 0)
+                report.clipped(i, samples);
+        };
+    if (report.warning)
+        hooks.warning = [&report, i](const QString &text) { report.warning(i, text); };
+    if (report.gain)
+        hooks.gain = [&report, i](const sound::Level &chosen) { report.gain(i, chosen); };
+    ConvertParams params = plan.params(row);
+    if (settled) {
+        params.settled = *settled;
+        if (report.gain)
+            report.gain(i, *level);
+    }
+    QString reason;
+    if (resampling.resample(params, &reason, hooks) == 1) {
+        if (report.converted)
+            report.converted(i, row.input, row.output);
+    } else if (report.failed) {
+        report.failed(i, row.input, reason);
+    }
+}
+
+} // namespace
+
+Shared shareGain(const Plan &plan, const QVector<sound::Level> &own, const QVector<bool> &measured)
+{
+    const SoundOptions &options = plan.request.sound;
+    QVector<sound::Level> counted;
+    for (int i = 0; i < own.size(); ++i) {
+        if (measured.value(i))
+            counted.append(own.at(i));
+    }
+    const QVector<sound::Level> settled =
+        sound::sharedLevels(counted, options.loudness ? options.loudnessLufs
+                                                      : std::numeric_limits<double>::quiet_NaN());
+    Shared shared;
+    for (int i = 0, k = 0; i < own.size(); ++i) {
+        const bool counts = measured.value(i);
+        const sound::Level &level = counts ? settled.at(k++) : own.at(i);
+        shared.levels.append(level);
+        shared.gains.append(counts ? SettledGain{true, level.firstDb, level.gainDb - level.firstDb}
+                                   : SettledGain());
+    }
+    return shared;
+}
+
+bool measureRow(const Plan &plan, const PlanRow &row, Resampling &resampling,
+                const BatchReport &report, const std::atomic_bool *cancel, sound::Level *level,
+                QString *reason)
+{
+    const int i = row.index;
+    if (report.started)
+        report.started(i, row.input, row.output);
+    ConvertHooks hooks;
+    hooks.cancel = cancel;
+    if (report.progress)
+        hooks.progress = [&report, i](quint64 done, quint64 total) {
+            report.progress(i, done, total);
+        };
+    hooks.gain = [level](const sound::Level &measured) { *level = measured; };
+    ConvertParams params = plan.params(row);
+    params.measureOnly = true;
+    return resampling.resample(params, reason, hooks) == 1;
+}
+
+void convertSharedRow(const Plan &plan, const PlanRow &row, Resampling &resampling,
+                      const BatchReport &report, const std::atomic_bool *cancel,
+                      const Shared &shared)
+{
+    convertRow(plan, row, resampling, report, cancel, &shared.gains.at(row.index),
+               &shared.levels.at(row.index));
+}
+
 void runRow(const Plan &plan, const PlanRow &row, Resampling &resampling, const BatchReport &report,
             const std::atomic_bool *cancel)
 {
@@ -37,38 +131,44 @@ void runRow(const Plan &plan, const PlanRow &row, Resampling &resampling, const 
     case PlanRow::Status::Convert:
         break;
     }
-    if (report.started)
-        report.started(i, row.input, row.output);
-    ConvertHooks hooks;
-    hooks.cancel = cancel;
-    spare::useProcessors(report.spareProcessors, &hooks);
-    if (report.progress)
-        hooks.progress = [&report, i](quint64 done, quint64 total) {
-            report.progress(i, done, total);
-        };
-    if (report.clipped)
-        hooks.clipped = [&report, i](quint64 samples) {
-            if (samples > 0)
-                report.clipped(i, samples);
-        };
-    if (report.warning)
-        hooks.warning = [&report, i](const QString &text) { report.warning(i, text); };
-    if (report.gain)
-        hooks.gain = [&report, i](double db) { report.gain(i, db); };
-    QString reason;
-    if (resampling.resample(plan.params(row), &reason, hooks) == 1) {
-        if (report.converted)
-            report.converted(i, row.input, row.output);
-    } else if (report.failed) {
-        report.failed(i, row.input, reason);
-    }
+    convertRow(plan, row, resampling, report, cancel);
 }
 
 void runPlan(const Plan &plan, Resampling &resampling, const BatchReport &report,
              const std::atomic_bool *cancel)
 {
-    for (const PlanRow &row : plan.rows)
-        runRow(plan, row, resampling, report, cancel);
+    if (!plan.request.sound.together) {
+        for (const PlanRow &row : plan.rows)
+            runRow(plan, row, resampling, report, cancel);
+        return;
+    }
+    // Every file's level comes before any file's gain.
+    QVector<sound::Level> own(plan.rows.size());
+    QVector<bool> measured(plan.rows.size(), false);
+    QVector<bool> ended(plan.rows.size(), false);
+    for (const PlanRow &row : plan.rows) {
+        const int i = row.index;
+        if (row.status != PlanRow::Status::Convert || (cancel && cancel->load()))
+            continue;
+        QString reason;
+        measured[i] = measureRow(plan, row, resampling, report, cancel, &own[i], &reason);
+        // A stop is reported with the rows that never started, below.
+        ended[i] = !measured.at(i) && !(cancel && cancel->load());
+        if (ended.at(i) && report.failed)
+            report.failed(i, row.input, reason);
+    }
+    const Shared shared = shareGain(plan, own, measured);
+    for (const PlanRow &row : plan.rows) {
+        const int i = row.index;
+        if (row.status != PlanRow::Status::Convert)
+            runRow(plan, row, resampling, report, cancel);
+        else if (ended.at(i))
+            continue;
+        else if (cancel && cancel->load() && report.failed)
+            report.failed(i, row.input, QStringLiteral("cancelled"));
+        else if (measured.at(i))
+            convertSharedRow(plan, row, resampling, report, cancel, shared);
+    }
 }
 
 bool readRequestOptions(const QVariantMap &given, RequestOptions *options, QString *error)

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "convert/plan.h"
+#include "convert/sound.h"
 
 #include <QString>
 #include <QVariantMap>
@@ -22,8 +23,9 @@ struct BatchReport
     // A converted input whose output is not all it seems (ConvertHooks::warning);
     // comes before the row's end.
     std::function<void(int index, const QString &text)> warning;
-    // The gain that the input's own level chose (ConvertHooks::gain).
-    std::function<void(int index, double db)> gain;
+    // The gain that the input's own level chose, and the levels measured
+    // (ConvertHooks::gain); comes before the row's end.
+    std::function<void(int index, const sound::Level &level)> gain;
     std::function<void(int index, const QString &input, const QString &output)> converted;
     // An input left alone because its output exists, and the rule says to skip.
     std::function<void(int index, const QString &input, const QString &reason)> skipped;
@@ -36,7 +38,10 @@ struct BatchReport
 };
 
 // Converts the rows of `plan` one after the other. Once `cancel` is set, the
-// running row and all after it fail with "cancelled".
+// running row and all after it fail with "cancelled". Where the files share
+// one gain (SoundOptions::together), a first round measures every row that
+// converts (started, then its progress up to half), and the second converts
+// them with the shared gain; a row whose measuring fails ends there.
 void runPlan(const Plan &plan, Resampling &resampling, const BatchReport &report,
              const std::atomic_bool *cancel = nullptr);
 
@@ -44,6 +49,27 @@ void runPlan(const Plan &plan, Resampling &resampling, const BatchReport &report
 // under the row's index.
 void runRow(const Plan &plan, const PlanRow &row, Resampling &resampling, const BatchReport &report,
             const std::atomic_bool *cancel = nullptr);
+
+// The shared gain of a request whose files keep their balance: from each
+// row's own level (those that measured), the level each gets, and the gains
+// its conversion applies.
+struct Shared
+{
+    QVector<sound::Level> levels; // by row index; the rows left out keep theirs
+    QVector<SettledGain> gains;
+};
+Shared shareGain(const Plan &plan, const QVector<sound::Level> &own, const QVector<bool> &measured);
+
+// The two rounds of such a request, one row at a time. The first measures a
+// row that converts (reports started and progress, and true with its own
+// level, or false with the reason); the second converts it with the shared
+// gain (reports its level, progress and end).
+bool measureRow(const Plan &plan, const PlanRow &row, Resampling &resampling,
+                const BatchReport &report, const std::atomic_bool *cancel, sound::Level *level,
+                QString *reason);
+void convertSharedRow(const Plan &plan, const PlanRow &row, Resampling &resampling,
+                      const BatchReport &report, const std::atomic_bool *cancel,
+                      const Shared &shared);
 
 // What a request may ask beyond its convert command, which cannot carry it.
 struct RequestOptions

@@ -36,13 +36,38 @@ struct SoundOptions
     // goes into the file to normalizeDbfs.
     bool normalize = false;
     double normalizeDbfs = 0;
+    // Instead of a fixed gain, the one per file that brings the integrated
+    // loudness (ITU-R BS.1770) of what goes into the file to loudnessLufs,
+    // as far as a true peak of sound::truePeakCeilingDbtp allows.
+    bool loudness = false;
+    double loudnessLufs = 0;
+    // With normalize or loudness: one gain for all the request's files, the
+    // lowest of their own, so that they keep their balance.
+    bool together = false;
+    // The sound begins at its first sample above trimStartDbfs, before the
+    // slot's start is counted.
+    bool trimStart = false;
+    double trimStartDbfs = 0;
 
     bool isPlain() const
     {
-        return quality == Quality::High && !dither && gainDb == 0 && !guard && !normalize;
+        return quality == Quality::High && !dither && gainDb == 0 && !guard && !normalize &&
+               !loudness && !together && !trimStart;
     }
+    // The gain aims at a level of what goes into the file, and comes after
+    // the channels are mixed, where that level is measured.
+    bool aims() const { return normalize || loudness; }
     // The gain then depends on the sound, which is measured first.
-    bool measures() const { return guard || normalize; }
+    bool measures() const { return guard || aims(); }
+};
+
+// The gain that a measuring round over the whole request chose for one file
+// (SoundOptions::together): the conversion then measures nothing itself.
+struct SettledGain
+{
+    bool given = false;
+    double firstDb = 0; // before the resampler: only what keeps it from clipping
+    double lastDb = 0;  // after the channels are mixed
 };
 
 struct ConvertParams
@@ -58,4 +83,8 @@ struct ConvertParams
     bool mayReplace = true;
     SlotOptions slot;
     SoundOptions sound;
+    SettledGain settled;
+    // Only the measuring pass runs, and nothing is written: the first round
+    // of a request whose files share one gain.
+    bool measureOnly = false;
 };

@@ -102,7 +102,8 @@ void predictSize(const ConvertCommand &r, PlanRow *row)
     const quint64 room = sized ? r.fileSize - units::headerBytes : 0;
     const quint64 start = r.startFrameOf(row->index);
     row->startFrame = start;
-    if (f.frames == 0) {
+    // Where the sound begins is known only once it is read.
+    if (f.frames == 0 || r.sound.trimStart) {
         if (sized)
             row->bytes = r.fileSize;
         row->bytesExact = sized && r.slot.pad;

@@ -138,7 +138,7 @@ int Resampling::resample(const ConvertParams &params, QString *reason, const Con
     // Removed on every path, and while its lock still covers it.
     QTemporaryFile scratch;
     const bool ok = why.isEmpty() && soxchain::run(params, hooks, scratch, &why) &&
-                    repackage(params, hooks, scratch.fileName(), &why);
+                    (params.measureOnly || repackage(params, hooks, scratch.fileName(), &why));
     scratch::discard(scratch);
     if (!ok)
         qDebug().noquote() << "failed" << params.inputPath << "-" << why;

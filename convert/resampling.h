@@ -2,6 +2,7 @@
 #pragma once
 
 #include "convert/convertparams.h"
+#include "convert/sound.h"
 
 #include <QObject>
 
@@ -23,9 +24,9 @@ struct ConvertHooks
     // Something the output should not pass over in silence although it was
     // written: an input that ends before the length its header gives.
     std::function<void(const QString &text)> warning;
-    // The gain, in dB, that the sound's own level chose (SoundOptions::guard
-    // and normalize), before the conversion writes anything.
-    std::function<void(double db)> gain;
+    // The gain that the sound's own level chose (SoundOptions::measures), and
+    // the levels measured, before the conversion writes anything.
+    std::function<void(const sound::Level &level)> gain;
     // Processors this conversion may take beside its own: libsox then runs an
     // effect's channels side by side (as `sox --multi-threaded` does), where
     // libgomp's threads sleep while they wait (spare::threadsWaitPassively).
@@ -51,7 +52,8 @@ public:
     // header and the samples cut to params.fileSize. Returns 1 only when the
     // whole output was written and committed; otherwise -1, with the reason in
     // `reason`, no new or half-written file at outputPath and any earlier file
-    // there untouched. No scratch file outlives the call.
+    // there untouched. No scratch file outlives the call. With
+    // params.measureOnly, only measures (hooks.gain) and writes nothing.
     int resample(const ConvertParams &params, QString *reason = nullptr,
                  const ConvertHooks &hooks = {});
 };

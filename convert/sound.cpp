@@ -81,6 +81,78 @@ bool parseLevel(const QString &text, double *dbfs, QString *why)
     return true;
 }
 
+namespace {
+
+bool parseRange(const QString &text, double low, double high, bool highIncluded,
+                const QString &unit, double *value, QString *why)
+{
+    double read = 0;
+    if (!parseDecibels(text, &read)) {
+        *why = QStringLiteral("not a level in %1").arg(unit);
+        return false;
+    }
+    if (read < low || read > high || (!highIncluded && read == high)) {
+        *why = highIncluded
+                   ? QStringLiteral("must be from %1 to %2 %3").arg(low).arg(high).arg(unit)
+                   : QStringLiteral("must be %1 %2 or more, and below %3 %2")
+                         .arg(low)
+                         .arg(unit)
+                         .arg(high);
+        return false;
+    }
+    *value = read;
+    return true;
+}
+
+} // namespace
+
+bool parseLoudness(const QString &text, double *lufs, QString *why)
+{
+    return parseRange(text, minLoudnessLufs, maxLoudnessLufs, true, QStringLiteral("LUFS"), lufs,
+                      why);
+}
+
+bool parseTrimLevel(const QString &text, double *dbfs, QString *why)
+{
+    return parseRange(text, minTrimDbfs, 0, false, QStringLiteral("dBFS"), dbfs, why);
+}
+
+double loudnessGain(double target, double lufs, double truePeakDbtp, bool *held)
+{
+    *held = false;
+    if (!std::isfinite(lufs))
+        return 0;
+    const double gain = target - lufs;
+    if (std::isfinite(truePeakDbtp) && truePeakDbtp + gain > truePeakCeilingDbtp) {
+        *held = true;
+        return truePeakCeilingDbtp - truePeakDbtp;
+    }
+    return gain;
+}
+
+QVector<Level> sharedLevels(const QVector<Level> &each, double target)
+{
+    const bool loudness = !std::isnan(target);
+    double shared = std::numeric_limits<double>::infinity();
+    double wanted = std::numeric_limits<double>::infinity();
+    for (const Level &level : each) {
+        const double measured = loudness ? level.loudnessLufs : level.peakDbfs;
+        if (!std::isfinite(measured))
+            continue;
+        shared = std::min(shared, level.gainDb);
+        wanted = std::min(wanted, loudness ? target - measured : level.gainDb);
+    }
+    if (!std::isfinite(shared))
+        shared = 0;
+    QVector<Level> out = each;
+    for (Level &level : out) {
+        level.gainDb = shared;
+        level.shared = true;
+        level.ceilingHeld = std::isfinite(wanted) && shared < wanted - 1e-9;
+    }
+    return out;
+}
+
 double guardedGain(double gainDb, double inPeak, double outPeak, unsigned bits)
 {
     // libsox clips a sample that rounds past the largest step, and a dither

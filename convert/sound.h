@@ -5,6 +5,9 @@
 
 #include <QString>
 #include <QStringList>
+#include <QVector>
+
+#include <limits>
 
 namespace sound {
 
@@ -27,6 +30,55 @@ inline constexpr double minPeakDbfs = -60;
 
 // A peak level in dBFS ("-1", "-0.5dB"), from minPeakDbfs to 0.
 bool parseLevel(const QString &text, double *dbfs, QString *why);
+
+// The loudness targets that --loudness accepts, in LUFS: below the quietest,
+// BS.1770's own gate leaves nothing to measure; above the loudest, the true
+// peak ceiling holds back every sound but a square wave.
+inline constexpr double minLoudnessLufs = -70;
+inline constexpr double maxLoudnessLufs = -5;
+bool parseLoudness(const QString &text, double *lufs, QString *why);
+
+// The highest true peak (ITU-R BS.1770, oversampled) that a loudness gain may
+// give, as EBU R128 asks.
+inline constexpr double truePeakCeilingDbtp = -1;
+
+// The levels that --trim-start accepts, in dBFS: below 0, where a sample can
+// be above them, down to a fraction of a 24-bit step.
+inline constexpr double minTrimDbfs = -140;
+bool parseTrimLevel(const QString &text, double *dbfs, QString *why);
+
+// What the measuring pass found in what goes into one file, and the gain
+// chosen from it. Levels are in dB, NaN where nothing was measured.
+struct Level
+{
+    double gainDb = 0;  // the whole gain applied
+    double firstDb = 0; // of it, what goes before the resampler (0 or less)
+    double peakDbfs = std::numeric_limits<double>::quiet_NaN();     // before the gain
+    double loudnessLufs = std::numeric_limits<double>::quiet_NaN(); // before the gain
+    double truePeakDbtp = std::numeric_limits<double>::quiet_NaN(); // before the gain
+    // The loudness stays below its target: more gain would lift the true peak
+    // above truePeakCeilingDbtp.
+    bool ceilingHeld = false;
+    // One gain for the whole request (SoundOptions::together).
+    bool shared = false;
+
+    // After the gain: a gain moves every level by itself.
+    double peakAfter() const { return peakDbfs + gainDb; }
+    double loudnessAfter() const { return loudnessLufs + gainDb; }
+    double truePeakAfter() const { return truePeakDbtp + gainDb; }
+};
+
+// The loudness gain: from `lufs` measured (-inf for silence or a sound
+// shorter than BS.1770's 400 ms block, which no gain can bring anywhere: 0)
+// to `target`, lowered where the true peak would pass the ceiling.
+double loudnessGain(double target, double lufs, double truePeakDbtp, bool *held);
+
+// One gain for files that keep their balance: the lowest of their own (the
+// loudest file reaches the target, and no file passes a ceiling), leaving
+// out files in which nothing could be measured. `each` holds every file's
+// own; the answer is each file's with the shared gain, in the same order.
+// `target` is the loudness aimed at, for the ceiling's word; NaN for a peak.
+QVector<Level> sharedLevels(const QVector<Level> &each, double target);
 
 // The gain that keeps `gainDb` from clipping: `inPeak` and `outPeak` are the
 // highest sample magnitudes, as fractions of full scale at 0 dB, on the way

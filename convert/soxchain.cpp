@@ -17,12 +17,16 @@
 #include <QScopeGuard>
 #include <QTemporaryFile>
 
+#include <ebur128.h>
+
 #include <cerrno>
 #include <cmath>
 #include <cstring>
 #include <fcntl.h>
+#include <memory>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <vector>
 
 namespace soxchain {
 
@@ -82,9 +86,16 @@ sox_int32_t initialNoiseSeed()
     return seed;
 }
 
+struct MeterDeleter
+{
+    void operator()(ebur128_state *state) const { ebur128_destroy(&state); }
+};
+using Meter = std::unique_ptr<ebur128_state, MeterDeleter>;
+
 // The highest sample magnitude that passes an effect of ours, in a window of
 // interleaved samples counted from the start ([from, to); to 0: no end). As
-// the chain's last effect it consumes what it is given.
+// the chain's last effect it consumes what it is given. With a meter, the
+// window's whole frames also go to it, times `meterScale`.
 struct Peak
 {
     quint64 from = 0;
@@ -92,6 +103,10 @@ struct Peak
     bool last = false;
     quint64 seen = 0;
     double highest = 0;
+    ebur128_state *meter = nullptr;
+    double meterScale = 1;
+    std::vector<double> frames; // the window's samples not yet metered
+    bool meterFailed = false;
 };
 
 int peakGetopts(sox_effect_t *effp, int argc, char **argv)
@@ -109,8 +124,21 @@ int peakFlow(sox_effect_t *effp, const sox_sample_t *ibuf, sox_sample_t *obuf, s
     const size_t n = peak->last ? *isamp : qMin(*isamp, *osamp);
     for (size_t i = 0; i < n; ++i) {
         const quint64 at = peak->seen + i;
-        if (at >= peak->from && (peak->to == 0 || at < peak->to))
+        if (at >= peak->from && (peak->to == 0 || at < peak->to)) {
             peak->highest = qMax(peak->highest, std::fabs(double(ibuf[i])));
+            if (peak->meter)
+                peak->frames.push_back(ibuf[i] * peak->meterScale);
+        }
+    }
+    if (peak->meter) {
+        const size_t channels = effp->in_signal.channels;
+        const size_t whole = peak->frames.size() / channels;
+        if (whole > 0 &&
+            ebur128_add_frames_double(peak->meter, peak->frames.data(), whole) != EBUR128_SUCCESS) {
+            peak->meterFailed = true;
+            return SOX_EOF;
+        }
+        peak->frames.erase(peak->frames.begin(), peak->frames.begin() + whole * channels);
     }
     if (!peak->last)
         std::memcpy(obuf, ibuf, n * sizeof *ibuf);
@@ -126,6 +154,55 @@ const sox_effect_handler_t *peakHandler()
                                            peakGetopts,   nullptr, peakFlow,
                                            nullptr,       nullptr, nullptr,
                                            sizeof(Peak *)};
+    return &handler;
+}
+
+// Drops the frames before the first one with a sample above `threshold`
+// (a magnitude on libsox's scale), then passes everything on.
+struct Trim
+{
+    double threshold = 0;
+    bool begun = false;
+    quint64 droppedFrames = 0;
+};
+
+int trimGetopts(sox_effect_t *effp, int argc, char **argv)
+{
+    if (argc != 2 || argv[1] == nullptr)
+        return SOX_EOF;
+    *static_cast<Trim **>(effp->priv) = reinterpret_cast<Trim *>(argv[1]);
+    return SOX_SUCCESS;
+}
+
+int trimFlow(sox_effect_t *effp, const sox_sample_t *ibuf, sox_sample_t *obuf, size_t *isamp,
+             size_t *osamp)
+{
+    Trim *trim = *static_cast<Trim **>(effp->priv);
+    const size_t channels = qMax<size_t>(1, effp->in_signal.channels);
+    size_t skipped = 0;
+    if (!trim->begun) {
+        const size_t frames = *isamp / channels;
+        for (; skipped < frames * channels && !trim->begun; skipped += channels) {
+            for (size_t c = 0; c < channels; ++c)
+                trim->begun |= std::fabs(double(ibuf[skipped + c])) > trim->threshold;
+        }
+        if (trim->begun)
+            skipped -= channels;
+        trim->droppedFrames += skipped / channels;
+    }
+    const size_t n = trim->begun ? qMin(*isamp - skipped, *osamp) : 0;
+    std::memcpy(obuf, ibuf + skipped, n * sizeof *ibuf);
+    *isamp = skipped + n;
+    *osamp = n;
+    return SOX_SUCCESS;
+}
+
+const sox_effect_handler_t *trimHandler()
+{
+    static sox_effect_handler_t handler = {"trim-start",  nullptr, SOX_EFF_MCHAN | SOX_EFF_MODIFY,
+                                           trimGetopts,   nullptr, trimFlow,
+                                           nullptr,       nullptr, nullptr,
+                                           sizeof(Trim *)};
     return &handler;
 }
 
@@ -209,6 +286,7 @@ private:
     bool addEffect(const sox_effect_handler_t *handler, const char *name, int argc, char **argv,
                    const sox_signalinfo_t *target, QString *why);
     bool addGain(double db, QString *why);
+    bool addTrim(Trim *trim, QString *why);
     bool addRateAndChannels(const sox_signalinfo_t &from, QString *why, Peak *afterRate = nullptr);
     quint64 samplesWanted() const;
     quint64 samplesExpected(const sox_signalinfo_t &from) const;
@@ -228,6 +306,7 @@ private:
     // enough lowering that nothing clips on the way to the mix (0 or less).
     double gainFirstDb = 0;
     quint64 measuredProgress = 0; // what the measuring pass showed done
+    Trim trim;
 };
 
 bool Chain::openInput(QString *why)
@@ -381,6 +460,17 @@ bool Chain::addGain(double db, QString *why)
     return addEffect("gain", 1, &arg, &output->signal, why);
 }
 
+// Right after the input, so that the level is the input's own.
+bool Chain::addTrim(Trim *trimming, QString *why)
+{
+    if (!p.sound.trimStart)
+        return true;
+    *trimming = Trim();
+    trimming->threshold = std::pow(10.0, p.sound.trimStartDbfs / 20) * SOX_SAMPLE_MAX;
+    char *arg = reinterpret_cast<char *>(trimming);
+    return addEffect(trimHandler(), "trim-start", 1, &arg, &output->signal, why);
+}
+
 // `afterRate`, when given, watches the samples between the two effects.
 bool Chain::addRateAndChannels(const sox_signalinfo_t &from, QString *why, Peak *afterRate)
 {
@@ -431,6 +521,12 @@ bool Chain::measure(QString *why)
 {
     if (!p.sound.measures())
         return true;
+    if (p.settled.given) {
+        gainFirstDb = p.settled.firstDb;
+        gainDb = p.settled.firstDb + p.settled.lastDb;
+        measuredProgress = samplesExpected(input->signal);
+        return true;
+    }
     if (inputs::isStandardInput(p.inputPath)) {
         *why = QCoreApplication::translate(
             "engine", "the level can only be measured in a file, which is read twice; give a "
@@ -455,7 +551,23 @@ bool Chain::measure(QString *why)
     Peak afterRate;
     Peak atOutput;
     atOutput.last = true;
-    if (p.sound.normalize) {
+    // The scale of the samples measured: libsox's full scale at 0 dB, with
+    // the pass's lowering undone.
+    const double scale = std::pow(10.0, measureHeadroomDb / 20) / -double(SOX_SAMPLE_MIN);
+    Meter meter;
+    if (p.sound.loudness) {
+        meter.reset(ebur128_init(output->signal.channels, unsigned(output->signal.rate),
+                                 EBUR128_MODE_I | EBUR128_MODE_TRUE_PEAK));
+        if (!meter) {
+            *why =
+                QCoreApplication::translate("engine", "cannot measure the loudness: out of memory");
+            return false;
+        }
+        atOutput.meter = meter.get();
+        atOutput.meterScale = scale;
+    }
+    Trim trimming;
+    if (p.sound.aims()) {
         atOutput.from = p.slot.startFrame * p.channels;
         const quint64 wanted = samplesWanted();
         atOutput.to = wanted > 0 ? atOutput.from + (quint64(p.fileSize - units::headerBytes) +
@@ -466,7 +578,7 @@ bool Chain::measure(QString *why)
     char *inputArg = reinterpret_cast<char *>(again.get());
     char *atGainArg = reinterpret_cast<char *>(&atGain);
     char *atOutputArg = reinterpret_cast<char *>(&atOutput);
-    if (!addEffect("input", 1, &inputArg, &again->signal, why) ||
+    if (!addEffect("input", 1, &inputArg, &again->signal, why) || !addTrim(&trimming, why) ||
         !addGain(-measureHeadroomDb, why) ||
         !addEffect(peakHandler(), "peak", 1, &atGainArg, &output->signal, why) ||
         !addRateAndChannels(again->signal, why, &afterRate) ||
@@ -484,19 +596,42 @@ bool Chain::measure(QString *why)
                    .arg(QString::fromLocal8Bit(again->sox_errstr));
         return false;
     }
-    const double scale = std::pow(10.0, measureHeadroomDb / 20) / -double(SOX_SAMPLE_MIN);
+    if (atOutput.meterFailed) {
+        *why = QCoreApplication::translate("engine", "cannot measure the loudness: out of memory");
+        return false;
+    }
     // Between the gain and the channels, samples clip only past full scale.
     const double inPeak = qMax(atGain.highest, afterRate.highest) * scale;
     const double outPeak = atOutput.highest * scale;
-    gainDb = p.sound.normalize
-                 ? sound::normalizingGain(p.sound.normalizeDbfs, outPeak)
-                 : sound::guardedGain(p.sound.gainDb, inPeak, outPeak, p.bitsPerSample);
-    if (p.sound.normalize && outPeak > 0)
+    sound::Level level;
+    level.peakDbfs = 20 * std::log10(outPeak);
+    if (p.sound.normalize) {
+        gainDb = sound::normalizingGain(p.sound.normalizeDbfs, outPeak);
+    } else if (p.sound.loudness) {
+        double lufs = -HUGE_VAL;
+        double truePeak = 0;
+        for (unsigned c = 0; c < output->signal.channels; ++c) {
+            double channelPeak = 0;
+            if (ebur128_true_peak(meter.get(), c, &channelPeak) == EBUR128_SUCCESS)
+                truePeak = qMax(truePeak, channelPeak);
+        }
+        if (ebur128_loudness_global(meter.get(), &lufs) != EBUR128_SUCCESS)
+            lufs = -HUGE_VAL;
+        level.loudnessLufs = lufs;
+        level.truePeakDbtp = 20 * std::log10(truePeak);
+        gainDb =
+            sound::loudnessGain(p.sound.loudnessLufs, lufs, level.truePeakDbtp, &level.ceilingHeld);
+    } else {
+        gainDb = sound::guardedGain(p.sound.gainDb, inPeak, outPeak, p.bitsPerSample);
+    }
+    if (p.sound.aims() && outPeak > 0)
         gainFirstDb = sound::guardedGain(0, inPeak, 0, p.bitsPerSample);
-    qDebug().noquote() << "measured" << p.inputPath << "peaks" << inPeak << outPeak << "gain"
-                       << gainDb;
+    level.gainDb = gainDb;
+    level.firstDb = gainFirstDb;
+    qDebug().noquote() << "measured" << p.inputPath << "peaks" << inPeak << outPeak << "loudness"
+                       << level.loudnessLufs << "gain" << gainDb;
     if (hooks.gain)
-        hooks.gain(gainDb);
+        hooks.gain(level);
     measuredProgress = state.samplesExpected > 0 ? state.samplesExpected : atOutput.seen;
     return true;
 }
@@ -518,13 +653,15 @@ bool Chain::flow(QString *why)
     if (!addEffect("input", 1, &inputArg, &input->signal, why))
         return false;
     soxPrecision = input->signal.precision;
+    if (!addTrim(&trim, why))
+        return false;
     // A normalizing gain comes after the channels are mixed, where the peak
     // it aims at is measured: before them, a channel louder than the mix, or
     // the resampler's overshoot, would clip. Only what keeps that from
     // clipping goes first. Every other gain comes first, as the sox command's
     // "gain" before "rate".
-    const double firstDb = p.sound.normalize ? gainFirstDb : gainDb;
-    const double lastDb = p.sound.normalize ? gainDb - gainFirstDb : 0;
+    const double firstDb = p.sound.aims() ? gainFirstDb : gainDb;
+    const double lastDb = p.sound.aims() ? gainDb - gainFirstDb : 0;
     if (firstDb != 0 && !addGain(firstDb, why))
         return false;
     if (!addRateAndChannels(input->signal, why))
@@ -614,8 +751,8 @@ bool Chain::flow(QString *why)
     // being cut while it is read); its output must not pass for the whole.
     const bool cutByUs = state.samplesWanted > 0 && output->olength >= state.samplesWanted;
     const quint64 madeFrames = output->olength / output->signal.channels;
-    const quint64 promisedOut =
-        units::framesAfterRate(promised, input->signal.rate, output->signal.rate);
+    const quint64 promisedOut = units::framesAfterRate(
+        promised - qMin(promised, trim.droppedFrames), input->signal.rate, output->signal.rate);
     QString shortened;
     if (promised > 0 && !cutByUs && madeFrames < promisedOut) {
         shortened = QCoreApplication::translate(
@@ -631,6 +768,13 @@ bool Chain::flow(QString *why)
         *why = QCoreApplication::translate("engine", "cannot finish the scratch file in %1")
                    .arg(QDir::tempPath());
         return false;
+    }
+    if (p.sound.trimStart && !trim.begun) {
+        shortened = QCoreApplication::translate(
+                        "engine", "no sample rises above %1 dBFS: the output holds no sound")
+                        .arg(p.sound.trimStartDbfs);
+        if (p.slot.pad && p.fileSize > units::headerBytes)
+            shortened += QCoreApplication::translate("engine", "; silence fills the rest");
     }
     if (!shortened.isEmpty()) {
         qDebug().noquote() << "short input" << p.inputPath << "-" << shortened;
@@ -743,7 +887,7 @@ bool run(const ConvertParams &params, const ConvertHooks &hooks, QTemporaryFile 
     }
     Chain chain(params, hooks);
     return chain.openInput(why) && chain.openScratch(scratch, why) && chain.measure(why) &&
-           chain.flow(why);
+           (params.measureOnly || chain.flow(why));
 }
 
 } // namespace soxchain

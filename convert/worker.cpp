@@ -98,8 +98,9 @@ private:
 
 // The sound options that differ from the plain conversion, as "name=value"
 // words after the paths: a plain row's line stays as it always was.
-QByteArray soundWords(const SoundOptions &s)
+QByteArray soundWords(const ConvertParams &p)
 {
+    const SoundOptions &s = p.sound;
     QByteArray words;
     if (s.quality != SoundOptions().quality)
         words += " quality=" + sound::qualityName(s.quality).toLatin1();
@@ -112,11 +113,23 @@ QByteArray soundWords(const SoundOptions &s)
         words += " guard=1";
     if (s.normalize)
         words += " normalize=" + QByteArray::number(s.normalizeDbfs, 'g', 17);
+    if (s.loudness)
+        words += " loudness=" + QByteArray::number(s.loudnessLufs, 'g', 17);
+    if (s.together)
+        words += " together=1";
+    if (s.trimStart)
+        words += " trim=" + QByteArray::number(s.trimStartDbfs, 'g', 17);
+    if (p.settled.given)
+        words += " settled=" + QByteArray::number(p.settled.firstDb, 'g', 17) + ',' +
+                 QByteArray::number(p.settled.lastDb, 'g', 17);
+    if (p.measureOnly)
+        words += " measure=1";
     return words;
 }
 
-bool readSoundWord(const QByteArray &word, SoundOptions *s)
+bool readSoundWord(const QByteArray &word, ConvertParams *p)
 {
+    SoundOptions *s = &p->sound;
     const int eq = word.indexOf('=');
     if (eq <= 0)
         return false;
@@ -139,6 +152,31 @@ bool readSoundWord(const QByteArray &word, SoundOptions *s)
         s->normalize = true;
         return sound::parseLevel(QString::fromLatin1(value), &s->normalizeDbfs, &why);
     }
+    if (name == "loudness") {
+        s->loudness = true;
+        return sound::parseLoudness(QString::fromLatin1(value), &s->loudnessLufs, &why);
+    }
+    if (name == "together" && value == "1") {
+        s->together = true;
+        return true;
+    }
+    if (name == "trim") {
+        s->trimStart = true;
+        return sound::parseTrimLevel(QString::fromLatin1(value), &s->trimStartDbfs, &why);
+    }
+    if (name == "settled") {
+        const QList<QByteArray> gains = value.split(',');
+        bool ok[2] = {};
+        if (gains.size() != 2)
+            return false;
+        p->settled = SettledGain{true, gains.at(0).toDouble(&ok[0]), gains.at(1).toDouble(&ok[1])};
+        return ok[0] && ok[1] && std::isfinite(p->settled.firstDb) &&
+               std::isfinite(p->settled.lastDb);
+    }
+    if (name == "measure" && value == "1") {
+        p->measureOnly = true;
+        return true;
+    }
     return false;
 }
 
@@ -151,7 +189,7 @@ QByteArray rowLine(const ConvertParams &p, int spareProcessors)
            (p.mayReplace ? '1' : '0') + ' ' + (p.slot.pad ? '1' : '0') + ' ' +
            QByteArray::number(p.slot.fadeOutMs) + ' ' + QByteArray::number(p.slot.startFrame) +
            ' ' + QByteArray::number(qBound(0, spareProcessors, 255)) + ' ' + encode(p.inputPath) +
-           ' ' + encode(p.outputPath) + soundWords(p.sound) + '\n';
+           ' ' + encode(p.outputPath) + soundWords(p) + '\n';
 }
 
 Job readJobLine(const QByteArray &line)
@@ -160,9 +198,9 @@ Job readJobLine(const QByteArray &line)
     const QList<QByteArray> words = line.split(' ');
     if (words.size() < 12 || words.at(0) != rowWord)
         return job;
-    SoundOptions sound;
+    ConvertParams read;
     for (int i = 12; i < words.size(); ++i) {
-        if (!readSoundWord(words.at(i), &sound))
+        if (!readSoundWord(words.at(i), &read))
             return job;
     }
     bool ok[9] = {};
@@ -187,7 +225,9 @@ Job readJobLine(const QByteArray &line)
     job.params.slot.pad = pad == 1;
     job.params.slot.fadeOutMs = fade;
     job.params.slot.startFrame = start;
-    job.params.sound = sound;
+    job.params.sound = read.sound;
+    job.params.settled = read.settled;
+    job.params.measureOnly = read.measureOnly;
     job.spareProcessors = int(spare);
     // An empty path is percent-encoded to nothing, which split() keeps as a word.
     job.params.inputPath = decode(words.at(10));
@@ -244,9 +284,15 @@ QByteArray warningLine(const QString &text)
     return warningWord + ' ' + encode(text) + '\n';
 }
 
-QByteArray gainLine(double db)
+QByteArray gainLine(const sound::Level &level)
 {
-    return gainWord + ' ' + QByteArray::number(db, 'g', 17) + '\n';
+    // 17 digits carry a double exactly; "nan" and "-inf" stand for what was
+    // not measured or was silent.
+    QByteArray line = gainWord;
+    for (const double value :
+         {level.gainDb, level.firstDb, level.peakDbfs, level.loudnessLufs, level.truePeakDbtp})
+        line += ' ' + QByteArray::number(value, 'g', 17);
+    return line + ' ' + (level.ceilingHeld ? '1' : '0') + ' ' + (level.shared ? '1' : '0') + '\n';
 }
 
 QByteArray convertedLine()
@@ -277,10 +323,18 @@ Answer readAnswerLine(const QByteArray &line)
     } else if (words.size() == 2 && words.at(0) == warningWord) {
         answer.kind = Answer::Kind::Warning;
         answer.reason = decode(words.at(1));
-    } else if (words.size() == 2 && words.at(0) == gainWord) {
-        bool ok = false;
-        answer.gainDb = words.at(1).toDouble(&ok);
-        if (ok && std::isfinite(answer.gainDb))
+    } else if (words.size() == 8 && words.at(0) == gainWord) {
+        bool ok[5] = {};
+        sound::Level &level = answer.level;
+        level.gainDb = words.at(1).toDouble(&ok[0]);
+        level.firstDb = words.at(2).toDouble(&ok[1]);
+        level.peakDbfs = words.at(3).toDouble(&ok[2]);
+        level.loudnessLufs = words.at(4).toDouble(&ok[3]);
+        level.truePeakDbtp = words.at(5).toDouble(&ok[4]);
+        level.ceilingHeld = words.at(6) == "1";
+        level.shared = words.at(7) == "1";
+        if (std::find(std::begin(ok), std::end(ok), false) == std::end(ok) &&
+            std::isfinite(level.gainDb) && std::isfinite(level.firstDb))
             answer.kind = Answer::Kind::Gain;
     } else if (words.size() == 1 && words.at(0) == convertedWord) {
         answer.kind = Answer::Kind::Converted;
@@ -337,7 +391,7 @@ int run(const std::atomic_bool &cancel, int wakeDescriptor)
                 parentGone |= !writeAll(clippedLine(samples));
         };
         hooks.warning = [&](const QString &text) { parentGone |= !writeAll(warningLine(text)); };
-        hooks.gain = [&](double db) { parentGone |= !writeAll(gainLine(db)); };
+        hooks.gain = [&](const sound::Level &level) { parentGone |= !writeAll(gainLine(level)); };
         QString reason;
         const bool converted = resampling.resample(job.params, &reason, hooks) == 1;
         parentGone |= !writeAll(converted ? convertedLine() : failedLine(reason));

@@ -7,6 +7,7 @@
 
 #include "convert/convertparams.h"
 #include "convert/plan.h"
+#include "convert/sound.h"
 
 #include <QByteArray>
 #include <QString>
@@ -56,13 +57,13 @@ struct Answer
     quint64 done = 0; // samples done, or clipped
     quint64 total = 0;
     QString reason; // why it failed, or the warning
-    double gainDb = 0;
+    sound::Level level;
 };
 
 QByteArray progressLine(quint64 done, quint64 total);
 QByteArray clippedLine(quint64 samples);
 QByteArray warningLine(const QString &text);
-QByteArray gainLine(double db);
+QByteArray gainLine(const sound::Level &level);
 QByteArray convertedLine();
 QByteArray failedLine(const QString &reason);
 Answer readAnswerLine(const QByteArray &line);

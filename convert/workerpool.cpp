@@ -74,6 +74,8 @@ void Pool::run()
         connect(&poll, SIGNAL(timeout()), this, SLOT(slWoken()));
         poll.start(pollMs);
     }
+    measuring = plan.request.sound.together;
+    own.assign(size_t(plan.rows.size()), sound::Level());
     if (cancel && cancel->load()) {
         stop();
     } else {
@@ -107,8 +109,9 @@ int Pool::nextRunnable() const
     for (int i = 0; i < rows.size(); ++i) {
         if (rows.at(i).state != Row::State::Waiting)
             continue;
+        // Measuring reads the files and writes nothing.
         bool ready = true;
-        for (const int earlier : rows.at(i).after)
+        for (const int earlier : measuring ? QVector<int>() : rows.at(i).after)
             ready = ready && rows.at(earlier).state == Row::State::Done;
         if (ready)
             return i;
@@ -183,7 +186,18 @@ void Pool::convertHere(int row)
     local.failed = [this](int i, const QString &, const QString &reason) {
         finishRow(i, false, reason);
     };
-    runRow(plan, plan.rows.at(row), *here, local, cancel);
+    const PlanRow &planned = plan.rows.at(row);
+    if (measuring) {
+        QString reason;
+        const bool ok = measureRow(plan, planned, *here, local, cancel, &own[size_t(row)], &reason);
+        rows[row].state = ok ? Row::State::Measured : Row::State::Running;
+        if (!ok)
+            finishRow(row, false, reason);
+    } else if (plan.request.sound.together) {
+        convertSharedRow(plan, planned, *here, local, cancel, shared);
+    } else {
+        runRow(plan, planned, *here, local, cancel);
+    }
     if (cancel && cancel->load())
         stop();
 }
@@ -231,15 +245,25 @@ void Pool::schedule()
         const int spare = spareProcessorsFor(toStart, running, QThread::idealThreadCount());
         idle->row = next;
         rows[next].state = Row::State::Running;
-        if (report.started)
-            report.started(next, row.input, row.output);
-        idle->process->write(rowLine(plan.params(row), spare));
+        ConvertParams params = plan.params(row);
+        // A row of a shared gain was announced by the measuring round.
+        if (measuring || !plan.request.sound.together) {
+            if (report.started)
+                report.started(next, row.input, row.output);
+            params.measureOnly = measuring;
+        } else {
+            params.settled = shared.gains.at(next);
+            if (report.gain)
+                report.gain(next, shared.levels.at(next));
+        }
+        idle->process->write(rowLine(params, spare));
     }
 
     bool waiting = false;
     for (int i = 0; i < rows.size() && !waiting; ++i)
         waiting = rows.at(i).state == Row::State::Waiting;
-    if (!waiting || stopping) {
+    // After the measuring round the workers have the conversions to do.
+    if ((!waiting && !measuring) || stopping) {
         // An idle worker with nothing left to do reads the end of its input
         // and exits.
         for (const Worker &w : qAsConst(workers)) {
@@ -248,6 +272,27 @@ void Pool::schedule()
         }
     }
     endIfDone();
+    settleIfMeasured();
+}
+
+// Once every row is measured, the second round converts them.
+void Pool::settleIfMeasured()
+{
+    if (!measuring || stopping)
+        return;
+    QVector<bool> measured(rows.size(), false);
+    for (int i = 0; i < rows.size(); ++i) {
+        if (rows.at(i).state == Row::State::Waiting || rows.at(i).state == Row::State::Running)
+            return;
+        measured[i] = rows.at(i).state == Row::State::Measured;
+    }
+    measuring = false;
+    shared = shareGain(plan, QVector<sound::Level>(own.begin(), own.end()), measured);
+    for (int i = 0; i < rows.size(); ++i) {
+        if (measured.at(i))
+            rows[i].state = Row::State::Waiting;
+    }
+    schedule();
 }
 
 void Pool::slReadyRead()
@@ -275,8 +320,10 @@ void Pool::slReadyRead()
                 report.warning(row, answer.reason);
             break;
         case Answer::Kind::Gain:
-            if (report.gain)
-                report.gain(row, answer.gainDb);
+            if (measuring)
+                own[size_t(row)] = answer.level;
+            else if (report.gain)
+                report.gain(row, answer.level);
             break;
         case Answer::Kind::Converted:
         case Answer::Kind::Failed:
@@ -354,6 +401,10 @@ void Pool::stop()
 
 void Pool::finishRow(int row, bool converted, const QString &reason)
 {
+    if (measuring && converted) {
+        rows[row].state = Row::State::Measured;
+        return;
+    }
     rows[row].state = Row::State::Done;
     const PlanRow &planned = plan.rows.at(row);
     if (converted) {

@@ -13,6 +13,7 @@
 #include <QVector>
 
 #include <atomic>
+#include <vector>
 
 class QEventLoop;
 class QSocketNotifier;
@@ -58,7 +59,8 @@ private Q_SLOTS:
 private:
     struct Row
     {
-        enum class State { Waiting, Running, Done };
+        // Measured: the first round of a shared gain is through with it.
+        enum class State { Waiting, Running, Measured, Done };
         QVector<int> after; // earlier rows that touch the same files
         State state = State::Waiting;
     };
@@ -76,6 +78,7 @@ private:
     void finishRow(int row, bool converted, const QString &reason);
     void stop();
     void endIfDone();
+    void settleIfMeasured();
 
     const Plan &plan;
     BatchReport report;
@@ -87,6 +90,10 @@ private:
     int maxWorkers;
     bool stopping = false;
     bool finished = false;
+    // The first of a shared gain's two rounds (runPlan's), with what it found.
+    bool measuring = false;
+    std::vector<sound::Level> own;
+    Shared shared;
     QString startError;         // why the last worker could not start
     Resampling *here = nullptr; // converts the rows when no worker will start
     QEventLoop *loop = nullptr;

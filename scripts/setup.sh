@@ -11,7 +11,7 @@ SABLETIDE_PACKAGES=(
     qml-module-qtquick-window2 qml-module-qtquick-dialogs qml-module-qtquick-privatewidgets
     qml-module-qt-labs-platform
     qml-module-qt-labs-settings qml-module-qt-labs-folderlistmodel qml-module-qttest libqt5quicktest5 libqt5svg5
-    libsox-dev libsox-fmt-all sox libbenchmark-dev time
+    libsox-dev libsox-fmt-all sox libebur128-dev ffmpeg libbenchmark-dev time
     xvfb xauth x11-utils imagemagick groff-base util-linux qt5ct
     exfat-fuse exfatprogs
     clang libclang-rt-14-dev llvm-14

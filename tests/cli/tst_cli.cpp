@@ -293,6 +293,29 @@ void TstCli::options_data()
         << QStringList{"--normalize", "--gain"};
     QTest::newRow("normalize with guard") << with(fmt + QStringList{"--normalize", "-1", "--guard"})
                                           << 2 << "" << QStringList{"--normalize", "--guard"};
+    QTest::newRow("loudness above its range")
+        << with(fmt + QStringList{"--loudness", "+10"}) << 2 << ""
+        << QStringList{"--loudness", "+10", "-70 to -5 LUFS"};
+    QTest::newRow("loudness below its range") << with(fmt + QStringList{"--loudness", "-80"}) << 2
+                                              << "" << QStringList{"--loudness", "-70 to -5"};
+    QTest::newRow("loudness not a level") << with(fmt + QStringList{"--loudness", "nan"}) << 2 << ""
+                                          << QStringList{"--loudness", "nan"};
+    QTest::newRow("loudness and normalize")
+        << with(fmt + QStringList{"--loudness", "-16", "--normalize", "-1"}) << 2 << ""
+        << QStringList{"--normalize and --loudness"};
+    QTest::newRow("loudness with guard") << with(fmt + QStringList{"--loudness", "-16", "--guard"})
+                                         << 2 << "" << QStringList{"--loudness", "--guard"};
+    QTest::newRow("together alone") << with(fmt + QStringList{"--together"}) << 2 << ""
+                                    << QStringList{"--together", "--normalize or --loudness"};
+    QTest::newRow("together with a gain") << with(fmt + QStringList{"--together", "--gain", "3"})
+                                          << 2 << "" << QStringList{"--together"};
+    QTest::newRow("trim level above 0") << with(fmt + QStringList{"--trim-start", "3"}) << 2 << ""
+                                        << QStringList{"--trim-start", "\"3\"", "below 0 dBFS"};
+    QTest::newRow("trim level at 0") << with(fmt + QStringList{"--trim-start", "0dB"}) << 2 << ""
+                                     << QStringList{"--trim-start", "below 0"};
+    QTest::newRow("trim level not a number")
+        << with(fmt + QStringList{"--trim-start", "quiet"}) << 2 << ""
+        << QStringList{"--trim-start", "not a level"};
     QTest::newRow("unknown option")
         << with(fmt + QStringList{"--frobnicate"}) << 2 << "" << QStringList{"frobnicate"};
     // A missing folder is made, but not under a file.
@@ -1153,10 +1176,17 @@ void TstCli::measuredGains_data()
     QTest::addColumn<QStringList>("options");
     QTest::addColumn<double>("peakDbfs"); // NaN: only no clipping
     QTest::addColumn<QString>("errHas");
-    QTest::newRow("normalize") << QStringList{"--normalize", "-1.5"} << -1.5
-                               << "brings the peak to -1.5 dBFS";
+    QTest::addColumn<bool>("shared"); // one gain for both
+    QTest::newRow("normalize") << QStringList{"--normalize", "-1.5"} << -1.5 << "to -1.50 dBFS"
+                               << false;
     QTest::newRow("guard") << QStringList{"--gain", "10", "--guard"} << qQNaN()
-                           << "so that nothing clips";
+                           << "so that nothing clips" << false;
+    QTest::newRow("loudness") << QStringList{"--loudness", "-20"} << qQNaN() << "to -20.00 LUFS"
+                              << false;
+    QTest::newRow("normalize together") << QStringList{"--normalize", "-1.5", "--together"}
+                                        << qQNaN() << "the one gain of all the inputs" << true;
+    QTest::newRow("loudness together") << QStringList{"--loudness", "-20", "--together"} << qQNaN()
+                                       << "the one gain of all the inputs" << true;
 }
 
 // The gain each file got, as --json reports it, is the sox command's gain
@@ -1166,6 +1196,7 @@ void TstCli::measuredGains()
     QFETCH(QStringList, options);
     QFETCH(double, peakDbfs);
     QFETCH(QString, errHas);
+    QFETCH(bool, shared);
     const QString out = freshDir();
     const Result r = run(QStringList{"--json", "-j", "2", "-r", "22050", "-c", "1", "-b", "16",
                                      "-o", out, "in/a.wav", "in/d.ogg"} +
@@ -1174,8 +1205,11 @@ void TstCli::measuredGains()
     QCOMPARE(QString::fromLocal8Bit(r.err).count(errHas), 2);
     const QList<QByteArray> rows = r.out.trimmed().split('\n');
     QCOMPARE(rows.size(), 2);
+    QList<double> gains;
     for (const QByteArray &row : rows) {
         const QJsonObject o = QJsonDocument::fromJson(row).object();
+        gains << o.value("gain_db").toDouble();
+        QCOMPARE(o.value("measured").toObject().value("shared").toBool(), shared);
         QCOMPARE(o.value("clipped").toDouble(), 0.0);
         const double gain = o.value("gain_db").toDouble();
         QVERIFY(gain != 0 && gain < 10);
@@ -1185,7 +1219,7 @@ void TstCli::measuredGains()
         // lowering before it).
         const QStringList gainEffect{"gain", QString::number(gain, 'g', 17)};
         const QStringList rest{"rate", "22050", "channels", "1"};
-        const bool last = options.contains("--normalize");
+        const bool last = options.contains("--normalize") || options.contains("--loudness");
         QCOMPARE(testutil::run(QStringLiteral("sox"),
                                QStringList{"-D", path(o.value("input").toString()), "-b", "16",
                                            "-t", "wavpcm", ref} +
@@ -1207,6 +1241,7 @@ void TstCli::measuredGains()
         }
         QVERIFY2(std::fabs(20 * std::log10(peak) - peakDbfs) <= 0.05, qPrintable(output));
     }
+    QCOMPARE(gains.first() == gains.last(), shared);
 }
 
 // The level is measured in a first reading, and a pipe gives its sound once.

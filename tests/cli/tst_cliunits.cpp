@@ -7,7 +7,10 @@
 
 #include <QtTest>
 
+#include <cmath>
+
 Q_DECLARE_METATYPE(SoundOptions)
+Q_DECLARE_METATYPE(SettledGain)
 
 class TstCliUnits : public QObject
 {
@@ -269,21 +272,46 @@ void TstCliUnits::answerLines()
 void TstCliUnits::gainLines_data()
 {
     QTest::addColumn<double>("db");
-    QTest::newRow("a guarded gain") << -0.9649602320527642;
-    QTest::newRow("none") << 0.0;
-    QTest::newRow("a normalizing gain") << 37.123456789012345;
-    QTest::newRow("a hair") << -1e-9;
+    QTest::addColumn<double>("lufs"); // and the other levels measured
+    QTest::addColumn<bool>("held");
+    const double nan = qQNaN();
+    QTest::newRow("a guarded gain") << -0.9649602320527642 << nan << false;
+    QTest::newRow("none") << 0.0 << nan << false;
+    QTest::newRow("a normalizing gain") << 37.123456789012345 << nan << false;
+    QTest::newRow("a hair") << -1e-9 << nan << false;
+    QTest::newRow("a loudness gain") << -3.25 << -12.756 << false;
+    QTest::newRow("held by the ceiling") << 2.5 << -31.1 << true;
+    QTest::newRow("silent") << 0.0 << -qInf() << false;
 }
 
-// The gain a worker chose reaches the parent to the last bit.
+// The gain a worker chose, and what it measured, reach the parent to the
+// last bit.
 void TstCliUnits::gainLines()
 {
     QFETCH(double, db);
-    const QByteArray line = worker::gainLine(db);
+    QFETCH(double, lufs);
+    QFETCH(bool, held);
+    sound::Level level;
+    level.gainDb = db;
+    level.firstDb = -db / 7;
+    level.loudnessLufs = lufs;
+    level.peakDbfs = lufs / 3;
+    level.truePeakDbtp = lufs / 5;
+    level.ceilingHeld = held;
+    level.shared = held;
+    const QByteArray line = worker::gainLine(level);
     QCOMPARE(line.count('\n'), 1);
     const worker::Answer answer = worker::readAnswerLine(line);
     QCOMPARE(int(answer.kind), int(worker::Answer::Kind::Gain));
-    QVERIFY(answer.gainDb == db);
+    QVERIFY(answer.level.gainDb == db);
+    QVERIFY(answer.level.firstDb == level.firstDb);
+    for (const auto &[got, sent] : {std::pair{answer.level.loudnessLufs, lufs},
+                                    std::pair{answer.level.peakDbfs, level.peakDbfs},
+                                    std::pair{answer.level.truePeakDbtp, level.truePeakDbtp}})
+        QVERIFY2(got == sent || (std::isnan(got) && std::isnan(sent)),
+                 qPrintable(QString::number(got)));
+    QCOMPARE(answer.level.ceilingHeld, held);
+    QCOMPARE(answer.level.shared, held);
 }
 
 void TstCliUnits::jobLines_data()
@@ -294,6 +322,8 @@ void TstCliUnits::jobLines_data()
     QTest::addColumn<QString>("output");
     QTest::addColumn<int>("spare");
     QTest::addColumn<SoundOptions>("sound");
+    QTest::addColumn<SettledGain>("settled");
+    QTest::addColumn<bool>("measureOnly");
 
     // Paths that a line of words must carry whole: spaces, newlines, "%",
     // commas, letters beyond ASCII.
@@ -314,7 +344,12 @@ void TstCliUnits::jobLines_data()
         sound.gainDb = quality * -1.1;
         sound.guard = quality % 3 == 1;
         sound.normalize = quality % 3 == 2;
-        sound.normalizeDbfs = quality++ * -0.3;
+        sound.normalizeDbfs = quality * -0.3;
+        sound.loudness = quality % 2 == 0;
+        sound.loudnessLufs = -14.3 - quality;
+        sound.together = quality % 2 == 1;
+        sound.trimStart = quality % 3 == 0;
+        sound.trimStartDbfs = -48.25 - quality++;
         ConvertParams params;
         params.sampleRate = 48000;
         params.channels = 2;
@@ -326,13 +361,16 @@ void TstCliUnits::jobLines_data()
         params.slot.fadeOutMs = 25;
         params.slot.startFrame = quint64(1) << 40;
         params.sound = sound;
+        params.settled = SettledGain{quality % 2 == 0, -0.1 * quality, 1.0 / 3 * quality};
+        params.measureOnly = quality % 2 == 1;
         QTest::newRow(p.first) << worker::rowLine(params, spare) << true << params.inputPath
-                               << params.outputPath << spare << sound;
+                               << params.outputPath << spare << sound << params.settled
+                               << params.measureOnly;
     }
     QTest::newRow("written out") << QByteArray("convert 48000 2 24 65580 1 1 25 1099511627776 1 "
                                                "a b\n")
                                  << true << "a"
-                                 << "b" << 1 << SoundOptions();
+                                 << "b" << 1 << SoundOptions() << SettledGain() << false;
     SoundOptions low;
     low.quality = SoundOptions::Quality::Low;
     low.dither = true;
@@ -341,22 +379,32 @@ void TstCliUnits::jobLines_data()
         << QByteArray("convert 48000 2 24 65580 1 1 25 1099511627776 1 a b quality=low dither=1 "
                       "gain=-6.5\n")
         << true << "a"
-        << "b" << 1 << low;
-    for (const char *bad :
-         {"convert 48000 2 24 0 1 0 0 0 0 a.wav\n", "convert 48000 256 24 0 1 0 0 0 0 a b\n",
-          "convert x 2 24 0 1 0 0 0 0 a b\n", "convert 48000 2 24 0 2 0 0 0 0 a b\n",
-          "convert 48000 2 24 0 1 2 0 0 0 a b\n", "convert 48000 2 24 0 1 0 -5 0 0 a b\n",
-          "convert 48000 2 24 0 1 0 0 0 256 a b\n", "convert 48000 2 24 0 1 0 0 0 a b\n",
-          "input 0\n", "\n", "convert 48000 2 24 0 1 0 0 0 0 a b quality=best\n",
-          "convert 48000 2 24 0 1 0 0 0 0 a b volume=2\n",
-          "convert 48000 2 24 0 1 0 0 0 0 a b quality\n",
-          "convert 48000 2 24 0 1 0 0 0 0 a b dither=2\n",
-          "convert 48000 2 24 0 1 0 0 0 0 a b gain=nan\n",
-          "convert 48000 2 24 0 1 0 0 0 0 a b gain=61\n",
-          "convert 48000 2 24 0 1 0 0 0 0 a b guard=yes\n",
-          "convert 48000 2 24 0 1 0 0 0 0 a b normalize=1\n"})
+        << "b" << 1 << low << SettledGain() << false;
+    for (const char *bad : {"convert 48000 2 24 0 1 0 0 0 0 a.wav\n",
+                            "convert 48000 256 24 0 1 0 0 0 0 a b\n",
+                            "convert x 2 24 0 1 0 0 0 0 a b\n",
+                            "convert 48000 2 24 0 2 0 0 0 0 a b\n",
+                            "convert 48000 2 24 0 1 2 0 0 0 a b\n",
+                            "convert 48000 2 24 0 1 0 -5 0 0 a b\n",
+                            "convert 48000 2 24 0 1 0 0 0 256 a b\n",
+                            "convert 48000 2 24 0 1 0 0 0 a b\n",
+                            "input 0\n",
+                            "\n",
+                            "convert 48000 2 24 0 1 0 0 0 0 a b quality=best\n",
+                            "convert 48000 2 24 0 1 0 0 0 0 a b volume=2\n",
+                            "convert 48000 2 24 0 1 0 0 0 0 a b quality\n",
+                            "convert 48000 2 24 0 1 0 0 0 0 a b dither=2\n",
+                            "convert 48000 2 24 0 1 0 0 0 0 a b gain=nan\n",
+                            "convert 48000 2 24 0 1 0 0 0 0 a b gain=61\n",
+                            "convert 48000 2 24 0 1 0 0 0 0 a b guard=yes\n",
+                            "convert 48000 2 24 0 1 0 0 0 0 a b normalize=1\n",
+                            "convert 48000 2 24 0 1 0 0 0 0 a b loudness=+10\n",
+                            "convert 48000 2 24 0 1 0 0 0 0 a b trim=0\n",
+                            "convert 48000 2 24 0 1 0 0 0 0 a b settled=-1\n",
+                            "convert 48000 2 24 0 1 0 0 0 0 a b settled=inf,0\n",
+                            "convert 48000 2 24 0 1 0 0 0 0 a b measure=yes\n"})
         QTest::newRow(bad) << QByteArray(bad) << false << QString() << QString() << 0
-                           << SoundOptions();
+                           << SoundOptions() << SettledGain() << false;
 }
 
 void TstCliUnits::jobLines()
@@ -367,6 +415,8 @@ void TstCliUnits::jobLines()
     QFETCH(QString, output);
     QFETCH(int, spare);
     QFETCH(SoundOptions, sound);
+    QFETCH(SettledGain, settled);
+    QFETCH(bool, measureOnly);
     QCOMPARE(line.count('\n'), 1);
     QVERIFY(line.endsWith('\n'));
     const worker::Job job = worker::readJobLine(line.chopped(1));
@@ -391,6 +441,19 @@ void TstCliUnits::jobLines()
     QCOMPARE(job.params.sound.normalize, sound.normalize);
     if (sound.normalize)
         QVERIFY(job.params.sound.normalizeDbfs == sound.normalizeDbfs);
+    QCOMPARE(job.params.sound.loudness, sound.loudness);
+    if (sound.loudness)
+        QVERIFY(job.params.sound.loudnessLufs == sound.loudnessLufs);
+    QCOMPARE(job.params.sound.together, sound.together);
+    QCOMPARE(job.params.sound.trimStart, sound.trimStart);
+    if (sound.trimStart)
+        QVERIFY(job.params.sound.trimStartDbfs == sound.trimStartDbfs);
+    QCOMPARE(job.params.settled.given, settled.given);
+    if (settled.given) {
+        QVERIFY(job.params.settled.firstDb == settled.firstDb);
+        QVERIFY(job.params.settled.lastDb == settled.lastDb);
+    }
+    QCOMPARE(job.params.measureOnly, measureOnly);
 }
 
 void TstCliUnits::spareProcessors_data()

@@ -496,7 +496,7 @@ void TestResample::guardKeepsFromClipping()
         QList<double> gains;
         ConvertHooks hooks;
         hooks.clipped = [&](quint64 samples) { clipped += samples; };
-        hooks.gain = [&](double db) { gains << db; };
+        hooks.gain = [&](const sound::Level &level) { gains << level.gainDb; };
         const QString out =
             dir + (guard ? QStringLiteral("/guarded.wav") : QStringLiteral("/plain.wav"));
         QString reason;
@@ -576,7 +576,7 @@ void TestResample::normalizeReachesPeak()
     p.sound.normalizeDbfs = dbfs;
     QList<double> gains;
     ConvertHooks hooks;
-    hooks.gain = [&](double db) { gains << db; };
+    hooks.gain = [&](const sound::Level &level) { gains << level.gainDb; };
     quint64 clipped = 0;
     hooks.clipped = [&](quint64 samples) { clipped = samples; };
     QString reason;
