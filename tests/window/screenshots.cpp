@@ -147,6 +147,15 @@ bool batchScenes(const QString &outFolder, const QDir &root)
 
     if (!save(driver, outFolder, QStringLiteral("04-done.png")))
         return false;
+    // The form changed after the run: the rows still say what they got.
+    if (!driver.type(QStringLiteral("rateBox"), QStringLiteral("8000")))
+        return fail("cannot change the form after the run");
+    driver.view()->forceActiveFocus();
+    if (!save(driver, outFolder, QStringLiteral("14-form-changed.png")))
+        return false;
+    if (!driver.type(QStringLiteral("rateBox"), QStringLiteral("16000")))
+        return fail("cannot change the form back");
+    driver.view()->forceActiveFocus();
     // The same list showing only what failed.
     if (!driver.click(QStringLiteral("failedOnlyBox")))
         return fail("no way to show the failures alone");
@@ -289,6 +298,19 @@ bool slotScenes(const QString &outFolder, const QDir &root)
         !QTest::qWaitFor([planner] { return planner->property("current").toBool(); }, 10000) ||
         !showRow(driver, 1) || !save(driver, outFolder, QStringLiteral("12-slot-start.png")))
         return fail("the moved start was not shown");
+
+    // Each file its own start: the chime a little in, the phrase further.
+    QObject *batch = driver.view()->property("batch").value<QObject *>();
+    bool set = false, set2 = false;
+    if (!batch ||
+        !QMetaObject::invokeMethod(batch, "setStart", Q_RETURN_ARG(bool, set), Q_ARG(int, 0),
+                                   Q_ARG(QString, QStringLiteral("0.15"))) ||
+        !QMetaObject::invokeMethod(batch, "setStart", Q_RETURN_ARG(bool, set2), Q_ARG(int, 1),
+                                   Q_ARG(QString, QStringLiteral("2.5"))) ||
+        !set || !set2 ||
+        !QTest::qWaitFor([planner] { return planner->property("current").toBool(); }, 10000) ||
+        !showRow(driver, 1) || !save(driver, outFolder, QStringLiteral("15-own-starts.png")))
+        return fail("the rows' own starts were not shown");
 
     // The presets the form can be filled from, one of them the person's own.
     QObject *presets = driver.control(QStringLiteral("presetButton"));
