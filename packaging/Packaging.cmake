@@ -2,9 +2,6 @@
 # configures that folder for /usr, builds the package and checks it with lintian.
 # SPDX-License-Identifier: GPL-2.0-or-later
 
-install(FILES ${PROJECT_SOURCE_DIR}/packaging/sabletide-cli.bash
-        DESTINATION ${CMAKE_INSTALL_DATADIR}/bash-completion/completions
-        RENAME sabletide-cli)
 
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME sabletide)
