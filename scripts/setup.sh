@@ -1,4 +1,4 @@
-# Shared by the scripts: install what the build needs, then
+# Shared by the scripts: install the Debian packages that are missing, then
 # configure and build into build/. Sourced, not run.
 
 SABLETIDE_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
