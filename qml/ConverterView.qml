@@ -271,6 +271,7 @@ Item {
                     onFailedOnlyToggled: view.failedOnly = only
                     onNoticeDismissed: view.notice = ""
                     onRemoveRequested: view.removeAt(row)
+                    onClearClicked: view.clearInputs()
                     onPlayRequested: slotPane.togglePlay()
                 }
                 SlotPane {
@@ -285,8 +286,6 @@ Item {
                     path: view.selectedPath
                     planner: planWatcher
                     formStart: form.start.ok ? form.start.value : ""
-                    onRemoveClicked: view.removeAt(inputPane.currentIndex)
-                    onClearClicked: view.clearInputs()
                     onApplyToAll: { form.startText = Words.localNumber(start); batch.clearStarts(); }
                 }
             }

@@ -28,6 +28,7 @@ ColumnLayout {
     signal failedOnlyToggled(bool only)
     signal noticeDismissed()
     signal removeRequested(int row)
+    signal clearClicked()
     signal playRequested()
 
     readonly property Theme theme: Theme {}
@@ -99,6 +100,26 @@ ColumnLayout {
             enabled: !pane.locked
             Accessible.name: qsTr("Add the audio files of a folder")
             onClicked: pane.addFolderClicked()
+        }
+        Button {
+            objectName: "removeButton"
+            Layout.fillWidth: true
+            Layout.maximumWidth: Math.ceil(implicitWidth)
+            Layout.minimumWidth: 50
+            text: qsTr("Remove")
+            enabled: !pane.locked && inputList.currentIndex >= 0
+            Accessible.name: qsTr("Remove the selected file from the list")
+            onClicked: pane.removeRequested(inputList.currentIndex)
+        }
+        Button {
+            objectName: "clearButton"
+            Layout.fillWidth: true
+            Layout.maximumWidth: Math.ceil(implicitWidth)
+            Layout.minimumWidth: 50
+            text: qsTr("Clear list")
+            enabled: !pane.locked && pane.batch.count > 0
+            Accessible.name: qsTr("Remove all files from the list")
+            onClicked: pane.clearClicked()
         }
     }
 
@@ -189,9 +210,6 @@ ColumnLayout {
             activeFocusOnTab: true
             keyNavigationEnabled: true
             currentIndex: -1
-            // Rows are made as they scroll into sight: a list of thousands
-            // costs what shows.
-            reuseItems: true
             Accessible.role: Accessible.List
             Accessible.name: qsTr("Files to convert")
             ScrollBar.vertical: ScrollBar {}

@@ -1,6 +1,6 @@
 // The selected input's slot: its sound with where the slot starts, is cut,
 // fades and is padded; Play; the row's own start, which the marker also
-// moves (drag it, or the arrow keys once it has the focus); Remove and Clear.
+// moves (drag it, or the arrow keys once it has the focus).
 import QtQuick 2.15
 import QtQuick.Controls 2.15
 import QtQuick.Layouts 1.15
@@ -34,8 +34,6 @@ ColumnLayout {
     readonly property bool canPlay: path !== "" && planner.command !== ""
     readonly property string previewKey: path === "" || planner.key === "" ? "" : path + "\n" + planner.key
 
-    signal removeClicked()
-    signal clearClicked()
     // The row's start, for every row: the form's start becomes it.
     signal applyToAll(string start)
 
@@ -127,7 +125,7 @@ ColumnLayout {
         }
         Rectangle {
             anchors.fill: parent
-            color: "transparent"
+            color: pane.theme.clear
             border.color: pane.theme.palette.highlight
             border.width: 2
             visible: waveBox.activeFocus
@@ -164,31 +162,8 @@ ColumnLayout {
             ToolTip.text: text
             MouseArea { id: noteArea; anchors.fill: parent; hoverEnabled: true; acceptedButtons: Qt.NoButton }
         }
-        Button {
-            objectName: "removeButton"
-            Layout.fillWidth: true
-            Layout.maximumWidth: Math.ceil(implicitWidth)
-            Layout.minimumWidth: 50
-            text: qsTr("Remove")
-            enabled: !pane.locked && pane.row >= 0
-            Accessible.name: qsTr("Remove the selected file from the list")
-            onClicked: pane.removeClicked()
-        }
-        Button {
-            objectName: "clearButton"
-            Layout.fillWidth: true
-            Layout.maximumWidth: Math.ceil(implicitWidth)
-            Layout.minimumWidth: 50
-            text: qsTr("Clear list")
-            enabled: !pane.locked && pane.batch.count > 0
-            Accessible.name: qsTr("Remove all files from the list")
-            onClicked: pane.clearClicked()
-        }
-    }
-    RowLayout {
-        Layout.fillWidth: true
         Label {
-            text: qsTr("This file starts at")
+            text: qsTr("Starts at")
             Layout.fillWidth: true
             Layout.maximumWidth: Math.ceil(implicitWidth)
             Layout.minimumWidth: 0
@@ -223,6 +198,5 @@ ColumnLayout {
             Accessible.name: qsTr("Give every file this start")
             onClicked: pane.applyToAll(pane.ownStart)
         }
-        Item { Layout.fillWidth: true }
     }
 }

@@ -34,6 +34,8 @@ Control {
 
     readonly property color notice: mix(palette.base, warn, 0.14)
     readonly property color noticeBorder: mix(palette.base, warn, 0.55)
+    // What lets the ground show through, as a focus frame's fill.
+    readonly property color clear: "transparent"
     readonly property color dropZone: Qt.rgba(palette.highlight.r, palette.highlight.g, palette.highlight.b, 0.25)
 
     function mix(from, to, amount) {

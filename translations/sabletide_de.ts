@@ -411,6 +411,22 @@
         <source>or click Add files. A folder adds the audio files directly inside it.</source>
         <translation>oder auf „Dateien hinzufügen“ klicken. Ein Ordner fügt die Audiodateien hinzu, die direkt darin liegen.</translation>
     </message>
+    <message>
+        <source>Remove</source>
+        <translation>Entfernen</translation>
+    </message>
+    <message>
+        <source>Remove the selected file from the list</source>
+        <translation>Die gewählte Datei aus der Liste entfernen</translation>
+    </message>
+    <message>
+        <source>Clear list</source>
+        <translation>Liste leeren</translation>
+    </message>
+    <message>
+        <source>Remove all files from the list</source>
+        <translation>Alle Dateien aus der Liste entfernen</translation>
+    </message>
 </context>
 <context>
     <name>InputRow</name>
@@ -861,26 +877,6 @@
         <translation>Die Leertaste in der Liste tut dasselbe</translation>
     </message>
     <message>
-        <source>Remove</source>
-        <translation>Entfernen</translation>
-    </message>
-    <message>
-        <source>Remove the selected file from the list</source>
-        <translation>Die gewählte Datei aus der Liste entfernen</translation>
-    </message>
-    <message>
-        <source>Clear list</source>
-        <translation>Liste leeren</translation>
-    </message>
-    <message>
-        <source>Remove all files from the list</source>
-        <translation>Alle Dateien aus der Liste entfernen</translation>
-    </message>
-    <message>
-        <source>This file starts at</source>
-        <translation>Diese Datei beginnt bei</translation>
-    </message>
-    <message>
         <source>Start of the selected file in seconds</source>
         <translation>Anfang der ausgewählten Datei in Sekunden</translation>
     </message>
@@ -900,6 +896,10 @@
     <message>
         <source>Give every file this start</source>
         <translation>Diesen Anfang für alle Dateien übernehmen</translation>
+    </message>
+    <message>
+        <source>Starts at</source>
+        <translation>Beginnt bei</translation>
     </message>
 </context>
 <context>
