@@ -102,6 +102,8 @@ ItemDelegate {
     // has the next line.
     function shortStatus() {
         switch (status) {
+        // The mark says it converted; what it got follows.
+        case "converted": return qsTr("\u2192 %1", "the output a file was converted to").arg(output);
         case "failed": return qsTr("Failed");
         case "stopped": return qsTr("Stopped; nothing written");
         }

@@ -510,6 +510,11 @@
         <source>Starts at %1 s</source>
         <translation>Beginnt bei %1 s</translation>
     </message>
+    <message>
+        <source>→ %1</source>
+        <comment>the output a file was converted to</comment>
+        <translation>→ %1</translation>
+    </message>
 </context>
 <context>
     <name>LargePrompt</name>

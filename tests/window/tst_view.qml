@@ -165,7 +165,8 @@ Item {
                                  + "flac: &lt;lost sync&gt;</small></font>");
             compare(list.currentItem.Accessible.name.indexOf("Failed: the input is damaged"), 7);
             list.currentIndex = 1;
-            compare(findChild(list.currentItem, "rowStatus").text, "Converted to b_48k.wav");
+            compare(findChild(list.currentItem, "rowStatus").text, "\u2192 b_48k.wav");
+            verify(list.currentItem.ToolTip.text.indexOf("Converted to b_48k.wav") >= 0);
         }
 
         // The real controller answers inside doConvert; a slower one must not
