@@ -960,7 +960,8 @@ Item {
                             "removeButton", "clearButton", "ownStartField", "presetButton", "rateBox", "channelsBox",
                             "bitsBox", "sizeRadio", "durationRadio", "sizeField", "unitBox",
                             "lowerSizeButton", "upperSizeButton", "padBox", "fadeField",
-                            "startField", "folderField",
+                            "startField", "normalizeBox", "guardBox", "ditherBox", "qualityBox",
+                            "trimBox", "folderField",
                             "chooseFolderButton", "suffixField", "jobsBox", "convertButton"]);
         }
 
