@@ -342,8 +342,10 @@ static const presets::Preset *findPreset(const QString &name)
 
 // A preset's values as the options that give them, to stand before the
 // user's own, which then win (a later option replaces an earlier one). A
-// size or duration of the user's replaces the preset's of either kind.
-static QStringList presetArguments(const presets::Preset &p, bool sizeGiven)
+// size or duration of the user's replaces the preset's of either kind, and a
+// gain, guard or level target of the user's replaces the preset's choice of
+// gain.
+static QStringList presetArguments(const presets::Preset &p, bool sizeGiven, bool gainGiven)
 {
     QStringList args{QStringLiteral("--rate"),     QString::number(p.rate),
                      QStringLiteral("--channels"), QString::number(p.channels),
@@ -357,7 +359,12 @@ static QStringList presetArguments(const presets::Preset &p, bool sizeGiven)
         args << QStringLiteral("--pad");
     if (p.fadeOutMs > 0)
         args << QStringLiteral("--fade-out") << QString::number(p.fadeOutMs);
-    const SoundOptions s = sound::effective(p.sound);
+    SoundOptions wanted = p.sound;
+    if (gainGiven) {
+        wanted.gainDb = 0;
+        wanted.guard = wanted.normalize = wanted.loudness = wanted.together = false;
+    }
+    const SoundOptions s = sound::effective(wanted);
     if (s.quality != SoundOptions::Quality::High)
         args << QStringLiteral("--quality") << sound::qualityName(s.quality);
     const std::pair<bool, const char *> switches[] = {
@@ -531,7 +538,10 @@ static bool parseWith(const QStringList &arguments, Options *options, QString *e
         }
         const bool sizeGiven =
             parser.isSet(QStringLiteral("size")) || parser.isSet(QStringLiteral("duration"));
-        return parseWith(arguments.mid(0, 1) + presetArguments(*preset, sizeGiven) +
+        bool gainGiven = false;
+        for (const char *name : {"gain", "guard", "normalize", "loudness"})
+            gainGiven = gainGiven || parser.isSet(QLatin1String(name));
+        return parseWith(arguments.mid(0, 1) + presetArguments(*preset, sizeGiven, gainGiven) +
                              arguments.mid(1),
                          options, error, true);
     }
