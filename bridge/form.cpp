@@ -3,6 +3,7 @@
 #include "convert/batch.h"
 #include "convert/command.h"
 #include "convert/placement.h"
+#include "convert/sound.h"
 #include "convert/units.h"
 
 #include <QLocale>
@@ -176,7 +177,13 @@ QString remembered(const QString &typed)
     return groupedShape().match(engine).hasMatch() ? engine + QLatin1Char('0') : engine;
 }
 
-enum class Shape { Whole, Decimal, Time };
+// A typed level as the engine reads it: also with the minus sign of print.
+QString levelText(const QString &typed)
+{
+    return withDecimalPoint(typed).replace(QChar(0x2212), QLatin1Char('-'));
+}
+
+enum class Shape { Whole, Decimal, Signed, Time };
 
 // A remembered number that can be read for certain, as the window's locale
 // writes it; "" when it cannot.
@@ -184,10 +191,12 @@ QString recalled(const QVariant &value, Shape shape)
 {
     static const QRegularExpression whole(QStringLiteral("^[0-9]+$"));
     static const QRegularExpression decimal(QStringLiteral("^[0-9]+(\\.[0-9]+)?$"));
+    static const QRegularExpression signedDecimal(QStringLiteral("^-?[0-9]+(\\.[0-9]+)?$"));
     static const QRegularExpression time(QStringLiteral("^([0-9]+:){0,2}[0-9]+(\\.[0-9]+)?$"));
     const QString text = value.toString().trimmed();
     const QRegularExpression &form = shape == Shape::Whole     ? whole
                                      : shape == Shape::Decimal ? decimal
+                                     : shape == Shape::Signed  ? signedDecimal
                                                                : time;
     if (!form.match(text).hasMatch() || groupedShape().match(text).hasMatch())
         return QString();
@@ -292,6 +301,63 @@ bool optionOk(const QString &name, const QString &text)
     RequestOptions options;
     QString error;
     return readRequestOptions({{name, text}}, &options, &error);
+}
+
+// How the form remembers its normalize choice.
+const char *const normalizeNames[] = {"off", "peak", "loudness"};
+constexpr int normalizeCount = 3;
+
+// A level field: accepted, 0, while not asked for; else checked by the
+// request's option `name`, or refused with `reason`.
+QVariantMap checkedLevel(bool asked, const QString &name, const QString &typed,
+                         const QString &reason)
+{
+    QString text = levelText(typed);
+    if (!asked)
+        return accepted(0.0);
+    if (!optionOk(name, text))
+        return refused(reason);
+    // The engine also reads "-1 dB".
+    return accepted(
+        QLocale::c().toDouble(text.remove(QStringLiteral("dB"), Qt::CaseInsensitive).trimmed()));
+}
+
+// The sound options as the form's fields choose them, every choice kept.
+SoundOptions wantedSound(int normalize, bool together, bool guard, bool dither, int quality,
+                         bool trim, double peak, double loudness, double trimLevel)
+{
+    SoundOptions s;
+    s.normalize = normalize == 1;
+    s.normalizeDbfs = peak;
+    s.loudness = normalize == 2;
+    s.loudnessLufs = loudness;
+    s.together = together;
+    s.guard = guard;
+    s.dither = dither;
+    s.quality = SoundOptions::Quality(quality);
+    s.trimStart = trim;
+    s.trimStartDbfs = trimLevel;
+    return s;
+}
+
+// The request's share of `s`: only what differs from the plain conversion,
+// so that a plain form asks nothing new.
+void addSound(const SoundOptions &s, QVariantMap *options)
+{
+    if (s.quality != SoundOptions::Quality::High)
+        options->insert(QStringLiteral("quality"), sound::qualityName(s.quality));
+    if (s.dither)
+        options->insert(QStringLiteral("dither"), true);
+    if (s.guard)
+        options->insert(QStringLiteral("guard"), true);
+    if (s.normalize)
+        options->insert(QStringLiteral("normalizeDbfs"), s.normalizeDbfs);
+    if (s.loudness)
+        options->insert(QStringLiteral("loudnessLufs"), s.loudnessLufs);
+    if (s.together)
+        options->insert(QStringLiteral("together"), true);
+    if (s.trimStart)
+        options->insert(QStringLiteral("trimStartDbfs"), s.trimStartDbfs);
 }
 
 QVariantMap layoutMap(const units::FrameLayout &layout)
@@ -410,6 +476,32 @@ Form::Derived Form::derive(const Typed &t)
                  {QStringLiteral("fadeOutMs"), d.fade.value(QStringLiteral("value"))},
                  {QStringLiteral("start"), d.start.value(QStringLiteral("value"))}};
 
+    d.peak = checkedLevel(t.normalize == 1, QStringLiteral("normalizeDbfs"), t.peakText,
+                          tr("The peak must be a level from %1 to 0 dBFS, such as %2.")
+                              .arg(sound::minPeakDbfs)
+                              .arg(-1));
+    d.loudness = checkedLevel(t.normalize == 2, QStringLiteral("loudnessLufs"), t.loudnessText,
+                              tr("The loudness must be from %1 to %2 LUFS, such as %3.")
+                                  .arg(sound::minLoudnessLufs)
+                                  .arg(sound::maxLoudnessLufs)
+                                  .arg(-16));
+    d.trim = checkedLevel(t.trimChecked, QStringLiteral("trimStartDbfs"), t.trimText,
+                          tr("The start's level must be below 0 dBFS and no lower than %1, such "
+                             "as %2.")
+                              .arg(sound::minTrimDbfs)
+                              .arg(-48));
+    const auto level = [](const QVariantMap &checked) {
+        return checked.value(QStringLiteral("value")).toDouble();
+    };
+    const auto wanted = [&](bool together, bool guard) {
+        return wantedSound(t.normalize, together, guard, t.dither, t.quality, t.trimChecked,
+                           level(d.peak), level(d.loudness), level(d.trim));
+    };
+    d.guardApplies = sound::effective(wanted(false, true)).guard;
+    d.togetherApplies = sound::effective(wanted(true, false)).together;
+    if (isOk(d.peak) && isOk(d.loudness) && isOk(d.trim))
+        addSound(sound::effective(wanted(t.together, t.guard)), &d.options);
+
     d.outputFolder = placement::typedFolder(effectiveFolder(t.folderText, t.inputs));
     if (t.folderText.contains(QLatin1Char(',')))
         d.folderReason = tr("The output folder's path holds a comma, which Sabletide cannot pass "
@@ -442,6 +534,12 @@ Form::Derived Form::derive(const Typed &t)
         d.plan = refusedPlan(reasonOf(d.fade));
     else if (!isOk(d.start))
         d.plan = refusedPlan(reasonOf(d.start));
+    else if (!isOk(d.peak))
+        d.plan = refusedPlan(reasonOf(d.peak));
+    else if (!isOk(d.loudness))
+        d.plan = refusedPlan(reasonOf(d.loudness));
+    else if (!isOk(d.trim))
+        d.plan = refusedPlan(reasonOf(d.trim));
     else if (!inputReason.isEmpty())
         d.plan = refusedPlan(inputReason);
     else if (d.outputFolder.isEmpty())
@@ -499,6 +597,15 @@ void Form::change(const Typed &next)
     tell(typed.padChecked != was.padChecked, &Form::padCheckedChanged);
     tell(typed.fadeText != was.fadeText, &Form::fadeTextChanged);
     tell(typed.startText != was.startText, &Form::startTextChanged);
+    tell(typed.normalize != was.normalize, &Form::normalizeChanged);
+    tell(typed.peakText != was.peakText, &Form::peakTextChanged);
+    tell(typed.loudnessText != was.loudnessText, &Form::loudnessTextChanged);
+    tell(typed.together != was.together, &Form::togetherChanged);
+    tell(typed.guard != was.guard, &Form::guardChanged);
+    tell(typed.dither != was.dither, &Form::ditherChanged);
+    tell(typed.quality != was.quality, &Form::qualityChanged);
+    tell(typed.trimChecked != was.trimChecked, &Form::trimCheckedChanged);
+    tell(typed.trimText != was.trimText, &Form::trimTextChanged);
     tell(now.rate != before.rate, &Form::rateChanged);
     tell(now.channels != before.channels, &Form::channelsChanged);
     tell(now.formatOk != before.formatOk, &Form::formatOkChanged);
@@ -510,6 +617,11 @@ void Form::change(const Typed &next)
     tell(now.sized != before.sized, &Form::sizedChanged);
     tell(now.fade != before.fade, &Form::fadeChanged);
     tell(now.start != before.start, &Form::startChanged);
+    tell(now.peak != before.peak, &Form::peakChanged);
+    tell(now.loudness != before.loudness, &Form::loudnessChanged);
+    tell(now.trim != before.trim, &Form::trimChanged);
+    tell(now.guardApplies != before.guardApplies, &Form::guardAppliesChanged);
+    tell(now.togetherApplies != before.togetherApplies, &Form::togetherAppliesChanged);
     tell(now.options != before.options, &Form::optionsChanged);
     tell(now.outputFolder != before.outputFolder, &Form::outputFolderChanged);
     tell(now.folderReason != before.folderReason, &Form::folderReasonChanged);
@@ -615,6 +727,73 @@ void Form::setStartText(const QString &text)
     change(next);
 }
 
+void Form::setNormalize(int mode)
+{
+    if (mode < 0 || mode >= normalizeCount)
+        return;
+    Typed next = typed;
+    next.normalize = mode;
+    change(next);
+}
+
+void Form::setPeakText(const QString &text)
+{
+    Typed next = typed;
+    next.peakText = text;
+    change(next);
+}
+
+void Form::setLoudnessText(const QString &text)
+{
+    Typed next = typed;
+    next.loudnessText = text;
+    change(next);
+}
+
+void Form::setTogether(bool on)
+{
+    Typed next = typed;
+    next.together = on;
+    change(next);
+}
+
+void Form::setGuard(bool on)
+{
+    Typed next = typed;
+    next.guard = on;
+    change(next);
+}
+
+void Form::setDither(bool on)
+{
+    Typed next = typed;
+    next.dither = on;
+    change(next);
+}
+
+void Form::setQuality(int index)
+{
+    if (index < 0 || index >= sound::qualityNames().size())
+        return;
+    Typed next = typed;
+    next.quality = index;
+    change(next);
+}
+
+void Form::setTrimChecked(bool on)
+{
+    Typed next = typed;
+    next.trimChecked = on;
+    change(next);
+}
+
+void Form::setTrimText(const QString &text)
+{
+    Typed next = typed;
+    next.trimText = text;
+    change(next);
+}
+
 void Form::classBegin()
 {
     made = false;
@@ -647,7 +826,16 @@ QVariantMap Form::values() const
             {QStringLiteral("folder"), typed.folderText},
             {QStringLiteral("suffix"), typed.suffix},
             {QStringLiteral("pad"), typed.padChecked},
-            {QStringLiteral("fadeOutMs"), remembered(typed.fadeText)}};
+            {QStringLiteral("fadeOutMs"), remembered(typed.fadeText)},
+            {QStringLiteral("normalize"), QLatin1String(normalizeNames[typed.normalize])},
+            {QStringLiteral("peakDbfs"), levelText(typed.peakText)},
+            {QStringLiteral("loudnessLufs"), levelText(typed.loudnessText)},
+            {QStringLiteral("together"), typed.together},
+            {QStringLiteral("guard"), typed.guard},
+            {QStringLiteral("dither"), typed.dither},
+            {QStringLiteral("quality"), sound::qualityName(SoundOptions::Quality(typed.quality))},
+            {QStringLiteral("trimStart"), typed.trimChecked},
+            {QStringLiteral("trimStartDbfs"), levelText(typed.trimText)}};
 }
 
 void Form::restore(const QVariantMap &values)
@@ -679,6 +867,21 @@ void Form::restore(const QVariantMap &values)
         next.sizeUnit = unit;
     recalledSwitch(values.value(QStringLiteral("durationMode")), &next.durationMode);
     recalledSwitch(values.value(QStringLiteral("pad")), &next.padChecked);
+    number("peakDbfs", Shape::Signed, &next.peakText);
+    number("loudnessLufs", Shape::Signed, &next.loudnessText);
+    number("trimStartDbfs", Shape::Signed, &next.trimText);
+    const QString normalize = values.value(QStringLiteral("normalize")).toString();
+    for (int i = 0; i < normalizeCount; ++i) {
+        if (normalize == QLatin1String(normalizeNames[i]))
+            next.normalize = i;
+    }
+    SoundOptions::Quality quality;
+    if (sound::parseQuality(values.value(QStringLiteral("quality")).toString(), &quality))
+        next.quality = int(quality);
+    recalledSwitch(values.value(QStringLiteral("together")), &next.together);
+    recalledSwitch(values.value(QStringLiteral("guard")), &next.guard);
+    recalledSwitch(values.value(QStringLiteral("dither")), &next.dither);
+    recalledSwitch(values.value(QStringLiteral("trimStart")), &next.trimChecked);
     change(next);
 }
 

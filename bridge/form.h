@@ -4,6 +4,8 @@
 // binds to it; the rules are convert/'s, asked, never worked out here.
 #pragma once
 
+#include "convert/convertparams.h"
+
 #include <QObject>
 #include <QQmlParserStatus>
 #include <QString>
@@ -38,6 +40,21 @@ class Form : public QObject, public QQmlParserStatus
     Q_PROPERTY(bool padChecked READ padChecked WRITE setPadChecked NOTIFY padCheckedChanged)
     Q_PROPERTY(QString fadeText READ fadeText WRITE setFadeText NOTIFY fadeTextChanged)
     Q_PROPERTY(QString startText READ startText WRITE setStartText NOTIFY startTextChanged)
+    // The sound options as chosen. normalize: 0 off, 1 to a peak (peakText,
+    // in dBFS), 2 to a loudness (loudnessText, in LUFS). quality: the index
+    // of the resampler's quality, from quick to very high, as
+    // sound::qualityNames orders them. trimText: the level in dBFS above
+    // which the sound begins, while trimChecked.
+    Q_PROPERTY(int normalize READ normalize WRITE setNormalize NOTIFY normalizeChanged)
+    Q_PROPERTY(QString peakText READ peakText WRITE setPeakText NOTIFY peakTextChanged)
+    Q_PROPERTY(
+        QString loudnessText READ loudnessText WRITE setLoudnessText NOTIFY loudnessTextChanged)
+    Q_PROPERTY(bool together READ together WRITE setTogether NOTIFY togetherChanged)
+    Q_PROPERTY(bool guard READ guard WRITE setGuard NOTIFY guardChanged)
+    Q_PROPERTY(bool dither READ dither WRITE setDither NOTIFY ditherChanged)
+    Q_PROPERTY(int quality READ quality WRITE setQuality NOTIFY qualityChanged)
+    Q_PROPERTY(bool trimChecked READ trimChecked WRITE setTrimChecked NOTIFY trimCheckedChanged)
+    Q_PROPERTY(QString trimText READ trimText WRITE setTrimText NOTIFY trimTextChanged)
 
     // Checked fields, each { ok, value, reason }: reason says in the field's
     // words why it is refused. size's value is the total in bytes; it says
@@ -61,7 +78,19 @@ class Form : public QObject, public QQmlParserStatus
     Q_PROPERTY(bool sized READ sized NOTIFY sizedChanged)
     Q_PROPERTY(QVariantMap fade READ fade NOTIFY fadeChanged)
     Q_PROPERTY(QVariantMap start READ start NOTIFY startChanged)
-    // { pad, fadeOutMs, start }, as the request carries them.
+    // The sound's levels checked, each { ok, value, reason } with the level
+    // as a number; accepted, 0, while not asked for.
+    Q_PROPERTY(QVariantMap peak READ peak NOTIFY peakChanged)
+    Q_PROPERTY(QVariantMap loudness READ loudness NOTIFY loudnessChanged)
+    Q_PROPERTY(QVariantMap trim READ trim NOTIFY trimChanged)
+    // Whether the guard and together reach the request as the form stands
+    // (sound::effective): a level target chooses the gain itself, and
+    // together needs one.
+    Q_PROPERTY(bool guardApplies READ guardApplies NOTIFY guardAppliesChanged)
+    Q_PROPERTY(bool togetherApplies READ togetherApplies NOTIFY togetherAppliesChanged)
+    // { pad, fadeOutMs, start }, as the request carries them, and those of
+    // readRequestOptions' sound options that differ from the plain
+    // conversion's.
     Q_PROPERTY(QVariantMap options READ options NOTIFY optionsChanged)
     Q_PROPERTY(QString outputFolder READ outputFolder NOTIFY outputFolderChanged)
     Q_PROPERTY(QString folderReason READ folderReason NOTIFY folderReasonChanged)
@@ -94,6 +123,15 @@ public:
     bool padChecked() const { return typed.padChecked; }
     QString fadeText() const { return typed.fadeText; }
     QString startText() const { return typed.startText; }
+    int normalize() const { return typed.normalize; }
+    QString peakText() const { return typed.peakText; }
+    QString loudnessText() const { return typed.loudnessText; }
+    bool together() const { return typed.together; }
+    bool guard() const { return typed.guard; }
+    bool dither() const { return typed.dither; }
+    int quality() const { return typed.quality; }
+    bool trimChecked() const { return typed.trimChecked; }
+    QString trimText() const { return typed.trimText; }
 
     void setRateText(const QString &text);
     void setChannelsText(const QString &text);
@@ -109,6 +147,16 @@ public:
     void setPadChecked(bool on);
     void setFadeText(const QString &text);
     void setStartText(const QString &text);
+    // A normalize or quality out of range is ignored.
+    void setNormalize(int mode);
+    void setPeakText(const QString &text);
+    void setLoudnessText(const QString &text);
+    void setTogether(bool on);
+    void setGuard(bool on);
+    void setDither(bool on);
+    void setQuality(int index);
+    void setTrimChecked(bool on);
+    void setTrimText(const QString &text);
 
     QVariantMap rate() const { return now.rate; }
     QVariantMap channels() const { return now.channels; }
@@ -121,6 +169,11 @@ public:
     bool sized() const { return now.sized; }
     QVariantMap fade() const { return now.fade; }
     QVariantMap start() const { return now.start; }
+    QVariantMap peak() const { return now.peak; }
+    QVariantMap loudness() const { return now.loudness; }
+    QVariantMap trim() const { return now.trim; }
+    bool guardApplies() const { return now.guardApplies; }
+    bool togetherApplies() const { return now.togetherApplies; }
     QVariantMap options() const { return now.options; }
     QString outputFolder() const { return now.outputFolder; }
     QString folderReason() const { return now.folderReason; }
@@ -136,7 +189,10 @@ public:
     // The form as it is remembered between sessions, free of the locale:
     // numbers as the engine writes them ("48000", "1.5"), under the keys
     // rate, channels, bitsIndex, durationMode, size, sizeUnit, duration,
-    // folder, suffix, pad, fadeOutMs. Not the start: it belongs to one batch.
+    // folder, suffix, pad, fadeOutMs, and of the sound: normalize ("off",
+    // "peak", "loudness"), peakDbfs, loudnessLufs, together, guard, dither,
+    // quality (its engine name, "very-high"), trimStart, trimStartDbfs. Not
+    // the start: it belongs to one batch.
     Q_INVOKABLE QVariantMap values() const;
     // Puts back what values() gave, numbers as the window's locale writes
     // them ("1,5" in German); values given as text ("true", "2") are read.
@@ -170,6 +226,15 @@ Q_SIGNALS:
     void padCheckedChanged();
     void fadeTextChanged();
     void startTextChanged();
+    void normalizeChanged();
+    void peakTextChanged();
+    void loudnessTextChanged();
+    void togetherChanged();
+    void guardChanged();
+    void ditherChanged();
+    void qualityChanged();
+    void trimCheckedChanged();
+    void trimTextChanged();
 
     void rateChanged();
     void channelsChanged();
@@ -182,6 +247,11 @@ Q_SIGNALS:
     void sizedChanged();
     void fadeChanged();
     void startChanged();
+    void peakChanged();
+    void loudnessChanged();
+    void trimChanged();
+    void guardAppliesChanged();
+    void togetherAppliesChanged();
     void optionsChanged();
     void outputFolderChanged();
     void folderReasonChanged();
@@ -207,6 +277,15 @@ private:
         bool padChecked = true;
         QString fadeText = QStringLiteral("0");
         QString startText;
+        int normalize = 0;
+        QString peakText = QStringLiteral("-1");
+        QString loudnessText = QStringLiteral("-16");
+        bool together = false;
+        bool guard = false;
+        bool dither = false;
+        int quality = int(SoundOptions::Quality::High);
+        bool trimChecked = false;
+        QString trimText = QStringLiteral("-48");
     };
 
     struct Derived
@@ -222,6 +301,11 @@ private:
         bool sized = false;
         QVariantMap fade;
         QVariantMap start;
+        QVariantMap peak;
+        QVariantMap loudness;
+        QVariantMap trim;
+        bool guardApplies = false;
+        bool togetherApplies = false;
         QVariantMap options;
         QString outputFolder;
         QString folderReason;

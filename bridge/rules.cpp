@@ -6,6 +6,7 @@
 #include "convert/placement.h"
 #include "convert/plan.h"
 #include "convert/presets.h"
+#include "convert/sound.h"
 #include "convert/units.h"
 
 #include <QCoreApplication>
@@ -172,6 +173,20 @@ QVariantList Rules::presets() const
             {QStringLiteral("suffix"), p.suffix},
             {QStringLiteral("pad"), p.pad},
             {QStringLiteral("fadeOutMs"), p.fadeOutMs},
+            {QStringLiteral("normalize"), p.sound.loudness    ? QStringLiteral("loudness")
+                                          : p.sound.normalize ? QStringLiteral("peak")
+                                                              : QStringLiteral("off")},
+            {QStringLiteral("peakDbfs"),
+             p.sound.normalize ? QString::number(p.sound.normalizeDbfs) : QString()},
+            {QStringLiteral("loudnessLufs"),
+             p.sound.loudness ? QString::number(p.sound.loudnessLufs) : QString()},
+            {QStringLiteral("together"), p.sound.together},
+            {QStringLiteral("guard"), p.sound.guard},
+            {QStringLiteral("dither"), p.sound.dither},
+            {QStringLiteral("quality"), sound::qualityName(p.sound.quality)},
+            {QStringLiteral("trimStart"), p.sound.trimStart},
+            {QStringLiteral("trimStartDbfs"),
+             p.sound.trimStart ? QString::number(p.sound.trimStartDbfs) : QString()},
         };
     }
     return list;

@@ -23,7 +23,8 @@ class Rules : public QObject
     Q_PROPERTY(QStringList audioExtensions READ audioExtensions CONSTANT)
     // The built-in slot presets in the form's terms, each a map: name, rate,
     // channels, bits, durationMode, duration (seconds, as text), size (bytes,
-    // as text), suffix, pad, fadeOutMs.
+    // as text), suffix, pad, fadeOutMs, and the sound options under Form::values()'
+    // keys (a level as text, "" where not asked for).
     Q_PROPERTY(QVariantList presets READ presets CONSTANT)
 public:
     explicit Rules(QObject *parent = nullptr);

@@ -14,7 +14,10 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <iterator>
+#include <optional>
 #include <unistd.h>
+#include <utility>
 
 namespace cli {
 
@@ -23,6 +26,39 @@ namespace {
 QString quoted(const QString &option, const QString &value, const QString &why)
 {
     return QStringLiteral("%1 \"%2\": %3").arg(option, value, why);
+}
+
+// The option's name on the command line, and the value it was given.
+QString soundName(sound::Option option)
+{
+    static const char *const names[] = {"--quality",   "--dither",   "--gain",     "--guard",
+                                        "--normalize", "--loudness", "--together", "--trim-start"};
+    return QLatin1String(names[int(option)]);
+}
+
+QString soundError(const sound::Given &given, const sound::Refusal &refusal)
+{
+    using Kind = sound::Refusal::Kind;
+    switch (refusal.kind) {
+    case Kind::Value: {
+        const std::optional<QString> values[] = {
+            given.quality,  {}, given.gain,     {}, given.normalize,
+            given.loudness, {}, given.trimStart};
+        return quoted(soundName(refusal.option), values[int(refusal.option)].value_or(QString()),
+                      refusal.why);
+    }
+    case Kind::BothAim:
+        return QStringLiteral("%1 and %2 each choose the gain; give one")
+            .arg(soundName(refusal.option), soundName(refusal.other));
+    case Kind::AimWith:
+        return QStringLiteral("%1 chooses the gain itself; remove %2")
+            .arg(soundName(refusal.option), soundName(refusal.other));
+    case Kind::Alone:
+        break;
+    }
+    return QStringLiteral("%1 is for %2 or %3: give one of them")
+        .arg(soundName(sound::Option::Together), soundName(sound::Option::Normalize),
+             soundName(sound::Option::Loudness));
 }
 
 // The option that fills each numbered position of a convert command.
@@ -306,8 +342,10 @@ static const presets::Preset *findPreset(const QString &name)
 
 // A preset's values as the options that give them, to stand before the
 // user's own, which then win (a later option replaces an earlier one). A
-// size or duration of the user's replaces the preset's of either kind.
-static QStringList presetArguments(const presets::Preset &p, bool sizeGiven)
+// size or duration of the user's replaces the preset's of either kind, and a
+// gain, guard or level target of the user's replaces the preset's choice of
+// gain.
+static QStringList presetArguments(const presets::Preset &p, bool sizeGiven, bool gainGiven)
 {
     QStringList args{QStringLiteral("--rate"),     QString::number(p.rate),
                      QStringLiteral("--channels"), QString::number(p.channels),
@@ -321,6 +359,29 @@ static QStringList presetArguments(const presets::Preset &p, bool sizeGiven)
         args << QStringLiteral("--pad");
     if (p.fadeOutMs > 0)
         args << QStringLiteral("--fade-out") << QString::number(p.fadeOutMs);
+    SoundOptions wanted = p.sound;
+    if (gainGiven) {
+        wanted.gainDb = 0;
+        wanted.guard = wanted.normalize = wanted.loudness = wanted.together = false;
+    }
+    const SoundOptions s = sound::effective(wanted);
+    if (s.quality != SoundOptions::Quality::High)
+        args << QStringLiteral("--quality") << sound::qualityName(s.quality);
+    const std::pair<bool, const char *> switches[] = {
+        {s.dither, "--dither"}, {s.guard, "--guard"}, {s.together, "--together"}};
+    for (const auto &on : switches) {
+        if (on.first)
+            args << QLatin1String(on.second);
+    }
+    const std::pair<bool, double> levels[] = {{s.gainDb != 0, s.gainDb},
+                                              {s.normalize, s.normalizeDbfs},
+                                              {s.loudness, s.loudnessLufs},
+                                              {s.trimStart, s.trimStartDbfs}};
+    const char *const levelNames[] = {"--gain", "--normalize", "--loudness", "--trim-start"};
+    for (int i = 0; i < int(std::size(levels)); ++i) {
+        if (levels[i].first)
+            args << QLatin1String(levelNames[i]) << QString::number(levels[i].second);
+    }
     return args;
 }
 
@@ -477,7 +538,10 @@ static bool parseWith(const QStringList &arguments, Options *options, QString *e
         }
         const bool sizeGiven =
             parser.isSet(QStringLiteral("size")) || parser.isSet(QStringLiteral("duration"));
-        return parseWith(arguments.mid(0, 1) + presetArguments(*preset, sizeGiven) +
+        bool gainGiven = false;
+        for (const char *name : {"gain", "guard", "normalize", "loudness"})
+            gainGiven = gainGiven || parser.isSet(QLatin1String(name));
+        return parseWith(arguments.mid(0, 1) + presetArguments(*preset, sizeGiven, gainGiven) +
                              arguments.mid(1),
                          options, error, true);
     }
@@ -561,69 +625,25 @@ static bool parseWith(const QStringList &arguments, Options *options, QString *e
         }
     }
 
+    sound::Given given;
+    given.quality = parser.value(QStringLiteral("quality"));
+    const auto text = [&parser](const char *name) -> std::optional<QString> {
+        if (!parser.isSet(QLatin1String(name)))
+            return std::nullopt;
+        return parser.value(QLatin1String(name));
+    };
+    given.dither = parser.isSet(QStringLiteral("dither"));
+    given.gain = text("gain");
+    given.guard = parser.isSet(QStringLiteral("guard"));
+    given.normalize = text("normalize");
+    given.loudness = text("loudness");
+    given.together = parser.isSet(QStringLiteral("together"));
+    given.trimStart = text("trim-start");
     SoundOptions sound;
-    if (!sound::parseQuality(parser.value(QStringLiteral("quality")), &sound.quality)) {
-        *error = quoted(QStringLiteral("--quality"), parser.value(QStringLiteral("quality")),
-                        QStringLiteral("must be one of %1")
-                            .arg(sound::qualityNames().join(QStringLiteral(", "))));
+    sound::Refusal refusal;
+    if (!sound::readOptions(given, &sound, &refusal)) {
+        *error = soundError(given, refusal);
         return false;
-    }
-    sound.dither = parser.isSet(QStringLiteral("dither"));
-    if (parser.isSet(QStringLiteral("gain"))) {
-        QString why;
-        if (!sound::parseGain(parser.value(QStringLiteral("gain")), &sound.gainDb, &why)) {
-            *error = quoted(QStringLiteral("--gain"), parser.value(QStringLiteral("gain")), why);
-            return false;
-        }
-    }
-    sound.guard = parser.isSet(QStringLiteral("guard"));
-    if (parser.isSet(QStringLiteral("normalize")) && parser.isSet(QStringLiteral("loudness"))) {
-        *error = QStringLiteral("--normalize and --loudness each choose the gain; give one");
-        return false;
-    }
-    for (const char *aim : {"normalize", "loudness"}) {
-        for (const char *other : {"gain", "guard"}) {
-            if (parser.isSet(QLatin1String(aim)) && parser.isSet(QLatin1String(other))) {
-                *error = QStringLiteral("--%1 chooses the gain itself; remove --%2")
-                             .arg(QLatin1String(aim), QLatin1String(other));
-                return false;
-            }
-        }
-    }
-    if (parser.isSet(QStringLiteral("normalize"))) {
-        QString why;
-        sound.normalize = true;
-        if (!sound::parseLevel(parser.value(QStringLiteral("normalize")), &sound.normalizeDbfs,
-                               &why)) {
-            *error = quoted(QStringLiteral("--normalize"),
-                            parser.value(QStringLiteral("normalize")), why);
-            return false;
-        }
-    }
-    if (parser.isSet(QStringLiteral("loudness"))) {
-        QString why;
-        sound.loudness = true;
-        if (!sound::parseLoudness(parser.value(QStringLiteral("loudness")), &sound.loudnessLufs,
-                                  &why)) {
-            *error =
-                quoted(QStringLiteral("--loudness"), parser.value(QStringLiteral("loudness")), why);
-            return false;
-        }
-    }
-    sound.together = parser.isSet(QStringLiteral("together"));
-    if (sound.together && !sound.aims()) {
-        *error = QStringLiteral("--together is for --normalize or --loudness: give one of them");
-        return false;
-    }
-    if (parser.isSet(QStringLiteral("trim-start"))) {
-        QString why;
-        sound.trimStart = true;
-        if (!sound::parseTrimLevel(parser.value(QStringLiteral("trim-start")), &sound.trimStartDbfs,
-                                   &why)) {
-            *error = quoted(QStringLiteral("--trim-start"),
-                            parser.value(QStringLiteral("trim-start")), why);
-            return false;
-        }
     }
 
     if (parser.isSet(QStringLiteral("command"))) {

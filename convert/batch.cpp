@@ -8,7 +8,10 @@
 #include <QCoreApplication>
 #include <QDebug>
 
+#include <algorithm>
+#include <iterator>
 #include <limits>
+#include <optional>
 
 namespace {
 
@@ -171,13 +174,81 @@ void runPlan(const Plan &plan, Resampling &resampling, const BatchReport &report
     }
 }
 
+namespace {
+
+// The sound options' names in a request, in the order of sound::Option.
+const char *const soundKeys[] = {"quality",       "dither",       "gainDb",   "guard",
+                                 "normalizeDbfs", "loudnessLufs", "together", "trimStartDbfs"};
+
+QString soundKey(sound::Option option)
+{
+    return QLatin1String(soundKeys[int(option)]);
+}
+
+// A switch: true or false, or their text; nothing else, so that "yes" or 1
+// is not taken for a choice that was never made.
+bool readSwitch(const QVariant &value, bool *on)
+{
+    if (value.userType() == QMetaType::Bool) {
+        *on = value.toBool();
+        return true;
+    }
+    const QString text = value.toString();
+    *on = text == QLatin1String("true");
+    return *on || text == QLatin1String("false");
+}
+
+// Puts the sound option `key` into `given`; false for a key that is none.
+bool giveSound(const QString &key, const QVariant &value, sound::Given *given, bool *ok)
+{
+    const auto option = std::find_if(std::begin(soundKeys), std::end(soundKeys),
+                                     [&key](const char *k) { return key == QLatin1String(k); });
+    if (option == std::end(soundKeys))
+        return false;
+    bool *const switches[] = {nullptr, &given->dither, nullptr,          &given->guard,
+                              nullptr, nullptr,        &given->together, nullptr};
+    std::optional<QString> *const texts[] = {&given->quality, nullptr,           &given->gain,
+                                             nullptr,         &given->normalize, &given->loudness,
+                                             nullptr,         &given->trimStart};
+    const int i = int(option - std::begin(soundKeys));
+    if (switches[i])
+        *ok = readSwitch(value, switches[i]);
+    else
+        *texts[i] = value.toString();
+    return true;
+}
+
+QString soundRefusal(const QVariantMap &given, const sound::Refusal &refusal)
+{
+    using Kind = sound::Refusal::Kind;
+    switch (refusal.kind) {
+    case Kind::Value:
+        return QCoreApplication::translate("engine", "option %1 cannot be \"%2\"")
+            .arg(soundKey(refusal.option), given.value(soundKey(refusal.option)).toString());
+    case Kind::BothAim:
+    case Kind::AimWith:
+        return QCoreApplication::translate("engine", "options %1 and %2 cannot be given together")
+            .arg(soundKey(refusal.option), soundKey(refusal.other));
+    case Kind::Alone:
+        break;
+    }
+    return QCoreApplication::translate("engine", "option %1 needs %2 or %3")
+        .arg(soundKey(sound::Option::Together), soundKey(sound::Option::Normalize),
+             soundKey(sound::Option::Loudness));
+}
+
+} // namespace
+
 bool readRequestOptions(const QVariantMap &given, RequestOptions *options, QString *error)
 {
     RequestOptions read;
+    sound::Given sound;
     for (auto it = given.constBegin(); it != given.constEnd(); ++it) {
         const QString text = it.value().toString();
         bool ok = true;
-        if (it.key() == QLatin1String("existing")) {
+        if (giveSound(it.key(), it.value(), &sound, &ok)) {
+            // Read together below, where their rules can see them all.
+        } else if (it.key() == QLatin1String("existing")) {
             ok = parseExisting(text, &read.existing);
         } else if (it.key() == QLatin1String("pad")) {
             ok = it.value().canConvert<bool>();
@@ -216,6 +287,11 @@ bool readRequestOptions(const QVariantMap &given, RequestOptions *options, QStri
             return false;
         }
     }
+    sound::Refusal refusal;
+    if (!sound::readOptions(sound, &read.sound, &refusal)) {
+        *error = soundRefusal(given, refusal);
+        return false;
+    }
     *options = read;
     return true;
 }
@@ -225,6 +301,7 @@ void applyOptions(const RequestOptions &options, ConvertCommand *request)
     request->slot.pad = options.pad;
     request->slot.fadeOutMs = options.fadeOutMs;
     request->slot.startFrame = units::frameAt(options.startNanoseconds, request->sampleRate);
+    request->sound = options.sound;
     request->startFrames.clear();
     for (qint64 ns : options.startsNanoseconds)
         request->startFrames.append(

@@ -81,17 +81,22 @@ struct RequestOptions
     // Each input's own start, in the order of the command's inputs; -1, or
     // none, for startNanoseconds.
     QVector<qint64> startsNanoseconds;
+    SoundOptions sound;
 };
 
 // Reads options given by name: "existing" ("overwrite", "skip", "fail"),
 // "pad" (true or false), "fadeOutMs" (whole milliseconds) and "start" (a
 // time as units::parseDuration reads it), "starts" (a list of such times,
-// one per input of the command, "" for "start"). Unknown names are refused, so that
-// a misspelt option is not silently ignored.
+// one per input of the command, "" for "start"), and the sound options as
+// sound::readOptions checks them: "quality" (a name of sound::qualityNames),
+// "dither", "guard" and "together" (true or false), "gainDb",
+// "normalizeDbfs", "loudnessLufs" and "trimStartDbfs" (numbers, each asking
+// for what it names). Unknown names are refused, so that a misspelt option is
+// not silently ignored.
 bool readRequestOptions(const QVariantMap &given, RequestOptions *options, QString *error);
 
-// Puts the slot options into `request`: the start becomes a frame at the
-// request's rate.
+// Puts the slot and sound options into `request`: the start becomes a frame
+// at the request's rate.
 void applyOptions(const RequestOptions &options, ConvertCommand *request);
 
 // Parses `command`, plans it with `options` and runs the plan. Returns false

@@ -1,8 +1,10 @@
-// Slot presets: the output format, size and slot options that a kind of
+// Slot presets: the output format, size, slot and sound options that a kind of
 // fixed-size slot takes, under a name. The built-in ones are generic starting
 // points; people save their own beside them (the window keeps those with its
 // settings).
 #pragma once
+
+#include "convert/convertparams.h"
 
 #include <QString>
 #include <QVector>
@@ -23,6 +25,8 @@ struct Preset
     QString suffix;
     bool pad = false;
     quint32 fadeOutMs = 0;
+    // As the form keeps them: sound::effective gives what a request asks.
+    SoundOptions sound;
 };
 
 // In the order a menu lists them. Every one is a valid request: each

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cmath>
 #include <iterator>
+#include <utility>
 
 namespace sound {
 
@@ -115,6 +116,69 @@ bool parseLoudness(const QString &text, double *lufs, QString *why)
 bool parseTrimLevel(const QString &text, double *dbfs, QString *why)
 {
     return parseRange(text, minTrimDbfs, 0, false, QStringLiteral("dBFS"), dbfs, why);
+}
+
+bool readOptions(const Given &given, SoundOptions *options, Refusal *refusal)
+{
+    SoundOptions read;
+    const auto value = [refusal](Option option, const QString &why) {
+        *refusal = Refusal{Refusal::Kind::Value, option, option, why};
+        return false;
+    };
+    if (given.quality && !parseQuality(*given.quality, &read.quality))
+        return value(
+            Option::Quality,
+            QStringLiteral("must be one of %1").arg(qualityNames().join(QStringLiteral(", "))));
+    read.dither = given.dither;
+    QString why;
+    if (given.gain && !parseGain(*given.gain, &read.gainDb, &why))
+        return value(Option::Gain, why);
+    read.guard = given.guard;
+    if (given.normalize && given.loudness) {
+        *refusal = Refusal{Refusal::Kind::BothAim, Option::Normalize, Option::Loudness, QString()};
+        return false;
+    }
+    // A level to aim at chooses the gain: a fixed one, or a guard on it, would
+    // be overruled.
+    const std::pair<Option, bool> aims[] = {{Option::Normalize, bool(given.normalize)},
+                                            {Option::Loudness, bool(given.loudness)}};
+    const std::pair<Option, bool> others[] = {{Option::Gain, bool(given.gain)},
+                                              {Option::Guard, given.guard}};
+    for (const auto &aim : aims) {
+        for (const auto &other : others) {
+            if (aim.second && other.second) {
+                *refusal = Refusal{Refusal::Kind::AimWith, aim.first, other.first, QString()};
+                return false;
+            }
+        }
+    }
+    read.normalize = bool(given.normalize);
+    if (given.normalize && !parseLevel(*given.normalize, &read.normalizeDbfs, &why))
+        return value(Option::Normalize, why);
+    read.loudness = bool(given.loudness);
+    if (given.loudness && !parseLoudness(*given.loudness, &read.loudnessLufs, &why))
+        return value(Option::Loudness, why);
+    read.together = given.together;
+    if (read.together && !read.aims()) {
+        *refusal = Refusal{Refusal::Kind::Alone, Option::Together, Option::Together, QString()};
+        return false;
+    }
+    read.trimStart = bool(given.trimStart);
+    if (given.trimStart && !parseTrimLevel(*given.trimStart, &read.trimStartDbfs, &why))
+        return value(Option::TrimStart, why);
+    *options = read;
+    return true;
+}
+
+SoundOptions effective(SoundOptions wanted)
+{
+    if (wanted.aims()) {
+        wanted.gainDb = 0;
+        wanted.guard = false;
+    } else {
+        wanted.together = false;
+    }
+    return wanted;
 }
 
 double loudnessGain(double target, double lufs, double truePeakDbtp, bool *held)

@@ -8,6 +8,7 @@
 #include <QVector>
 
 #include <limits>
+#include <optional>
 
 namespace sound {
 
@@ -37,6 +38,47 @@ bool parseLevel(const QString &text, double *dbfs, QString *why);
 inline constexpr double minLoudnessLufs = -70;
 inline constexpr double maxLoudnessLufs = -5;
 bool parseLoudness(const QString &text, double *lufs, QString *why);
+
+// The sound options as a front end was given them, each value as typed and
+// unset where it was not given: a level given is a level asked for.
+struct Given
+{
+    std::optional<QString> quality;
+    bool dither = false;
+    std::optional<QString> gain;
+    bool guard = false;
+    std::optional<QString> normalize;
+    std::optional<QString> loudness;
+    bool together = false;
+    std::optional<QString> trimStart;
+};
+
+enum class Option { Quality, Dither, Gain, Guard, Normalize, Loudness, Together, TrimStart };
+
+// Why readOptions refused, for each front end to say in its own names.
+struct Refusal
+{
+    enum class Kind {
+        Value,   // `option` cannot take its value; `why` says why, without the value
+        BothAim, // normalize and loudness both choose the gain
+        AimWith, // `option` chooses the gain, which leaves no room for `other`
+        Alone,   // together, without a level to aim at
+    };
+    Kind kind = Kind::Value;
+    Option option = Option::Quality;
+    Option other = Option::Quality;
+    QString why;
+};
+
+// The sound options from what a front end was given, by the rules that every
+// front end shares; false, with the first rule broken, when they cannot be.
+bool readOptions(const Given &given, SoundOptions *options, Refusal *refusal);
+
+// `wanted` as a request may ask it, for a form or a preset that keeps every
+// choice while another overrules it: a level target chooses the gain itself,
+// so a fixed gain and a guard beside one give way to it, and together without
+// one means nothing. readOptions refuses what this leaves out.
+SoundOptions effective(SoundOptions wanted);
 
 // The highest true peak (ITU-R BS.1770, oversampled) that a loudness gain may
 // give, as EBU R128 asks.

@@ -22,7 +22,7 @@ ScrollView {
     property int jobs: 0
     property alias bitsIndex: formatGroup.bitsIndex
     readonly property alias jobChoices: outputGroup.jobChoices
-    readonly property bool popupOpen: formatGroup.popupOpen || sizeGroup.popupOpen || outputGroup.popupOpen
+    readonly property bool popupOpen: formatGroup.popupOpen || sizeGroup.popupOpen || soundGroup.popupOpen || outputGroup.popupOpen
 
     signal presetChosen(var preset)
     signal chooseFolderClicked()
@@ -53,6 +53,7 @@ ScrollView {
             Layout.topMargin: 4
             form: pane.form
         }
+        SoundGroup { id: soundGroup; Layout.fillWidth: true; form: pane.form }
         OutputGroup {
             id: outputGroup
             Layout.fillWidth: true

@@ -266,6 +266,18 @@
         <source>files</source>
         <translation>Dateien</translation>
     </message>
+    <message>
+        <source>The peak must be a level from %1 to 0 dBFS, such as %2.</source>
+        <translation>Die Spitze muss ein Pegel von %1 bis 0 dBFS sein, etwa %2.</translation>
+    </message>
+    <message>
+        <source>The loudness must be from %1 to %2 LUFS, such as %3.</source>
+        <translation>Die Lautheit muss zwischen %1 und %2 LUFS liegen, etwa %3.</translation>
+    </message>
+    <message>
+        <source>The start&apos;s level must be below 0 dBFS and no lower than %1, such as %2.</source>
+        <translation>Der Pegel des Anfangs muss unter 0 dBFS und nicht unter %1 liegen, etwa %2.</translation>
+    </message>
 </context>
 <context>
     <name>FormatGroup</name>
@@ -905,6 +917,109 @@
     <message>
         <source>Starts at</source>
         <translation>Beginnt bei</translation>
+    </message>
+</context>
+<context>
+    <name>SoundGroup</name>
+    <message>
+        <source>Sound</source>
+        <translation>Klang</translation>
+    </message>
+    <message>
+        <source>Level</source>
+        <translation>Pegel</translation>
+    </message>
+    <message>
+        <source>As it is</source>
+        <translation>Unverändert</translation>
+    </message>
+    <message>
+        <source>Peak</source>
+        <translation>Spitze</translation>
+    </message>
+    <message>
+        <source>Loudness</source>
+        <translation>Lautheit</translation>
+    </message>
+    <message>
+        <source>Bring each file to a level</source>
+        <translation>Jede Datei auf einen Pegel bringen</translation>
+    </message>
+    <message>
+        <source>Loudness to bring each file to, in LUFS</source>
+        <translation>Lautheit für jede Datei, in LUFS</translation>
+    </message>
+    <message>
+        <source>Peak to bring each file to, in dBFS</source>
+        <translation>Spitzenpegel für jede Datei, in dBFS</translation>
+    </message>
+    <message>
+        <source>Prevent clipping</source>
+        <translation>Übersteuern verhindern</translation>
+    </message>
+    <message>
+        <source>Lower the level just enough that no sample clips</source>
+        <translation>Den Pegel gerade so weit senken, dass kein Abtastwert übersteuert</translation>
+    </message>
+    <message>
+        <source>Dither</source>
+        <translation>Dithering</translation>
+    </message>
+    <message>
+        <source>Add faint noise where the bit depth drops, so that quiet sound is not lost</source>
+        <translation>Leises Rauschen hinzufügen, wo die Bittiefe sinkt, damit leiser Klang nicht verloren geht</translation>
+    </message>
+    <message>
+        <source>Quick</source>
+        <translation>Schnell</translation>
+    </message>
+    <message>
+        <source>Low quality</source>
+        <translation>Niedrige Qualität</translation>
+    </message>
+    <message>
+        <source>Medium quality</source>
+        <translation>Mittlere Qualität</translation>
+    </message>
+    <message>
+        <source>High quality</source>
+        <translation>Hohe Qualität</translation>
+    </message>
+    <message>
+        <source>Very high quality</source>
+        <translation>Sehr hohe Qualität</translation>
+    </message>
+    <message>
+        <source>Resampling quality</source>
+        <translation>Qualität der Abtastratenwandlung</translation>
+    </message>
+    <message>
+        <source>Begin above</source>
+        <translation>Beginnen über</translation>
+    </message>
+    <message>
+        <source>Leave out a quiet start</source>
+        <translation>Einen leisen Anfang weglassen</translation>
+    </message>
+    <message>
+        <source>Each sound begins at its first sample above the level</source>
+        <translation>Jeder Klang beginnt bei seinem ersten Abtastwert über dem Pegel</translation>
+    </message>
+    <message>
+        <source>Level where the sound begins, in dBFS</source>
+        <translation>Pegel, bei dem der Klang beginnt, in dBFS</translation>
+    </message>
+    <message>
+        <source>One gain for all files</source>
+        <translation>Eine Verstärkung für alle Dateien</translation>
+    </message>
+    <message>
+        <source>The files keep their balance: the loudest one reaches the level</source>
+        <translation>Die Dateien behalten ihr Verhältnis: die lauteste erreicht den Pegel</translation>
+    </message>
+    <message>
+        <source>The level chosen above sets the gain itself</source>
+        <translation>Der oben gewählte Pegel bestimmt die Verstärkung selbst</translation>
     </message>
 </context>
 <context>

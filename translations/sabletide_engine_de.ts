@@ -380,10 +380,6 @@
         <translation>der Hilfsprozess hat keine Eingabe bekommen, die er lesen kann</translation>
     </message>
     <message>
-        <source>cannot start a worker process: %1</source>
-        <translation>ein Hilfsprozess kann nicht gestartet werden: %1</translation>
-    </message>
-    <message>
         <source>the worker process crashed</source>
         <translation>der Hilfsprozess ist abgestürzt</translation>
     </message>
@@ -418,6 +414,34 @@
     <message>
         <source>; silence fills the rest</source>
         <translation>; Stille füllt den Rest</translation>
+    </message>
+    <message>
+        <source>options %1 and %2 cannot be given together</source>
+        <translation>die Optionen %1 und %2 können nicht zusammen angegeben werden</translation>
+    </message>
+    <message>
+        <source>option %1 needs %2 or %3</source>
+        <translation>die Option %1 braucht %2 oder %3</translation>
+    </message>
+    <message>
+        <source>option starts cannot be &quot;%1&quot;</source>
+        <translation>die Option starts kann nicht „%1“ sein</translation>
+    </message>
+    <message>
+        <source>the level can only be measured in a file, which is read twice; give a file, not the standard input</source>
+        <translation>der Pegel lässt sich nur in einer Datei messen, die zweimal gelesen wird; bitte eine Datei angeben, nicht die Standardeingabe</translation>
+    </message>
+    <message>
+        <source>cannot measure the loudness: out of memory</source>
+        <translation>die Lautheit kann nicht gemessen werden: kein Speicher mehr frei</translation>
+    </message>
+    <message>
+        <source>no sample rises above %1 dBFS: the output holds no sound</source>
+        <translation>kein Abtastwert steigt über %1 dBFS: die Ausgabe enthält keinen Klang</translation>
+    </message>
+    <message>
+        <source>not a sample rate in Hz (44100) or kHz (44.1k)</source>
+        <translation>keine Abtastrate in Hz (44100) oder kHz (44.1k)</translation>
     </message>
 </context>
 </TS>

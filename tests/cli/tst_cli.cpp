@@ -956,6 +956,10 @@ void TstCli::presets_data()
                        "--suffix", "_v"}
         << 0 << "b_v.wav"
         << "16000 8 10000";
+    // The preset's loudness gives way to the user's own choice of gain.
+    QTest::newRow("a peak beside it wins")
+        << QStringList{"--preset", "voice prompt", "--normalize", "-1"} << 0 << "b_prompt.wav"
+        << "8000 8 16044";
     QTest::newRow("no such preset") << QStringList{"--preset", "nope"} << 2 << ""
                                     << "";
 }

@@ -1,5 +1,6 @@
 // A whole convert command: inputs in order, each reported once, failures with
-// their reasons, a refused command once, cancelling.
+// their reasons, a refused command once, cancelling, and the sound options a
+// request carries by name.
 #include "convert/batch.h"
 #include "convert/resampling.h"
 
@@ -30,6 +31,8 @@ private Q_SLOTS:
     void outputOnAnotherInput();
     void diagnostics_data();
     void diagnostics();
+    void requestSound_data();
+    void requestSound();
 
 private:
     QString command(const QString &folder, const QStringList &inputs, quint32 size = 1000,
@@ -75,6 +78,30 @@ struct Recorder
         return r;
     }
 };
+
+// The sound options that differ from the plain conversion's, by the names a
+// request gives them.
+QVariantMap differing(const SoundOptions &s)
+{
+    QVariantMap m;
+    if (s.quality != SoundOptions::Quality::High)
+        m.insert("quality", sound::qualityName(s.quality));
+    const std::pair<const char *, bool> switches[] = {
+        {"dither", s.dither}, {"guard", s.guard}, {"together", s.together}};
+    for (const auto &on : switches) {
+        if (on.second)
+            m.insert(on.first, true);
+    }
+    if (s.gainDb != 0)
+        m.insert("gainDb", s.gainDb);
+    if (s.normalize)
+        m.insert("normalizeDbfs", s.normalizeDbfs);
+    if (s.loudness)
+        m.insert("loudnessLufs", s.loudnessLufs);
+    if (s.trimStart)
+        m.insert("trimStartDbfs", s.trimStartDbfs);
+    return m;
+}
 
 } // namespace
 
@@ -368,6 +395,77 @@ void TestBatch::diagnostics()
     // The whole command, as QDebug writes a string: in double quotes.
     QCOMPARE(logged.takeFirst(), QLatin1Char('"') + text + QLatin1Char('"'));
     QCOMPARE(logged, lines);
+}
+
+void TestBatch::requestSound_data()
+{
+    QTest::addColumn<QVariantMap>("given");
+    // What the request then asks beyond the plain conversion, or why not.
+    QTest::addColumn<QVariantMap>("asked");
+    QTest::addColumn<QString>("refusal");
+
+    const QVariantMap none;
+    QTest::newRow("none") << none << none << "";
+    QTest::newRow("a fixed gain, guarded")
+        << QVariantMap{{"quality", "very-high"},
+                       {"dither", true},
+                       {"gainDb", "-6.5"},
+                       {"guard", "true"},
+                       {"trimStartDbfs", -48}}
+        << QVariantMap{{"quality", "very-high"},
+                       {"dither", true},
+                       {"gainDb", -6.5},
+                       {"guard", true},
+                       {"trimStartDbfs", -48.0}}
+        << "";
+    QTest::newRow("a loudness, together")
+        << QVariantMap{{"loudnessLufs", -16}, {"together", true}, {"quality", "quick"}}
+        << QVariantMap{{"loudnessLufs", -16.0}, {"together", true}, {"quality", "quick"}} << "";
+    QTest::newRow("a peak in dB, switches off")
+        << QVariantMap{{"normalizeDbfs", "-1 dB"}, {"dither", false}, {"guard", "false"}}
+        << QVariantMap{{"normalizeDbfs", -1.0}} << "";
+    QTest::newRow("no such quality") << QVariantMap{{"quality", "best"}} << none
+                                     << "option quality cannot be \"best\"";
+    QTest::newRow("a gain of 200 dB")
+        << QVariantMap{{"gainDb", 200}} << none << "option gainDb cannot be \"200\"";
+    QTest::newRow("a loudness of +10 LUFS")
+        << QVariantMap{{"loudnessLufs", 10}} << none << "option loudnessLufs cannot be \"10\"";
+    QTest::newRow("a trim at full scale")
+        << QVariantMap{{"trimStartDbfs", 0}} << none << "option trimStartDbfs cannot be \"0\"";
+    QTest::newRow("a switch in words")
+        << QVariantMap{{"dither", "yes"}} << none << "option dither cannot be \"yes\"";
+    QTest::newRow("together alone") << QVariantMap{{"together", true}} << none
+                                    << "option together needs normalizeDbfs or loudnessLufs";
+    QTest::newRow("a peak and a loudness")
+        << QVariantMap{{"normalizeDbfs", -1}, {"loudnessLufs", -16}} << none
+        << "options normalizeDbfs and loudnessLufs cannot be given together";
+    QTest::newRow("a loudness, guarded")
+        << QVariantMap{{"loudnessLufs", -16}, {"guard", true}} << none
+        << "options loudnessLufs and guard cannot be given together";
+}
+
+// Read by the rules the command-line tool reads its options by, and put into
+// the request as they were read.
+void TestBatch::requestSound()
+{
+    QFETCH(QVariantMap, given);
+    QFETCH(QVariantMap, asked);
+    QFETCH(QString, refusal);
+
+    RequestOptions read;
+    QString error;
+    given.insert("pad", true);
+    QCOMPARE(readRequestOptions(given, &read, &error), refusal.isEmpty());
+    QCOMPARE(error, refusal);
+    if (!refusal.isEmpty())
+        return;
+    QVERIFY(read.pad);
+    QCOMPARE(differing(read.sound), asked);
+    ConvertCommand c;
+    c.sampleRate = 8000;
+    c.sound.dither = true;
+    applyOptions(read, &c);
+    QCOMPARE(differing(c.sound), asked);
 }
 
 QTEST_GUILESS_MAIN(TestBatch)

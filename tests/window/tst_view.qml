@@ -980,7 +980,8 @@ Item {
                             "waveformBox", "playButton", "ownStartField", "presetButton", "rateBox", "channelsBox",
                             "bitsBox", "sizeRadio", "durationRadio", "sizeField", "unitBox",
                             "lowerSizeButton", "upperSizeButton", "padBox", "fadeField",
-                            "startField", "folderField",
+                            "startField", "normalizeBox", "guardBox", "ditherBox", "qualityBox",
+                            "trimBox", "folderField",
                             "chooseFolderButton", "suffixField", "jobsBox", "convertButton"]);
         }
 

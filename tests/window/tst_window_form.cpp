@@ -1,8 +1,10 @@
 // The form object on its own: what it remembers between sessions in any
 // language, a size carried into another unit, same-named inputs left to the
-// engine's plan, the totals that ask before a large run, and presets.
+// engine's plan, the totals that ask before a large run, presets, and the
+// sound options it sends.
 #include "bridge/form.h"
 #include "bridge/rules.h"
+#include "convert/batch.h"
 #include "convert/command.h"
 #include "convert/plan.h"
 #include "testutil.h"
@@ -64,6 +66,8 @@ private Q_SLOTS:
     void totals();
     void presets_data();
     void presets();
+    void sound_data();
+    void sound();
 };
 
 void TestFormObject::roundTrip_data()
@@ -83,14 +87,20 @@ void TestFormObject::roundTrip_data()
                   {"sizeText", "1,5"},
                   {"sizeUnit", 1},
                   {"fadeText", "1.000"},
-                  {"startText", "0:01,250"}})
-        << QVariantMap{{"rate", "48000"},
-                       {"size", "1.5"},
-                       {"sizeUnit", 1},
-                       {"fadeOutMs", "1000"},
-                       {"bitsIndex", 2}}
-        << QVariantMap{
-               {"rateText", "48000"}, {"sizeText", "1.5"}, {"fadeText", "1000"}, {"startText", ""}};
+                  {"startText", "0:01,250"},
+                  {"normalize", 2},
+                  {"loudnessText", "−"
+                                   "16,5"},
+                  {"together", true},
+                  {"dither", true},
+                  {"quality", 4}})
+        << QVariantMap{{"rate", "48000"},         {"size", "1.5"},
+                       {"sizeUnit", 1},           {"fadeOutMs", "1000"},
+                       {"bitsIndex", 2},          {"normalize", "loudness"},
+                       {"loudnessLufs", "-16.5"}, {"quality", "very-high"}}
+        << QVariantMap{{"rateText", "48000"}, {"sizeText", "1.5"},       {"fadeText", "1000"},
+                       {"startText", ""},     {"loudnessText", "-16.5"}, {"together", true},
+                       {"dither", true}};
     QTest::newRow("English read in German")
         << "en"
         << "de"
@@ -98,12 +108,17 @@ void TestFormObject::roundTrip_data()
                   {"sizeText", "2.5"},
                   {"sizeUnit", 2},
                   {"durationText", "1:30.5"},
-                  {"padChecked", false}})
-        << QVariantMap{{"rate", "44100"}, {"size", "2.5"}, {"duration", "1:30.5"}, {"pad", false}}
-        << QVariantMap{{"rateText", "44100"},
-                       {"sizeText", "2,5"},
-                       {"durationText", "1:30,5"},
-                       {"padChecked", false}};
+                  {"padChecked", false},
+                  {"normalize", 1},
+                  {"peakText", "-0.25"},
+                  {"guard", true},
+                  {"trimChecked", true},
+                  {"trimText", "-50.5"}})
+        << QVariantMap{{"rate", "44100"}, {"size", "2.5"},       {"duration", "1:30.5"},
+                       {"pad", false},    {"normalize", "peak"}, {"peakDbfs", "-0.25"},
+                       {"guard", true},   {"trimStart", true},   {"trimStartDbfs", "-50.5"}}
+        << QVariantMap{{"rateText", "44100"}, {"sizeText", "2,5"},   {"durationText", "1:30,5"},
+                       {"padChecked", false}, {"peakText", "-0,25"}, {"trimText", "-50,5"}};
     QTest::newRow("a duration, German both times")
         << "de"
         << "de" << typed({{"durationMode", true}, {"durationText", "0,25"}, {"suffix", ""}})
@@ -142,8 +157,9 @@ void TestFormObject::roundTrip()
         QCOMPARE(read.property(it.key().toUtf8().constData()), it.value());
     QCOMPARE(read.plan(), written.plan());
     QCOMPARE(read.size(), written.size());
-    QCOMPARE(read.options().value("fadeOutMs"), written.options().value("fadeOutMs"));
-    QCOMPARE(read.options().value("pad"), written.options().value("pad"));
+    QVariantMap options = written.options();
+    options.insert("start", QString());
+    QCOMPARE(read.options(), options);
     QCOMPARE(read.values(), values);
 }
 
@@ -385,6 +401,13 @@ void TestFormObject::presets()
     }
     QCOMPARE(form.padChecked(), preset.value("pad").toBool());
     QCOMPARE(form.options().value("fadeOutMs"), preset.value("fadeOutMs"));
+    const QVariantMap kept = form.values();
+    for (const char *key : {"normalize", "together", "guard", "dither", "quality", "trimStart"})
+        QCOMPARE(kept.value(key), preset.value(key));
+    for (const char *key : {"peakDbfs", "loudnessLufs", "trimStartDbfs"}) {
+        if (!preset.value(key).toString().isEmpty())
+            QCOMPARE(kept.value(key), preset.value(key));
+    }
     QVERIFY2(form.plan().value("ok").toBool(), qPrintable(form.plan().value("reason").toString()));
 
     // As a whole-frame size button chooses it.
@@ -392,6 +415,73 @@ void TestFormObject::presets()
     QVERIFY(!form.durationMode());
     QCOMPARE(form.sizeUnit(), 0);
     QCOMPARE(form.size().value("value").toDouble(), 65580.0);
+}
+
+void TestFormObject::sound_data()
+{
+    QTest::addColumn<QVariantMap>("fields");
+    // The options beyond the slot's that the request gets; with a reason, none.
+    QTest::addColumn<QVariantMap>("sent");
+    QTest::addColumn<QString>("reason");
+
+    const QVariantMap none;
+    QTest::newRow("plain") << none << none << "";
+    QTest::newRow("a level not asked for is not checked")
+        << QVariantMap{{"peakText", "loud"}, {"trimText", "0"}} << none << "";
+    QTest::newRow("a loudness leaves out the guard")
+        << QVariantMap{{"normalize", 2},
+                       {"loudnessText", "-16,5"},
+                       {"guard", true},
+                       {"together", true},
+                       {"dither", true}}
+        << QVariantMap{{"loudnessLufs", -16.5}, {"together", true}, {"dither", true}} << "";
+    QTest::newRow("a peak in print") << QVariantMap{{"normalize", 1},
+                                                    {"peakText", "−"
+                                                                 "0,5 dB"}}
+                                     << QVariantMap{{"normalizeDbfs", -0.5}} << "";
+    QTest::newRow("together needs a level")
+        << QVariantMap{{"guard", true},
+                       {"together", true},
+                       {"quality", 0},
+                       {"trimChecked", true},
+                       {"trimText", "-60"}}
+        << QVariantMap{{"guard", true}, {"quality", "quick"}, {"trimStartDbfs", -60.0}} << "";
+    QTest::newRow("too loud") << QVariantMap{{"normalize", 2}, {"loudnessText", "10"}} << none
+                              << "The loudness must be from -70 to -5 LUFS, such as -16.";
+    QTest::newRow("a peak above full scale")
+        << QVariantMap{{"normalize", 1}, {"peakText", "1"}} << none
+        << "The peak must be a level from -60 to 0 dBFS, such as -1.";
+    QTest::newRow("a trim at full scale")
+        << QVariantMap{{"trimChecked", true}, {"trimText", "0"}} << none
+        << "The start's level must be below 0 dBFS and no lower than -140, such as -48.";
+}
+
+void TestFormObject::sound()
+{
+    QFETCH(QVariantMap, fields);
+    QFETCH(QVariantMap, sent);
+    QFETCH(QString, reason);
+
+    useLocale("de");
+    Form plain;
+    type(&plain, typed({}));
+    Form form;
+    type(&form, typed({}));
+    QSignalSpy optionsChanged(&form, &Form::optionsChanged);
+    type(&form, fields);
+    QCOMPARE(form.plan().value("ok").toBool(), reason.isEmpty());
+    QCOMPARE(form.plan().value("reason").toString(), reason);
+    if (!reason.isEmpty())
+        return;
+    QVariantMap options = plain.options();
+    QCOMPARE(options.keys(), (QStringList{"fadeOutMs", "pad", "start"}));
+    for (auto it = sent.constBegin(); it != sent.constEnd(); ++it)
+        options.insert(it.key(), it.value());
+    QCOMPARE(form.options(), options);
+    QCOMPARE(optionsChanged.count() > 0, !sent.isEmpty());
+    RequestOptions read;
+    QString error;
+    QVERIFY2(readRequestOptions(form.options(), &read, &error), qPrintable(error));
 }
 
 QTEST_GUILESS_MAIN(TestFormObject)

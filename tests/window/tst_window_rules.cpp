@@ -423,6 +423,14 @@ void TestWindowRules::sameBytesAsTheCommandLine_data()
                        {"fadeOutMs", 20},
                        {"start", "0.25"}}
         << QStringList{"--pad", "--fade-out", "20", "--start", "0.25"};
+    // The form's sound options, as Form sends them: a level measured while
+    // converting, dither and a resampler other than the default.
+    QTest::newRow("loudness, dither, quality")
+        << QVariantMap{{"existing", "overwrite"}, {"pad", true},
+                       {"fadeOutMs", 0},          {"start", ""},
+                       {"loudnessLufs", -20.0},   {"dither", true},
+                       {"quality", "low"}}
+        << QStringList{"--pad", "--loudness", "-20", "--dither", "--quality", "low"};
 }
 
 // The window's request through the real controller writes what sabletide-cli
