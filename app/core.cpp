@@ -172,6 +172,9 @@ void Core::doConvert()
     report.warning = [&](int i, const QString &text) {
         data->notifyResampWarning(heard.value(i).input, text);
     };
+    report.gain = [&](int i, const sound::Level &level) {
+        data->notifyResampGain(heard.value(i).input, level.gainDb, level.ceilingHeld);
+    };
     report.converted = [&](int i, const QString &input, const QString &) {
         if (heard.value(i).fraction < 1.0)
             data->notifyProgress(input, 1.0);

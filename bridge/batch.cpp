@@ -114,6 +114,8 @@ void Batch::setBridge(QObject *bridge)
                SLOT(onClipped(QString, qreal)));
         follow(bridge, SIGNAL(sgResampWarning(QString, QString)), this,
                SLOT(onWarning(QString, QString)));
+        follow(bridge, SIGNAL(sgResampGain(QString, double, bool)), this,
+               SLOT(onGain(QString, double, bool)));
     }
     Q_EMIT bridgeChanged();
 }
@@ -401,6 +403,7 @@ bool Batch::start(const QString &command, const QVariantMap &options, const QStr
         r.clipped = 0;
         r.warning.clear();
         r.got.clear();
+        r.measured = false;
     }
     if (!rows.isEmpty())
         Q_EMIT dataChanged(index(0), index(rows.size() - 1),
@@ -492,6 +495,10 @@ void Batch::onReady(const QString &fileName)
              {QStringLiteral("channels"), format.value(QStringLiteral("channels"))},
              {QStringLiteral("bits"), format.value(QStringLiteral("bits"))},
              {QStringLiteral("bytes"), written.exists() ? double(written.size()) : -1.0}};
+    if (r.measured) {
+        r.got.insert(QStringLiteral("gainDb"), r.gainDb);
+        r.got.insert(QStringLiteral("ceilingHeld"), r.ceilingHeld);
+    }
     endRow(i, QStringLiteral("converted"), QString());
 }
 
@@ -574,6 +581,17 @@ void Batch::onWarning(const QString &fileName, const QString &text)
         return;
     rows[i].warning = text;
     changed(i, {WarningRole});
+}
+
+void Batch::onGain(const QString &fileName, double gainDb, bool ceilingHeld)
+{
+    const int i = openRow(fileName);
+    if (i < 0)
+        return;
+    Row &r = rows[i];
+    r.measured = true;
+    r.gainDb = gainDb;
+    r.ceilingHeld = ceilingHeld;
 }
 
 void Batch::endRow(int row, const QString &status, const QString &reason)

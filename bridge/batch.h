@@ -78,7 +78,8 @@ public:
         // The row's own start, as the engine reads it; "" for the form's.
         StartRole,
         // What a converted row got: { rate, channels, bits, bytes }, the
-        // bytes of the file as it stands; empty before.
+        // bytes of the file as it stands, and where its own level chose a
+        // gain, gainDb and ceilingHeld; empty before.
         GotRole,
     };
     Q_ENUM(Role)
@@ -178,6 +179,7 @@ private Q_SLOTS:
     void onFraction(const QString &fileName, double fraction);
     void onClipped(const QString &fileName, qreal samples);
     void onWarning(const QString &fileName, const QString &text);
+    void onGain(const QString &fileName, double gainDb, bool ceilingHeld);
 
 private:
     struct Row
@@ -194,6 +196,10 @@ private:
         QVariant plan;
         QString start;
         QVariantMap got;
+        // The gain its level chose in this run, once measured.
+        bool measured = false;
+        double gainDb = 0;
+        bool ceilingHeld = false;
     };
     struct Tally
     {

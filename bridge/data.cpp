@@ -151,3 +151,8 @@ void Data::notifyProgress(QString fileName, double fraction)
 {
     Q_EMIT sgProgress(fileName, fraction);
 }
+
+void Data::notifyResampGain(QString fileName, double gainDb, bool ceilingHeld)
+{
+    Q_EMIT sgResampGain(fileName, gainDb, ceilingHeld);
+}

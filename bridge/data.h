@@ -34,6 +34,7 @@ public:
     void notifyResampClipped(QString fileName, qreal samples);
     void notifyResampWarning(QString fileName, QString text);
     void notifyProgress(QString fileName, double fraction);
+    void notifyResampGain(QString fileName, double gainDb, bool ceilingHeld);
 
     Rules *rules() { return &engineRules; }
     static void setStartInputs(const QStringList &paths);
@@ -93,6 +94,10 @@ Q_SIGNALS:
     // that ends before the length its header gives; comes where
     // sgResampClipped would, before the input's end.
     void sgResampWarning(QString fileName, QString text);
+    // The gain that an input's own level chose (a level target, or guard),
+    // in decibels, and whether the true-peak ceiling held a loudness target
+    // back; comes where sgResampClipped would, before the input's end.
+    void sgResampGain(QString fileName, double gainDb, bool ceilingHeld);
 
 private:
     // Before the engine: the window asks it while loading, and until it is gone.

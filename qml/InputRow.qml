@@ -55,6 +55,7 @@ ItemDelegate {
     readonly property string gotText: status !== "converted" || !got || !got.rate ? ""
         : [Words.rateName(got.rate), Words.channelsName(got.channels), qsTr("%1-bit").arg(got.bits)].join(" ")
           + (got.bytes >= 0 ? ", " + Words.bytesText(got.bytes) : "")
+          + (got.gainDb !== undefined ? ", " + Words.gainText(got.gainDb, got.ceilingHeld) : "")
     // Once a row has a result other than converted, that result says it all.
     readonly property string plannedText: !plan || !planCurrent || status === "failed"
                                           || status === "skipped" || status === "stopped"

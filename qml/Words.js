@@ -290,3 +290,10 @@ function refusalText(refused) {
         lines.push(qsTr("No audio files found directly inside %1.").arg(empty[j]));
     return lines.join("\n");
 }
+
+// "gain −3.2 dB": the gain a file's own level chose; held: a loudness target
+// that the true-peak ceiling kept it from reaching.
+function gainText(db, held) {
+    var text = qsTr("gain %1 dB").arg((db < 0 ? "\u2212" : "+") + number(Math.abs(db), 1));
+    return held ? qsTr("%1, held at the peak ceiling").arg(text) : text;
+}

@@ -1176,6 +1176,14 @@
         <source>No audio files found directly inside %1.</source>
         <translation>Direkt in %1 wurden keine Audiodateien gefunden.</translation>
     </message>
+    <message>
+        <source>gain %1 dB</source>
+        <translation>Verstärkung %1 dB</translation>
+    </message>
+    <message>
+        <source>%1, held at the peak ceiling</source>
+        <translation>%1, an der Spitzengrenze gehalten</translation>
+    </message>
 </context>
 <context>
     <name>main</name>

@@ -312,6 +312,22 @@ bool slotScenes(const QString &outFolder, const QDir &root)
         !showRow(driver, 1) || !save(driver, outFolder, QStringLiteral("15-own-starts.png")))
         return fail("the rows' own starts were not shown");
 
+    // The Sound group, as the voice-prompt preset fills it, in a taller window.
+    QObject *form = driver.view()->property("form").value<QObject *>();
+    QVariantMap voice;
+    for (const QVariant &preset : core.bridge()->rules()->presets()) {
+        if (preset.toMap().value(QStringLiteral("name")).toString().startsWith(
+                QStringLiteral("Voice prompt")))
+            voice = preset.toMap();
+    }
+    if (!form || voice.isEmpty() ||
+        !QMetaObject::invokeMethod(form, "applyPreset", Q_ARG(QVariantMap, voice)))
+        return fail("cannot apply the voice-prompt preset");
+    driver.window()->resize(960, 860);
+    if (!save(driver, outFolder, QStringLiteral("16-sound.png")))
+        return false;
+    driver.window()->resize(960, 640);
+
     // The presets the form can be filled from, one of them the person's own.
     QObject *presets = driver.control(QStringLiteral("presetButton"));
     QVariant problem;

@@ -83,6 +83,10 @@ public:
     {
         Q_EMIT sgProgress(fileName, fraction);
     }
+    Q_INVOKABLE void emitGain(QString fileName, double gainDb, bool ceilingHeld)
+    {
+        Q_EMIT sgResampGain(fileName, gainDb, ceilingHeld);
+    }
 
 Q_SIGNALS:
     void commandsChanged();
@@ -94,6 +98,7 @@ Q_SIGNALS:
     void sgResampProgress(QString fileName, qreal done, qreal total);
     void sgResampClipped(QString fileName, qreal samples);
     void sgProgress(QString fileName, double fraction);
+    void sgResampGain(QString fileName, double gainDb, bool ceilingHeld);
 
 private:
     Rules engineRules;

@@ -44,7 +44,7 @@ void TestBatch::runFollowsTheNews_data()
     QTest::addColumn<QString>("state");
     QTest::addColumn<QList<int>>("tally"); // converted, skipped, failed, stopped
 
-    QTest::newRow("all converted") << QStringList{"started a", "ready a", "ready b", "ready c", "end"}
+    QTest::newRow("all converted") << QStringList{"started a", "gain a", "ready a", "ready b", "ready c", "end"}
                                    << QStringList{"converted", "converted", "converted"}
                                    << "done" << QList<int>{3, 0, 0, 0};
     QTest::newRow("one failed, one never answered")
@@ -98,6 +98,8 @@ void TestBatch::runFollowsTheNews()
             bridge.emitFailed(file, w.value(2));
         else if (w.at(0) == QLatin1String("skipped"))
             bridge.emitSkipped(file, w.value(2));
+        else if (w.at(0) == QLatin1String("gain"))
+            bridge.emitGain(file, -3.25, true);
         else if (w.at(0) == QLatin1String("stop"))
             QVERIFY(batch.stop());
         else if (w.at(0) == QLatin1String("end"))
@@ -118,6 +120,9 @@ void TestBatch::runFollowsTheNews()
         const QVariantMap got = first.value(QStringLiteral("got")).toMap();
         QCOMPARE(got.value(QStringLiteral("rate")).toInt(), 32000);
         QCOMPARE(got.value(QStringLiteral("bytes")).toDouble(), 1044.0);
+        // The gain its level chose, where it was measured.
+        QCOMPARE(got.value(QStringLiteral("gainDb")),
+                 steps.contains(QStringLiteral("gain a")) ? QVariant(-3.25) : QVariant());
     }
 }
 

@@ -875,13 +875,16 @@ Item {
             verify(item("stopButton").enabled);
             verify(!item("ownStartField").enabled);
             _data.emitReady("/in/a.wav");
+            _data.emitGain("/in/b.flac", -3.2, false);
             _data.emitReady("/in/b.flac");
             _data.emitWait(false);
             verify(item("settingsColumn").enabled);
             view.rateText = "8000";
             var list = item("inputList");
-            list.currentIndex = 1;
+            list.currentIndex = 0;
             compare(findChild(list.currentItem, "rowGot").text, "48 kHz mono 24-bit");
+            list.currentIndex = 1;
+            compare(findChild(list.currentItem, "rowGot").text, "48 kHz mono 24-bit, gain \u22123.2 dB");
         }
 
         // The selected row's start is its own and goes with the request for
