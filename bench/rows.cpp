@@ -6,8 +6,13 @@
 // properties, into an output folder that must exist and be empty, and checks
 // that every clip has its output there. Prints one line of figures.
 //
-//   sabletide-bench-rows [--launched-ns NS] [--jobs N] FOLDER OUTPUT EXPECTED
+//   sabletide-bench-rows [--launched-ns NS] [--jobs N] [--qml-debug 1]
+//                        FOLDER OUTPUT EXPECTED
 //
+// --qml-debug S lets qmlprofiler attach (qmlprofiler --interactive -- probe
+// -qmljsdebugger=port:3768,block --qml-debug S ...), to say which bindings
+// the window's time goes to; the probe waits S seconds (S > 1) at its end for
+// the profiler to take its data.
 // NS is CLOCK_MONOTONIC in nanoseconds when the caller started this process,
 // so that the times count from the start of the program, not of main();
 // without it they count from the kernel's start time of the process.
@@ -32,6 +37,7 @@
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTimer>
+#include <QtQml/qqmldebug.h>
 #include <QtTest>
 
 #include <sys/resource.h>
@@ -167,12 +173,15 @@ int main(int argc, char *argv[])
     QStringList args = QCoreApplication::arguments().mid(1);
     qint64 launchedNs = -1;
     int jobs = -1;
+    int qmlDebug = 0;
     while (args.size() >= 2 && args.first().startsWith(QLatin1String("--"))) {
         bool ok = false;
         if (args.first() == QLatin1String("--launched-ns"))
             launchedNs = args.at(1).toLongLong(&ok);
         else if (args.first() == QLatin1String("--jobs"))
             jobs = args.at(1).toInt(&ok);
+        else if (args.first() == QLatin1String("--qml-debug"))
+            qmlDebug = args.at(1).toInt(&ok);
         if (!ok)
             break;
         args = args.mid(2);
@@ -197,6 +206,9 @@ int main(int argc, char *argv[])
     QCoreApplication::setApplicationName(QStringLiteral("SabletideRows"));
     QGuiApplication::setQuitOnLastWindowClosed(false);
 
+    // Before the window's engine exists; off by default, as in the program.
+    if (qmlDebug)
+        static QQmlDebuggingEnabler enabler(false);
     // As main.cpp starts the window, with the folder on its command line.
     installTranslations(app);
     Data::setStartInputs({folder});
@@ -324,6 +336,10 @@ int main(int argc, char *argv[])
                 mib(endRssKib), mib(peakKib), shownCpu, convertCpu, loadGapMs, convertGapMs,
                 drawnRows, qPrintable(state), converted, failed, outputs);
     std::fflush(stdout);
+    // Time for an attached profiler to stop recording and fetch its data.
+    if (qmlDebug > 1)
+        waitFor(
+            nullptr, nullptr, [] { return false; }, qmlDebug * 1000);
     if (state != QLatin1String("done") || converted != expected || failed != 0 ||
         outputs != expected)
         return fail("not every clip was converted");
