@@ -161,10 +161,7 @@ int Batch::willConvert() const
 
 int Batch::failedRows() const
 {
-    int n = 0;
-    for (const Row &r : rows)
-        n += r.status == QLatin1String("failed") ? 1 : 0;
-    return n;
+    return statuses.value(QStringLiteral("failed"));
 }
 
 double Batch::progress() const
@@ -188,17 +185,10 @@ int Batch::secondsLeftAfter(double elapsedMs, double done) const
 
 QVariantMap Batch::listOutcomes() const
 {
-    int converted = 0, skipped = 0, failed = 0, stopped = 0;
-    for (const Row &r : rows) {
-        converted += r.status == QLatin1String("converted");
-        skipped += r.status == QLatin1String("skipped");
-        failed += r.status == QLatin1String("failed");
-        stopped += r.status == QLatin1String("stopped");
-    }
-    return {{QStringLiteral("converted"), converted},
-            {QStringLiteral("skipped"), skipped},
-            {QStringLiteral("failed"), failed},
-            {QStringLiteral("stopped"), stopped}};
+    return {{QStringLiteral("converted"), statuses.value(QStringLiteral("converted"))},
+            {QStringLiteral("skipped"), statuses.value(QStringLiteral("skipped"))},
+            {QStringLiteral("failed"), statuses.value(QStringLiteral("failed"))},
+            {QStringLiteral("stopped"), statuses.value(QStringLiteral("stopped"))}};
 }
 
 int Batch::addPaths(const QStringList &given)
@@ -225,6 +215,7 @@ int Batch::addPaths(const QStringList &given)
     for (const Row &r : qAsConst(added)) {
         rowOf.insert(r.path, rows.size());
         names[nameKey(r.name)] += 1;
+        statuses[r.status] += 1;
         rows << r;
     }
     endInsertRows();
@@ -247,6 +238,7 @@ void Batch::removeAt(int row)
     const QString key = nameKey(rows.at(row).name);
     if (--names[key] == 0)
         names.remove(key);
+    statuses[rows.at(row).status] -= 1;
     rows.remove(row);
     endRemoveRows();
     reindex();
@@ -269,6 +261,7 @@ void Batch::clear()
     rows.clear();
     rowOf.clear();
     names.clear();
+    statuses.clear();
     endResetModel();
     state.clear();
     Q_EMIT countChanged();
@@ -362,8 +355,7 @@ void Batch::setPlans(const QVariantList &planned)
     }
     for (int i = 0; i < rows.size(); ++i)
         rows[i].plan = byRow.at(i);
-    if (!rows.isEmpty())
-        Q_EMIT dataChanged(index(0), index(rows.size() - 1), {PlanRole});
+    changedAll({PlanRole});
     Q_EMIT plansChanged();
 }
 
@@ -396,7 +388,7 @@ bool Batch::start(const QString &command, const QVariantMap &options, const QStr
         if (i < 0)
             continue;
         Row &r = rows[i];
-        r.status = QStringLiteral("waiting");
+        setStatus(r, QStringLiteral("waiting"));
         r.reason.clear();
         r.output.clear();
         r.progress = -1;
@@ -405,10 +397,8 @@ bool Batch::start(const QString &command, const QVariantMap &options, const QStr
         r.got.clear();
         r.measured = false;
     }
-    if (!rows.isEmpty())
-        Q_EMIT dataChanged(index(0), index(rows.size() - 1),
-                           {StatusRole, ReasonRole, OutputRole, ProgressRole, ClippedRole,
-                            WarningRole, GotRole});
+    changedAll({StatusRole, ReasonRole, OutputRole, ProgressRole, ClippedRole, WarningRole,
+                GotRole});
     tally = Tally();
     total = inputs.size();
     fractions.clear();
@@ -454,6 +444,22 @@ void Batch::changed(int row, const QVector<int> &roles)
 {
     const QModelIndex at = index(row);
     Q_EMIT dataChanged(at, at, roles);
+    Q_EMIT rowDataChanged(row);
+}
+
+void Batch::changedAll(const QVector<int> &roles)
+{
+    if (rows.isEmpty())
+        return;
+    Q_EMIT dataChanged(index(0), index(rows.size() - 1), roles);
+    Q_EMIT rowDataChanged(-1);
+}
+
+void Batch::setStatus(Row &row, const QString &status)
+{
+    statuses[row.status] -= 1;
+    row.status = status;
+    statuses[status] += 1;
 }
 
 void Batch::reindex()
@@ -534,7 +540,7 @@ void Batch::onStarted(const QString &fileName)
     const int i = openRow(fileName);
     if (i < 0)
         return;
-    rows[i].status = QStringLiteral("converting");
+    setStatus(rows[i], QStringLiteral("converting"));
     rows[i].progress = -1;
     changed(i, {StatusRole, ProgressRole});
     setFraction(i, 0);
@@ -597,7 +603,7 @@ void Batch::onGain(const QString &fileName, double gainDb, bool ceilingHeld)
 void Batch::endRow(int row, const QString &status, const QString &reason)
 {
     Row &r = rows[row];
-    r.status = status;
+    setStatus(r, status);
     r.reason = reason;
     if (status == QLatin1String("converted"))
         ++tally.converted;

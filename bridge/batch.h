@@ -166,6 +166,9 @@ Q_SIGNALS:
     void progressChanged();
     // A row began to convert, for the view to keep it in sight.
     void rowStarted(int row);
+    // Something of one row changed; -1: of every row. For a view that shows
+    // one row apart, and needs no news of the others.
+    void rowDataChanged(int row);
     // The run has ended; the rows say what became of each input.
     void finished();
 
@@ -213,6 +216,8 @@ private:
     // result yet; -1 when none.
     int openRow(const QString &fileName) const;
     void changed(int row, const QVector<int> &roles);
+    void changedAll(const QVector<int> &roles);
+    void setStatus(Row &row, const QString &status);
     void reindex();
     void setFraction(int row, double fraction);
     void endRow(int row, const QString &status, const QString &reason);
@@ -223,6 +228,10 @@ private:
     QHash<QString, int> rowOf;
     // How many rows have each name, case folded as a card compares them.
     QHash<QString, int> names;
+    // How many rows have each status, kept as statuses change: the counts are
+    // read after every row's end, and a list of thousands must not be walked
+    // each time.
+    QHash<QString, int> statuses;
     bool plansCurrent = false;
     int revisions = 0;
 

@@ -59,10 +59,22 @@ ColumnLayout {
         inputList.currentIndex = index;
     }
 
-    // Keeps a row being converted in sight, unless the person is moving the list.
+    // Keeps a row being converted in sight, unless the person is moving the
+    // list: a few times a second at most, so that a list of thousands of
+    // short files is not scrolled through row by row.
     function follow(index) {
-        if (!inputList.moving)
-            inputList.positionViewAtIndex(index, ListView.Contain);
+        followed = index;
+        if (!followTimer.running)
+            followTimer.start();
+    }
+    property int followed: -1
+    Timer {
+        id: followTimer
+        interval: 250
+        onTriggered: {
+            if (!inputList.moving && pane.followed >= 0 && pane.followed < pane.batch.count)
+                inputList.positionViewAtIndex(pane.followed, ListView.Contain);
+        }
     }
 
     RowLayout {

@@ -48,7 +48,11 @@ ColumnLayout {
     onRowChanged: refresh()
     Connections {
         target: pane.batch
-        function onRevisionChanged() { pane.refresh() }
+        function onRowDataChanged(changed) {
+            if (changed < 0 || changed === pane.row)
+                pane.refresh();
+        }
+        function onCountChanged() { pane.refresh() }
     }
 
     // Plays the selected input as its output would sound, or stops what plays.

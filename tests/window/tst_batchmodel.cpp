@@ -114,6 +114,14 @@ void TestBatch::runFollowsTheNews()
              tally);
     QCOMPARE(batch.progress(), 1.0);
     QCOMPARE(batch.failedRows(), expected.count(QStringLiteral("failed")));
+    QCOMPARE(batch.listOutcomes().value(QStringLiteral("stopped")).toInt(),
+             expected.count(QStringLiteral("stopped")));
+    // The counts follow the list as it changes.
+    batch.removeAt(1);
+    expected.removeAt(1);
+    QCOMPARE(batch.failedRows(), expected.count(QStringLiteral("failed")));
+    QCOMPARE(batch.listOutcomes().value(QStringLiteral("converted")).toInt(),
+             expected.count(QStringLiteral("converted")));
     const QVariantMap first = batch.rowAt(0);
     if (first.value(QStringLiteral("status")) == QLatin1String("converted")) {
         QCOMPARE(first.value(QStringLiteral("output")).toString(), written.fileName());
