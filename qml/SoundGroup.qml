@@ -89,7 +89,7 @@ GridLayout {
     }
     CheckBox {
         objectName: "ditherBox"
-        Layout.columnSpan: 2
+        Layout.columnSpan: 4
         topPadding: 2
         bottomPadding: 2
         text: qsTr("Dither")
@@ -98,10 +98,11 @@ GridLayout {
         Accessible.name: text
         Accessible.description: qsTr("Add faint noise where the bit depth drops, so that quiet sound is not lost")
     }
+    Label { text: qsTr("Resampling") }
     ComboBox {
         id: qualityBox
         objectName: "qualityBox"
-        Layout.columnSpan: 2
+        Layout.columnSpan: 3
         Layout.fillWidth: true
         // In the order of the engine's qualities, from the fastest.
         model: [qsTr("Quick"), qsTr("Low quality"), qsTr("Medium quality"), qsTr("High quality"),

@@ -1021,6 +1021,10 @@
         <source>The level chosen above sets the gain itself</source>
         <translation>Der oben gewählte Pegel bestimmt die Verstärkung selbst</translation>
     </message>
+    <message>
+        <source>Resampling</source>
+        <translation>Abtastratenwandlung</translation>
+    </message>
 </context>
 <context>
     <name>Words</name>
