@@ -1,8 +1,11 @@
-// The resident memory of the benchmark's own process, read from the kernel.
+// What the benchmark's own process uses, as the kernel counts it: its
+// resident memory and its processor time.
 #pragma once
 
 #include <QByteArray>
 #include <QFile>
+
+#include <sys/resource.h>
 
 namespace bench {
 
@@ -23,6 +26,15 @@ inline qint64 statusKib(const char *field)
 inline double mib(qint64 kib)
 {
     return double(kib) / 1024.0;
+}
+
+// Processor time of this process so far, user and system, in seconds.
+inline double cpuSeconds()
+{
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return double(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
+           double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
 }
 
 } // namespace bench

@@ -40,7 +40,6 @@
 #include <QtQml/qqmldebug.h>
 #include <QtTest>
 
-#include <sys/resource.h>
 #include <time.h>
 #include <unistd.h>
 
@@ -74,14 +73,6 @@ qint64 processAgeNs()
     clock_gettime(CLOCK_BOOTTIME, &ts);
     const qint64 now = qint64(ts.tv_sec) * 1000000000 + ts.tv_nsec;
     return now - ticks * (1000000000 / sysconf(_SC_CLK_TCK));
-}
-
-double cpuSeconds()
-{
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
-    return double(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
-           double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
 }
 
 // The longest time between ticks of a 5 ms timer on the GUI thread: how long
@@ -266,7 +257,7 @@ int main(int argc, char *argv[])
     }
     const qint64 shownRssKib = statusKib("VmRSS");
     const qint64 shownHwmKib = statusKib("VmHWM");
-    const double shownCpu = cpuSeconds();
+    const double shownCpu = bench::cpuSeconds();
     if (prop(batch, "count").toInt() != expected)
         return fail("the list holds another number of rows than the folder's clips");
 
@@ -300,7 +291,7 @@ int main(int argc, char *argv[])
     window->requestActivate();
     if (!QTest::qWaitForWindowActive(window))
         return fail("the window never became active");
-    const qint64 cpuBefore = qint64(cpuSeconds() * 1e3);
+    const qint64 cpuBefore = qint64(bench::cpuSeconds() * 1e3);
     QElapsedTimer clock;
     gaps.start();
     clock.start();
@@ -317,7 +308,7 @@ int main(int argc, char *argv[])
         return fail("the run did not end");
     const double convertS = double(clock.nsecsElapsed()) / 1e9;
     const double convertGapMs = gaps.stopMs();
-    const double convertCpu = double(qint64(cpuSeconds() * 1e3) - cpuBefore) / 1e3;
+    const double convertCpu = double(qint64(bench::cpuSeconds() * 1e3) - cpuBefore) / 1e3;
     const qint64 endRssKib = statusKib("VmRSS");
     const qint64 peakKib = statusKib("VmHWM");
 

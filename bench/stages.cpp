@@ -5,6 +5,7 @@
 #include "convert/resampling.h"
 #include "convert/soxhandles.h"
 #include "convert/spare.h"
+#include "memory.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -14,18 +15,9 @@
 #include <algorithm>
 #include <cstdio>
 #include <functional>
-#include <sys/resource.h>
 #include <vector>
 
 namespace {
-
-double cpuSeconds()
-{
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
-    return double(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
-           double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
-}
 
 struct Times
 {
@@ -36,10 +28,10 @@ struct Times
 template <typename Work> Times timed(Work work)
 {
     QElapsedTimer clock;
-    const double cpu = cpuSeconds();
+    const double cpu = bench::cpuSeconds();
     clock.start();
     work();
-    return Times{double(clock.nsecsElapsed()) / 1e9, cpuSeconds() - cpu};
+    return Times{double(clock.nsecsElapsed()) / 1e9, bench::cpuSeconds() - cpu};
 }
 
 // The last effect of a chain that is timed without its writer: takes every

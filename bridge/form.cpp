@@ -632,41 +632,6 @@ void Form::change(const Typed &next)
     tell(now.largeText != before.largeText, &Form::largeTextChanged);
 }
 
-void Form::setRateText(const QString &text)
-{
-    Typed next = typed;
-    next.rateText = text;
-    change(next);
-}
-
-void Form::setChannelsText(const QString &text)
-{
-    Typed next = typed;
-    next.channelsText = text;
-    change(next);
-}
-
-void Form::setBits(int bits)
-{
-    Typed next = typed;
-    next.bits = bits;
-    change(next);
-}
-
-void Form::setDurationMode(bool on)
-{
-    Typed next = typed;
-    next.durationMode = on;
-    change(next);
-}
-
-void Form::setSizeText(const QString &text)
-{
-    Typed next = typed;
-    next.sizeText = text;
-    change(next);
-}
-
 void Form::setSizeUnit(int unit)
 {
     if (unit < 0 || unit >= unitCount || unit == typed.sizeUnit)
@@ -675,55 +640,6 @@ void Form::setSizeUnit(int unit)
     if (made)
         next.sizeText = sizeInUnit(typed.sizeText, typed.sizeUnit, unit);
     next.sizeUnit = unit;
-    change(next);
-}
-
-void Form::setDurationText(const QString &text)
-{
-    Typed next = typed;
-    next.durationText = text;
-    change(next);
-}
-
-void Form::setFolderText(const QString &text)
-{
-    Typed next = typed;
-    next.folderText = text;
-    change(next);
-}
-
-void Form::setSuffix(const QString &suffix)
-{
-    Typed next = typed;
-    next.suffix = suffix;
-    change(next);
-}
-
-void Form::setInputs(const QStringList &inputs)
-{
-    Typed next = typed;
-    next.inputs = inputs;
-    change(next);
-}
-
-void Form::setPadChecked(bool on)
-{
-    Typed next = typed;
-    next.padChecked = on;
-    change(next);
-}
-
-void Form::setFadeText(const QString &text)
-{
-    Typed next = typed;
-    next.fadeText = text;
-    change(next);
-}
-
-void Form::setStartText(const QString &text)
-{
-    Typed next = typed;
-    next.startText = text;
     change(next);
 }
 
@@ -736,61 +652,12 @@ void Form::setNormalize(int mode)
     change(next);
 }
 
-void Form::setPeakText(const QString &text)
-{
-    Typed next = typed;
-    next.peakText = text;
-    change(next);
-}
-
-void Form::setLoudnessText(const QString &text)
-{
-    Typed next = typed;
-    next.loudnessText = text;
-    change(next);
-}
-
-void Form::setTogether(bool on)
-{
-    Typed next = typed;
-    next.together = on;
-    change(next);
-}
-
-void Form::setGuard(bool on)
-{
-    Typed next = typed;
-    next.guard = on;
-    change(next);
-}
-
-void Form::setDither(bool on)
-{
-    Typed next = typed;
-    next.dither = on;
-    change(next);
-}
-
 void Form::setQuality(int index)
 {
     if (index < 0 || index >= sound::qualityNames().size())
         return;
     Typed next = typed;
     next.quality = index;
-    change(next);
-}
-
-void Form::setTrimChecked(bool on)
-{
-    Typed next = typed;
-    next.trimChecked = on;
-    change(next);
-}
-
-void Form::setTrimText(const QString &text)
-{
-    Typed next = typed;
-    next.trimText = text;
     change(next);
 }
 

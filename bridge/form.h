@@ -133,30 +133,30 @@ public:
     bool trimChecked() const { return typed.trimChecked; }
     QString trimText() const { return typed.trimText; }
 
-    void setRateText(const QString &text);
-    void setChannelsText(const QString &text);
-    void setBits(int bits);
-    void setDurationMode(bool on);
-    void setSizeText(const QString &text);
+    void setRateText(const QString &text) { set(&Typed::rateText, text); }
+    void setChannelsText(const QString &text) { set(&Typed::channelsText, text); }
+    void setBits(int bits) { set(&Typed::bits, bits); }
+    void setDurationMode(bool on) { set(&Typed::durationMode, on); }
+    void setSizeText(const QString &text) { set(&Typed::sizeText, text); }
     // A unit other than 0, 1 or 2 is ignored.
     void setSizeUnit(int unit);
-    void setDurationText(const QString &text);
-    void setFolderText(const QString &text);
-    void setSuffix(const QString &suffix);
-    void setInputs(const QStringList &inputs);
-    void setPadChecked(bool on);
-    void setFadeText(const QString &text);
-    void setStartText(const QString &text);
+    void setDurationText(const QString &text) { set(&Typed::durationText, text); }
+    void setFolderText(const QString &text) { set(&Typed::folderText, text); }
+    void setSuffix(const QString &suffix) { set(&Typed::suffix, suffix); }
+    void setInputs(const QStringList &inputs) { set(&Typed::inputs, inputs); }
+    void setPadChecked(bool on) { set(&Typed::padChecked, on); }
+    void setFadeText(const QString &text) { set(&Typed::fadeText, text); }
+    void setStartText(const QString &text) { set(&Typed::startText, text); }
     // A normalize or quality out of range is ignored.
     void setNormalize(int mode);
-    void setPeakText(const QString &text);
-    void setLoudnessText(const QString &text);
-    void setTogether(bool on);
-    void setGuard(bool on);
-    void setDither(bool on);
+    void setPeakText(const QString &text) { set(&Typed::peakText, text); }
+    void setLoudnessText(const QString &text) { set(&Typed::loudnessText, text); }
+    void setTogether(bool on) { set(&Typed::together, on); }
+    void setGuard(bool on) { set(&Typed::guard, on); }
+    void setDither(bool on) { set(&Typed::dither, on); }
     void setQuality(int index);
-    void setTrimChecked(bool on);
-    void setTrimText(const QString &text);
+    void setTrimChecked(bool on) { set(&Typed::trimChecked, on); }
+    void setTrimText(const QString &text) { set(&Typed::trimText, text); }
 
     QVariantMap rate() const { return now.rate; }
     QVariantMap channels() const { return now.channels; }
@@ -316,6 +316,14 @@ private:
         QString largeText;
     };
 
+    // Changes one field as typed, and with it whatever follows from it.
+    template <typename T>
+    void set(T Typed::*field, const T &value)
+    {
+        Typed next = typed;
+        next.*field = value;
+        change(next);
+    }
     // The form's checks and sizes, worked out from the fields as typed.
     static Derived derive(const Typed &typed);
     // Takes the whole of `next`, works the form out again and then tells of

@@ -109,11 +109,14 @@ struct Peak
     bool meterFailed = false;
 };
 
-int peakGetopts(sox_effect_t *effp, int argc, char **argv)
+// Our own effects take their state as their one argument: a pointer, kept
+// in the effect's private area.
+template <typename State>
+int stateGetopts(sox_effect_t *effp, int argc, char **argv)
 {
     if (argc != 2 || argv[1] == nullptr)
         return SOX_EOF;
-    *static_cast<Peak **>(effp->priv) = reinterpret_cast<Peak *>(argv[1]);
+    *static_cast<State **>(effp->priv) = reinterpret_cast<State *>(argv[1]);
     return SOX_SUCCESS;
 }
 
@@ -151,7 +154,7 @@ int peakFlow(sox_effect_t *effp, const sox_sample_t *ibuf, sox_sample_t *obuf, s
 const sox_effect_handler_t *peakHandler()
 {
     static sox_effect_handler_t handler = {"peak",        nullptr, SOX_EFF_MCHAN | SOX_EFF_MODIFY,
-                                           peakGetopts,   nullptr, peakFlow,
+                                           stateGetopts<Peak>,   nullptr, peakFlow,
                                            nullptr,       nullptr, nullptr,
                                            sizeof(Peak *)};
     return &handler;
@@ -166,13 +169,6 @@ struct Trim
     quint64 droppedFrames = 0;
 };
 
-int trimGetopts(sox_effect_t *effp, int argc, char **argv)
-{
-    if (argc != 2 || argv[1] == nullptr)
-        return SOX_EOF;
-    *static_cast<Trim **>(effp->priv) = reinterpret_cast<Trim *>(argv[1]);
-    return SOX_SUCCESS;
-}
 
 int trimFlow(sox_effect_t *effp, const sox_sample_t *ibuf, sox_sample_t *obuf, size_t *isamp,
              size_t *osamp)
@@ -200,7 +196,7 @@ int trimFlow(sox_effect_t *effp, const sox_sample_t *ibuf, sox_sample_t *obuf, s
 const sox_effect_handler_t *trimHandler()
 {
     static sox_effect_handler_t handler = {"trim-start",  nullptr, SOX_EFF_MCHAN | SOX_EFF_MODIFY,
-                                           trimGetopts,   nullptr, trimFlow,
+                                           stateGetopts<Trim>,   nullptr, trimFlow,
                                            nullptr,       nullptr, nullptr,
                                            sizeof(Trim *)};
     return &handler;
