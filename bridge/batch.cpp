@@ -31,6 +31,9 @@ Batch::Batch(QObject *parent) : QAbstractListModel(parent)
     // The time left moves on between the workers' news too.
     ticks.setInterval(1000);
     connect(&ticks, &QTimer::timeout, this, &Batch::progressChanged);
+    countTicks.setSingleShot(true);
+    countTicks.setInterval(50);
+    connect(&countTicks, &QTimer::timeout, this, &Batch::countsDue);
     const auto touch = [this] {
         ++revisions;
         Q_EMIT revisionChanged();
@@ -478,7 +481,30 @@ void Batch::setFraction(int row, double fraction)
     else
         fractions.insert(row, fraction);
     fractionSum += qMax(0.0, fraction);
+    tellCounts(false);
+}
+
+void Batch::tellCounts(bool outcomes)
+{
+    tellOutcomes |= outcomes;
+    // While files end by the hundred a second, the window hears the counts
+    // some twenty times a second: what it draws of them could not change
+    // faster, and each telling runs every binding that reads them.
+    if (open) {
+        if (!countTicks.isActive())
+            countTicks.start();
+        return;
+    }
+    countsDue();
+}
+
+void Batch::countsDue()
+{
+    countTicks.stop();
     Q_EMIT progressChanged();
+    if (tellOutcomes)
+        Q_EMIT outcomesChanged();
+    tellOutcomes = false;
 }
 
 void Batch::onWait(bool wait)
@@ -616,7 +642,7 @@ void Batch::endRow(int row, const QString &status, const QString &reason)
     changed(row, {StatusRole, ReasonRole, OutputRole, GotRole});
     // After the count: the progress reads both.
     setFraction(row, -1);
-    Q_EMIT outcomesChanged();
+    tellCounts(true);
 }
 
 void Batch::finish()
@@ -636,9 +662,9 @@ void Batch::finish()
     fractions.clear();
     fractionSum = 0;
     state = stopAsked ? QStringLiteral("stopped") : QStringLiteral("done");
+    tellOutcomes = true;
+    countsDue();
     Q_EMIT runChanged();
-    Q_EMIT progressChanged();
-    Q_EMIT outcomesChanged();
     Q_EMIT finished();
 }
 

@@ -220,6 +220,10 @@ private:
     void setStatus(Row &row, const QString &status);
     void reindex();
     void setFraction(int row, double fraction);
+    // Tells the view that the counts and the progress moved: at once between
+    // runs, a few times a second while one goes.
+    void tellCounts(bool outcomes);
+    void countsDue();
     void endRow(int row, const QString &status, const QString &reason);
     void finish();
 
@@ -247,6 +251,8 @@ private:
     QVariantMap format;
     QElapsedTimer clock;
     QTimer ticks;
+    QTimer countTicks;
+    bool tellOutcomes = false;
 };
 
 // Makes Batch known to QML as Sabletide.Window 1.0.
