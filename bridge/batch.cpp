@@ -34,14 +34,6 @@ Batch::Batch(QObject *parent) : QAbstractListModel(parent)
     countTicks.setSingleShot(true);
     countTicks.setInterval(50);
     connect(&countTicks, &QTimer::timeout, this, &Batch::countsDue);
-    const auto touch = [this] {
-        ++revisions;
-        Q_EMIT revisionChanged();
-    };
-    connect(this, &QAbstractItemModel::dataChanged, this, touch);
-    connect(this, &QAbstractItemModel::rowsInserted, this, touch);
-    connect(this, &QAbstractItemModel::rowsRemoved, this, touch);
-    connect(this, &QAbstractItemModel::modelReset, this, touch);
 }
 
 int Batch::rowCount(const QModelIndex &parent) const

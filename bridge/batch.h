@@ -29,8 +29,6 @@ class Batch : public QAbstractListModel
     Q_PROPERTY(bool planCurrent READ planCurrent WRITE setPlanCurrent NOTIFY plansChanged)
     // Rows that the plan converts (all rows while no plan is current).
     Q_PROPERTY(int willConvert READ willConvert NOTIFY plansChanged)
-    // Changes whenever any row does, for a view that shows one row apart.
-    Q_PROPERTY(int revision READ revision NOTIFY revisionChanged)
     // Rows whose last run failed.
     Q_PROPERTY(int failedRows READ failedRows NOTIFY outcomesChanged)
 
@@ -99,7 +97,6 @@ public:
     void setPlanCurrent(bool current);
     int willConvert() const;
     int failedRows() const;
-    int revision() const { return revisions; }
 
     QString runState() const { return state; }
     bool running() const { return open; }
@@ -157,7 +154,6 @@ public:
 
 Q_SIGNALS:
     void bridgeChanged();
-    void revisionChanged();
     void countChanged();
     void startsChanged();
     void plansChanged();
@@ -237,7 +233,6 @@ private:
     // each time.
     QHash<QString, int> statuses;
     bool plansCurrent = false;
-    int revisions = 0;
 
     QString state;
     bool open = false;

@@ -65,15 +65,6 @@ function hoursMinutes(h, m, rest) {
     return rest === "" ? qsTr("%1 min").arg(m) : qsTr("%1 min %2", "minutes, then seconds").arg(m).arg(rest);
 }
 
-// "0.250 s", "1 min 5.000 s", "1 h 2 min 3.000 s"
-function friendlyDuration(seconds) {
-    var h = Math.floor(seconds / 3600);
-    var m = Math.floor((seconds - h * 3600) / 60);
-    var s = seconds - h * 3600 - m * 60;
-    var text = secondsText(number(s, 3));
-    return h > 0 || m > 0 ? hoursMinutes(h, m, text) : text;
-}
-
 // "44.1 kHz", "48 kHz", "800 Hz"
 function rateName(hz) {
     if (hz < 1000)
@@ -240,14 +231,6 @@ function withTrailingSlash(folder) {
     if (folder === "" || folder.charAt(folder.length - 1) === "/")
         return folder;
     return folder + "/";
-}
-
-// The folder the command names: the chosen one, or else the first input's.
-function effectiveFolder(chosenFolder, inputs) {
-    var f = String(chosenFolder).trim();
-    if (f !== "")
-        return withTrailingSlash(f);
-    return inputs.length > 0 ? folderOf(inputs[0]) : "";
 }
 
 // "a.wav, b.wav and 3 more"

@@ -166,7 +166,7 @@ TestCase {
     }
 
     function test_effectiveFolder(data) {
-        compare(Words.effectiveFolder(data.chosen, data.inputs), data.folder);
+        compare(form({ folderText: data.chosen, inputs: data.inputs }).outputFolder, data.folder);
     }
 
     function test_summary_data() {
