@@ -63,7 +63,7 @@ Item {
         ? qsTr("converting %1 of %2").arg(Math.min(batch.doneCount + 1, batch.runTotal)).arg(batch.runTotal) : endNote
     readonly property string lastFolderUrl: batch.runFormat.folder ? Words.pathToUrl(batch.runFormat.folder) : ""
     readonly property int selectedIndex: inputPane.currentIndex
-    readonly property string selectedPath: { batch.count; return batch.pathAt(selectedIndex); }
+    readonly property string selectedPath: { batch.paths; return batch.pathAt(selectedIndex); }
     property var planOptions: { batch.starts; return flow.optionsFor(batch.paths); }
 
     // A command has just been sent.
@@ -250,15 +250,20 @@ Item {
             Layout.fillWidth: true
             Layout.fillHeight: true
             spacing: 14
-            ColumnLayout {
+            // The list over the selected file's slot; the handle between
+            // them shares the height.
+            SplitView {
+                id: leftSplit
+                objectName: "leftSplit"
                 Layout.fillWidth: true
                 Layout.fillHeight: true
                 Layout.minimumWidth: 240
-                spacing: 6
+                orientation: Qt.Vertical
+                handle: SplitGrip {}
                 InputPane {
                     id: inputPane
-                    Layout.fillWidth: true
-                    Layout.fillHeight: true
+                    SplitView.fillHeight: true
+                    SplitView.minimumHeight: 130
                     batch: batch
                     locked: view.editingLocked
                     scanning: scanner.busy
@@ -277,7 +282,8 @@ Item {
                 SlotPane {
                     id: slotPane
                     objectName: "previewPanel"
-                    Layout.fillWidth: true
+                    SplitView.preferredHeight: Math.round(leftSplit.height * 0.42)
+                    SplitView.minimumHeight: 150
                     visible: batch.count > 0
                     batch: batch
                     row: inputPane.currentIndex

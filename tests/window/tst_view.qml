@@ -564,7 +564,8 @@ Item {
                 verify(findChild(row, "rowReason").visible);
             } else {
                 compare(findChild(row, "rowPlan").text, data.words);
-                compare(item("previewNote").text, facts);
+                compare(item("slotFacts").text, facts);
+                compare(item("slotName").text, "half.wav");
                 verify(!findChild(row, "rowReason").visible);
             }
         }
@@ -733,13 +734,22 @@ Item {
             return shown;
         }
 
+        // As many rows as the list's height holds at two lines each.
+        function rowsThatFit() {
+            var list = item("inputList");
+            return Math.floor(list.height / (2 * fontMetrics.height + 6));
+        }
+        FontMetrics { id: fontMetrics; font: Qt.application.font }
+
         // At 960×640, after a run with a failure (its bar shown), a long list
-        // shows at least 15 rows at once.
+        // shows its rows in two lines each, and the slot under it keeps its
+        // share; the split gives the list more.
         function test_compactRows() {
             finishRun(40, [3]);
             verify(item("failuresBar").visible);
             var shown = rowsInSight();
-            verify(shown.length >= 15, shown.length + " rows in sight");
+            verify(shown.length >= rowsThatFit() && shown.length >= 4, shown.length + " rows in sight");
+            verify(item("waveformBox").height >= 100, "the waveform is " + item("waveformBox").height + " high");
             compare(view.titleState, "Done: 39 converted, 1 failed");
             compare(view.lastFolderUrl, "file://" + out + "/");
         }
@@ -786,7 +796,7 @@ Item {
             compare(list.currentIndex, 5);
             click("failedOnlyBox");
             waitForItemPolished(list);
-            tryVerify(function () { return rowsInSight().length >= 15; });
+            tryVerify(function () { return rowsInSight().length >= rowsThatFit(); });
         }
 
         // Retry sends the failed inputs alone, with the form as it stands;
@@ -983,8 +993,8 @@ Item {
                 }
                 keyClick(Qt.Key_Tab);
             }
-            compare(order, ["addFilesButton", "addFolderButton", "removeButton", "clearButton", "inputList",
-                            "waveformBox", "playButton", "ownStartField", "presetButton", "rateBox", "channelsBox",
+            compare(order, ["addFilesButton", "addFolderButton", "removeButton", "clearButton", "sortBox",
+                            "inputList", "zoomSlotButton", "zoomWholeButton", "waveformBox", "playButton", "ownStartField", "presetButton", "rateBox", "channelsBox",
                             "bitsBox", "sizeRadio", "durationRadio", "sizeField", "unitBox",
                             "lowerSizeButton", "upperSizeButton", "padBox", "fadeField",
                             "startField", "normalizeBox", "guardBox", "ditherBox", "qualityBox",
@@ -1000,7 +1010,9 @@ Item {
             for (var p = scroll; p; p = p.parent)
                 waitForItemPolished(p);
             // Everything outside the scrolled column stays in the window.
-            var names = ["addFilesButton", "clearButton", "convertButton", "inputList"];
+            // Remove and Clear list under "⋯", where the four buttons do not fit.
+            verify(!item("clearButton").visible);
+            var names = ["addFilesButton", "moreButton", "sortBox", "convertButton", "inputList", "waveformBox"];
             for (var i = 0; i < names.length; ++i) {
                 var c = item(names[i]);
                 var at = c.mapToItem(view, 0, 0);
@@ -1008,7 +1020,7 @@ Item {
                        names[i] + " lies outside 640×480 at " + at.x + "," + at.y);
             }
             // The inputs' column ends before the settings begin.
-            var folderButton = item("clearButton");
+            var folderButton = item("moreButton");
             verify(folderButton.mapToItem(view, folderButton.width, 0).x <= scroll.mapToItem(view, 0, 0).x,
                    "the inputs' buttons run into the settings");
             var flick = scroll.contentItem;
