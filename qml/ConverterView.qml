@@ -298,7 +298,9 @@ Item {
             SettingsPane {
                 id: settings
                 Layout.fillHeight: true
-                Layout.preferredWidth: Math.min(460, Math.max(330, view.width * 0.4))
+                // Never narrower than its longest row, which the language sets.
+                Layout.minimumWidth: settings.neededWidth
+                Layout.preferredWidth: Math.max(neededWidth, Math.min(460, Math.max(330, view.width * 0.4)))
                 form: form
                 locked: view.editingLocked
                 firstInput: batch.count > 0 ? batch.pathAt(0) : ""

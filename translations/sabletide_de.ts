@@ -730,10 +730,6 @@
         <translation>Nichts wurde umgewandelt: %1</translation>
     </message>
     <message>
-        <source>No file manager opened the folder. The files are in %1</source>
-        <translation>Kein Dateimanager hat den Ordner geöffnet. Die Dateien liegen in %1</translation>
-    </message>
-    <message>
         <source>Progress of the whole conversion</source>
         <translation>Fortschritt des ganzen Umwandelns</translation>
     </message>
@@ -768,6 +764,10 @@
     <message>
         <source>Convert</source>
         <translation>Umwandeln</translation>
+    </message>
+    <message>
+        <source>Nothing on this computer opens folders. The files are in %1</source>
+        <translation>Auf diesem Rechner öffnet nichts Ordner. Die Dateien liegen in %1</translation>
     </message>
 </context>
 <context>
@@ -1089,6 +1089,38 @@
     <message>
         <source>Resampling</source>
         <translation>Abtastratenwandlung</translation>
+    </message>
+    <message>
+        <source>Peak %1 dBFS</source>
+        <translation>Spitze %1 dBFS</translation>
+    </message>
+    <message>
+        <source>Loudness %1 LUFS</source>
+        <translation>Lautheit %1 LUFS</translation>
+    </message>
+    <message>
+        <source>one gain</source>
+        <translation>eine Verstärkung</translation>
+    </message>
+    <message>
+        <source>no clipping</source>
+        <translation>ohne Übersteuern</translation>
+    </message>
+    <message>
+        <source>dither</source>
+        <translation>Dithering</translation>
+    </message>
+    <message>
+        <source>begins above %1 dBFS</source>
+        <translation>beginnt über %1 dBFS</translation>
+    </message>
+    <message>
+        <source>Hide the sound options</source>
+        <translation>Klangoptionen ausblenden</translation>
+    </message>
+    <message>
+        <source>Show the sound options</source>
+        <translation>Klangoptionen einblenden</translation>
     </message>
 </context>
 <context>
