@@ -12,6 +12,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
+#include <QSettings>
 
 namespace {
 
@@ -190,6 +191,21 @@ QVariantList Rules::presets() const
         };
     }
     return list;
+}
+
+// The application's own settings: the window names itself as
+// presets::windowSettingsFile() says, a test by a name of its own.
+QVariantList Rules::ownPresets() const
+{
+    QSettings settings;
+    return presets::readOwn(settings);
+}
+
+QString Rules::keepOwnPresets(const QVariantList &own) const
+{
+    QSettings settings;
+    QString error;
+    return presets::writeOwn(settings, own, &error) ? QString() : error;
 }
 
 QString Rules::outputPath(const QString &input, const QString &folder, const QString &suffix) const

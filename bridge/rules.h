@@ -38,6 +38,11 @@ public:
     QStringList audioExtensions() const;
     QVariantList presets() const;
 
+    // The person's own presets, as the window keeps them with its settings
+    // (presets::readOwn), and keeping a new list of them: "" or why not.
+    Q_INVOKABLE QVariantList ownPresets() const;
+    Q_INVOKABLE QString keepOwnPresets(const QVariantList &own) const;
+
     Q_INVOKABLE QString outputPath(const QString &input, const QString &folder,
                                    const QString &suffix) const;
     Q_INVOKABLE bool isAudioFileName(const QString &name) const;

@@ -1,7 +1,10 @@
 // The built sabletide-cli on generated audio: options and units, naming,
 // exit statuses, the --command path, parallel workers, interrupts, progress
 // on a terminal and the man page.
+#include "bridge/form.h"
+#include "bridge/rules.h"
 #include "convert/inputs.h"
+#include "convert/presets.h"
 #include "testutil.h"
 
 #include <QDirIterator>
@@ -91,6 +94,8 @@ private slots:
     void standardOutput();
     void presets_data();
     void presets();
+    void ownPresets_data();
+    void ownPresets();
     void habits_data();
     void habits();
     void shortInputWarned_data();
@@ -169,6 +174,8 @@ QStringList TstCli::filesIn(const QString &relativeDir) const
 void TstCli::initTestCase()
 {
     QVERIFY(root.isValid());
+    // The window's settings, with the person's own presets, are the test's.
+    qputenv("XDG_CONFIG_HOME", QFile::encodeName(path("config")));
     QVERIFY(QFileInfo(program()).isExecutable());
     QDir dir(root.path());
     for (const char *sub : {"in/sub", "more", "long", "also", "empty", "comma,dir"})
@@ -994,6 +1001,97 @@ void TstCli::presets()
     const Result list = run({"--list-presets"});
     QCOMPARE(list.exit, 0);
     QVERIFY(linesOf(list.out).contains("Voice prompt: 8 kHz 8-bit mono, 2 s"));
+}
+
+// The person's own presets, saved as the window saves them: the form's values
+// with the bits and a name, kept by the bridge in the window's settings.
+void TstCli::ownPresets_data()
+{
+    QTest::addColumn<QStringList>("args");
+    QTest::addColumn<QString>("output");
+    QTest::addColumn<QString>("facts"); // rate bits size, or what standard error says
+
+    QTest::newRow("a size in KiB") << QStringList{"--preset", "pad a1"} << "b_a1.wav"
+                                   << "32000 16 2048";
+    QTest::newRow("a duration") << QStringList{"--preset", "Prompt 8"} << "b_p8.wav"
+                                << "16000 8 8044";
+    QTest::newRow("options beside it win")
+        << QStringList{"--preset", "Pad A1", "-r", "8000", "-s", "1000"} << "b_a1.wav"
+        << "8000 16 1000";
+    QTest::newRow("yours before a built-in's short name")
+        << QStringList{"--preset", "speech"} << "b_mine.wav"
+        << "11025 16 4044";
+    QTest::newRow("a built-in's whole name")
+        << QStringList{"--preset", "Speech: 22.05 kHz 16-bit mono, 5 s"} << "b_speech.wav"
+        << "22050 16 220544";
+    QTest::newRow("a value it cannot read") << QStringList{"--preset", "Broken"} << ""
+                                            << "--preset \"Broken\": your preset's rate \"fast\"";
+}
+
+void TstCli::ownPresets()
+{
+    QFETCH(QStringList, args);
+    QFETCH(QString, output);
+    QFETCH(QString, facts);
+
+    QCoreApplication::setOrganizationName(QLatin1String(presets::settingsOrganization));
+    QCoreApplication::setApplicationName(QLatin1String(presets::settingsApplication));
+    const auto kept = [](const QString &name, const QVariantMap &fields) {
+        Form form;
+        // The unit first, so that the size typed after it is in that unit.
+        form.setProperty("sizeUnit", fields.value(QStringLiteral("sizeUnit"), 0));
+        for (auto it = fields.constBegin(); it != fields.constEnd(); ++it)
+            form.setProperty(it.key().toUtf8().constData(), it.value());
+        QVariantMap preset = form.values();
+        preset.insert(QStringLiteral("bits"), form.bits());
+        preset.insert(QStringLiteral("name"), name);
+        preset.remove(QStringLiteral("folder"));
+        return preset;
+    };
+    QVariantList own{kept("Pad A1", {{"rateText", "32000"},
+                                     {"channelsText", "2"},
+                                     {"bits", 16},
+                                     {"sizeUnit", 1},
+                                     {"sizeText", "2"},
+                                     {"suffix", "_a1"}}),
+                     kept("Prompt 8", {{"rateText", "16000"},
+                                       {"channelsText", "1"},
+                                       {"bits", 8},
+                                       {"durationMode", true},
+                                       {"durationText", "0.5"},
+                                       {"suffix", "_p8"}}),
+                     kept("Speech", {{"rateText", "11025"},
+                                     {"channelsText", "1"},
+                                     {"bits", 16},
+                                     {"sizeText", "4044"},
+                                     {"suffix", "_mine"}}),
+                     kept("Broken", {{"sizeText", "100"}})};
+    QVariantMap broken = own.takeLast().toMap();
+    broken.insert(QStringLiteral("rate"), QStringLiteral("fast"));
+    own << broken;
+    QCOMPARE(Rules().keepOwnPresets(own), QString());
+    QVERIFY(QFileInfo(presets::windowSettingsFile()).absoluteFilePath().startsWith(path("config")));
+
+    const QString out = freshDir();
+    const Result r = run(args + QStringList{"-q", "-o", out, "in/b.flac"});
+    QCOMPARE(filesIn(out), output.isEmpty() ? QStringList() : QStringList{output});
+    if (output.isEmpty()) {
+        QCOMPARE(r.exit, 2);
+        QVERIFY2(QString::fromLocal8Bit(r.err).contains(facts), r.err.constData());
+        return;
+    }
+    QCOMPARE(r.exit, 0);
+    const QString file = path(out + "/" + output);
+    QCOMPARE(QStringList({testutil::soxi(file, "-r"), testutil::soxi(file, "-b"),
+                          QString::number(QFileInfo(file).size())})
+                 .join(' '),
+             facts);
+
+    const QStringList list = linesOf(run({"--list-presets"}).out);
+    QVERIFY(list.contains("Voice prompt: 8 kHz 8-bit mono, 2 s"));
+    QVERIFY(list.contains("Pad A1"));
+    QVERIFY(list.contains(
+        "Speech (used instead of the built-in \"Speech: 22.05 kHz 16-bit mono, 5 s\")"));
 }
 
 void TstCli::habits_data()
