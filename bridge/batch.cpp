@@ -79,10 +79,12 @@ QVariant Batch::data(const QModelIndex &index, int role) const
 
 QHash<int, QByteArray> Batch::roleNames() const
 {
-    return {{PathRole, "path"},         {NameRole, "name"},         {FolderRole, "folder"},
-            {RepeatedRole, "repeated"}, {StatusRole, "status"},     {ReasonRole, "reason"},
-            {OutputRole, "output"},     {ProgressRole, "progress"}, {ClippedRole, "clipped"},
-            {WarningRole, "warning"},   {PlanRole, "plan"},         {StartRole, "start"},
+    return {{PathRole, "path"},       {NameRole, "name"},
+            {FolderRole, "folder"},   {RepeatedRole, "repeated"},
+            {StatusRole, "status"},   {ReasonRole, "reason"},
+            {OutputRole, "output"},   {ProgressRole, "progress"},
+            {ClippedRole, "clipped"}, {WarningRole, "warning"},
+            {PlanRole, "plan"},       {StartRole, "start"},
             {GotRole, "got"}};
 }
 
@@ -147,8 +149,7 @@ int Batch::willConvert() const
         return rows.size();
     int n = 0;
     for (const Row &r : rows)
-        n += r.plan.toMap().value(QStringLiteral("status")).toString() ==
-                     QLatin1String("convert")
+        n += r.plan.toMap().value(QStringLiteral("status")).toString() == QLatin1String("convert")
                  ? 1
                  : 0;
     return n;
@@ -186,19 +187,21 @@ QVariantMap Batch::listOutcomes() const
             {QStringLiteral("stopped"), statuses.value(QStringLiteral("stopped"))}};
 }
 
-int Batch::addPaths(const QStringList &given)
+int Batch::addPaths(const QStringList &given, const QStringList &subfolders)
 {
     if (open)
         return 0;
     QVector<Row> added;
     QSet<QString> seen;
-    for (const QString &path : given) {
+    for (int i = 0; i < given.size(); ++i) {
+        const QString &path = given.at(i);
         if (path.isEmpty() || rowOf.contains(path) || seen.contains(path))
             continue;
         seen.insert(path);
         const QFileInfo info(path);
         Row r;
         r.path = path;
+        r.subfolder = subfolders.value(i);
         r.name = info.fileName();
         r.folder = path.left(path.size() - r.name.size());
         added << r;
@@ -315,6 +318,18 @@ QStringList Batch::startsOf(const QStringList &inputs) const
     return list;
 }
 
+QStringList Batch::subfoldersOf(const QStringList &inputs) const
+{
+    QStringList list;
+    bool any = false;
+    for (const QString &path : inputs) {
+        const int i = rowOf.value(path, -1);
+        list << (i >= 0 ? rows.at(i).subfolder : QString());
+        any = any || !list.constLast().isEmpty();
+    }
+    return any ? list : QStringList();
+}
+
 bool Batch::hasOwnStarts() const
 {
     for (const Row &r : rows) {
@@ -392,8 +407,8 @@ bool Batch::start(const QString &command, const QVariantMap &options, const QStr
         r.got.clear();
         r.measured = false;
     }
-    changedAll({StatusRole, ReasonRole, OutputRole, ProgressRole, ClippedRole, WarningRole,
-                GotRole});
+    changedAll(
+        {StatusRole, ReasonRole, OutputRole, ProgressRole, ClippedRole, WarningRole, GotRole});
     tally = Tally();
     total = inputs.size();
     fractions.clear();
@@ -511,8 +526,9 @@ void Batch::onReady(const QString &fileName)
     if (i < 0)
         return;
     Row &r = rows[i];
-    r.output = command::outputPath(r.path, format.value(QStringLiteral("folder")).toString(),
-                                   format.value(QStringLiteral("suffix")).toString());
+    r.output = command::outputPath(
+        r.path, command::treeFolder(format.value(QStringLiteral("folder")).toString(), r.subfolder),
+        format.value(QStringLiteral("suffix")).toString());
     // What the file on disk holds now, not what was asked for.
     const QFileInfo written(r.output);
     r.got = {{QStringLiteral("rate"), format.value(QStringLiteral("rate"))},

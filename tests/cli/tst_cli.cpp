@@ -907,6 +907,19 @@ void TstCli::trees()
     QCOMPARE(made, expected);
     QCOMPARE(testutil::soxi(path(out + "/" + prefix + "one/two/three/kick.wav"), "-D").toDouble(),
              0.1);
+
+    // The plan names each output at its place in the tree, as written.
+    QStringList planned;
+    const Result plan =
+        run(QStringList{"-n", "--json", "-r", "8000", "-c", "1", "-b", "16", "-o", out} + args);
+    QCOMPARE(plan.exit, 0);
+    for (const QByteArray &line : plan.out.split('\n')) {
+        if (!line.isEmpty())
+            planned << QJsonDocument::fromJson(line).object().value("output").toString().mid(
+                out.size() + 1);
+    }
+    planned.sort();
+    QCOMPARE(planned, expected);
 }
 
 void TstCli::standardOutput_data()
