@@ -10,6 +10,7 @@
 #include <QDirIterator>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QSet>
 #include <QtTest>
 
 #include <cmath>
@@ -754,21 +755,83 @@ void TstCli::manPage()
     QCOMPARE(testutil::run(QStringLiteral("groff"), {"-man", "-ww", "-z", page}, nullptr, &err), 0);
     QCOMPARE(err, QByteArray());
 
-    // Every option that --help lists is described in the man page.
+    // Every option that --help lists is described in the man page and in the
+    // README's table, with the same default; neither names an option that
+    // --help does not.
     const Result help = run({"--help"});
     QCOMPARE(help.exit, 0);
+    const QString helpText = QString::fromLocal8Bit(help.out);
     const QString source = QString::fromUtf8(testutil::readAll(page));
-    QRegularExpressionMatchIterator options = QRegularExpression(QStringLiteral("--([a-z][a-z-]+)"))
-                                                  .globalMatch(QString::fromLocal8Bit(help.out));
-    int seen = 0;
-    while (options.hasNext()) {
-        const QString name = options.next().captured(1);
+    const QRegularExpression optionName(QStringLiteral("--([a-z][a-z-]+)"));
+    const auto namesIn = [&optionName](const QString &text) {
+        QSet<QString> names;
+        for (auto it = optionName.globalMatch(text); it.hasNext();)
+            names.insert(it.next().captured(1));
+        return names;
+    };
+    // The man page as it reads: escapes and macro names gone, on one line.
+    QString man;
+    for (QString line : source.split(QLatin1Char('\n'))) {
+        if (line.startsWith(QLatin1String(".\\\"")))
+            continue;
+        if (line.startsWith(QLatin1Char('.')))
+            line = line.section(QLatin1Char(' '), 1).remove(QLatin1Char('"'));
+        man += line.remove(QRegularExpression(QStringLiteral("\\\\f[BIRP]")))
+                   .replace(QStringLiteral("\\-"), QStringLiteral("-")) +
+               QLatin1Char(' ');
+    }
+    man = man.simplified();
+    const QString readme = QString::fromUtf8(testutil::readAll(QStringLiteral(SABLETIDE_README)));
+    const int tableAt = readme.indexOf(QStringLiteral("| Option | Meaning |"));
+    QVERIFY(tableAt > 0);
+    const QStringList table =
+        readme.mid(tableAt, readme.indexOf(QStringLiteral("\n\n"), tableAt) - tableAt)
+            .split(QLatin1Char('\n'));
+
+    // An option's entries in --help: its names, then its words, to the next.
+    QMap<QString, QString> described;
+    QString current;
+    for (const QString &line : helpText.split(QLatin1Char('\n'))) {
+        const QRegularExpressionMatch head =
+            QRegularExpression(QStringLiteral("^  (?:-[a-zA-Z0-9], )?--([a-z-]+)")).match(line);
+        if (head.hasMatch())
+            current = head.captured(1);
+        if (!current.isEmpty())
+            described[current] += QLatin1Char(' ') + line.simplified();
+    }
+    QVERIFY(described.size() >= 30);
+    const QRegularExpression defaultWords(QStringLiteral("[Dd]efault:? [^).]+"));
+    for (auto it = described.constBegin(); it != described.constEnd(); ++it) {
+        const QString &name = it.key();
         QString escaped = QStringLiteral("\\-\\-") + name;
         escaped.replace(QRegularExpression(QStringLiteral("(?<=[a-z])-")), QStringLiteral("\\-"));
-        QVERIFY2(source.contains(escaped), qPrintable(name));
-        ++seen;
+        QVERIFY2(source.contains(escaped), qPrintable("man page: --" + name));
+        QString row;
+        for (const QString &line : table) {
+            if (line.section(QLatin1Char('|'), 1, 1)
+                    .contains(QRegularExpression(
+                        QStringLiteral("[`/]--%1[ `]").arg(QRegularExpression::escape(name)))))
+                row = line;
+        }
+        QVERIFY2(!row.isEmpty(), qPrintable("README table: --" + name));
+        const QRegularExpressionMatch given = defaultWords.match(it.value().simplified());
+        if (!given.hasMatch())
+            continue;
+        const QString words = given.captured(0).simplified();
+        QVERIFY2(man.contains(words, Qt::CaseInsensitive),
+                 qPrintable(QStringLiteral("man page, --%1: %2").arg(name, words)));
+        QVERIFY2(row.contains(words, Qt::CaseInsensitive),
+                 qPrintable(QStringLiteral("README table, --%1: %2").arg(name, words)));
     }
-    QVERIFY(seen >= 14);
+    QSet<QString> documented;
+    for (const QString &line : table)
+        documented += namesIn(line.section(QLatin1Char('|'), 1, 1));
+    const QStringList manHeads = source.split(QStringLiteral(".TP\n"));
+    for (int i = 1; i < manHeads.size(); ++i)
+        documented += namesIn(manHeads.at(i).section(QLatin1Char('\n'), 0, 0).replace("\\-", "-"));
+    documented -= QSet<QString>{QStringLiteral("worker")};
+    for (const QString &name : qAsConst(documented))
+        QVERIFY2(described.contains(name), qPrintable("not in --help: --" + name));
 
     // The extensions it names are those the program counts as audio.
     const int from = source.indexOf(QStringLiteral("tests/cli checks it.\n"));
