@@ -10,6 +10,7 @@ import "Words.js" as Words
 
 Item {
     id: dialogs
+    objectName: "inputDialogs"
 
     property QtObject batch
     property string inputFolder
