@@ -314,7 +314,9 @@ void applyOptions(const RequestOptions &options, ConvertCommand *request)
     request->slot.fadeOutMs = options.fadeOutMs;
     request->slot.startFrame = units::frameAt(options.startNanoseconds, request->sampleRate);
     request->sound = options.sound;
-    request->subfolders = options.subfolders;
+    // A request that keeps its tree already (the command line's) keeps it.
+    if (!options.subfolders.isEmpty())
+        request->subfolders = options.subfolders;
     request->startFrames.clear();
     for (qint64 ns : options.startsNanoseconds)
         request->startFrames.append(
