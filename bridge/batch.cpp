@@ -191,19 +191,21 @@ QVariantMap Batch::listOutcomes() const
             {QStringLiteral("stopped"), statuses.value(QStringLiteral("stopped"))}};
 }
 
-int Batch::addPaths(const QStringList &given)
+int Batch::addPaths(const QStringList &given, const QStringList &subfolders)
 {
     if (open)
         return 0;
     QVector<Row> added;
     QSet<QString> seen;
-    for (const QString &path : given) {
+    for (int i = 0; i < given.size(); ++i) {
+        const QString &path = given.at(i);
         if (path.isEmpty() || rowOf.contains(path) || seen.contains(path))
             continue;
         seen.insert(path);
         const QFileInfo info(path);
         Row r;
         r.path = path;
+        r.subfolder = subfolders.value(i);
         r.name = info.fileName();
         r.folder = path.left(path.size() - r.name.size());
         r.serial = ++serials;
@@ -323,6 +325,18 @@ QStringList Batch::startsOf(const QStringList &inputs) const
         list << (i >= 0 ? rows.at(i).start : QString());
     }
     return list;
+}
+
+QStringList Batch::subfoldersOf(const QStringList &inputs) const
+{
+    QStringList list;
+    bool any = false;
+    for (const QString &path : inputs) {
+        const int i = rowOf.value(path, -1);
+        list << (i >= 0 ? rows.at(i).subfolder : QString());
+        any = any || !list.constLast().isEmpty();
+    }
+    return any ? list : QStringList();
 }
 
 bool Batch::hasOwnStarts() const
@@ -603,8 +617,9 @@ void Batch::onReady(const QString &fileName)
     if (i < 0)
         return;
     Row &r = rows[i];
-    r.output = command::outputPath(r.path, format.value(QStringLiteral("folder")).toString(),
-                                   format.value(QStringLiteral("suffix")).toString());
+    r.output = command::outputPath(
+        r.path, command::treeFolder(format.value(QStringLiteral("folder")).toString(), r.subfolder),
+        format.value(QStringLiteral("suffix")).toString());
     // What the file on disk holds now, not what was asked for.
     const QFileInfo written(r.output);
     r.got = {{QStringLiteral("rate"), format.value(QStringLiteral("rate"))},

@@ -122,8 +122,10 @@ public:
     QVariantMap runFormat() const { return format; }
     QVariantMap listOutcomes() const;
 
-    // Adds the paths not listed yet, in order; returns how many.
-    Q_INVOKABLE int addPaths(const QStringList &paths);
+    // Adds the paths not listed yet, in order; returns how many. `subfolders`,
+    // when given, holds each path's folder in the tree it was added from
+    // (Rules::findInputs), where its output goes under the output folder.
+    Q_INVOKABLE int addPaths(const QStringList &paths, const QStringList &subfolders = {});
     Q_INVOKABLE void removeAt(int row);
     Q_INVOKABLE void clear();
     Q_INVOKABLE int indexOf(const QString &path) const;
@@ -136,6 +138,9 @@ public:
     Q_INVOKABLE bool setStart(int row, const QString &start);
     // The own starts of `inputs`, in their order, as a request carries them.
     Q_INVOKABLE QStringList startsOf(const QStringList &inputs) const;
+    // The folders in their trees of `inputs`, as a request carries them
+    // ("subfolders"); empty when no row lies deeper than its folder.
+    Q_INVOKABLE QStringList subfoldersOf(const QStringList &inputs) const;
     // Whether any row has a start of its own.
     Q_INVOKABLE bool hasOwnStarts() const;
     // Every row follows the form's start again.
@@ -206,6 +211,7 @@ private:
         QString warning;
         QVariant plan;
         QString start;
+        QString subfolder;
         QVariantMap got;
         // The gain its level chose in this run, once measured.
         bool measured = false;

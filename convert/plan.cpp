@@ -9,6 +9,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QHash>
+#include <QSet>
 
 #include <climits>
 #include <sys/stat.h>
@@ -111,8 +112,7 @@ void predictSize(const ConvertCommand &r, PlanRow *row)
     }
     const quint64 frameBytes = units::frameBytes(r.channels, r.bitsPerSample);
     const quint64 total = units::framesAfterRate(f.frames, f.sampleRate, r.sampleRate);
-    const quint64 available =
-        total > start ? (total - start) * frameBytes : 0;
+    const quint64 available = total > start ? (total - start) * frameBytes : 0;
     const quint64 taken = sized ? qMin(available, room) : available;
     row->padBytes = r.slot.pad && sized ? room - taken : 0;
     row->bytes = units::headerBytes + taken + row->padBytes;
@@ -315,4 +315,19 @@ QVector<PathClash> pathClashes(const QStringList &inputs, const QString &folder,
         clashes.append(clash);
     }
     return clashes;
+}
+
+void makeTreeFolders(const Plan &plan)
+{
+    QSet<QString> made;
+    for (const PlanRow &row : plan.rows) {
+        if (row.status != PlanRow::Status::Convert ||
+            plan.request.subfolders.value(row.index).isEmpty())
+            continue;
+        const QString folder = QFileInfo(row.output).path();
+        if (!made.contains(folder)) {
+            QDir().mkpath(folder);
+            made.insert(folder);
+        }
+    }
 }

@@ -136,16 +136,17 @@ Item {
         return false;
     }
     // Adds the paths that the engine found and says what was refused.
-    function addPaths(paths, refused) {
-        var added = batch.addPaths(paths);
+    function addPaths(paths, refused, subfolders) {
+        var added = batch.addPaths(paths, subfolders || []);
         if (inputPane.currentIndex < 0 && batch.count > 0)
             inputPane.select(0);
         notice = Words.refusalText(refused || []);
         return added;
     }
-    function addUrls(urls) {
+    // subfolders: walk the folders' trees, each output keeping its place.
+    function addUrls(urls, subfolders) {
         if (!editingLocked)
-            scanner.scan(urls);
+            scanner.scan(urls, subfolders);
     }
     function removeAt(index) {
         var gone = batch.pathAt(index);
@@ -209,7 +210,7 @@ Item {
                 view.closeApproved();
         }
     }
-    FolderScanner { id: scanner; onFound: view.addPaths(paths, refused) }
+    FolderScanner { id: scanner; onFound: view.addPaths(paths, refused, subfolders) }
     RequestFlow {
         id: flow
         batch: batch
@@ -222,7 +223,7 @@ Item {
         batch: batch
         inputFolder: view.inputFolder
         outputFolder: view.form.outputFolder
-        onInputsChosen: { view.inputFolder = folder; view.addUrls(urls); }
+        onInputsChosen: { view.inputFolder = folder; view.addUrls(urls, subfolders); }
         onOutputFolderChosen: view.form.folderText = folder
     }
 

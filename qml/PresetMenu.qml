@@ -1,10 +1,9 @@
 // The slot presets: the engine's built-in ones and the person's own, which
-// are kept with the window's settings. Choosing one hands its values to the
+// the engine keeps with the window's settings (sabletide-cli reads them). Choosing one hands its values to the
 // form; the form decides what to do with them.
 import QtQuick 2.15
 import QtQuick.Controls 2.15
 import QtQuick.Layouts 1.15
-import Qt.labs.settings 1.1
 
 Button {
     id: presetButton
@@ -16,8 +15,6 @@ Button {
     // Returns the form's values as a preset keeps them: rate, channels, bits,
     // durationMode, size, sizeUnit, duration, suffix, pad, fadeOutMs.
     property var currentValues: function () { return ({}); }
-    // The settings category the person's own presets are kept under.
-    property alias category: store.category
 
     readonly property var builtIn: _data.rules.presets
     // The person's own presets, in the order they were saved.
@@ -83,20 +80,11 @@ Button {
     }
 
     function load() {
-        var kept = [];
-        try {
-            var parsed = JSON.parse(String(store.value("own", "[]")));
-            if (Array.isArray(parsed))
-                kept = parsed.filter(function (p) { return p && typeof p.name === "string"; });
-        } catch (e) {
-            // Settings written by hand and broken: start with none rather than fail.
-        }
-        own = kept;
+        own = _data.rules.ownPresets();
     }
 
     function persist() {
-        store.setValue("own", JSON.stringify(own));
-        store.sync();
+        _data.rules.keepOwnPresets(own);
     }
 
     // The menu or one of its dialogs is open: the window's own keys wait.
@@ -104,11 +92,6 @@ Button {
 
     Component.onCompleted: load()
     onClicked: menu.open()
-
-    Settings {
-        id: store
-        category: "presets"
-    }
 
     // Driven by keys as by the mouse: Up and Down (or Tab) move, Return,
     // Enter or Space applies, Escape closes; the focus stays in the menu

@@ -348,6 +348,22 @@
         <source>Choose the output folder</source>
         <translation>Den Ausgabeordner wählen</translation>
     </message>
+    <message>
+        <source>Include subfolders?</source>
+        <translation>Unterordner einbeziehen?</translation>
+    </message>
+    <message>
+        <source>%1 has folders inside. Add their audio files too? Each output then keeps its place in the tree under the output folder.</source>
+        <translation>%1 enthält Ordner. Deren Audiodateien auch hinzufügen? Jede Ausgabe behält dann ihren Platz im Baum unter dem Ausgabeordner.</translation>
+    </message>
+    <message>
+        <source>Include subfolders</source>
+        <translation>Unterordner einbeziehen</translation>
+    </message>
+    <message>
+        <source>This folder only</source>
+        <translation>Nur diesen Ordner</translation>
+    </message>
 </context>
 <context>
     <name>InputPane</name>
@@ -1284,6 +1300,13 @@
     <message>
         <source>%1, held at the peak ceiling</source>
         <translation>%1, an der Spitzengrenze gehalten</translation>
+    </message>
+</context>
+<context>
+    <name>engine</name>
+    <message>
+        <source>%1: cannot write the settings</source>
+        <translation>%1: Die Einstellungen können nicht geschrieben werden</translation>
     </message>
 </context>
 <context>

@@ -443,5 +443,9 @@
         <source>not a sample rate in Hz (44100) or kHz (44.1k)</source>
         <translation>keine Abtastrate in Hz (44100) oder kHz (44.1k)</translation>
     </message>
+    <message>
+        <source>option subfolders cannot hold &quot;%1&quot;: a folder inside the output folder is needed</source>
+        <translation>Option subfolders kann nicht &quot;%1&quot; enthalten: Ein Ordner innerhalb des Ausgabeordners ist nötig</translation>
+    </message>
 </context>
 </TS>

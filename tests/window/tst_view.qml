@@ -353,6 +353,37 @@ Item {
             compare(lines[4], "No audio files found directly inside " + base + "/empty.");
         }
 
+        // "Add folder" on a folder with folders inside asks first; with its
+        // subfolders, each row keeps its folder in the tree and the request
+        // carries it, as -R's outputs keep theirs.
+        function test_addFolderAsksForSubfolders_data() {
+            return [{ tag: "include subfolders", button: "includeSubfoldersButton",
+                      rows: ["/songs/a.wav ", "/songs/b.FLAC ", "/songs/c.ogg ", "/songs/deeper/d.wav deeper"] },
+                    { tag: "this folder only", button: "folderOnlyButton",
+                      rows: ["/songs/a.wav ", "/songs/b.FLAC ", "/songs/c.ogg "] }];
+        }
+        function test_addFolderAsksForSubfolders(data) {
+            var dialogs = item("inputDialogs");
+            dialogs.folderChosen(Words.pathToUrl(_fixtures + "/songs"));
+            var prompt = item("subfolderPrompt");
+            tryVerify(function () { return prompt.opened; });
+            click(data.button);
+            tryVerify(function () { return !prompt.visible && !view.scanning && view.batch.count > 0; });
+            var paths = view.batch.paths;
+            var tree = view.batch.subfoldersOf(paths);
+            var rows = paths.map(function (p, i) {
+                return p.slice(_fixtures.length) + " " + (tree.length > 0 ? tree[i] : "");
+            });
+            compare(rows.sort(), data.rows.sort());
+            compare(view.planOptions.subfolders, tree.length > 0 ? tree : undefined);
+
+            // A folder without folders inside adds at once.
+            view.clearInputs();
+            dialogs.folderChosen(Words.pathToUrl(_fixtures + "/songs/deeper"));
+            verify(!prompt.visible);
+            tryVerify(function () { return !view.scanning && view.batch.count === 1; });
+        }
+
         function test_wholeFrameSizes() {
             fillForm();
             view.channelsText = "2";
