@@ -561,6 +561,16 @@
         <source>Remove, Clear list</source>
         <translation>Entfernen, Liste leeren</translation>
     </message>
+    <message>
+        <source>Files…</source>
+        <comment>adds files</comment>
+        <translation>Dateien…</translation>
+    </message>
+    <message>
+        <source>Folder…</source>
+        <comment>adds a folder</comment>
+        <translation>Ordner…</translation>
+    </message>
 </context>
 <context>
     <name>OutputGroup</name>
@@ -915,7 +925,7 @@
     </message>
     <message>
         <source>Apply to all</source>
-        <translation>Für alle übernehmen</translation>
+        <translation>Für alle</translation>
     </message>
     <message>
         <source>Give every file this start</source>
