@@ -199,6 +199,7 @@ ColumnLayout {
         id: startRow
         objectName: "startRow"
         Layout.fillWidth: true
+        spacing: 4
         // Every word whole, the field at its narrowest: only a narrower pane
         // cuts the words. (The pane's width, not the row's: a row held wide
         // by its words would never find itself too narrow.)

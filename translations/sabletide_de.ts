@@ -361,7 +361,7 @@
     </message>
     <message>
         <source>Show failed only</source>
-        <translation>Nur fehlgeschlagene zeigen</translation>
+        <translation>Nur Fehler zeigen</translation>
     </message>
     <message>
         <source>Show only the files that failed</source>
