@@ -205,7 +205,7 @@ ColumnLayout {
         // by its words would never find itself too narrow.)
         readonly property bool roomy: pane.width >= playButton.implicitWidth + startLabel.implicitWidth
                                       + ownStartField.Layout.minimumWidth + secondsLabel.implicitWidth
-                                      + applyStartButton.implicitWidth + 4 * spacing
+                                      + applyStartButton.wordsWidth + 4 * spacing
         Button {
             id: playButton
             objectName: "playButton"
@@ -257,7 +257,9 @@ ColumnLayout {
             objectName: "applyStartButton"
             Layout.fillWidth: true
             Layout.maximumWidth: Math.ceil(implicitWidth)
-            Layout.minimumWidth: startRow.roomy ? Math.ceil(implicitWidth) : 50
+            Layout.minimumWidth: startRow.roomy ? wordsWidth : 50
+            // Its words, which may need less than the style's least width.
+            readonly property real wordsWidth: Math.ceil(implicitContentWidth + leftPadding + rightPadding)
             text: qsTr("Apply to all")
             enabled: pane.row >= 0 && !pane.locked && pane.ownStart !== ""
             Accessible.name: qsTr("Give every file this start")

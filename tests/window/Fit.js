@@ -21,12 +21,17 @@ function sideBySide(items, area) {
     return "";
 }
 
-// A label says it is cut; a button is cut when narrower than its words.
+// A label says it is cut; a button is cut when narrower than its words and
+// their padding (the style's least width may be more).
 function whole(items) {
     for (var i = 0; i < items.length; ++i) {
         var c = items[i];
-        if (c.truncated === true || (c.truncated === undefined && c.width < c.implicitWidth - 0.5))
-            return c.objectName + " is cut: \"" + c.text + "\", " + c.width + " of " + c.implicitWidth;
+        if (c.truncated === true)
+            return c.objectName + " is cut: \"" + c.text + "\"";
+        var need = c.implicitContentWidth === undefined ? c.implicitWidth
+                 : c.implicitContentWidth + c.leftPadding + c.rightPadding;
+        if (c.truncated === undefined && c.width < need - 0.5)
+            return c.objectName + " is cut: \"" + c.text + "\", " + c.width + " of " + need;
     }
     return "";
 }
