@@ -99,6 +99,7 @@ ColumnLayout {
 
     ListButtons {
         Layout.fillWidth: true
+        room: pane.width
         locked: pane.locked
         canRemove: pane.canRemove
         canClear: pane.canClear
@@ -226,8 +227,14 @@ ColumnLayout {
             Accessible.name: qsTr("Files to convert")
             ScrollBar.vertical: ScrollBar {}
             highlightMoveDuration: 0
-            highlight: Rectangle {
-                color: inputList.activeFocus ? pane.theme.selection : pane.theme.selectionUnfocused
+            // As wide as the list, also after the window is resized: the
+            // list sizes its highlight only when the selection moves.
+            highlight: Item {
+                Rectangle {
+                    width: inputList.width
+                    height: parent.height
+                    color: inputList.activeFocus ? pane.theme.selection : pane.theme.selectionUnfocused
+                }
             }
             Keys.onDeletePressed: pane.removeRequested(currentIndex)
             // Under the filter, the arrows pass over the hidden rows.

@@ -14,8 +14,20 @@ ScrollView {
     objectName: "settingsScroll"
     clip: true
     contentWidth: availableWidth
-    // On a small screen, show that there is more below.
-    ScrollBar.vertical.policy: contentHeight > availableHeight ? ScrollBar.AlwaysOn : ScrollBar.AlwaysOff
+    // On a small screen, show that there is more below: the bar stays in
+    // sight on its track (the style shows it only while it is used).
+    ScrollBar.vertical: ScrollBar {
+        parent: pane
+        x: pane.mirrored ? 0 : pane.width - width
+        y: pane.topPadding
+        height: pane.availableHeight
+        policy: pane.contentHeight > pane.availableHeight ? ScrollBar.AlwaysOn : ScrollBar.AlwaysOff
+        background: Rectangle {
+            radius: width / 2
+            color: pane.theme.scrollTrack
+        }
+    }
+    readonly property Theme theme: Theme {}
 
     // The window's form (Form).
     property QtObject form

@@ -180,9 +180,34 @@ ColumnLayout {
         onStartDragged: if (!pane.locked && pane.row >= 0)
                             pane.batch.setStart(pane.row, pane.preview.startText(frame, waveBox.waveform.rate))
     }
-    RowLayout {
+    // Why the slot cannot be shown or played, on a line of its own so that
+    // it reads at every width.
+    Label {
+        objectName: "previewNote"
         Layout.fillWidth: true
+        visible: text !== ""
+        text: pane.note
+        color: pane.theme.hint
+        wrapMode: Text.Wrap
+        maximumLineCount: 2
+        elide: Text.ElideRight
+        ToolTip.visible: noteArea.containsMouse && truncated
+        ToolTip.text: text
+        MouseArea { id: noteArea; anchors.fill: parent; hoverEnabled: true; acceptedButtons: Qt.NoButton }
+    }
+    RowLayout {
+        id: startRow
+        objectName: "startRow"
+        Layout.fillWidth: true
+        spacing: 4
+        // Every word whole, the field at its narrowest: only a narrower pane
+        // cuts the words. (The pane's width, not the row's: a row held wide
+        // by its words would never find itself too narrow.)
+        readonly property bool roomy: pane.width >= playButton.implicitWidth + startLabel.implicitWidth
+                                      + ownStartField.Layout.minimumWidth + secondsLabel.implicitWidth
+                                      + applyStartButton.wordsWidth + 4 * spacing
         Button {
+            id: playButton
             objectName: "playButton"
             text: pane.preview.playState === "idle" ? qsTr("Play") : qsTr("Stop")
             enabled: pane.preview.playState !== "idle" || pane.canPlay
@@ -192,30 +217,24 @@ ColumnLayout {
             Accessible.description: qsTr("Space in the list does the same")
             onClicked: pane.togglePlay()
         }
+        // Takes the room between Play and the field; where there is too
+        // little, the field narrows first.
         Label {
-            objectName: "previewNote"
-            Layout.fillWidth: true
-            Layout.preferredWidth: 0
-            Layout.minimumWidth: 0
-            elide: Text.ElideRight
-            color: pane.theme.hint
-            text: pane.note
-            ToolTip.visible: noteArea.containsMouse && truncated
-            ToolTip.text: text
-            MouseArea { id: noteArea; anchors.fill: parent; hoverEnabled: true; acceptedButtons: Qt.NoButton }
-        }
-        Label {
+            id: startLabel
+            objectName: "ownStartLabel"
             text: qsTr("Starts at")
             Layout.fillWidth: true
-            Layout.maximumWidth: Math.ceil(implicitWidth)
-            Layout.minimumWidth: 0
+            Layout.minimumWidth: startRow.roomy ? Math.ceil(implicitWidth) : Math.min(implicitWidth, 20)
+            horizontalAlignment: Text.AlignRight
             elide: Text.ElideRight
         }
         TextField {
             id: ownStartField
             objectName: "ownStartField"
+            Layout.fillWidth: true
             Layout.preferredWidth: 80
-            Layout.minimumWidth: 50
+            Layout.maximumWidth: 80
+            Layout.minimumWidth: 48
             enabled: pane.row >= 0 && !pane.locked
             text: pane.shownStart(pane.ownStart)
             placeholderText: Words.localNumber(pane.formStart !== "" ? pane.formStart : "0")
@@ -232,15 +251,21 @@ ColumnLayout {
                     text = pane.shownStart(pane.ownStart);
             }
         }
-        Label { text: qsTr("s", "seconds") }
+        Label { id: secondsLabel; text: qsTr("s", "seconds") }
         Button {
+            id: applyStartButton
             objectName: "applyStartButton"
             Layout.fillWidth: true
             Layout.maximumWidth: Math.ceil(implicitWidth)
-            Layout.minimumWidth: 50
+            Layout.minimumWidth: startRow.roomy ? wordsWidth : 50
+            // Its words, which may need less than the style's least width.
+            readonly property real wordsWidth: Math.ceil(implicitContentWidth + leftPadding + rightPadding)
             text: qsTr("Apply to all")
             enabled: pane.row >= 0 && !pane.locked && pane.ownStart !== ""
             Accessible.name: qsTr("Give every file this start")
+            ToolTip.visible: hovered
+            ToolTip.delay: 600
+            ToolTip.text: qsTr("Give every file this start")
             onClicked: pane.applyToAll(pane.ownStart)
         }
     }

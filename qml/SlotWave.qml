@@ -103,9 +103,10 @@ Item {
     }
     // The focus ring.
     Rectangle {
+        objectName: "waveformFocusRing"
         anchors.fill: parent
         color: box.theme.clear
-        border.color: box.theme.palette.highlight
+        border.color: box.theme.focusRing
         border.width: 2
         visible: box.activeFocus
     }

@@ -32,6 +32,13 @@ Control {
     readonly property color slotShade: Qt.rgba(palette.highlight.r, palette.highlight.g, palette.highlight.b, 0.19)
     readonly property color marker: statusColor(0.04)
 
+    // The frame of what has the keyboard focus: the selection's colour,
+    // drawn toward the text until it stands out (3:1) from the window and
+    // the list.
+    readonly property color focusRing: standOut(palette.highlight, 3)
+    // Where a scroll bar runs, so that a short stretch left below shows.
+    readonly property color scrollTrack: mix(palette.window, palette.windowText, 0.08)
+
     readonly property color notice: mix(palette.base, warn, 0.14)
     readonly property color noticeBorder: mix(palette.base, warn, 0.55)
     // What lets the ground show through, as a focus frame's fill.
@@ -50,6 +57,15 @@ Control {
     function contrast(a, b) {
         var la = luminance(a), lb = luminance(b);
         return (Math.max(la, lb) + 0.05) / (Math.min(la, lb) + 0.05);
+    }
+
+    function standOut(colour, ratio) {
+        for (var amount = 0; amount < 1; amount += 0.1) {
+            var c = mix(colour, palette.text, amount);
+            if (contrast(c, palette.base) >= ratio && contrast(c, palette.window) >= ratio)
+                return c;
+        }
+        return palette.text;
     }
 
     function statusColor(hue) {

@@ -377,7 +377,7 @@
     </message>
     <message>
         <source>Show failed only</source>
-        <translation>Nur fehlgeschlagene zeigen</translation>
+        <translation>Nur Fehler zeigen</translation>
     </message>
     <message>
         <source>Show only the files that failed</source>
@@ -576,6 +576,16 @@
     <message>
         <source>Remove, Clear list</source>
         <translation>Entfernen, Liste leeren</translation>
+    </message>
+    <message>
+        <source>Files…</source>
+        <comment>adds files</comment>
+        <translation>Dateien…</translation>
+    </message>
+    <message>
+        <source>Folder…</source>
+        <comment>adds a folder</comment>
+        <translation>Ordner…</translation>
     </message>
 </context>
 <context>
@@ -931,7 +941,7 @@
     </message>
     <message>
         <source>Apply to all</source>
-        <translation>Für alle übernehmen</translation>
+        <translation>Für alle</translation>
     </message>
     <message>
         <source>Give every file this start</source>

@@ -2,10 +2,12 @@
 // and the locale's grouping and decimal comma, shown and typed. Run by
 // tst_window_german alone: its name keeps it out of tst_window_qml's tst_*.qml.
 import QtQuick 2.15
+import QtQuick.Controls 2.15
 import QtTest 1.2
 import Sabletide.Window 1.0
 import "../../qml"
 import "../../qml/Words.js" as Words
+import "Fit.js" as Fit
 
 Item {
     id: root
@@ -28,6 +30,16 @@ Item {
         function doPlay(command, options, input) {}
         function doStop() {}
         function startText(frame, rate) { return String(frame / rate); }
+    }
+
+    // The font of a desktop that names none, as the screenshots have it,
+    // rather than the offscreen platform's larger one.
+    Control {
+        id: desktopFont
+        width: 960
+        height: 640
+        font.family: "Sans Serif"
+        font.pointSize: 9
     }
 
     TestCase {
@@ -123,6 +135,57 @@ Item {
             var form = createTemporaryObject(formComponent, root, f);
             var shown = form[data.property];
             compare(data.property === "plan" ? shown.reason : shown, data.want);
+        }
+
+        // The German words beside each other in the left column: whole at
+        // 800×600; at the smallest size cut only where a wider window shows
+        // them (the add buttons say only what they add), and never one over
+        // another.
+        function test_narrowWindow_data() {
+            return [ { tag: "800×600", width: 800, height: 600, whole: true },
+                     { tag: "720×540", width: 720, height: 540, whole: false } ];
+        }
+        function test_narrowWindow(data) {
+            _data.reset();
+            var view = createTemporaryObject(viewComponent, desktopFont,
+                                             { width: data.width, height: data.height, preview: previewStandIn });
+            var path = "/in/Durchsage Bahnsteig 3.flac";
+            view.addPaths([path, "/in/b.wav"], []);
+            // No command, so that no plan replaces the facts given here.
+            view.rateText = "";
+            view.batch.setPlans([{ input: path, status: "convert",
+                                   facts: { opened: true, format: "flac", sampleRate: 44100, channels: 2,
+                                            frames: 132300, seconds: 3 } }]);
+            view.batch.setStart(0, "1.5");
+            var names = ["addFilesButton", "addFolderButton", "removeButton", "clearButton", "moreButton",
+                         "listHeading", "sortBox", "slotName", "slotFacts", "zoomSlotButton", "zoomWholeButton",
+                         "playButton", "ownStartLabel", "ownStartField", "applyStartButton"];
+            var c = {};
+            for (var i = 0; i < names.length; ++i) {
+                c[names[i]] = findChild(view, names[i]);
+                verify(c[names[i]], "no " + names[i]);
+                for (var p = c[names[i]].parent; p; p = p.parent)
+                    waitForItemPolished(p);
+            }
+            verify(c.slotFacts.text.indexOf("FLAC") === 0, c.slotFacts.text);
+            var column = findChild(view, "leftSplit");
+            var rows = [["addFilesButton", "addFolderButton", "removeButton", "clearButton", "moreButton"],
+                        ["listHeading", "sortBox"],
+                        ["slotName", "slotFacts", "zoomSlotButton", "zoomWholeButton"],
+                        ["playButton", "ownStartLabel", "ownStartField", "applyStartButton"]];
+            for (var r = 0; r < rows.length; ++r) {
+                var items = rows[r].map(function (n) { return c[n]; });
+                var problem = Fit.sideBySide(items, column);
+                verify(problem === "", problem);
+            }
+            // The name and the facts may give way to a file's long name: the
+            // list's row and its tooltip say them whole.
+            var whole = data.whole ? ["addFilesButton", "addFolderButton", "listHeading", "zoomSlotButton",
+                                      "zoomWholeButton", "playButton", "ownStartLabel", "applyStartButton"]
+                                   : ["addFilesButton", "addFolderButton", "zoomSlotButton", "zoomWholeButton",
+                                      "playButton"];
+            var cut = Fit.whole(whole.map(function (n) { return c[n]; }));
+            verify(cut === "", cut);
         }
 
         // The whole window in German, a run with one failure, and a start

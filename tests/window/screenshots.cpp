@@ -3,7 +3,7 @@
 // existing outputs, and asking before it closes mid-run; then the slot
 // preview (a short sound padded, a long one cut with a fade, its start moved)
 // and the presets menu, in a second window; then the files added and the run
-// done at 800×600 and 1280×800, in English and in German.
+// done at 720×540, 800×600 and 1280×800, in English and in German.
 // Run by scripts/screenshots under Xvfb; writes PNG files into the folder
 // named by its first argument, their names ending in the second if there is
 // one (as "-dark" for the pictures of a dark desktop).
@@ -39,8 +39,52 @@ QString pictureName(const QString &name)
     return QString(name).replace(QStringLiteral(".png"), nameEnding + QStringLiteral(".png"));
 }
 
-bool save(WindowDriver &driver, const QString &folder, const QString &name, int settleMs = 300)
+bool fail(const char *what)
 {
+    std::fprintf(stderr, "screenshots: %s\n", what);
+    return false;
+}
+
+// Waits until the selected row's waveform is drawn for the form as it stands,
+// or its slot says why it cannot be: the slot pane asks for it only once the
+// form has stood still as long as the planner waits, and an overview takes a
+// moment to make.
+bool slotDrawn(WindowDriver &driver)
+{
+    QObject *view = driver.view();
+    QObject *preview = view->property("preview").value<QObject *>();
+    QObject *planner = view->property("planner").value<QObject *>();
+    QObject *pane = driver.control(QStringLiteral("previewPanel"));
+    if (!preview || !planner || !pane)
+        return fail("no slot preview");
+    if (!pane->property("visible").toBool())
+        return true;
+    QTest::qWait(planner->property("delay").toInt() + 150);
+    const QString path = view->property("selectedPath").toString();
+    if (path.isEmpty())
+        return true;
+    const bool drawn = QTest::qWaitFor(
+        [&] {
+            if (preview->property("input").toString() != path)
+                return false;
+            const QVariant ok = preview->property("slot").toMap().value(QStringLiteral("ok"));
+            if (ok.isValid() && !ok.toBool())
+                return true;
+            const QVariant overview = preview->property("overview");
+            return overview.isValid() && !overview.isNull() &&
+                   preview->property("overviewProgress").toDouble() < 0;
+        },
+        20000);
+    if (!drawn)
+        std::fprintf(stderr, "screenshots: the waveform of %s was not drawn\n", qPrintable(path));
+    return drawn;
+}
+
+bool save(WindowDriver &driver, const QString &folder, const QString &name, int settleMs = 300,
+          bool waitForSlot = true)
+{
+    if (waitForSlot && !slotDrawn(driver))
+        return false;
     // Let bindings, layouts and a frame of the busy indicator settle.
     QTest::qWait(settleMs);
     const QImage image = driver.window()->grabWindow();
@@ -51,12 +95,6 @@ bool save(WindowDriver &driver, const QString &folder, const QString &name, int 
     }
     std::printf("%s\n", qPrintable(path));
     return true;
-}
-
-bool fail(const char *what)
-{
-    std::fprintf(stderr, "screenshots: %s\n", what);
-    return false;
 }
 
 // Each window starts from settings of its own, as on a first start.
@@ -219,28 +257,21 @@ bool batchScenes(const QString &outFolder, const QDir &root)
     if (!closing || !QTest::qWaitFor([closing] { return closing->property("opened").toBool(); }))
         return fail("closing mid-run did not ask");
     // Soon, before the run that the question is about ends.
-    if (!save(driver, outFolder, QStringLiteral("07-closing.png"), 30))
+    if (!save(driver, outFolder, QStringLiteral("07-closing.png"), 30, false))
         return false;
     wait.clear();
     driver.click(QStringLiteral("stopAndCloseButton"));
     return wait.count() > 0 || wait.wait(60000);
 }
 
-// Selects `row` and waits until its waveform and slot are drawn.
+// Selects `row`; save() waits until its waveform and slot are drawn.
 bool showRow(WindowDriver &driver, int row)
 {
     QObject *list = driver.control(QStringLiteral("inputList"));
-    QObject *waveform = driver.control(QStringLiteral("waveform"));
-    if (!list || !waveform)
+    if (!list)
         return false;
     list->setProperty("currentIndex", row);
-    return QTest::qWaitFor(
-        [waveform] {
-            return waveform->property("overview").isValid() &&
-                   !waveform->property("overview").isNull() &&
-                   waveform->property("totalFrames").toDouble() > 0;
-        },
-        20000);
+    return true;
 }
 
 // Sounds with a shape worth seeing: a plucked note that dies away, and a
@@ -303,7 +334,14 @@ bool slotScenes(const QString &outFolder, const QDir &root)
         return fail("the cut slot was not shown");
     if (!driver.type(QStringLiteral("startField"), QStringLiteral("1")) ||
         !QTest::qWaitFor([planner] { return planner->property("current").toBool(); }, 10000) ||
-        !showRow(driver, 1) || !save(driver, outFolder, QStringLiteral("12-slot-start.png")))
+        !showRow(driver, 1))
+        return fail("the moved start was not shown");
+    // The waveform has the keys' focus: its ring shows.
+    auto *waveformBox = qobject_cast<QQuickItem *>(driver.control(QStringLiteral("waveformBox")));
+    if (waveformBox)
+        waveformBox->forceActiveFocus(Qt::TabFocusReason);
+    if (!waveformBox || !waveformBox->hasActiveFocus() ||
+        !save(driver, outFolder, QStringLiteral("12-slot-start.png")))
         return fail("the moved start was not shown");
 
     // Each file its own start: the chime a little in, the phrase further.
@@ -356,9 +394,9 @@ bool slotScenes(const QString &outFolder, const QDir &root)
     return true;
 }
 
-// The files added and the run done, at the smallest size the window is made
-// to read at and at a large one, in the language that is installed; names
-// end in the size and `language` ("02-inputs-800x600-de.png").
+// The files added and the run done, at the window's smallest size, at the
+// smallest it is made to read whole at, and at a large one, in the language that is installed;
+// names end in the size and `language` ("02-inputs-800x600-de.png").
 bool sizeScenes(const QString &outFolder, const QDir &root, const QString &language)
 {
     freshSettings(root, QStringLiteral("config-sizes") + language);
@@ -373,7 +411,7 @@ bool sizeScenes(const QString &outFolder, const QDir &root, const QString &langu
     WindowDriver driver;
     if (!driver.attach())
         return fail("no window");
-    const QList<QSize> sizes{{800, 600}, {1280, 800}};
+    const QList<QSize> sizes{{720, 540}, {800, 600}, {1280, 800}};
     const auto saveAtEachSize = [&](const QString &stem) {
         for (const QSize &size : sizes) {
             driver.window()->resize(size);
@@ -387,7 +425,7 @@ bool sizeScenes(const QString &outFolder, const QDir &root, const QString &langu
         }
         return true;
     };
-    driver.window()->resize(sizes.first());
+    driver.window()->resize(800, 600);
     if (!QTest::qWaitForWindowExposed(driver.window()))
         return fail("the window did not show");
     QTest::qWait(300);

@@ -144,6 +144,18 @@ Item {
             compare(view.batch.rowAt(view.selectedIndex).start, String(data.frame / 8000));
         }
 
+        // The waveform's Tab stop shows where the keys go.
+        function test_focusRing() {
+            var box = findChild(view, "waveformBox");
+            var ring = findChild(box, "waveformFocusRing");
+            verify(!ring.visible);
+            box.forceActiveFocus();
+            verify(ring.visible);
+            compare(ring.border.color, box.theme.focusRing);
+            findChild(view, "playButton").forceActiveFocus();
+            verify(!ring.visible);
+        }
+
         // The field shows the start to the millisecond; the row keeps the
         // exact time of its frame until another is typed.
         function test_startShownToTheMillisecond() {

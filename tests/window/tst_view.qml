@@ -7,6 +7,7 @@ import QtTest 1.2
 import QtQuick.Controls 2.15
 import "../../qml"
 import "../../qml/Words.js" as Words
+import "Fit.js" as Fit
 
 // TestCase itself is never visible; the view lives beside it, in a shown item.
 Item {
@@ -1058,6 +1059,21 @@ Item {
             }
         }
 
+        // The selected row's highlight spans the list after the window is
+        // resized, as before.
+        function test_selectionSpansTheList() {
+            fillForm();
+            var list = item("inputList");
+            list.currentIndex = 1;
+            view.width = 1280;
+            waitForItemPolished(list);
+            var shade = list.highlightItem.children[0];
+            compare(shade.width, list.width);
+            view.width = 800;
+            waitForItemPolished(list);
+            compare(shade.width, list.width);
+        }
+
         function test_smallestWindow() {
             fillForm();
             view.width = 720;
@@ -1075,6 +1091,9 @@ Item {
                 verify(at.x >= 0 && at.y >= 0 && at.x + c.width <= 720 && at.y + c.height <= 540,
                        names[i] + " lies outside 720×540 at " + at.x + "," + at.y);
             }
+            // The add buttons say what they add, whole, at any width.
+            var cut = Fit.whole([item("addFilesButton"), item("addFolderButton")]);
+            verify(cut === "", cut);
             // The inputs' column ends before the settings begin.
             var folderButton = item("moreButton");
             verify(folderButton.mapToItem(view, folderButton.width, 0).x <= scroll.mapToItem(view, 0, 0).x,
