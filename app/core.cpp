@@ -181,9 +181,9 @@ void Core::doConvert()
         heard.remove(i);
         data->notifyResampReady(input);
     };
-    report.failed = [&](int i, const QString &input, const QString &reason) {
+    report.failed = [&](int i, const QString &input, const Outcome &outcome) {
         heard.remove(i);
-        data->notifyResampFailed(input, reason);
+        data->notifyResampFailed(input, outcome.text());
     };
     report.skipped = [&](int i, const QString &input, const QString &reason) {
         heard.remove(i);
@@ -204,7 +204,7 @@ void Core::runRequest(const QVariantMap &given, const BatchReport &report)
     RequestOptions read;
     QString problem;
     if (!takeJobs(&rest, &jobs, &problem) || !readRequestOptions(rest, &read, &problem)) {
-        report.failed(-1, QString(), problem);
+        report.failed(-1, QString(), Outcome::refused(problem));
         return;
     }
     if (!command.isEmpty())
@@ -212,7 +212,7 @@ void Core::runRequest(const QVariantMap &given, const BatchReport &report)
     ConvertCommand request;
     command::ParseError error;
     if (!command::parse(command, &request, &error)) {
-        report.failed(-1, QString(), error.message);
+        report.failed(-1, QString(), Outcome::refused(error.message));
         return;
     }
     applyOptions(read, &request);

@@ -184,12 +184,12 @@ void convertHere(const Plan &plan, RowSink &sink)
         if (!interrupt::flag().load())
             sink.skipped(index, reason);
     };
-    report.failed = [&](int index, const QString &, const QString &reason) {
+    report.failed = [&](int index, const QString &, const Outcome &outcome) {
         // After an interrupt only the input that was running has something
         // to say; the rest never started.
         if (interrupt::flag().load() && index != running)
             return;
-        sink.failed(index, reason);
+        sink.failed(index, outcome);
     };
     runPlan(plan, resampling, report, &interrupt::flag());
 }

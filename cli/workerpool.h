@@ -2,6 +2,7 @@
 // to the terminal in input order, as if they had run one by one.
 #pragma once
 
+#include "convert/outcome.h"
 #include "convert/plan.h"
 #include "convert/sound.h"
 
@@ -29,12 +30,12 @@ private:
     struct Row
     {
         enum class State { Waiting, Running, Done };
-        enum class Outcome { Converted, Skipped, Failed };
         State state = State::Waiting;
         bool announced = false;
         bool planned = true; // false for a row the plan skipped or refused
-        Outcome outcome = Outcome::Failed;
-        QString reason;
+        bool skipped = false;
+        QString skipReason;
+        Outcome outcome = Outcome::failed(QString());
         qint64 bytes = 0;
         quint64 clipped = 0;
         QString warning;
@@ -43,7 +44,7 @@ private:
         quint64 total = 0;
     };
 
-    void finishRow(int row, Row::Outcome outcome, const QString &reason);
+    void finishRow(int row, bool skipped, const Outcome &outcome, const QString &skipReason);
     void reportDone(int row);
     void reportInOrder();
     void reportTheEnded();

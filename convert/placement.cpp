@@ -173,10 +173,6 @@ bool write(const QString &path, const Body &body, Replace replace, QString *why,
         problem = out.error() != QFileDevice::NoError ? out.errorString() : errnoText(errno);
     ::unlink(partialName.constData());
     out.close();
-    if (problem == QLatin1String("cancelled")) {
-        *why = problem;
-        return false;
-    }
     return fail(problem);
 }
 

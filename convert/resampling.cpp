@@ -134,15 +134,26 @@ Resampling::~Resampling() = default;
 
 int Resampling::resample(const ConvertParams &params, QString *reason, const ConvertHooks &hooks)
 {
+    const Outcome outcome = run(params, hooks);
+    if (reason)
+        *reason = outcome.text();
+    return outcome.isConverted() ? 1 : -1;
+}
+
+Outcome Resampling::run(const ConvertParams &params, const ConvertHooks &hooks)
+{
     QString why = outputProblem(params);
     // Removed on every path, and while its lock still covers it.
     QTemporaryFile scratch;
     const bool ok = why.isEmpty() && soxchain::run(params, hooks, scratch, &why) &&
                     (params.measureOnly || repackage(params, hooks, scratch.fileName(), &why));
     scratch::discard(scratch);
-    if (!ok)
-        qDebug().noquote() << "failed" << params.inputPath << "-" << why;
-    if (reason)
-        *reason = why;
-    return ok ? 1 : -1;
+    if (ok)
+        return Outcome();
+    // A stop may interrupt what the conversion was waiting for; its own words
+    // would then blame the file.
+    const Outcome outcome =
+        hooks.cancel && hooks.cancel->load() ? Outcome::cancelled() : Outcome::failed(why);
+    qDebug().noquote() << "failed" << params.inputPath << "-" << outcome.text();
+    return outcome;
 }

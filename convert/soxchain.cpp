@@ -111,8 +111,7 @@ struct Peak
 
 // Our own effects take their state as their one argument: a pointer, kept
 // in the effect's private area.
-template <typename State>
-int stateGetopts(sox_effect_t *effp, int argc, char **argv)
+template <typename State> int stateGetopts(sox_effect_t *effp, int argc, char **argv)
 {
     if (argc != 2 || argv[1] == nullptr)
         return SOX_EOF;
@@ -153,9 +152,15 @@ int peakFlow(sox_effect_t *effp, const sox_sample_t *ibuf, sox_sample_t *obuf, s
 
 const sox_effect_handler_t *peakHandler()
 {
-    static sox_effect_handler_t handler = {"peak",        nullptr, SOX_EFF_MCHAN | SOX_EFF_MODIFY,
-                                           stateGetopts<Peak>,   nullptr, peakFlow,
-                                           nullptr,       nullptr, nullptr,
+    static sox_effect_handler_t handler = {"peak",
+                                           nullptr,
+                                           SOX_EFF_MCHAN | SOX_EFF_MODIFY,
+                                           stateGetopts<Peak>,
+                                           nullptr,
+                                           peakFlow,
+                                           nullptr,
+                                           nullptr,
+                                           nullptr,
                                            sizeof(Peak *)};
     return &handler;
 }
@@ -168,7 +173,6 @@ struct Trim
     bool begun = false;
     quint64 droppedFrames = 0;
 };
-
 
 int trimFlow(sox_effect_t *effp, const sox_sample_t *ibuf, sox_sample_t *obuf, size_t *isamp,
              size_t *osamp)
@@ -195,9 +199,15 @@ int trimFlow(sox_effect_t *effp, const sox_sample_t *ibuf, sox_sample_t *obuf, s
 
 const sox_effect_handler_t *trimHandler()
 {
-    static sox_effect_handler_t handler = {"trim-start",  nullptr, SOX_EFF_MCHAN | SOX_EFF_MODIFY,
-                                           stateGetopts<Trim>,   nullptr, trimFlow,
-                                           nullptr,       nullptr, nullptr,
+    static sox_effect_handler_t handler = {"trim-start",
+                                           nullptr,
+                                           SOX_EFF_MCHAN | SOX_EFF_MODIFY,
+                                           stateGetopts<Trim>,
+                                           nullptr,
+                                           trimFlow,
+                                           nullptr,
+                                           nullptr,
+                                           nullptr,
                                            sizeof(Trim *)};
     return &handler;
 }
@@ -583,10 +593,9 @@ bool Chain::measure(QString *why)
     MeasureState state{&hooks, &atOutput, samplesWanted(), samplesExpected(again->signal)};
     sox_get_globals()->use_threads = sox_false;
     sox_flow_effects(chain.get(), measureCallback, &state);
-    if (state.cancelled || (hooks.cancel && hooks.cancel->load())) {
-        *why = QStringLiteral("cancelled");
+    // The caller tells a stop by the flag.
+    if (state.cancelled || (hooks.cancel && hooks.cancel->load()))
         return false;
-    }
     if (again->sox_errno != 0) {
         *why = QCoreApplication::translate("engine", "the input is damaged or cut short: %1")
                    .arg(QString::fromLocal8Bit(again->sox_errstr));
@@ -721,10 +730,9 @@ bool Chain::flow(QString *why)
 
     // A signal can also end the flow as a failed read or write (EINTR) before
     // the callback sees the flag.
-    if (state.cancelled || (hooks.cancel && hooks.cancel->load())) {
-        *why = QStringLiteral("cancelled");
+    // The caller tells a stop by the flag.
+    if (state.cancelled || (hooks.cancel && hooks.cancel->load()))
         return false;
-    }
     if (state.tooLarge) {
         *why = QCoreApplication::translate(
             "engine", "the converted audio is larger than a WAV file can hold (4 GiB); "

@@ -9,6 +9,7 @@
 #include <QList>
 
 #include <algorithm>
+#include <cctype>
 #include <iterator>
 
 #include <cerrno>
@@ -28,6 +29,7 @@ const QByteArray rowWord = QByteArrayLiteral("convert");
 const QByteArray progressWord = QByteArrayLiteral("progress");
 const QByteArray convertedWord = QByteArrayLiteral("converted");
 const QByteArray failedWord = QByteArrayLiteral("failed");
+const QByteArray cancelledWord = QByteArrayLiteral("cancelled");
 const QByteArray clippedWord = QByteArrayLiteral("clipped");
 const QByteArray warningWord = QByteArrayLiteral("warning");
 const QByteArray gainWord = QByteArrayLiteral("gain");
@@ -42,6 +44,26 @@ QByteArray encode(const QString &text)
 QString decode(const QByteArray &bytes)
 {
     return QString::fromUtf8(QByteArray::fromPercentEncoding(bytes));
+}
+
+// A word as encode() writes it: unreserved characters and %XX escapes of
+// UTF-8, nothing else.
+bool decodes(const QByteArray &word, QString *text)
+{
+    for (int i = 0; i < word.size(); ++i) {
+        const char c = word.at(i);
+        if (c == '%') {
+            if (i + 2 >= word.size() || !isxdigit(uchar(word.at(i + 1))) ||
+                !isxdigit(uchar(word.at(i + 2))))
+                return false;
+            i += 2;
+        } else if (!isalnum(uchar(c)) && c != '-' && c != '.' && c != '_' && c != '~') {
+            return false;
+        }
+    }
+    const QByteArray bytes = QByteArray::fromPercentEncoding(word);
+    *text = QString::fromUtf8(bytes);
+    return text->toUtf8() == bytes;
 }
 
 bool writeAll(const QByteArray &bytes)
@@ -295,20 +317,27 @@ QByteArray gainLine(const sound::Level &level)
     return line + ' ' + (level.ceilingHeld ? '1' : '0') + ' ' + (level.shared ? '1' : '0') + '\n';
 }
 
-QByteArray convertedLine()
+QByteArray endLine(const Outcome &outcome)
 {
-    return convertedWord + '\n';
-}
-
-QByteArray failedLine(const QString &reason)
-{
-    return failedWord + ' ' + encode(reason) + '\n';
+    switch (outcome.kind) {
+    case Outcome::Kind::Converted:
+        return convertedWord + '\n';
+    case Outcome::Kind::Cancelled:
+        return cancelledWord + '\n';
+    case Outcome::Kind::Refused:
+    case Outcome::Kind::Failed:
+        break;
+    }
+    return failedWord + ' ' + encode(outcome.summary) + ' ' + encode(outcome.detail) + '\n';
 }
 
 Answer readAnswerLine(const QByteArray &line)
 {
     Answer answer;
-    const QList<QByteArray> words = line.trimmed().split(' ');
+    // Only the line's end goes: an empty last word (a reason without detail)
+    // is a word.
+    const QList<QByteArray> words =
+        (line.endsWith('\n') ? line.left(line.size() - 1) : line).split(' ');
     if (words.size() == 3 && words.at(0) == progressWord) {
         bool doneOk = false, totalOk = false;
         answer.done = words.at(1).toULongLong(&doneOk);
@@ -321,8 +350,8 @@ Answer readAnswerLine(const QByteArray &line)
         if (ok)
             answer.kind = Answer::Kind::Clipped;
     } else if (words.size() == 2 && words.at(0) == warningWord) {
-        answer.kind = Answer::Kind::Warning;
-        answer.reason = decode(words.at(1));
+        if (decodes(words.at(1), &answer.warning))
+            answer.kind = Answer::Kind::Warning;
     } else if (words.size() == 8 && words.at(0) == gainWord) {
         bool ok[5] = {};
         sound::Level &level = answer.level;
@@ -337,12 +366,16 @@ Answer readAnswerLine(const QByteArray &line)
             std::isfinite(level.gainDb) && std::isfinite(level.firstDb))
             answer.kind = Answer::Kind::Gain;
     } else if (words.size() == 1 && words.at(0) == convertedWord) {
-        answer.kind = Answer::Kind::Converted;
-    } else if (words.size() == 2 && words.at(0) == failedWord) {
-        answer.kind = Answer::Kind::Failed;
-        answer.reason = decode(words.at(1));
-    } else if (words.size() == 1 && words.at(0) == failedWord) {
-        answer.kind = Answer::Kind::Failed;
+        answer.kind = Answer::Kind::End;
+    } else if (words.size() == 1 && words.at(0) == cancelledWord) {
+        answer.kind = Answer::Kind::End;
+        answer.outcome = Outcome::cancelled();
+    } else if (words.size() == 3 && words.at(0) == failedWord) {
+        QString summary, detail;
+        if (decodes(words.at(1), &summary) && decodes(words.at(2), &detail)) {
+            answer.kind = Answer::Kind::End;
+            answer.outcome = Outcome::failed(summary, detail);
+        }
     }
     return answer;
 }
@@ -362,8 +395,8 @@ int run(const std::atomic_bool &cancel, int wakeDescriptor)
     while (reader.next(&line, cancel, wakeDescriptor)) {
         const Job job = readJobLine(line);
         if (job.kind != Job::Kind::Convert) {
-            if (!writeAll(failedLine(QCoreApplication::translate(
-                    "engine", "the worker was sent no input it can read"))))
+            if (!writeAll(endLine(Outcome::failed(QCoreApplication::translate(
+                    "engine", "the worker was sent no input it can read")))))
                 return 1;
             continue;
         }
@@ -392,9 +425,7 @@ int run(const std::atomic_bool &cancel, int wakeDescriptor)
         };
         hooks.warning = [&](const QString &text) { parentGone |= !writeAll(warningLine(text)); };
         hooks.gain = [&](const sound::Level &level) { parentGone |= !writeAll(gainLine(level)); };
-        QString reason;
-        const bool converted = resampling.resample(job.params, &reason, hooks) == 1;
-        parentGone |= !writeAll(converted ? convertedLine() : failedLine(reason));
+        parentGone |= !writeAll(endLine(resampling.run(job.params, hooks)));
         if (parentGone)
             return 1;
     }

@@ -6,6 +6,7 @@
 #pragma once
 
 #include "convert/convertparams.h"
+#include "convert/outcome.h"
 #include "convert/plan.h"
 #include "convert/sound.h"
 
@@ -52,20 +53,25 @@ int workersFor(const Plan &plan, int jobs);
 
 struct Answer
 {
-    enum class Kind { Progress, Clipped, Warning, Gain, Converted, Failed, Unreadable };
+    // End: the conversion's outcome, in `outcome`.
+    enum class Kind { Progress, Clipped, Warning, Gain, End, Unreadable };
     Kind kind = Kind::Unreadable;
     quint64 done = 0; // samples done, or clipped
     quint64 total = 0;
-    QString reason; // why it failed, or the warning
+    QString warning;
     sound::Level level;
+    Outcome outcome;
 };
 
 QByteArray progressLine(quint64 done, quint64 total);
 QByteArray clippedLine(quint64 samples);
 QByteArray warningLine(const QString &text);
 QByteArray gainLine(const sound::Level &level);
-QByteArray convertedLine();
-QByteArray failedLine(const QString &reason);
+// The conversion's end: "converted", "cancelled", or "failed" with the
+// reason's summary and detail.
+QByteArray endLine(const Outcome &outcome);
+// Unreadable for a line that is not one of the above to the letter, a text
+// that is not percent-encoded UTF-8 included.
 Answer readAnswerLine(const QByteArray &line);
 
 // The worker's main loop: converts each input named on standard input until

@@ -22,7 +22,6 @@ namespace worker {
 
 namespace {
 
-const QString cancelledReason = QStringLiteral("cancelled");
 constexpr int pollMs = 100;
 
 } // namespace
@@ -93,7 +92,7 @@ void Pool::run()
             if (report.started)
                 report.started(i, row.input, row.output);
             if (report.failed)
-                report.failed(i, row.input, row.reason);
+                report.failed(i, row.input, Outcome::refused(row.reason));
         }
     }
     schedule();
@@ -180,19 +179,18 @@ void Pool::convertHere(int row)
     BatchReport local = report;
     // One conversion at a time: the other processors would idle.
     local.spareProcessors = QThread::idealThreadCount() - 1;
-    local.converted = [this](int i, const QString &, const QString &) {
-        finishRow(i, true, QString());
-    };
-    local.failed = [this](int i, const QString &, const QString &reason) {
-        finishRow(i, false, reason);
+    local.converted = [this](int i, const QString &, const QString &) { finishRow(i, Outcome()); };
+    local.failed = [this](int i, const QString &, const Outcome &outcome) {
+        finishRow(i, outcome);
     };
     const PlanRow &planned = plan.rows.at(row);
     if (measuring) {
-        QString reason;
-        const bool ok = measureRow(plan, planned, *here, local, cancel, &own[size_t(row)], &reason);
+        Outcome outcome;
+        const bool ok =
+            measureRow(plan, planned, *here, local, cancel, &own[size_t(row)], &outcome);
         rows[row].state = ok ? Row::State::Measured : Row::State::Running;
         if (!ok)
-            finishRow(row, false, reason);
+            finishRow(row, outcome);
     } else if (plan.request.sound.together) {
         convertSharedRow(plan, planned, *here, local, cancel, shared);
     } else {
@@ -220,7 +218,7 @@ void Pool::schedule()
         const PlanRow &row = plan.rows.at(next);
         Worker *idle = nullptr;
         for (Worker &w : workers) {
-            if (w.row < 0 && w.process->state() != QProcess::NotRunning) {
+            if (w.row < 0 && !w.dropped && w.process->state() != QProcess::NotRunning) {
                 idle = &w;
                 break;
             }
@@ -304,6 +302,11 @@ void Pool::slReadyRead()
     while (w->process->canReadLine()) {
         const Answer answer = readAnswerLine(w->process->readLine());
         const int row = w->row;
+        if (answer.kind == Answer::Kind::Unreadable) {
+            dropWorker(w, row);
+            ended = true;
+            break;
+        }
         if (row < 0)
             continue;
         switch (answer.kind) {
@@ -317,7 +320,7 @@ void Pool::slReadyRead()
             break;
         case Answer::Kind::Warning:
             if (report.warning)
-                report.warning(row, answer.reason);
+                report.warning(row, answer.warning);
             break;
         case Answer::Kind::Gain:
             if (measuring)
@@ -325,10 +328,9 @@ void Pool::slReadyRead()
             else if (report.gain)
                 report.gain(row, answer.level);
             break;
-        case Answer::Kind::Converted:
-        case Answer::Kind::Failed:
+        case Answer::Kind::End:
             w->row = -1;
-            finishRow(row, answer.kind == Answer::Kind::Converted, answer.reason);
+            finishRow(row, answer.outcome);
             ended = true;
             break;
         case Answer::Kind::Unreadable:
@@ -337,6 +339,21 @@ void Pool::slReadyRead()
     }
     if (ended)
         schedule();
+}
+
+void Pool::dropWorker(Worker *w, int row)
+{
+    // A worker whose answers cannot be read is not trusted with another
+    // row: its row fails now, and it is stopped rather than waited for.
+    qDebug().noquote() << "a worker's answer cannot be read; stopping it";
+    w->row = -1;
+    w->dropped = true;
+    w->process->closeWriteChannel();
+    w->process->terminate();
+    disconnect(w->process, SIGNAL(readyReadStandardOutput()), this, SLOT(slReadyRead()));
+    if (row >= 0)
+        finishRow(row, Outcome::failed(QCoreApplication::translate(
+                           "engine", "the worker process gave an answer that cannot be read")));
 }
 
 void Pool::slFinished(int exitCode, QProcess::ExitStatus status)
@@ -366,7 +383,7 @@ void Pool::slFinished(int exitCode, QProcess::ExitStatus status)
             reason =
                 QCoreApplication::translate("engine", "the worker process ended with status %1")
                     .arg(exitCode);
-        finishRow(row, false, reason);
+        finishRow(row, Outcome::failed(reason));
     }
     schedule();
 }
@@ -399,21 +416,21 @@ void Pool::stop()
     endIfDone();
 }
 
-void Pool::finishRow(int row, bool converted, const QString &reason)
+void Pool::finishRow(int row, const Outcome &outcome)
 {
-    if (measuring && converted) {
+    if (measuring && outcome.isConverted()) {
         rows[row].state = Row::State::Measured;
         return;
     }
     rows[row].state = Row::State::Done;
     const PlanRow &planned = plan.rows.at(row);
-    if (converted) {
+    if (outcome.isConverted()) {
         if (report.converted)
             report.converted(row, planned.input, planned.output);
     } else if (report.failed) {
         // A stop may interrupt what the conversion was waiting for; its own
         // words would then blame the file.
-        report.failed(row, planned.input, stopping ? cancelledReason : reason);
+        report.failed(row, planned.input, stopping ? Outcome::cancelled() : outcome);
     }
 }
 
@@ -429,7 +446,7 @@ void Pool::endIfDone()
         // Never started: as runPlan reports the rows after a stop.
         rows[i].state = Row::State::Done;
         if (report.failed)
-            report.failed(i, plan.rows.at(i).input, cancelledReason);
+            report.failed(i, plan.rows.at(i).input, Outcome::cancelled());
     }
     finished = true;
     if (loop)

@@ -48,7 +48,7 @@ public:
 
 Q_SIGNALS:
     // The run begins to stop: what comes after is the running rows' end and
-    // "cancelled" for the rows that never started.
+    // a cancelled end for the rows that never started.
     void sgStopping();
 
 private Q_SLOTS:
@@ -68,6 +68,7 @@ private:
     {
         QProcess *process = nullptr;
         int row = -1;
+        bool dropped = false; // stopped for an answer that cannot be read
     };
 
     void schedule();
@@ -75,7 +76,8 @@ private:
     Worker *startWorker();
     void convertHere(int row);
     Worker *workerOf(QObject *process);
-    void finishRow(int row, bool converted, const QString &reason);
+    void finishRow(int row, const Outcome &outcome);
+    void dropWorker(Worker *w, int row);
     void stop();
     void endIfDone();
     void settleIfMeasured();

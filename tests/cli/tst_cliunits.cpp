@@ -229,19 +229,34 @@ void TstCliUnits::answerLines_data()
                               << quint64(8192);
     QTest::newRow("huge progress") << worker::progressLine(quint64(1) << 40, 0) << int(K::Progress)
                                    << "" << (quint64(1) << 40);
-    QTest::newRow("converted") << worker::convertedLine() << int(K::Converted) << "" << quint64(0);
+    QTest::newRow("converted") << worker::endLine(Outcome()) << int(K::End) << "" << quint64(0);
+    QTest::newRow("cancelled") << worker::endLine(Outcome::cancelled()) << int(K::End)
+                               << "cancelled" << quint64(0);
     QTest::newRow("reason with spaces")
-        << worker::failedLine("cannot read: not an audio file libsox knows") << int(K::Failed)
-        << "cannot read: not an audio file libsox knows" << quint64(0);
+        << worker::endLine(Outcome::failed("cannot read", "not an audio file libsox knows"))
+        << int(K::End) << "cannot read: not an audio file libsox knows" << quint64(0);
     QTest::newRow("reason with a newline and a percent")
-        << worker::failedLine("line one\nline two 100%") << int(K::Failed)
+        << worker::endLine(Outcome::failed("line one\nline two 100%")) << int(K::End)
         << "line one\nline two 100%" << quint64(0);
     QTest::newRow("reason beyond Latin-1")
-        << worker::failedLine(QStringLiteral("output folder does not exist: /tmp/\u00e9t\u00e9 "
-                                             "\u97f3"))
-        << int(K::Failed)
-        << QStringLiteral("output folder does not exist: /tmp/\u00e9t\u00e9 \u97f3") << quint64(0);
-    QTest::newRow("empty reason") << worker::failedLine("") << int(K::Failed) << "" << quint64(0);
+        << worker::endLine(Outcome::failed(QStringLiteral("output folder does not exist"),
+                                           QStringLiteral("/tmp/\u00e9t\u00e9 \u97f3")))
+        << int(K::End) << QStringLiteral("output folder does not exist: /tmp/\u00e9t\u00e9 \u97f3")
+        << quint64(0);
+    QTest::newRow("empty reason") << worker::endLine(Outcome::failed("")) << int(K::End) << ""
+                                  << quint64(0);
+    QTest::newRow("warning") << worker::warningLine("ends early: 2 s") << int(K::Warning)
+                             << "ends early: 2 s" << quint64(0);
+    // A reason that a faulty encoder let through as it was: read as nothing,
+    // not as a shorter or longer reason.
+    QTest::newRow("reason not encoded")
+        << QByteArray("failed cannot read: no %1\n") << int(K::Unreadable) << "" << quint64(0);
+    QTest::newRow("reason cut by a broken escape")
+        << QByteArray("failed cannot%2 %4\n") << int(K::Unreadable) << "" << quint64(0);
+    QTest::newRow("reason not UTF-8")
+        << QByteArray("failed %FF%FE x\n") << int(K::Unreadable) << "" << quint64(0);
+    QTest::newRow("warning not encoded")
+        << QByteArray("warning a:b\n") << int(K::Unreadable) << "" << quint64(0);
     QTest::newRow("garbage") << QByteArray("hello there\n") << int(K::Unreadable) << ""
                              << quint64(0);
     QTest::newRow("gain not a number")
@@ -265,7 +280,8 @@ void TstCliUnits::answerLines()
     QVERIFY(line.endsWith('\n'));
     const worker::Answer answer = worker::readAnswerLine(line);
     QCOMPARE(int(answer.kind), kind);
-    QCOMPARE(answer.reason, reason);
+    QCOMPARE(answer.kind == worker::Answer::Kind::Warning ? answer.warning : answer.outcome.text(),
+             reason);
     QCOMPARE(answer.done, done);
 }
 

@@ -265,7 +265,7 @@ void TestPlan::existingOutputs()
     BatchReport report;
     report.converted = [&](int, const QString &, const QString &) { events << "converted"; };
     report.skipped = [&](int, const QString &, const QString &) { events << "skipped"; };
-    report.failed = [&](int, const QString &, const QString &r) { events << "failed " + r; };
+    report.failed = [&](int, const QString &, const Outcome &o) { events << "failed " + o.text(); };
     runPlan(plan, resampling, report);
     QCOMPARE(events.size(), 1);
     QCOMPARE(testutil::readAll(earlier) != "earlier", replaced);
@@ -299,8 +299,8 @@ void TestPlan::ownStarts_data()
     QTest::addColumn<QList<qint64>>("frames"); // each row's start at 48 kHz; -1: refused
 
     QTest::newRow("none: the request's") << QVariant() << QList<qint64>{12000, 12000};
-    QTest::newRow("the second its own") << QVariant(QStringList{"", "0.5"})
-                                        << QList<qint64>{12000, 24000};
+    QTest::newRow("the second its own")
+        << QVariant(QStringList{"", "0.5"}) << QList<qint64>{12000, 24000};
     QTest::newRow("its own zero") << QVariant(QStringList{"0", ""}) << QList<qint64>{0, 12000};
     QTest::newRow("unreadable") << QVariant(QStringList{"", "soon"}) << QList<qint64>{-1, -1};
 }

@@ -89,7 +89,7 @@ void TestHostile::initTestCase()
 
     const QString ref = base->filePath(QStringLiteral("alone"));
     QVERIFY(QDir().mkpath(ref));
-    const QList<Outcome> alone =
+    const QList<RowEnd> alone =
         runInProcess(convertCommand(rate, channels, bits, 0, ref, QString(), {goodFlac, goodWav}));
     QCOMPARE(alone.size(), 2);
     QVERIFY(alone.at(0).converted && alone.at(1).converted);
@@ -287,7 +287,7 @@ void TestHostile::inBatch()
     QVERIFY2(!hostile.isEmpty(), "could not make the hostile input");
     const QByteArray hostileBefore = checksum(hostile);
 
-    const QList<Outcome> outcomes = runInProcess(
+    const QList<RowEnd> outcomes = runInProcess(
         convertCommand(rate, channels, bits, 0, out, QString(), {goodFlac, hostile, goodWav}));
 
     QCOMPARE(outcomes.size(), 3);
