@@ -142,18 +142,22 @@ int Resampling::resample(const ConvertParams &params, QString *reason, const Con
 
 Outcome Resampling::run(const ConvertParams &params, const ConvertHooks &hooks)
 {
+    Outcome outcome;
     QString why = outputProblem(params);
     // Removed on every path, and while its lock still covers it.
     QTemporaryFile scratch;
-    const bool ok = why.isEmpty() && soxchain::run(params, hooks, scratch, &why) &&
-                    (params.measureOnly || repackage(params, hooks, scratch.fileName(), &why));
+    if (!why.isEmpty())
+        outcome = Outcome::failed(why);
+    else if (soxchain::run(params, hooks, scratch, &outcome) && !params.measureOnly &&
+             !repackage(params, hooks, scratch.fileName(), &why))
+        outcome = Outcome::failed(why);
     scratch::discard(scratch);
-    if (ok)
-        return Outcome();
+    if (outcome.isConverted())
+        return outcome;
     // A stop may interrupt what the conversion was waiting for; its own words
     // would then blame the file.
-    const Outcome outcome =
-        hooks.cancel && hooks.cancel->load() ? Outcome::cancelled() : Outcome::failed(why);
+    if (hooks.cancel && hooks.cancel->load())
+        outcome = Outcome::cancelled();
     qDebug().noquote() << "failed" << params.inputPath << "-" << outcome.text();
     return outcome;
 }

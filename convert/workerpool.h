@@ -6,6 +6,7 @@
 
 #include "convert/batch.h"
 #include "convert/plan.h"
+#include "convert/workerprocess.h"
 
 #include <QObject>
 #include <QProcess>
@@ -20,14 +21,6 @@ class QSocketNotifier;
 class Resampling;
 
 namespace worker {
-
-// How to start a worker: a program that runs worker::serve() when given
-// these arguments.
-struct Program
-{
-    QString path;
-    QStringList arguments;
-};
 
 class Pool : public QObject
 {
