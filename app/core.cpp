@@ -4,6 +4,7 @@
 #include "convert/batch.h"
 #include "convert/command.h"
 #include "convert/plan.h"
+#include "convert/progress.h"
 #include "convert/resampling.h"
 #include "convert/units.h"
 #include "convert/worker.h"
@@ -32,7 +33,7 @@ constexpr double fractionStep = 0.01;
 struct Heard
 {
     QString input;
-    int percent = -1;
+    ProgressGate gate;
     double fraction = -1;
     QElapsedTimer sinceFraction;
 };
@@ -150,12 +151,8 @@ void Core::doConvert()
             return;
         Heard &h = *it;
         // At most one signal per percent: the window needs no more.
-        const int percent = total > 0 ? int(qMin<quint64>(100, done * 100 / total))
-                                      : int(done >> 20); // about one per million samples
-        if (percent != h.percent) {
-            h.percent = percent;
+        if (h.gate.pass(done, total))
             data->notifyResampProgress(h.input, qreal(done), qreal(total));
-        }
         if (total == 0)
             return;
         const double fraction = qMin(1.0, double(done) / double(total));
@@ -220,8 +217,7 @@ void Core::runRequest(const QVariantMap &given, const BatchReport &report)
 
     int workers = 1;
     if (!workerProgram.isEmpty()) {
-        workers = jobs > 0 ? qMin(jobs, plan.count(PlanRow::Status::Convert))
-                           : worker::workersFor(plan, QThread::idealThreadCount());
+        workers = worker::workerCount(plan, jobs, QThread::idealThreadCount());
     }
     if (workers <= 1) {
         BatchReport here = report;

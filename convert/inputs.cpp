@@ -170,15 +170,6 @@ bool isAudioFile(const QString &path)
            readableExtensions().contains(QString::fromLatin1(probe->filetype).toLower());
 }
 
-QString fileKey(const QString &path)
-{
-    const QFileInfo info(path);
-    if (info.exists())
-        return info.canonicalFilePath();
-    const QString folder = QFileInfo(info.absolutePath()).canonicalFilePath();
-    return (folder.isEmpty() ? info.absolutePath() : folder) + QLatin1Char('/') + info.fileName();
-}
-
 QString argumentProblem(const char *rawArg)
 {
     const QByteArray raw(rawArg);

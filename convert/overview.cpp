@@ -10,7 +10,6 @@
 #include <QMutexLocker>
 
 #include <limits>
-#include <sys/stat.h>
 
 namespace overview {
 
@@ -116,23 +115,9 @@ bool compute(const QString &path, quint32 rate, quint32 channels, int buckets, c
     return true;
 }
 
-FileStamp stampOf(const QString &path)
-{
-    FileStamp stamp;
-    struct stat st;
-    if (::stat(QFile::encodeName(path).constData(), &st) != 0)
-        return stamp;
-    stamp.exists = true;
-    stamp.device = quint64(st.st_dev);
-    stamp.inode = quint64(st.st_ino);
-    stamp.size = qint64(st.st_size);
-    stamp.mtimeNs = qint64(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
-    return stamp;
-}
-
 bool Cache::find(const QString &path, quint32 rate, quint32 channels, Overview *out) const
 {
-    const FileStamp now = stampOf(path);
+    const FileStamp now = fileStamp(path);
     QMutexLocker locker(&lock);
     for (const Entry &e : entries) {
         if (e.path == path && e.stamp == now && e.overview.rate == rate &&

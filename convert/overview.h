@@ -4,6 +4,7 @@
 #pragma once
 
 #include "convert/command.h"
+#include "convert/fileid.h"
 #include "convert/plan.h"
 
 #include <QHash>
@@ -74,23 +75,6 @@ struct Hooks
 // cancelled.
 bool compute(const QString &path, quint32 rate, quint32 channels, int buckets, const Hooks &hooks,
              Overview *out, QString *why);
-
-// Which version of a file an overview was made from: a file changed or
-// replaced since then is another file.
-struct FileStamp
-{
-    bool exists = false;
-    quint64 device = 0;
-    quint64 inode = 0;
-    qint64 size = 0;
-    qint64 mtimeNs = 0;
-    bool operator==(const FileStamp &o) const
-    {
-        return exists && o.exists && device == o.device && inode == o.inode && size == o.size &&
-               mtimeNs == o.mtimeNs;
-    }
-};
-FileStamp stampOf(const QString &path);
 
 // Overviews already made, by file, its version and the format they were made
 // at; the oldest go first beyond `capacity`. Safe from any thread.

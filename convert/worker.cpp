@@ -1,6 +1,7 @@
 #include "convert/worker.h"
 
 #include "convert/interrupt.h"
+#include "convert/progress.h"
 #include "convert/resampling.h"
 #include "convert/sound.h"
 #include "convert/spare.h"
@@ -24,9 +25,6 @@
 namespace worker {
 
 namespace {
-
-// Without a known total, progress is sent after this many more samples.
-constexpr quint64 unknownTotalStep = quint64(1) << 20;
 
 bool writeAll(const QByteArray &bytes)
 {
@@ -116,6 +114,12 @@ int workersFor(const Plan &plan, int jobs)
     return qMax(1, qMin(qMin(jobs, rows), worth));
 }
 
+int workerCount(const Plan &plan, int asked, int processors)
+{
+    return asked > 0 ? qMin(asked, plan.count(PlanRow::Status::Convert))
+                     : workersFor(plan, processors);
+}
+
 int run(const std::atomic_bool &cancel, int wakeDescriptor)
 {
 #ifdef __linux__
@@ -137,23 +141,13 @@ int run(const std::atomic_bool &cancel, int wakeDescriptor)
             continue;
         }
         bool parentGone = false;
-        int lastPercent = -1;
-        quint64 lastDone = 0;
+        ProgressGate gate;
         ConvertHooks hooks;
         hooks.cancel = &cancel;
         spare::useProcessors(job.spareProcessors, &hooks);
         hooks.progress = [&](quint64 done, quint64 total) {
-            if (total > 0) {
-                const int percent = int(qMin<quint64>(100, done * 100 / total));
-                if (percent == lastPercent)
-                    return;
-                lastPercent = percent;
-            } else {
-                if (done - lastDone < unknownTotalStep)
-                    return;
-                lastDone = done;
-            }
-            parentGone |= !writeAll(progressLine(done, total));
+            if (gate.pass(done, total))
+                parentGone |= !writeAll(progressLine(done, total));
         };
         hooks.clipped = [&](quint64 samples) {
             if (samples > 0)

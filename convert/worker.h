@@ -32,6 +32,11 @@ int spareProcessorsFor(int rowsToStart, int rowsRunning, int processors);
 // short work stays in one process (1) and longer work spreads.
 int workersFor(const Plan &plan, int jobs);
 
+// How many workers a request runs on: as many as `asked` (-j, or the
+// window's jobs), no more than the rows that convert; with none asked (0),
+// what the work is worth on `processors` (workersFor).
+int workerCount(const Plan &plan, int asked, int processors);
+
 // The worker's main loop: converts each input named on standard input until
 // its end, or until `cancel` is set. Returns the process exit status.
 int run(const std::atomic_bool &cancel, int wakeDescriptor);

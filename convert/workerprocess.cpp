@@ -1,6 +1,6 @@
 #include "convert/workerprocess.h"
 
-#include "convert/inputs.h"
+#include "convert/fileid.h"
 
 #include <QHash>
 #include <QProcess>
@@ -64,7 +64,7 @@ QVector<QVector<int>> rowsBefore(const Plan &plan)
         const PlanRow &row = plan.rows.at(i);
         if (row.status != PlanRow::Status::Convert)
             continue;
-        for (const QString &key : {inputs::fileKey(row.input), inputs::fileKey(row.output)}) {
+        for (const QString &key : {fileKey(row.input), fileKey(row.output)}) {
             const auto earlier = lastToTouch.constFind(key);
             // An input that names its own output (refused by the conversion)
             // touches one file twice and must not wait for itself.

@@ -2,6 +2,7 @@
 // lengths of time, the size that a length makes, the worker line protocol and
 // which file names count as audio.
 #include "convert/inputs.h"
+#include "convert/progress.h"
 #include "convert/units.h"
 #include "convert/worker.h"
 
@@ -34,6 +35,10 @@ private slots:
     void spareProcessors();
     void workers_data();
     void workers();
+    void workerCount_data();
+    void workerCount();
+    void progressGate_data();
+    void progressGate();
     void audioFileNames_data();
     void audioFileNames();
 };
@@ -537,6 +542,72 @@ void TstCliUnits::workers()
     refused.facts.frames = quint64(3600 * 44100);
     plan.rows.append(refused);
     QCOMPARE(worker::workersFor(plan, jobs), workers);
+}
+
+void TstCliUnits::workerCount_data()
+{
+    QTest::addColumn<int>("converting"); // rows of ten minutes each
+    QTest::addColumn<int>("asked");
+    QTest::addColumn<int>("processors");
+    QTest::addColumn<int>("workers");
+    QTest::newRow("as many as asked") << 8 << 3 << 2 << 3;
+    QTest::newRow("no more than the rows") << 2 << 6 << 8 << 2;
+    QTest::newRow("one asked") << 5 << 1 << 8 << 1;
+    QTest::newRow("none asked: the processors") << 8 << 0 << 4 << 4;
+    QTest::newRow("none asked, one row") << 1 << 0 << 4 << 1;
+}
+
+// The window and the command-line tool ask for their workers in one place.
+void TstCliUnits::workerCount()
+{
+    QFETCH(int, converting);
+    QFETCH(int, asked);
+    QFETCH(int, processors);
+    QFETCH(int, workers);
+    Plan plan;
+    plan.request.sampleRate = 48000;
+    for (int i = 0; i < converting; ++i) {
+        PlanRow row;
+        row.index = i;
+        row.facts.sampleRate = 48000;
+        row.facts.channels = 2;
+        row.facts.frames = 600 * 48000;
+        plan.rows.append(row);
+    }
+    PlanRow refused;
+    refused.status = PlanRow::Status::Refused;
+    plan.rows.append(refused);
+    QCOMPARE(worker::workerCount(plan, asked, processors), workers);
+}
+
+void TstCliUnits::progressGate_data()
+{
+    QTest::addColumn<quint64>("total");
+    QTest::addColumn<QVector<quint64>>("done");
+    QTest::addColumn<QVector<quint64>>("passed");
+    QTest::newRow("one per percent")
+        << quint64(1000) << QVector<quint64>{0, 5, 9, 10, 11, 19, 20, 1000}
+        << QVector<quint64>{0, 10, 20, 1000};
+    QTest::newRow("beyond the total stays at 100")
+        << quint64(100) << QVector<quint64>{99, 100, 150} << QVector<quint64>{99, 100};
+    QTest::newRow("unknown total: per 2^20 samples")
+        << quint64(0) << QVector<quint64>{1, 1048575, 1048576, 2000000, 2097152}
+        << QVector<quint64>{1, 1048576, 2097152};
+}
+
+// What a worker sends and what the window hears of a conversion's progress.
+void TstCliUnits::progressGate()
+{
+    QFETCH(quint64, total);
+    QFETCH(QVector<quint64>, done);
+    QFETCH(QVector<quint64>, passed);
+    ProgressGate gate;
+    QVector<quint64> got;
+    for (const quint64 d : done) {
+        if (gate.pass(d, total))
+            got.append(d);
+    }
+    QCOMPARE(got, passed);
 }
 
 void TstCliUnits::audioFileNames_data()
