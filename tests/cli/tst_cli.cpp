@@ -249,6 +249,12 @@ void TstCli::options_data()
                                    << QStringList{"-r/--rate", "800000", "768000"};
     QTest::newRow("rate zero") << with({"-r", "0", "-c", "1", "-b", "24"}) << 2 << ""
                                << QStringList{"-r/--rate", "\"0\""};
+    QTest::newRow("rate with a plus sign") << with({"-r", "+48000", "-c", "1", "-b", "24"}) << 2
+                                           << "" << QStringList{"-r/--rate", "+48000"};
+    QTest::newRow("rate after a space") << with({"-r", " 48000", "-c", "1", "-b", "24"}) << 2 << ""
+                                        << QStringList{"-r/--rate", "\" 48000\""};
+    QTest::newRow("channels after a space") << with({"-r", "48000", "-c", " 2", "-b", "24"}) << 2
+                                            << "" << QStringList{"-c/--channels", "\" 2\""};
     QTest::newRow("no channels") << with({"-r", "48000", "-b", "24"}) << 2 << ""
                                  << QStringList{"-c/--channels"};
     QTest::newRow("channels zero") << with({"-r", "48000", "-c", "0", "-b", "24"}) << 2 << ""

@@ -122,6 +122,11 @@ void TstCliUnits::rate_data()
     QTest::newRow("dot without decimals") << "44.k" << 0u;
     QTest::newRow("zero") << "0k" << 0u;
     QTest::newRow("negative") << "-48k" << 0u;
+    // As typed on a command line: a sign or a space is no rate anyone meant.
+    QTest::newRow("plus sign") << "+48000" << 0u;
+    QTest::newRow("plus sign, kHz") << "+48k" << 0u;
+    QTest::newRow("space before") << " 48000" << 0u;
+    QTest::newRow("space after") << "48000 " << 0u;
 }
 
 void TstCliUnits::rate()
