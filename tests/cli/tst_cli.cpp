@@ -1547,6 +1547,13 @@ void TstCli::linksNoWindowLibraries()
     QVERIFY(out.contains("libsox"));
     for (const char *library : {"libQt5Gui", "libQt5Qml", "libQt5Quick", "libQt5Widgets"})
         QVERIFY2(!out.contains(library), library);
+    // Nor the engine's parts that only the window uses (sabletide_window_engine),
+    // among the conversion's own.
+    QByteArray symbols;
+    QCOMPARE(testutil::run(QStringLiteral("nm"), {QStringLiteral("-C"), program()}, &symbols), 0);
+    QVERIFY(symbols.contains("soxchain::run"));
+    for (const char *room : {"overview::", "preview::", "slotFrames"})
+        QVERIFY2(!symbols.contains(room), room);
 }
 
 QTEST_GUILESS_MAIN(TstCli)
