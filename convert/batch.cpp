@@ -1,6 +1,7 @@
 #include "convert/batch.h"
 
 #include "convert/command.h"
+#include "convert/logging.h"
 #include "convert/resampling.h"
 #include "convert/spare.h"
 #include "convert/units.h"
@@ -119,7 +120,7 @@ void runRow(const Plan &plan, const PlanRow &row, Resampling &resampling, const 
     }
     switch (row.status) {
     case PlanRow::Status::Refused:
-        qDebug().noquote() << "failed" << row.input << "-" << row.reason;
+        qCDebug(lcBatch).noquote() << "failed" << row.input << "-" << row.reason;
         // Shown like any input whose conversion fails, so that a window row
         // or a progress line says which input it was.
         if (report.started)
@@ -128,7 +129,7 @@ void runRow(const Plan &plan, const PlanRow &row, Resampling &resampling, const 
             report.failed(i, row.input, Outcome::refused(row.reason));
         return;
     case PlanRow::Status::Skip:
-        qDebug().noquote() << "skipped" << row.input << "-" << row.reason;
+        qCDebug(lcBatch).noquote() << "skipped" << row.input << "-" << row.reason;
         if (report.skipped)
             report.skipped(i, row.input, row.reason);
         return;

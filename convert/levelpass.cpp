@@ -3,6 +3,7 @@
 #include "convert/chainbuilder.h"
 #include "convert/errors.h"
 #include "convert/inputs.h"
+#include "convert/logging.h"
 #include "convert/slot.h"
 #include "convert/sound.h"
 #include "convert/soxinput.h"
@@ -181,8 +182,8 @@ bool measure(const ConvertParams &p, const ConvertHooks &hooks, const sox_format
         gains->firstDb = sound::guardedGain(0, inPeak, 0, p.bitsPerSample);
     level.gainDb = gainDb;
     level.firstDb = gains->firstDb;
-    qDebug().noquote() << "measured" << p.inputPath << "peaks" << inPeak << outPeak << "loudness"
-                       << level.loudnessLufs << "gain" << gainDb;
+    qCDebug(lcChain).noquote() << "measured" << p.inputPath << "peaks" << inPeak << outPeak
+                               << "loudness" << level.loudnessLufs << "gain" << gainDb;
     if (hooks.gain)
         hooks.gain(level);
     gains->progress = state.samplesExpected > 0 ? state.samplesExpected : atOutput.seen;

@@ -2,6 +2,7 @@
 
 #include "convert/batch.h"
 #include "convert/chainbuilder.h"
+#include "convert/logging.h"
 #include "convert/overview.h"
 #include "convert/resampling.h"
 #include "convert/scratch.h"
@@ -72,7 +73,7 @@ void openFirst(const std::shared_ptr<Opening> &opening, const QVector<Output> &o
     sox_format_t *opened = nullptr;
     QVector<QPair<QByteArray, QString>> failures;
     for (const Output &o : outputs) {
-        qDebug().noquote() << "opening the sound output" << o.type << o.device;
+        qCDebug(lcPreview).noquote() << "opening the sound output" << o.type << o.device;
         sox::clearLastMessage();
         opened = sox_open_write(o.device.constData(), &signal, nullptr, o.type.constData(), nullptr,
                                 nullptr);

@@ -1,6 +1,7 @@
 #include "convert/resampling.h"
 
 #include "convert/fileid.h"
+#include "convert/logging.h"
 #include "convert/placement.h"
 #include "convert/riff.h"
 #include "convert/scratch.h"
@@ -158,6 +159,6 @@ Outcome Resampling::run(const ConvertParams &params, const ConvertHooks &hooks)
     // would then blame the file.
     if (hooks.cancel && hooks.cancel->load())
         outcome = Outcome::cancelled();
-    qDebug().noquote() << "failed" << params.inputPath << "-" << outcome.text();
+    qCDebug(lcChain).noquote() << "failed" << params.inputPath << "-" << outcome.text();
     return outcome;
 }

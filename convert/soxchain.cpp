@@ -3,6 +3,7 @@
 #include "convert/chainbuilder.h"
 #include "convert/errors.h"
 #include "convert/levelpass.h"
+#include "convert/logging.h"
 #include "convert/readahead.h"
 #include "convert/scratchwriter.h"
 #include "convert/slot.h"
@@ -220,7 +221,7 @@ bool Chain::flow(Outcome *why)
         return false;
     }
     if (!warning.isEmpty()) {
-        qDebug().noquote() << "short input" << p.inputPath << "-" << warning;
+        qCDebug(lcChain).noquote() << "short input" << p.inputPath << "-" << warning;
         if (hooks.warning)
             hooks.warning(warning);
     }

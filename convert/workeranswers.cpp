@@ -3,6 +3,7 @@
 // be understood.
 #include "convert/workerpool.h"
 
+#include "convert/logging.h"
 #include "convert/worker.h"
 
 #include <QCoreApplication>
@@ -62,7 +63,7 @@ void Pool::dropWorker(Worker *w, int row)
 {
     // A worker whose answers cannot be read is not trusted with another
     // row: its row fails now, and it is stopped rather than waited for.
-    qDebug().noquote() << "a worker's answer cannot be read; stopping it";
+    qCDebug(lcWorker).noquote() << "a worker's answer cannot be read; stopping it";
     w->row = -1;
     w->dropped = true;
     w->process->closeWriteChannel();

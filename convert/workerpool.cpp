@@ -1,5 +1,6 @@
 #include "convert/workerpool.h"
 
+#include "convert/logging.h"
 #include "convert/resampling.h"
 #include "convert/worker.h"
 
@@ -104,8 +105,8 @@ Pool::Worker *Pool::startWorker()
     if (!process) {
         // Out of processes, say; the rows are not the worse for it
         // (schedule()).
-        qDebug().noquote() << "cannot start a worker process:" << startError << "- with"
-                           << workers.size() << "running";
+        qCDebug(lcWorker).noquote() << "cannot start a worker process:" << startError << "- with"
+                                    << workers.size() << "running";
         return nullptr;
     }
     connect(process, SIGNAL(readyReadStandardOutput()), this, SLOT(slReadyRead()));

@@ -114,6 +114,9 @@ private slots:
     void reportsThatCannotBeWritten_data();
     void reportsThatCannotBeWritten();
     void linksNoWindowLibraries();
+    void diagnosticsByCategory_data();
+    void diagnosticsByCategory();
+    void verboseCommand();
     void manPage();
 
 private:
@@ -1554,6 +1557,58 @@ void TstCli::linksNoWindowLibraries()
     QVERIFY(symbols.contains("soxchain::run"));
     for (const char *room : {"overview::", "preview::", "slotFrames"})
         QVERIFY2(!symbols.contains(room), room);
+}
+
+void TstCli::diagnosticsByCategory_data()
+{
+    QTest::addColumn<bool>("verbose");
+    QTest::addColumn<QString>("rules"); // QT_LOGGING_RULES
+    QTest::addColumn<bool>("contract"); // the default category's lines
+    QTest::addColumn<bool>("own");      // the program's own, with their category
+
+    QTest::newRow("quiet") << false << "" << false << false;
+    QTest::newRow("-v") << true << "" << true << true;
+    QTest::newRow("one category asked") << false << "sabletide.batch.debug=true" << false << true;
+    QTest::newRow("-v without the program's own")
+        << true << "sabletide.*.debug=false" << true << false;
+}
+
+// A --command's "str" line comes before -v is read, and still shows.
+void TstCli::verboseCommand()
+{
+    const QString out = freshDir();
+    const Result r = run(
+        {"--command", QStringLiteral("$DoConvert,8000,1,16,1000,%1/,,in/a.wav").arg(out), "-v"});
+    QCOMPARE(r.exit, 0);
+    QVERIFY2(r.err.startsWith("str \"1000\" 1000\ninput 0\n"), r.err.constData());
+    QVERIFY2(!run({"--command", QStringLiteral("$DoConvert,8000,1,16,1000,%1/,,in/a.wav").arg(out)})
+                  .err.contains("str "),
+             "quiet");
+}
+
+// -v and QT_LOGGING_RULES switch the diagnostic lines by category.
+void TstCli::diagnosticsByCategory()
+{
+    QFETCH(bool, verbose);
+    QFETCH(QString, rules);
+    QFETCH(bool, contract);
+    QFETCH(bool, own);
+    QProcess p;
+    p.setWorkingDirectory(root.path());
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("QT_LOGGING_RULES"), rules);
+    p.setProcessEnvironment(env);
+    QStringList args{"-r", "8000", "-c", "1",        "-b",       "16",
+                     "-s", "1000", "-o", freshDir(), "in/a.wav", "in/missing.wav"};
+    if (verbose)
+        args.prepend(QStringLiteral("-v"));
+    p.start(program(), args);
+    QVERIFY(p.waitForFinished(60000));
+    const QByteArray err = p.readAllStandardError();
+    QCOMPARE(p.exitCode(), 1);
+    QCOMPARE(err.contains("\nsizeData 956 1000\n"), contract);
+    QCOMPARE(err.contains("\nrate 0\n"), contract);
+    QCOMPARE(err.contains("sabletide.batch: failed in/missing.wav - file not found"), own);
 }
 
 QTEST_GUILESS_MAIN(TstCli)

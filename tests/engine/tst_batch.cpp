@@ -33,6 +33,8 @@ private Q_SLOTS:
     void outputOnAnotherInput();
     void diagnostics_data();
     void diagnostics();
+    void diagnosticsByCategory_data();
+    void diagnosticsByCategory();
     void requestSound_data();
     void requestSound();
     void unreadableAnswer_data();
@@ -399,6 +401,47 @@ void TestBatch::diagnostics()
     QVERIFY(!logged.isEmpty());
     // The whole command, as QDebug writes a string: in double quotes.
     QCOMPARE(logged.takeFirst(), QLatin1Char('"') + text + QLatin1Char('"'));
+    QCOMPARE(logged, lines);
+}
+
+void TestBatch::diagnosticsByCategory_data()
+{
+    QTest::addColumn<QString>("rules");
+    QTest::addColumn<QStringList>("lines"); // after the command itself, where it shows
+
+    const QStringList contract{"str \"1000\" 1000", "input 0",  "rate 0",
+                               "channels 0",        "output 0", "sizeData 956 1000"};
+    const QStringList own{"failed %1/missing.flac - file not found",
+                          "failed %1/notes.wav - cannot read: not a sound file in a format this "
+                          "program reads"};
+    QTest::newRow("the program's own off") << "sabletide.*.debug=false" << contract;
+    QTest::newRow("only the batch's") << "default.debug=false\nsabletide.sox.debug=false" << own;
+    QTest::newRow("the batch's off too")
+        << "default.debug=false\nsabletide.sox.debug=false\nsabletide.batch.debug=false"
+        << QStringList();
+}
+
+// The lines that the conversion's contract names stay in the default
+// category; the program's own diagnostics have categories of their own.
+void TestBatch::diagnosticsByCategory()
+{
+    QFETCH(QString, rules);
+    QFETCH(QStringList, lines);
+    for (QString &line : lines)
+        line.replace(QLatin1String("%1"), in);
+    QTemporaryDir dir;
+    const QString text = command(dir.path(), {"take1.wav", "missing.flac", "notes.wav"});
+    Resampling resampling;
+    QStringList logged;
+    QLoggingCategory::setFilterRules(rules);
+    {
+        testutil::DebugCapture capture;
+        runBatch(text, resampling, BatchReport());
+        logged = capture.lines();
+    }
+    QLoggingCategory::setFilterRules(QString());
+    if (!rules.startsWith(QLatin1String("default.debug=false")))
+        QCOMPARE(logged.takeFirst(), QLatin1Char('"') + text + QLatin1Char('"'));
     QCOMPARE(logged, lines);
 }
 
