@@ -23,7 +23,8 @@ QString outputProblem(const ConvertParams &p)
     const QFileInfo out(p.outputPath);
     if (p.outputPath.isEmpty())
         return QCoreApplication::translate("engine", "no output path");
-    if (out.isDir())
+    // A link to a folder is a link like any other, which the output replaces.
+    if (out.isDir() && !out.isSymLink())
         return QCoreApplication::translate("engine", "the output path is a folder: %1")
             .arg(p.outputPath);
     const QString folder = placement::folderProblem(out.absolutePath());

@@ -1400,11 +1400,17 @@ void TstCli::namesWithControls()
         for (uchar c1 = 0x80; c1 <= 0x9F; ++c1)
             QVERIFY2(!text.contains(QByteArray("\xC2") + char(c1)), text.constData());
     }
-    // A script reads the name itself.
-    const QJsonObject row = QJsonDocument::fromJson(done.out).object();
-    QCOMPARE(row.value("input").toString(), in + "/" + name + ".flac");
-    QCOMPARE(row.value("output").toString(), out + "/" + name + ".wav");
-    QVERIFY(!row.contains("input_hex") && !row.contains("output_hex"));
+    // A script reads the name itself, once escaped by JSON and no more, in
+    // a run's rows and in a dry run's.
+    const Result planned = run(QStringList{"-n", "--json"} + args);
+    QCOMPARE(planned.exit, 0);
+    for (const QByteArray &json : {done.out, planned.out}) {
+        QCOMPARE(json.count('\n'), 1);
+        const QJsonObject row = QJsonDocument::fromJson(json).object();
+        QCOMPARE(row.value("input").toString(), in + "/" + name + ".flac");
+        QCOMPARE(row.value("output").toString(), out + "/" + name + ".wav");
+        QVERIFY(!row.contains("input_hex") && !row.contains("output_hex"));
+    }
 }
 
 // A JSON row holds the bytes of a name that its text cannot give back, so
