@@ -1,12 +1,12 @@
 // sabletide-cli: the window's conversions from a shell, a Makefile or a script.
 #include "cli/diagnostics.h"
+#include "cli/inorderreporter.h"
 #include "cli/names.h"
 #include "cli/options.h"
 #include "cli/reporter.h"
 #include "cli/rowjson.h"
 #include "cli/rowsink.h"
 #include "cli/stdoutput.h"
-#include "cli/workerpool.h"
 #include "convert/batch.h"
 #include "convert/inputs.h"
 #include "convert/interrupt.h"
@@ -304,8 +304,8 @@ int main(int argc, char *argv[])
     if (workers <= 1) {
         convertHere(plan, sink);
     } else {
-        WorkerPool pool(plan, workers, options.verbose, &sink);
-        pool.run();
+        InOrderReporter reporting(plan, workers, options.verbose, &sink);
+        reporting.run();
     }
     const int signal = interrupt::signalNumber();
     if (signal == 0 && stdoutput::error() != 0) {

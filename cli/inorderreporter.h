@@ -1,5 +1,7 @@
-// Runs the rows of a plan in worker processes (worker::Pool) and reports them
-// to the terminal in input order, as if they had run one by one.
+// The command-line tool's reporter of a run in worker processes: runs the
+// plan's rows through worker::Pool, which ends them in any order, and reports
+// them to the terminal and to --json in input order, as if they had run one
+// by one.
 #pragma once
 
 #include "convert/outcome.h"
@@ -12,12 +14,12 @@
 
 class RowSink;
 
-class WorkerPool : public QObject
+class InOrderReporter : public QObject
 {
     Q_OBJECT
 public:
-    WorkerPool(const Plan &plan, int workers, bool verbose, RowSink *sink,
-               QObject *parent = nullptr);
+    InOrderReporter(const Plan &plan, int workers, bool verbose, RowSink *sink,
+                    QObject *parent = nullptr);
 
     // Returns once every input has been reported, or once an interrupt has
     // stopped the run and every worker has ended.

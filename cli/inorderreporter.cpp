@@ -1,4 +1,4 @@
-#include "cli/workerpool.h"
+#include "cli/inorderreporter.h"
 
 #include "cli/rowsink.h"
 #include "convert/batch.h"
@@ -9,7 +9,8 @@
 #include <QCoreApplication>
 #include <QFileInfo>
 
-WorkerPool::WorkerPool(const Plan &plan, int workers, bool verbose, RowSink *sink, QObject *parent)
+InOrderReporter::InOrderReporter(const Plan &plan, int workers, bool verbose, RowSink *sink,
+                                 QObject *parent)
     : QObject(parent), plan(plan), rows(plan.rows.size()), workers(workers), verbose(verbose),
       sink(sink)
 {
@@ -27,7 +28,7 @@ WorkerPool::WorkerPool(const Plan &plan, int workers, bool verbose, RowSink *sin
     }
 }
 
-void WorkerPool::run()
+void InOrderReporter::run()
 {
     BatchReport report;
     report.started = [this](int i, const QString &, const QString &) {
@@ -69,13 +70,14 @@ void WorkerPool::run()
         reportTheEnded();
 }
 
-void WorkerPool::slStopping()
+void InOrderReporter::slStopping()
 {
     cancelled = true;
     sink->clearLine();
 }
 
-void WorkerPool::finishRow(int i, bool skipped, const Outcome &outcome, const QString &skipReason)
+void InOrderReporter::finishRow(int i, bool skipped, const Outcome &outcome,
+                                const QString &skipReason)
 {
     Row &r = rows[i];
     // The plan's own rows are shown as the plan has them; after an interrupt,
@@ -91,7 +93,7 @@ void WorkerPool::finishRow(int i, bool skipped, const Outcome &outcome, const QS
     reportInOrder();
 }
 
-void WorkerPool::reportDone(int i)
+void InOrderReporter::reportDone(int i)
 {
     const Row &r = rows.at(i);
     if (r.clipped > 0)
@@ -108,7 +110,7 @@ void WorkerPool::reportDone(int i)
         sink->failed(i, r.outcome);
 }
 
-void WorkerPool::reportInOrder()
+void InOrderReporter::reportInOrder()
 {
     while (head < rows.size()) {
         Row &r = rows[head];
@@ -127,7 +129,7 @@ void WorkerPool::reportInOrder()
     }
 }
 
-void WorkerPool::reportTheEnded()
+void InOrderReporter::reportTheEnded()
 {
     // Inputs that ended are still reported, in order, past those that never
     // started.
