@@ -1,5 +1,5 @@
-// The sample arithmetic of slot options: the fade at a cut and the silence
-// that pads a short sound.
+// The sample arithmetic of slot options: the samples a slot needs from the
+// chain, the fade at a cut and the silence that pads a short sound.
 #pragma once
 
 #include "convert/convertparams.h"
