@@ -6,6 +6,7 @@
 #include "convert/command.h"
 #include "convert/plan.h"
 
+#include <QJsonObject>
 #include <QString>
 #include <QVariantMap>
 
@@ -16,7 +17,12 @@ QString statusName(PlanRow::Status status);
 
 // The row's input and output, status and reason, its size, where its slot
 // lies in frames and seconds at the request's rate, and what the input's
-// header said ("facts").
+// header said ("facts"), named for the window ("bytesExact").
 QVariantMap rowMap(const ConvertCommand &request, const PlanRow &row);
+
+// The same figures named for scripts ("bytes_exact"), the facts as
+// "input_facts" (empty where the input did not open), the padding in bytes
+// alone.
+QJsonObject rowJson(const ConvertCommand &request, const PlanRow &row);
 
 } // namespace planmap
