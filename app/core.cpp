@@ -214,6 +214,7 @@ void Core::runRequest(const QVariantMap &given, const BatchReport &report)
     }
     applyOptions(read, &request);
     const Plan plan = makePlan(request, read.existing);
+    makeTreeFolders(plan);
 
     int workers = 1;
     if (!workerProgram.isEmpty()) {

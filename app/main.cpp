@@ -3,6 +3,7 @@
 #include "app/translations.h"
 #include "bridge/data.h"
 #include "bridge/windowtypes.h"
+#include "convert/presets.h"
 #include "convert/scratch.h"
 #include "convert/soxhandles.h"
 #include "convert/worker.h"
@@ -23,16 +24,16 @@ int runWorker(int argc, char *argv[])
 {
     QCoreApplication app(argc, argv);
     installTranslations(app);
-    QCoreApplication::setOrganizationName(QStringLiteral("Orvane"));
-    QCoreApplication::setApplicationName(QStringLiteral("Sabletide"));
+    QCoreApplication::setOrganizationName(QLatin1String(presets::settingsOrganization));
+    QCoreApplication::setApplicationName(QLatin1String(presets::settingsApplication));
     sox::Session soxSession;
     return worker::serve();
 }
 
 void nameTheProgram()
 {
-    QCoreApplication::setOrganizationName(QStringLiteral("Orvane"));
-    QCoreApplication::setApplicationName(QStringLiteral("Sabletide"));
+    QCoreApplication::setOrganizationName(QLatin1String(presets::settingsOrganization));
+    QCoreApplication::setApplicationName(QLatin1String(presets::settingsApplication));
     QCoreApplication::setApplicationVersion(QStringLiteral(SABLETIDE_VERSION));
 }
 

@@ -3,10 +3,14 @@
 #include "convert/batch.h"
 #include "convert/command.h"
 
+#include <QCollator>
 #include <QFileInfo>
 #include <QMetaMethod>
 #include <QSet>
 #include <QtQml>
+
+#include <algorithm>
+#include <numeric>
 
 namespace {
 
@@ -79,10 +83,12 @@ QVariant Batch::data(const QModelIndex &index, int role) const
 
 QHash<int, QByteArray> Batch::roleNames() const
 {
-    return {{PathRole, "path"},         {NameRole, "name"},         {FolderRole, "folder"},
-            {RepeatedRole, "repeated"}, {StatusRole, "status"},     {ReasonRole, "reason"},
-            {OutputRole, "output"},     {ProgressRole, "progress"}, {ClippedRole, "clipped"},
-            {WarningRole, "warning"},   {PlanRole, "plan"},         {StartRole, "start"},
+    return {{PathRole, "path"},       {NameRole, "name"},
+            {FolderRole, "folder"},   {RepeatedRole, "repeated"},
+            {StatusRole, "status"},   {ReasonRole, "reason"},
+            {OutputRole, "output"},   {ProgressRole, "progress"},
+            {ClippedRole, "clipped"}, {WarningRole, "warning"},
+            {PlanRole, "plan"},       {StartRole, "start"},
             {GotRole, "got"}};
 }
 
@@ -147,8 +153,7 @@ int Batch::willConvert() const
         return rows.size();
     int n = 0;
     for (const Row &r : rows)
-        n += r.plan.toMap().value(QStringLiteral("status")).toString() ==
-                     QLatin1String("convert")
+        n += r.plan.toMap().value(QStringLiteral("status")).toString() == QLatin1String("convert")
                  ? 1
                  : 0;
     return n;
@@ -186,21 +191,24 @@ QVariantMap Batch::listOutcomes() const
             {QStringLiteral("stopped"), statuses.value(QStringLiteral("stopped"))}};
 }
 
-int Batch::addPaths(const QStringList &given)
+int Batch::addPaths(const QStringList &given, const QStringList &subfolders)
 {
     if (open)
         return 0;
     QVector<Row> added;
     QSet<QString> seen;
-    for (const QString &path : given) {
+    for (int i = 0; i < given.size(); ++i) {
+        const QString &path = given.at(i);
         if (path.isEmpty() || rowOf.contains(path) || seen.contains(path))
             continue;
         seen.insert(path);
         const QFileInfo info(path);
         Row r;
         r.path = path;
+        r.subfolder = subfolders.value(i);
         r.name = info.fileName();
         r.folder = path.left(path.size() - r.name.size());
+        r.serial = ++serials;
         added << r;
     }
     if (added.isEmpty())
@@ -219,8 +227,10 @@ int Batch::addPaths(const QStringList &given)
         Q_EMIT dataChanged(index(0), index(first - 1), {RepeatedRole});
     state.clear();
     Q_EMIT countChanged();
+    Q_EMIT pathsChanged();
     Q_EMIT runChanged();
     Q_EMIT plansChanged();
+    sortRows();
     return added.size();
 }
 
@@ -241,6 +251,7 @@ void Batch::removeAt(int row)
         Q_EMIT dataChanged(index(0), index(rows.size() - 1), {RepeatedRole});
     state.clear();
     Q_EMIT countChanged();
+    Q_EMIT pathsChanged();
     Q_EMIT runChanged();
     Q_EMIT plansChanged();
     Q_EMIT outcomesChanged();
@@ -260,6 +271,7 @@ void Batch::clear()
     endResetModel();
     state.clear();
     Q_EMIT countChanged();
+    Q_EMIT pathsChanged();
     Q_EMIT runChanged();
     Q_EMIT plansChanged();
     Q_EMIT outcomesChanged();
@@ -315,6 +327,18 @@ QStringList Batch::startsOf(const QStringList &inputs) const
     return list;
 }
 
+QStringList Batch::subfoldersOf(const QStringList &inputs) const
+{
+    QStringList list;
+    bool any = false;
+    for (const QString &path : inputs) {
+        const int i = rowOf.value(path, -1);
+        list << (i >= 0 ? rows.at(i).subfolder : QString());
+        any = any || !list.constLast().isEmpty();
+    }
+    return any ? list : QStringList();
+}
+
 bool Batch::hasOwnStarts() const
 {
     for (const Row &r : rows) {
@@ -352,6 +376,8 @@ void Batch::setPlans(const QVariantList &planned)
         rows[i].plan = byRow.at(i);
     changedAll({PlanRole});
     Q_EMIT plansChanged();
+    if (sortBy == QLatin1String("length"))
+        sortRows();
 }
 
 QStringList Batch::failedPaths() const
@@ -392,8 +418,8 @@ bool Batch::start(const QString &command, const QVariantMap &options, const QStr
         r.got.clear();
         r.measured = false;
     }
-    changedAll({StatusRole, ReasonRole, OutputRole, ProgressRole, ClippedRole, WarningRole,
-                GotRole});
+    changedAll(
+        {StatusRole, ReasonRole, OutputRole, ProgressRole, ClippedRole, WarningRole, GotRole});
     tally = Tally();
     total = inputs.size();
     fractions.clear();
@@ -465,6 +491,86 @@ void Batch::reindex()
         rowOf.insert(rows.at(i).path, i);
 }
 
+void Batch::setSortKey(const QString &key)
+{
+    if (key == sortBy)
+        return;
+    sortBy = key;
+    Q_EMIT sortKeyChanged();
+    sortRows();
+}
+
+void Batch::sortRows()
+{
+    if (open || rows.size() < 2)
+        return;
+    // The length of the sound, -1 while the plan does not say.
+    const auto length = [](const Row &r) {
+        const QVariantMap facts = r.plan.toMap().value(QStringLiteral("facts")).toMap();
+        return facts.value(QStringLiteral("opened")).toBool() &&
+                       facts.value(QStringLiteral("frames")).toDouble() > 0
+                   ? facts.value(QStringLiteral("seconds")).toDouble()
+                   : -1.0;
+    };
+    // The C locale's collator compares codes, numbers digit by digit.
+    const QLocale locale =
+        QLocale().language() == QLocale::C ? QLocale(QLocale::English) : QLocale();
+    QCollator collator(locale);
+    collator.setCaseSensitivity(Qt::CaseInsensitive);
+    collator.setNumericMode(true);
+    QVector<int> order(rows.size());
+    std::iota(order.begin(), order.end(), 0);
+    std::vector<double> lengths;
+    if (sortBy == QLatin1String("length")) {
+        for (const Row &r : qAsConst(rows))
+            lengths.push_back(length(r));
+    }
+    const auto before = [&](int a, int b) {
+        const Row &x = rows.at(a);
+        const Row &y = rows.at(b);
+        if (sortBy == QLatin1String("name")) {
+            const int c = collator.compare(x.name, y.name);
+            if (c != 0)
+                return c < 0;
+            const int f = collator.compare(x.folder, y.folder);
+            if (f != 0)
+                return f < 0;
+        } else if (sortBy == QLatin1String("length")) {
+            const double lx = lengths[size_t(a)];
+            const double ly = lengths[size_t(b)];
+            if (lx != ly)
+                return ly < 0 || (lx >= 0 && lx < ly);
+        }
+        return x.serial < y.serial;
+    };
+    std::stable_sort(order.begin(), order.end(), before);
+    bool moved = false;
+    for (int i = 0; i < order.size() && !moved; ++i)
+        moved = order.at(i) != i;
+    if (!moved)
+        return;
+    Q_EMIT layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
+    QVector<Row> sorted;
+    sorted.reserve(rows.size());
+    QVector<int> newRow(rows.size());
+    for (int i = 0; i < order.size(); ++i) {
+        sorted << rows.at(order.at(i));
+        newRow[order.at(i)] = i;
+    }
+    const QModelIndexList persistent = persistentIndexList();
+    QModelIndexList moves;
+    for (const QModelIndex &i : persistent)
+        moves << index(newRow.at(i.row()));
+    changePersistentIndexList(persistent, moves);
+    rows = sorted;
+    reindex();
+    Q_EMIT layoutChanged({}, QAbstractItemModel::VerticalSortHint);
+    Q_EMIT pathsChanged();
+    Q_EMIT startsChanged();
+    Q_EMIT rowDataChanged(-1);
+    Q_EMIT reordered();
+}
+
 void Batch::setFraction(int row, double fraction)
 {
     fractionSum -= fractions.value(row, 0);
@@ -511,8 +617,9 @@ void Batch::onReady(const QString &fileName)
     if (i < 0)
         return;
     Row &r = rows[i];
-    r.output = command::outputPath(r.path, format.value(QStringLiteral("folder")).toString(),
-                                   format.value(QStringLiteral("suffix")).toString());
+    r.output = command::outputPath(
+        r.path, command::treeFolder(format.value(QStringLiteral("folder")).toString(), r.subfolder),
+        format.value(QStringLiteral("suffix")).toString());
     // What the file on disk holds now, not what was asked for.
     const QFileInfo written(r.output);
     r.got = {{QStringLiteral("rate"), format.value(QStringLiteral("rate"))},
@@ -658,6 +765,7 @@ void Batch::finish()
     countsDue();
     Q_EMIT runChanged();
     Q_EMIT finished();
+    sortRows();
 }
 
 void registerBatchType()

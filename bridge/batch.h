@@ -22,7 +22,7 @@ class Batch : public QAbstractListModel
     Q_PROPERTY(int count READ count NOTIFY countChanged)
     // The inputs in the order of the list, and beside each its own start
     // ("" for the form's), as a request carries them.
-    Q_PROPERTY(QStringList paths READ paths NOTIFY countChanged)
+    Q_PROPERTY(QStringList paths READ paths NOTIFY pathsChanged)
     Q_PROPERTY(QStringList starts READ starts NOTIFY startsChanged)
     // Whether the plans answer the form as it stands; while they do not, the
     // rows keep their last plans and every row counts as one to convert.
@@ -31,6 +31,13 @@ class Batch : public QAbstractListModel
     Q_PROPERTY(int willConvert READ willConvert NOTIFY plansChanged)
     // Rows whose last run failed.
     Q_PROPERTY(int failedRows READ failedRows NOTIFY outcomesChanged)
+    // The list's order, which is also the order of the request: "" as the
+    // files were added, "name" by name (case aside, numbers by value: "kick 2"
+    // before "kick 10"), "length" shortest first, where lengths the plans do
+    // not know yet come last. It holds as files are added and plans come; a
+    // run keeps the order it began with, and the list sorts again at its end.
+    // Each row keeps what is its own (start, plan, status).
+    Q_PROPERTY(QString sortKey READ sortKey WRITE setSortKey NOTIFY sortKeyChanged)
 
     // The run. "" before any, "converting", "done" or "stopped".
     Q_PROPERTY(QString runState READ runState NOTIFY runChanged)
@@ -97,6 +104,8 @@ public:
     void setPlanCurrent(bool current);
     int willConvert() const;
     int failedRows() const;
+    QString sortKey() const { return sortBy; }
+    void setSortKey(const QString &key);
 
     QString runState() const { return state; }
     bool running() const { return open; }
@@ -106,18 +115,17 @@ public:
     int skippedCount() const { return tally.skipped; }
     int failedCount() const { return tally.failed; }
     int stoppedCount() const { return tally.stopped; }
-    int doneCount() const
-    {
-        return tally.converted + tally.skipped + tally.failed + tally.stopped;
-    }
+    int doneCount() const { return tally.converted + tally.skipped + tally.failed + tally.stopped; }
     double progress() const;
     int secondsLeft() const;
     QString requestError() const { return refusal; }
     QVariantMap runFormat() const { return format; }
     QVariantMap listOutcomes() const;
 
-    // Adds the paths not listed yet, in order; returns how many.
-    Q_INVOKABLE int addPaths(const QStringList &paths);
+    // Adds the paths not listed yet, in order; returns how many. `subfolders`,
+    // when given, holds each path's folder in the tree it was added from
+    // (Rules::findInputs), where its output goes under the output folder.
+    Q_INVOKABLE int addPaths(const QStringList &paths, const QStringList &subfolders = {});
     Q_INVOKABLE void removeAt(int row);
     Q_INVOKABLE void clear();
     Q_INVOKABLE int indexOf(const QString &path) const;
@@ -130,6 +138,9 @@ public:
     Q_INVOKABLE bool setStart(int row, const QString &start);
     // The own starts of `inputs`, in their order, as a request carries them.
     Q_INVOKABLE QStringList startsOf(const QStringList &inputs) const;
+    // The folders in their trees of `inputs`, as a request carries them
+    // ("subfolders"); empty when no row lies deeper than its folder.
+    Q_INVOKABLE QStringList subfoldersOf(const QStringList &inputs) const;
     // Whether any row has a start of its own.
     Q_INVOKABLE bool hasOwnStarts() const;
     // Every row follows the form's start again.
@@ -155,7 +166,13 @@ public:
 Q_SIGNALS:
     void bridgeChanged();
     void countChanged();
+    // The inputs or their order changed.
+    void pathsChanged();
     void startsChanged();
+    void sortKeyChanged();
+    // The rows moved to the sort key's order; a view finds its selection
+    // again by path.
+    void reordered();
     void plansChanged();
     void outcomesChanged();
     void runChanged();
@@ -194,11 +211,14 @@ private:
         QString warning;
         QVariant plan;
         QString start;
+        QString subfolder;
         QVariantMap got;
         // The gain its level chose in this run, once measured.
         bool measured = false;
         double gainDb = 0;
         bool ceilingHeld = false;
+        // The order it was added in, for the list's unsorted order.
+        quint64 serial = 0;
     };
     struct Tally
     {
@@ -215,6 +235,8 @@ private:
     void changedAll(const QVector<int> &roles);
     void setStatus(Row &row, const QString &status);
     void reindex();
+    // Puts the rows in the sort key's order, unless a run goes.
+    void sortRows();
     void setFraction(int row, double fraction);
     // Tells the view that the counts and the progress moved: at once between
     // runs, a few times a second while one goes.
@@ -233,6 +255,8 @@ private:
     // each time.
     QHash<QString, int> statuses;
     bool plansCurrent = false;
+    QString sortBy;
+    quint64 serials = 0;
 
     QString state;
     bool open = false;

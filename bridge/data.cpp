@@ -9,9 +9,11 @@
 #include <QWindow>
 
 #include <cstdio>
+#include <utility>
 
 Data::Data(QObject *parent)
-    : QObject(parent), engineRules(), engine(), context(engine.rootContext())
+    : QObject(parent), engineRules(), engine(), context(engine.rootContext()),
+      folderOpener([](const QUrl &url) { return QDesktopServices::openUrl(url); })
 {
     chooseControlsStyle();
     context->setContextProperty(QStringLiteral("_data"), this);
@@ -94,7 +96,12 @@ void Data::doConvertWith(QString command, QString existing)
 bool Data::openFolder(const QString &path) const
 {
     // From the local path, so that "#" and "?" in a name stay in the name.
-    return QDesktopServices::openUrl(QUrl::fromLocalFile(path));
+    return folderOpener(QUrl::fromLocalFile(path));
+}
+
+void Data::setFolderOpener(FolderOpener opener)
+{
+    folderOpener = std::move(opener);
 }
 
 void Data::notifyWait(bool wait)

@@ -8,7 +8,10 @@
 #include <QQmlApplicationEngine>
 #include <QVariantMap>
 
+#include <functional>
+
 class QQmlContext;
+class QUrl;
 
 class Data : public QObject
 {
@@ -46,6 +49,12 @@ public:
     static QString documentPath();
     // True when the window document loaded and declared a window.
     bool isLoaded() const;
+
+    // How openFolder asks the desktop to show a folder, true when something
+    // took it: QDesktopServices unless replaced, as the screenshots do to
+    // show a desktop that has no file manager.
+    using FolderOpener = std::function<bool(const QUrl &)>;
+    void setFolderOpener(FolderOpener opener);
 
 Q_SIGNALS:
     void sgConvert(QString);
@@ -104,4 +113,5 @@ private:
     Rules engineRules;
     QQmlApplicationEngine engine;
     QQmlContext *context;
+    FolderOpener folderOpener;
 };

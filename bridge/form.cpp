@@ -224,13 +224,11 @@ int recalledIndex(const QVariant &value, int count)
 // --- Sizes -----------------------------------------------------------------
 
 // The size box's units as the engine's size reader writes them.
-const QString unitNames[] = {QString(), QStringLiteral("KiB"), QStringLiteral("MiB")};
-constexpr int unitCount = 3;
+constexpr int unitCount = units::sizeUnitCount;
 
 QString sizeWithUnit(const QString &engineNumber, int unit)
 {
-    const QString &name = unitNames[unit >= 0 && unit < unitCount ? unit : 0];
-    return name.isEmpty() ? engineNumber : engineNumber + QLatin1Char(' ') + name;
+    return units::sizeInUnit(engineNumber, unit);
 }
 
 // The size typed as `typed` in the unit `from`, typed in the unit `to`: the

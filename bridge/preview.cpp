@@ -71,8 +71,9 @@ private:
 
 namespace {
 
-// Buckets per overview: more than a wide window has pixels.
-constexpr int overviewBuckets = 2048;
+// Buckets per overview: enough that a few seconds of a half-hour sound,
+// zoomed to its slot, still show over a hundred (half a MiB an overview).
+constexpr int overviewBuckets = 65536;
 
 const QString idle = QStringLiteral("idle");
 

@@ -13,6 +13,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
+#include <QSettings>
 
 namespace {
 
@@ -147,6 +148,21 @@ QVariantList Rules::presets() const
     return list;
 }
 
+// The application's own settings: the window names itself as
+// presets::windowSettingsFile() says, a test by a name of its own.
+QVariantList Rules::ownPresets() const
+{
+    QSettings settings;
+    return presets::readOwn(settings);
+}
+
+QString Rules::keepOwnPresets(const QVariantList &own) const
+{
+    QSettings settings;
+    QString error;
+    return presets::writeOwn(settings, own, &error) ? QString() : error;
+}
+
 QString Rules::outputPath(const QString &input, const QString &folder, const QString &suffix) const
 {
     return command::outputPath(input, folder, suffix);
@@ -234,11 +250,12 @@ QVariantList Rules::outputClashes(const QStringList &inputs, const QString &fold
 }
 
 QStringList Rules::existingOutputs(const QStringList &inputs, const QString &folder,
-                                   const QString &suffix) const
+                                   const QString &suffix, const QStringList &subfolders) const
 {
     QStringList existing;
-    for (const QString &input : inputs) {
-        const QString output = command::outputPath(input, folder, suffix);
+    for (int i = 0; i < inputs.size(); ++i) {
+        const QString output = command::outputPath(
+            inputs.at(i), command::treeFolder(folder, subfolders.value(i)), suffix);
         if (outputExists(output))
             existing.append(output);
     }
@@ -277,30 +294,46 @@ QString Rules::makeFolder(const QString &folder) const
     return tr("cannot make the folder %1").arg(folder);
 }
 
-int Rules::findInputs(const QStringList &paths)
+int Rules::findInputs(const QStringList &paths, bool tree)
 {
     const int request = ++lastRequest;
-    scans.start([this, request, paths] {
+    scans.start([this, request, paths, tree] {
         QStringList found;
+        QStringList subfolders;
         QVariantList refused;
+        inputs::Walk walk;
+        walk.recursive = tree;
         for (const QString &path : paths) {
             QStringList files;
+            QStringList within;
             QString error;
-            if (!inputs::expand({path}, &files, &error))
+            if (!inputs::expandTree({path}, walk, &files, &within, &error))
                 refused.append(refusal(path, reasonAbout(path, error), false));
             else if (files.isEmpty() && QFileInfo(path).isDir())
                 refused.append(refusal(path, QString(), true));
-            else
+            else {
                 found += files;
+                if (tree)
+                    subfolders += within;
+            }
         }
         // Emitted on this object's own thread; the destructor waits for this
         // task, so `this` is still there to post to.
         QMetaObject::invokeMethod(
             this,
-            [this, request, found, refused] { Q_EMIT sgInputsFound(request, found, refused); },
+            [this, request, found, refused, subfolders] {
+                Q_EMIT sgInputsFound(request, found, refused, subfolders);
+            },
             Qt::QueuedConnection);
     });
     return request;
+}
+
+bool Rules::hasSubfolders(const QString &folder) const
+{
+    return !QDir(folder)
+                .entryList(QDir::Dirs | QDir::NoDotAndDotDot | QDir::NoSymLinks, QDir::NoSort)
+                .isEmpty();
 }
 
 QVariantMap Rules::checkOption(const QString &name, const QVariant &value) const

@@ -38,6 +38,11 @@ public:
     QStringList audioExtensions() const;
     QVariantList presets() const;
 
+    // The person's own presets, as the window keeps them with its settings
+    // (presets::readOwn), and keeping a new list of them: "" or why not.
+    Q_INVOKABLE QVariantList ownPresets() const;
+    Q_INVOKABLE QString keepOwnPresets(const QVariantList &own) const;
+
     Q_INVOKABLE QString outputPath(const QString &input, const QString &folder,
                                    const QString &suffix) const;
     Q_INVOKABLE bool isAudioFileName(const QString &name) const;
@@ -69,9 +74,11 @@ public:
     // (lands on the input `other`) or "shared" (`other` writes it first).
     Q_INVOKABLE QVariantList outputClashes(const QStringList &inputs, const QString &folder,
                                            const QString &suffix) const;
-    // The outputs of `inputs` at which something already stands.
+    // The outputs of `inputs` at which something already stands; each in its
+    // own folder of `subfolders` inside `folder`, where given.
     Q_INVOKABLE QStringList existingOutputs(const QStringList &inputs, const QString &folder,
-                                            const QString &suffix) const;
+                                            const QString &suffix,
+                                            const QStringList &subfolders = {}) const;
 
     // The output folder that the window's folder field names: "~" and "~/..."
     // are the home folder.
@@ -89,7 +96,13 @@ public:
     // as the command-line tool does; each path on its own, so that one folder
     // refused does not cost the others. Returns the number that the answer,
     // sgInputsFound, carries. Answers come in the order of the requests.
-    Q_INVOKABLE int findInputs(const QStringList &paths);
+    // With `tree`, folders are walked to any depth as sabletide-cli's -R walks
+    // them, and each file found comes with its folder relative to the folder
+    // given, for its output to keep that place under the output folder.
+    Q_INVOKABLE int findInputs(const QStringList &paths, bool tree = false);
+    // True when `folder` holds a folder that is not hidden, whose files
+    // findInputs with `tree` would add as well.
+    Q_INVOKABLE bool hasSubfolders(const QString &folder) const;
 
     // { ok, error }: one request option by its name ("pad", "fadeOutMs",
     // "start", "existing"), judged as the request will judge it.
@@ -105,7 +118,10 @@ public:
 Q_SIGNALS:
     // refused: [{ path, reason, empty }]; empty is true, with no reason, for a
     // folder that holds no audio file.
-    void sgInputsFound(int request, QStringList paths, QVariantList refused);
+    // subfolders: one for each of `paths` ("" for none) when the request
+    // walked a tree; empty otherwise.
+    void sgInputsFound(int request, QStringList paths, QVariantList refused,
+                       QStringList subfolders);
     // One map per input, in the order of the command: input, output, status
     // ("convert", "skip" or "refused"), reason, the planner's sizes (bytes,
     // bytesExact, shortBy, padBytes) and output frames (startFrame, cutFrame,

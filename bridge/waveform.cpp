@@ -27,17 +27,36 @@ WaveformItem::WaveformItem(QQuickItem *parent) : QQuickPaintedItem(parent)
     setAcceptedMouseButtons(Qt::LeftButton);
     setAcceptHoverEvents(true);
     setAntialiasing(true);
+    // What is shown moves with the slot, the sound and the drag.
+    for (auto changed : {&WaveformItem::slotChanged, &WaveformItem::overviewChanged,
+                         &WaveformItem::draggingChanged, &WaveformItem::zoomToSlotChanged})
+        connect(this, changed, this, &WaveformItem::viewChanged);
+}
+
+WaveformItem::Span WaveformItem::visibleSpan(const SlotFrames &slot, quint64 overviewFrames,
+                                             bool zoomToSlot)
+{
+    const SlotFrames s = measured(slot, overviewFrames);
+    const quint64 span = s.span();
+    const quint64 end = s.soundEnd() + s.padFrames;
+    if (!zoomToSlot || end <= s.startFrame)
+        return {0, span};
+    const quint64 margin = qMax<quint64>((end - s.startFrame) / 20, 1);
+    return {s.startFrame - qMin(margin, s.startFrame), qMin(end + margin, span)};
 }
 
 WaveformItem::Geometry WaveformItem::geometry(const SlotFrames &slot, quint64 overviewFrames,
-                                              qreal width)
+                                              qreal width, Span view)
 {
     const SlotFrames s = measured(slot, overviewFrames);
     Geometry g;
-    const quint64 span = s.span();
-    if (span == 0 || width <= 0)
+    if (view.to == 0)
+        view = {0, s.span()};
+    if (view.to <= view.from || width <= 0)
         return g;
-    const auto x = [span, width](quint64 frame) { return qreal(frame) * width / qreal(span); };
+    const double from = double(view.from);
+    const double scale = double(width) / double(view.to - view.from);
+    const auto x = [from, scale](quint64 frame) { return qreal((double(frame) - from) * scale); };
     g.start = x(s.startFrame);
     g.fadeStart = x(s.fadeStart());
     g.soundEnd = x(s.soundEnd());
@@ -47,12 +66,16 @@ WaveformItem::Geometry WaveformItem::geometry(const SlotFrames &slot, quint64 ov
     return g;
 }
 
-quint64 WaveformItem::frameAt(qreal x, const SlotFrames &slot, quint64 overviewFrames, qreal width)
+quint64 WaveformItem::frameAt(qreal x, const SlotFrames &slot, quint64 overviewFrames, qreal width,
+                              Span view)
 {
     const SlotFrames s = measured(slot, overviewFrames);
-    if (s.totalFrames == 0 || width <= 0)
+    if (view.to == 0)
+        view = {0, s.span()};
+    if (s.totalFrames == 0 || width <= 0 || view.to <= view.from)
         return 0;
-    const double frame = std::round(double(x) * double(s.span()) / double(width));
+    const double frame =
+        std::round(double(view.from) + double(x) * double(view.to - view.from) / double(width));
     if (frame <= 0)
         return 0;
     return qMin(quint64(frame), s.totalFrames - 1);
@@ -112,12 +135,83 @@ void WaveformItem::setRate(double value)
     update();
 }
 
+double WaveformItem::tickStep(double seconds, qreal width, qreal minGap)
+{
+    if (!(seconds > 0) || !(width > 0))
+        return 0;
+    const double least = seconds * qMax<double>(minGap, 1) / double(width);
+    if (least <= 10) {
+        const double power = std::pow(10.0, std::floor(std::log10(least)));
+        for (double m : {1.0, 2.0, 5.0}) {
+            if (m * power >= least * (1 - 1e-9))
+                return m * power;
+        }
+        return 10 * power;
+    }
+    // Above ten seconds, the steps a clock reads.
+    static const double clock[] = {15, 20, 30, 60, 120, 300, 600, 900, 1800, 3600};
+    for (double step : clock) {
+        if (step >= least)
+            return step;
+    }
+    return std::ceil(least / 3600) * 3600;
+}
+
+void WaveformItem::setZoomToSlot(bool on)
+{
+    if (slotZoom == on)
+        return;
+    slotZoom = on;
+    Q_EMIT zoomToSlotChanged();
+    update();
+}
+
+WaveformItem::Span WaveformItem::view() const
+{
+    return isDragging ? dragView : visibleSpan(frames, sound.frames, slotZoom);
+}
+
+double WaveformItem::currentTickStep() const
+{
+    const Span v = view();
+    if (frames.rate == 0 || v.to <= v.from)
+        return 0;
+    return tickStep(double(v.to - v.from) / frames.rate, width(), minTickGap);
+}
+
+QVariantList WaveformItem::ticks() const
+{
+    QVariantList list;
+    const Span v = view();
+    const double step = currentTickStep();
+    if (step <= 0)
+        return list;
+    const double rate = frames.rate;
+    const double scale = width() / double(v.to - v.from);
+    // Counted in whole steps, so that 0.1 s steps give 0.3 and not 0.30000000000000004.
+    const qint64 first = qint64(std::ceil(double(v.from) / rate / step - 1e-9));
+    const qint64 last = qint64(std::floor(double(v.to) / rate / step + 1e-9));
+    for (qint64 k = first; k <= last; ++k) {
+        const double seconds = double(k) * step;
+        list << QVariantMap{{QStringLiteral("x"), (seconds * rate - double(v.from)) * scale},
+                            {QStringLiteral("seconds"), seconds}};
+    }
+    return list;
+}
+
+void WaveformItem::geometryChanged(const QRectF &newGeometry, const QRectF &oldGeometry)
+{
+    QQuickPaintedItem::geometryChanged(newGeometry, oldGeometry);
+    if (newGeometry.width() != oldGeometry.width())
+        Q_EMIT viewChanged();
+}
+
 WaveformItem::Geometry WaveformItem::overlay() const
 {
     SlotFrames shown = frames;
     if (isDragging)
         shown.startFrame = dragFrame;
-    return geometry(shown, sound.frames, width());
+    return geometry(shown, sound.frames, width(), view());
 }
 
 void WaveformItem::paint(QPainter *painter)
@@ -125,9 +219,10 @@ void WaveformItem::paint(QPainter *painter)
     const qreal w = width();
     const qreal h = height();
     const Geometry g = overlay();
-    const quint64 span = measured(frames, sound.frames).span();
-    if (span == 0 || w <= 0 || h <= 0)
+    const Span v = view();
+    if (v.to <= v.from || w <= 0 || h <= 0)
         return;
+    const double span = double(v.to - v.from);
     const qreal mid = h / 2;
 
     // The part that goes into the file, sound and padding.
@@ -139,8 +234,8 @@ void WaveformItem::paint(QPainter *painter)
         faint.setAlphaF(waveColor.alphaF() * 0.35);
         const int columns = int(std::ceil(w));
         for (int c = 0; c < columns; ++c) {
-            const quint64 first = quint64(double(c) * double(span) / w);
-            const quint64 last = quint64(double(c + 1) * double(span) / w);
+            const quint64 first = v.from + quint64(double(c) * span / w);
+            const quint64 last = v.from + quint64(double(c + 1) * span / w);
             const quint64 b0 = first / sound.framesPerBucket;
             if (b0 >= quint64(sound.buckets()))
                 break;
@@ -196,7 +291,7 @@ void WaveformItem::paint(QPainter *painter)
 
 bool WaveformItem::nearStart(qreal x) const
 {
-    const Geometry g = geometry(frames, sound.frames, width());
+    const Geometry g = geometry(frames, sound.frames, width(), view());
     return measured(frames, sound.frames).totalFrames > 0 && std::abs(x - g.start) <= grabDistance;
 }
 
@@ -206,6 +301,7 @@ void WaveformItem::mousePressEvent(QMouseEvent *event)
         event->ignore();
         return;
     }
+    dragView = view();
     isDragging = true;
     dragFrame = frames.startFrame;
     Q_EMIT draggingChanged();
@@ -216,7 +312,7 @@ void WaveformItem::mouseMoveEvent(QMouseEvent *event)
 {
     if (!isDragging)
         return;
-    const quint64 frame = frameAt(event->localPos().x(), frames, sound.frames, width());
+    const quint64 frame = frameAt(event->localPos().x(), frames, sound.frames, width(), dragView);
     if (frame == dragFrame)
         return;
     dragFrame = frame;

@@ -9,6 +9,7 @@
 #include <QColor>
 #include <QQuickPaintedItem>
 #include <QVariant>
+#include <QVariantList>
 
 class WaveformItem : public QQuickPaintedItem
 {
@@ -27,6 +28,17 @@ class WaveformItem : public QQuickPaintedItem
     Q_PROPERTY(QColor slotColor MEMBER slotColor NOTIFY colorsChanged)
     Q_PROPERTY(QColor markerColor MEMBER markerColor NOTIFY colorsChanged)
     Q_PROPERTY(bool dragging READ dragging NOTIFY draggingChanged)
+    // Shows the slot (the sound that goes into the file and its padding) with
+    // a margin either side, rather than the whole sound.
+    Q_PROPERTY(bool zoomToSlot READ zoomToSlot WRITE setZoomToSlot NOTIFY zoomToSlotChanged)
+    // The stretch shown across the width, in frames from the sound's start.
+    Q_PROPERTY(double viewFrom READ viewFrom NOTIFY viewChanged)
+    Q_PROPERTY(double viewTo READ viewTo NOTIFY viewChanged)
+    // The time ruler's ticks for that stretch: [{ x, seconds }], every
+    // tickStep seconds, at least minTickGap pixels apart.
+    Q_PROPERTY(QVariantList ticks READ ticks NOTIFY viewChanged)
+    Q_PROPERTY(double tickStep READ currentTickStep NOTIFY viewChanged)
+    Q_PROPERTY(double minTickGap MEMBER minTickGap NOTIFY viewChanged)
 
 public:
     explicit WaveformItem(QQuickItem *parent = nullptr);
@@ -41,12 +53,30 @@ public:
         qreal padEnd = 0;   // the end of the padding; soundEnd when there is none
         qreal total = 0;    // the end of the whole sound
     };
-    // A slot across `width` pixels that span slot.span() frames (with the
-    // overview's length where the input did not say its own).
-    static Geometry geometry(const SlotFrames &slot, quint64 overviewFrames, qreal width);
+    // Frames [from, to) of the sound, shown across the width; to == 0: all
+    // of slot.span(). Span{} is {0, 0}.
+    struct Span
+    {
+        quint64 from;
+        quint64 to;
+    };
+    // What a view shows of the slot (with the overview's length where the
+    // input did not say its own): everything, or the slot with a twentieth
+    // of its length either side, within the sound and its padding.
+    static Span visibleSpan(const SlotFrames &slot, quint64 overviewFrames, bool zoomToSlot);
+    // A slot across `width` pixels that show `view`, by default all of
+    // slot.span() frames. Places outside the view lie outside 0 to width.
+    static Geometry geometry(const SlotFrames &slot, quint64 overviewFrames, qreal width,
+                             Span view = Span{});
     // The start frame that a marker dropped at `x` asks for: the nearest
     // frame, at least 0 and before the end of the sound.
-    static quint64 frameAt(qreal x, const SlotFrames &slot, quint64 overviewFrames, qreal width);
+    static quint64 frameAt(qreal x, const SlotFrames &slot, quint64 overviewFrames, qreal width,
+                           Span view = Span{});
+    // A ruler's step, in seconds (1, 2 or 5 times a power of ten up to 10 s;
+    // 15, 20 or 30 s; 1, 2, 5, 10, 15 or 30 minutes; whole hours), the
+    // smallest that leaves `minGap` pixels between ticks when `seconds` span
+    // `width` pixels; 0 when nothing is shown.
+    static double tickStep(double seconds, qreal width, qreal minGap);
 
     // The overlay as this item draws it now, at its width.
     Geometry overlay() const;
@@ -66,6 +96,15 @@ public:
     double rate() const { return frames.rate; }
     void setRate(double value);
     bool dragging() const { return isDragging; }
+    bool zoomToSlot() const { return slotZoom; }
+    void setZoomToSlot(bool on);
+    // The stretch shown now: while the marker is dragged, the one shown when
+    // it was taken, so that the sound stands still under the pointer.
+    Span view() const;
+    double viewFrom() const { return double(view().from); }
+    double viewTo() const { return double(view().to); }
+    QVariantList ticks() const;
+    double currentTickStep() const;
 
     void paint(QPainter *painter) override;
 
@@ -78,8 +117,11 @@ Q_SIGNALS:
     void slotChanged();
     void colorsChanged();
     void draggingChanged();
+    void zoomToSlotChanged();
+    void viewChanged();
 
 protected:
+    void geometryChanged(const QRectF &newGeometry, const QRectF &oldGeometry) override;
     void mousePressEvent(QMouseEvent *event) override;
     void mouseMoveEvent(QMouseEvent *event) override;
     void mouseReleaseEvent(QMouseEvent *event) override;
@@ -99,4 +141,7 @@ private:
     QColor markerColor{0xd0, 0x50, 0x30};
     bool isDragging = false;
     quint64 dragFrame = 0;
+    Span dragView{};
+    bool slotZoom = false;
+    qreal minTickGap = 80;
 };

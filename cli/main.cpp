@@ -277,10 +277,7 @@ int main(int argc, char *argv[])
         if (!options.quiet)
             writeError(QStringLiteral("%1: made the output folder\n").arg(outputFolder));
     }
-    for (const PlanRow &row : qAsConst(plan.rows)) {
-        if (row.status == PlanRow::Status::Convert && !c.subfolders.value(row.index).isEmpty())
-            QDir().mkpath(QFileInfo(row.output).absolutePath());
-    }
+    makeTreeFolders(plan);
 
     if (plan.rows.isEmpty()) {
         if (!options.quiet)

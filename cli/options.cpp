@@ -10,6 +10,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QSettings>
 #include <QThread>
 
 #include <algorithm>
@@ -320,9 +321,25 @@ bool buildFromOptions(const QCommandLineParser &parser, const inputs::Walk &walk
 
 } // namespace
 
+// The person's own presets, as the window keeps them.
+static QVariantList ownPresets()
+{
+    QSettings settings(presets::windowSettingsFile(), QSettings::NativeFormat);
+    return presets::readOwn(settings);
+}
+
+static bool isOwnName(const QVariant &own, const QString &name)
+{
+    return own.toMap()
+               .value(QStringLiteral("name"))
+               .toString()
+               .trimmed()
+               .compare(name.trimmed(), Qt::CaseInsensitive) == 0;
+}
+
 // The built-in preset called `name`: its whole name, or the words before its
 // ":" ("voice prompt"), without regard to case.
-static const presets::Preset *findPreset(const QString &name)
+static const presets::Preset *findBuiltIn(const QString &name)
 {
     for (const presets::Preset &p : presets::builtIn()) {
         if (p.name.compare(name.trimmed(), Qt::CaseInsensitive) == 0 ||
@@ -333,6 +350,30 @@ static const presets::Preset *findPreset(const QString &name)
     return nullptr;
 }
 
+// The preset called `name`: one of the person's own of that name (without
+// regard to case) wins, since it was saved for this use; else a built-in.
+static bool findPreset(const QString &name, presets::Preset *found, QString *error)
+{
+    for (const QVariant &own : ownPresets()) {
+        if (!isOwnName(own, name))
+            continue;
+        QString why;
+        if (presets::fromKept(own.toMap(), found, &why))
+            return true;
+        *error = quoted(
+            QStringLiteral("--preset"), name,
+            QStringLiteral("your preset's %1 (in %2)").arg(why, presets::windowSettingsFile()));
+        return false;
+    }
+    if (const presets::Preset *builtIn = findBuiltIn(name)) {
+        *found = *builtIn;
+        return true;
+    }
+    *error = quoted(QStringLiteral("--preset"), name,
+                    QStringLiteral("no such preset; --list-presets lists them"));
+    return false;
+}
+
 // A preset's values as the options that give them, to stand before the
 // user's own, which then win (a later option replaces an earlier one). A
 // size or duration of the user's replaces the preset's of either kind, and a
@@ -340,12 +381,17 @@ static const presets::Preset *findPreset(const QString &name)
 // gain.
 static QStringList presetArguments(const presets::Preset &p, bool sizeGiven, bool gainGiven)
 {
-    QStringList args{QStringLiteral("--rate"),     QString::number(p.rate),
-                     QStringLiteral("--channels"), QString::number(p.channels),
-                     QStringLiteral("--bits"),     QString::number(p.bits),
-                     QStringLiteral("--suffix"),   p.suffix};
-    if (!sizeGiven && p.byDuration)
-        args << QStringLiteral("--duration") << QString::number(p.seconds);
+    // A preset of one's own may leave a field out: the option is then the user's to give.
+    QStringList args;
+    const std::pair<const char *, quint32> format[] = {
+        {"--rate", p.rate}, {"--channels", p.channels}, {"--bits", p.bits}};
+    for (const auto &field : format) {
+        if (field.second > 0)
+            args << QLatin1String(field.first) << QString::number(field.second);
+    }
+    args << QStringLiteral("--suffix") << p.suffix;
+    if (!sizeGiven && p.byDuration && p.seconds > 0)
+        args << QStringLiteral("--duration") << QString::number(p.seconds, 'f', 9);
     else if (!sizeGiven && p.bytes > 0)
         args << QStringLiteral("--size") << QString::number(p.bytes);
     if (p.pad)
@@ -378,11 +424,25 @@ static QStringList presetArguments(const presets::Preset &p, bool sizeGiven, boo
     return args;
 }
 
+// The built-in presets, then the person's own under a line that says where
+// they are kept; one of one's own that takes a built-in's short name says so.
 static QString presetList()
 {
     QString text;
     for (const presets::Preset &p : presets::builtIn())
         text += p.name + QLatin1Char('\n');
+    const QVariantList own = ownPresets();
+    if (own.isEmpty())
+        return text;
+    text += QStringLiteral("\nYour own, saved by the window in %1:\n")
+                .arg(presets::windowSettingsFile());
+    for (const QVariant &p : own) {
+        const QString name = p.toMap().value(QStringLiteral("name")).toString();
+        const presets::Preset *hidden = findBuiltIn(name);
+        text += hidden ? QStringLiteral("%1 (used instead of the built-in \"%2\")\n")
+                             .arg(name, hidden->name)
+                       : name + QLatin1Char('\n');
+    }
     return text;
 }
 
@@ -492,10 +552,12 @@ static bool parseWith(const QStringList &arguments, Options *options, QString *e
         {{QStringLiteral("0"), QStringLiteral("null")},
          QStringLiteral("The --files-from list is separated by NUL bytes.")},
         {QStringLiteral("preset"),
-         QStringLiteral("Start from a built-in preset (its name, or the words before its "
-                        "\":\"); options given beside it win."),
+         QStringLiteral("Start from a preset: one of your own that the window saved, or a "
+                        "built-in one (its name, or the words before its \":\"); options "
+                        "given beside it win."),
          QStringLiteral("NAME")},
-        {QStringLiteral("list-presets"), QStringLiteral("List the built-in presets and exit.")},
+        {QStringLiteral("list-presets"),
+         QStringLiteral("List the built-in presets, then your own, and exit.")},
         {QStringLiteral("stdout"),
          QStringLiteral("Write the one output to standard output, for a pipe or a redirection "
                         "(the same as an output folder of \"-\").")},
@@ -523,18 +585,15 @@ static bool parseWith(const QStringList &arguments, Options *options, QString *e
         return false;
     }
     if (parser.isSet(QStringLiteral("preset")) && !presetApplied && !parser.isSet(help)) {
-        const presets::Preset *preset = findPreset(parser.value(QStringLiteral("preset")));
-        if (!preset) {
-            *error = quoted(QStringLiteral("--preset"), parser.value(QStringLiteral("preset")),
-                            QStringLiteral("no such preset; --list-presets lists them"));
+        presets::Preset preset;
+        if (!findPreset(parser.value(QStringLiteral("preset")), &preset, error))
             return false;
-        }
         const bool sizeGiven =
             parser.isSet(QStringLiteral("size")) || parser.isSet(QStringLiteral("duration"));
         bool gainGiven = false;
         for (const char *name : {"gain", "guard", "normalize", "loudness"})
             gainGiven = gainGiven || parser.isSet(QLatin1String(name));
-        return parseWith(arguments.mid(0, 1) + presetArguments(*preset, sizeGiven, gainGiven) +
+        return parseWith(arguments.mid(0, 1) + presetArguments(preset, sizeGiven, gainGiven) +
                              arguments.mid(1),
                          options, error, true);
     }

@@ -1,6 +1,7 @@
 #include "convert/batch.h"
 
 #include "convert/command.h"
+#include "convert/inputs.h"
 #include "convert/logging.h"
 #include "convert/resampling.h"
 #include "convert/spare.h"
@@ -279,6 +280,17 @@ bool readRequestOptions(const QVariantMap &given, RequestOptions *options, QStri
                              .arg(starts.join(QLatin1Char(',')));
                 return false;
             }
+        } else if (it.key() == QLatin1String("subfolders")) {
+            read.subfolders = it.value().toStringList();
+            for (const QString &sub : qAsConst(read.subfolders)) {
+                if (!sub.isEmpty() && !inputs::isSubfolder(sub)) {
+                    *error = QCoreApplication::translate(
+                                 "engine", "option subfolders cannot hold \"%1\": a folder "
+                                           "inside the output folder is needed")
+                                 .arg(sub);
+                    return false;
+                }
+            }
         } else {
             *error = QCoreApplication::translate("engine", "unknown option \"%1\"").arg(it.key());
             return false;
@@ -304,6 +316,9 @@ void applyOptions(const RequestOptions &options, ConvertCommand *request)
     request->slot.fadeOutMs = options.fadeOutMs;
     request->slot.startFrame = units::frameAt(options.startNanoseconds, request->sampleRate);
     request->sound = options.sound;
+    // A request that keeps its tree already (the command line's) keeps it.
+    if (!options.subfolders.isEmpty())
+        request->subfolders = options.subfolders;
     request->startFrames.clear();
     for (qint64 ns : options.startsNanoseconds)
         request->startFrames.append(
@@ -324,6 +339,8 @@ bool runBatch(const QString &text, Resampling &resampling, const BatchReport &re
         return false;
     }
     applyOptions(options, &c);
-    runPlan(makePlan(c, options.existing), resampling, report, cancel);
+    const Plan plan = makePlan(c, options.existing);
+    makeTreeFolders(plan);
+    runPlan(plan, resampling, report, cancel);
     return true;
 }

@@ -83,13 +83,18 @@ struct RequestOptions
     // Each input's own start, in the order of the command's inputs; -1, or
     // none, for startNanoseconds.
     QVector<qint64> startsNanoseconds;
+    // Each input's folder under the output folder, as inputs::expandTree
+    // gives them for a tree; none, or "", for the output folder itself.
+    QStringList subfolders;
     SoundOptions sound;
 };
 
 // Reads options given by name: "existing" ("overwrite", "skip", "fail"),
 // "pad" (true or false), "fadeOutMs" (whole milliseconds) and "start" (a
 // time as units::parseDuration reads it), "starts" (a list of such times,
-// one per input of the command, "" for "start"), and the sound options as
+// one per input of the command, "" for "start"), "subfolders" (a list of
+// relative folders inside the output folder, one per input, "" for the
+// output folder itself: inputs::isSubfolder), and the sound options as
 // sound::readOptions checks them: "quality" (a name of sound::qualityNames),
 // "dither", "guard" and "together" (true or false), "gainDb",
 // "normalizeDbfs", "loudnessLufs" and "trimStartDbfs" (numbers, each asking

@@ -195,4 +195,17 @@ QString outputPath(const QString &inputPath, const QString &folder, const QStrin
     return folder + QLatin1Char('/') + name;
 }
 
+QString treeFolder(const QString &folder, const QString &sub)
+{
+    if (sub.isEmpty())
+        return folder;
+    return (folder.endsWith(QLatin1Char('/')) ? folder : folder + QLatin1Char('/')) + sub +
+           QLatin1Char('/');
+}
+
 } // namespace command
+
+QString ConvertCommand::outputFolderOf(int i) const
+{
+    return command::treeFolder(outputFolder, subfolders.value(i));
+}

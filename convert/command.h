@@ -36,15 +36,7 @@ struct ConvertCommand
     }
 
     // The folder that the output of input `i` goes to.
-    QString outputFolderOf(int i) const
-    {
-        const QString sub = subfolders.value(i);
-        if (sub.isEmpty())
-            return outputFolder;
-        return (outputFolder.endsWith(QLatin1Char('/')) ? outputFolder
-                                                        : outputFolder + QLatin1Char('/')) +
-               sub + QLatin1Char('/');
-    }
+    QString outputFolderOf(int i) const;
 };
 
 namespace command {
@@ -87,5 +79,9 @@ QString compose(const ConvertCommand &c);
 // suffix put before ".wav". A name that does not end in ".wav" loses its last
 // extension and gets ".wav", so WAV data never hides under another extension.
 QString outputPath(const QString &inputPath, const QString &folder, const QString &suffix);
+
+// The folder `sub` ("drums/kicks", or "" for `folder` itself) inside the output
+// folder `folder`, where an input found that deep in a tree has its output.
+QString treeFolder(const QString &folder, const QString &sub);
 
 } // namespace command

@@ -374,4 +374,11 @@ bool expandTree(const QStringList &paths, const Walk &walk, QStringList *files,
     return true;
 }
 
+bool isSubfolder(const QString &relative)
+{
+    return !relative.isEmpty() && !QDir::isAbsolutePath(relative) &&
+           QDir::cleanPath(relative) == relative && relative != QLatin1String(".") &&
+           relative != QLatin1String("..") && !relative.startsWith(QLatin1String("../"));
+}
+
 } // namespace inputs

@@ -65,6 +65,11 @@ struct Walk
 bool expandTree(const QStringList &paths, const Walk &walk, QStringList *files,
                 QStringList *subfolders, QString *error, QList<Refused> *refused = nullptr);
 
+// True for a folder that such a tree keeps under the output folder: a
+// relative path, written clean ("a/b", not "a//b/" or "./a"), that never
+// climbs out with "..".
+bool isSubfolder(const QString &relative);
+
 // "file name is not valid in this locale" when the locale does not decode the
 // bytes of a command-line argument to a string that encodes back to them (Qt's
 // arguments() then holds a stand-in character, a path that names another
@@ -84,16 +89,6 @@ QByteArray argumentBytes(const QString &decoded);
 QString decodedProblem(const QString &decoded);
 // The decoded argument with each such byte written as \xNN.
 QString shownArgument(const QString &decoded);
-
-// A name as a terminal can show it without being driven by it, spelt as
-// bash's $'...' would spell its bytes: a byte that the locale cannot decode
-// and every byte of a control character (C0, DEL, C1) as \xNN, except a tab,
-// a newline and a carriage return (\t, \n, \r); a backslash as \\, so that
-// the text stands for one name only; every other character as itself.
-QString shownName(const QByteArray &bytes);
-// Text that may hold names (a reason, a diagnostic line), its control
-// characters written as in shownName(); a backslash stays as it is.
-QString withoutControls(const QString &text);
 
 // A name as a terminal can show it without being driven by it, spelt as
 // bash's $'...' would spell its bytes: a byte that the locale cannot decode

@@ -9,6 +9,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QHash>
+#include <QSet>
 
 #include <climits>
 #include <sys/stat.h>
@@ -314,4 +315,19 @@ QVector<PathClash> pathClashes(const QStringList &inputs, const QString &folder,
         clashes.append(clash);
     }
     return clashes;
+}
+
+void makeTreeFolders(const Plan &plan)
+{
+    QSet<QString> made;
+    for (const PlanRow &row : plan.rows) {
+        if (row.status != PlanRow::Status::Convert ||
+            plan.request.subfolders.value(row.index).isEmpty())
+            continue;
+        const QString folder = QFileInfo(row.output).path();
+        if (!made.contains(folder)) {
+            QDir().mkpath(folder);
+            made.insert(folder);
+        }
+    }
 }

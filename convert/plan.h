@@ -104,3 +104,10 @@ QVector<PathClash> pathClashes(const QStringList &inputs, const QString &folder,
 // Existing::Fail an output that exists, and a start at or after the end of
 // the sound. Skipped: under Existing::Skip an output that exists.
 Plan makePlan(const ConvertCommand &request, Existing existing = Existing::Overwrite);
+
+// Makes the folders under the output folder that the rows converting into a
+// subfolder of it (ConvertCommand::subfolders) write into, as far as they are
+// missing, shaped by the umask. A folder that cannot be made fails its rows
+// as they write, naming it. The output folder itself is the caller's to make
+// or to refuse.
+void makeTreeFolders(const Plan &plan);

@@ -7,7 +7,10 @@
 #include "convert/convertparams.h"
 
 #include <QString>
+#include <QVariantList>
 #include <QVector>
+
+class QSettings;
 
 namespace presets {
 
@@ -32,5 +35,28 @@ struct Preset
 // In the order a menu lists them. Every one is a valid request: each
 // size is whole frames of its format, within what a WAV file can hold.
 const QVector<Preset> &builtIn();
+
+// Where the window keeps its settings, the person's own presets among them:
+// the QSettings of this organisation and application, on Linux
+// $XDG_CONFIG_HOME/Orvane/Sabletide.conf (~/.config when it is unset). The
+// window names itself by these; sabletide-cli reads the same file.
+inline constexpr char settingsOrganization[] = "Orvane";
+inline constexpr char settingsApplication[] = "Sabletide";
+QString windowSettingsFile();
+
+// The person's own presets in `settings`, in the order they were saved: a
+// JSON array under [presets] own, each preset a map of Form::values()' keys
+// (numbers as text the C way, "sizeUnit" the size box's unit, "bits" for
+// "bitsIndex") and its "name". Entries without a name, and a value that is
+// not such an array (a file edited by hand and broken), give none.
+QVariantList readOwn(QSettings &settings);
+// Keeps `own` so, replacing what was kept; false with the reason when the
+// settings cannot be written.
+bool writeOwn(QSettings &settings, const QVariantList &own, QString *error);
+
+// A kept preset as the engine takes it; false, saying which value, when one
+// cannot be read. Keys that are missing keep the Preset's defaults; a size
+// box's "size" counts in its "sizeUnit".
+bool fromKept(const QVariantMap &kept, Preset *preset, QString *error);
 
 } // namespace presets

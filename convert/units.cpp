@@ -93,6 +93,13 @@ bool parseDecimal(const QString &text, Decimal *d, QString *error)
 
 } // namespace
 
+QString sizeInUnit(const QString &number, int unit)
+{
+    static const char *const names[sizeUnitCount] = {"", "KiB", "MiB"};
+    const char *name = names[unit >= 0 && unit < sizeUnitCount ? unit : 0];
+    return *name ? number + QLatin1Char(' ') + QLatin1String(name) : number;
+}
+
 bool parseSize(const QString &input, quint32 *bytes, QString *error)
 {
     const QString text = input.trimmed();

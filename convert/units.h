@@ -60,6 +60,12 @@ quint64 outputBytes(quint64 outFrames, quint32 channels, quint32 bits, quint32 f
 // repeating the text.
 bool parseSize(const QString &text, quint32 *bytes, QString *error);
 
+// The units of the window's size box, by their index there (as a form or a
+// saved preset keeps it): bytes, KiB, MiB. A size typed in unit `unit`
+// reads as parseSize(sizeInUnit(number, unit)).
+inline constexpr int sizeUnitCount = 3;
+QString sizeInUnit(const QString &number, int unit);
+
 // A length of time: seconds ("90", "2.5"), "mm:ss.fff" or "h:mm:ss.fff", with
 // at most nine decimals, as a whole number of nanoseconds.
 bool parseDuration(const QString &text, quint64 *nanoseconds, QString *error);

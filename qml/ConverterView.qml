@@ -63,7 +63,7 @@ Item {
         ? qsTr("converting %1 of %2").arg(Math.min(batch.doneCount + 1, batch.runTotal)).arg(batch.runTotal) : endNote
     readonly property string lastFolderUrl: batch.runFormat.folder ? Words.pathToUrl(batch.runFormat.folder) : ""
     readonly property int selectedIndex: inputPane.currentIndex
-    readonly property string selectedPath: { batch.count; return batch.pathAt(selectedIndex); }
+    readonly property string selectedPath: { batch.paths; return batch.pathAt(selectedIndex); }
     property var planOptions: { batch.starts; return flow.optionsFor(batch.paths); }
 
     // A command has just been sent.
@@ -136,16 +136,17 @@ Item {
         return false;
     }
     // Adds the paths that the engine found and says what was refused.
-    function addPaths(paths, refused) {
-        var added = batch.addPaths(paths);
+    function addPaths(paths, refused, subfolders) {
+        var added = batch.addPaths(paths, subfolders || []);
         if (inputPane.currentIndex < 0 && batch.count > 0)
             inputPane.select(0);
         notice = Words.refusalText(refused || []);
         return added;
     }
-    function addUrls(urls) {
+    // subfolders: walk the folders' trees, each output keeping its place.
+    function addUrls(urls, subfolders) {
         if (!editingLocked)
-            scanner.scan(urls);
+            scanner.scan(urls, subfolders);
     }
     function removeAt(index) {
         var gone = batch.pathAt(index);
@@ -209,7 +210,7 @@ Item {
                 view.closeApproved();
         }
     }
-    FolderScanner { id: scanner; onFound: view.addPaths(paths, refused) }
+    FolderScanner { id: scanner; onFound: view.addPaths(paths, refused, subfolders) }
     RequestFlow {
         id: flow
         batch: batch
@@ -222,7 +223,7 @@ Item {
         batch: batch
         inputFolder: view.inputFolder
         outputFolder: view.form.outputFolder
-        onInputsChosen: { view.inputFolder = folder; view.addUrls(urls); }
+        onInputsChosen: { view.inputFolder = folder; view.addUrls(urls, subfolders); }
         onOutputFolderChosen: view.form.folderText = folder
     }
 
@@ -250,15 +251,20 @@ Item {
             Layout.fillWidth: true
             Layout.fillHeight: true
             spacing: 14
-            ColumnLayout {
+            // The list over the selected file's slot; the handle between
+            // them shares the height.
+            SplitView {
+                id: leftSplit
+                objectName: "leftSplit"
                 Layout.fillWidth: true
                 Layout.fillHeight: true
                 Layout.minimumWidth: 240
-                spacing: 6
+                orientation: Qt.Vertical
+                handle: SplitGrip {}
                 InputPane {
                     id: inputPane
-                    Layout.fillWidth: true
-                    Layout.fillHeight: true
+                    SplitView.fillHeight: true
+                    SplitView.minimumHeight: 130
                     batch: batch
                     locked: view.editingLocked
                     scanning: scanner.busy
@@ -277,7 +283,8 @@ Item {
                 SlotPane {
                     id: slotPane
                     objectName: "previewPanel"
-                    Layout.fillWidth: true
+                    SplitView.preferredHeight: Math.round(leftSplit.height * 0.42)
+                    SplitView.minimumHeight: 150
                     visible: batch.count > 0
                     batch: batch
                     row: inputPane.currentIndex
@@ -292,7 +299,9 @@ Item {
             SettingsPane {
                 id: settings
                 Layout.fillHeight: true
-                Layout.preferredWidth: Math.min(460, Math.max(330, view.width * 0.4))
+                // Never narrower than its longest row, which the language sets.
+                Layout.minimumWidth: settings.neededWidth
+                Layout.preferredWidth: Math.max(neededWidth, Math.min(460, Math.max(330, view.width * 0.4)))
                 form: form
                 locked: view.editingLocked
                 firstInput: batch.count > 0 ? batch.pathAt(0) : ""

@@ -5,6 +5,7 @@ import QtQuick.Layouts 1.15
 
 Label {
     Layout.fillWidth: true
+    Layout.preferredWidth: 0
     visible: text !== ""
     wrapMode: Text.Wrap
     color: theme.fail

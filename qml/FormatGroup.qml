@@ -16,7 +16,7 @@ ColumnLayout {
     // The bits box's entry, for tests and the remembered form.
     property alias bitsIndex: bitsBox.currentIndex
     readonly property bool popupOpen: rateBox.popup.visible || channelsBox.popup.visible
-                                      || bitsBox.popup.visible
+                                      || bitsBox.popup.visible || presetMenu.menuOpen
 
     signal presetChosen(var preset)
 
@@ -72,6 +72,7 @@ ColumnLayout {
             id: rateBox
             objectName: "rateBox"
             Layout.fillWidth: true
+            Layout.preferredWidth: 60
             editable: true
             model: Words.ratePresets
             inputMethodHints: Qt.ImhDigitsOnly
@@ -93,6 +94,7 @@ ColumnLayout {
             id: channelsBox
             objectName: "channelsBox"
             Layout.fillWidth: true
+            Layout.preferredWidth: 60
             editable: true
             model: ["1", "2"]
             inputMethodHints: Qt.ImhDigitsOnly
@@ -114,6 +116,7 @@ ColumnLayout {
             id: bitsBox
             objectName: "bitsBox"
             Layout.fillWidth: true
+            Layout.preferredWidth: 60
             Layout.columnSpan: 2
             model: Words.bitDepths.map(function (b) {
                 return b === 8 ? qsTr("8 bits (unsigned)") : qsTr("%1 bits").arg(b);

@@ -1,4 +1,5 @@
-// The files to convert: a heading with the buttons that add them, after a run
+// The files to convert: the buttons that add them, a heading with the list's
+// order, after a run
 // with failures the means to find and retry them, a message about what was
 // not added, and the list itself, one InputRow per file.
 import QtQuick 2.15
@@ -21,6 +22,8 @@ ColumnLayout {
     readonly property alias list: inputList
     readonly property alias currentIndex: inputList.currentIndex
     readonly property int headingSize: Qt.application.font.pixelSize + 2
+    readonly property bool canRemove: !locked && inputList.currentIndex >= 0
+    readonly property bool canClear: !locked && batch.count > 0
 
     signal addFilesClicked()
     signal addFolderClicked()
@@ -77,61 +80,58 @@ ColumnLayout {
         }
     }
 
-    RowLayout {
+    // The selected row's input, to find it again once the list is sorted.
+    property string selectedPath: ""
+    Connections {
+        target: inputList
+        function onCurrentIndexChanged() { pane.selectedPath = pane.batch.pathAt(inputList.currentIndex) }
+    }
+    Connections {
+        target: pane.batch
+        function onCountChanged() { pane.selectedPath = pane.batch.pathAt(inputList.currentIndex) }
+        function onReordered() {
+            var i = pane.batch.indexOf(pane.selectedPath);
+            inputList.currentIndex = i;
+            if (i >= 0)
+                inputList.positionViewAtIndex(i, ListView.Contain);
+        }
+    }
+
+    ListButtons {
         Layout.fillWidth: true
+        locked: pane.locked
+        canRemove: pane.canRemove
+        canClear: pane.canClear
+        onAddFilesClicked: pane.addFilesClicked()
+        onAddFolderClicked: pane.addFolderClicked()
+        onRemoveClicked: pane.removeRequested(inputList.currentIndex)
+        onClearClicked: pane.clearClicked()
+    }
+
+    // The list's heading and its order.
+    RowLayout {
+        id: headingRow
+        Layout.fillWidth: true
+        // Where the whole heading and the order do not fit, "Files (18)".
+        readonly property string count: Words.groupDigits(pane.batch.count)
+        readonly property bool narrow: width < longHeading.width + sortBox.implicitWidth + spacing + 4
+        TextMetrics { id: longHeading; font.bold: true; font.pixelSize: pane.headingSize
+                      text: qsTr("Files to convert (%1)").arg(headingRow.count) }
         Label {
             objectName: "listHeading"
             Layout.fillWidth: true
-            // What the buttons leave: their words come first.
-            Layout.preferredWidth: 0
             Layout.minimumWidth: 0
             text: pane.batch.count === 0 ? qsTr("Files to convert")
-                  : qsTr("Files to convert (%1)").arg(Words.groupDigits(pane.batch.count))
+                  : headingRow.narrow ? qsTr("Files (%1)").arg(headingRow.count)
+                  : qsTr("Files to convert (%1)").arg(headingRow.count)
             font.bold: true
             font.pixelSize: pane.headingSize
             elide: Text.ElideRight
         }
-        Button {
-            objectName: "addFilesButton"
-            // Narrower than their words at the smallest window size.
-            Layout.fillWidth: true
-            // Whole pixels: a width rounded down would cut the last letter.
-            Layout.maximumWidth: Math.ceil(implicitWidth)
-            Layout.minimumWidth: 60
-            text: qsTr("Add files…")
-            enabled: !pane.locked
-            Accessible.name: qsTr("Add audio files")
-            onClicked: pane.addFilesClicked()
-        }
-        Button {
-            objectName: "addFolderButton"
-            Layout.fillWidth: true
-            Layout.maximumWidth: Math.ceil(implicitWidth)
-            Layout.minimumWidth: 60
-            text: qsTr("Add folder…")
-            enabled: !pane.locked
-            Accessible.name: qsTr("Add the audio files of a folder")
-            onClicked: pane.addFolderClicked()
-        }
-        Button {
-            objectName: "removeButton"
-            Layout.fillWidth: true
-            Layout.maximumWidth: Math.ceil(implicitWidth)
-            Layout.minimumWidth: 50
-            text: qsTr("Remove")
-            enabled: !pane.locked && inputList.currentIndex >= 0
-            Accessible.name: qsTr("Remove the selected file from the list")
-            onClicked: pane.removeRequested(inputList.currentIndex)
-        }
-        Button {
-            objectName: "clearButton"
-            Layout.fillWidth: true
-            Layout.maximumWidth: Math.ceil(implicitWidth)
-            Layout.minimumWidth: 50
-            text: qsTr("Clear list")
-            enabled: !pane.locked && pane.batch.count > 0
-            Accessible.name: qsTr("Remove all files from the list")
-            onClicked: pane.clearClicked()
+        SortBox {
+            id: sortBox
+            batch: pane.batch
+            enabled: !pane.locked && pane.batch.count > 1
         }
     }
 

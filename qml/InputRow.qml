@@ -1,8 +1,8 @@
-// One input in the list, on one line: its name, then what its output will
-// get (from the engine's plan) or what became of it. What libsox says the file
-// is, its folder and the whole plan are in the tooltip and, for the selected
-// row, beside the preview. A failed or refused row adds its reason on a line
-// of its own, so that a failure reads at a glance.
+// One input in the list: its name and what libsox says the file is, then on
+// a second line what its output will get (from the engine's plan) or what
+// became of it. Its folder and all of that are in the tooltip. A failed or
+// refused row adds its reason on a line of its own, so that a failure reads
+// at a glance.
 import QtQuick 2.15
 import QtQuick.Controls 2.15
 import QtQuick.Layouts 1.15
@@ -128,6 +128,7 @@ ItemDelegate {
 
     contentItem: ColumnLayout {
         spacing: 0
+        // The name, what the file is, and the button that takes it off.
         RowLayout {
             Layout.fillWidth: true
             spacing: 6
@@ -145,26 +146,65 @@ ItemDelegate {
             }
             Label {
                 id: nameLabel
-                // A column of its own, so that what follows lines up row under row.
-                Layout.preferredWidth: Math.round(row.availableWidth * 0.36)
+                Layout.fillWidth: true
+                Layout.minimumWidth: Math.min(implicitWidth, 90)
                 text: row.shownName
                 color: row.palette.text
                 font.bold: true
                 font.pixelSize: row.font.pixelSize - 1
                 elide: Text.ElideMiddle
             }
-            // Before a run: the plan. During and after: the result.
+            // What the file is; cut only where the row's tooltip says it all.
             Label {
+                objectName: "rowFacts"
+                Layout.fillWidth: true
+                Layout.maximumWidth: Math.ceil(implicitWidth)
+                Layout.minimumWidth: 0
+                visible: text !== ""
+                text: row.factsText
+                elide: Text.ElideRight
+                horizontalAlignment: Text.AlignRight
+                font.pixelSize: row.font.pixelSize - 2
+                color: row.theme.listHint
+            }
+            ToolButton {
+                text: "\u2715"
+                implicitWidth: 22
+                implicitHeight: 18
+                padding: 0
+                flat: true
+                focusPolicy: Qt.NoFocus
+                enabled: row.removable
+                opacity: row.hovered || row.highlighted ? 1 : 0.45
+                Accessible.name: qsTr("Remove %1").arg(row.name)
+                ToolTip.visible: hovered
+                ToolTip.delay: 600
+                ToolTip.text: qsTr("Remove from the list")
+                onClicked: row.removeRequested()
+            }
+        }
+        // Before a run: the plan, whole. During and after: the result.
+        RowLayout {
+            Layout.fillWidth: true
+            Layout.leftMargin: 20
+            Layout.rightMargin: 24
+            spacing: 6
+            visible: row.status !== "" || row.refusedPlan || row.plannedText !== "" || row.clipped > 0
+            Label {
+                id: planLabel
                 objectName: "rowPlan"
                 Layout.fillWidth: true
-                visible: row.status === "" && !row.refusedPlan
-                text: row.plannedText !== "" ? row.plannedText : row.factsText
+                visible: row.status === "" && !row.refusedPlan && text !== ""
+                text: row.plannedText
+                wrapMode: Text.Wrap
+                maximumLineCount: 3
                 elide: Text.ElideRight
                 font.pixelSize: row.font.pixelSize - 1
                 color: row.plan && row.plan.status === "skip" ? row.skipColor
                      : row.plan && row.plan.shortBy > 0 ? row.warnColor : row.theme.listHint
             }
             Label {
+                id: statusLabel
                 objectName: "rowStatus"
                 Layout.fillWidth: !rowProgress.visible && row.gotText === ""
                 visible: row.status !== "" || row.refusedPlan
@@ -177,6 +217,7 @@ ItemDelegate {
                      : row.status === "skipped" ? row.skipColor : row.theme.listHint
             }
             Label {
+                id: gotLabel
                 objectName: "rowGot"
                 Layout.fillWidth: true
                 visible: text !== ""
@@ -196,26 +237,12 @@ ItemDelegate {
                 Accessible.name: qsTr("Progress of %1").arg(row.name)
             }
             Label {
+                id: clippedLabel
                 objectName: "rowClipped"
                 visible: row.clipped > 0
                 text: qsTr("%1 clipped").arg(Words.plural(row.clipped, qsTr("sample"), qsTr("samples")))
                 font.pixelSize: row.font.pixelSize - 1
                 color: row.warnColor
-            }
-            ToolButton {
-                text: "\u2715"
-                implicitWidth: 22
-                implicitHeight: 18
-                padding: 0
-                flat: true
-                focusPolicy: Qt.NoFocus
-                enabled: row.removable
-                opacity: row.hovered || row.highlighted ? 1 : 0.45
-                Accessible.name: qsTr("Remove %1").arg(row.name)
-                ToolTip.visible: hovered
-                ToolTip.delay: 600
-                ToolTip.text: qsTr("Remove from the list")
-                onClicked: row.removeRequested()
             }
         }
         // The reason, under the name: the detail behind it in smaller type.

@@ -31,7 +31,7 @@ ColumnLayout {
     signal jobsChosen(int jobs)
 
     Label {
-        Layout.topMargin: 10
+        Layout.topMargin: 4
         text: qsTr("Where to save")
         font.bold: true
         font.pixelSize: group.headingSize
@@ -46,6 +46,7 @@ ColumnLayout {
             id: folderField
             objectName: "folderField"
             Layout.fillWidth: true
+            Layout.preferredWidth: 60
             text: group.form.folderText
             selectByMouse: true
             placeholderText: qsTr("Same as the first file")
@@ -53,6 +54,24 @@ ColumnLayout {
             Accessible.name: qsTr("Output folder")
             Accessible.description: qsTr("Empty: the folder of the first file")
             onTextEdited: group.form.folderText = text
+            // A long path shows its end, where the folder's own name is,
+            // cut at a whole letter; the tooltip holds all of it.
+            readonly property bool shortened: !activeFocus && contentWidth > width - leftPadding - rightPadding
+            color: shortened ? group.theme.clear : palette.text
+            ToolTip.visible: hovered && text !== ""
+            ToolTip.delay: 600
+            ToolTip.text: group.form.outputFolder
+            Label {
+                objectName: "folderTail"
+                anchors.fill: parent
+                leftPadding: folderField.leftPadding
+                rightPadding: folderField.rightPadding
+                verticalAlignment: Text.AlignVCenter
+                visible: folderField.shortened
+                elide: Text.ElideLeft
+                color: folderField.palette.text
+                text: folderField.text
+            }
         }
         Button {
             objectName: "chooseFolderButton"
@@ -65,41 +84,46 @@ ColumnLayout {
             text: group.form.folderReason
         }
         Label { text: qsTr("Suffix") }
-        TextField {
-            id: suffixField
-            objectName: "suffixField"
-            Layout.fillWidth: true
+        // The suffix and the jobs side by side: both are short.
+        RowLayout {
             Layout.columnSpan: 2
-            text: group.form.suffix
-            selectByMouse: true
-            Accessible.name: qsTr("Name suffix")
-            Accessible.description: qsTr("Added to each file name before .wav")
-            onTextEdited: group.form.suffix = text
+            spacing: 8
+            TextField {
+                id: suffixField
+                objectName: "suffixField"
+                Layout.fillWidth: true
+                Layout.preferredWidth: 60
+                Layout.minimumWidth: 60
+                text: group.form.suffix
+                selectByMouse: true
+                Accessible.name: qsTr("Name suffix")
+                Accessible.description: qsTr("Added to each file name before .wav")
+                onTextEdited: group.form.suffix = text
+            }
+            Label { text: qsTr("Parallel jobs") }
+            ComboBox {
+                id: jobsBox
+                objectName: "jobsBox"
+                model: group.jobChoices.map(function (n) {
+                    return n === 0 ? qsTr("Automatic") : String(n);
+                })
+                currentIndex: Math.max(0, group.jobChoices.indexOf(group.jobs))
+                onActivated: group.jobsChosen(group.jobChoices[index])
+                Accessible.name: qsTr("Files converted at the same time")
+                ToolTip.visible: (hovered || visualFocus) && !popup.visible
+                ToolTip.delay: 800
+                ToolTip.text: qsTr("Automatic starts as many as the work pays for, up to one per processor. More jobs finish a long list sooner; the files come out the same.")
+            }
         }
         FieldNote {
             Layout.columnSpan: 3
             text: group.form.suffixReason
         }
-        Label { text: qsTr("Parallel jobs") }
-        ComboBox {
-            id: jobsBox
-            objectName: "jobsBox"
-            Layout.fillWidth: true
-            Layout.columnSpan: 2
-            model: group.jobChoices.map(function (n) {
-                return n === 0 ? qsTr("Automatic") : String(n);
-            })
-            currentIndex: Math.max(0, group.jobChoices.indexOf(group.jobs))
-            onActivated: group.jobsChosen(group.jobChoices[index])
-            Accessible.name: qsTr("Files converted at the same time")
-            ToolTip.visible: hovered && !popup.visible
-            ToolTip.delay: 800
-            ToolTip.text: qsTr("Automatic starts as many as the work pays for, up to one per processor. More jobs finish a long list sooner; the files come out the same.")
-        }
     }
     Label {
         objectName: "previewLabel"
         Layout.fillWidth: true
+        Layout.preferredWidth: 0
         wrapMode: Text.Wrap
         color: group.theme.hint
         text: group.firstInput === ""

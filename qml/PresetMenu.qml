@@ -1,10 +1,9 @@
 // The slot presets: the engine's built-in ones and the person's own, which
-// are kept with the window's settings. Choosing one hands its values to the
+// the engine keeps with the window's settings (sabletide-cli reads them). Choosing one hands its values to the
 // form; the form decides what to do with them.
 import QtQuick 2.15
 import QtQuick.Controls 2.15
 import QtQuick.Layouts 1.15
-import Qt.labs.settings 1.1
 
 Button {
     id: presetButton
@@ -16,8 +15,6 @@ Button {
     // Returns the form's values as a preset keeps them: rate, channels, bits,
     // durationMode, size, sizeUnit, duration, suffix, pad, fadeOutMs.
     property var currentValues: function () { return ({}); }
-    // The settings category the person's own presets are kept under.
-    property alias category: store.category
 
     readonly property var builtIn: _data.rules.presets
     // The person's own presets, in the order they were saved.
@@ -83,30 +80,22 @@ Button {
     }
 
     function load() {
-        var kept = [];
-        try {
-            var parsed = JSON.parse(String(store.value("own", "[]")));
-            if (Array.isArray(parsed))
-                kept = parsed.filter(function (p) { return p && typeof p.name === "string"; });
-        } catch (e) {
-            // Settings written by hand and broken: start with none rather than fail.
-        }
-        own = kept;
+        own = _data.rules.ownPresets();
     }
 
     function persist() {
-        store.setValue("own", JSON.stringify(own));
-        store.sync();
+        _data.rules.keepOwnPresets(own);
     }
+
+    // The menu or one of its dialogs is open: the window's own keys wait.
+    readonly property bool menuOpen: menu.visible || saveDialog.visible || manageDialog.visible
 
     Component.onCompleted: load()
     onClicked: menu.open()
 
-    Settings {
-        id: store
-        category: "presets"
-    }
-
+    // Driven by keys as by the mouse: Up and Down (or Tab) move, Return,
+    // Enter or Space applies, Escape closes; the focus stays in the menu
+    // while it is open and comes back to the button after.
     Popup {
         id: menu
         objectName: "presetMenu"
@@ -115,43 +104,89 @@ Button {
         y: presetButton.height
         margins: 8
         padding: 4
+        focus: true
         width: Math.max(presetButton.width, menuColumn.implicitWidth + 2 * padding)
+
+        readonly property var presets: presetButton.builtIn.concat(presetButton.own)
+        // The entries in order: the presets, then saving and managing them.
+        readonly property int count: presets.length + 2
+        // The entry that keys move and Return applies.
+        property int current: 0
+        onAboutToShow: current = 0
+        onClosed: if (!saveDialog.visible && !manageDialog.visible) presetButton.forceActiveFocus()
+
+        function usable(i) { return i !== count - 1 || presetButton.own.length > 0; }
+        function step(by) {
+            var i = current;
+            do
+                i = (i + by + count) % count;
+            while (!usable(i));
+            current = i;
+        }
+        function trigger(i) {
+            if (!usable(i))
+                return;
+            menu.close();
+            if (i < presets.length) {
+                presetButton.chosen(presets[i]);
+            } else if (i === presets.length) {
+                nameField.text = "";
+                saveDialog.open();
+            } else {
+                manageDialog.open();
+            }
+        }
 
         ColumnLayout {
             id: menuColumn
+            objectName: "presetMenuEntries"
             width: parent.width
             spacing: 0
+            focus: true
+            Keys.onPressed: {
+                switch (event.key) {
+                case Qt.Key_Down: case Qt.Key_Tab: menu.step(1); break;
+                case Qt.Key_Up: case Qt.Key_Backtab: menu.step(-1); break;
+                case Qt.Key_Home: menu.current = 0; break;
+                case Qt.Key_End: menu.current = menu.count - 1; menu.step(-1); menu.step(1); break;
+                case Qt.Key_Return: case Qt.Key_Enter: case Qt.Key_Space: menu.trigger(menu.current); break;
+                case Qt.Key_Escape: menu.close(); break;
+                default: return;
+                }
+                event.accepted = true;
+            }
+            // Return and Enter apply the entry here, not the window's Convert.
+            Keys.onShortcutOverride: event.accepted = event.key === Qt.Key_Return || event.key === Qt.Key_Enter
 
             Repeater {
-                model: presetButton.builtIn.concat(presetButton.own)
+                model: menu.presets
                 delegate: ItemDelegate {
                     Layout.fillWidth: true
+                    focusPolicy: Qt.NoFocus
                     text: modelData.name
                     font.italic: index >= presetButton.builtIn.length
-                    onClicked: {
-                        menu.close();
-                        presetButton.chosen(modelData);
-                    }
+                    highlighted: menu.current === index
+                    onHoveredChanged: if (hovered) menu.current = index
+                    onClicked: menu.trigger(index)
                 }
             }
             MenuSeparator { Layout.fillWidth: true }
             ItemDelegate {
                 Layout.fillWidth: true
+                focusPolicy: Qt.NoFocus
                 text: qsTr("Save current settings as a preset\u2026")
-                onClicked: {
-                    menu.close();
-                    nameField.text = "";
-                    saveDialog.open();
-                }
+                highlighted: menu.current === menu.presets.length
+                onHoveredChanged: if (hovered) menu.current = menu.presets.length
+                onClicked: menu.trigger(menu.presets.length)
             }
             ItemDelegate {
                 Layout.fillWidth: true
+                focusPolicy: Qt.NoFocus
                 text: qsTr("Rename or delete your presets\u2026")
                 enabled: presetButton.own.length > 0
-                onClicked: {
-                    menu.close();
-                    manageDialog.open();
-                }
+                highlighted: menu.current === menu.count - 1
+                onHoveredChanged: if (hovered) menu.current = menu.count - 1
+                onClicked: menu.trigger(menu.count - 1)
             }
         }
     }
@@ -165,6 +200,7 @@ Button {
         title: qsTr("Save as a preset")
         standardButtons: Dialog.Save | Dialog.Cancel
         onAboutToShow: nameField.forceActiveFocus()
+        onClosed: presetButton.forceActiveFocus()
 
         ColumnLayout {
             anchors.fill: parent
@@ -198,6 +234,7 @@ Button {
         modal: true
         title: qsTr("Your presets")
         standardButtons: Dialog.Close
+        onClosed: presetButton.forceActiveFocus()
 
         ColumnLayout {
             anchors.fill: parent

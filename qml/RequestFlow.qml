@@ -31,6 +31,9 @@ Item {
         var o = Object.assign({}, form.options);
         if (batch.hasOwnStarts())
             o.starts = batch.startsOf(inputs);
+        var tree = batch.subfoldersOf(inputs);
+        if (tree.length > 0)
+            o.subfolders = tree;
         return o;
     }
 
@@ -61,7 +64,8 @@ Item {
     }
     function askAboutExisting() {
         folderProblem = "";
-        var existing = _data.rules.existingOutputs(pending.inputs, form.outputFolder, form.suffix);
+        var existing = _data.rules.existingOutputs(pending.inputs, form.outputFolder, form.suffix,
+                                                   batch.subfoldersOf(pending.inputs));
         if (existing.length > 0)
             existingPrompt.ask(pending.command, existing, form.outputFolder, existingChoice);
         else

@@ -78,7 +78,7 @@ RowLayout {
             visible: text !== ""
             wrapMode: Text.WrapAtWordBoundaryOrAnywhere
             text: bar.unopenedFolder !== "" && !bar.running
-                  ? qsTr("No file manager opened the folder. The files are in %1").arg(bar.unopenedFolder)
+                  ? qsTr("Nothing on this computer opens folders. The files are in %1").arg(bar.unopenedFolder)
                   : ""
             Accessible.role: Accessible.AlertMessage
         }

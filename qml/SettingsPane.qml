@@ -1,11 +1,13 @@
 // The form, in the order a person fills it: the format, the size, what the
-// slot asks beyond the cut, and where the files go. It scrolls on a small
-// screen and keeps the field that has the focus in sight. While a run goes
+// slot asks beyond the cut, the sound (which folds away), and where the files
+// go. It fits a 960×640 window; on a smaller screen it scrolls and keeps the
+// field that has the focus in sight. While a run goes
 // the whole form stands still: the run converts what it was started with.
 import QtQuick 2.15
 import QtQuick.Controls 2.15
 import QtQuick.Layouts 1.15
 import QtQuick.Window 2.15
+import Qt.labs.settings 1.1
 
 ScrollView {
     id: pane
@@ -22,6 +24,8 @@ ScrollView {
     property int jobs: 0
     property alias bitsIndex: formatGroup.bitsIndex
     readonly property alias jobChoices: outputGroup.jobChoices
+    // The width at which no label or field is cut, in the window's language.
+    readonly property real neededWidth: settingsColumn.implicitWidth + 14
     readonly property bool popupOpen: formatGroup.popupOpen || sizeGroup.popupOpen || soundGroup.popupOpen || outputGroup.popupOpen
 
     signal presetChosen(var preset)
@@ -50,10 +54,20 @@ ScrollView {
         }
         SlotOptionsForm {
             Layout.fillWidth: true
-            Layout.topMargin: 4
+            Layout.topMargin: 2
             form: pane.form
         }
-        SoundGroup { id: soundGroup; Layout.fillWidth: true; form: pane.form }
+        SoundGroup {
+            id: soundGroup
+            Layout.fillWidth: true
+            form: pane.form
+            open: String(sections.value("soundOpen", true)) !== "false"
+            onOpenToggled: {
+                sections.setValue("soundOpen", open);
+                sections.sync();
+                soundGroup.open = open;
+            }
+        }
         OutputGroup {
             id: outputGroup
             Layout.fillWidth: true
@@ -65,7 +79,7 @@ ScrollView {
         }
     }
 
-    // Keyboard users must see the field they tab into, also at 640×480.
+    // Keyboard users must see the field they tab into, also at the smallest size.
     function revealFocus() {
         var item = Window.activeFocusItem;
         var flick = pane.contentItem;
@@ -80,6 +94,12 @@ ScrollView {
                 flick.contentY = Math.min(bottom - flick.height, flick.contentHeight - flick.height);
             return;
         }
+    }
+
+    // Which parts of the form are folded away, kept at once.
+    Settings {
+        id: sections
+        category: "sections"
     }
 
     Connections {

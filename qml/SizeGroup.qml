@@ -16,16 +16,23 @@ ColumnLayout {
     readonly property bool popupOpen: unitBox.popup.visible
     readonly property Theme theme: Theme {}
 
-    Label {
-        Layout.topMargin: 10
-        text: qsTr("File size")
-        font.bold: true
-        font.pixelSize: group.headingSize
-    }
+    // The heading and the two ways of giving the size share a row, so that
+    // the whole form fits a 960×640 window without scrolling.
     RowLayout {
+        Layout.fillWidth: true
+        Layout.topMargin: 6
+        spacing: 6
+        Label {
+            Layout.fillWidth: true
+            text: qsTr("File size")
+            font.bold: true
+            font.pixelSize: group.headingSize
+        }
         RadioButton {
             id: sizeRadio
             objectName: "sizeRadio"
+            topPadding: 2
+            bottomPadding: 2
             text: qsTr("Exact size")
             checked: !group.form.durationMode
             Accessible.name: qsTr("Give the exact file size")
@@ -34,6 +41,8 @@ ColumnLayout {
         RadioButton {
             id: durationRadio
             objectName: "durationRadio"
+            topPadding: 2
+            bottomPadding: 2
             text: qsTr("Duration")
             checked: group.form.durationMode
             Accessible.name: qsTr("Give the duration in seconds")
@@ -47,6 +56,7 @@ ColumnLayout {
             id: sizeField
             objectName: "sizeField"
             Layout.fillWidth: true
+            Layout.preferredWidth: 60
             text: group.form.sizeText
             selectByMouse: true
             inputMethodHints: Qt.ImhFormattedNumbersOnly
@@ -72,6 +82,7 @@ ColumnLayout {
             id: durationField
             objectName: "durationField"
             Layout.fillWidth: true
+            Layout.preferredWidth: 60
             text: group.form.durationText
             selectByMouse: true
             inputMethodHints: Qt.ImhFormattedNumbersOnly
@@ -89,6 +100,7 @@ ColumnLayout {
     Label {
         objectName: "sizeInfo"
         Layout.fillWidth: true
+        Layout.preferredWidth: 0
         wrapMode: Text.Wrap
         color: group.theme.hint
         visible: text !== ""
@@ -101,6 +113,7 @@ ColumnLayout {
         Label {
             objectName: "frameWarning"
             Layout.fillWidth: true
+            Layout.preferredWidth: 0
             wrapMode: Text.Wrap
             color: group.theme.warn
             text: group.form.partialFrame

@@ -42,6 +42,7 @@ GridLayout {
         id: fadeField
         objectName: "fadeField"
         Layout.fillWidth: true
+        Layout.preferredWidth: 60
         Layout.minimumWidth: 50
         text: slot.form.fadeText
         onTextEdited: slot.form.fadeText = text
@@ -60,6 +61,7 @@ GridLayout {
         id: startField
         objectName: "startField"
         Layout.fillWidth: true
+        Layout.preferredWidth: 60
         Layout.minimumWidth: 50
         text: slot.form.startText
         onTextEdited: slot.form.startText = text

@@ -1,10 +1,10 @@
-// The selected input's slot: its sound with where the slot starts, is cut,
-// fades and is padded; Play; the row's own start, which the marker also
-// moves (drag it, or the arrow keys once it has the focus).
+// The selected input's slot: its name and what it is, its sound with where
+// the slot starts, is cut, fades and is padded (whole, or zoomed to the slot);
+// Play; the row's own start, which the marker also moves (drag it, or the
+// arrow keys once it has the focus).
 import QtQuick 2.15
 import QtQuick.Controls 2.15
 import QtQuick.Layouts 1.15
-import Sabletide.Preview 1.0
 import "Words.js" as Words
 
 ColumnLayout {
@@ -27,10 +27,12 @@ ColumnLayout {
     property string message: ""
     // The engine's plan of the selected row, for what the input is.
     property var plan: null
-    readonly property string facts: path === "" ? ""
-        : (plan ? Words.factsText(plan.facts) : "") || Words.fileName(path)
+    readonly property string facts: path === "" || !plan ? "" : Words.factsText(plan.facts)
+    // Why the slot cannot be shown or played; "" when nothing is wrong.
     readonly property string note: message !== "" ? message
-        : preview.slot.ok === false ? String(preview.slot.reason || "") : facts
+        : preview.slot.ok === false ? String(preview.slot.reason || "") : ""
+    // The view shows the slot alone rather than the whole sound.
+    property bool zoomToSlot: false
     readonly property bool canPlay: path !== "" && planner.command !== ""
     readonly property string previewKey: path === "" || planner.key === "" ? "" : path + "\n" + planner.key
 
@@ -86,61 +88,97 @@ ColumnLayout {
         }
     }
 
-    // Moves the row's start by `ms` milliseconds of output, from where the
+    // Moves the row's start by `frames` output frames, from where the
     // preview shows it.
-    function nudge(ms) {
+    function step(frames) {
         var slot = preview.slot;
         if (locked || row < 0 || !slot || !(slot.rate > 0))
             return;
-        var frame = Math.max(0, (slot.startFrame || 0) + Math.round(slot.rate * ms / 1000));
+        var frame = Math.max(0, (slot.startFrame || 0) + frames);
+        if (slot.totalFrames > 0)
+            frame = Math.min(frame, slot.totalFrames - 1);
         batch.setStart(row, preview.startText(frame, slot.rate));
     }
+    function nudge(ms) {
+        var slot = preview.slot;
+        if (slot && slot.rate > 0)
+            step(Math.round(slot.rate * ms / 1000));
+    }
 
-    // Takes the keyboard focus for the marker: the arrows move the start.
-    Item {
-        id: waveBox
-        objectName: "waveformBox"
+    // The start as the field shows it: to the millisecond. The row keeps the
+    // engine's exact text, which lands on its frame.
+    function shownStart(engineText) {
+        var t = String(engineText);
+        return Words.localNumber(/^[0-9]+\.[0-9]{4,}$/.test(t) ? Number(t).toFixed(3) : t);
+    }
+
+    // The file's name and what it is, and whether the view shows the slot or
+    // the whole sound.
+    RowLayout {
         Layout.fillWidth: true
-        Layout.preferredHeight: 80
-        activeFocusOnTab: pane.row >= 0
-        Accessible.role: Accessible.Graphic
-        Accessible.name: qsTr("Waveform of the selected file's output")
-        Accessible.description: qsTr("Left and Right move the start by 10 ms, with Shift by 100 ms")
-        Keys.onLeftPressed: pane.nudge(event.modifiers & Qt.ShiftModifier ? -100 : -10)
-        Keys.onRightPressed: pane.nudge(event.modifiers & Qt.ShiftModifier ? 100 : 10)
+        spacing: 8
+        Label {
+            objectName: "slotName"
+            Layout.fillWidth: true
+            Layout.preferredWidth: 0
+            Layout.minimumWidth: 40
+            Layout.maximumWidth: Math.ceil(implicitWidth)
+            text: pane.path === "" ? "" : Words.fileName(pane.path)
+            font.bold: true
+            elide: Text.ElideMiddle
+        }
+        Label {
+            objectName: "slotFacts"
+            Layout.fillWidth: true
+            Layout.preferredWidth: 0
+            Layout.minimumWidth: 0
+            text: pane.facts
+            color: pane.theme.hint
+            elide: Text.ElideRight
+            ToolTip.visible: factsArea.containsMouse && truncated
+            ToolTip.text: text
+            MouseArea { id: factsArea; anchors.fill: parent; hoverEnabled: true; acceptedButtons: Qt.NoButton }
+        }
+        ToolButton {
+            objectName: "zoomSlotButton"
+            text: qsTr("Slot")
+            checkable: true
+            checked: pane.zoomToSlot
+            onClicked: pane.zoomToSlot = true
+            Accessible.name: qsTr("Zoom to the slot")
+            ToolTip.visible: hovered
+            ToolTip.delay: 600
+            ToolTip.text: qsTr("Show the part that goes into the file, in detail (Plus)")
+        }
+        ToolButton {
+            objectName: "zoomWholeButton"
+            text: qsTr("Whole sound")
+            checkable: true
+            checked: !pane.zoomToSlot
+            onClicked: pane.zoomToSlot = false
+            Accessible.name: qsTr("Show the whole sound")
+            ToolTip.visible: hovered
+            ToolTip.delay: 600
+            ToolTip.text: qsTr("Show the whole sound (Minus)")
+        }
+    }
 
-        WaveformItem {
-            id: waveform
-            objectName: "waveform"
-            anchors.fill: parent
-            overview: pane.preview.overview
-            totalFrames: pane.preview.slot.totalFrames || 0
-            startFrame: pane.preview.slot.startFrame || 0
-            cutFrame: pane.preview.slot.cutFrame || 0
-            fadeFrames: pane.preview.slot.fadeFrames || 0
-            padFrames: pane.preview.slot.padFrames || 0
-            rate: pane.preview.slot.rate || 0
-            waveColor: pane.theme.wave
-            slotColor: pane.theme.slotShade
-            markerColor: pane.theme.marker
-            // The engine writes a point; the field shows it the locale's way.
-            onStartFrameDragged: if (!pane.locked && pane.row >= 0)
-                                     pane.batch.setStart(pane.row, pane.preview.startText(frame, rate))
-        }
-        Rectangle {
-            anchors.fill: parent
-            color: pane.theme.clear
-            border.color: pane.theme.palette.highlight
-            border.width: 2
-            visible: waveBox.activeFocus
-        }
-        ProgressBar {
-            anchors.left: parent.left
-            anchors.right: parent.right
-            anchors.bottom: parent.bottom
-            visible: pane.preview.overviewProgress >= 0
-            value: Math.max(0, pane.preview.overviewProgress)
-        }
+    SlotWave {
+        id: waveBox
+        Layout.fillWidth: true
+        Layout.fillHeight: true
+        Layout.minimumHeight: 40 + rulerHeight
+        Layout.preferredHeight: 80 + rulerHeight
+        preview: pane.preview
+        zoomToSlot: pane.zoomToSlot
+        keysEnabled: !pane.locked
+        activeFocusOnTab: pane.row >= 0
+        onStepFrames: pane.step(frames)
+        onStepMs: pane.nudge(ms)
+        onZoomAsked: pane.zoomToSlot = toSlot
+        // The engine writes a point; the field shows it the locale's way.
+        onStartDragged: if (!pane.locked && pane.row >= 0)
+                            pane.batch.setStart(pane.row, pane.preview.startText(frame, waveBox.waveform.rate))
     }
     RowLayout {
         Layout.fillWidth: true
@@ -179,7 +217,7 @@ ColumnLayout {
             Layout.preferredWidth: 80
             Layout.minimumWidth: 50
             enabled: pane.row >= 0 && !pane.locked
-            text: Words.localNumber(pane.ownStart)
+            text: pane.shownStart(pane.ownStart)
             placeholderText: Words.localNumber(pane.formStart !== "" ? pane.formStart : "0")
             placeholderTextColor: pane.theme.listHint
             selectByMouse: true
@@ -187,8 +225,11 @@ ColumnLayout {
             Accessible.name: qsTr("Start of the selected file in seconds")
             Accessible.description: qsTr("Empty: the start the form gives every file")
             onEditingFinished: {
+                // Left as shown, the exact start stays.
+                if (text === pane.shownStart(pane.ownStart))
+                    return;
                 if (!pane.batch.setStart(pane.row, Words.withDecimalPoint(text)))
-                    text = Words.localNumber(pane.ownStart);
+                    text = pane.shownStart(pane.ownStart);
             }
         }
         Label { text: qsTr("s", "seconds") }

@@ -14,8 +14,8 @@ ApplicationWindow {
     title: view.titleState !== "" ? qsTr("Sabletide \u2014 %1").arg(view.titleState) : "Sabletide"
     width: 960
     height: 640
-    minimumWidth: 640
-    minimumHeight: 480
+    minimumWidth: 720
+    minimumHeight: 540
 
     ConverterView {
         id: view

@@ -9,11 +9,11 @@ SABLETIDE_BUILD=${SABLETIDE_BUILD:-$SABLETIDE_ROOT/build}
 # read from there, each list in one place. These are the rest: the compiler,
 # and what only the tests (python3, the sox command, QtTest, libsox's oss
 # driver for a device that never opens, ffmpeg's loudness meter, X for the
-# window tests, an exFAT card), the benchmarks, the sanitizers and the
-# screenshots use.
+# window tests, an exFAT card, GNU parallel for the README's recipe), the
+# benchmarks, the sanitizers and the screenshots use.
 SABLETIDE_TOOLS=(
     build-essential python3 sox libsox-fmt-all qml-module-qttest libbenchmark-dev time ffmpeg
-    xvfb xauth x11-utils imagemagick groff-base util-linux qt5ct
+    xvfb xauth x11-utils imagemagick groff-base util-linux qt5ct parallel
     exfat-fuse exfatprogs
     clang libclang-rt-14-dev llvm-14
 )

@@ -348,6 +348,22 @@
         <source>Choose the output folder</source>
         <translation>Den Ausgabeordner wählen</translation>
     </message>
+    <message>
+        <source>Include subfolders?</source>
+        <translation>Unterordner einbeziehen?</translation>
+    </message>
+    <message>
+        <source>%1 has folders inside. Add their audio files too? Each output then keeps its place in the tree under the output folder.</source>
+        <translation>%1 enthält Ordner. Deren Audiodateien auch hinzufügen? Jede Ausgabe behält dann ihren Platz im Baum unter dem Ausgabeordner.</translation>
+    </message>
+    <message>
+        <source>Include subfolders</source>
+        <translation>Unterordner einbeziehen</translation>
+    </message>
+    <message>
+        <source>This folder only</source>
+        <translation>Nur diesen Ordner</translation>
+    </message>
 </context>
 <context>
     <name>InputPane</name>
@@ -358,22 +374,6 @@
     <message>
         <source>Files to convert (%1)</source>
         <translation>Dateien (%1)</translation>
-    </message>
-    <message>
-        <source>Add files…</source>
-        <translation>Dateien hinzufügen…</translation>
-    </message>
-    <message>
-        <source>Add audio files</source>
-        <translation>Audiodateien hinzufügen</translation>
-    </message>
-    <message>
-        <source>Add folder…</source>
-        <translation>Ordner hinzufügen…</translation>
-    </message>
-    <message>
-        <source>Add the audio files of a folder</source>
-        <translation>Die Audiodateien eines Ordners hinzufügen</translation>
     </message>
     <message>
         <source>Show failed only</source>
@@ -424,20 +424,8 @@
         <translation>oder auf „Dateien hinzufügen“ klicken. Ein Ordner fügt die Audiodateien hinzu, die direkt darin liegen.</translation>
     </message>
     <message>
-        <source>Remove</source>
-        <translation>Entfernen</translation>
-    </message>
-    <message>
-        <source>Remove the selected file from the list</source>
-        <translation>Die gewählte Datei aus der Liste entfernen</translation>
-    </message>
-    <message>
-        <source>Clear list</source>
-        <translation>Liste leeren</translation>
-    </message>
-    <message>
-        <source>Remove all files from the list</source>
-        <translation>Alle Dateien aus der Liste entfernen</translation>
+        <source>Files (%1)</source>
+        <translation>Dateien (%1)</translation>
     </message>
 </context>
 <context>
@@ -545,6 +533,49 @@
     <message>
         <source>Cancel</source>
         <translation>Abbrechen</translation>
+    </message>
+</context>
+<context>
+    <name>ListButtons</name>
+    <message>
+        <source>Add files…</source>
+        <translation>Dateien hinzufügen…</translation>
+    </message>
+    <message>
+        <source>Add audio files</source>
+        <translation>Audiodateien hinzufügen</translation>
+    </message>
+    <message>
+        <source>Add folder…</source>
+        <translation>Ordner hinzufügen…</translation>
+    </message>
+    <message>
+        <source>Add the audio files of a folder</source>
+        <translation>Die Audiodateien eines Ordners hinzufügen</translation>
+    </message>
+    <message>
+        <source>Remove</source>
+        <translation>Entfernen</translation>
+    </message>
+    <message>
+        <source>Remove the selected file from the list</source>
+        <translation>Die gewählte Datei aus der Liste entfernen</translation>
+    </message>
+    <message>
+        <source>Clear list</source>
+        <translation>Liste leeren</translation>
+    </message>
+    <message>
+        <source>Remove all files from the list</source>
+        <translation>Alle Dateien aus der Liste entfernen</translation>
+    </message>
+    <message>
+        <source>More list actions</source>
+        <translation>Weitere Aktionen für die Liste</translation>
+    </message>
+    <message>
+        <source>Remove, Clear list</source>
+        <translation>Entfernen, Liste leeren</translation>
     </message>
 </context>
 <context>
@@ -715,10 +746,6 @@
         <translation>Nichts wurde umgewandelt: %1</translation>
     </message>
     <message>
-        <source>No file manager opened the folder. The files are in %1</source>
-        <translation>Kein Dateimanager hat den Ordner geöffnet. Die Dateien liegen in %1</translation>
-    </message>
-    <message>
         <source>Progress of the whole conversion</source>
         <translation>Fortschritt des ganzen Umwandelns</translation>
     </message>
@@ -753,6 +780,10 @@
     <message>
         <source>Convert</source>
         <translation>Umwandeln</translation>
+    </message>
+    <message>
+        <source>Nothing on this computer opens folders. The files are in %1</source>
+        <translation>Auf diesem Rechner öffnet nichts Ordner. Die Dateien liegen in %1</translation>
     </message>
 </context>
 <context>
@@ -866,14 +897,6 @@
 <context>
     <name>SlotPane</name>
     <message>
-        <source>Waveform of the selected file&apos;s output</source>
-        <translation>Wellenform der Ausgabe der gewählten Datei</translation>
-    </message>
-    <message>
-        <source>Left and Right move the start by 10 ms, with Shift by 100 ms</source>
-        <translation>Links und Rechts verschieben den Anfang um 10 ms, mit Umschalt um 100 ms</translation>
-    </message>
-    <message>
         <source>Play</source>
         <translation>Abspielen</translation>
     </message>
@@ -917,6 +940,64 @@
     <message>
         <source>Starts at</source>
         <translation>Beginnt bei</translation>
+    </message>
+    <message>
+        <source>Slot</source>
+        <translation>Slot</translation>
+    </message>
+    <message>
+        <source>Zoom to the slot</source>
+        <translation>Auf den Slot vergrößern</translation>
+    </message>
+    <message>
+        <source>Show the part that goes into the file, in detail (Plus)</source>
+        <translation>Den Teil, der in die Datei kommt, im Detail zeigen (Plus)</translation>
+    </message>
+    <message>
+        <source>Whole sound</source>
+        <translation>Ganzer Ton</translation>
+    </message>
+    <message>
+        <source>Show the whole sound</source>
+        <translation>Den ganzen Ton zeigen</translation>
+    </message>
+    <message>
+        <source>Show the whole sound (Minus)</source>
+        <translation>Den ganzen Ton zeigen (Minus)</translation>
+    </message>
+</context>
+<context>
+    <name>SlotWave</name>
+    <message>
+        <source>Waveform of the selected file&apos;s output</source>
+        <translation>Wellenform der Ausgabe der gewählten Datei</translation>
+    </message>
+    <message>
+        <source>Left and Right move the start by one frame, with Shift by 10 ms; Plus zooms to the slot, Minus shows the whole sound</source>
+        <translation>Links und Rechts verschieben den Anfang um einen Frame, mit Umschalt um 10 ms; Plus vergrößert auf den Slot, Minus zeigt den ganzen Ton</translation>
+    </message>
+</context>
+<context>
+    <name>SortBox</name>
+    <message>
+        <source>As added</source>
+        <translation>Wie hinzugefügt</translation>
+    </message>
+    <message>
+        <source>By name</source>
+        <translation>Nach Name</translation>
+    </message>
+    <message>
+        <source>By length</source>
+        <translation>Nach Länge</translation>
+    </message>
+    <message>
+        <source>Order of the list</source>
+        <translation>Reihenfolge der Liste</translation>
+    </message>
+    <message>
+        <source>Order of the list, which is also the order they convert in</source>
+        <translation>Reihenfolge der Liste, in der die Dateien auch umgewandelt werden</translation>
     </message>
 </context>
 <context>
@@ -1024,6 +1105,38 @@
     <message>
         <source>Resampling</source>
         <translation>Abtastratenwandlung</translation>
+    </message>
+    <message>
+        <source>Peak %1 dBFS</source>
+        <translation>Spitze %1 dBFS</translation>
+    </message>
+    <message>
+        <source>Loudness %1 LUFS</source>
+        <translation>Lautheit %1 LUFS</translation>
+    </message>
+    <message>
+        <source>one gain</source>
+        <translation>eine Verstärkung</translation>
+    </message>
+    <message>
+        <source>no clipping</source>
+        <translation>ohne Übersteuern</translation>
+    </message>
+    <message>
+        <source>dither</source>
+        <translation>Dithering</translation>
+    </message>
+    <message>
+        <source>begins above %1 dBFS</source>
+        <translation>beginnt über %1 dBFS</translation>
+    </message>
+    <message>
+        <source>Hide the sound options</source>
+        <translation>Klangoptionen ausblenden</translation>
+    </message>
+    <message>
+        <source>Show the sound options</source>
+        <translation>Klangoptionen einblenden</translation>
     </message>
 </context>
 <context>
@@ -1187,6 +1300,13 @@
     <message>
         <source>%1, held at the peak ceiling</source>
         <translation>%1, an der Spitzengrenze gehalten</translation>
+    </message>
+</context>
+<context>
+    <name>engine</name>
+    <message>
+        <source>%1: cannot write the settings</source>
+        <translation>%1: Die Einstellungen können nicht geschrieben werden</translation>
     </message>
 </context>
 <context>

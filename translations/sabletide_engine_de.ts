@@ -360,6 +360,10 @@
         <translation>keine Abtastrate in Hz (44100) oder kHz (44.1k)</translation>
     </message>
     <message>
+        <source>option subfolders cannot hold &quot;%1&quot;: a folder inside the output folder is needed</source>
+        <translation>Option subfolders kann nicht &quot;%1&quot; enthalten: Ein Ordner innerhalb des Ausgabeordners ist nötig</translation>
+    </message>
+    <message>
         <source>cannot draw the sound</source>
         <translation>der Klang kann nicht gezeichnet werden</translation>
     </message>

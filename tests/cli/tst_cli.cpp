@@ -1,12 +1,16 @@
 // The built sabletide-cli on generated audio: options and units, naming,
 // exit statuses, the --command path, parallel workers, interrupts, progress
 // on a terminal and the man page.
+#include "bridge/form.h"
+#include "bridge/rules.h"
 #include "convert/inputs.h"
+#include "convert/presets.h"
 #include "testutil.h"
 
 #include <QDirIterator>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QSet>
 #include <QtTest>
 
 #include <cmath>
@@ -91,6 +95,8 @@ private slots:
     void standardOutput();
     void presets_data();
     void presets();
+    void ownPresets_data();
+    void ownPresets();
     void habits_data();
     void habits();
     void shortInputWarned_data();
@@ -172,6 +178,8 @@ QStringList TstCli::filesIn(const QString &relativeDir) const
 void TstCli::initTestCase()
 {
     QVERIFY(root.isValid());
+    // The window's settings, with the person's own presets, are the test's.
+    qputenv("XDG_CONFIG_HOME", QFile::encodeName(path("config")));
     QVERIFY(QFileInfo(program()).isExecutable());
     QDir dir(root.path());
     for (const char *sub : {"in/sub", "more", "long", "also", "empty", "comma,dir"})
@@ -756,21 +764,83 @@ void TstCli::manPage()
     QCOMPARE(testutil::run(QStringLiteral("groff"), {"-man", "-ww", "-z", page}, nullptr, &err), 0);
     QCOMPARE(err, QByteArray());
 
-    // Every option that --help lists is described in the man page.
+    // Every option that --help lists is described in the man page and in the
+    // README's table, with the same default; neither names an option that
+    // --help does not.
     const Result help = run({"--help"});
     QCOMPARE(help.exit, 0);
+    const QString helpText = QString::fromLocal8Bit(help.out);
     const QString source = QString::fromUtf8(testutil::readAll(page));
-    QRegularExpressionMatchIterator options = QRegularExpression(QStringLiteral("--([a-z][a-z-]+)"))
-                                                  .globalMatch(QString::fromLocal8Bit(help.out));
-    int seen = 0;
-    while (options.hasNext()) {
-        const QString name = options.next().captured(1);
+    const QRegularExpression optionName(QStringLiteral("--([a-z][a-z-]+)"));
+    const auto namesIn = [&optionName](const QString &text) {
+        QSet<QString> names;
+        for (auto it = optionName.globalMatch(text); it.hasNext();)
+            names.insert(it.next().captured(1));
+        return names;
+    };
+    // The man page as it reads: escapes and macro names gone, on one line.
+    QString man;
+    for (QString line : source.split(QLatin1Char('\n'))) {
+        if (line.startsWith(QLatin1String(".\\\"")))
+            continue;
+        if (line.startsWith(QLatin1Char('.')))
+            line = line.section(QLatin1Char(' '), 1).remove(QLatin1Char('"'));
+        man += line.remove(QRegularExpression(QStringLiteral("\\\\f[BIRP]")))
+                   .replace(QStringLiteral("\\-"), QStringLiteral("-")) +
+               QLatin1Char(' ');
+    }
+    man = man.simplified();
+    const QString readme = QString::fromUtf8(testutil::readAll(QStringLiteral(SABLETIDE_README)));
+    const int tableAt = readme.indexOf(QStringLiteral("| Option | Meaning |"));
+    QVERIFY(tableAt > 0);
+    const QStringList table =
+        readme.mid(tableAt, readme.indexOf(QStringLiteral("\n\n"), tableAt) - tableAt)
+            .split(QLatin1Char('\n'));
+
+    // An option's entries in --help: its names, then its words, to the next.
+    QMap<QString, QString> described;
+    QString current;
+    for (const QString &line : helpText.split(QLatin1Char('\n'))) {
+        const QRegularExpressionMatch head =
+            QRegularExpression(QStringLiteral("^  (?:-[a-zA-Z0-9], )?--([a-z-]+)")).match(line);
+        if (head.hasMatch())
+            current = head.captured(1);
+        if (!current.isEmpty())
+            described[current] += QLatin1Char(' ') + line.simplified();
+    }
+    QVERIFY(described.size() >= 30);
+    const QRegularExpression defaultWords(QStringLiteral("[Dd]efault:? [^).]+"));
+    for (auto it = described.constBegin(); it != described.constEnd(); ++it) {
+        const QString &name = it.key();
         QString escaped = QStringLiteral("\\-\\-") + name;
         escaped.replace(QRegularExpression(QStringLiteral("(?<=[a-z])-")), QStringLiteral("\\-"));
-        QVERIFY2(source.contains(escaped), qPrintable(name));
-        ++seen;
+        QVERIFY2(source.contains(escaped), qPrintable("man page: --" + name));
+        QString row;
+        for (const QString &line : table) {
+            if (line.section(QLatin1Char('|'), 1, 1)
+                    .contains(QRegularExpression(
+                        QStringLiteral("[`/]--%1[ `]").arg(QRegularExpression::escape(name)))))
+                row = line;
+        }
+        QVERIFY2(!row.isEmpty(), qPrintable("README table: --" + name));
+        const QRegularExpressionMatch given = defaultWords.match(it.value().simplified());
+        if (!given.hasMatch())
+            continue;
+        const QString words = given.captured(0).simplified();
+        QVERIFY2(man.contains(words, Qt::CaseInsensitive),
+                 qPrintable(QStringLiteral("man page, --%1: %2").arg(name, words)));
+        QVERIFY2(row.contains(words, Qt::CaseInsensitive),
+                 qPrintable(QStringLiteral("README table, --%1: %2").arg(name, words)));
     }
-    QVERIFY(seen >= 14);
+    QSet<QString> documented;
+    for (const QString &line : table)
+        documented += namesIn(line.section(QLatin1Char('|'), 1, 1));
+    const QStringList manHeads = source.split(QStringLiteral(".TP\n"));
+    for (int i = 1; i < manHeads.size(); ++i)
+        documented += namesIn(manHeads.at(i).section(QLatin1Char('\n'), 0, 0).replace("\\-", "-"));
+    documented -= QSet<QString>{QStringLiteral("worker")};
+    for (const QString &name : qAsConst(documented))
+        QVERIFY2(described.contains(name), qPrintable("not in --help: --" + name));
 
     // The extensions it names are those the program counts as audio.
     const int from = source.indexOf(QStringLiteral("tests/cli checks it.\n"));
@@ -909,6 +979,19 @@ void TstCli::trees()
     QCOMPARE(made, expected);
     QCOMPARE(testutil::soxi(path(out + "/" + prefix + "one/two/three/kick.wav"), "-D").toDouble(),
              0.1);
+
+    // The plan names each output at its place in the tree, as written.
+    QStringList planned;
+    const Result plan =
+        run(QStringList{"-n", "--json", "-r", "8000", "-c", "1", "-b", "16", "-o", out} + args);
+    QCOMPARE(plan.exit, 0);
+    for (const QByteArray &line : plan.out.split('\n')) {
+        if (!line.isEmpty())
+            planned << QJsonDocument::fromJson(line).object().value("output").toString().mid(
+                out.size() + 1);
+    }
+    planned.sort();
+    QCOMPARE(planned, expected);
 }
 
 void TstCli::standardOutput_data()
@@ -1003,6 +1086,97 @@ void TstCli::presets()
     const Result list = run({"--list-presets"});
     QCOMPARE(list.exit, 0);
     QVERIFY(linesOf(list.out).contains("Voice prompt: 8 kHz 8-bit mono, 2 s"));
+}
+
+// The person's own presets, saved as the window saves them: the form's values
+// with the bits and a name, kept by the bridge in the window's settings.
+void TstCli::ownPresets_data()
+{
+    QTest::addColumn<QStringList>("args");
+    QTest::addColumn<QString>("output");
+    QTest::addColumn<QString>("facts"); // rate bits size, or what standard error says
+
+    QTest::newRow("a size in KiB") << QStringList{"--preset", "pad a1"} << "b_a1.wav"
+                                   << "32000 16 2048";
+    QTest::newRow("a duration") << QStringList{"--preset", "Prompt 8"} << "b_p8.wav"
+                                << "16000 8 8044";
+    QTest::newRow("options beside it win")
+        << QStringList{"--preset", "Pad A1", "-r", "8000", "-s", "1000"} << "b_a1.wav"
+        << "8000 16 1000";
+    QTest::newRow("yours before a built-in's short name")
+        << QStringList{"--preset", "speech"} << "b_mine.wav"
+        << "11025 16 4044";
+    QTest::newRow("a built-in's whole name")
+        << QStringList{"--preset", "Speech: 22.05 kHz 16-bit mono, 5 s"} << "b_speech.wav"
+        << "22050 16 220544";
+    QTest::newRow("a value it cannot read") << QStringList{"--preset", "Broken"} << ""
+                                            << "--preset \"Broken\": your preset's rate \"fast\"";
+}
+
+void TstCli::ownPresets()
+{
+    QFETCH(QStringList, args);
+    QFETCH(QString, output);
+    QFETCH(QString, facts);
+
+    QCoreApplication::setOrganizationName(QLatin1String(presets::settingsOrganization));
+    QCoreApplication::setApplicationName(QLatin1String(presets::settingsApplication));
+    const auto kept = [](const QString &name, const QVariantMap &fields) {
+        Form form;
+        // The unit first, so that the size typed after it is in that unit.
+        form.setProperty("sizeUnit", fields.value(QStringLiteral("sizeUnit"), 0));
+        for (auto it = fields.constBegin(); it != fields.constEnd(); ++it)
+            form.setProperty(it.key().toUtf8().constData(), it.value());
+        QVariantMap preset = form.values();
+        preset.insert(QStringLiteral("bits"), form.bits());
+        preset.insert(QStringLiteral("name"), name);
+        preset.remove(QStringLiteral("folder"));
+        return preset;
+    };
+    QVariantList own{kept("Pad A1", {{"rateText", "32000"},
+                                     {"channelsText", "2"},
+                                     {"bits", 16},
+                                     {"sizeUnit", 1},
+                                     {"sizeText", "2"},
+                                     {"suffix", "_a1"}}),
+                     kept("Prompt 8", {{"rateText", "16000"},
+                                       {"channelsText", "1"},
+                                       {"bits", 8},
+                                       {"durationMode", true},
+                                       {"durationText", "0.5"},
+                                       {"suffix", "_p8"}}),
+                     kept("Speech", {{"rateText", "11025"},
+                                     {"channelsText", "1"},
+                                     {"bits", 16},
+                                     {"sizeText", "4044"},
+                                     {"suffix", "_mine"}}),
+                     kept("Broken", {{"sizeText", "100"}})};
+    QVariantMap broken = own.takeLast().toMap();
+    broken.insert(QStringLiteral("rate"), QStringLiteral("fast"));
+    own << broken;
+    QCOMPARE(Rules().keepOwnPresets(own), QString());
+    QVERIFY(QFileInfo(presets::windowSettingsFile()).absoluteFilePath().startsWith(path("config")));
+
+    const QString out = freshDir();
+    const Result r = run(args + QStringList{"-q", "-o", out, "in/b.flac"});
+    QCOMPARE(filesIn(out), output.isEmpty() ? QStringList() : QStringList{output});
+    if (output.isEmpty()) {
+        QCOMPARE(r.exit, 2);
+        QVERIFY2(QString::fromLocal8Bit(r.err).contains(facts), r.err.constData());
+        return;
+    }
+    QCOMPARE(r.exit, 0);
+    const QString file = path(out + "/" + output);
+    QCOMPARE(QStringList({testutil::soxi(file, "-r"), testutil::soxi(file, "-b"),
+                          QString::number(QFileInfo(file).size())})
+                 .join(' '),
+             facts);
+
+    const QStringList list = linesOf(run({"--list-presets"}).out);
+    QVERIFY(list.contains("Voice prompt: 8 kHz 8-bit mono, 2 s"));
+    QVERIFY(list.contains("Pad A1"));
+    QVERIFY(list.contains(
+        "Speech (used instead of the built-in \"Speech: 22.05 kHz 16-bit mono, 5 s\")"));
 }
 
 void TstCli::habits_data()

@@ -2,11 +2,14 @@
 // requests that overlap, inputs converted side by side in worker processes,
 // Stop, and a controller destroyed while it converts.
 #include "app/core.h"
+#include "bridge/batch.h"
 #include "bridge/data.h"
+#include "bridge/rules.h"
 #include "testutil.h"
 
 #include <QDesktopServices>
 #include <QDir>
+#include <QDirIterator>
 #include <QElapsedTimer>
 #include <QFileInfo>
 #include <QMutex>
@@ -190,6 +193,7 @@ private Q_SLOTS:
     void stopSideBySide();
     void progressFractions_data();
     void progressFractions();
+    void folderTreeMirrored();
     void openFolderKeepsItsName_data();
     void openFolderKeepsItsName();
 
@@ -294,6 +298,55 @@ QString TestCore::newFolder()
     if (!QDir().mkpath(path))
         qWarning() << "cannot make" << path;
     return path;
+}
+
+// A folder added with its subfolders, as the window's "Add folder" offers:
+// the engine finds the tree, the rows keep it and the run mirrors it under
+// the output folder, so the same name in three folders converts three times.
+void TestCore::folderTreeMirrored()
+{
+    const QString kit = base.filePath(QStringLiteral("kit"));
+    const QStringList made{"kick.wav", "a/kick.flac", "a/b/kick.wav", "a/b/snare.aiff"};
+    for (const QString &file : made) {
+        QVERIFY(QDir().mkpath(QFileInfo(kit + '/' + file).path()));
+        QVERIFY(testutil::makeAudio(kit + '/' + file, 44100, 1, 16, 0.2));
+    }
+    Rules rules;
+    QVERIFY(rules.hasSubfolders(kit));
+    QVERIFY(!rules.hasSubfolders(kit + QStringLiteral("/a/b")));
+    QSignalSpy found(&rules, &Rules::sgInputsFound);
+    rules.findInputs({kit + '/'}, true);
+    QVERIFY(found.wait());
+    const QStringList paths = found.at(0).at(1).toStringList();
+    const QStringList subfolders = found.at(0).at(3).toStringList();
+    QCOMPARE(paths.size(), made.size());
+
+    Batch batch;
+    batch.setBridge(bridge);
+    QCOMPARE(batch.addPaths(paths, subfolders), made.size());
+    const QString out = newFolder() + QStringLiteral("/new");
+    const QString command =
+        QStringLiteral("$DoConvert,22050,1,16,0,%1/,,%2").arg(out, paths.join(QLatin1Char(',')));
+    const QVariantMap options{{QStringLiteral("subfolders"), batch.subfoldersOf(paths)},
+                              {QStringLiteral("jobs"), 2}};
+    QVERIFY(QDir().mkpath(out));
+    QVERIFY(batch.start(command, options, paths,
+                        {{QStringLiteral("folder"), out + '/'}, {QStringLiteral("suffix"), ""}}));
+    QTRY_VERIFY_WITH_TIMEOUT(!batch.running(), 120000);
+    QCOMPARE(batch.convertedCount(), made.size());
+
+    QStringList written;
+    QDirIterator walk(out, QDir::Files, QDirIterator::Subdirectories);
+    while (walk.hasNext())
+        written << QDir(out).relativeFilePath(walk.next());
+    written.sort();
+    QCOMPARE(written, QStringList({"a/b/kick.wav", "a/b/snare.wav", "a/kick.wav", "kick.wav"}));
+    for (int i = 0; i < paths.size(); ++i) {
+        const QString output = batch.rowAt(i).value(QStringLiteral("output")).toString();
+        QCOMPARE(QDir(out).relativeFilePath(output),
+                 QDir(kit).relativeFilePath(paths.at(i)).section('.', 0, 0) + ".wav");
+        QCOMPARE(testutil::soxi(output, QStringLiteral("-r")), QStringLiteral("22050"));
+    }
 }
 
 void TestCore::oneRequest_data()

@@ -2,11 +2,13 @@
 // at the end of a run with failures, those failures alone, asking about
 // existing outputs, and asking before it closes mid-run; then the slot
 // preview (a short sound padded, a long one cut with a fade, its start moved)
-// and the presets menu, in a second window.
+// and the presets menu, in a second window; then the files added and the run
+// done at 800×600 and 1280×800, in English and in German.
 // Run by scripts/screenshots under Xvfb; writes PNG files into the folder
 // named by its first argument, their names ending in the second if there is
 // one (as "-dark" for the pictures of a dark desktop).
 #include "app/core.h"
+#include "app/translations.h"
 #include "bridge/data.h"
 #include "bridge/windowtypes.h"
 #include "convert/soxhandles.h"
@@ -17,6 +19,7 @@
 #include <QDir>
 #include <QFile>
 #include <QImage>
+#include <QLocale>
 #include <QQuickItem>
 #include <QQuickWindow>
 #include <QSettings>
@@ -64,12 +67,10 @@ void freshSettings(const QDir &root, const QString &name)
     QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, config);
 }
 
-bool batchScenes(const QString &outFolder, const QDir &root)
+// The files of the batch pictures, in the folder `in`.
+bool makeDemoFiles(const QString &in)
 {
-    freshSettings(root, QStringLiteral("config-batch"));
-    root.mkpath(QStringLiteral("Voice prompts"));
-    root.mkpath(QStringLiteral("Slots"));
-    const QString in = root.filePath(QStringLiteral("Voice prompts"));
+    QDir().mkpath(in);
     // The second file is long, so that the busy state lasts long enough to see.
     bool made =
         testutil::makeAudio(in + QStringLiteral("/alarm.flac"), 44100, 2, 16, 3) &&
@@ -89,9 +90,16 @@ bool batchScenes(const QString &outFolder, const QDir &root)
         QFile broken(in + QLatin1String(name));
         made = made && broken.open(QIODevice::WriteOnly) && broken.write("not a sound\n") > 0;
     }
-    if (!made)
-        return fail("cannot make the demo files");
+    return made || fail("cannot make the demo files");
+}
 
+bool batchScenes(const QString &outFolder, const QDir &root)
+{
+    freshSettings(root, QStringLiteral("config-batch"));
+    root.mkpath(QStringLiteral("Slots"));
+    const QString in = root.filePath(QStringLiteral("Voice prompts"));
+    if (!makeDemoFiles(in))
+        return false;
     Core core(nullptr);
     WindowDriver driver;
     if (!driver.attach())
@@ -164,7 +172,7 @@ bool batchScenes(const QString &outFolder, const QDir &root)
     driver.click(QStringLiteral("failedOnlyBox"));
 
     // The smallest size the window is made for.
-    driver.window()->resize(640, 480);
+    driver.window()->resize(720, 540);
     if (!save(driver, outFolder, QStringLiteral("05-small.png")))
         return false;
 
@@ -243,16 +251,15 @@ bool makeSounds(const QString &folder)
     return testutil::run(sox, {QStringLiteral("-n"), QStringLiteral("-r"), QStringLiteral("44100"),
                                QStringLiteral("-b"), QStringLiteral("16"),
                                folder + QStringLiteral("/chime.wav"), QStringLiteral("synth"),
-                               QStringLiteral("1.2"), QStringLiteral("pluck"),
-                               QStringLiteral("E5"), QStringLiteral("gain"),
-                               QStringLiteral("-3")}) == 0 &&
-           testutil::run(sox, {QStringLiteral("-n"), QStringLiteral("-r"), QStringLiteral("48000"),
-                               QStringLiteral("-b"), QStringLiteral("16"),
-                               folder + QStringLiteral("/phrase.flac"), QStringLiteral("synth"),
-                               QStringLiteral("6"), QStringLiteral("sine"), QStringLiteral("330"),
-                               QStringLiteral("tremolo"), QStringLiteral("1.1"),
-                               QStringLiteral("90"), QStringLiteral("gain"),
-                               QStringLiteral("-4")}) == 0;
+                               QStringLiteral("1.2"), QStringLiteral("pluck"), QStringLiteral("E5"),
+                               QStringLiteral("gain"), QStringLiteral("-3")}) == 0 &&
+           testutil::run(sox,
+                         {QStringLiteral("-n"), QStringLiteral("-r"), QStringLiteral("48000"),
+                          QStringLiteral("-b"), QStringLiteral("16"),
+                          folder + QStringLiteral("/phrase.flac"), QStringLiteral("synth"),
+                          QStringLiteral("6"), QStringLiteral("sine"), QStringLiteral("330"),
+                          QStringLiteral("tremolo"), QStringLiteral("1.1"), QStringLiteral("90"),
+                          QStringLiteral("gain"), QStringLiteral("-4")}) == 0;
 }
 
 bool slotScenes(const QString &outFolder, const QDir &root)
@@ -316,8 +323,10 @@ bool slotScenes(const QString &outFolder, const QDir &root)
     QObject *form = driver.view()->property("form").value<QObject *>();
     QVariantMap voice;
     for (const QVariant &preset : core.bridge()->rules()->presets()) {
-        if (preset.toMap().value(QStringLiteral("name")).toString().startsWith(
-                QStringLiteral("Voice prompt")))
+        if (preset.toMap()
+                .value(QStringLiteral("name"))
+                .toString()
+                .startsWith(QStringLiteral("Voice prompt")))
             voice = preset.toMap();
     }
     if (!form || voice.isEmpty() ||
@@ -340,7 +349,104 @@ bool slotScenes(const QString &outFolder, const QDir &root)
     if (!menu || !driver.click(QStringLiteral("presetButton")) ||
         !QTest::qWaitFor([menu] { return menu->property("opened").toBool(); }))
         return fail("the presets did not open");
-    return save(driver, outFolder, QStringLiteral("13-presets.png"));
+    if (!save(driver, outFolder, QStringLiteral("13-presets.png")))
+        return false;
+    // Hidden, so that the next scenes find their own window.
+    driver.window()->close();
+    return true;
+}
+
+// The files added and the run done, at the smallest size the window is made
+// to read at and at a large one, in the language that is installed; names
+// end in the size and `language` ("02-inputs-800x600-de.png").
+bool sizeScenes(const QString &outFolder, const QDir &root, const QString &language)
+{
+    freshSettings(root, QStringLiteral("config-sizes") + language);
+    // Files of its own: the first scenes leave outputs beside theirs.
+    const QString tag = language.isEmpty() ? QStringLiteral("-en") : language;
+    const QString in = root.filePath(QStringLiteral("Voice prompts") + tag);
+    const QString outputs = root.filePath(QStringLiteral("Slots") + tag);
+    root.mkpath(outputs);
+    if (!makeDemoFiles(in))
+        return false;
+    Core core(nullptr);
+    WindowDriver driver;
+    if (!driver.attach())
+        return fail("no window");
+    const QList<QSize> sizes{{800, 600}, {1280, 800}};
+    const auto saveAtEachSize = [&](const QString &stem) {
+        for (const QSize &size : sizes) {
+            driver.window()->resize(size);
+            const QString name = QStringLiteral("%1-%2x%3%4.png")
+                                     .arg(stem)
+                                     .arg(size.width())
+                                     .arg(size.height())
+                                     .arg(language);
+            if (!save(driver, outFolder, name))
+                return false;
+        }
+        return true;
+    };
+    driver.window()->resize(sizes.first());
+    if (!QTest::qWaitForWindowExposed(driver.window()))
+        return fail("the window did not show");
+    QTest::qWait(300);
+    if (!driver.drop({in}))
+        return fail("the window took no drop");
+    if (!driver.waitForInputs(18))
+        return fail("the drop did not add the demo files");
+    // Typed as a person of that language types a number.
+    const QList<QPair<QString, QString>> fields{
+        {QStringLiteral("rateBox"), QStringLiteral("16000")},
+        {QStringLiteral("channelsBox"), QStringLiteral("1")},
+        {QStringLiteral("durationField"), QLocale().toString(2.5)},
+        {QStringLiteral("fadeField"), QStringLiteral("30")},
+        {QStringLiteral("folderField"), outputs},
+        {QStringLiteral("suffixField"), QStringLiteral("_slot")}};
+    bool filled = driver.click(QStringLiteral("durationRadio"));
+    for (const auto &field : fields) {
+        if (!driver.type(field.first, field.second)) {
+            std::fprintf(stderr, "screenshots: %s says %s\n", qPrintable(field.first),
+                         qPrintable(driver.text(field.first)));
+            filled = false;
+        }
+    }
+    if (!filled && save(driver, outFolder, QStringLiteral("debug.png")))
+        return fail("cannot fill the form");
+    driver.view()->forceActiveFocus();
+    QObject *planner = driver.view()->property("planner").value<QObject *>();
+    if (!planner ||
+        !QTest::qWaitFor([planner] { return planner->property("current").toBool(); }, 10000))
+        return fail("the form was not planned");
+    if (!saveAtEachSize(QStringLiteral("02-inputs")))
+        return false;
+    QSignalSpy wait(core.bridge(), SIGNAL(sgWait(bool)));
+    driver.pressEnter();
+    if (wait.count() != 1)
+        return fail("Enter did not start a conversion");
+    if (wait.count() < 2 && !wait.wait(300000))
+        return fail("the conversion did not end");
+    if (!saveAtEachSize(QStringLiteral("04-done")))
+        return false;
+    if (language.isEmpty()) {
+        // A desktop where nothing opens folders: the window says where the files are.
+        core.bridge()->setFolderOpener([](const QUrl &) { return false; });
+        driver.window()->resize(960, 640);
+        if (!driver.click(QStringLiteral("openFolderButton")) ||
+            !save(driver, outFolder, QStringLiteral("17-no-file-manager.png")))
+            return false;
+    }
+    driver.window()->close();
+    return true;
+}
+
+// Puts the window's words in German from here on.
+bool speakGerman()
+{
+    QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
+    return installTranslations(*QCoreApplication::instance(), QLocale(),
+                               {QStringLiteral(SABLETIDE_TRANSLATIONS_DIR)}) > 0 ||
+           fail("no German translation in " SABLETIDE_TRANSLATIONS_DIR);
 }
 
 bool run(const QString &outFolder)
@@ -349,7 +455,9 @@ bool run(const QString &outFolder)
     const QDir root(scratch.path());
     sox::Session soxSession;
     registerWindowTypes();
-    return batchScenes(outFolder, root) && slotScenes(outFolder, root);
+    return batchScenes(outFolder, root) && slotScenes(outFolder, root) &&
+           sizeScenes(outFolder, root, QString()) && speakGerman() &&
+           sizeScenes(outFolder, root, QStringLiteral("-de"));
 }
 
 } // namespace

@@ -3,6 +3,7 @@
 #include "bridge/batch.h"
 #include "standinbridge.h"
 
+#include <QAbstractItemModelTester>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -16,6 +17,8 @@ private Q_SLOTS:
     void lockedWhileRunning();
     void plansCountWhatConverts();
     void repeatedNamesShowTheirFolder();
+    void sortKeepsEachRowsOwn_data();
+    void sortKeepsEachRowsOwn();
 
 private:
     QStringList statuses(const Batch &batch) const;
@@ -44,9 +47,9 @@ void TestBatch::runFollowsTheNews_data()
     QTest::addColumn<QString>("state");
     QTest::addColumn<QList<int>>("tally"); // converted, skipped, failed, stopped
 
-    QTest::newRow("all converted") << QStringList{"started a", "gain a", "ready a", "ready b", "ready c", "end"}
-                                   << QStringList{"converted", "converted", "converted"}
-                                   << "done" << QList<int>{3, 0, 0, 0};
+    QTest::newRow("all converted")
+        << QStringList{"started a", "gain a", "ready a", "ready b", "ready c", "end"}
+        << QStringList{"converted", "converted", "converted"} << "done" << QList<int>{3, 0, 0, 0};
     QTest::newRow("one failed, one never answered")
         << QStringList{"ready a", "failed b why", "end"}
         << QStringList{"converted", "failed", "failed"} << "done" << QList<int>{1, 0, 2, 0};
@@ -57,8 +60,8 @@ void TestBatch::runFollowsTheNews_data()
         << QStringList{"ready a", "started b", "stop", "failed b cancelled", "end"}
         << QStringList{"converted", "stopped", "stopped"} << "stopped" << QList<int>{1, 0, 0, 2};
     QTest::newRow("news twice or for other files changes nothing")
-        << QStringList{"ready a", "failed a late", "ready z", "ready b", "ready c", "end",
-                       "failed c after"}
+        << QStringList{"ready a", "failed a late", "ready z",       "ready b",
+                       "ready c", "end",           "failed c after"}
         << QStringList{"converted", "converted", "converted"} << "done" << QList<int>{3, 0, 0, 0};
 }
 
@@ -87,8 +90,8 @@ void TestBatch::runFollowsTheNews()
     QVERIFY(!batch.start(QStringLiteral("again"), {}, batch.paths(), {}));
     for (const QString &step : steps) {
         const QStringList w = step.split(QLatin1Char(' '));
-        const QString path = w.size() > 1 ? batch.pathAt(QStringLiteral("abc").indexOf(w.at(1)))
-                                          : QString();
+        const QString path =
+            w.size() > 1 ? batch.pathAt(QStringLiteral("abc").indexOf(w.at(1))) : QString();
         const QString file = path.isEmpty() && w.size() > 1 ? QStringLiteral("/in/z.wav") : path;
         if (w.at(0) == QLatin1String("started"))
             bridge.emitStarted(file);
@@ -198,6 +201,76 @@ void TestBatch::repeatedNamesShowTheirFolder()
     batch.removeAt(0);
     QVERIFY(!batch.rowAt(1).value(QStringLiteral("repeated")).toBool());
     QCOMPARE(batch.indexOf(QStringLiteral("/c/KICK.wav")), 1);
+}
+
+void TestBatch::sortKeepsEachRowsOwn_data()
+{
+    QTest::addColumn<QString>("key");
+    QTest::addColumn<QStringList>("order");
+    QTest::addColumn<int>("hatAt"); // where a file added after the sort goes
+
+    const QString k10 = "/in/kick 10.wav", k2b = "/b/Kick 2.flac", snare = "/in/snare.ogg",
+                  k2a = "/a/kick 2.wav";
+    QTest::newRow("as added") << "" << QStringList{k10, k2b, snare, k2a} << 4;
+    // Case aside, numbers by value; the same name by folder.
+    QTest::newRow("name") << "name" << QStringList{k2b, k2a, k10, snare} << 0;
+    // The length the plan does not know comes last.
+    QTest::newRow("length") << "length" << QStringList{k2b, k2a, k10, snare} << 4;
+}
+
+// A sort asked for while a run goes waits for its end; each row keeps its
+// own start and status wherever it goes.
+void TestBatch::sortKeepsEachRowsOwn()
+{
+    QFETCH(QString, key);
+    QFETCH(QStringList, order);
+    QFETCH(int, hatAt);
+
+    const QStringList added{"/in/kick 10.wav", "/b/Kick 2.flac", "/in/snare.ogg", "/a/kick 2.wav"};
+    StandInBridge bridge;
+    Batch batch;
+    QAbstractItemModelTester tester(&batch, QAbstractItemModelTester::FailureReportingMode::QtTest);
+    batch.setBridge(&bridge);
+    batch.addPaths(added);
+    const auto plan = [](const QString &input, double seconds) {
+        return QVariantMap{
+            {"input", input},
+            {"facts",
+             QVariantMap{{"opened", true}, {"frames", seconds * 8000}, {"seconds", seconds}}}};
+    };
+    batch.setPlans({plan(added[0], 3), plan(added[1], 1.5), plan(added[3], 2)});
+    QVERIFY(batch.setStart(batch.indexOf(added[2]), QStringLiteral("0.5")));
+    QVERIFY(batch.start(QStringLiteral("$DoConvert,cmd"), {}, added, {}));
+    bridge.emitFailed(added[0], QStringLiteral("why"));
+    for (int i = 1; i < added.size(); ++i)
+        bridge.emitSkipped(added.at(i), QStringLiteral("exists"));
+    QSignalSpy reordered(&batch, &Batch::reordered);
+    // What a view holds on to follows its row.
+    const QPersistentModelIndex held(batch.index(2));
+    batch.setSortKey(key);
+    QCOMPARE(batch.paths(), added);
+    QCOMPARE(reordered.count(), 0);
+    bridge.emitWait(false);
+
+    QCOMPARE(batch.paths(), order);
+    QCOMPARE(reordered.count(), order == added ? 0 : 1);
+    for (int i = 0; i < order.size(); ++i) {
+        QCOMPARE(batch.indexOf(order.at(i)), i);
+        QCOMPARE(batch.data(batch.index(i), Batch::PathRole).toString(), order.at(i));
+    }
+    QCOMPARE(held.data(Batch::PathRole).toString(), added[2]);
+    QCOMPARE(batch.rowAt(batch.indexOf(added[2])).value("start").toString(), QStringLiteral("0.5"));
+    QCOMPARE(batch.starts().at(order.indexOf(added[2])), QStringLiteral("0.5"));
+    QCOMPARE(batch.firstFailed(), batch.indexOf(added[0]));
+    QCOMPARE(batch.rowAt(batch.indexOf(added[0])).value("reason").toString(),
+             QStringLiteral("why"));
+
+    // A file added later takes its place in the order.
+    batch.addPaths({"/in/hat 1.wav"});
+    QCOMPARE(batch.indexOf("/in/hat 1.wav"), hatAt);
+    // Back to the order they were added in.
+    batch.setSortKey(QString());
+    QCOMPARE(batch.paths(), added + QStringList{"/in/hat 1.wav"});
 }
 
 QTEST_GUILESS_MAIN(TestBatch)

@@ -1,6 +1,7 @@
 // Slot presets: the engine's built-in ones put a form that converts, and the
 // person's own are saved, renamed, deleted and kept across windows.
 import QtQuick 2.15
+import QtQuick.Window 2.15
 import QtTest 1.2
 import "../../qml"
 
@@ -99,6 +100,46 @@ Item {
             compare(menu.own.length, 0);
             var later = createTemporaryObject(menuComponent, root);
             compare(later.own.length, 0);
+        }
+
+        SignalSpy { id: chosenSpy; signalName: "chosen" }
+
+        // The menu goes by keys alone: Up and Down (and Tab) move, Return or
+        // Enter applies, Escape closes; the focus stays in it while it is
+        // open and comes back to the button.
+        function test_keys_data() {
+            return [
+                { tag: "Return applies the first", keys: [Qt.Key_Return], chosen: 0 },
+                { tag: "Down and Enter apply the second", keys: [Qt.Key_Down, Qt.Key_Enter], chosen: 1 },
+                { tag: "Tab moves as Down does", keys: [Qt.Key_Tab, Qt.Key_Tab, Qt.Key_Return], chosen: 2 },
+                { tag: "Down, Up and Return apply the first", keys: [Qt.Key_Down, Qt.Key_Up, Qt.Key_Return], chosen: 0 },
+                { tag: "Escape applies nothing", keys: [Qt.Key_Down, Qt.Key_Escape], chosen: -1 },
+                // With none of one's own to rename, Up from the top passes that entry.
+                { tag: "Up wraps to saving", keys: [Qt.Key_Up, Qt.Key_Return, Qt.Key_Escape], chosen: -1 },
+            ];
+        }
+        function test_keys(data) {
+            chosenSpy.target = menu;
+            chosenSpy.clear();
+            var convertsBefore = _data.commands.length;
+            menu.forceActiveFocus(Qt.TabFocusReason);
+            keyClick(Qt.Key_Space);
+            tryVerify(function () { return menu.menuOpen; });
+            for (var i = 0; i < data.keys.length; ++i) {
+                verify(menu.menuOpen, "closed before key " + i);
+                // Until an entry is applied (Saving opens its dialog).
+                var inside = root.Window.activeFocusItem;
+                if (i === 0 || data.keys[i - 1] !== Qt.Key_Return)
+                    compare(inside ? inside.objectName : "", "presetMenuEntries", "the focus left the menu");
+                keyClick(data.keys[i]);
+            }
+            tryVerify(function () { return !menu.menuOpen; });
+            compare(chosenSpy.count, data.chosen < 0 ? 0 : 1);
+            if (data.chosen >= 0)
+                compare(chosenSpy.signalArguments[0][0].name, menu.builtIn[data.chosen].name);
+            tryVerify(function () { return menu.activeFocus; }, 1000, "the focus did not come back to Presets");
+            // Return in the menu is the menu's, not the window's Convert.
+            compare(_data.commands.length, convertsBefore);
         }
     }
 }

@@ -31,11 +31,14 @@ Item {
         function doForget(input) { forgotten = forgotten.concat([input]); }
         function doPlay(command, options, input) { played = played.concat([input]); }
         function doStop() {}
+        // The exact time of the frame, as the engine writes it.
         function startText(frame, rate) {
             asked = asked.concat([[frame, rate]]);
-            return "0.125";
+            return String(frame / rate);
         }
         function reset() {
+            slot = { ok: true, totalFrames: 4000, startFrame: 0, cutFrame: 4000,
+                     fadeFrames: 0, padFrames: 0, rate: 8000, bytes: 8044 };
             shown = [];
             forgotten = [];
             played = [];
@@ -116,6 +119,58 @@ Item {
             // The selected row's own start; the form's stays for the others.
             compare(view.batch.rowAt(view.selectedIndex).start, "0.125");
             compare(view.startText, "");
+        }
+
+        // With the focus, the arrows move the start marker one frame, with
+        // Shift 10 ms, never before the sound's start or past its end.
+        function test_markerKeys_data() {
+            return [
+                { tag: "one frame on", from: 100, key: Qt.Key_Right, modifiers: Qt.NoModifier, frame: 101 },
+                { tag: "one frame back", from: 100, key: Qt.Key_Left, modifiers: Qt.NoModifier, frame: 99 },
+                { tag: "10 ms on", from: 100, key: Qt.Key_Right, modifiers: Qt.ShiftModifier, frame: 180 },
+                { tag: "10 ms back, held at the start", from: 30, key: Qt.Key_Left, modifiers: Qt.ShiftModifier, frame: 0 },
+                { tag: "held at the last frame", from: 3999, key: Qt.Key_Right, modifiers: Qt.NoModifier, frame: 3999 }
+            ];
+        }
+
+        function test_markerKeys(data) {
+            var slot = standIn.slot;
+            slot.startFrame = data.from;
+            standIn.slot = slot;
+            var box = findChild(view, "waveformBox");
+            box.forceActiveFocus();
+            keyClick(data.key, data.modifiers);
+            compare(standIn.asked, [[data.frame, 8000]]);
+            compare(view.batch.rowAt(view.selectedIndex).start, String(data.frame / 8000));
+        }
+
+        // The field shows the start to the millisecond; the row keeps the
+        // exact time of its frame until another is typed.
+        function test_startShownToTheMillisecond() {
+            var waveform = findChild(view, "waveform");
+            var field = findChild(view, "ownStartField");
+            waveform.startFrameDragged(7119);
+            compare(field.text, "0.890");
+            field.forceActiveFocus();
+            field.editingFinished();
+            compare(view.batch.rowAt(view.selectedIndex).start, "0.889875");
+            field.text = "0.5";
+            field.editingFinished();
+            compare(view.batch.rowAt(view.selectedIndex).start, "0.5");
+        }
+
+        // The slot or the whole sound, by its buttons or, on the waveform, Plus and Minus.
+        function test_zoom() {
+            var waveform = findChild(view, "waveform");
+            verify(!waveform.zoomToSlot);
+            mouseClick(findChild(view, "zoomSlotButton"));
+            verify(waveform.zoomToSlot);
+            findChild(view, "waveformBox").forceActiveFocus();
+            keyClick(Qt.Key_Minus);
+            verify(!waveform.zoomToSlot);
+            keyClick(Qt.Key_Plus);
+            verify(waveform.zoomToSlot);
+            verify(findChild(view, "zoomSlotButton").checked);
         }
     }
 }

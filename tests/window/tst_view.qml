@@ -353,6 +353,37 @@ Item {
             compare(lines[4], "No audio files found directly inside " + base + "/empty.");
         }
 
+        // "Add folder" on a folder with folders inside asks first; with its
+        // subfolders, each row keeps its folder in the tree and the request
+        // carries it, as -R's outputs keep theirs.
+        function test_addFolderAsksForSubfolders_data() {
+            return [{ tag: "include subfolders", button: "includeSubfoldersButton",
+                      rows: ["/songs/a.wav ", "/songs/b.FLAC ", "/songs/c.ogg ", "/songs/deeper/d.wav deeper"] },
+                    { tag: "this folder only", button: "folderOnlyButton",
+                      rows: ["/songs/a.wav ", "/songs/b.FLAC ", "/songs/c.ogg "] }];
+        }
+        function test_addFolderAsksForSubfolders(data) {
+            var dialogs = item("inputDialogs");
+            dialogs.folderChosen(Words.pathToUrl(_fixtures + "/songs"));
+            var prompt = item("subfolderPrompt");
+            tryVerify(function () { return prompt.opened; });
+            click(data.button);
+            tryVerify(function () { return !prompt.visible && !view.scanning && view.batch.count > 0; });
+            var paths = view.batch.paths;
+            var tree = view.batch.subfoldersOf(paths);
+            var rows = paths.map(function (p, i) {
+                return p.slice(_fixtures.length) + " " + (tree.length > 0 ? tree[i] : "");
+            });
+            compare(rows.sort(), data.rows.sort());
+            compare(view.planOptions.subfolders, tree.length > 0 ? tree : undefined);
+
+            // A folder without folders inside adds at once.
+            view.clearInputs();
+            dialogs.folderChosen(Words.pathToUrl(_fixtures + "/songs/deeper"));
+            verify(!prompt.visible);
+            tryVerify(function () { return !view.scanning && view.batch.count === 1; });
+        }
+
         function test_wholeFrameSizes() {
             fillForm();
             view.channelsText = "2";
@@ -564,7 +595,8 @@ Item {
                 verify(findChild(row, "rowReason").visible);
             } else {
                 compare(findChild(row, "rowPlan").text, data.words);
-                compare(item("previewNote").text, facts);
+                compare(item("slotFacts").text, facts);
+                compare(item("slotName").text, "half.wav");
                 verify(!findChild(row, "rowReason").visible);
             }
         }
@@ -733,13 +765,22 @@ Item {
             return shown;
         }
 
+        // As many rows as the list's height holds at two lines each.
+        function rowsThatFit() {
+            var list = item("inputList");
+            return Math.floor(list.height / (2 * fontMetrics.height + 6));
+        }
+        FontMetrics { id: fontMetrics; font: Qt.application.font }
+
         // At 960×640, after a run with a failure (its bar shown), a long list
-        // shows at least 15 rows at once.
+        // shows its rows in two lines each, and the slot under it keeps its
+        // share; the split gives the list more.
         function test_compactRows() {
             finishRun(40, [3]);
             verify(item("failuresBar").visible);
             var shown = rowsInSight();
-            verify(shown.length >= 15, shown.length + " rows in sight");
+            verify(shown.length >= rowsThatFit() && shown.length >= 4, shown.length + " rows in sight");
+            verify(item("waveformBox").height >= 100, "the waveform is " + item("waveformBox").height + " high");
             compare(view.titleState, "Done: 39 converted, 1 failed");
             compare(view.lastFolderUrl, "file://" + out + "/");
         }
@@ -759,7 +800,7 @@ Item {
             compare(_data.openedFolders, [out + "/"]);
             var note = item("unopenedFolderNote");
             compare(note.visible, !data.opens);
-            compare(note.text, data.opens ? "" : "No file manager opened the folder. The files are in " + out + "/");
+            compare(note.text, data.opens ? "" : "Nothing on this computer opens folders. The files are in " + out + "/");
             verify(view.convert());
             _data.emitWait(false);
             verify(!view.running);
@@ -786,7 +827,7 @@ Item {
             compare(list.currentIndex, 5);
             click("failedOnlyBox");
             waitForItemPolished(list);
-            tryVerify(function () { return rowsInSight().length >= 15; });
+            tryVerify(function () { return rowsInSight().length >= rowsThatFit(); });
         }
 
         // Retry sends the failed inputs alone, with the form as it stands;
@@ -983,32 +1024,59 @@ Item {
                 }
                 keyClick(Qt.Key_Tab);
             }
-            compare(order, ["addFilesButton", "addFolderButton", "removeButton", "clearButton", "inputList",
-                            "waveformBox", "playButton", "ownStartField", "presetButton", "rateBox", "channelsBox",
+            compare(order, ["addFilesButton", "addFolderButton", "removeButton", "clearButton", "sortBox",
+                            "inputList", "zoomSlotButton", "zoomWholeButton", "waveformBox", "playButton", "ownStartField", "presetButton", "rateBox", "channelsBox",
                             "bitsBox", "sizeRadio", "durationRadio", "sizeField", "unitBox",
                             "lowerSizeButton", "upperSizeButton", "padBox", "fadeField",
-                            "startField", "normalizeBox", "guardBox", "ditherBox", "qualityBox",
+                            "startField", "soundFoldButton", "normalizeBox", "guardBox", "ditherBox", "qualityBox",
                             "trimBox", "folderField",
                             "chooseFolderButton", "suffixField", "jobsBox", "convertButton"]);
         }
 
+        // At 960×640 and 800×600 no field of the form runs past its
+        // column's right edge. (Its height depends on the font; the
+        // screenshots show it whole at both sizes.)
+        function test_formFits_data() {
+            return [ { tag: "960×640", width: 960, height: 640 }, { tag: "800×600", width: 800, height: 600 } ];
+        }
+        function test_formFits(data) {
+            fillForm();
+            // A duration: no torn frame to warn about.
+            view.durationMode = true;
+            view.durationText = "2.5";
+            view.width = data.width;
+            view.height = data.height;
+            var scroll = item("settingsScroll");
+            for (var p = scroll; p; p = p.parent)
+                waitForItemPolished(p);
+            var names = ["presetButton", "rateBox", "bitsBox", "durationRadio", "unitBox", "startField", "targetField",
+                         "trimField", "chooseFolderButton", "jobsBox"];
+            for (var i = 0; i < names.length; ++i) {
+                var c = item(names[i]);
+                var right = c.mapToItem(scroll, c.width, 0).x;
+                verify(right <= scroll.width, names[i] + " ends at " + right + " of " + scroll.width);
+            }
+        }
+
         function test_smallestWindow() {
             fillForm();
-            view.width = 640;
-            view.height = 480;
+            view.width = 720;
+            view.height = 540;
             var scroll = item("settingsScroll");
             for (var p = scroll; p; p = p.parent)
                 waitForItemPolished(p);
             // Everything outside the scrolled column stays in the window.
-            var names = ["addFilesButton", "clearButton", "convertButton", "inputList"];
+            // Remove and Clear list under "⋯", where the four buttons do not fit.
+            verify(!item("clearButton").visible);
+            var names = ["addFilesButton", "moreButton", "sortBox", "convertButton", "inputList", "waveformBox"];
             for (var i = 0; i < names.length; ++i) {
                 var c = item(names[i]);
                 var at = c.mapToItem(view, 0, 0);
-                verify(at.x >= 0 && at.y >= 0 && at.x + c.width <= 640 && at.y + c.height <= 480,
-                       names[i] + " lies outside 640×480 at " + at.x + "," + at.y);
+                verify(at.x >= 0 && at.y >= 0 && at.x + c.width <= 720 && at.y + c.height <= 540,
+                       names[i] + " lies outside 720×540 at " + at.x + "," + at.y);
             }
             // The inputs' column ends before the settings begin.
-            var folderButton = item("clearButton");
+            var folderButton = item("moreButton");
             verify(folderButton.mapToItem(view, folderButton.width, 0).x <= scroll.mapToItem(view, 0, 0).x,
                    "the inputs' buttons run into the settings");
             var flick = scroll.contentItem;

@@ -23,6 +23,10 @@ private Q_SLOTS:
     void overlayStandsOnThePlan();
     void draggingTheStart_data();
     void draggingTheStart();
+    void zoomToTheSlot_data();
+    void zoomToTheSlot();
+    void rulerSteps_data();
+    void rulerSteps();
     void overviewIsKeptUntilForgotten();
     void play_data();
     void play();
@@ -165,6 +169,87 @@ void TestWaveform::draggingTheStart()
     QVERIFY(!item.dragging());
     // The start stays the planner's until the window sets it.
     QCOMPARE(item.startFrame(), 11025.0);
+}
+
+void TestWaveform::zoomToTheSlot_data()
+{
+    QTest::addColumn<double>("total");
+    QTest::addColumn<double>("start");
+    QTest::addColumn<double>("cut");
+    QTest::addColumn<double>("pad");
+    QTest::addColumn<double>("from");
+    QTest::addColumn<double>("to");
+    QTest::addColumn<double>("firstTick"); // seconds
+
+    // 48 kHz: a 5 s slot from 10 min in a 30 min sound, 0.25 s either side.
+    QTest::newRow("5 s of 30 min")
+        << 86400000.0 << 28800000.0 << 29040000.0 << 0.0 << 28788000.0 << 29052000.0 << 600.0;
+    QTest::newRow("from the beginning")
+        << 96000.0 << 0.0 << 48000.0 << 0.0 << 0.0 << 50400.0 << 0.0;
+    // The padding is part of the slot; the view ends with it.
+    QTest::newRow("padded") << 24000.0 << 12000.0 << 0.0 << 36000.0 << 9600.0 << 60000.0 << 0.2;
+}
+
+void TestWaveform::zoomToTheSlot()
+{
+    QFETCH(double, total);
+    QFETCH(double, start);
+    QFETCH(double, cut);
+    QFETCH(double, pad);
+    QFETCH(double, from);
+    QFETCH(double, to);
+    QFETCH(double, firstTick);
+
+    WaveformItem item;
+    item.setWidth(1000);
+    item.setRate(48000);
+    item.setTotalFrames(total);
+    item.setStartFrame(start);
+    item.setCutFrame(cut);
+    item.setPadFrames(pad);
+    const double span = qMax(total, (cut > 0 ? cut : total) + pad);
+    QCOMPARE(item.viewTo(), span);
+    QSignalSpy viewChanged(&item, &WaveformItem::viewChanged);
+    item.setZoomToSlot(true);
+    QCOMPARE(viewChanged.count(), 1);
+    QCOMPARE(item.viewFrom(), from);
+    QCOMPARE(item.viewTo(), to);
+    const double scale = 1000 / (to - from);
+    QCOMPARE(item.overlay().start, (start - from) * scale);
+    // A press lands on the frame drawn under it.
+    const WaveformItem::Span view{quint64(from), quint64(to)};
+    SlotFrames slot;
+    slot.totalFrames = quint64(total);
+    QCOMPARE(double(WaveformItem::frameAt(item.overlay().start, slot, 0, 1000, view)), start);
+    const QVariantList ticks = item.ticks();
+    QVERIFY(!ticks.isEmpty());
+    const QVariantMap first = ticks.first().toMap();
+    QCOMPARE(first.value("seconds").toDouble(), firstTick);
+    QCOMPARE(first.value("x").toDouble(), (firstTick * 48000 - from) * scale);
+    QVERIFY(ticks.size() <= 1000 / 80 + 1);
+}
+
+void TestWaveform::rulerSteps_data()
+{
+    QTest::addColumn<double>("seconds");
+    QTest::addColumn<double>("step");
+
+    // Across 600 pixels, ticks at least 80 apart.
+    QTest::newRow("nothing") << 0.0 << 0.0;
+    QTest::newRow("50 ms") << 0.05 << 0.01;
+    QTest::newRow("half a second") << 0.5 << 0.1;
+    QTest::newRow("5 s") << 5.0 << 1.0;
+    QTest::newRow("30 s") << 30.0 << 5.0;
+    QTest::newRow("100 s") << 100.0 << 15.0;
+    QTest::newRow("30 min") << 1800.0 << 300.0;
+    QTest::newRow("10 h") << 36000.0 << 7200.0;
+}
+
+void TestWaveform::rulerSteps()
+{
+    QFETCH(double, seconds);
+    QFETCH(double, step);
+    QCOMPARE(WaveformItem::tickStep(seconds, 600, 80), step);
 }
 
 // Made once per file and format: shown again at once, until forgotten.
