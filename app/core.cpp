@@ -4,6 +4,7 @@
 #include "convert/batch.h"
 #include "convert/command.h"
 #include "convert/plan.h"
+#include "convert/progress.h"
 #include "convert/resampling.h"
 #include "convert/units.h"
 #include "convert/worker.h"
@@ -32,7 +33,7 @@ constexpr double fractionStep = 0.01;
 struct Heard
 {
     QString input;
-    int percent = -1;
+    ProgressGate gate;
     double fraction = -1;
     QElapsedTimer sinceFraction;
 };
@@ -150,12 +151,8 @@ void Core::doConvert()
             return;
         Heard &h = *it;
         // At most one signal per percent: the window needs no more.
-        const int percent = total > 0 ? int(qMin<quint64>(100, done * 100 / total))
-                                      : int(done >> 20); // about one per million samples
-        if (percent != h.percent) {
-            h.percent = percent;
+        if (h.gate.pass(done, total))
             data->notifyResampProgress(h.input, qreal(done), qreal(total));
-        }
         if (total == 0)
             return;
         const double fraction = qMin(1.0, double(done) / double(total));
@@ -181,9 +178,9 @@ void Core::doConvert()
         heard.remove(i);
         data->notifyResampReady(input);
     };
-    report.failed = [&](int i, const QString &input, const QString &reason) {
+    report.failed = [&](int i, const QString &input, const Outcome &outcome) {
         heard.remove(i);
-        data->notifyResampFailed(input, reason);
+        data->notifyResampFailed(input, outcome.text());
     };
     report.skipped = [&](int i, const QString &input, const QString &reason) {
         heard.remove(i);
@@ -204,7 +201,7 @@ void Core::runRequest(const QVariantMap &given, const BatchReport &report)
     RequestOptions read;
     QString problem;
     if (!takeJobs(&rest, &jobs, &problem) || !readRequestOptions(rest, &read, &problem)) {
-        report.failed(-1, QString(), problem);
+        report.failed(-1, QString(), Outcome::refused(problem));
         return;
     }
     if (!command.isEmpty())
@@ -212,7 +209,7 @@ void Core::runRequest(const QVariantMap &given, const BatchReport &report)
     ConvertCommand request;
     command::ParseError error;
     if (!command::parse(command, &request, &error)) {
-        report.failed(-1, QString(), error.message);
+        report.failed(-1, QString(), Outcome::refused(error.message));
         return;
     }
     applyOptions(read, &request);
@@ -221,8 +218,7 @@ void Core::runRequest(const QVariantMap &given, const BatchReport &report)
 
     int workers = 1;
     if (!workerProgram.isEmpty()) {
-        workers = jobs > 0 ? qMin(jobs, plan.count(PlanRow::Status::Convert))
-                           : worker::workersFor(plan, QThread::idealThreadCount());
+        workers = worker::workerCount(plan, jobs, QThread::idealThreadCount());
     }
     if (workers <= 1) {
         BatchReport here = report;

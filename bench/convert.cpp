@@ -26,7 +26,8 @@ int main(int argc, char *argv[])
     Resampling resampling;
     int failed = 0;
     BatchReport report;
-    report.failed = [&failed](int, const QString &input, const QString &reason) {
+    report.failed = [&failed](int, const QString &input, const Outcome &outcome) {
+        const QString reason = outcome.text();
         ++failed;
         std::fprintf(stderr, "%s: %s\n",
                      qPrintable(input.isEmpty() ? QStringLiteral("command") : input),

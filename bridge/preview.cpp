@@ -1,6 +1,7 @@
 #include "bridge/preview.h"
 
 #include "bridge/waveform.h"
+#include "convert/planmap.h"
 
 #include <QCoreApplication>
 #include <QQmlEngine>
@@ -81,20 +82,16 @@ QString keyOf(const QString &input, quint32 rate, quint32 channels)
     return QStringLiteral("%1\n%2\n%3").arg(input).arg(rate).arg(channels);
 }
 
+// The plan's own figures of the row, and the frames the waveform draws.
 QVariantMap slotMap(const ConvertCommand &request, const PlanRow &row)
 {
     const SlotFrames f = slotFrames(request, row);
-    return {
-        {QStringLiteral("ok"), row.status == PlanRow::Status::Convert},
-        {QStringLiteral("reason"), row.reason},
-        {QStringLiteral("totalFrames"), double(f.totalFrames)},
-        {QStringLiteral("startFrame"), double(f.startFrame)},
-        {QStringLiteral("cutFrame"), double(f.cutFrame)},
-        {QStringLiteral("fadeFrames"), double(f.fadeFrames)},
-        {QStringLiteral("padFrames"), double(f.padFrames)},
-        {QStringLiteral("rate"), double(f.rate)},
-        {QStringLiteral("bytes"), double(row.bytes)},
-    };
+    QVariantMap map = planmap::rowMap(request, row);
+    map.insert(QStringLiteral("ok"), row.status == PlanRow::Status::Convert);
+    map.insert(QStringLiteral("totalFrames"), double(f.totalFrames));
+    map.insert(QStringLiteral("padFrames"), double(f.padFrames));
+    map.insert(QStringLiteral("rate"), double(f.rate));
+    return map;
 }
 
 } // namespace
@@ -219,7 +216,7 @@ void SlotPreview::showOverview(const QString &input, quint32 rate, quint32 chann
     overviewJobs.append(OverviewJob{input, rate, channels, cancel});
     setProgress(0);
     overviews->post([this, input, rate, channels, cancel] {
-        const overview::FileStamp stamp = overview::stampOf(input);
+        const FileStamp stamp = fileStamp(input);
         overview::Hooks hooks;
         hooks.cancel = cancel.get();
         hooks.progress = [this, cancel](quint64 done, quint64 total) {

@@ -2,9 +2,11 @@
 
 #include "cli/reporter.h"
 #include "convert/inputs.h"
+#include "convert/logging.h"
 
+#include <QList>
+#include <QLoggingCategory>
 #include <QMutex>
-#include <QStringList>
 
 #include <cstdlib>
 
@@ -12,12 +14,25 @@ namespace diagnostics {
 
 namespace {
 
-enum class Mode { Undecided, Hidden, Shown };
+// A diagnostic line that came before the command line said whether it is
+// wanted, such as the "str" line of a --command.
+struct Held
+{
+    QByteArray category;
+    QtMsgType type;
+    QString line;
+};
 
 QMutex lock;
-Mode mode = Mode::Undecided;
-QStringList held;
+bool decided = false;
+QList<Held> held;
 Reporter *activeReporter = nullptr;
+
+bool enabled(const QByteArray &category, QtMsgType type)
+{
+    const QLoggingCategory now(category.constData());
+    return type == QtInfoMsg ? now.isInfoEnabled() : now.isDebugEnabled();
+}
 
 void handle(QtMsgType type, const QMessageLogContext &context, const QString &message)
 {
@@ -25,13 +40,9 @@ void handle(QtMsgType type, const QMessageLogContext &context, const QString &me
     const QString line =
         inputs::withoutControls(qFormatLogMessage(type, context, message)) + QLatin1Char('\n');
     QMutexLocker locker(&lock);
-    if (type == QtDebugMsg || type == QtInfoMsg) {
-        if (mode == Mode::Undecided) {
-            held.append(line);
-            return;
-        }
-        if (mode == Mode::Hidden)
-            return;
+    if (!decided && (type == QtDebugMsg || type == QtInfoMsg)) {
+        held.append({QByteArray(context.category ? context.category : "default"), type, line});
+        return;
     }
     if (activeReporter)
         activeReporter->clearLine();
@@ -44,16 +55,19 @@ void handle(QtMsgType type, const QMessageLogContext &context, const QString &me
 
 void install()
 {
+    // Everything is held until show(), which lets through what its rules let.
+    QLoggingCategory::setFilterRules(logging::cliRules(true));
     qInstallMessageHandler(handle);
 }
 
 void show(bool verbose)
 {
+    QLoggingCategory::setFilterRules(logging::cliRules(verbose));
     QMutexLocker locker(&lock);
-    mode = verbose ? Mode::Shown : Mode::Hidden;
-    if (verbose) {
-        for (const QString &line : qAsConst(held))
-            writeError(line);
+    decided = true;
+    for (const Held &h : qAsConst(held)) {
+        if (enabled(h.category, h.type))
+            writeError(h.line);
     }
     held.clear();
 }

@@ -1,5 +1,6 @@
-// Where the program's qDebug diagnostic lines go in the command-line tool:
-// nowhere unless --verbose asks for them.
+// Where the program's diagnostic lines go in the command-line tool: to
+// standard error, and only with --verbose (logging::cliRules), or where
+// QT_LOGGING_RULES switches a category on.
 #pragma once
 
 #include <QString>
@@ -8,7 +9,7 @@ class Reporter;
 
 namespace diagnostics {
 
-// Routes Qt's log from now on. Diagnostic lines are held back until show()
+// Routes Qt's log from now on, with the diagnostic lines off until show()
 // says whether they are wanted; warnings always go to standard error.
 void install();
 void show(bool verbose);

@@ -1,16 +1,17 @@
 // sabletide-cli: the window's conversions from a shell, a Makefile or a script.
 #include "cli/diagnostics.h"
+#include "cli/inorderreporter.h"
 #include "cli/names.h"
 #include "cli/options.h"
 #include "cli/reporter.h"
 #include "cli/rowjson.h"
 #include "cli/rowsink.h"
 #include "cli/stdoutput.h"
-#include "cli/workerpool.h"
 #include "convert/batch.h"
 #include "convert/inputs.h"
 #include "convert/interrupt.h"
 #include "convert/plan.h"
+#include "convert/planmap.h"
 #include "convert/resampling.h"
 #include "convert/soxhandles.h"
 #include "convert/spare.h"
@@ -90,26 +91,13 @@ QString sizeText(const Plan &plan, const PlanRow &row)
     return QStringLiteral("%1 bytes").arg(row.bytes);
 }
 
-const char *plannedStatus(PlanRow::Status status)
-{
-    switch (status) {
-    case PlanRow::Status::Convert:
-        return "convert";
-    case PlanRow::Status::Skip:
-        return "skip";
-    case PlanRow::Status::Refused:
-        break;
-    }
-    return "refused";
-}
-
 int dryRun(const Plan &plan, const names::Given &given, bool json)
 {
     for (const PlanRow &row : plan.rows) {
         if (json) {
             const QByteArray line =
-                rowjson::line(plan, row, QLatin1String(plannedStatus(row.status)), row.bytes,
-                              row.reason, 0, names::inputBytes(row, given));
+                rowjson::line(plan, row, planmap::statusName(row.status), row.bytes, row.reason, 0,
+                              names::inputBytes(row, given));
             if (!stdoutput::write(line))
                 break;
             continue;
@@ -184,12 +172,12 @@ void convertHere(const Plan &plan, RowSink &sink)
         if (!interrupt::flag().load())
             sink.skipped(index, reason);
     };
-    report.failed = [&](int index, const QString &, const QString &reason) {
+    report.failed = [&](int index, const QString &, const Outcome &outcome) {
         // After an interrupt only the input that was running has something
         // to say; the rest never started.
         if (interrupt::flag().load() && index != running)
             return;
-        sink.failed(index, reason);
+        sink.failed(index, outcome);
     };
     runPlan(plan, resampling, report, &interrupt::flag());
 }
@@ -232,11 +220,8 @@ int main(int argc, char *argv[])
         writeOut(QStringLiteral("%1 %2\n").arg(QCoreApplication::applicationName(),
                                                QLatin1String(cli::version)));
         return closeOutput(cli::exitConverted);
-    case cli::Options::Action::Worker: {
-        interrupt::install();
-        const int status = worker::run(interrupt::flag(), interrupt::wakeDescriptor());
-        return interrupt::signalNumber() != 0 ? 128 + interrupt::signalNumber() : status;
-    }
+    case cli::Options::Action::Worker:
+        return worker::serve();
     case cli::Options::Action::Convert:
         break;
     }
@@ -309,15 +294,15 @@ int main(int argc, char *argv[])
                     [](const PlanRow &row) { return inputs::isStandardInput(row.input); });
     // -j N asks for N workers; left to itself the tool starts no more than
     // the work pays for.
-    const int workers = readsStandardInput ? 1
-                        : options.jobsGiven
-                            ? qMin(options.jobs, plan.count(PlanRow::Status::Convert))
-                            : worker::workersFor(plan, options.jobs);
+    const int workers =
+        readsStandardInput
+            ? 1
+            : worker::workerCount(plan, options.jobsGiven ? options.jobs : 0, options.jobs);
     if (workers <= 1) {
         convertHere(plan, sink);
     } else {
-        WorkerPool pool(plan, workers, options.verbose, &sink);
-        pool.run();
+        InOrderReporter reporting(plan, workers, options.verbose, &sink);
+        reporting.run();
     }
     const int signal = interrupt::signalNumber();
     if (signal == 0 && stdoutput::error() != 0) {

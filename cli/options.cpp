@@ -83,18 +83,11 @@ bool readNumber(const QCommandLineParser &parser, const char *name, const char *
                 quint32 *value, QString *error)
 {
     const QString text = parser.value(QLatin1String(name));
-    bool ok = false;
-    const uint v = text.toUInt(&ok, 10);
-    if (!ok || !text.at(0).isDigit()) {
-        *error = quoted(QLatin1String(shown), text, QStringLiteral("not a whole number"));
-        return false;
-    }
-    if (v > max) {
-        *error = quoted(QLatin1String(shown), text, QStringLiteral("must be at most %1").arg(max));
-        return false;
-    }
-    *value = v;
-    return true;
+    QString why;
+    if (units::parseCount(text, 0, max, value, &why, units::Spaces::Refused))
+        return true;
+    *error = quoted(QLatin1String(shown), text, why);
+    return false;
 }
 
 // The folders that a listed path keeps under the output folder: those of a

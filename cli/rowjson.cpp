@@ -1,5 +1,6 @@
 #include "cli/rowjson.h"
 
+#include "convert/planmap.h"
 #include "convert/sound.h"
 
 #include <QFile>
@@ -15,10 +16,9 @@ QByteArray line(const Plan &plan, const PlanRow &row, const QString &status, qui
                 const QString &warning, const sound::Level *level)
 {
     const quint64 frameBytes = quint64(plan.request.channels) * (plan.request.bitsPerSample / 8u);
-    QJsonObject o;
+    // The plan's own figures; what the run did comes on top of them.
+    QJsonObject o = planmap::rowJson(plan.request, row);
     o.insert(QStringLiteral("index"), row.index);
-    o.insert(QStringLiteral("input"), row.input);
-    o.insert(QStringLiteral("output"), row.output);
     if (inputBytes != row.input.toUtf8())
         o.insert(QStringLiteral("input_hex"), QString::fromLatin1(inputBytes.toHex()));
     const QByteArray outputBytes = QFile::encodeName(row.output);
@@ -28,22 +28,10 @@ QByteArray line(const Plan &plan, const PlanRow &row, const QString &status, qui
     o.insert(QStringLiteral("reason"), reason);
     // Sizes stay below 2^53, so a double carries them exactly.
     o.insert(QStringLiteral("bytes"), double(bytes));
-    o.insert(QStringLiteral("bytes_exact"), row.bytesExact);
-    o.insert(QStringLiteral("short_by"), double(row.shortBy));
     o.insert(QStringLiteral("frames_out"),
              frameBytes > 0 && bytes > 44 ? double((bytes - 44) / frameBytes) : 0.0);
     o.insert(QStringLiteral("clipped"), double(clipped));
     o.insert(QStringLiteral("warning"), warning);
-    // Where the slot lies in the whole conversion, for scripts that draw it.
-    const double rate = plan.request.sampleRate;
-    const auto position = [&](const char *frameName, const char *secondsName, quint64 frames) {
-        o.insert(QLatin1String(frameName), double(frames));
-        o.insert(QLatin1String(secondsName), rate > 0 ? frames / rate : 0.0);
-    };
-    position("start_frame", "start_seconds", row.startFrame);
-    position("cut_frame", "cut_seconds", row.cutFrame);
-    position("fade_frames", "fade_seconds", row.fadeFrames);
-    o.insert(QStringLiteral("pad_bytes"), double(row.padBytes));
     o.insert(QStringLiteral("quality"), sound::qualityName(plan.request.sound.quality));
     o.insert(QStringLiteral("dither"), plan.request.sound.dither);
     const SoundOptions &sound = plan.request.sound;
@@ -73,18 +61,6 @@ QByteArray line(const Plan &plan, const PlanRow &row, const QString &status, qui
         measured.insert(QStringLiteral("shared"), level->shared);
     }
     o.insert(QStringLiteral("measured"), level ? QJsonValue(measured) : QJsonValue());
-    QJsonObject in;
-    if (row.facts.opened) {
-        in.insert(QStringLiteral("format"), row.facts.format);
-        in.insert(QStringLiteral("sample_rate"), row.facts.sampleRate);
-        in.insert(QStringLiteral("channels"), int(row.facts.channels));
-        in.insert(QStringLiteral("bits"), int(row.facts.bitsPerSample));
-        in.insert(QStringLiteral("frames"), double(row.facts.frames));
-        in.insert(QStringLiteral("frames_estimated"), row.facts.framesEstimated);
-        in.insert(QStringLiteral("seconds"),
-                  row.facts.sampleRate > 0 ? double(row.facts.frames) / row.facts.sampleRate : 0.0);
-    }
-    o.insert(QStringLiteral("input_facts"), in);
     QByteArray text = QJsonDocument(o).toJson(QJsonDocument::Compact);
     // JSON leaves DEL and the C1 controls as they are, and a terminal that
     // shows the rows would obey them.

@@ -7,6 +7,7 @@
 #include "cli/rowjson.h"
 #include "cli/stdoutput.h"
 #include "convert/interrupt.h"
+#include "convert/outcome.h"
 #include "convert/plan.h"
 
 class RowSink
@@ -50,11 +51,12 @@ public:
         reporter.skipped(index, input(index), inputs::withoutControls(reason));
         print(row, QStringLiteral("skipped"), 0, reason);
     }
-    void failed(int index, const QString &reason)
+    void failed(int index, const Outcome &outcome)
     {
         const PlanRow &row = plan.rows.at(index);
+        const QString reason = outcome.text();
         reporter.failed(index, input(index), inputs::withoutControls(reason));
-        const bool refused = row.status == PlanRow::Status::Refused;
+        const bool refused = outcome.kind == Outcome::Kind::Refused;
         print(row, refused ? QStringLiteral("refused") : QStringLiteral("failed"), 0, reason);
     }
 

@@ -2,6 +2,7 @@
 
 #include "convert/command.h"
 #include "convert/inputs.h"
+#include "convert/logging.h"
 #include "convert/resampling.h"
 #include "convert/spare.h"
 #include "convert/units.h"
@@ -48,12 +49,12 @@ void convertRow(const Plan &plan, const PlanRow &row, Resampling &resampling,
         if (report.gain)
             report.gain(i, *level);
     }
-    QString reason;
-    if (resampling.resample(params, &reason, hooks) == 1) {
+    const Outcome outcome = resampling.run(params, hooks);
+    if (outcome.isConverted()) {
         if (report.converted)
             report.converted(i, row.input, row.output);
     } else if (report.failed) {
-        report.failed(i, row.input, reason);
+        report.failed(i, row.input, outcome);
     }
 }
 
@@ -83,7 +84,7 @@ Shared shareGain(const Plan &plan, const QVector<sound::Level> &own, const QVect
 
 bool measureRow(const Plan &plan, const PlanRow &row, Resampling &resampling,
                 const BatchReport &report, const std::atomic_bool *cancel, sound::Level *level,
-                QString *reason)
+                Outcome *outcome)
 {
     const int i = row.index;
     if (report.started)
@@ -97,7 +98,8 @@ bool measureRow(const Plan &plan, const PlanRow &row, Resampling &resampling,
     hooks.gain = [level](const sound::Level &measured) { *level = measured; };
     ConvertParams params = plan.params(row);
     params.measureOnly = true;
-    return resampling.resample(params, reason, hooks) == 1;
+    *outcome = resampling.run(params, hooks);
+    return outcome->isConverted();
 }
 
 void convertSharedRow(const Plan &plan, const PlanRow &row, Resampling &resampling,
@@ -114,21 +116,21 @@ void runRow(const Plan &plan, const PlanRow &row, Resampling &resampling, const 
     const int i = row.index;
     if (cancel && cancel->load()) {
         if (report.failed)
-            report.failed(i, row.input, QStringLiteral("cancelled"));
+            report.failed(i, row.input, Outcome::cancelled());
         return;
     }
     switch (row.status) {
     case PlanRow::Status::Refused:
-        qDebug().noquote() << "failed" << row.input << "-" << row.reason;
+        qCDebug(lcBatch).noquote() << "failed" << row.input << "-" << row.reason;
         // Shown like any input whose conversion fails, so that a window row
         // or a progress line says which input it was.
         if (report.started)
             report.started(i, row.input, row.output);
         if (report.failed)
-            report.failed(i, row.input, row.reason);
+            report.failed(i, row.input, Outcome::refused(row.reason));
         return;
     case PlanRow::Status::Skip:
-        qDebug().noquote() << "skipped" << row.input << "-" << row.reason;
+        qCDebug(lcBatch).noquote() << "skipped" << row.input << "-" << row.reason;
         if (report.skipped)
             report.skipped(i, row.input, row.reason);
         return;
@@ -154,12 +156,12 @@ void runPlan(const Plan &plan, Resampling &resampling, const BatchReport &report
         const int i = row.index;
         if (row.status != PlanRow::Status::Convert || (cancel && cancel->load()))
             continue;
-        QString reason;
-        measured[i] = measureRow(plan, row, resampling, report, cancel, &own[i], &reason);
+        Outcome outcome;
+        measured[i] = measureRow(plan, row, resampling, report, cancel, &own[i], &outcome);
         // A stop is reported with the rows that never started, below.
         ended[i] = !measured.at(i) && !(cancel && cancel->load());
         if (ended.at(i) && report.failed)
-            report.failed(i, row.input, reason);
+            report.failed(i, row.input, outcome);
     }
     const Shared shared = shareGain(plan, own, measured);
     for (const PlanRow &row : plan.rows) {
@@ -169,7 +171,7 @@ void runPlan(const Plan &plan, Resampling &resampling, const BatchReport &report
         else if (ended.at(i))
             continue;
         else if (cancel && cancel->load() && report.failed)
-            report.failed(i, row.input, QStringLiteral("cancelled"));
+            report.failed(i, row.input, Outcome::cancelled());
         else if (measured.at(i))
             convertSharedRow(plan, row, resampling, report, cancel, shared);
     }
@@ -333,7 +335,7 @@ bool runBatch(const QString &text, Resampling &resampling, const BatchReport &re
     command::ParseError error;
     if (!command::parse(text, &c, &error)) {
         if (report.failed)
-            report.failed(-1, QString(), error.message);
+            report.failed(-1, QString(), Outcome::refused(error.message));
         return false;
     }
     applyOptions(options, &c);

@@ -1,6 +1,7 @@
 // Runs a plan: every row in turn, each reported as it ends.
 #pragma once
 
+#include "convert/outcome.h"
 #include "convert/plan.h"
 #include "convert/sound.h"
 
@@ -29,16 +30,17 @@ struct BatchReport
     std::function<void(int index, const QString &input, const QString &output)> converted;
     // An input left alone because its output exists, and the rule says to skip.
     std::function<void(int index, const QString &input, const QString &reason)> skipped;
-    // An input that did not convert, or that the plan refused, with the reason.
-    // A command that cannot be read at all is reported once, with an empty input.
-    std::function<void(int index, const QString &input, const QString &reason)> failed;
+    // An input that did not convert (failed or cancelled), or that the plan
+    // refused (Outcome::Kind::Refused), with what became of it. A command that
+    // cannot be read at all is reported once, refused, with an empty input.
+    std::function<void(int index, const QString &input, const Outcome &outcome)> failed;
     // Not a report but a permission: the processors each conversion may use
     // beside its own (spare::useProcessors).
     int spareProcessors = 0;
 };
 
 // Converts the rows of `plan` one after the other. Once `cancel` is set, the
-// running row and all after it fail with "cancelled". Where the files share
+// running row and all after it end cancelled. Where the files share
 // one gain (SoundOptions::together), a first round measures every row that
 // converts (started, then its progress up to half), and the second converts
 // them with the shared gain; a row whose measuring fails ends there.
@@ -62,11 +64,11 @@ Shared shareGain(const Plan &plan, const QVector<sound::Level> &own, const QVect
 
 // The two rounds of such a request, one row at a time. The first measures a
 // row that converts (reports started and progress, and true with its own
-// level, or false with the reason); the second converts it with the shared
+// level, or false with its outcome); the second converts it with the shared
 // gain (reports its level, progress and end).
 bool measureRow(const Plan &plan, const PlanRow &row, Resampling &resampling,
                 const BatchReport &report, const std::atomic_bool *cancel, sound::Level *level,
-                QString *reason);
+                Outcome *outcome);
 void convertSharedRow(const Plan &plan, const PlanRow &row, Resampling &resampling,
                       const BatchReport &report, const std::atomic_bool *cancel,
                       const Shared &shared);

@@ -1,5 +1,7 @@
-// Which file a path names, by device and inode, so that another spelling, a
-// symbolic link or a hard link of the same file is still the same file.
+// Which file a path names: by device and inode, so that another spelling, a
+// symbolic link or a hard link of the same file is still the same file; by
+// a key of its spelling that a folder ignoring case would share; and which
+// version of it, by size and time of change.
 #pragma once
 
 #include <QDir>
@@ -21,16 +23,57 @@ struct FileId
     }
 };
 
-inline FileId fileId(const QString &path)
+inline FileId fileIdOf(const struct stat &st)
 {
     FileId id;
-    struct stat st;
-    if (!path.isEmpty() && ::stat(QFile::encodeName(path).constData(), &st) == 0) {
-        id.exists = true;
-        id.device = st.st_dev;
-        id.inode = st.st_ino;
-    }
+    id.exists = true;
+    id.device = st.st_dev;
+    id.inode = st.st_ino;
     return id;
+}
+
+inline FileId fileId(const QString &path)
+{
+    struct stat st;
+    if (!path.isEmpty() && ::stat(QFile::encodeName(path).constData(), &st) == 0)
+        return fileIdOf(st);
+    return FileId();
+}
+
+// Which version of a file something was made from: a file changed or
+// replaced since then is another file.
+struct FileStamp
+{
+    FileId id;
+    qint64 size = 0;
+    qint64 mtimeNs = 0;
+    bool operator==(const FileStamp &o) const
+    {
+        return id == o.id && size == o.size && mtimeNs == o.mtimeNs;
+    }
+};
+
+inline FileStamp fileStamp(const QString &path)
+{
+    FileStamp stamp;
+    struct stat st;
+    if (path.isEmpty() || ::stat(QFile::encodeName(path).constData(), &st) != 0)
+        return stamp;
+    stamp.id = fileIdOf(st);
+    stamp.size = qint64(st.st_size);
+    stamp.mtimeNs = qint64(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
+    return stamp;
+}
+
+// A key that is the same for every spelling of a file's path, also for a
+// file that does not exist yet: its canonical path, or its folder's.
+inline QString fileKey(const QString &path)
+{
+    const QFileInfo info(path);
+    if (info.exists())
+        return info.canonicalFilePath();
+    const QString folder = QFileInfo(info.absolutePath()).canonicalFilePath();
+    return (folder.isEmpty() ? info.absolutePath() : folder) + QLatin1Char('/') + info.fileName();
 }
 
 // The keys under which a path's entry may be found by a folder that ignores

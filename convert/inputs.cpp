@@ -1,7 +1,7 @@
 #include "convert/inputs.h"
 
-#include "convert/soxchain.h"
 #include "convert/soxhandles.h"
+#include "convert/soxinput.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -164,19 +164,10 @@ bool isAudioFile(const QString &path)
     // Names libsox does not know (.oga, .wave, none at all) still count when
     // libsox recognises the content as a format of its own.
     // Opened as an input is, so that a pipe swapped in cannot hold the scan.
-    QString why;
-    const sox::Format probe = soxchain::openInput(path, &why);
+    Outcome why;
+    const sox::Format probe = soxinput::open(path, &why);
     return probe && probe->filetype &&
            readableExtensions().contains(QString::fromLatin1(probe->filetype).toLower());
-}
-
-QString fileKey(const QString &path)
-{
-    const QFileInfo info(path);
-    if (info.exists())
-        return info.canonicalFilePath();
-    const QString folder = QFileInfo(info.absolutePath()).canonicalFilePath();
-    return (folder.isEmpty() ? info.absolutePath() : folder) + QLatin1Char('/') + info.fileName();
 }
 
 QString argumentProblem(const char *rawArg)

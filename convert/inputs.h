@@ -100,8 +100,4 @@ QString shownName(const QByteArray &bytes);
 // characters written as in shownName(); a backslash stays as it is.
 QString withoutControls(const QString &text);
 
-// A key that is the same for every spelling of a file's path, also for a
-// file that does not exist yet.
-QString fileKey(const QString &path);
-
 } // namespace inputs

@@ -1,7 +1,8 @@
 #include "convert/overview.h"
 
-#include "convert/soxchain.h"
+#include "convert/chainbuilder.h"
 #include "convert/soxhandles.h"
+#include "convert/soxinput.h"
 #include "convert/units.h"
 
 #include <QCoreApplication>
@@ -9,7 +10,6 @@
 #include <QMutexLocker>
 
 #include <limits>
-#include <sys/stat.h>
 
 namespace overview {
 
@@ -17,82 +17,6 @@ namespace {
 
 constexpr qint32 noLow = std::numeric_limits<qint32>::max();
 constexpr qint32 noHigh = std::numeric_limits<qint32>::min();
-
-// The last effect of the chain: hands what reaches it to a SampleSink.
-struct SinkState
-{
-    const SampleSink *sink;
-    bool refused;
-};
-
-int sinkOptions(sox_effect_t *effect, int argc, char **argv)
-{
-    auto *state = static_cast<SinkState **>(effect->priv);
-    if (argc != 2)
-        return SOX_EOF;
-    *state = reinterpret_cast<SinkState *>(argv[1]);
-    return SOX_SUCCESS;
-}
-
-int sinkFlow(sox_effect_t *effect, const sox_sample_t *in, sox_sample_t *, size_t *inCount,
-             size_t *outCount)
-{
-    SinkState *state = *static_cast<SinkState **>(effect->priv);
-    *outCount = 0;
-    // A refusal is acted on by the flow callback: libsox's flow goes on
-    // draining the effects before a sink's end of file would stop it.
-    if (!state->refused && !(*state->sink)(in, *inCount))
-        state->refused = true;
-    return SOX_SUCCESS;
-}
-
-const sox_effect_handler_t sinkHandler = {
-    "sabletide-sink", nullptr, SOX_EFF_MCHAN, sinkOptions, nullptr,
-    sinkFlow,         nullptr, nullptr,       nullptr,     sizeof(SinkState *)};
-
-struct FlowState
-{
-    const std::atomic_bool *cancel;
-    const SinkState *sink;
-    bool cancelled = false;
-};
-
-int flowCallback(sox_bool, void *data)
-{
-    auto *state = static_cast<FlowState *>(data);
-    if (state->cancel && state->cancel->load(std::memory_order_relaxed)) {
-        state->cancelled = true;
-        return SOX_EOF;
-    }
-    return state->sink->refused ? SOX_EOF : SOX_SUCCESS;
-}
-
-bool addEffect(sox_effects_chain_t *chain, const sox_effect_handler_t *handler, int argc,
-               char **argv, sox_signalinfo_t *working, const sox_signalinfo_t *target, QString *why)
-{
-    const QString name = QLatin1String(handler ? handler->name : "?");
-    sox::Effect effect(handler ? sox_create_effect(handler) : nullptr);
-    if (!effect) {
-        *why =
-            QCoreApplication::translate(
-                "engine", "cannot draw the sound: the installed sound library has no \"%1\" effect")
-                .arg(name);
-        return false;
-    }
-    if (sox_effect_options(effect.get(), argc, argv) != SOX_SUCCESS) {
-        *why = QCoreApplication::translate(
-                   "engine", "cannot draw the sound: the \"%1\" effect refused its options")
-                   .arg(name);
-        return false;
-    }
-    if (sox_add_effect(chain, effect.get(), working, target) != SOX_SUCCESS) {
-        *why = QCoreApplication::translate(
-                   "engine", "cannot draw the sound: the \"%1\" effect could not be set up")
-                   .arg(name);
-        return false;
-    }
-    return true;
-}
 
 } // namespace
 
@@ -154,57 +78,6 @@ Overview Gatherer::finish(quint32 rate) const
     return o;
 }
 
-bool runChain(sox_format_t *input, quint32 rate, quint32 channels, const SampleSink &sink,
-              const std::atomic_bool *cancel, QString *why)
-{
-    sox_encodinginfo_t encoding = input->encoding;
-    sox::Chain chain(sox_create_effects_chain(&encoding, &encoding));
-    if (!chain) {
-        *why = QCoreApplication::translate(
-            "engine", "cannot draw the sound: the sound library could not build its effects chain");
-        return false;
-    }
-    sox_signalinfo_t target = input->signal;
-    target.rate = rate;
-    target.channels = channels;
-    target.length = 0;
-    // sox_add_effect writes each effect's output signal back into `working`.
-    sox_signalinfo_t working = input->signal;
-    SinkState sinkState{&sink, false};
-    char *inputArg = reinterpret_cast<char *>(input);
-    char *sinkArg = reinterpret_cast<char *>(&sinkState);
-    if (!addEffect(chain.get(), sox_find_effect("input"), 1, &inputArg, &working, &input->signal,
-                   why))
-        return false;
-    if (units::rateEffectNeeded(input->signal.rate, rate) &&
-        !addEffect(chain.get(), sox_find_effect("rate"), 0, nullptr, &working, &target, why))
-        return false;
-    if (input->signal.channels != channels &&
-        !addEffect(chain.get(), sox_find_effect("channels"), 0, nullptr, &working, &target, why))
-        return false;
-    if (!addEffect(chain.get(), &sinkHandler, 1, &sinkArg, &working, &target, why))
-        return false;
-
-    FlowState state{cancel, &sinkState};
-    sox_flow_effects(chain.get(), flowCallback, &state);
-    chain.reset();
-    if (state.cancelled || (cancel && cancel->load())) {
-        *why = QStringLiteral("cancelled");
-        return false;
-    }
-    if (sinkState.refused) {
-        if (why->isEmpty())
-            *why = QCoreApplication::translate("engine", "the samples could not be used");
-        return false;
-    }
-    if (input->sox_errno != 0) {
-        *why = QCoreApplication::translate("engine", "the input is damaged or cut short: %1")
-                   .arg(QString::fromLocal8Bit(input->sox_errstr));
-        return false;
-    }
-    return true;
-}
-
 bool compute(const QString &path, quint32 rate, quint32 channels, int buckets, const Hooks &hooks,
              Overview *out, QString *why)
 {
@@ -212,16 +85,19 @@ bool compute(const QString &path, quint32 rate, quint32 channels, int buckets, c
         *why = QCoreApplication::translate("engine", "no output format to draw the sound at");
         return false;
     }
-    sox::Format input = soxchain::openInput(path, why);
-    if (!input)
+    Outcome outcome;
+    sox::Format input = soxinput::open(path, &outcome);
+    if (!input) {
+        *why = outcome.text();
         return false;
+    }
     quint64 expected = 0;
     if (input->signal.channels > 0 && input->signal.length != SOX_UNKNOWN_LEN)
         expected = units::framesAfterRate(input->signal.length / input->signal.channels,
                                           input->signal.rate, rate);
     Gatherer gatherer(buckets, channels);
     quint64 reported = 0;
-    const SampleSink sink = [&](const qint32 *samples, size_t count) {
+    const owneffects::SampleSink sink = [&](const qint32 *samples, size_t count) {
         gatherer.add(samples, count);
         // About a hundred reports, whatever the length.
         if (hooks.progress &&
@@ -231,29 +107,17 @@ bool compute(const QString &path, quint32 rate, quint32 channels, int buckets, c
         }
         return true;
     };
-    if (!runChain(input.get(), rate, channels, sink, hooks.cancel, why))
+    if (!streamSamples(input.get(), rate, channels, sink, hooks.cancel, &outcome)) {
+        *why = outcome.text();
         return false;
+    }
     *out = gatherer.finish(rate);
     return true;
 }
 
-FileStamp stampOf(const QString &path)
-{
-    FileStamp stamp;
-    struct stat st;
-    if (::stat(QFile::encodeName(path).constData(), &st) != 0)
-        return stamp;
-    stamp.exists = true;
-    stamp.device = quint64(st.st_dev);
-    stamp.inode = quint64(st.st_ino);
-    stamp.size = qint64(st.st_size);
-    stamp.mtimeNs = qint64(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
-    return stamp;
-}
-
 bool Cache::find(const QString &path, quint32 rate, quint32 channels, Overview *out) const
 {
-    const FileStamp now = stampOf(path);
+    const FileStamp now = fileStamp(path);
     QMutexLocker locker(&lock);
     for (const Entry &e : entries) {
         if (e.path == path && e.stamp == now && e.overview.rate == rate &&

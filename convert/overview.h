@@ -4,6 +4,7 @@
 #pragma once
 
 #include "convert/command.h"
+#include "convert/fileid.h"
 #include "convert/plan.h"
 
 #include <QHash>
@@ -14,8 +15,6 @@
 
 #include <atomic>
 #include <functional>
-
-struct sox_format_t;
 
 struct Overview
 {
@@ -62,18 +61,6 @@ private:
     qint32 frameHigh;
 };
 
-// Hands each block of samples that libsox's chain makes to its receiver,
-// interleaved; false stops the chain (the run then fails).
-using SampleSink = std::function<bool(const qint32 *samples, size_t count)>;
-
-// Runs the opened `input` through the chain a conversion runs up to its
-// format change ("rate" to `rate`, then "channels" to `channels`, each only
-// where needed, as soxchain does), into `sink`. Polls `cancel` between
-// libsox's buffers. False, with the reason, when it failed or was cancelled
-// ("cancelled").
-bool runChain(sox_format_t *input, quint32 rate, quint32 channels, const SampleSink &sink,
-              const std::atomic_bool *cancel, QString *why);
-
 struct Hooks
 {
     const std::atomic_bool *cancel = nullptr;
@@ -83,27 +70,11 @@ struct Hooks
 
 // Decodes `path` once, streaming, through the conversion's chain at `rate`
 // and `channels`, so that the overview's frames are the output frames the
-// planner counts. False, with the reason, when the file cannot be read or the
-// run was cancelled.
+// planner counts (streamSamples, the conversion's own chain). False, with
+// the reason (Outcome::text), when the file cannot be read or the run was
+// cancelled.
 bool compute(const QString &path, quint32 rate, quint32 channels, int buckets, const Hooks &hooks,
              Overview *out, QString *why);
-
-// Which version of a file an overview was made from: a file changed or
-// replaced since then is another file.
-struct FileStamp
-{
-    bool exists = false;
-    quint64 device = 0;
-    quint64 inode = 0;
-    qint64 size = 0;
-    qint64 mtimeNs = 0;
-    bool operator==(const FileStamp &o) const
-    {
-        return exists && o.exists && device == o.device && inode == o.inode && size == o.size &&
-               mtimeNs == o.mtimeNs;
-    }
-};
-FileStamp stampOf(const QString &path);
 
 // Overviews already made, by file, its version and the format they were made
 // at; the oldest go first beyond `capacity`. Safe from any thread.

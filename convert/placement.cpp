@@ -1,5 +1,6 @@
 #include "convert/placement.h"
 
+#include "convert/errors.h"
 #include "convert/scratch.h"
 
 #include <QCoreApplication>
@@ -18,13 +19,6 @@
 namespace placement {
 
 namespace {
-
-QString errnoText(int code)
-{
-    if (code == ENOSPC)
-        return QCoreApplication::translate("engine", "the disk is full");
-    return QString::fromLocal8Bit(std::strerror(code));
-}
 
 // A new, empty file in `folder` under a fresh name. Created by open(2) with
 // mode 0666, so that the umask, a default ACL and a setgid folder shape it as
@@ -125,7 +119,7 @@ bool write(const QString &path, const Body &body, Replace replace, QString *why,
     // A rename needs only the folder's permission; an earlier output that its
     // owner made read-only is still kept, as writing into it would keep it.
     if (exists && S_ISREG(earlier.st_mode) && ::access(target.constData(), W_OK) != 0)
-        return fail(errnoText(errno));
+        return fail(errors::errnoText(errno));
 
     QString partial;
     int error = 0;
@@ -134,7 +128,7 @@ bool write(const QString &path, const Body &body, Replace replace, QString *why,
     scratch::sweepOutputFolder(folder);
     const int fd = createPartial(folder, &partial, &error);
     if (fd < 0)
-        return fail(errnoText(error));
+        return fail(errors::errnoText(error));
     const QByteArray partialName = QFile::encodeName(partial);
 
     QFile out;
@@ -142,7 +136,7 @@ bool write(const QString &path, const Body &body, Replace replace, QString *why,
     QString problem;
     // An earlier output keeps its mode; a link's target is none of our business.
     if (ok && exists && S_ISREG(earlier.st_mode) && ::fchmod(fd, earlier.st_mode & 07777) != 0)
-        problem = errnoText(errno);
+        problem = errors::errnoText(errno);
     ok = ok && problem.isEmpty() && body(out, &problem);
     // Flushed and synced while the device still knows why a write failed, and
     // so that a crash after the rename cannot leave a file of zeros behind it.
@@ -167,16 +161,13 @@ bool write(const QString &path, const Body &body, Replace replace, QString *why,
         out.close();
         if (error == EEXIST)
             return fail(QCoreApplication::translate("engine", "the file exists"));
-        return fail(errnoText(error));
+        return fail(errors::errnoText(error));
     }
     if (problem.isEmpty())
-        problem = out.error() != QFileDevice::NoError ? out.errorString() : errnoText(errno);
+        problem =
+            out.error() != QFileDevice::NoError ? out.errorString() : errors::errnoText(errno);
     ::unlink(partialName.constData());
     out.close();
-    if (problem == QLatin1String("cancelled")) {
-        *why = problem;
-        return false;
-    }
     return fail(problem);
 }
 

@@ -2,7 +2,7 @@
 
 #include "convert/fileid.h"
 #include "convert/inputs.h"
-#include "convert/soxchain.h"
+#include "convert/soxinput.h"
 #include "convert/units.h"
 
 #include <QCoreApplication>
@@ -50,7 +50,7 @@ InputFacts factsOf(const sox_format_t &input, qint64 fileBytes)
         quint64(input.signal.length) * (input.encoding.bits_per_sample / 8);
     if (isPlainPcm(input.encoding.encoding) && fileBytes >= 0 && claimedBytes > quint64(fileBytes))
         facts.frames = 0;
-    facts.framesEstimated = facts.frames > 0 && soxchain::lengthIsEstimate(input);
+    facts.framesEstimated = facts.frames > 0 && soxinput::lengthIsEstimate(input);
     return facts;
 }
 
@@ -206,10 +206,10 @@ Plan makePlan(const ConvertCommand &request, Existing existing)
             row.reason = reason;
         };
 
-        QString why;
+        Outcome why;
         // The standard input can be read only once, by the conversion itself.
         const bool stream = inputs::isStandardInput(row.input);
-        const sox::Format opened = stream ? nullptr : soxchain::openInput(row.input, &why);
+        const sox::Format opened = stream ? nullptr : soxinput::open(row.input, &why);
         if (opened) {
             row.facts = factsOf(*opened, QFileInfo(row.input).size());
             predictSize(request, &row);
@@ -229,7 +229,7 @@ Plan makePlan(const ConvertCommand &request, Existing existing)
             refuse(
                 QCoreApplication::translate("engine", "the standard input can be read only once"));
         } else if (!opened && !stream) {
-            refuse(why);
+            refuse(why.text());
         } else if (landsOn == i && byCase) {
             refuse(QCoreApplication::translate(
                        "engine", "the output %1 differs from the input only in case; on a memory "

@@ -1,11 +1,13 @@
 #include "convert/preview.h"
 
 #include "convert/batch.h"
+#include "convert/chainbuilder.h"
+#include "convert/logging.h"
 #include "convert/overview.h"
 #include "convert/resampling.h"
 #include "convert/scratch.h"
-#include "convert/soxchain.h"
 #include "convert/soxhandles.h"
+#include "convert/soxinput.h"
 #include "convert/units.h"
 
 #include <QCoreApplication>
@@ -27,8 +29,6 @@
 namespace preview {
 
 namespace {
-
-const QLatin1String stoppedReason("cancelled");
 
 QString outputName(const QByteArray &type)
 {
@@ -73,7 +73,7 @@ void openFirst(const std::shared_ptr<Opening> &opening, const QVector<Output> &o
     sox_format_t *opened = nullptr;
     QVector<QPair<QByteArray, QString>> failures;
     for (const Output &o : outputs) {
-        qDebug().noquote() << "opening the sound output" << o.type << o.device;
+        qCDebug(lcPreview).noquote() << "opening the sound output" << o.type << o.device;
         sox::clearLastMessage();
         opened = sox_open_write(o.device.constData(), &signal, nullptr, o.type.constData(), nullptr,
                                 nullptr);
@@ -95,7 +95,7 @@ void openFirst(const std::shared_ptr<Opening> &opening, const QVector<Output> &o
 }
 
 // The first of `outputs` that opens, for sound at `rate` and `channels`; null
-// with the reason when none does, or with stoppedReason once `stop` is set.
+// with the reason when none does, or cancelled once `stop` is set.
 sox::Format openOutput(const QVector<Output> &outputs, quint32 rate, quint32 channels,
                        const std::atomic_bool *stop, QString *why)
 {
@@ -116,7 +116,7 @@ sox::Format openOutput(const QVector<Output> &outputs, quint32 rate, quint32 cha
     while (!opening->done) {
         if (stop && stop->load()) {
             opening->abandoned = true;
-            *why = stoppedReason;
+            *why = ::Outcome::cancelled().text();
             return nullptr;
         }
         // The stop flag has no wake-up of its own.
@@ -136,28 +136,35 @@ sox::Format openOutput(const QVector<Output> &outputs, quint32 rate, quint32 cha
 
 Outcome playTo(sox_format_t *out, const QString &path, const PlayHooks &hooks, QString *why)
 {
-    QString problem;
-    sox::Format in = soxchain::openInput(path, &problem);
+    ::Outcome problem;
+    sox::Format in = soxinput::open(path, &problem);
     if (!in) {
         *why =
-            QCoreApplication::translate("engine", "cannot read the preview back: %1").arg(problem);
+            ::Outcome::failed(QCoreApplication::translate("engine", "cannot read the preview back"),
+                              problem.text())
+                .text();
         return Outcome::Failed;
     }
     if (hooks.playing)
         hooks.playing();
     bool writeFailed = false;
-    const overview::SampleSink sink = [&](const qint32 *samples, size_t count) {
+    const owneffects::SampleSink sink = [&](const qint32 *samples, size_t count) {
         writeFailed = sox_write(out, samples, count) != count;
         return !writeFailed;
     };
-    if (overview::runChain(in.get(), quint32(out->signal.rate), out->signal.channels, sink,
-                           hooks.stop, why))
+    ::Outcome played;
+    if (streamSamples(in.get(), quint32(out->signal.rate), out->signal.channels, sink, hooks.stop,
+                      &played))
         return Outcome::Played;
-    if (*why == stoppedReason)
+    if (played.isCancelled()) {
+        *why = played.text();
         return Outcome::Stopped;
+    }
     if (writeFailed)
-        *why = QCoreApplication::translate("engine", "the sound output stopped taking sound: %1")
-                   .arg(QString::fromLocal8Bit(out->sox_errstr));
+        played = ::Outcome::failed(
+            QCoreApplication::translate("engine", "the sound output stopped taking sound"),
+            QString::fromLocal8Bit(out->sox_errstr));
+    *why = played.text();
     return Outcome::Failed;
 }
 

@@ -1,6 +1,7 @@
 #include "convert/resampling.h"
 
 #include "convert/fileid.h"
+#include "convert/logging.h"
 #include "convert/placement.h"
 #include "convert/riff.h"
 #include "convert/scratch.h"
@@ -22,7 +23,8 @@ QString outputProblem(const ConvertParams &p)
     const QFileInfo out(p.outputPath);
     if (p.outputPath.isEmpty())
         return QCoreApplication::translate("engine", "no output path");
-    if (out.isDir())
+    // A link to a folder is a link like any other, which the output replaces.
+    if (out.isDir() && !out.isSymLink())
         return QCoreApplication::translate("engine", "the output path is a folder: %1")
             .arg(p.outputPath);
     const QString folder = placement::folderProblem(out.absolutePath());
@@ -134,15 +136,30 @@ Resampling::~Resampling() = default;
 
 int Resampling::resample(const ConvertParams &params, QString *reason, const ConvertHooks &hooks)
 {
+    const Outcome outcome = run(params, hooks);
+    if (reason)
+        *reason = outcome.text();
+    return outcome.isConverted() ? 1 : -1;
+}
+
+Outcome Resampling::run(const ConvertParams &params, const ConvertHooks &hooks)
+{
+    Outcome outcome;
     QString why = outputProblem(params);
     // Removed on every path, and while its lock still covers it.
     QTemporaryFile scratch;
-    const bool ok = why.isEmpty() && soxchain::run(params, hooks, scratch, &why) &&
-                    (params.measureOnly || repackage(params, hooks, scratch.fileName(), &why));
+    if (!why.isEmpty())
+        outcome = Outcome::failed(why);
+    else if (soxchain::run(params, hooks, scratch, &outcome) && !params.measureOnly &&
+             !repackage(params, hooks, scratch.fileName(), &why))
+        outcome = Outcome::failed(why);
     scratch::discard(scratch);
-    if (!ok)
-        qDebug().noquote() << "failed" << params.inputPath << "-" << why;
-    if (reason)
-        *reason = why;
-    return ok ? 1 : -1;
+    if (outcome.isConverted())
+        return outcome;
+    // A stop may interrupt what the conversion was waiting for; its own words
+    // would then blame the file.
+    if (hooks.cancel && hooks.cancel->load())
+        outcome = Outcome::cancelled();
+    qCDebug(lcChain).noquote() << "failed" << params.inputPath << "-" << outcome.text();
+    return outcome;
 }

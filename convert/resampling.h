@@ -2,6 +2,7 @@
 #pragma once
 
 #include "convert/convertparams.h"
+#include "convert/outcome.h"
 #include "convert/sound.h"
 
 #include <QObject>
@@ -13,7 +14,7 @@
 struct ConvertHooks
 {
     // Polled between libsox's buffers and between copied blocks; true stops the
-    // conversion, which then fails with the reason "cancelled".
+    // conversion, whose outcome is then Outcome::Kind::Cancelled.
     const std::atomic_bool *cancel = nullptr;
     // Output samples made so far, and the number expected (0 when unknown).
     // Where the level is measured first (SoundOptions::measures) both passes
@@ -56,4 +57,8 @@ public:
     // params.measureOnly, only measures (hooks.gain) and writes nothing.
     int resample(const ConvertParams &params, QString *reason = nullptr,
                  const ConvertHooks &hooks = {});
+    // The same, with what became of it: converted, failed with the reason's
+    // summary and detail, or cancelled (a conversion that fails once
+    // hooks.cancel is set was stopped, whatever the words it failed with).
+    Outcome run(const ConvertParams &params, const ConvertHooks &hooks = {});
 };

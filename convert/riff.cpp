@@ -41,10 +41,9 @@ bool copyBytes(QIODevice &from, QIODevice &to, quint64 count, const std::atomic_
     constexpr qint64 blockSize = 1 << 20;
     QByteArray block(blockSize, Qt::Uninitialized);
     while (count > 0) {
-        if (cancel && cancel->load(std::memory_order_relaxed)) {
-            *why = QStringLiteral("cancelled");
+        // The caller tells a stop by the flag, and says nothing of it here.
+        if (cancel && cancel->load(std::memory_order_relaxed))
             return false;
-        }
         const qint64 want = qMin<quint64>(count, blockSize);
         const qint64 got = from.read(block.data(), want);
         if (got != want) {

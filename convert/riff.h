@@ -24,7 +24,7 @@ DataChunk findDataChunk(QIODevice &device);
 
 // Copies `count` bytes from the current position of `from` to `to` in blocks
 // of a fixed size, so that memory stays flat however large the data is. Stops
-// with false, and says why, on a short read, a failed write or when `cancel`
-// becomes true.
+// with false, and says why, on a short read or a failed write; stops with
+// false and no reason once `cancel` becomes true.
 bool copyBytes(QIODevice &from, QIODevice &to, quint64 count, const std::atomic_bool *cancel,
                QString *why);

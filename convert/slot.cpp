@@ -1,9 +1,31 @@
 #include "convert/slot.h"
 
+#include "convert/units.h"
+
 #include <cmath>
 #include <cstring>
 
 namespace slot {
+
+quint64 samplesWanted(const ConvertParams &p)
+{
+    if (p.fileSize <= units::headerBytes)
+        return 0;
+    const unsigned bytesPerSample = p.bitsPerSample / 8u;
+    return (quint64(p.fileSize - units::headerBytes) + bytesPerSample - 1) / bytesPerSample +
+           p.slot.startFrame * p.channels + (p.slot.fadeOutMs > 0 ? p.channels : 0);
+}
+
+quint64 samplesExpected(const ConvertParams &p, quint64 inputLength, quint32 inputChannels,
+                        double inputRate)
+{
+    if (samplesWanted(p) > 0)
+        return samplesWanted(p);
+    if (inputLength == 0 || inputRate <= 0 || inputChannels == 0)
+        return 0;
+    return quint64(double(inputLength) / inputChannels * double(p.sampleRate) / inputRate) *
+           p.channels;
+}
 
 namespace {
 

@@ -1,10 +1,22 @@
-// The sample arithmetic of slot options: the fade at a cut and the silence
-// that pads a short sound.
+// The sample arithmetic of slot options: the samples a slot needs from the
+// chain, the fade at a cut and the silence that pads a short sound.
 #pragma once
+
+#include "convert/convertparams.h"
 
 #include <QtGlobal>
 
 namespace slot {
+
+// The output samples that a conversion's chain must make for the slot of
+// `p`: its samples after its start, with a fade one frame more, so that a
+// sound that goes on past the cut always shows it; 0 for the whole sound.
+quint64 samplesWanted(const ConvertParams &p);
+
+// Output samples the chain should make from an input of `inputLength`
+// samples in `inputChannels` at `inputRate`, for progress: 0 when unknown.
+quint64 samplesExpected(const ConvertParams &p, quint64 inputLength, quint32 inputChannels,
+                        double inputRate);
 
 // The gain of a fade-out `remaining` frames before its last frame, in a fade
 // of `span` frames: the sox command's default, logarithmic shape (0 dB at the

@@ -1,5 +1,7 @@
 #include "convert/soxhandles.h"
 
+#include "convert/logging.h"
+
 #include <QDebug>
 
 #include <atomic>
@@ -26,8 +28,8 @@ void routeMessage(unsigned level, const char *filename, const char *fmt, va_list
     char text[1024];
     std::vsnprintf(text, sizeof text, fmt, ap);
     lastReported = QString::fromLocal8Bit(text);
-    qDebug().noquote() << "libsox" << (level == 1 ? "error" : "warning") << filename
-                       << lastReported;
+    qCDebug(lcSox).noquote() << "libsox" << (level == 1 ? "error" : "warning") << filename
+                             << lastReported;
 }
 
 } // namespace
@@ -72,7 +74,7 @@ void shutdown()
     if (started && !stopped) {
         stopped = true;
         if (holds.load() > 0) {
-            qDebug("libsox left running: a thread is still inside it");
+            qCDebug(lcSox, "libsox left running: a thread is still inside it");
             return;
         }
         sox_quit();

@@ -259,7 +259,7 @@ bool sizeForDuration(quint64 nanoseconds, quint32 rate, quint32 channels, quint3
 
 bool parseRate(const QString &text, quint32 *hertz, QString *error)
 {
-    QString t = text.trimmed();
+    QString t = text;
     const bool kilo = t.endsWith(QLatin1Char('k'), Qt::CaseInsensitive);
     if (kilo)
         t.chop(1);
@@ -291,9 +291,10 @@ bool parseRate(const QString &text, quint32 *hertz, QString *error)
     return true;
 }
 
-bool parseCount(const QString &text, quint32 min, quint32 max, quint32 *value, QString *error)
+bool parseCount(const QString &text, quint32 min, quint32 max, quint32 *value, QString *error,
+                Spaces spaces)
 {
-    const QString t = text.trimmed();
+    const QString t = spaces == Spaces::Trimmed ? text.trimmed() : text;
     bool ok = false;
     const quint64 v = t.toULongLong(&ok, 10);
     if (!isDigits(t) || !ok || v < min || v > max) {

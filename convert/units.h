@@ -78,7 +78,8 @@ bool sizeForDuration(quint64 nanoseconds, quint32 rate, quint32 channels, quint3
 
 // A sample rate in Hz: "44100", or in kHz with a "k" ("44.1k", "48k",
 // "22.05K"), as the sox command takes it; it must come to a whole number of
-// hertz from 1 to 2^32 - 1. The command's own limits are checked elsewhere.
+// hertz from 1 to 2^32 - 1, with no sign and no spaces. The command's own
+// limits are checked elsewhere.
 bool parseRate(const QString &text, quint32 *hertz, QString *error);
 
 // The depths a WAV output can have: 8 (unsigned), 16, 24 and 32 bits.
@@ -100,7 +101,12 @@ inline bool isLargeRequest(quint64 totalBytes)
     return totalBytes > largeRequestBytes;
 }
 
+// Whether spaces around a number typed into a field are let go, or refused
+// as on a command line, where " 2" is no count a person meant.
+enum class Spaces { Trimmed, Refused };
+
 // A whole number from min to max, written in decimal digits only.
-bool parseCount(const QString &text, quint32 min, quint32 max, quint32 *value, QString *error);
+bool parseCount(const QString &text, quint32 min, quint32 max, quint32 *value, QString *error,
+                Spaces spaces = Spaces::Trimmed);
 
 } // namespace units

@@ -20,6 +20,18 @@ struct HeaderRecord
     quint16 bitsPerSample;
 };
 
+// The bytes of `value`, least significant first, made as every number that
+// goes into a file here is: by a little-endian QDataStream over a fresh
+// QByteArray.
+template <typename T> QByteArray littleEndian(T value)
+{
+    QByteArray bytes;
+    QDataStream stream(&bytes, QIODevice::WriteOnly);
+    stream.setByteOrder(QDataStream::LittleEndian);
+    stream << value;
+    return bytes;
+}
+
 } // namespace
 
 Wav::Wav(QObject *parent) : QObject(parent) {}
@@ -64,18 +76,10 @@ QByteArray Wav::header(quint16 channels, quint32 sampleRate, quint16 bitsPerSamp
 
 QByteArray Wav::toLe32(quint32 value)
 {
-    QByteArray bytes;
-    QDataStream stream(&bytes, QIODevice::WriteOnly);
-    stream.setByteOrder(QDataStream::LittleEndian);
-    stream << static_cast<qint32>(value);
-    return bytes;
+    return littleEndian(static_cast<qint32>(value));
 }
 
 QByteArray Wav::toLe16(quint16 value)
 {
-    QByteArray bytes;
-    QDataStream stream(&bytes, QIODevice::WriteOnly);
-    stream.setByteOrder(QDataStream::LittleEndian);
-    stream << static_cast<qint16>(value);
-    return bytes;
+    return littleEndian(static_cast<qint16>(value));
 }

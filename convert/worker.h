@@ -5,9 +5,8 @@
 // standard output with progress lines and one result line per conversion.
 #pragma once
 
-#include "convert/convertparams.h"
 #include "convert/plan.h"
-#include "convert/sound.h"
+#include "convert/workerprotocol.h"
 
 #include <QByteArray>
 #include <QString>
@@ -22,23 +21,6 @@ inline constexpr char argument[] = "--worker";
 // The most workers one request may ask for.
 constexpr quint32 maxWorkers = 256;
 
-// One line each way, ending in "\n". Text is percent-encoded UTF-8, so that
-// a newline in a path or a reason cannot split a line. `spareProcessors`:
-// how many processors the conversion may use beside its own
-// (spare::useProcessors), which the parent gives only where they would
-// otherwise idle; 0 to 255. Sound options other than the plain conversion's
-// follow the paths as "name=value" words.
-QByteArray rowLine(const ConvertParams &params, int spareProcessors = 0);
-
-struct Job
-{
-    enum class Kind { Convert, Unreadable };
-    Kind kind = Kind::Unreadable;
-    ConvertParams params;
-    int spareProcessors = 0;
-};
-Job readJobLine(const QByteArray &line);
-
 // The processors the next row may take beside its own: those that no row
 // runs on and that no row left to start (itself included) will take, so
 // that the last rows of a batch use what the others leave idle and a full
@@ -50,23 +32,10 @@ int spareProcessorsFor(int rowsToStart, int rowsRunning, int processors);
 // short work stays in one process (1) and longer work spreads.
 int workersFor(const Plan &plan, int jobs);
 
-struct Answer
-{
-    enum class Kind { Progress, Clipped, Warning, Gain, Converted, Failed, Unreadable };
-    Kind kind = Kind::Unreadable;
-    quint64 done = 0; // samples done, or clipped
-    quint64 total = 0;
-    QString reason; // why it failed, or the warning
-    sound::Level level;
-};
-
-QByteArray progressLine(quint64 done, quint64 total);
-QByteArray clippedLine(quint64 samples);
-QByteArray warningLine(const QString &text);
-QByteArray gainLine(const sound::Level &level);
-QByteArray convertedLine();
-QByteArray failedLine(const QString &reason);
-Answer readAnswerLine(const QByteArray &line);
+// How many workers a request runs on: as many as `asked` (-j, or the
+// window's jobs), no more than the rows that convert; with none asked (0),
+// what the work is worth on `processors` (workersFor).
+int workerCount(const Plan &plan, int asked, int processors);
 
 // The worker's main loop: converts each input named on standard input until
 // its end, or until `cancel` is set. Returns the process exit status.

@@ -1,28 +1,22 @@
 #include "convert/workerpool.h"
 
-#include "convert/inputs.h"
+#include "convert/logging.h"
 #include "convert/resampling.h"
 #include "convert/worker.h"
 
 #include <QCoreApplication>
 #include <QDebug>
 #include <QEventLoop>
-#include <QHash>
-#include <QProcessEnvironment>
 #include <QSocketNotifier>
 #include <QThread>
 #include <QTimer>
 
-#include <cerrno>
-#include <cstring>
-#include <fcntl.h>
 #include <unistd.h>
 
 namespace worker {
 
 namespace {
 
-const QString cancelledReason = QStringLiteral("cancelled");
 constexpr int pollMs = 100;
 
 } // namespace
@@ -32,23 +26,9 @@ Pool::Pool(const Plan &plan, int workers, const Program &program, const BatchRep
     : QObject(parent), plan(plan), report(report), program(program), cancel(cancel),
       wakeDescriptor(wakeDescriptor), rows(plan.rows.size()), maxWorkers(qMax(1, workers))
 {
-    // Two rows that read or write the same file run in input order, so that
-    // every output ends up as a run of one row after the other leaves it.
-    QHash<QString, int> lastToTouch;
-    for (int i = 0; i < plan.rows.size(); ++i) {
-        const PlanRow &row = plan.rows.at(i);
-        if (row.status != PlanRow::Status::Convert)
-            continue;
-        for (const QString &key : {inputs::fileKey(row.input), inputs::fileKey(row.output)}) {
-            const auto earlier = lastToTouch.constFind(key);
-            // An input that names its own output (refused by the conversion)
-            // touches one file twice and must not wait for itself.
-            if (earlier != lastToTouch.constEnd() && earlier.value() != i &&
-                !rows[i].after.contains(earlier.value()))
-                rows[i].after.append(earlier.value());
-            lastToTouch.insert(key, i);
-        }
-    }
+    const QVector<QVector<int>> before = rowsBefore(plan);
+    for (int i = 0; i < rows.size(); ++i)
+        rows[i].after = before.at(i);
 }
 
 Pool::~Pool()
@@ -93,7 +73,7 @@ void Pool::run()
             if (report.started)
                 report.started(i, row.input, row.output);
             if (report.failed)
-                report.failed(i, row.input, row.reason);
+                report.failed(i, row.input, Outcome::refused(row.reason));
         }
     }
     schedule();
@@ -121,48 +101,12 @@ int Pool::nextRunnable() const
 
 Pool::Worker *Pool::startWorker()
 {
-    // QProcess, short of descriptors halfway through a start, can close one
-    // of a running worker's pipes and leave the run waiting for ever (seen
-    // under ulimit -n 15): a start goes ahead only with room for all it opens
-    // at once, and a margin.
-    constexpr int pipesToStart = 6;
-    int probe[pipesToStart][2];
-    int made = 0;
-    while (made < pipesToStart && ::pipe2(probe[made], O_CLOEXEC) == 0)
-        ++made;
-    const int probeError = errno;
-    for (int i = 0; i < made; ++i) {
-        ::close(probe[i][0]);
-        ::close(probe[i][1]);
-    }
-    if (made < pipesToStart) {
-        startError = QString::fromLocal8Bit(std::strerror(probeError));
-        qDebug().noquote() << "no worker process started:" << startError << "- with"
-                           << workers.size() << "running";
-        return nullptr;
-    }
-    auto *process = new QProcess(this);
-    // Diagnostics and warnings of a worker reach standard error as they are.
-    process->setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    // A worker may be handed spare processors for libsox's channel threads,
-    // whose libgomp threads must sleep while they wait (spare.h); a program
-    // that restarted itself for that already says so.
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    if (!environment.contains(QStringLiteral("OMP_WAIT_POLICY")) &&
-        !environment.contains(QStringLiteral("GOMP_SPINCOUNT"))) {
-        environment.insert(QStringLiteral("OMP_WAIT_POLICY"), QStringLiteral("PASSIVE"));
-        process->setProcessEnvironment(environment);
-    }
-    process->start(program.path, program.arguments);
-    // Starting is a fork and an exec: waiting for it costs little and keeps a
-    // failure to start out of the event loop.
-    if (!process->waitForStarted(-1)) {
+    QProcess *process = startProcess(program, this, &startError);
+    if (!process) {
         // Out of processes, say; the rows are not the worse for it
         // (schedule()).
-        startError = process->errorString();
-        qDebug().noquote() << "cannot start a worker process:" << startError << "- with"
-                           << workers.size() << "running";
-        delete process;
+        qCDebug(lcWorker).noquote() << "cannot start a worker process:" << startError << "- with"
+                                    << workers.size() << "running";
         return nullptr;
     }
     connect(process, SIGNAL(readyReadStandardOutput()), this, SLOT(slReadyRead()));
@@ -180,19 +124,18 @@ void Pool::convertHere(int row)
     BatchReport local = report;
     // One conversion at a time: the other processors would idle.
     local.spareProcessors = QThread::idealThreadCount() - 1;
-    local.converted = [this](int i, const QString &, const QString &) {
-        finishRow(i, true, QString());
-    };
-    local.failed = [this](int i, const QString &, const QString &reason) {
-        finishRow(i, false, reason);
+    local.converted = [this](int i, const QString &, const QString &) { finishRow(i, Outcome()); };
+    local.failed = [this](int i, const QString &, const Outcome &outcome) {
+        finishRow(i, outcome);
     };
     const PlanRow &planned = plan.rows.at(row);
     if (measuring) {
-        QString reason;
-        const bool ok = measureRow(plan, planned, *here, local, cancel, &own[size_t(row)], &reason);
+        Outcome outcome;
+        const bool ok =
+            measureRow(plan, planned, *here, local, cancel, &own[size_t(row)], &outcome);
         rows[row].state = ok ? Row::State::Measured : Row::State::Running;
         if (!ok)
-            finishRow(row, false, reason);
+            finishRow(row, outcome);
     } else if (plan.request.sound.together) {
         convertSharedRow(plan, planned, *here, local, cancel, shared);
     } else {
@@ -220,7 +163,7 @@ void Pool::schedule()
         const PlanRow &row = plan.rows.at(next);
         Worker *idle = nullptr;
         for (Worker &w : workers) {
-            if (w.row < 0 && w.process->state() != QProcess::NotRunning) {
+            if (w.row < 0 && !w.dropped && w.process->state() != QProcess::NotRunning) {
                 idle = &w;
                 break;
             }
@@ -295,82 +238,6 @@ void Pool::settleIfMeasured()
     schedule();
 }
 
-void Pool::slReadyRead()
-{
-    Worker *w = workerOf(sender());
-    if (!w)
-        return;
-    bool ended = false;
-    while (w->process->canReadLine()) {
-        const Answer answer = readAnswerLine(w->process->readLine());
-        const int row = w->row;
-        if (row < 0)
-            continue;
-        switch (answer.kind) {
-        case Answer::Kind::Progress:
-            if (!stopping && report.progress)
-                report.progress(row, answer.done, answer.total);
-            break;
-        case Answer::Kind::Clipped:
-            if (answer.done > 0 && report.clipped)
-                report.clipped(row, answer.done);
-            break;
-        case Answer::Kind::Warning:
-            if (report.warning)
-                report.warning(row, answer.reason);
-            break;
-        case Answer::Kind::Gain:
-            if (measuring)
-                own[size_t(row)] = answer.level;
-            else if (report.gain)
-                report.gain(row, answer.level);
-            break;
-        case Answer::Kind::Converted:
-        case Answer::Kind::Failed:
-            w->row = -1;
-            finishRow(row, answer.kind == Answer::Kind::Converted, answer.reason);
-            ended = true;
-            break;
-        case Answer::Kind::Unreadable:
-            break;
-        }
-    }
-    if (ended)
-        schedule();
-}
-
-void Pool::slFinished(int exitCode, QProcess::ExitStatus status)
-{
-    auto *process = qobject_cast<QProcess *>(sender());
-    if (!process)
-        return;
-    // The last lines may still wait in the buffer.
-    if (workerOf(process) && process->canReadLine())
-        slReadyRead();
-    Worker *w = workerOf(process);
-    if (!w)
-        return;
-    const int row = w->row;
-    for (int i = 0; i < workers.size(); ++i) {
-        if (workers.at(i).process == process) {
-            workers.remove(i);
-            break;
-        }
-    }
-    process->deleteLater();
-    if (row >= 0) {
-        QString reason;
-        if (status == QProcess::CrashExit)
-            reason = QCoreApplication::translate("engine", "the worker process crashed");
-        else
-            reason =
-                QCoreApplication::translate("engine", "the worker process ended with status %1")
-                    .arg(exitCode);
-        finishRow(row, false, reason);
-    }
-    schedule();
-}
-
 void Pool::slWoken()
 {
     char drain[64];
@@ -399,24 +266,6 @@ void Pool::stop()
     endIfDone();
 }
 
-void Pool::finishRow(int row, bool converted, const QString &reason)
-{
-    if (measuring && converted) {
-        rows[row].state = Row::State::Measured;
-        return;
-    }
-    rows[row].state = Row::State::Done;
-    const PlanRow &planned = plan.rows.at(row);
-    if (converted) {
-        if (report.converted)
-            report.converted(row, planned.input, planned.output);
-    } else if (report.failed) {
-        // A stop may interrupt what the conversion was waiting for; its own
-        // words would then blame the file.
-        report.failed(row, planned.input, stopping ? cancelledReason : reason);
-    }
-}
-
 void Pool::endIfDone()
 {
     if (finished || !workers.isEmpty())
@@ -429,7 +278,7 @@ void Pool::endIfDone()
         // Never started: as runPlan reports the rows after a stop.
         rows[i].state = Row::State::Done;
         if (report.failed)
-            report.failed(i, plan.rows.at(i).input, cancelledReason);
+            report.failed(i, plan.rows.at(i).input, Outcome::cancelled());
     }
     finished = true;
     if (loop)

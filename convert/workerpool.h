@@ -6,6 +6,7 @@
 
 #include "convert/batch.h"
 #include "convert/plan.h"
+#include "convert/workerprocess.h"
 
 #include <QObject>
 #include <QProcess>
@@ -20,14 +21,6 @@ class QSocketNotifier;
 class Resampling;
 
 namespace worker {
-
-// How to start a worker: a program that runs worker::serve() when given
-// these arguments.
-struct Program
-{
-    QString path;
-    QStringList arguments;
-};
 
 class Pool : public QObject
 {
@@ -48,7 +41,7 @@ public:
 
 Q_SIGNALS:
     // The run begins to stop: what comes after is the running rows' end and
-    // "cancelled" for the rows that never started.
+    // a cancelled end for the rows that never started.
     void sgStopping();
 
 private Q_SLOTS:
@@ -68,6 +61,7 @@ private:
     {
         QProcess *process = nullptr;
         int row = -1;
+        bool dropped = false; // stopped for an answer that cannot be read
     };
 
     void schedule();
@@ -75,7 +69,8 @@ private:
     Worker *startWorker();
     void convertHere(int row);
     Worker *workerOf(QObject *process);
-    void finishRow(int row, bool converted, const QString &reason);
+    void finishRow(int row, const Outcome &outcome);
+    void dropWorker(Worker *w, int row);
     void stop();
     void endIfDone();
     void settleIfMeasured();

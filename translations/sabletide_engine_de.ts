@@ -72,28 +72,8 @@
         <translation>%1: der Ordner kann nicht gelesen werden</translation>
     </message>
     <message>
-        <source>cannot draw the sound: the installed sound library has no &quot;%1&quot; effect</source>
-        <translation>der Klang kann nicht gezeichnet werden: der installierten Klangbibliothek fehlt der Effekt „%1“</translation>
-    </message>
-    <message>
-        <source>cannot draw the sound: the &quot;%1&quot; effect refused its options</source>
-        <translation>der Klang kann nicht gezeichnet werden: der Effekt „%1“ hat seine Einstellungen abgelehnt</translation>
-    </message>
-    <message>
-        <source>cannot draw the sound: the &quot;%1&quot; effect could not be set up</source>
-        <translation>der Klang kann nicht gezeichnet werden: der Effekt „%1“ ließ sich nicht einrichten</translation>
-    </message>
-    <message>
-        <source>cannot draw the sound: the sound library could not build its effects chain</source>
-        <translation>der Klang kann nicht gezeichnet werden: die Klangbibliothek konnte ihre Effektkette nicht aufbauen</translation>
-    </message>
-    <message>
         <source>the samples could not be used</source>
         <translation>die Abtastwerte ließen sich nicht verwenden</translation>
-    </message>
-    <message>
-        <source>the input is damaged or cut short: %1</source>
-        <translation>die Eingabe ist beschädigt oder abgeschnitten: %1</translation>
     </message>
     <message>
         <source>no output format to draw the sound at</source>
@@ -172,14 +152,6 @@
         <translation>keine ist eingerichtet</translation>
     </message>
     <message>
-        <source>cannot read the preview back: %1</source>
-        <translation>die Vorschau kann nicht zurückgelesen werden: %1</translation>
-    </message>
-    <message>
-        <source>the sound output stopped taking sound: %1</source>
-        <translation>die Tonausgabe nimmt keinen Klang mehr an: %1</translation>
-    </message>
-    <message>
         <source>cannot make the preview: the temporary folder %1 does not exist</source>
         <translation>die Vorschau kann nicht erstellt werden: den temporären Ordner %1 gibt es nicht</translation>
     </message>
@@ -224,28 +196,8 @@
         <translation>Datei nicht gefunden</translation>
     </message>
     <message>
-        <source>cannot read: permission denied</source>
-        <translation>nicht lesbar: keine Berechtigung</translation>
-    </message>
-    <message>
-        <source>cannot read: %1</source>
-        <translation>nicht lesbar: %1</translation>
-    </message>
-    <message>
-        <source>cannot create a scratch file: the temporary folder %1 does not exist</source>
-        <translation>es kann keine Zwischendatei angelegt werden: den temporären Ordner %1 gibt es nicht</translation>
-    </message>
-    <message>
-        <source>cannot create a scratch file in %1: %2</source>
-        <translation>in %1 kann keine Zwischendatei angelegt werden: %2</translation>
-    </message>
-    <message>
         <source>the temporary folder&apos;s path cannot be written in the system&apos;s file name encoding</source>
         <translation>der Pfad des temporären Ordners lässt sich in der Dateinamen-Kodierung des Systems nicht schreiben</translation>
-    </message>
-    <message>
-        <source>cannot write the scratch file%1</source>
-        <translation>die Zwischendatei kann nicht geschrieben werden%1</translation>
     </message>
     <message>
         <source>cannot write %1-bit WAV; choose 8, 16, 24 or 32 bits</source>
@@ -260,36 +212,8 @@
         <translation>eine Abtastrate von %1 Hz kann nicht geschrieben werden</translation>
     </message>
     <message>
-        <source>cannot convert: the installed sound library has no &quot;%1&quot; effect</source>
-        <translation>Umwandeln nicht möglich: der installierten Klangbibliothek fehlt der Effekt „%1“</translation>
-    </message>
-    <message>
-        <source>cannot convert this file to the chosen format: the &quot;%1&quot; effect refused its options</source>
-        <translation>diese Datei kann nicht ins gewählte Format umgewandelt werden: der Effekt „%1“ hat seine Einstellungen abgelehnt</translation>
-    </message>
-    <message>
-        <source>cannot convert this file to the chosen format: the &quot;%1&quot; effect could not be set up</source>
-        <translation>diese Datei kann nicht ins gewählte Format umgewandelt werden: der Effekt „%1“ ließ sich nicht einrichten</translation>
-    </message>
-    <message>
-        <source>cannot convert this file: the sound library could not build its effects chain</source>
-        <translation>diese Datei kann nicht umgewandelt werden: die Klangbibliothek konnte ihre Effektkette nicht aufbauen</translation>
-    </message>
-    <message>
-        <source>cannot write the scratch file in %1: %2</source>
-        <translation>die Zwischendatei in %1 kann nicht geschrieben werden: %2</translation>
-    </message>
-    <message>
         <source>cannot finish the scratch file in %1</source>
         <translation>die Zwischendatei in %1 kann nicht abgeschlossen werden</translation>
-    </message>
-    <message>
-        <source>cannot convert: the sound library could not be started</source>
-        <translation>Umwandeln nicht möglich: die Klangbibliothek ließ sich nicht starten</translation>
-    </message>
-    <message>
-        <source>cannot read: the format of the standard input cannot be told from its content (MP3 without a tag, headerless data); give a file</source>
-        <translation>nicht lesbar: das Format der Standardeingabe lässt sich an ihrem Inhalt nicht erkennen (MP3 ohne Tag, Daten ohne Kopf); bitte eine Datei angeben</translation>
     </message>
     <message>
         <source>is a folder, not an audio file</source>
@@ -298,10 +222,6 @@
     <message>
         <source>is not a regular file (a device, pipe or socket)</source>
         <translation>ist keine gewöhnliche Datei (ein Gerät, eine Pipe oder ein Socket)</translation>
-    </message>
-    <message>
-        <source>cannot read: not a sound file in a format this program reads</source>
-        <translation>nicht lesbar: keine Klangdatei in einem Format, das dieses Programm liest</translation>
     </message>
     <message>
         <source>is larger than 4294967295 bytes, the most a WAV file can hold</source>
@@ -432,10 +352,6 @@
         <translation>der Pegel lässt sich nur in einer Datei messen, die zweimal gelesen wird; bitte eine Datei angeben, nicht die Standardeingabe</translation>
     </message>
     <message>
-        <source>cannot measure the loudness: out of memory</source>
-        <translation>die Lautheit kann nicht gemessen werden: kein Speicher mehr frei</translation>
-    </message>
-    <message>
         <source>no sample rises above %1 dBFS: the output holds no sound</source>
         <translation>kein Abtastwert steigt über %1 dBFS: die Ausgabe enthält keinen Klang</translation>
     </message>
@@ -446,6 +362,102 @@
     <message>
         <source>option subfolders cannot hold &quot;%1&quot;: a folder inside the output folder is needed</source>
         <translation>Option subfolders kann nicht &quot;%1&quot; enthalten: Ein Ordner innerhalb des Ausgabeordners ist nötig</translation>
+    </message>
+    <message>
+        <source>cannot draw the sound</source>
+        <translation>der Klang kann nicht gezeichnet werden</translation>
+    </message>
+    <message>
+        <source>cannot convert</source>
+        <translation>Umwandeln nicht möglich</translation>
+    </message>
+    <message>
+        <source>cannot convert this file to the chosen format</source>
+        <translation>diese Datei kann nicht ins gewählte Format umgewandelt werden</translation>
+    </message>
+    <message>
+        <source>cannot convert this file</source>
+        <translation>diese Datei kann nicht umgewandelt werden</translation>
+    </message>
+    <message>
+        <source>the sound library could not build its effects chain</source>
+        <translation>die Klangbibliothek konnte ihre Effektkette nicht aufbauen</translation>
+    </message>
+    <message>
+        <source>the installed sound library has no &quot;%1&quot; effect</source>
+        <translation>der installierten Klangbibliothek fehlt der Effekt „%1“</translation>
+    </message>
+    <message>
+        <source>the &quot;%1&quot; effect refused its options</source>
+        <translation>der Effekt „%1“ hat seine Einstellungen abgelehnt</translation>
+    </message>
+    <message>
+        <source>the &quot;%1&quot; effect could not be set up</source>
+        <translation>der Effekt „%1“ ließ sich nicht einrichten</translation>
+    </message>
+    <message>
+        <source>cannot read</source>
+        <translation>nicht lesbar</translation>
+    </message>
+    <message>
+        <source>permission denied</source>
+        <translation>keine Berechtigung</translation>
+    </message>
+    <message>
+        <source>the input is damaged or cut short</source>
+        <translation>die Eingabe ist beschädigt oder abgeschnitten</translation>
+    </message>
+    <message>
+        <source>the sound library could not be started</source>
+        <translation>die Klangbibliothek ließ sich nicht starten</translation>
+    </message>
+    <message>
+        <source>cannot measure the loudness</source>
+        <translation>die Lautheit kann nicht gemessen werden</translation>
+    </message>
+    <message>
+        <source>out of memory</source>
+        <translation>kein Speicher mehr frei</translation>
+    </message>
+    <message>
+        <source>cannot read the preview back</source>
+        <translation>die Vorschau kann nicht zurückgelesen werden</translation>
+    </message>
+    <message>
+        <source>the sound output stopped taking sound</source>
+        <translation>die Tonausgabe nimmt keinen Klang mehr an</translation>
+    </message>
+    <message>
+        <source>cannot create a scratch file</source>
+        <translation>es kann keine Zwischendatei angelegt werden</translation>
+    </message>
+    <message>
+        <source>the temporary folder %1 does not exist</source>
+        <translation>den temporären Ordner %1 gibt es nicht</translation>
+    </message>
+    <message>
+        <source>cannot create a scratch file in %1</source>
+        <translation>in %1 kann keine Zwischendatei angelegt werden</translation>
+    </message>
+    <message>
+        <source>cannot write the scratch file</source>
+        <translation>die Zwischendatei kann nicht geschrieben werden</translation>
+    </message>
+    <message>
+        <source>cannot write the scratch file in %1</source>
+        <translation>die Zwischendatei in %1 kann nicht geschrieben werden</translation>
+    </message>
+    <message>
+        <source>the format of the standard input cannot be told from its content (MP3 without a tag, headerless data); give a file</source>
+        <translation>das Format der Standardeingabe lässt sich an ihrem Inhalt nicht erkennen (MP3 ohne Tag, Daten ohne Kopf); bitte eine Datei angeben</translation>
+    </message>
+    <message>
+        <source>not a sound file in a format this program reads</source>
+        <translation>keine Klangdatei in einem Format, das dieses Programm liest</translation>
+    </message>
+    <message>
+        <source>the worker process gave an answer that cannot be read</source>
+        <translation>der Hilfsprozess gab eine Antwort, die sich nicht lesen lässt</translation>
     </message>
 </context>
 </TS>

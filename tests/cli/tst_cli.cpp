@@ -120,6 +120,9 @@ private slots:
     void reportsThatCannotBeWritten_data();
     void reportsThatCannotBeWritten();
     void linksNoWindowLibraries();
+    void diagnosticsByCategory_data();
+    void diagnosticsByCategory();
+    void verboseCommand();
     void manPage();
 
 private:
@@ -257,6 +260,12 @@ void TstCli::options_data()
                                    << QStringList{"-r/--rate", "800000", "768000"};
     QTest::newRow("rate zero") << with({"-r", "0", "-c", "1", "-b", "24"}) << 2 << ""
                                << QStringList{"-r/--rate", "\"0\""};
+    QTest::newRow("rate with a plus sign") << with({"-r", "+48000", "-c", "1", "-b", "24"}) << 2
+                                           << "" << QStringList{"-r/--rate", "+48000"};
+    QTest::newRow("rate after a space") << with({"-r", " 48000", "-c", "1", "-b", "24"}) << 2 << ""
+                                        << QStringList{"-r/--rate", "\" 48000\""};
+    QTest::newRow("channels after a space") << with({"-r", "48000", "-c", " 2", "-b", "24"}) << 2
+                                            << "" << QStringList{"-c/--channels", "\" 2\""};
     QTest::newRow("no channels") << with({"-r", "48000", "-b", "24"}) << 2 << ""
                                  << QStringList{"-c/--channels"};
     QTest::newRow("channels zero") << with({"-r", "48000", "-c", "0", "-b", "24"}) << 2 << ""
@@ -1565,11 +1574,17 @@ void TstCli::namesWithControls()
         for (uchar c1 = 0x80; c1 <= 0x9F; ++c1)
             QVERIFY2(!text.contains(QByteArray("\xC2") + char(c1)), text.constData());
     }
-    // A script reads the name itself.
-    const QJsonObject row = QJsonDocument::fromJson(done.out).object();
-    QCOMPARE(row.value("input").toString(), in + "/" + name + ".flac");
-    QCOMPARE(row.value("output").toString(), out + "/" + name + ".wav");
-    QVERIFY(!row.contains("input_hex") && !row.contains("output_hex"));
+    // A script reads the name itself, once escaped by JSON and no more, in
+    // a run's rows and in a dry run's.
+    const Result planned = run(QStringList{"-n", "--json"} + args);
+    QCOMPARE(planned.exit, 0);
+    for (const QByteArray &json : {done.out, planned.out}) {
+        QCOMPARE(json.count('\n'), 1);
+        const QJsonObject row = QJsonDocument::fromJson(json).object();
+        QCOMPARE(row.value("input").toString(), in + "/" + name + ".flac");
+        QCOMPARE(row.value("output").toString(), out + "/" + name + ".wav");
+        QVERIFY(!row.contains("input_hex") && !row.contains("output_hex"));
+    }
 }
 
 // A JSON row holds the bytes of a name that its text cannot give back, so
@@ -1715,6 +1730,65 @@ void TstCli::linksNoWindowLibraries()
     QVERIFY(out.contains("libsox"));
     for (const char *library : {"libQt5Gui", "libQt5Qml", "libQt5Quick", "libQt5Widgets"})
         QVERIFY2(!out.contains(library), library);
+    // Nor the engine's parts that only the window uses (sabletide_window_engine),
+    // among the conversion's own.
+    QByteArray symbols;
+    QCOMPARE(testutil::run(QStringLiteral("nm"), {QStringLiteral("-C"), program()}, &symbols), 0);
+    QVERIFY(symbols.contains("soxchain::run"));
+    for (const char *room : {"overview::", "preview::", "slotFrames"})
+        QVERIFY2(!symbols.contains(room), room);
+}
+
+void TstCli::diagnosticsByCategory_data()
+{
+    QTest::addColumn<bool>("verbose");
+    QTest::addColumn<QString>("rules"); // QT_LOGGING_RULES
+    QTest::addColumn<bool>("contract"); // the default category's lines
+    QTest::addColumn<bool>("own");      // the program's own, with their category
+
+    QTest::newRow("quiet") << false << "" << false << false;
+    QTest::newRow("-v") << true << "" << true << true;
+    QTest::newRow("one category asked") << false << "sabletide.batch.debug=true" << false << true;
+    QTest::newRow("-v without the program's own")
+        << true << "sabletide.*.debug=false" << true << false;
+}
+
+// A --command's "str" line comes before -v is read, and still shows.
+void TstCli::verboseCommand()
+{
+    const QString out = freshDir();
+    const Result r = run(
+        {"--command", QStringLiteral("$DoConvert,8000,1,16,1000,%1/,,in/a.wav").arg(out), "-v"});
+    QCOMPARE(r.exit, 0);
+    QVERIFY2(r.err.startsWith("str \"1000\" 1000\ninput 0\n"), r.err.constData());
+    QVERIFY2(!run({"--command", QStringLiteral("$DoConvert,8000,1,16,1000,%1/,,in/a.wav").arg(out)})
+                  .err.contains("str "),
+             "quiet");
+}
+
+// -v and QT_LOGGING_RULES switch the diagnostic lines by category.
+void TstCli::diagnosticsByCategory()
+{
+    QFETCH(bool, verbose);
+    QFETCH(QString, rules);
+    QFETCH(bool, contract);
+    QFETCH(bool, own);
+    QProcess p;
+    p.setWorkingDirectory(root.path());
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("QT_LOGGING_RULES"), rules);
+    p.setProcessEnvironment(env);
+    QStringList args{"-r", "8000", "-c", "1",        "-b",       "16",
+                     "-s", "1000", "-o", freshDir(), "in/a.wav", "in/missing.wav"};
+    if (verbose)
+        args.prepend(QStringLiteral("-v"));
+    p.start(program(), args);
+    QVERIFY(p.waitForFinished(60000));
+    const QByteArray err = p.readAllStandardError();
+    QCOMPARE(p.exitCode(), 1);
+    QCOMPARE(err.contains("\nsizeData 956 1000\n"), contract);
+    QCOMPARE(err.contains("\nrate 0\n"), contract);
+    QCOMPARE(err.contains("sabletide.batch: failed in/missing.wav - file not found"), own);
 }
 
 QTEST_GUILESS_MAIN(TstCli)

@@ -2,6 +2,7 @@
 // lengths of time, the size that a length makes, the worker line protocol and
 // which file names count as audio.
 #include "convert/inputs.h"
+#include "convert/progress.h"
 #include "convert/units.h"
 #include "convert/worker.h"
 
@@ -34,6 +35,10 @@ private slots:
     void spareProcessors();
     void workers_data();
     void workers();
+    void workerCount_data();
+    void workerCount();
+    void progressGate_data();
+    void progressGate();
     void audioFileNames_data();
     void audioFileNames();
 };
@@ -117,6 +122,11 @@ void TstCliUnits::rate_data()
     QTest::newRow("dot without decimals") << "44.k" << 0u;
     QTest::newRow("zero") << "0k" << 0u;
     QTest::newRow("negative") << "-48k" << 0u;
+    // As typed on a command line: a sign or a space is no rate anyone meant.
+    QTest::newRow("plus sign") << "+48000" << 0u;
+    QTest::newRow("plus sign, kHz") << "+48k" << 0u;
+    QTest::newRow("space before") << " 48000" << 0u;
+    QTest::newRow("space after") << "48000 " << 0u;
 }
 
 void TstCliUnits::rate()
@@ -229,19 +239,34 @@ void TstCliUnits::answerLines_data()
                               << quint64(8192);
     QTest::newRow("huge progress") << worker::progressLine(quint64(1) << 40, 0) << int(K::Progress)
                                    << "" << (quint64(1) << 40);
-    QTest::newRow("converted") << worker::convertedLine() << int(K::Converted) << "" << quint64(0);
+    QTest::newRow("converted") << worker::endLine(Outcome()) << int(K::End) << "" << quint64(0);
+    QTest::newRow("cancelled") << worker::endLine(Outcome::cancelled()) << int(K::End)
+                               << "cancelled" << quint64(0);
     QTest::newRow("reason with spaces")
-        << worker::failedLine("cannot read: not an audio file libsox knows") << int(K::Failed)
-        << "cannot read: not an audio file libsox knows" << quint64(0);
+        << worker::endLine(Outcome::failed("cannot read", "not an audio file libsox knows"))
+        << int(K::End) << "cannot read: not an audio file libsox knows" << quint64(0);
     QTest::newRow("reason with a newline and a percent")
-        << worker::failedLine("line one\nline two 100%") << int(K::Failed)
+        << worker::endLine(Outcome::failed("line one\nline two 100%")) << int(K::End)
         << "line one\nline two 100%" << quint64(0);
     QTest::newRow("reason beyond Latin-1")
-        << worker::failedLine(QStringLiteral("output folder does not exist: /tmp/\u00e9t\u00e9 "
-                                             "\u97f3"))
-        << int(K::Failed)
-        << QStringLiteral("output folder does not exist: /tmp/\u00e9t\u00e9 \u97f3") << quint64(0);
-    QTest::newRow("empty reason") << worker::failedLine("") << int(K::Failed) << "" << quint64(0);
+        << worker::endLine(Outcome::failed(QStringLiteral("output folder does not exist"),
+                                           QStringLiteral("/tmp/\u00e9t\u00e9 \u97f3")))
+        << int(K::End) << QStringLiteral("output folder does not exist: /tmp/\u00e9t\u00e9 \u97f3")
+        << quint64(0);
+    QTest::newRow("empty reason") << worker::endLine(Outcome::failed("")) << int(K::End) << ""
+                                  << quint64(0);
+    QTest::newRow("warning") << worker::warningLine("ends early: 2 s") << int(K::Warning)
+                             << "ends early: 2 s" << quint64(0);
+    // A reason that a faulty encoder let through as it was: read as nothing,
+    // not as a shorter or longer reason.
+    QTest::newRow("reason not encoded")
+        << QByteArray("failed cannot read: no %1\n") << int(K::Unreadable) << "" << quint64(0);
+    QTest::newRow("reason cut by a broken escape")
+        << QByteArray("failed cannot%2 %4\n") << int(K::Unreadable) << "" << quint64(0);
+    QTest::newRow("reason not UTF-8")
+        << QByteArray("failed %FF%FE x\n") << int(K::Unreadable) << "" << quint64(0);
+    QTest::newRow("warning not encoded")
+        << QByteArray("warning a:b\n") << int(K::Unreadable) << "" << quint64(0);
     QTest::newRow("garbage") << QByteArray("hello there\n") << int(K::Unreadable) << ""
                              << quint64(0);
     QTest::newRow("gain not a number")
@@ -265,7 +290,8 @@ void TstCliUnits::answerLines()
     QVERIFY(line.endsWith('\n'));
     const worker::Answer answer = worker::readAnswerLine(line);
     QCOMPARE(int(answer.kind), kind);
-    QCOMPARE(answer.reason, reason);
+    QCOMPARE(answer.kind == worker::Answer::Kind::Warning ? answer.warning : answer.outcome.text(),
+             reason);
     QCOMPARE(answer.done, done);
 }
 
@@ -521,6 +547,72 @@ void TstCliUnits::workers()
     refused.facts.frames = quint64(3600 * 44100);
     plan.rows.append(refused);
     QCOMPARE(worker::workersFor(plan, jobs), workers);
+}
+
+void TstCliUnits::workerCount_data()
+{
+    QTest::addColumn<int>("converting"); // rows of ten minutes each
+    QTest::addColumn<int>("asked");
+    QTest::addColumn<int>("processors");
+    QTest::addColumn<int>("workers");
+    QTest::newRow("as many as asked") << 8 << 3 << 2 << 3;
+    QTest::newRow("no more than the rows") << 2 << 6 << 8 << 2;
+    QTest::newRow("one asked") << 5 << 1 << 8 << 1;
+    QTest::newRow("none asked: the processors") << 8 << 0 << 4 << 4;
+    QTest::newRow("none asked, one row") << 1 << 0 << 4 << 1;
+}
+
+// The window and the command-line tool ask for their workers in one place.
+void TstCliUnits::workerCount()
+{
+    QFETCH(int, converting);
+    QFETCH(int, asked);
+    QFETCH(int, processors);
+    QFETCH(int, workers);
+    Plan plan;
+    plan.request.sampleRate = 48000;
+    for (int i = 0; i < converting; ++i) {
+        PlanRow row;
+        row.index = i;
+        row.facts.sampleRate = 48000;
+        row.facts.channels = 2;
+        row.facts.frames = 600 * 48000;
+        plan.rows.append(row);
+    }
+    PlanRow refused;
+    refused.status = PlanRow::Status::Refused;
+    plan.rows.append(refused);
+    QCOMPARE(worker::workerCount(plan, asked, processors), workers);
+}
+
+void TstCliUnits::progressGate_data()
+{
+    QTest::addColumn<quint64>("total");
+    QTest::addColumn<QVector<quint64>>("done");
+    QTest::addColumn<QVector<quint64>>("passed");
+    QTest::newRow("one per percent")
+        << quint64(1000) << QVector<quint64>{0, 5, 9, 10, 11, 19, 20, 1000}
+        << QVector<quint64>{0, 10, 20, 1000};
+    QTest::newRow("beyond the total stays at 100")
+        << quint64(100) << QVector<quint64>{99, 100, 150} << QVector<quint64>{99, 100};
+    QTest::newRow("unknown total: per 2^20 samples")
+        << quint64(0) << QVector<quint64>{1, 1048575, 1048576, 2000000, 2097152}
+        << QVector<quint64>{1, 1048576, 2097152};
+}
+
+// What a worker sends and what the window hears of a conversion's progress.
+void TstCliUnits::progressGate()
+{
+    QFETCH(quint64, total);
+    QFETCH(QVector<quint64>, done);
+    QFETCH(QVector<quint64>, passed);
+    ProgressGate gate;
+    QVector<quint64> got;
+    for (const quint64 d : done) {
+        if (gate.pass(d, total))
+            got.append(d);
+    }
+    QCOMPARE(got, passed);
 }
 
 void TstCliUnits::audioFileNames_data()

@@ -2,7 +2,9 @@
 // their reasons, a refused command once, cancelling, and the sound options a
 // request carries by name.
 #include "convert/batch.h"
+#include "convert/command.h"
 #include "convert/resampling.h"
+#include "convert/workerpool.h"
 
 #include "testutil.h"
 
@@ -31,8 +33,12 @@ private Q_SLOTS:
     void outputOnAnotherInput();
     void diagnostics_data();
     void diagnostics();
+    void diagnosticsByCategory_data();
+    void diagnosticsByCategory();
     void requestSound_data();
     void requestSound();
+    void unreadableAnswer_data();
+    void unreadableAnswer();
 
 private:
     QString command(const QString &folder, const QStringList &inputs, quint32 size = 1000,
@@ -70,10 +76,10 @@ struct Recorder
             if (onConverted)
                 onConverted(i);
         };
-        r.failed = [this](int i, const QString &input, const QString &reason) {
+        r.failed = [this](int i, const QString &input, const Outcome &outcome) {
             events << QStringLiteral("failed %1 %2: %3")
                           .arg(i)
-                          .arg(QFileInfo(input).fileName(), reason);
+                          .arg(QFileInfo(input).fileName(), outcome.text());
         };
         return r;
     }
@@ -115,7 +121,8 @@ void TestBatch::initTestCase()
     qputenv("TMPDIR", QFile::encodeName(scratchDir));
 
     QVERIFY(testutil::makeAudio(in + QStringLiteral("/take1.wav"), 44100, 2, 16, 0.3));
-    QVERIFY(QFile::copy(in + QStringLiteral("/take1.wav"), in + QStringLiteral("/take1 again.wav")));
+    QVERIFY(
+        QFile::copy(in + QStringLiteral("/take1.wav"), in + QStringLiteral("/take1 again.wav")));
     QVERIFY(testutil::makeAudio(in + QStringLiteral("/Room B.WAV"), 22050, 1, 16, 0.3));
     QVERIFY(testutil::makeAudio(in + QStringLiteral("/take2.flac"), 48000, 2, 24, 0.3));
     QVERIFY(testutil::makeAudio(in + QStringLiteral("/take3.ogg"), 44100, 1, 16, 0.3));
@@ -397,6 +404,47 @@ void TestBatch::diagnostics()
     QCOMPARE(logged, lines);
 }
 
+void TestBatch::diagnosticsByCategory_data()
+{
+    QTest::addColumn<QString>("rules");
+    QTest::addColumn<QStringList>("lines"); // after the command itself, where it shows
+
+    const QStringList contract{"str \"1000\" 1000", "input 0",  "rate 0",
+                               "channels 0",        "output 0", "sizeData 956 1000"};
+    const QStringList own{"failed %1/missing.flac - file not found",
+                          "failed %1/notes.wav - cannot read: not a sound file in a format this "
+                          "program reads"};
+    QTest::newRow("the program's own off") << "sabletide.*.debug=false" << contract;
+    QTest::newRow("only the batch's") << "default.debug=false\nsabletide.sox.debug=false" << own;
+    QTest::newRow("the batch's off too")
+        << "default.debug=false\nsabletide.sox.debug=false\nsabletide.batch.debug=false"
+        << QStringList();
+}
+
+// The lines that the conversion's contract names stay in the default
+// category; the program's own diagnostics have categories of their own.
+void TestBatch::diagnosticsByCategory()
+{
+    QFETCH(QString, rules);
+    QFETCH(QStringList, lines);
+    for (QString &line : lines)
+        line.replace(QLatin1String("%1"), in);
+    QTemporaryDir dir;
+    const QString text = command(dir.path(), {"take1.wav", "missing.flac", "notes.wav"});
+    Resampling resampling;
+    QStringList logged;
+    QLoggingCategory::setFilterRules(rules);
+    {
+        testutil::DebugCapture capture;
+        runBatch(text, resampling, BatchReport());
+        logged = capture.lines();
+    }
+    QLoggingCategory::setFilterRules(QString());
+    if (!rules.startsWith(QLatin1String("default.debug=false")))
+        QCOMPARE(logged.takeFirst(), QLatin1Char('"') + text + QLatin1Char('"'));
+    QCOMPARE(logged, lines);
+}
+
 void TestBatch::requestSound_data()
 {
     QTest::addColumn<QVariantMap>("given");
@@ -406,26 +454,25 @@ void TestBatch::requestSound_data()
 
     const QVariantMap none;
     QTest::newRow("none") << none << none << "";
-    QTest::newRow("a fixed gain, guarded")
-        << QVariantMap{{"quality", "very-high"},
-                       {"dither", true},
-                       {"gainDb", "-6.5"},
-                       {"guard", "true"},
-                       {"trimStartDbfs", -48}}
-        << QVariantMap{{"quality", "very-high"},
-                       {"dither", true},
-                       {"gainDb", -6.5},
-                       {"guard", true},
-                       {"trimStartDbfs", -48.0}}
-        << "";
+    QTest::newRow("a fixed gain, guarded") << QVariantMap{{"quality", "very-high"},
+                                                          {"dither", true},
+                                                          {"gainDb", "-6.5"},
+                                                          {"guard", "true"},
+                                                          {"trimStartDbfs", -48}}
+                                           << QVariantMap{{"quality", "very-high"},
+                                                          {"dither", true},
+                                                          {"gainDb", -6.5},
+                                                          {"guard", true},
+                                                          {"trimStartDbfs", -48.0}}
+                                           << "";
     QTest::newRow("a loudness, together")
         << QVariantMap{{"loudnessLufs", -16}, {"together", true}, {"quality", "quick"}}
         << QVariantMap{{"loudnessLufs", -16.0}, {"together", true}, {"quality", "quick"}} << "";
     QTest::newRow("a peak in dB, switches off")
         << QVariantMap{{"normalizeDbfs", "-1 dB"}, {"dither", false}, {"guard", "false"}}
         << QVariantMap{{"normalizeDbfs", -1.0}} << "";
-    QTest::newRow("no such quality") << QVariantMap{{"quality", "best"}} << none
-                                     << "option quality cannot be \"best\"";
+    QTest::newRow("no such quality")
+        << QVariantMap{{"quality", "best"}} << none << "option quality cannot be \"best\"";
     QTest::newRow("a gain of 200 dB")
         << QVariantMap{{"gainDb", 200}} << none << "option gainDb cannot be \"200\"";
     QTest::newRow("a loudness of +10 LUFS")
@@ -469,4 +516,38 @@ void TestBatch::requestSound()
 }
 
 QTEST_GUILESS_MAIN(TestBatch)
+
+void TestBatch::unreadableAnswer_data()
+{
+    QTest::addColumn<QString>("answer");
+    QTest::newRow("reason not encoded") << "failed cannot read: no such file";
+    QTest::newRow("broken escape") << "failed cannot%2 x";
+    QTest::newRow("progress not numbers") << "progress a b";
+    QTest::newRow("not a word it knows") << "done";
+}
+
+// A worker whose answer cannot be read fails its row at once and is stopped,
+// rather than left to convert or wait for ever: this one would sleep for
+// ten minutes after its answer.
+void TestBatch::unreadableAnswer()
+{
+    QFETCH(QString, answer);
+    QTemporaryDir dir;
+    ConvertCommand c;
+    command::ParseError error;
+    QVERIFY(command::parse(command(dir.path(), {"take1.wav"}), &c, &error));
+    const Plan plan = makePlan(c);
+    Recorder rec;
+    const worker::Program fake{QStringLiteral("/bin/sh"),
+                               {QStringLiteral("-c"),
+                                QStringLiteral("read line; printf '%s\\n' \"$0\"; exec sleep 600"),
+                                answer}};
+    worker::Pool pool(plan, 1, fake, rec.report());
+    pool.run();
+    QCOMPARE(rec.events,
+             QStringList({"started 0 take1.wav -> take1_48k.wav",
+                          "failed 0 take1.wav: the worker process gave an answer that cannot be "
+                          "read"}));
+}
+
 #include "tst_batch.moc"

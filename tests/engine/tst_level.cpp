@@ -224,8 +224,8 @@ void TestLevel::togetherKeepsBalance()
     BatchReport report;
     report.gain = [&](int i, const sound::Level &level) { levels.insert(i, level); };
     report.converted = [&](int, const QString &, const QString &) { ++converted; };
-    report.failed = [](int, const QString &input, const QString &reason) {
-        qWarning() << input << reason;
+    report.failed = [](int, const QString &input, const Outcome &outcome) {
+        qWarning() << input << outcome.text();
     };
     Resampling resampling;
     runPlan(plan, resampling, report);

@@ -269,7 +269,7 @@ void TestOverview::cacheFollowsTheFile()
     overview::Cache cache;
     Overview made;
     QString why;
-    const overview::FileStamp stamp = overview::stampOf(path);
+    const FileStamp stamp = fileStamp(path);
     QVERIFY(overview::compute(path, 8000, 1, 64, {}, &made, &why));
     cache.insert(path, stamp, made);
 
@@ -281,7 +281,7 @@ void TestOverview::cacheFollowsTheFile()
 
     QVERIFY(testutil::makeAudio(path, 8000, 1, 16, 0.25));
     QVERIFY(!cache.find(path, 8000, 1, &found));
-    cache.insert(path, overview::stampOf(path), made);
+    cache.insert(path, fileStamp(path), made);
     QVERIFY(cache.find(path, 8000, 1, &found));
     cache.forget(path);
     QVERIFY(!cache.find(path, 8000, 1, &found));

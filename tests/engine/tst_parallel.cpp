@@ -3,7 +3,7 @@
 // failures and the debug lines of one thread, and leave no thread behind.
 #include "convert/readahead.h"
 #include "convert/resampling.h"
-#include "convert/soxchain.h"
+#include "convert/soxinput.h"
 #include "convert/spare.h"
 
 #include "testutil.h"
@@ -253,9 +253,9 @@ void TestParallel::sameSamples()
         int error = 0;
     };
     const auto readAll = [&](bool ahead, Read *read) {
-        QString why;
-        sox::Format input = soxchain::openInput(in, &why);
-        QVERIFY2(input, qPrintable(why));
+        Outcome why;
+        sox::Format input = soxinput::open(in, &why);
+        QVERIFY2(input, qPrintable(why.text()));
         const auto ownReader = input->handler.read;
         const int before = threadCount();
         ReadAhead readAhead(input.get());

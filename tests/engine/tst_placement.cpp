@@ -113,7 +113,8 @@ void TestPlacement::whatStoodThere_data()
     QTest::addColumn<QString>("earlier");
     QTest::addColumn<quint32>("fileSize");
 
-    for (const char *earlier : {"nothing", "a file", "a link to a file", "a dangling link"}) {
+    for (const char *earlier :
+         {"nothing", "a file", "a link to a file", "a dangling link", "a link to a folder"}) {
         QTest::newRow(qPrintable(QStringLiteral("%1, whole").arg(QLatin1String(earlier))))
             << QString::fromLatin1(earlier) << 0u;
         // Odd, and cut inside a frame.
@@ -149,6 +150,9 @@ void TestPlacement::whatStoodThere()
         QVERIFY(QFile::link(target, out));
     } else if (earlier == QLatin1String("a dangling link")) {
         QVERIFY(QFile::link(target, out));
+    } else if (earlier == QLatin1String("a link to a folder")) {
+        QVERIFY(QDir().mkpath(target));
+        QVERIFY(QFile::link(target, out));
     }
 
     // Refused when the earlier entry must stay: it is left exactly as it was.
@@ -168,37 +172,52 @@ void TestPlacement::whatStoodThere()
         QVERIFY(testutil::readAll(target) == "earlier");
     if (earlier == QLatin1String("a dangling link"))
         QVERIFY(!QFileInfo::exists(target));
+    if (earlier == QLatin1String("a link to a folder"))
+        QVERIFY(QDir(target).isEmpty());
 }
 
 void TestPlacement::permissions_data()
 {
     QTest::addColumn<int>("earlierMode"); // -1: no earlier output
     QTest::addColumn<int>("mask");
+    QTest::addColumn<bool>("link"); // the earlier output is a link to a file of that mode
 
-    QTest::newRow("new, umask 022") << -1 << 022;
-    QTest::newRow("new, umask 077") << -1 << 077;
-    QTest::newRow("over 0600") << 0600 << 022;
-    QTest::newRow("over 0640") << 0640 << 077;
+    QTest::newRow("new, umask 022") << -1 << 022 << false;
+    QTest::newRow("new, umask 077") << -1 << 077 << false;
+    QTest::newRow("over 0600") << 0600 << 022 << false;
+    QTest::newRow("over 0640") << 0640 << 077 << false;
+    QTest::newRow("over a link to 0700") << 0700 << 022 << true;
+    QTest::newRow("over a link to 0604") << 0604 << 077 << true;
 }
 
 // A new output gets what any new file gets; one that replaces an earlier
-// output keeps that file's mode.
+// output keeps that file's mode. A link is no earlier output: its target's
+// mode is none of the output's business.
 void TestPlacement::permissions()
 {
     QFETCH(int, earlierMode);
     QFETCH(int, mask);
+    QFETCH(bool, link);
 
     const QString out = folder(QStringLiteral("mode")) + QStringLiteral("/out.wav");
+    const QString earlier =
+        link ? folder(QStringLiteral("target")) + QStringLiteral("/real.wav") : out;
     if (earlierMode >= 0) {
-        QVERIFY(writeFile(out, "earlier"));
-        QVERIFY(::chmod(QFile::encodeName(out).constData(), mode_t(earlierMode)) == 0);
+        QVERIFY(writeFile(earlier, "earlier"));
+        QVERIFY(::chmod(QFile::encodeName(earlier).constData(), mode_t(earlierMode)) == 0);
     }
+    if (link)
+        QVERIFY(QFile::link(earlier, out));
     const mode_t previous = ::umask(mode_t(mask));
     const int result = convert(out, 5000);
     ::umask(previous);
     QCOMPARE(result, 1);
-    QCOMPARE(int(statOf(out).st_mode & 07777), earlierMode >= 0 ? earlierMode : 0666 & ~mask);
+    QVERIFY(!QFileInfo(out).isSymLink());
+    QCOMPARE(int(statOf(out).st_mode & 07777),
+             earlierMode >= 0 && !link ? earlierMode : 0666 & ~mask);
     QCOMPARE(testutil::readAll(out).size(), 5000);
+    if (link)
+        QCOMPARE(int(statOf(earlier).st_mode & 07777), earlierMode);
 }
 
 void TestPlacement::setgidFolderGivesItsGroup()

@@ -1,6 +1,7 @@
 // The planner: the sizes it predicts are the sizes written, colliding outputs
 // are refused rather than lost, and existing outputs are treated as asked.
 #include "convert/batch.h"
+#include "convert/fileid.h"
 #include "convert/plan.h"
 #include "convert/resampling.h"
 
@@ -11,12 +12,16 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <unistd.h>
+
 class TestPlan : public QObject
 {
     Q_OBJECT
 
 private Q_SLOTS:
     void initTestCase();
+    void fileIdentity_data();
+    void fileIdentity();
     void predictedSizeIsWritten_data();
     void predictedSizeIsWritten();
     void collisions_data();
@@ -265,7 +270,7 @@ void TestPlan::existingOutputs()
     BatchReport report;
     report.converted = [&](int, const QString &, const QString &) { events << "converted"; };
     report.skipped = [&](int, const QString &, const QString &) { events << "skipped"; };
-    report.failed = [&](int, const QString &, const QString &r) { events << "failed " + r; };
+    report.failed = [&](int, const QString &, const Outcome &o) { events << "failed " + o.text(); };
     runPlan(plan, resampling, report);
     QCOMPARE(events.size(), 1);
     QCOMPARE(testutil::readAll(earlier) != "earlier", replaced);
@@ -299,8 +304,8 @@ void TestPlan::ownStarts_data()
     QTest::addColumn<QList<qint64>>("frames"); // each row's start at 48 kHz; -1: refused
 
     QTest::newRow("none: the request's") << QVariant() << QList<qint64>{12000, 12000};
-    QTest::newRow("the second its own") << QVariant(QStringList{"", "0.5"})
-                                        << QList<qint64>{12000, 24000};
+    QTest::newRow("the second its own")
+        << QVariant(QStringList{"", "0.5"}) << QList<qint64>{12000, 24000};
     QTest::newRow("its own zero") << QVariant(QStringList{"0", ""}) << QList<qint64>{0, 12000};
     QTest::newRow("unreadable") << QVariant(QStringList{"", "soon"}) << QList<qint64>{-1, -1};
 }
@@ -338,4 +343,56 @@ void TestPlan::ownStarts()
 }
 
 QTEST_GUILESS_MAIN(TestPlan)
+void TestPlan::fileIdentity_data()
+{
+    QTest::addColumn<QString>("other"); // how the second path names the file
+    QTest::addColumn<bool>("sameId");
+    QTest::addColumn<bool>("sameKey");
+    QTest::addColumn<bool>("sameStamp");
+    QTest::newRow("another spelling") << "dir/./a.wav" << true << true << true;
+    QTest::newRow("a link to it") << "link.wav" << true << true << true;
+    QTest::newRow("a hard link") << "hard.wav" << true << false << true;
+    QTest::newRow("through a linked folder") << "dirlink/a.wav" << true << true << true;
+    QTest::newRow("a copy") << "copy.wav" << false << false << false;
+    QTest::newRow("rewritten since") << "dir/a.wav+" << true << true << false;
+    QTest::newRow("not yet there, through a linked folder")
+        << "dirlink/new.wav" << false << true << false;
+}
+
+// Which file a path names, in the one home of file identity: its device
+// and inode, a key of its spelling, and its version.
+void TestPlan::fileIdentity()
+{
+    QFETCH(QString, other);
+    QFETCH(bool, sameId);
+    QFETCH(bool, sameKey);
+    QFETCH(bool, sameStamp);
+    QTemporaryDir dir;
+    const QString root = dir.path() + QLatin1Char('/');
+    QVERIFY(QDir().mkpath(root + "dir"));
+    const QString a = root + (other.endsWith("new.wav") ? "dir/new.wav" : "dir/a.wav");
+    QFile file(root + "dir/a.wav");
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write("sound");
+    file.close();
+    QVERIFY(QFile::link(root + "dir/a.wav", root + "link.wav"));
+    QVERIFY(QFile::link(root + "dir", root + "dirlink"));
+    QCOMPARE(::link(QFile::encodeName(root + "dir/a.wav").constData(),
+                    QFile::encodeName(root + "hard.wav").constData()),
+             0);
+    QVERIFY(QFile::copy(root + "dir/a.wav", root + "copy.wav"));
+    const FileStamp before = fileStamp(a);
+    const QString key = fileKey(a);
+    if (other.endsWith(QLatin1Char('+'))) {
+        other.chop(1);
+        QVERIFY(file.open(QIODevice::Append));
+        file.write(" and more");
+        file.close();
+    }
+    const QString b = root + other;
+    QCOMPARE(fileId(a) == fileId(b), sameId);
+    QCOMPARE(fileKey(b) == key, sameKey);
+    QCOMPARE(fileStamp(b) == before, sameStamp);
+}
+
 #include "tst_plan.moc"

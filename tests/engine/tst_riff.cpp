@@ -193,7 +193,7 @@ void TestRiff::copyBytesStopsOnCancel()
     const std::atomic_bool cancel{true};
     QString why;
     QVERIFY(!::copyBytes(from, to, quint64(source.size()), &cancel, &why));
-    QCOMPARE(why, QStringLiteral("cancelled"));
+    QVERIFY(why.isEmpty());
     QCOMPARE(sink.size(), 0);
 }
 

@@ -5,8 +5,11 @@
 #include "testutil.h"
 
 #include <QRegularExpression>
+
 #include <QTemporaryDir>
 #include <QtTest>
+#include <algorithm>
+#include <cmath>
 
 namespace {
 
@@ -41,6 +44,8 @@ private Q_SLOTS:
     void pad();
     void fadeOut_data();
     void fadeOut();
+    void fadeShapeMatchesSox_data();
+    void fadeShapeMatchesSox();
     void start_data();
     void start();
     void clippedCountMatchesSox();
@@ -160,6 +165,69 @@ void TestSlot::fadeOut()
     // A sound that fits whole is not faded.
     QVERIFY(testutil::readAll(convert(bits, 44 + 4000000, faded)) ==
             testutil::readAll(convert(bits, 44 + 4000000, {})));
+}
+
+void TestSlot::fadeShapeMatchesSox_data()
+{
+    QTest::addColumn<int>("bits");
+    QTest::addColumn<quint32>("fadeMs");
+    QTest::newRow("16-bit, 100 ms") << 16 << 100u;
+    QTest::newRow("24-bit, 30 ms") << 24 << 30u;
+}
+
+// The fade's curve, frame by frame, is that of the sox command's own
+// logarithmic fade (fade l) over the same frames: 0 dB where it begins,
+// -100 dB at its end. Ours ends one frame sooner, on a silent last frame,
+// which moves each frame's gain by less than 100 dB / the fade's frames.
+void TestSlot::fadeShapeMatchesSox()
+{
+    QFETCH(int, bits);
+    QFETCH(quint32, fadeMs);
+    const int sampleBytes = bits / 8;
+    const int frames = 10000;
+    const quint32 size = 44 + quint32(frames * 2 * sampleBytes);
+    const int fadeFrames = int(fadeMs * 22050 / 1000);
+    const QString plain = convert(bits, size, {});
+    SlotOptions faded;
+    faded.fadeOutMs = fadeMs;
+    const QByteArray ours = samplesOf(convert(bits, size, faded));
+    const QString ref = root.filePath(QStringLiteral("fade-ref%1.wav").arg(bits));
+    QCOMPARE(
+        testutil::run(QStringLiteral("sox"),
+                      {QStringLiteral("-D"), plain, QStringLiteral("-t"), QStringLiteral("wavpcm"),
+                       ref, QStringLiteral("fade"), QStringLiteral("l"), QStringLiteral("0"),
+                       QStringLiteral("%1s").arg(frames), QStringLiteral("%1s").arg(fadeFrames)}),
+        0);
+    const QByteArray sox = samplesOf(ref);
+    const QByteArray before = samplesOf(plain);
+    QCOMPARE(ours.size(), sox.size());
+    const double full = double(qint64(1) << (bits - 1));
+    // 100 dB over the fade's frames: how far one frame moves the gain.
+    const double frameDb = 100.0 / fadeFrames;
+    int compared = 0;
+    for (int f = frames - fadeFrames; f < frames - 1; ++f) {
+        for (int c = 0; c < 2; ++c) {
+            const int at = (f * 2 + c) * sampleBytes;
+            const double x = double(sampleAt(before, at, sampleBytes));
+            const double a = double(sampleAt(ours, at, sampleBytes));
+            const double b = double(sampleAt(sox, at, sampleBytes));
+            // Where rounding to whole steps says little of the gain, the
+            // samples still differ by no more than a step or two.
+            if (std::fabs(b) < 0.002 * full || std::fabs(x) < 0.01 * full) {
+                QVERIFY2(
+                    std::fabs(a - b) <= std::max(2.0, 0.002 * full),
+                    qPrintable(QStringLiteral("frame %1: %2 against %3").arg(f).arg(a).arg(b)));
+                continue;
+            }
+            const double apart = 20 * std::log10(a / b);
+            QVERIFY2(
+                std::fabs(apart) <= 2 * frameDb + 0.05,
+                qPrintable(QStringLiteral("frame %1: %2 dB from sox's fade").arg(f).arg(apart)));
+            ++compared;
+        }
+    }
+    // The comparison reached well into the fade.
+    QVERIFY2(compared > fadeFrames / 2, qPrintable(QString::number(compared)));
 }
 
 void TestSlot::start_data()

@@ -135,15 +135,15 @@ Tmpfs::~Tmpfs()
     testutil::run(QStringLiteral("umount"), {QStringLiteral("-l"), folder});
 }
 
-QList<Outcome> runInProcess(const QString &text)
+QList<RowEnd> runInProcess(const QString &text)
 {
-    QList<Outcome> outcomes;
+    QList<RowEnd> outcomes;
     BatchReport report;
     report.converted = [&outcomes](int, const QString &input, const QString &) {
         outcomes.append({input, true, QString()});
     };
-    report.failed = [&outcomes](int, const QString &input, const QString &reason) {
-        outcomes.append({input, false, reason});
+    report.failed = [&outcomes](int, const QString &input, const Outcome &outcome) {
+        outcomes.append({input, false, outcome.text()});
     };
     Resampling resampling;
     runBatch(text, resampling, report);
@@ -185,7 +185,7 @@ bool canRunAsNobody(const QString &program, QString *why)
 }
 
 bool runAsNobody(const QString &program, const QString &text, const QString &tmp,
-                 QList<Outcome> *outcomes, QString *error)
+                 QList<RowEnd> *outcomes, QString *error)
 {
     QProcess child;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
@@ -226,8 +226,8 @@ int childMain(int argc, char **argv)
     // The application object sets the locale, and with it how paths are encoded.
     QCoreApplication app(argc, argv);
     sox::Session session;
-    const QList<Outcome> outcomes = runInProcess(unfield(argv[2]));
-    for (const Outcome &o : outcomes) {
+    const QList<RowEnd> outcomes = runInProcess(unfield(argv[2]));
+    for (const RowEnd &o : outcomes) {
         const QByteArray line = (o.converted ? QByteArray("converted") : QByteArray("failed")) +
                                 '\t' + field(o.input) + '\t' + field(o.reason) + '\n';
         std::fwrite(line.constData(), 1, size_t(line.size()), stdout);

@@ -70,7 +70,7 @@ private:
 };
 
 // How one input of a batch ended, as runBatch reported it.
-struct Outcome
+struct RowEnd
 {
     QString input;
     bool converted = false;
@@ -79,7 +79,7 @@ struct Outcome
 
 // Runs a convert command through runBatch in this process. A refused command
 // gives one outcome with an empty input.
-QList<Outcome> runInProcess(const QString &command);
+QList<RowEnd> runInProcess(const QString &command);
 
 // Runs the command through runBatch in a child process of `program` as the
 // user nobody (setpriv), with TMPDIR set to `tmp`. The child is `program`
@@ -87,7 +87,7 @@ QList<Outcome> runInProcess(const QString &command);
 // them to childMain(). Returns false, with the reason in `error`, when the
 // child could not run.
 bool runAsNobody(const QString &program, const QString &command, const QString &tmp,
-                 QList<Outcome> *outcomes, QString *error);
+                 QList<RowEnd> *outcomes, QString *error);
 
 // Whether runAsNobody can work here: setpriv may switch users and nobody may
 // start `program`. Says why not in `why`.

@@ -273,7 +273,7 @@ void TestFaults::fault()
             ? 1044
             : 0;
     const QString text = convertCommand(rate, channels, bits, size, folder, suffix, {input});
-    QList<Outcome> outcomes;
+    QList<RowEnd> outcomes;
     if (asNobody) {
         QString error;
         QVERIFY2(

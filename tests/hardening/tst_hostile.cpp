@@ -6,7 +6,7 @@
 #include "bridge/data.h"
 #include "convert/command.h"
 #include "convert/inputs.h"
-#include "convert/soxchain.h"
+#include "convert/soxinput.h"
 #include "support.h"
 #include "testutil.h"
 
@@ -89,7 +89,7 @@ void TestHostile::initTestCase()
 
     const QString ref = base->filePath(QStringLiteral("alone"));
     QVERIFY(QDir().mkpath(ref));
-    const QList<Outcome> alone =
+    const QList<RowEnd> alone =
         runInProcess(convertCommand(rate, channels, bits, 0, ref, QString(), {goodFlac, goodWav}));
     QCOMPARE(alone.size(), 2);
     QVERIFY(alone.at(0).converted && alone.at(1).converted);
@@ -287,7 +287,7 @@ void TestHostile::inBatch()
     QVERIFY2(!hostile.isEmpty(), "could not make the hostile input");
     const QByteArray hostileBefore = checksum(hostile);
 
-    const QList<Outcome> outcomes = runInProcess(
+    const QList<RowEnd> outcomes = runInProcess(
         convertCommand(rate, channels, bits, 0, out, QString(), {goodFlac, hostile, goodWav}));
 
     QCOMPARE(outcomes.size(), 3);
@@ -446,9 +446,9 @@ void TestHostile::namesTheLocaleCannotCarry()
     // A path the locale cannot encode: encoded, it names "caf?.wav".
     const QString unpaired = in + QStringLiteral("/caf") + QChar(0xD800) + QStringLiteral(".wav");
     QVERIFY(QFile::copy(goodWav, QFile::decodeName(QFile::encodeName(unpaired))));
-    QString why;
-    QVERIFY(!soxchain::openInput(unpaired, &why));
-    QCOMPARE(why, reason);
+    Outcome why;
+    QVERIFY(!soxinput::open(unpaired, &why));
+    QCOMPARE(why.text(), reason);
 }
 
 // The input becomes a named pipe between the check and libsox's open. libsox
@@ -466,8 +466,8 @@ void TestHostile::pipeSwappedInAfterTheCheck()
 
     bool swapped = false;
     std::thread writer;
-    QString why;
-    const sox::Format opened = soxchain::openInput(input, &why, [&] {
+    Outcome why;
+    const sox::Format opened = soxinput::open(input, &why, [&] {
         swapped = ::rename(fifo.constData(), name.constData()) == 0;
         writer = std::thread([name] {
             const int fd = ::open(name.constData(), O_WRONLY | O_CLOEXEC);
@@ -482,7 +482,7 @@ void TestHostile::pipeSwappedInAfterTheCheck()
     ::close(reader);
 
     QVERIFY(swapped);
-    QVERIFY2(opened, qPrintable(why));
+    QVERIFY2(opened, qPrintable(why.text()));
     QCOMPARE(opened->signal.rate, 48000.0);
     QCOMPARE(opened->signal.channels, 1u);
 }

@@ -84,7 +84,7 @@ void TestLoad::initTestCase()
     const QString ref = base->filePath(QStringLiteral("alone"));
     QVERIFY(QDir().mkpath(ref));
     for (const QString &kind : qAsConst(kinds)) {
-        const QList<Outcome> o =
+        const QList<RowEnd> o =
             runInProcess(convertCommand(rate, channels, bits, size, ref, QString(), {kind}));
         QCOMPARE(o.size(), 1);
         QVERIFY2(o.at(0).converted, qPrintable(o.at(0).reason));
@@ -92,7 +92,7 @@ void TestLoad::initTestCase()
         QCOMPARE(QFileInfo(output).size(), qint64(size));
         alone.insert(QFileInfo(kind).suffix(), checksum(output));
     }
-    const QList<Outcome> o =
+    const QList<RowEnd> o =
         runInProcess(convertCommand(rate, channels, bits, size, ref, QString(), {bad}));
     QCOMPARE(o.size(), 1);
     QVERIFY(!o.at(0).converted);

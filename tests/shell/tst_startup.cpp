@@ -397,7 +397,7 @@ void TestStartup::workerStopsOnASignal()
 
     QCOMPARE(p.exitStatus(), QProcess::NormalExit);
     QCOMPARE(p.exitCode(), 128 + signal);
-    QVERIFY2(answers.endsWith(worker::failedLine(QStringLiteral("cancelled"))),
+    QVERIFY2(answers.endsWith(worker::endLine(Outcome::cancelled())),
              answers.right(200).constData());
     QCOMPARE(leftovers(folder + QStringLiteral("/out")), QStringList());
     QCOMPARE(leftovers(tmp), QStringList());

@@ -1,7 +1,10 @@
-// Runs the rows of a plan in worker processes (worker::Pool) and reports them
-// to the terminal in input order, as if they had run one by one.
+// The command-line tool's reporter of a run in worker processes: runs the
+// plan's rows through worker::Pool, which ends them in any order, and reports
+// them to the terminal and to --json in input order, as if they had run one
+// by one.
 #pragma once
 
+#include "convert/outcome.h"
 #include "convert/plan.h"
 #include "convert/sound.h"
 
@@ -11,12 +14,12 @@
 
 class RowSink;
 
-class WorkerPool : public QObject
+class InOrderReporter : public QObject
 {
     Q_OBJECT
 public:
-    WorkerPool(const Plan &plan, int workers, bool verbose, RowSink *sink,
-               QObject *parent = nullptr);
+    InOrderReporter(const Plan &plan, int workers, bool verbose, RowSink *sink,
+                    QObject *parent = nullptr);
 
     // Returns once every input has been reported, or once an interrupt has
     // stopped the run and every worker has ended.
@@ -29,12 +32,12 @@ private:
     struct Row
     {
         enum class State { Waiting, Running, Done };
-        enum class Outcome { Converted, Skipped, Failed };
         State state = State::Waiting;
         bool announced = false;
         bool planned = true; // false for a row the plan skipped or refused
-        Outcome outcome = Outcome::Failed;
-        QString reason;
+        bool skipped = false;
+        QString skipReason;
+        Outcome outcome = Outcome::failed(QString());
         qint64 bytes = 0;
         quint64 clipped = 0;
         QString warning;
@@ -43,7 +46,7 @@ private:
         quint64 total = 0;
     };
 
-    void finishRow(int row, Row::Outcome outcome, const QString &reason);
+    void finishRow(int row, bool skipped, const Outcome &outcome, const QString &skipReason);
     void reportDone(int row);
     void reportInOrder();
     void reportTheEnded();

@@ -1,4 +1,4 @@
-#include "cli/workerpool.h"
+#include "cli/inorderreporter.h"
 
 #include "cli/rowsink.h"
 #include "convert/batch.h"
@@ -9,7 +9,8 @@
 #include <QCoreApplication>
 #include <QFileInfo>
 
-WorkerPool::WorkerPool(const Plan &plan, int workers, bool verbose, RowSink *sink, QObject *parent)
+InOrderReporter::InOrderReporter(const Plan &plan, int workers, bool verbose, RowSink *sink,
+                                 QObject *parent)
     : QObject(parent), plan(plan), rows(plan.rows.size()), workers(workers), verbose(verbose),
       sink(sink)
 {
@@ -21,13 +22,13 @@ WorkerPool::WorkerPool(const Plan &plan, int workers, bool verbose, RowSink *sin
         Row &r = rows[i];
         r.planned = false;
         r.state = Row::State::Done;
-        r.outcome =
-            row.status == PlanRow::Status::Skip ? Row::Outcome::Skipped : Row::Outcome::Failed;
-        r.reason = row.reason;
+        r.skipped = row.status == PlanRow::Status::Skip;
+        r.skipReason = row.reason;
+        r.outcome = Outcome::refused(row.reason);
     }
 }
 
-void WorkerPool::run()
+void InOrderReporter::run()
 {
     BatchReport report;
     report.started = [this](int i, const QString &, const QString &) {
@@ -48,13 +49,13 @@ void WorkerPool::run()
         levels.insert(i, level);
     };
     report.converted = [this](int i, const QString &, const QString &) {
-        finishRow(i, Row::Outcome::Converted, QString());
+        finishRow(i, false, Outcome(), QString());
     };
     report.skipped = [this](int i, const QString &, const QString &reason) {
-        finishRow(i, Row::Outcome::Skipped, reason);
+        finishRow(i, true, Outcome(), reason);
     };
-    report.failed = [this](int i, const QString &, const QString &reason) {
-        finishRow(i, Row::Outcome::Failed, reason);
+    report.failed = [this](int i, const QString &, const Outcome &outcome) {
+        finishRow(i, false, outcome, QString());
     };
 
     QStringList arguments{QLatin1String(worker::argument)};
@@ -69,13 +70,14 @@ void WorkerPool::run()
         reportTheEnded();
 }
 
-void WorkerPool::slStopping()
+void InOrderReporter::slStopping()
 {
     cancelled = true;
     sink->clearLine();
 }
 
-void WorkerPool::finishRow(int i, Row::Outcome outcome, const QString &reason)
+void InOrderReporter::finishRow(int i, bool skipped, const Outcome &outcome,
+                                const QString &skipReason)
 {
     Row &r = rows[i];
     // The plan's own rows are shown as the plan has them; after an interrupt,
@@ -83,14 +85,15 @@ void WorkerPool::finishRow(int i, Row::Outcome outcome, const QString &reason)
     if (!r.planned || (cancelled && r.state == Row::State::Waiting))
         return;
     r.state = Row::State::Done;
+    r.skipped = skipped;
+    r.skipReason = skipReason;
     r.outcome = outcome;
-    r.reason = reason;
-    if (outcome == Row::Outcome::Converted)
+    if (!skipped && outcome.isConverted())
         r.bytes = QFileInfo(plan.rows.at(i).output).size();
     reportInOrder();
 }
 
-void WorkerPool::reportDone(int i)
+void InOrderReporter::reportDone(int i)
 {
     const Row &r = rows.at(i);
     if (r.clipped > 0)
@@ -99,20 +102,15 @@ void WorkerPool::reportDone(int i)
         sink->gain(i, levels.value(i));
     if (!r.warning.isEmpty())
         sink->warning(i, r.warning);
-    switch (r.outcome) {
-    case Row::Outcome::Converted:
+    if (r.skipped)
+        sink->skipped(i, r.skipReason);
+    else if (r.outcome.isConverted())
         sink->converted(i, r.bytes);
-        break;
-    case Row::Outcome::Skipped:
-        sink->skipped(i, r.reason);
-        break;
-    case Row::Outcome::Failed:
-        sink->failed(i, r.reason);
-        break;
-    }
+    else
+        sink->failed(i, r.outcome);
 }
 
-void WorkerPool::reportInOrder()
+void InOrderReporter::reportInOrder()
 {
     while (head < rows.size()) {
         Row &r = rows[head];
@@ -131,7 +129,7 @@ void WorkerPool::reportInOrder()
     }
 }
 
-void WorkerPool::reportTheEnded()
+void InOrderReporter::reportTheEnded()
 {
     // Inputs that ended are still reported, in order, past those that never
     // started.
