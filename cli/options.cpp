@@ -79,12 +79,12 @@ QString inOptionTerms(const command::ParseError &e, const QCommandLineParser &pa
                   e.field + QLatin1Char(' ') + e.problem);
 }
 
-bool readNumber(const QCommandLineParser &parser, const char *name, const char *shown, quint32 max,
-                quint32 *value, QString *error)
+bool readNumber(const QCommandLineParser &parser, const char *name, const char *shown, quint32 min,
+                quint32 max, quint32 *value, QString *error)
 {
     const QString text = parser.value(QLatin1String(name));
     QString why;
-    if (units::parseCount(text, 0, max, value, &why, units::Spaces::Refused))
+    if (units::parseCount(text, min, max, value, &why, units::Spaces::Refused))
         return true;
     *error = quoted(QLatin1String(shown), text, why);
     return false;
@@ -163,8 +163,8 @@ bool buildFromOptions(const QCommandLineParser &parser, const inputs::Walk &walk
         *error = quoted(QStringLiteral("-r/--rate"), parser.value(QStringLiteral("rate")), why);
         return false;
     }
-    if (!readNumber(parser, "channels", "-c/--channels", 255, &channels, error) ||
-        !readNumber(parser, "bits", "-b/--bits", 255, &bits, error))
+    if (!readNumber(parser, "channels", "-c/--channels", 1, 255, &channels, error) ||
+        !readNumber(parser, "bits", "-b/--bits", 0, 255, &bits, error))
         return false;
     // Refused once here rather than for every input.
     if (!units::isWritableDepth(bits)) {

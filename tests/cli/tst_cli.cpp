@@ -269,9 +269,9 @@ void TstCli::options_data()
     QTest::newRow("no channels") << with({"-r", "48000", "-b", "24"}) << 2 << ""
                                  << QStringList{"-c/--channels"};
     QTest::newRow("channels zero") << with({"-r", "48000", "-c", "0", "-b", "24"}) << 2 << ""
-                                   << QStringList{"-c/--channels", "\"0\""};
+                                   << QStringList{"-c/--channels", "\"0\"", "1 to 255"};
     QTest::newRow("channels 256") << with({"-r", "48000", "-c", "256", "-b", "24"}) << 2 << ""
-                                  << QStringList{"-c/--channels", "256"};
+                                  << QStringList{"-c/--channels", "256", "1 to 255"};
     QTest::newRow("negative bits") << with({"-r", "48000", "-c", "1", "-b", "-8"}) << 2 << ""
                                    << QStringList{"-b/--bits", "-8"};
     QTest::newRow("bits 256") << with({"-r", "48000", "-c", "1", "-b", "256"}) << 2 << ""
