@@ -74,13 +74,39 @@ QVariantList readOwn(QSettings &settings)
     return own;
 }
 
+const QStringList &keptKeys()
+{
+    static const QStringList keys{
+        QStringLiteral("rate"),         QStringLiteral("channels"),  QStringLiteral("bits"),
+        QStringLiteral("durationMode"), QStringLiteral("size"),      QStringLiteral("sizeUnit"),
+        QStringLiteral("duration"),     QStringLiteral("suffix"),    QStringLiteral("pad"),
+        QStringLiteral("fadeOutMs"),    QStringLiteral("normalize"), QStringLiteral("peakDbfs"),
+        QStringLiteral("loudnessLufs"), QStringLiteral("together"),  QStringLiteral("guard"),
+        QStringLiteral("dither"),       QStringLiteral("quality"),   QStringLiteral("trimStart"),
+        QStringLiteral("trimStartDbfs")};
+    return keys;
+}
+
 bool writeOwn(QSettings &settings, const QVariantList &own, QString *error)
 {
+    // Only what a preset stands for is kept: never the folder or the start,
+    // which belong to one batch.
+    QVariantList kept;
+    for (const QVariant &entry : own) {
+        const QVariantMap values = entry.toMap();
+        QVariantMap preset{{QStringLiteral("name"), values.value(QStringLiteral("name"))}};
+        for (const QString &key : keptKeys()) {
+            const auto found = values.constFind(key);
+            if (found != values.constEnd())
+                preset.insert(key, *found);
+        }
+        kept.append(preset);
+    }
     settings.beginGroup(ownGroup);
     settings.setValue(
         ownKey,
         QString::fromUtf8(
-            QJsonDocument(QJsonArray::fromVariantList(own)).toJson(QJsonDocument::Compact)));
+            QJsonDocument(QJsonArray::fromVariantList(kept)).toJson(QJsonDocument::Compact)));
     settings.endGroup();
     settings.sync();
     if (settings.status() == QSettings::NoError)

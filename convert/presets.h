@@ -50,8 +50,11 @@ QString windowSettingsFile();
 // "bitsIndex") and its "name". Entries without a name, and a value that is
 // not such an array (a file edited by hand and broken), give none.
 QVariantList readOwn(QSettings &settings);
-// Keeps `own` so, replacing what was kept; false with the reason when the
-// settings cannot be written.
+// The values a preset of one's own keeps: the format, the size, the slot
+// options and the sound, under the form's names (bits, not bitsIndex).
+const QStringList &keptKeys();
+// Keeps `own` so, each with its name and keptKeys() only, replacing what was
+// kept; false with the reason when the settings cannot be written.
 bool writeOwn(QSettings &settings, const QVariantList &own, QString *error);
 
 // A kept preset as the engine takes it; false, saying which value, when one

@@ -23,9 +23,6 @@ Button {
     // A preset was chosen: its values, by the names currentValues gives.
     signal chosen(var preset)
 
-    readonly property var keptKeys: ["rate", "channels", "bits", "durationMode", "size",
-                                     "sizeUnit", "duration", "suffix", "pad", "fadeOutMs"]
-
     // Why `name` cannot name a preset of one's own ("" when it can); `except`
     // is the preset being renamed, which may keep its name.
     function nameProblem(name, except) {
@@ -48,14 +45,12 @@ Button {
         var problem = nameProblem(name, "");
         if (problem !== "")
             return problem;
-        var values = currentValues();
-        var preset = { name: String(name).trim() };
-        for (var i = 0; i < keptKeys.length; ++i) {
-            if (values[keptKeys[i]] !== undefined)
-                preset[keptKeys[i]] = values[keptKeys[i]];
-        }
+        // The engine keeps what a preset stands for out of the form's values.
+        var preset = currentValues();
+        preset.name = String(name).trim();
         own = own.concat([preset]);
         persist();
+        load();
         return "";
     }
 

@@ -71,6 +71,7 @@ Item {
             view.durationMode = false;
             view.sizeText = "64044";
             view.suffixText = "_mine";
+            view.form.dither = true;
             compare(menu.save("  Pad A1  "), "");
             compare(menu.own.length, 1);
             compare(menu.own[0].name, "Pad A1");
@@ -78,10 +79,13 @@ Item {
             verify(menu.save(menu.builtIn[0].name) !== "", "a preset took a built-in name");
             verify(menu.save("   ") !== "", "a preset was saved without a name");
 
-            // Another window finds it in the settings.
+            // Another window finds it in the settings, with its sound and
+            // without the folder, which is the person's.
             var other = createTemporaryObject(menuComponent, root);
             compare(other.own.length, 1);
             compare(other.own[0].name, "Pad A1");
+            compare(other.own[0].dither, true);
+            compare(other.own[0].folder, undefined);
 
             verify(menu.rename("Pad A1", menu.builtIn[1].name) !== "");
             compare(menu.rename("Pad A1", "Pad B2"), "");
@@ -90,7 +94,9 @@ Item {
             view.rateText = "8000";
             view.sizeText = "1000";
             view.suffixText = "_other";
+            view.form.dither = false;
             menu.chosen(menu.own[0]);
+            verify(view.form.dither, "the preset's dither was not put back");
             compare(view.rateText, "32000");
             compare(view.channelsText, "2");
             compare(view.sizeText, "64044");
