@@ -12,6 +12,7 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QDirIterator>
 #include <QFileInfo>
 #include <QSettings>
 
@@ -331,9 +332,8 @@ int Rules::findInputs(const QStringList &paths, bool tree)
 
 bool Rules::hasSubfolders(const QString &folder) const
 {
-    return !QDir(folder)
-                .entryList(QDir::Dirs | QDir::NoDotAndDotDot | QDir::NoSymLinks, QDir::NoSort)
-                .isEmpty();
+    // The first folder inside answers; the rest need not be listed.
+    return QDirIterator(folder, QDir::Dirs | QDir::NoDotAndDotDot | QDir::NoSymLinks).hasNext();
 }
 
 QVariantMap Rules::checkOption(const QString &name, const QVariant &value) const
