@@ -1,5 +1,6 @@
 #include "convert/chainbuilder.h"
 
+#include "convert/channelrate.h"
 #include "convert/errors.h"
 #include "convert/units.h"
 
@@ -129,8 +130,11 @@ bool ChainBuilder::addRateAndChannels(const sox_signalinfo_t &from, const sox_si
     // plain conversion's bytes stay those of the bare effect.
     char *rateArg = const_cast<char *>(sound::rateOption(quality));
     const bool defaultQuality = quality == SoundOptions::Quality::High;
+    const sox_effect_handler_t *rate =
+        splitRate && working.channels >= 2 ? channelrate::handler() : sox_find_effect("rate");
     if (units::rateEffectNeeded(from.rate, target.rate) &&
-        !add("rate", defaultQuality ? 0 : 1, defaultQuality ? nullptr : &rateArg, &target, why))
+        !add(rate, "rate", defaultQuality ? 0 : 1, defaultQuality ? nullptr : &rateArg, &target,
+             why))
         return false;
     char *betweenArg = owneffects::argument(between);
     if (between && !add(owneffects::peakHandler(), "peak", 1, &betweenArg, &target, why))

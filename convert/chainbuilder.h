@@ -37,6 +37,9 @@ public:
     bool addRateAndChannels(const sox_signalinfo_t &from, const sox_signalinfo_t &target,
                             SoundOptions::Quality quality, Outcome *why,
                             owneffects::Peak *between = nullptr);
+    // From here on, "rate" of two channels or more runs each channel on a
+    // thread of its own (channelrate): the same samples.
+    void splitChannels(bool split) { splitRate = split; }
     // "gain" by `db`, as the sox command's gain effect.
     bool addGain(double db, const sox_signalinfo_t &target, Outcome *why);
     // Our trim of the frames before the first sample above `dbfs`, with its
@@ -57,6 +60,7 @@ private:
     sox::Chain chain;
     sox_signalinfo_t working{};
     unsigned soxPrecision = 0;
+    bool splitRate = false;
 };
 
 // Runs the opened `input` through the conversion's format change to `rate`

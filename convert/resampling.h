@@ -36,6 +36,9 @@ struct ConvertHooks
     // Decodes the input on a thread of its own, a few buffers ahead of the
     // effects. The same samples; worth it only beside an idle processor.
     bool readAhead = false;
+    // Resamples each channel on a thread of its own, a large block at a time
+    // (channelrate). The same samples; worth it only beside an idle processor.
+    bool splitChannels = false;
     // Runs with the output's descriptor once the output stands at its path
     // (placement::Hooks::placed): a dup() of it keeps the output locked.
     std::function<void(int fd)> placed;

@@ -138,6 +138,10 @@ bool Chain::flow(Outcome *why)
     const double lastDb = p.sound.aims() ? gainDb - gainFirstDb : 0;
     if (firstDb != 0 && !chain.addGain(firstDb, output->signal, why))
         return false;
+    // Each gives the same samples as one thread would, only sooner where a
+    // processor would otherwise idle.
+    const spare::Threads threads = spare::threadsFor(hooks, input->signal, output->signal.rate);
+    chain.splitChannels(threads.splitChannels);
     if (!chain.addRateAndChannels(input->signal, output->signal, p.sound.quality, why))
         return false;
     if (lastDb != 0 && !chain.addGain(lastDb, output->signal, why))
@@ -168,20 +172,11 @@ bool Chain::flow(Outcome *why)
         state.samplesExpected *= 2;
     }
 
-    // Both give the same samples as one thread would, only sooner where a
-    // processor would otherwise idle; on an input of a few buffers threads
-    // cost more to start than they can save.
-    const bool spread =
-        input->signal.length == 0 ||
-        input->signal.length > ReadAhead::worthwhileBuffers * sox_get_globals()->bufsiz;
     const quint64 promised = soxinput::promisedFrames(*input);
     ReadAhead ahead(input.get());
-    if (hooks.readAhead && spread)
+    if (threads.readAhead)
         ahead.start();
-    // libgomp's threads that spin while they wait would take the processors
-    // back from the work on a busy machine.
-    sox_get_globals()->use_threads =
-        hooks.parallelChannels && spread && spare::threadsWaitPassively() ? sox_true : sox_false;
+    sox_get_globals()->use_threads = threads.libsoxChannels ? sox_true : sox_false;
     // SOX_EOF comes both from a stop that we asked for and from a failure:
     // the handles say which it was.
     sox_flow_effects(chain.get(), flowCallback, &state);

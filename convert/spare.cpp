@@ -1,6 +1,8 @@
 #include "convert/spare.h"
 
+#include "convert/readahead.h"
 #include "convert/resampling.h"
+#include "convert/units.h"
 
 #include <QtGlobal>
 
@@ -14,7 +16,23 @@ namespace spare {
 void useProcessors(int processors, ConvertHooks *hooks)
 {
     hooks->readAhead = processors >= 1;
+    hooks->splitChannels = processors >= 1;
     hooks->parallelChannels = processors >= channelThreadsFrom;
+}
+
+Threads threadsFor(const ConvertHooks &hooks, const sox_signalinfo_t &input, double outputRate)
+{
+    const bool longEnough = input.length == 0 ||
+                            input.length > ReadAhead::worthwhileBuffers * sox_get_globals()->bufsiz;
+    Threads threads;
+    threads.readAhead = hooks.readAhead && longEnough;
+    threads.splitChannels = hooks.splitChannels && longEnough && input.channels >= 2 &&
+                            units::rateEffectNeeded(input.rate, outputRate);
+    // libgomp's threads that spin while they wait would take the processors
+    // back from the work on a busy machine.
+    threads.libsoxChannels =
+        hooks.parallelChannels && longEnough && !threads.splitChannels && threadsWaitPassively();
+    return threads;
 }
 
 bool waitsPassively(const QByteArray &waitPolicy, const QByteArray &spinCount)

@@ -5,16 +5,31 @@
 
 #include <QByteArray>
 
+#include <sox.h>
+
 struct ConvertHooks;
 
 namespace spare {
 
 // Sets what a conversion does with `processors` processors beside its own:
-// the first decodes ahead of the effects (ConvertHooks::readAhead); libsox's
-// channel threads (ConvertHooks::parallelChannels) want more, since on two
-// processors they slowed down a conversion that already decoded ahead.
+// the first decodes ahead of the effects (ConvertHooks::readAhead) and
+// resamples the channels on threads of our own (ConvertHooks::splitChannels);
+// libsox's channel threads (ConvertHooks::parallelChannels) want more, since
+// on two processors they slowed down a conversion that already decoded ahead.
 void useProcessors(int processors, ConvertHooks *hooks);
 constexpr int channelThreadsFrom = 2;
+
+// What one conversion's flow uses of what its hooks allow, for an input of
+// `input`'s signal resampled to `outputRate`. Threads pay only on an input
+// longer than a few of libsox's buffers; our channel threads only where
+// there are channels to split and a rate to change, and libsox's then not.
+struct Threads
+{
+    bool readAhead = false;
+    bool splitChannels = false;
+    bool libsoxChannels = false;
+};
+Threads threadsFor(const ConvertHooks &hooks, const sox_signalinfo_t &input, double outputRate);
 
 // Whether libgomp, with these values of OMP_WAIT_POLICY and GOMP_SPINCOUNT
 // (null when unset), lets its idle threads sleep rather than spin.

@@ -1,6 +1,7 @@
 // Spare processors change when a conversion's samples are made, never which:
-// libsox's parallel channels and the read-ahead decoder give the bytes, the
-// failures and the debug lines of one thread, and leave no thread behind.
+// libsox's parallel channels, our own channel threads and the read-ahead
+// decoder give the bytes, the failures and the debug lines of one thread, and
+// leave no thread behind.
 #include "convert/readahead.h"
 #include "convert/resampling.h"
 #include "convert/soxinput.h"
@@ -55,10 +56,14 @@ struct Run
     QByteArray bytes;
     QStringList lines;
     QSet<bool> threadsDuringFlow; // libsox's use_threads, as the flow saw it
+    int mostThreads = 0;          // this process's threads, as the flow saw them
 };
 
+// The ways of spreading a conversion over threads.
+constexpr int LibsoxChannels = 1, ReadAheadDecoder = 2, OwnChannels = 4;
+
 Run convert(const QString &in, const QString &out, int rate, int channels, int bits,
-            quint32 fileSize, bool parallelChannels, bool readAhead)
+            quint32 fileSize, bool parallelChannels, bool readAhead, bool splitChannels = false)
 {
     ConvertParams p;
     p.inputPath = in;
@@ -72,8 +77,10 @@ Run convert(const QString &in, const QString &out, int rate, int channels, int b
     ConvertHooks hooks;
     hooks.parallelChannels = parallelChannels;
     hooks.readAhead = readAhead;
+    hooks.splitChannels = splitChannels;
     hooks.progress = [&run](quint64, quint64) {
         run.threadsDuringFlow << (sox_get_globals()->use_threads == sox_true);
+        run.mostThreads = qMax(run.mostThreads, threadCount());
     };
     {
         testutil::DebugCapture capture;
@@ -132,10 +139,11 @@ void TestParallel::useProcessors_data()
     QTest::addColumn<int>("processors");
     QTest::addColumn<bool>("readAhead");
     QTest::addColumn<bool>("parallelChannels");
-    QTest::newRow("none") << 0 << false << false;
-    QTest::newRow("one: the decoder") << 1 << true << false;
-    QTest::newRow("two: and the channels") << 2 << true << true;
-    QTest::newRow("seven") << 7 << true << true;
+    QTest::addColumn<bool>("splitChannels");
+    QTest::newRow("none") << 0 << false << false << false;
+    QTest::newRow("one: the decoder and our channels") << 1 << true << false << true;
+    QTest::newRow("two: and libsox's channels") << 2 << true << true << true;
+    QTest::newRow("seven") << 7 << true << true << true;
 }
 
 void TestParallel::useProcessors()
@@ -143,10 +151,12 @@ void TestParallel::useProcessors()
     QFETCH(int, processors);
     QFETCH(bool, readAhead);
     QFETCH(bool, parallelChannels);
+    QFETCH(bool, splitChannels);
     ConvertHooks hooks;
     spare::useProcessors(processors, &hooks);
     QCOMPARE(hooks.readAhead, readAhead);
     QCOMPARE(hooks.parallelChannels, parallelChannels);
+    QCOMPARE(hooks.splitChannels, splitChannels);
 }
 
 void TestParallel::sameBytes_data()
@@ -197,23 +207,27 @@ void TestParallel::sameBytes()
     QCOMPARE(alone.result, 1);
     QVERIFY(alone.bytes.size() > 44);
     QCOMPARE(alone.threadsDuringFlow, QSet<bool>{false});
-    for (const bool parallel : {false, true}) {
-        for (const bool ahead : {false, true}) {
-            if (!parallel && !ahead)
-                continue;
-            const int before = threadCount();
-            const Run spread = convert(in, out(), rate, channels, bits, fileSize, parallel, ahead);
-            QCOMPARE(spread.result, 1);
-            QVERIFY2(
-                spread.bytes == alone.bytes,
-                qPrintable(QStringLiteral("parallel %1, read-ahead %2").arg(parallel).arg(ahead)));
-            QCOMPARE(spread.lines, alone.lines);
-            QCOMPARE(spread.threadsDuringFlow, QSet<bool>{parallel && spreads});
-            // libgomp keeps its threads for the next parallel flow; the
-            // decoder is always joined.
-            if (!parallel)
-                QCOMPARE(threadCount(), before);
-        }
+    // Our channel threads, where there are channels to split and a rate to change.
+    const bool splits = spreads && inChannels >= 2 && rate != 44100;
+    for (const int ways :
+         {ReadAheadDecoder, LibsoxChannels, LibsoxChannels | ReadAheadDecoder, OwnChannels,
+          OwnChannels | ReadAheadDecoder, OwnChannels | LibsoxChannels | ReadAheadDecoder}) {
+        const bool parallel = ways & LibsoxChannels;
+        const bool ahead = ways & ReadAheadDecoder;
+        const bool split = ways & OwnChannels;
+        const int before = threadCount();
+        const Run spread =
+            convert(in, out(), rate, channels, bits, fileSize, parallel, ahead, split);
+        QCOMPARE(spread.result, 1);
+        QVERIFY2(spread.bytes == alone.bytes, qPrintable(QStringLiteral("ways %1").arg(ways)));
+        QCOMPARE(spread.lines, alone.lines);
+        QCOMPARE(spread.threadsDuringFlow, QSet<bool>{parallel && spreads && !(split && splits)});
+        if (split && splits)
+            QVERIFY(spread.mostThreads >= before + inChannels);
+        // libgomp keeps its threads for the next parallel flow; the decoder
+        // and our channel threads are always joined.
+        if (!parallel)
+            QCOMPARE(threadCount(), before);
     }
 }
 
@@ -314,8 +328,8 @@ void TestParallel::damagedInputFailsAlike()
 
 void TestParallel::cancelJoinsDecoder()
 {
-    // Far longer than the read-ahead holds: the decoder is still at work when
-    // the cancel comes.
+    // Far longer than the read-ahead holds: the decoder and the channels'
+    // threads are still at work when the cancel comes.
     const QString in = fixture(QStringLiteral("flac"), 2, 10.0);
     ConvertParams p;
     p.inputPath = in;
@@ -328,6 +342,7 @@ void TestParallel::cancelJoinsDecoder()
     ConvertHooks hooks;
     hooks.cancel = &cancel;
     hooks.readAhead = true;
+    hooks.splitChannels = true;
     int during = 0;
     hooks.progress = [&](quint64, quint64) {
         during = qMax(during, threadCount());
@@ -339,7 +354,7 @@ void TestParallel::cancelJoinsDecoder()
     QCOMPARE(Resampling().resample(p, &reason, hooks), -1);
     QCOMPARE(reason, QStringLiteral("cancelled"));
     QCOMPARE(calls, 2);
-    QCOMPARE(during, before + 1);
+    QCOMPARE(during, before + 1 + 2); // the decoder and a thread per channel
     QCOMPARE(threadCount(), before);
     QVERIFY(!QFile::exists(p.outputPath));
 }
