@@ -116,11 +116,12 @@ int main(int argc, char *argv[])
     params.mayReplace = true;
     Resampling resampling;
     bool failed = false;
-    const auto whole = [&](bool parallelChannels, bool readAhead) {
-        return [&, parallelChannels, readAhead] {
+    const auto whole = [&](bool parallelChannels, bool readAhead, bool splitChannels = false) {
+        return [&, parallelChannels, readAhead, splitChannels] {
             ConvertHooks hooks;
             hooks.parallelChannels = parallelChannels;
             hooks.readAhead = readAhead;
+            hooks.splitChannels = splitChannels;
             failed |= resampling.resample(params, nullptr, hooks) != 1;
         };
     };
@@ -138,6 +139,8 @@ int main(int argc, char *argv[])
         {"whole, parallel channels", whole(true, false), {}},
         {"whole, read-ahead", whole(false, true), {}},
         {"whole, both", whole(true, true), {}},
+        {"whole, our channel threads", whole(false, false, true), {}},
+        {"whole, read-ahead and our channel threads", whole(false, true, true), {}},
     };
     // Round after round, so that a change in the machine's load falls on all.
     for (int run = 0; run < runs; ++run) {

@@ -2,6 +2,7 @@
 
 #include <pthread.h>
 
+#include <algorithm>
 #include <condition_variable>
 #include <csignal>
 #include <cstring>
@@ -144,34 +145,34 @@ int Split::start(sox_effect_t *effp)
 
 void Split::resample(size_t c)
 {
+    // Fed as libsox's chain feeds a channel, a buffer at a time: the
+    // resampler's own buffers stay small enough for the processor's caches.
     Lane &lane = lanes[c];
     sox_effect_t *e = lane.rate;
-    lane.out.clear();
+    const size_t step = std::max<size_t>(1, sox_get_globals()->bufsiz / channels);
+    lane.out.resize(lane.in.size() * 2 + step * 4);
     size_t used = 0;
-    const size_t chunk = 65536;
-    for (;;) {
-        size_t isamp = lane.in.size() - used;
-        if (isamp == 0)
-            break;
-        const size_t before = lane.out.size();
-        lane.out.resize(before + chunk);
-        size_t osamp = chunk;
-        e->handler.flow(e, lane.in.data() + used, lane.out.data() + before, &isamp, &osamp);
-        lane.out.resize(before + osamp);
+    size_t made = 0;
+    const auto room = [&] {
+        if (lane.out.size() - made < step)
+            lane.out.resize(lane.out.size() * 2);
+        return lane.out.size() - made;
+    };
+    while (used < lane.in.size()) {
+        size_t isamp = std::min(step, lane.in.size() - used);
+        size_t osamp = room();
+        e->handler.flow(e, lane.in.data() + used, lane.out.data() + made, &isamp, &osamp);
+        made += osamp;
         used += isamp;
     }
-    if (lastBlock) {
-        for (;;) {
-            const size_t before = lane.out.size();
-            lane.out.resize(before + chunk);
-            size_t osamp = chunk;
-            const int status =
-                e->handler.drain ? e->handler.drain(e, lane.out.data() + before, &osamp) : SOX_EOF;
-            lane.out.resize(before + osamp);
-            if (osamp == 0 || status != SOX_SUCCESS)
-                break;
-        }
+    while (lastBlock && e->handler.drain) {
+        size_t osamp = room();
+        const int status = e->handler.drain(e, lane.out.data() + made, &osamp);
+        made += osamp;
+        if (osamp == 0 || status != SOX_SUCCESS)
+            break;
     }
+    lane.out.resize(made);
 }
 
 void Split::laneLoop(size_t c)
