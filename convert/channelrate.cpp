@@ -34,6 +34,8 @@ public:
     int flow(const sox_sample_t *ibuf, sox_sample_t *obuf, size_t *isamp, size_t *osamp);
     int drain(sox_sample_t *obuf, size_t *osamp);
     void stop();
+    // The record that counts this effect's clips.
+    void flowsIn(sox_effect_t *effp) { outer = effp; }
 
 private:
     static void *laneMain(void *self);
@@ -75,7 +77,6 @@ Split *of(sox_effect_t *effp)
 
 int Split::start(sox_effect_t *effp)
 {
-    outer = effp;
     channels = effp->in_signal.channels;
     const sox_effect_handler_t *rate = sox_find_effect("rate");
     if (!rate || channels == 0)
@@ -353,11 +354,14 @@ int start(sox_effect_t *effp)
 int flow(sox_effect_t *effp, const sox_sample_t *ibuf, sox_sample_t *obuf, size_t *isamp,
          size_t *osamp)
 {
+    // sox_add_effect starts the effect's record, then flows a copy of it.
+    of(effp)->flowsIn(effp);
     return of(effp)->flow(ibuf, obuf, isamp, osamp);
 }
 
 int drain(sox_effect_t *effp, sox_sample_t *obuf, size_t *osamp)
 {
+    of(effp)->flowsIn(effp);
     return of(effp)->drain(obuf, osamp);
 }
 

@@ -1,5 +1,6 @@
 #include "convert/spare.h"
 
+#include "convert/channelrate.h"
 #include "convert/readahead.h"
 #include "convert/resampling.h"
 #include "convert/units.h"
@@ -26,7 +27,12 @@ Threads threadsFor(const ConvertHooks &hooks, const sox_signalinfo_t &input, dou
                             input.length > ReadAhead::worthwhileBuffers * sox_get_globals()->bufsiz;
     Threads threads;
     threads.readAhead = hooks.readAhead && longEnough;
-    threads.splitChannels = hooks.splitChannels && longEnough && input.channels >= 2 &&
+    // The channels' threads overlap one block with the next: an input of a
+    // few blocks is resampled at its end, with nothing beside it.
+    const bool blocksEnough =
+        input.length == 0 ||
+        input.length > splitBlocksFrom * channelrate::blockFrames * input.channels;
+    threads.splitChannels = hooks.splitChannels && blocksEnough && input.channels >= 2 &&
                             units::rateEffectNeeded(input.rate, outputRate);
     // libgomp's threads that spin while they wait would take the processors
     // back from the work on a busy machine.

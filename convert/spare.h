@@ -23,6 +23,7 @@ constexpr int channelThreadsFrom = 2;
 // `input`'s signal resampled to `outputRate`. Threads pay only on an input
 // longer than a few of libsox's buffers; our channel threads only where
 // there are channels to split and a rate to change, and libsox's then not.
+constexpr unsigned splitBlocksFrom = 3; // of channelrate::blockFrames
 struct Threads
 {
     bool readAhead = false;

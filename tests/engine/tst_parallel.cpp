@@ -169,23 +169,29 @@ void TestParallel::sameBytes_data()
     QTest::addColumn<quint32>("fileSize");
     QTest::addColumn<double>("seconds");
     QTest::addColumn<bool>("spreads"); // false: too short for threads to pay
+    QTest::addColumn<bool>("splits");  // our channel threads: channels, a rate and blocks to split
 
     for (const int ch : {1, 2, 6}) {
         for (const int bits : {8, 16, 24, 32}) {
             for (const int rate : {44100, 48000}) {
                 QTest::addRow("%d ch, %d bits, %s", ch, bits,
                               rate == 44100 ? "same rate" : "rate change")
-                    << "flac" << ch << rate << ch << bits << 0u << 2.0 << true;
+                    << "flac" << ch << rate << ch << bits << 0u << 3.5 << true
+                    << (ch >= 2 && rate != 44100);
             }
         }
     }
-    QTest::newRow("wav, downmix and rate") << "wav" << 2 << 48000 << 1 << 24 << 0u << 2.0 << true;
-    QTest::newRow("ogg, upmix and rate") << "ogg" << 2 << 22050 << 6 << 16 << 0u << 2.0 << true;
-    QTest::newRow("mp3, rate") << "mp3" << 2 << 48000 << 2 << 16 << 0u << 2.0 << true;
+    QTest::newRow("wav, downmix and rate")
+        << "wav" << 2 << 48000 << 1 << 24 << 0u << 3.5 << true << true;
+    QTest::newRow("ogg, upmix and rate")
+        << "ogg" << 2 << 22050 << 6 << 16 << 0u << 3.5 << true << true;
+    QTest::newRow("mp3, rate") << "mp3" << 2 << 48000 << 2 << 16 << 0u << 3.5 << true << true;
     QTest::newRow("flac, stopped early for a size")
-        << "flac" << 6 << 48000 << 2 << 24 << 100044u << 2.0 << true;
+        << "flac" << 6 << 48000 << 2 << 24 << 100044u << 3.5 << true << true;
+    QTest::newRow("too few blocks for the channels' threads")
+        << "wav" << 2 << 48000 << 1 << 16 << 0u << 2.0 << true << false;
     QTest::newRow("a clip of a few buffers")
-        << "wav" << 2 << 48000 << 1 << 16 << 0u << 0.3 << false;
+        << "wav" << 2 << 48000 << 1 << 16 << 0u << 0.3 << false << false;
 }
 
 void TestParallel::sameBytes()
@@ -198,8 +204,10 @@ void TestParallel::sameBytes()
     QFETCH(quint32, fileSize);
     QFETCH(double, seconds);
     QFETCH(bool, spreads);
+    QFETCH(bool, splits);
 
-    // Two seconds: more blocks than the read-ahead holds, so that it wraps.
+    // Seconds: more blocks than the read-ahead holds, so that it wraps, and
+    // enough of the channel threads' blocks to overlap.
     const QString in = fixture(ext, inChannels, seconds);
     QVERIFY(!in.isEmpty());
     const auto out = [this] { return dir.filePath(QStringLiteral("out-%1.wav").arg(++outputs)); };
@@ -207,8 +215,6 @@ void TestParallel::sameBytes()
     QCOMPARE(alone.result, 1);
     QVERIFY(alone.bytes.size() > 44);
     QCOMPARE(alone.threadsDuringFlow, QSet<bool>{false});
-    // Our channel threads, where there are channels to split and a rate to change.
-    const bool splits = spreads && inChannels >= 2 && rate != 44100;
     for (const int ways :
          {ReadAheadDecoder, LibsoxChannels, LibsoxChannels | ReadAheadDecoder, OwnChannels,
           OwnChannels | ReadAheadDecoder, OwnChannels | LibsoxChannels | ReadAheadDecoder}) {
@@ -224,6 +230,8 @@ void TestParallel::sameBytes()
         QCOMPARE(spread.threadsDuringFlow, QSet<bool>{parallel && spreads && !(split && splits)});
         if (split && splits)
             QVERIFY(spread.mostThreads >= before + inChannels);
+        if (ways == OwnChannels && !splits)
+            QCOMPARE(spread.mostThreads, before);
         // libgomp keeps its threads for the next parallel flow; the decoder
         // and our channel threads are always joined.
         if (!parallel)
