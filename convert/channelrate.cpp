@@ -14,16 +14,31 @@ namespace channelrate {
 
 namespace {
 
-// One channel's resampler and the thread that runs it.
+// One block of one channel: its input and what the resampler gave for it.
+struct Piece
+{
+    std::vector<sox_sample_t> in;
+    std::vector<sox_sample_t> out; // the first `made` are the block's output
+    size_t made = 0;
+    sox_uint64_t clips = 0; // the resampler's clips once the block was done
+};
+
+// One channel's resampler, the thread that runs it and its pieces of the
+// blocks in flight.
 struct Lane
 {
     sox_effect_t *rate = nullptr;
-    std::vector<sox_sample_t> in;  // the block being resampled
-    std::vector<sox_sample_t> out; // what it gave
+    Piece pieces[depth];
     pthread_t thread{};
     bool threaded = false;
+    unsigned long long done = 0; // blocks resampled, ever; under `lock`
 };
 
+// Blocks go round a ring of `depth` slots: the chain's thread fills the next
+// free slot with a block of each channel, every lane resamples its pieces in
+// order at its own pace, and the chain's thread gives out the oldest block,
+// interleaved again, once every lane is done with it. A lane that is ahead
+// starts on the next block rather than wait for the others.
 class Split
 {
 public:
@@ -38,30 +53,29 @@ public:
     void flowsIn(sox_effect_t *effp) { outer = effp; }
 
 private:
-    static void *laneMain(void *self);
     void laneLoop(size_t lane);
-    void resample(size_t lane);
-    void dispatch(bool last);
-    bool collect();
-    size_t emit(sox_sample_t *obuf, size_t room);
+    void resample(size_t lane, unsigned long long block);
+    void dispatch(size_t frames, bool last);
+    bool oldestDone();
+    void waitForOldest();
+    bool emit(sox_sample_t *obuf, size_t room, size_t *given, bool wait);
+    unsigned long long inFlightEnd();
 
     std::vector<std::string> options;
     sox_effect_t *outer = nullptr;
     size_t channels = 0;
     std::vector<Lane> lanes;
     std::vector<sox_sample_t> pending; // interleaved input of the next block
-    std::vector<sox_sample_t> ready;   // interleaved output not yet given
-    size_t readyOffset = 0;
-    bool busy = false;    // the lanes hold a block
-    bool flushed = false; // the last block has been resampled and drained
+    size_t emitted = 0;                // frames of the oldest block given out
+    bool lastHanded = false;           // the input's end has gone to the lanes
     bool failed = false;
+    unsigned long long freed = 0; // blocks given out whole, ever
 
     std::mutex lock;
     std::condition_variable work;
     std::condition_variable done;
-    unsigned long long generation = 0; // blocks handed out
-    size_t finished = 0;               // lanes done with the current one
-    bool lastBlock = false;
+    unsigned long long handed = 0;        // blocks handed to the lanes, ever; under `lock`
+    unsigned long long lastBlock = ~0ULL; // the block that ends the input; under `lock`
     bool quitting = false;
 };
 
@@ -84,7 +98,7 @@ int Split::start(sox_effect_t *effp)
     std::vector<char *> argv;
     for (std::string &o : options)
         argv.push_back(&o[0]);
-    lanes.resize(channels);
+    lanes = std::vector<Lane>(channels);
     for (size_t c = 0; c < channels; ++c) {
         Lane &lane = lanes[c];
         lane.rate = sox_create_effect(rate);
@@ -112,7 +126,7 @@ int Split::start(sox_effect_t *effp)
     }
     effp->out_signal = lanes[0].rate->out_signal;
     effp->out_signal.channels = effp->in_signal.channels;
-    pending.reserve(blockFrames * channels);
+    pending.reserve((blockFrames + sox_get_globals()->bufsiz) * channels);
 
     // Signals stay with the threads that were there before.
     sigset_t all, previous;
@@ -144,77 +158,87 @@ int Split::start(sox_effect_t *effp)
     return SOX_SUCCESS;
 }
 
-void Split::resample(size_t c)
+void Split::resample(size_t c, unsigned long long block)
 {
     // Fed as libsox's chain feeds a channel, a buffer at a time: the
     // resampler's own buffers stay small enough for the processor's caches.
-    Lane &lane = lanes[c];
-    sox_effect_t *e = lane.rate;
+    sox_effect_t *e = lanes[c].rate;
+    Piece &piece = lanes[c].pieces[block % depth];
+    bool last = false;
+    {
+        std::lock_guard<std::mutex> guard(lock);
+        last = block == lastBlock;
+    }
     const size_t step = std::max<size_t>(1, sox_get_globals()->bufsiz / channels);
-    lane.out.resize(lane.in.size() * 2 + step * 4);
+    if (piece.out.size() < piece.in.size() * 2 + step * 4)
+        piece.out.resize(piece.in.size() * 2 + step * 4);
     size_t used = 0;
     size_t made = 0;
     const auto room = [&] {
-        if (lane.out.size() - made < step)
-            lane.out.resize(lane.out.size() * 2);
-        return lane.out.size() - made;
+        if (piece.out.size() - made < step)
+            piece.out.resize(piece.out.size() * 2);
+        return piece.out.size() - made;
     };
-    while (used < lane.in.size()) {
-        size_t isamp = std::min(step, lane.in.size() - used);
+    while (used < piece.in.size()) {
+        size_t isamp = std::min(step, piece.in.size() - used);
         size_t osamp = room();
-        e->handler.flow(e, lane.in.data() + used, lane.out.data() + made, &isamp, &osamp);
+        e->handler.flow(e, piece.in.data() + used, piece.out.data() + made, &isamp, &osamp);
         made += osamp;
         used += isamp;
     }
-    while (lastBlock && e->handler.drain) {
+    while (last && e->handler.drain) {
         size_t osamp = room();
-        const int status = e->handler.drain(e, lane.out.data() + made, &osamp);
+        const int status = e->handler.drain(e, piece.out.data() + made, &osamp);
         made += osamp;
         if (osamp == 0 || status != SOX_SUCCESS)
             break;
     }
-    lane.out.resize(made);
+    piece.made = made;
+    piece.clips = e->clips;
 }
 
 void Split::laneLoop(size_t c)
 {
-    unsigned long long seen = 0;
     for (;;) {
+        unsigned long long block = 0;
         {
             std::unique_lock<std::mutex> guard(lock);
-            work.wait(guard, [&] { return quitting || generation > seen; });
+            work.wait(guard, [&] { return quitting || lanes[c].done < handed; });
             if (quitting)
                 return;
-            seen = generation;
+            block = lanes[c].done;
         }
-        resample(c);
-        bool all = false;
+        resample(c, block);
         {
             std::lock_guard<std::mutex> guard(lock);
-            all = ++finished == channels;
+            ++lanes[c].done;
         }
-        if (all)
-            done.notify_one();
+        done.notify_one();
     }
 }
 
-void Split::dispatch(bool last)
+void Split::dispatch(size_t frames, bool last)
 {
-    const size_t frames = pending.size() / channels;
+    // The slot is free: its block was given out whole.
+    unsigned long long block = 0;
+    {
+        std::lock_guard<std::mutex> guard(lock);
+        block = handed;
+    }
     for (size_t c = 0; c < channels; ++c) {
-        std::vector<sox_sample_t> &in = lanes[c].in;
+        std::vector<sox_sample_t> &in = lanes[c].pieces[block % depth].in;
         in.resize(frames);
         const sox_sample_t *s = pending.data() + c;
         for (size_t i = 0; i < frames; ++i, s += channels)
             in[i] = *s;
     }
-    pending.clear();
+    pending.erase(pending.begin(), pending.begin() + long(frames * channels));
     bool anyThreaded = false;
     {
         std::lock_guard<std::mutex> guard(lock);
-        lastBlock = last;
-        finished = 0;
-        ++generation;
+        if (last)
+            lastBlock = block;
+        ++handed;
         for (const Lane &lane : lanes)
             anyThreaded = anyThreaded || lane.threaded;
     }
@@ -222,86 +246,114 @@ void Split::dispatch(bool last)
         work.notify_all();
     for (size_t c = 0; c < channels; ++c) {
         if (!lanes[c].threaded) {
-            resample(c);
+            resample(c, block);
             std::lock_guard<std::mutex> guard(lock);
-            ++finished;
+            ++lanes[c].done;
         }
     }
-    busy = true;
+    lastHanded = last;
 }
 
-bool Split::collect()
+bool Split::oldestDone()
 {
-    // Waits for the lanes' block and appends it, interleaved, to what is ready.
-    if (!busy)
+    std::lock_guard<std::mutex> guard(lock);
+    for (const Lane &lane : lanes)
+        if (lane.done <= freed)
+            return false;
+    return true;
+}
+
+void Split::waitForOldest()
+{
+    std::unique_lock<std::mutex> guard(lock);
+    done.wait(guard, [&] {
+        for (const Lane &lane : lanes)
+            if (lane.done <= freed)
+                return false;
         return true;
-    {
-        std::unique_lock<std::mutex> guard(lock);
-        done.wait(guard, [&] { return finished == channels; });
-    }
-    busy = false;
-    const size_t frames = lanes[0].out.size();
-    sox_uint64_t clips = 0;
-    for (const Lane &lane : lanes) {
-        clips += lane.rate->clips;
-        if (lane.out.size() != frames)
-            failed = true; // as libsox's "flowed asymmetrically"
-    }
-    outer->clips = clips;
-    if (failed)
-        return false;
-    if (readyOffset > 0) {
-        ready.erase(ready.begin(), ready.begin() + long(readyOffset));
-        readyOffset = 0;
-    }
-    const size_t base = ready.size();
-    ready.resize(base + frames * channels);
-    for (size_t c = 0; c < channels; ++c) {
-        const sox_sample_t *s = lanes[c].out.data();
-        sox_sample_t *d = ready.data() + base + c;
-        for (size_t i = 0; i < frames; ++i, d += channels)
-            *d = s[i];
+    });
+}
+
+bool Split::emit(sox_sample_t *obuf, size_t room, size_t *given, bool wait)
+{
+    // Gives out the blocks that every lane is done with, oldest first, as far
+    // as `room` goes; with `wait`, waits for the oldest if nothing else is.
+    *given = 0;
+    size_t frames = room / channels;
+    while (frames > 0 && freed < inFlightEnd()) {
+        const size_t slot = size_t(freed % depth);
+        if (emitted == 0) {
+            if (!oldestDone()) {
+                if (!wait || *given > 0)
+                    break;
+                waitForOldest();
+            }
+            sox_uint64_t clips = 0;
+            for (const Lane &lane : lanes) {
+                clips += lane.pieces[slot].clips;
+                if (lane.pieces[slot].made != lanes[0].pieces[slot].made)
+                    failed = true; // as libsox's "flowed asymmetrically"
+            }
+            outer->clips = clips;
+            if (failed)
+                return false;
+        }
+        const size_t total = lanes[0].pieces[slot].made;
+        const size_t n = std::min(frames, total - emitted);
+        for (size_t c = 0; c < channels; ++c) {
+            const sox_sample_t *s = lanes[c].pieces[slot].out.data() + emitted;
+            sox_sample_t *d = obuf + *given + c;
+            for (size_t i = 0; i < n; ++i, d += channels)
+                *d = s[i];
+        }
+        *given += n * channels;
+        frames -= n;
+        emitted += n;
+        if (emitted == total) {
+            emitted = 0;
+            ++freed;
+        }
     }
     return true;
 }
 
-size_t Split::emit(sox_sample_t *obuf, size_t room)
+unsigned long long Split::inFlightEnd()
 {
-    size_t n = std::min(room - room % channels, ready.size() - readyOffset);
-    std::memcpy(obuf, ready.data() + readyOffset, n * sizeof *obuf);
-    readyOffset += n;
-    if (readyOffset == ready.size()) {
-        ready.clear();
-        readyOffset = 0;
-    }
-    return n;
+    std::lock_guard<std::mutex> guard(lock);
+    return handed;
 }
 
 int Split::flow(const sox_sample_t *ibuf, sox_sample_t *obuf, size_t *isamp, size_t *osamp)
 {
-    // All input is taken: it waits in `pending` for the next block.
+    // All input is taken: it waits in `pending` for a free slot.
     pending.insert(pending.end(), ibuf, ibuf + *isamp);
-    if (pending.size() >= blockFrames * channels) {
-        if (!collect())
-            return SOX_EOF;
-        dispatch(false);
-    }
-    *osamp = emit(obuf, *osamp);
+    const size_t block = blockFrames * channels;
+    while (pending.size() >= block && inFlightEnd() - freed < depth)
+        dispatch(blockFrames, false);
+    // Waits only when the ring is full and a block's input waits: the lanes
+    // are then the slowest part, and the input can wait for them.
+    const bool wait = pending.size() >= block;
+    size_t given = 0;
+    if (!emit(obuf, *osamp, &given, wait))
+        return SOX_EOF;
+    *osamp = given;
+    if (wait && inFlightEnd() - freed < depth)
+        dispatch(blockFrames, false);
     return SOX_SUCCESS;
 }
 
 int Split::drain(sox_sample_t *obuf, size_t *osamp)
 {
-    if (!flushed) {
-        if (!collect())
-            return SOX_EOF;
-        dispatch(true);
-        if (!collect())
-            return SOX_EOF;
-        flushed = true;
+    const size_t block = blockFrames * channels;
+    while (!lastHanded && inFlightEnd() - freed < depth) {
+        const bool last = pending.size() <= block;
+        dispatch(last ? pending.size() / channels : blockFrames, last);
     }
-    *osamp = emit(obuf, *osamp);
-    return *osamp == 0 ? SOX_EOF : SOX_SUCCESS;
+    size_t given = 0;
+    if (!emit(obuf, *osamp, &given, true))
+        return SOX_EOF;
+    *osamp = given;
+    return given == 0 && lastHanded && freed == inFlightEnd() ? SOX_EOF : SOX_SUCCESS;
 }
 
 void Split::stop()

@@ -10,10 +10,12 @@ namespace channelrate {
 // A multi-channel effect handler named "rate", taking rate's options: one
 // libsox "rate" per channel, each fed its channel's samples on its own
 // thread, the results interleaved again in order. Its output lags its input
-// by up to two blocks; the samples, their count and the clips are rate's.
+// by up to `depth` blocks; the samples, their count and the clips are rate's.
 const sox_effect_handler_t *handler();
 
 // Frames per channel handed to the threads at a time.
 constexpr size_t blockFrames = 32768;
+// Blocks in flight at most: each lane keeps to its own pace within them.
+constexpr size_t depth = 3;
 
 } // namespace channelrate

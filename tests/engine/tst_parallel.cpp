@@ -57,6 +57,7 @@ struct Run
     QStringList lines;
     QSet<bool> threadsDuringFlow; // libsox's use_threads, as the flow saw it
     int mostThreads = 0;          // this process's threads, as the flow saw them
+    quint64 clipped = 0;
 };
 
 // The ways of spreading a conversion over threads.
@@ -82,6 +83,7 @@ Run convert(const QString &in, const QString &out, int rate, int channels, int b
         run.threadsDuringFlow << (sox_get_globals()->use_threads == sox_true);
         run.mostThreads = qMax(run.mostThreads, threadCount());
     };
+    hooks.clipped = [&run](quint64 samples) { run.clipped = samples; };
     {
         testutil::DebugCapture capture;
         Resampling r;
@@ -188,6 +190,9 @@ void TestParallel::sameBytes_data()
     QTest::newRow("mp3, rate") << "mp3" << 2 << 48000 << 2 << 16 << 0u << 3.5 << true << true;
     QTest::newRow("flac, stopped early for a size")
         << "flac" << 6 << 48000 << 2 << 24 << 100044u << 3.5 << true << true;
+    // Full-scale squares: the resampler's overshoot clips, in every block.
+    QTest::newRow("clipped on the way")
+        << "square" << 2 << 48000 << 1 << 16 << 0u << 5.0 << true << true;
     QTest::newRow("too few blocks for the channels' threads")
         << "wav" << 2 << 48000 << 1 << 16 << 0u << 2.0 << true << false;
     QTest::newRow("a clip of a few buffers")
@@ -208,13 +213,26 @@ void TestParallel::sameBytes()
 
     // Seconds: more blocks than the read-ahead holds, so that it wraps, and
     // enough of the channel threads' blocks to overlap.
-    const QString in = fixture(ext, inChannels, seconds);
+    QString in;
+    if (ext == QLatin1String("square")) {
+        in = dir.filePath(QStringLiteral("square.flac"));
+        const QStringList synth = {
+            QStringLiteral("-n"),    QStringLiteral("-r"),        QStringLiteral("44100"),
+            QStringLiteral("-c"),    QString::number(inChannels), in,
+            QStringLiteral("synth"), QString::number(seconds),    QStringLiteral("square"),
+            QStringLiteral("1000"),  QStringLiteral("square"),    QStringLiteral("1500"),
+            QStringLiteral("gain"),  QStringLiteral("-n")};
+        QCOMPARE(testutil::run(QStringLiteral("sox"), synth), 0);
+    } else {
+        in = fixture(ext, inChannels, seconds);
+    }
     QVERIFY(!in.isEmpty());
     const auto out = [this] { return dir.filePath(QStringLiteral("out-%1.wav").arg(++outputs)); };
     const Run alone = convert(in, out(), rate, channels, bits, fileSize, false, false);
     QCOMPARE(alone.result, 1);
     QVERIFY(alone.bytes.size() > 44);
     QCOMPARE(alone.threadsDuringFlow, QSet<bool>{false});
+    QCOMPARE(alone.clipped > 0, ext == QLatin1String("square"));
     for (const int ways :
          {ReadAheadDecoder, LibsoxChannels, LibsoxChannels | ReadAheadDecoder, OwnChannels,
           OwnChannels | ReadAheadDecoder, OwnChannels | LibsoxChannels | ReadAheadDecoder}) {
@@ -227,6 +245,7 @@ void TestParallel::sameBytes()
         QCOMPARE(spread.result, 1);
         QVERIFY2(spread.bytes == alone.bytes, qPrintable(QStringLiteral("ways %1").arg(ways)));
         QCOMPARE(spread.lines, alone.lines);
+        QCOMPARE(spread.clipped, alone.clipped);
         QCOMPARE(spread.threadsDuringFlow, QSet<bool>{parallel && spreads && !(split && splits)});
         if (split && splits)
             QVERIFY(spread.mostThreads >= before + inChannels);
