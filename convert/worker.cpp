@@ -85,29 +85,38 @@ int spareProcessorsFor(int rowsToStart, int rowsRunning, int processors)
     return qMax(0, processors - rowsRunning - rowsToStart);
 }
 
+namespace {
+
+// Measured with bench/run on 2 processors: a worker process starts in about
+// 40 ms (Qt, libsox and its format plugins); a conversion costs about 1 ms,
+// and at least 1 ms more per second of each input channel.
+constexpr double startSeconds = 0.040;
+constexpr double perInput = 0.001;
+constexpr double perChannelSecond = 0.001;
+// An input that does not say how long it is may be long.
+constexpr double unknownSeconds = 60;
+
+} // namespace
+
+double rowSeconds(const Plan &plan, const PlanRow &row)
+{
+    const InputFacts &f = row.facts;
+    double seconds = f.frames > 0 && f.sampleRate > 0 ? f.frames / f.sampleRate : unknownSeconds;
+    // A slot stops the chain at its cut.
+    if (row.cutFrame > 0 && plan.request.sampleRate > 0)
+        seconds = qMin(seconds, double(row.cutFrame) / plan.request.sampleRate);
+    return perInput + seconds * qMax(1u, f.channels) * perChannelSecond;
+}
+
 int workersFor(const Plan &plan, int jobs)
 {
-    // Measured with bench/run on 2 processors: a worker process starts in
-    // about 40 ms (Qt, libsox and its format plugins); a conversion costs
-    // about 1 ms, and at least 1 ms more per second of each input channel.
-    constexpr double startSeconds = 0.040;
-    constexpr double perInput = 0.001;
-    constexpr double perChannelSecond = 0.001;
-    // An input that does not say how long it is may be long.
-    constexpr double unknownSeconds = 60;
     double work = 0;
     int rows = 0;
     for (const PlanRow &row : plan.rows) {
         if (row.status != PlanRow::Status::Convert)
             continue;
         ++rows;
-        const InputFacts &f = row.facts;
-        double seconds =
-            f.frames > 0 && f.sampleRate > 0 ? f.frames / f.sampleRate : unknownSeconds;
-        // A slot stops the chain at its cut.
-        if (row.cutFrame > 0 && plan.request.sampleRate > 0)
-            seconds = qMin(seconds, double(row.cutFrame) / plan.request.sampleRate);
-        work += perInput + seconds * qMax(1u, f.channels) * perChannelSecond;
+        work += rowSeconds(plan, row);
     }
     // A worker pays for its start once it has twice that much to do.
     const int worth = int(work / (2 * startSeconds));

@@ -27,6 +27,16 @@ constexpr quint32 maxWorkers = 256;
 // batch is not oversubscribed.
 int spareProcessorsFor(int rowsToStart, int rowsRunning, int processors);
 
+// About how long a worker takes to convert the plan's row `row` (seconds),
+// from its length and channels: the measure of workersFor and of which rows
+// are short enough to be sent to a worker before it is through with the one
+// before (Pool).
+double rowSeconds(const Plan &plan, const PlanRow &row);
+// A row this short is sent to a busy worker ahead of its turn: a worker
+// then never waits for its next row, which on a busy machine costs it up
+// to a few milliseconds each time.
+constexpr double aheadBelowSeconds = 0.05;
+
 // How many workers the plan's conversions are worth, at most `jobs`: a worker
 // takes about as long to start as some forty tiny inputs take to convert, so
 // short work stays in one process (1) and longer work spreads.

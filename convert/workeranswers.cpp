@@ -49,6 +49,7 @@ void Pool::slReadyRead()
         case Answer::Kind::End:
             w->row = -1;
             finishRow(row, answer.outcome);
+            nextInLine(w);
             ended = true;
             break;
         case Answer::Kind::Unreadable:
@@ -65,6 +66,7 @@ void Pool::dropWorker(Worker *w, int row)
     // row: its row fails now, and it is stopped rather than waited for.
     qCDebug(lcWorker).noquote() << "a worker's answer cannot be read; stopping it";
     w->row = -1;
+    putBack(w);
     w->dropped = true;
     w->process->closeWriteChannel();
     w->process->terminate();
@@ -86,6 +88,7 @@ void Pool::slFinished(int exitCode, QProcess::ExitStatus status)
     if (!w)
         return;
     const int row = w->row;
+    putBack(w);
     for (int i = 0; i < workers.size(); ++i) {
         if (workers.at(i).process == process) {
             workers.remove(i);

@@ -160,7 +160,6 @@ void Pool::schedule()
         const int next = nextRunnable();
         if (next < 0)
             break;
-        const PlanRow &row = plan.rows.at(next);
         Worker *idle = nullptr;
         for (Worker &w : workers) {
             if (w.row < 0 && !w.dropped && w.process->state() != QProcess::NotRunning) {
@@ -177,29 +176,25 @@ void Pool::schedule()
             convertHere(next);
             continue;
         }
-        if (!idle)
-            break;
-        int toStart = 0;
-        int running = 0;
-        for (const Row &r : qAsConst(rows))
-            toStart += r.state == Row::State::Waiting ? 1 : 0;
-        for (const Worker &w : qAsConst(workers))
-            running += w.row >= 0 ? 1 : 0;
-        const int spare = spareProcessorsFor(toStart, running, QThread::idealThreadCount());
-        idle->row = next;
-        rows[next].state = Row::State::Running;
-        ConvertParams params = plan.params(row);
-        // A row of a shared gain was announced by the measuring round.
-        if (measuring || !plan.request.sound.together) {
-            if (report.started)
-                report.started(next, row.input, row.output);
-            params.measureOnly = measuring;
-        } else {
-            params.settled = shared.gains.at(next);
-            if (report.gain)
-                report.gain(next, shared.levels.at(next));
+        if (idle) {
+            send(idle, next, true);
+            continue;
         }
-        idle->process->write(rowLine(params, spare));
+        // Every worker is busy: a short row goes to one whose row is short
+        // too, to be read as soon as that one ends.
+        Worker *busy = nullptr;
+        if (rowSeconds(plan, plan.rows.at(next)) < aheadBelowSeconds) {
+            for (Worker &w : workers) {
+                if (w.ahead < 0 && !w.dropped && w.process->state() != QProcess::NotRunning &&
+                    rowSeconds(plan, plan.rows.at(w.row)) < aheadBelowSeconds) {
+                    busy = &w;
+                    break;
+                }
+            }
+        }
+        if (!busy)
+            break;
+        send(busy, next, false);
     }
 
     bool waiting = false;
@@ -216,6 +211,64 @@ void Pool::schedule()
     }
     endIfDone();
     settleIfMeasured();
+}
+
+// Sends `row` to `w`: now, as the row it converts, or ahead of its turn, to
+// be announced when the row before it ends (nextInLine).
+void Pool::send(Worker *w, int row, bool now)
+{
+    const PlanRow &planned = plan.rows.at(row);
+    int toStart = 0;
+    int running = 0;
+    for (const Row &r : qAsConst(rows))
+        toStart += r.state == Row::State::Waiting ? 1 : 0;
+    for (const Worker &other : qAsConst(workers))
+        running += other.row >= 0 ? 1 : 0;
+    const int spare = spareProcessorsFor(toStart, running, QThread::idealThreadCount());
+    rows[row].state = Row::State::Running;
+    ConvertParams params = plan.params(planned);
+    if (measuring || !plan.request.sound.together)
+        params.measureOnly = measuring;
+    else
+        params.settled = shared.gains.at(row);
+    if (now) {
+        w->row = row;
+        announce(row);
+    } else {
+        w->ahead = row;
+    }
+    w->process->write(rowLine(params, spare));
+}
+
+// What a worker's row begins with: its start, or for a row of a shared gain,
+// which the measuring round announced, the gain it got.
+void Pool::announce(int row)
+{
+    const PlanRow &planned = plan.rows.at(row);
+    if (measuring || !plan.request.sound.together) {
+        if (report.started)
+            report.started(row, planned.input, planned.output);
+    } else if (report.gain) {
+        report.gain(row, shared.levels.at(row));
+    }
+}
+
+// The worker ended its row: the row sent ahead, if any, is its row now.
+void Pool::nextInLine(Worker *w)
+{
+    w->row = w->ahead;
+    w->ahead = -1;
+    if (w->row >= 0)
+        announce(w->row);
+}
+
+// A worker that will convert nothing more gives back the row sent ahead,
+// which it never began.
+void Pool::putBack(Worker *w)
+{
+    if (w->ahead >= 0)
+        rows[w->ahead].state = Row::State::Waiting;
+    w->ahead = -1;
 }
 
 // Once every row is measured, the second round converts them.

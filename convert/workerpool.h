@@ -60,11 +60,16 @@ private:
     struct Worker
     {
         QProcess *process = nullptr;
-        int row = -1;
+        int row = -1;         // the row it converts
+        int ahead = -1;       // a short row sent before it is through with `row`
         bool dropped = false; // stopped for an answer that cannot be read
     };
 
     void schedule();
+    void send(Worker *w, int row, bool now);
+    void announce(int row);
+    void nextInLine(Worker *w);
+    void putBack(Worker *w);
     int nextRunnable() const;
     Worker *startWorker();
     void convertHere(int row);

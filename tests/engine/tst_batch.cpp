@@ -39,6 +39,8 @@ private Q_SLOTS:
     void requestSound();
     void unreadableAnswer_data();
     void unreadableAnswer();
+    void shortRowsSentAhead_data();
+    void shortRowsSentAhead();
 
 private:
     QString command(const QString &folder, const QStringList &inputs, quint32 size = 1000,
@@ -548,6 +550,49 @@ void TestBatch::unreadableAnswer()
              QStringList({"started 0 take1.wav -> take1_48k.wav",
                           "failed 0 take1.wav: the worker process gave an answer that cannot be "
                           "read"}));
+}
+
+void TestBatch::shortRowsSentAhead_data()
+{
+    QTest::addColumn<QString>("script");
+    QTest::addColumn<QStringList>("events");
+    // It answers its first row only once the second is there: a pool that
+    // waited for the answer first would leave it waiting.
+    QTest::newRow("the next row waits in the worker")
+        << "read a; read -t 5 b || exit 3; echo converted; echo converted; read c; echo converted"
+        << QStringList{
+               "started 0 take1.wav -> take1_48k.wav",   "converted 0 take1.wav -> take1_48k.wav",
+               "started 1 Room B.WAV -> Room B_48k.wav", "converted 1 Room B.WAV -> Room B_48k.wav",
+               "started 2 take3.ogg -> take3_48k.wav",   "converted 2 take3.ogg -> take3_48k.wav"};
+    // A worker that dies with a row sent ahead never began it: the row goes
+    // to the next worker, and is reported once.
+    QTest::newRow("a worker dies holding the next row")
+        << "read a; read -t 1 b; exit 3"
+        << QStringList{"started 0 take1.wav -> take1_48k.wav",
+                       "failed 0 take1.wav: the worker process ended with status 3",
+                       "started 1 Room B.WAV -> Room B_48k.wav",
+                       "failed 1 Room B.WAV: the worker process ended with status 3",
+                       "started 2 take3.ogg -> take3_48k.wav",
+                       "failed 2 take3.ogg: the worker process ended with status 3"};
+}
+
+// Short rows go to a busy worker ahead of their turn, and are announced only
+// when the row before them ends.
+void TestBatch::shortRowsSentAhead()
+{
+    QFETCH(QString, script);
+    QFETCH(QStringList, events);
+    QTemporaryDir dir;
+    ConvertCommand c;
+    command::ParseError error;
+    QVERIFY(
+        command::parse(command(dir.path(), {"take1.wav", "Room B.WAV", "take3.ogg"}), &c, &error));
+    const Plan plan = makePlan(c);
+    Recorder rec;
+    const worker::Program fake{QStringLiteral("/bin/bash"), {QStringLiteral("-c"), script}};
+    worker::Pool pool(plan, 1, fake, rec.report());
+    pool.run();
+    QCOMPARE(rec.events, events);
 }
 
 #include "tst_batch.moc"
