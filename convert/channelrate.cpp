@@ -170,8 +170,12 @@ void Split::resample(size_t c, unsigned long long block)
         last = block == lastBlock;
     }
     const size_t step = std::max<size_t>(1, sox_get_globals()->bufsiz / channels);
-    if (piece.out.size() < piece.in.size() * 2 + step * 4)
-        piece.out.resize(piece.in.size() * 2 + step * 4);
+    // Room for the block at the new rate; more is made if the filter's delay
+    // or its end asks for it.
+    const size_t expected =
+        size_t(double(piece.in.size()) * e->out_signal.rate / e->in_signal.rate) + step * 4;
+    if (piece.out.size() < expected)
+        piece.out.resize(expected);
     size_t used = 0;
     size_t made = 0;
     const auto room = [&] {

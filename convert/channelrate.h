@@ -16,6 +16,12 @@ const sox_effect_handler_t *handler();
 // Frames per channel handed to the threads at a time.
 constexpr size_t blockFrames = 32768;
 // Blocks in flight at most: each lane keeps to its own pace within them.
-constexpr size_t depth = 3;
+constexpr size_t depth = 8;
+// The input samples of `channels` channels that the blocks in flight hold:
+// as far as a decoder before it may run ahead without waiting for it.
+constexpr size_t samplesInFlight(size_t channels)
+{
+    return depth * blockFrames * channels;
+}
 
 } // namespace channelrate

@@ -11,7 +11,10 @@ thread_local ReadAhead *serving = nullptr;
 
 } // namespace
 
-ReadAhead::ReadAhead(sox_format_t *input) : input(input) {}
+ReadAhead::ReadAhead(sox_format_t *input, std::size_t samplesAhead)
+    : input(input), samplesAhead(samplesAhead)
+{
+}
 
 ReadAhead::~ReadAhead()
 {
@@ -24,7 +27,8 @@ bool ReadAhead::start()
         return false;
     const std::size_t channels = std::max<std::size_t>(1, input->signal.channels);
     blockSamples = std::max(channels, blockSize / channels * channels);
-    blocks = std::max(minBlocks, 3 * sox_get_globals()->bufsiz / blockSamples + 1);
+    blocks = std::max({minBlocks, 3 * sox_get_globals()->bufsiz / blockSamples + 1,
+                       (samplesAhead + blockSamples - 1) / blockSamples});
     storage.assign(blocks * blockSamples, 0);
     filled.assign(blocks, 0);
     readOffset = 0;

@@ -14,16 +14,18 @@ class ReadAhead
 {
 public:
     // The decoder reads this many samples at a time (whole frames of them),
-    // and runs at most minBlocks blocks, or three of libsox's buffers, ahead
-    // of the chain.
+    // and runs at most minBlocks blocks, three of libsox's buffers or the
+    // samples asked for, whichever is most, ahead of the chain.
     static constexpr std::size_t blockSize = 8192;
     static constexpr std::size_t minBlocks = 16;
     // An input of fewer of libsox's buffers than this has nothing to overlap.
     static constexpr std::size_t worthwhileBuffers = 4;
 
     // For `input`, an open libsox input that this object does not own and that
-    // must outlive it.
-    explicit ReadAhead(sox_format_t *input);
+    // must outlive it. With `samplesAhead`, the decoder runs that far ahead
+    // (whole blocks, never less than the least): as far as the effects after
+    // it hold in flight.
+    explicit ReadAhead(sox_format_t *input, std::size_t samplesAhead = 0);
     ~ReadAhead();
     ReadAhead(const ReadAhead &) = delete;
     ReadAhead &operator=(const ReadAhead &) = delete;
@@ -50,6 +52,7 @@ private:
     void decode();
 
     sox_format_t *input;
+    std::size_t samplesAhead = 0;
     Reader ownReader = nullptr;
     std::size_t blockSamples = 0;
     std::size_t blocks = 0;

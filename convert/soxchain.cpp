@@ -1,6 +1,7 @@
 #include "convert/soxchain.h"
 
 #include "convert/chainbuilder.h"
+#include "convert/channelrate.h"
 #include "convert/errors.h"
 #include "convert/levelpass.h"
 #include "convert/logging.h"
@@ -173,7 +174,9 @@ bool Chain::flow(Outcome *why)
     }
 
     const quint64 promised = soxinput::promisedFrames(*input);
-    ReadAhead ahead(input.get());
+    ReadAhead ahead(input.get(), threads.splitChannels
+                                     ? channelrate::samplesInFlight(input->signal.channels)
+                                     : 0);
     if (threads.readAhead)
         ahead.start();
     sox_get_globals()->use_threads = threads.libsoxChannels ? sox_true : sox_false;
