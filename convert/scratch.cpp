@@ -66,18 +66,22 @@ bool processGone(pid_t pid)
     return pid != ::getpid() && ::kill(pid, 0) != 0 && errno == ESRCH;
 }
 
-void sweepOnce(const QString &folder, const Kind &kind)
+// Sweeps `folder` for `kinds` once per process: the first call for a folder
+// and a set of kinds reads it, later calls return at once.
+void sweepOnce(const QString &folder, std::initializer_list<Kind> kinds)
 {
     static QMutex lock;
     static QSet<QString> swept;
-    const QString key = kind.prefix + QLatin1Char('\n') + QDir(folder).absolutePath();
+    QString key = QDir(folder).absolutePath();
+    for (const Kind &kind : kinds)
+        key += QLatin1Char('\n') + kind.prefix;
     {
         QMutexLocker locker(&lock);
         if (swept.contains(key))
             return;
         swept.insert(key);
     }
-    sweep(folder, kind);
+    sweep(folder, kinds);
 }
 
 } // namespace
@@ -112,6 +116,11 @@ void discard(QTemporaryFile &file)
 
 int sweep(const QString &folder, const Kind &kind, const OwnerGone &ownerGone)
 {
+    return sweep(folder, std::initializer_list<Kind>{kind}, ownerGone);
+}
+
+int sweep(const QString &folder, std::initializer_list<Kind> kinds, const OwnerGone &ownerGone)
+{
     DIR *dir = ::opendir(QFile::encodeName(folder).constData());
     if (!dir)
         return 0;
@@ -119,7 +128,9 @@ int sweep(const QString &folder, const Kind &kind, const OwnerGone &ownerGone)
     const uid_t me = ::geteuid();
     int removed = 0;
     while (const dirent *entry = ::readdir(dir)) {
-        const pid_t owner = ownerOf(entry->d_name, kind);
+        pid_t owner = 0;
+        for (auto kind = kinds.begin(); owner == 0 && kind != kinds.end(); ++kind)
+            owner = ownerOf(entry->d_name, *kind);
         if (owner == 0 || !(ownerGone ? ownerGone(owner) : processGone(owner)))
             continue;
         // Not following links, and not waiting on a pipe planted under the name.
@@ -147,14 +158,13 @@ void sweepTemporaryFolder()
     const QString folder = QDir::tempPath();
     if (folder.isEmpty())
         return;
-    sweepOnce(folder, scratchFiles);
-    sweepOnce(folder, previewFiles);
-    sweepOnce(folder, partialFiles);
+    // One reading of a folder that may hold thousands of names, not one per kind.
+    sweepOnce(folder, {scratchFiles, previewFiles, partialFiles});
 }
 
 void sweepOutputFolder(const QString &folder)
 {
-    sweepOnce(folder, partialFiles);
+    sweepOnce(folder, {partialFiles});
 }
 
 } // namespace scratch

@@ -8,6 +8,7 @@
 #include <QString>
 
 #include <functional>
+#include <initializer_list>
 #include <sys/types.h>
 
 class QTemporaryFile;
@@ -68,6 +69,9 @@ using OwnerGone = std::function<bool(pid_t)>;
 // for the check of the process id (a sweep from another process id namespace
 // sees every process of this one as gone).
 int sweep(const QString &folder, const Kind &kind, const OwnerGone &ownerGone = {});
+// The same for several kinds in one reading of the folder.
+int sweep(const QString &folder, std::initializer_list<Kind> kinds,
+          const OwnerGone &ownerGone = {});
 
 // Sweeps the temporary folder once per process: its scratch files, previews,
 // and the partial files in which previews are written.

@@ -322,9 +322,8 @@ void TestPlacement::sweptNames()
     const QString dir = folder(QStringLiteral("names"));
     QVERIFY(writeFile(dir + QLatin1Char('/') + name, "a user's notes"));
     const auto gone = [](pid_t) { return true; };
-    const int swept = scratch::sweep(dir, scratch::scratchFiles, gone) +
-                      scratch::sweep(dir, scratch::partialFiles, gone) +
-                      scratch::sweep(dir, scratch::previewFiles, gone);
+    const int swept = scratch::sweep(
+        dir, {scratch::scratchFiles, scratch::partialFiles, scratch::previewFiles}, gone);
     QCOMPARE(swept, removed ? 1 : 0);
     QCOMPARE(QFileInfo::exists(dir + QLatin1Char('/') + name), !removed);
 }
