@@ -7,6 +7,7 @@
 #include "convert/spare.h"
 
 #include <QCoreApplication>
+#include <QElapsedTimer>
 #include <QList>
 
 #include <algorithm>
@@ -150,12 +151,14 @@ int run(const std::atomic_bool &cancel, int wakeDescriptor)
             continue;
         }
         bool parentGone = false;
-        ProgressGate gate;
+        ProgressGate gate(workerNewsSpacingMs);
+        QElapsedTimer clock;
+        clock.start();
         ConvertHooks hooks;
         hooks.cancel = &cancel;
         spare::useProcessors(job.spareProcessors, &hooks);
         hooks.progress = [&](quint64 done, quint64 total) {
-            if (gate.pass(done, total))
+            if (gate.pass(done, total, clock.elapsed()))
                 parentGone |= !writeAll(progressLine(done, total));
         };
         hooks.clipped = [&](quint64 samples) {

@@ -590,14 +590,19 @@ void TstCliUnits::progressGate_data()
     QTest::addColumn<quint64>("total");
     QTest::addColumn<QVector<quint64>>("done");
     QTest::addColumn<QVector<quint64>>("passed");
+    QTest::addColumn<QVector<qint64>>("at"); // milliseconds of each news; none: spacing 0
     QTest::newRow("one per percent")
         << quint64(1000) << QVector<quint64>{0, 5, 9, 10, 11, 19, 20, 1000}
-        << QVector<quint64>{0, 10, 20, 1000};
+        << QVector<quint64>{0, 10, 20, 1000} << QVector<qint64>();
     QTest::newRow("beyond the total stays at 100")
-        << quint64(100) << QVector<quint64>{99, 100, 150} << QVector<quint64>{99, 100};
+        << quint64(100) << QVector<quint64>{99, 100, 150} << QVector<quint64>{99, 100}
+        << QVector<qint64>();
     QTest::newRow("unknown total: per 2^20 samples")
         << quint64(0) << QVector<quint64>{1, 1048575, 1048576, 2000000, 2097152}
-        << QVector<quint64>{1, 1048576, 2097152};
+        << QVector<quint64>{1, 1048576, 2097152} << QVector<qint64>();
+    QTest::newRow("a worker's, spaced")
+        << quint64(100) << QVector<quint64>{0, 10, 20, 30, 40, 41, 50}
+        << QVector<quint64>{0, 30, 50} << QVector<qint64>{5, 20, 40, 55, 80, 104, 106};
 }
 
 // What a worker sends and what the window hears of a conversion's progress.
@@ -606,11 +611,12 @@ void TstCliUnits::progressGate()
     QFETCH(quint64, total);
     QFETCH(QVector<quint64>, done);
     QFETCH(QVector<quint64>, passed);
-    ProgressGate gate;
+    QFETCH(QVector<qint64>, at);
+    ProgressGate gate(at.isEmpty() ? 0 : workerNewsSpacingMs);
     QVector<quint64> got;
-    for (const quint64 d : done) {
-        if (gate.pass(d, total))
-            got.append(d);
+    for (int i = 0; i < done.size(); ++i) {
+        if (gate.pass(done.at(i), total, at.isEmpty() ? 0 : at.at(i)))
+            got.append(done.at(i));
     }
     QCOMPARE(got, passed);
 }
