@@ -1,12 +1,15 @@
 #include "convert/levelpass.h"
 
 #include "convert/chainbuilder.h"
+#include "convert/channelrate.h"
 #include "convert/errors.h"
 #include "convert/inputs.h"
 #include "convert/logging.h"
+#include "convert/readahead.h"
 #include "convert/slot.h"
 #include "convert/sound.h"
 #include "convert/soxinput.h"
+#include "convert/spare.h"
 #include "convert/units.h"
 
 #include <QCoreApplication>
@@ -128,6 +131,9 @@ bool measure(const ConvertParams &p, const ConvertHooks &hooks, const sox_format
     char *atGainArg = owneffects::argument(&atGain);
     char *atOutputArg = owneffects::argument(&atOutput);
     const sox_signalinfo_t &target = output.signal;
+    // The same samples as one thread's, spread as the conversion's are.
+    const spare::Threads threads = spare::threadsFor(hooks, again->signal, target.rate);
+    chain.splitChannels(threads.splitChannels);
     if (!chain.addInput(again.get(), why) ||
         (p.sound.trimStart && !chain.addTrim(p.sound.trimStartDbfs, &trimming, target, why)) ||
         !chain.addGain(-measureHeadroomDb, target, why) ||
@@ -137,7 +143,14 @@ bool measure(const ConvertParams &p, const ConvertHooks &hooks, const sox_format
         return false;
     MeasureState state{&hooks, &atOutput, slot::samplesWanted(p), expectedFrom(p, again->signal)};
     sox_get_globals()->use_threads = sox_false;
+    ReadAhead ahead(again.get(), threads.splitChannels
+                                     ? channelrate::samplesInFlight(again->signal.channels)
+                                     : 0);
+    if (threads.readAhead)
+        ahead.start();
     sox_flow_effects(chain.get(), measureCallback, &state);
+    // The handle's error is the decoder's once the read-ahead gives it back.
+    ahead.stop();
     // A signal can also end the flow as a failed read (EINTR) before the
     // callback sees the flag.
     if (state.cancelled || (hooks.cancel && hooks.cancel->load())) {

@@ -28,6 +28,8 @@ private Q_SLOTS:
     void useProcessors();
     void sameBytes_data();
     void sameBytes();
+    void measuredAlike_data();
+    void measuredAlike();
     void sameSamples_data();
     void sameSamples();
     void damagedInputFailsAlike();
@@ -58,13 +60,15 @@ struct Run
     QSet<bool> threadsDuringFlow; // libsox's use_threads, as the flow saw it
     int mostThreads = 0;          // this process's threads, as the flow saw them
     quint64 clipped = 0;
+    int mostThreadsFirstHalf = 0; // a measured level's pass, where there is one
 };
 
 // The ways of spreading a conversion over threads.
 constexpr int LibsoxChannels = 1, ReadAheadDecoder = 2, OwnChannels = 4;
 
 Run convert(const QString &in, const QString &out, int rate, int channels, int bits,
-            quint32 fileSize, bool parallelChannels, bool readAhead, bool splitChannels = false)
+            quint32 fileSize, bool parallelChannels, bool readAhead, bool splitChannels = false,
+            const SoundOptions &sound = {})
 {
     ConvertParams p;
     p.inputPath = in;
@@ -74,14 +78,17 @@ Run convert(const QString &in, const QString &out, int rate, int channels, int b
     p.bitsPerSample = quint8(bits);
     p.fileSize = fileSize;
     p.mayReplace = true;
+    p.sound = sound;
     Run run;
     ConvertHooks hooks;
     hooks.parallelChannels = parallelChannels;
     hooks.readAhead = readAhead;
     hooks.splitChannels = splitChannels;
-    hooks.progress = [&run](quint64, quint64) {
+    hooks.progress = [&run](quint64 done, quint64 total) {
         run.threadsDuringFlow << (sox_get_globals()->use_threads == sox_true);
         run.mostThreads = qMax(run.mostThreads, threadCount());
+        if (2 * done < total)
+            run.mostThreadsFirstHalf = qMax(run.mostThreadsFirstHalf, threadCount());
     };
     hooks.clipped = [&run](quint64 samples) { run.clipped = samples; };
     {
@@ -257,6 +264,38 @@ void TestParallel::sameBytes()
         if (!parallel)
             QCOMPARE(threadCount(), before);
     }
+}
+
+void TestParallel::measuredAlike_data()
+{
+    QTest::addColumn<bool>("loudness"); // else a peak
+    QTest::newRow("peak") << false;
+    QTest::newRow("loudness") << true;
+}
+
+// A level is measured in a pass of its own, spread as the conversion is: the
+// same level, so the same gain and bytes.
+void TestParallel::measuredAlike()
+{
+    QFETCH(bool, loudness);
+    SoundOptions sound;
+    sound.normalize = !loudness;
+    sound.normalizeDbfs = -3;
+    sound.loudness = loudness;
+    sound.loudnessLufs = -20;
+    const QString in = fixture(QStringLiteral("flac"), 2, 5.0);
+    QVERIFY(!in.isEmpty());
+    const auto out = [this] { return dir.filePath(QStringLiteral("out-%1.wav").arg(++outputs)); };
+    const Run alone = convert(in, out(), 48000, 1, 16, 0, false, false, false, sound);
+    QCOMPARE(alone.result, 1);
+    const int before = threadCount();
+    const Run spread = convert(in, out(), 48000, 1, 16, 0, false, true, true, sound);
+    QCOMPARE(spread.result, 1);
+    QVERIFY(spread.bytes == alone.bytes);
+    QCOMPARE(spread.lines, alone.lines);
+    // The decoder and a thread per channel, in the measuring pass too.
+    QCOMPARE(spread.mostThreadsFirstHalf, before + 1 + 2);
+    QCOMPARE(threadCount(), before);
 }
 
 void TestParallel::sameSamples_data()
