@@ -1,5 +1,7 @@
 #include "convert/channelrate.h"
 
+#include "convert/soxhandles.h"
+
 #include <pthread.h>
 
 #include <algorithm>
@@ -373,11 +375,14 @@ void Split::stop()
         lane.threaded = false;
     }
     for (Lane &lane : lanes) {
-        if (lane.rate) {
-            // Counted once, by this effect; libsox warns of what its effects clipped.
-            lane.rate->clips = 0;
-            sox_delete_effect(lane.rate);
-        }
+        if (!lane.rate)
+            continue;
+        // Counted once, by this effect; libsox warns of what its effects clipped.
+        lane.rate->clips = 0;
+        if (lane.rate->flows > 0)
+            sox_delete_effect(lane.rate); // started: stopped, and its state freed
+        else
+            sox::LoneEffectFreer()(lane.rate);
     }
     lanes.clear();
 }
@@ -388,14 +393,13 @@ int getopts(sox_effect_t *effp, int argc, char **argv)
     for (int i = 1; i < argc; ++i)
         options.emplace_back(argv[i]);
     // A check of the options as "rate" makes it, on a copy.
-    sox_effect_t *check = sox_create_effect(sox_find_effect("rate"));
+    const sox::LoneEffect check(sox_create_effect(sox_find_effect("rate")));
     if (!check)
         return SOX_EOF;
     std::vector<char *> args;
     for (std::string &o : options)
         args.push_back(&o[0]);
-    const int result = sox_effect_options(check, int(args.size()), args.data());
-    sox_delete_effect(check);
+    const int result = sox_effect_options(check.get(), int(args.size()), args.data());
     if (result != SOX_SUCCESS)
         return result;
     static_cast<Priv *>(effp->priv)->split = new Split(std::move(options));

@@ -40,6 +40,14 @@ void EffectFreer::operator()(sox_effect_t *e) const
     std::free(e);
 }
 
+void LoneEffectFreer::operator()(sox_effect_t *e) const
+{
+    e->handler.kill(e);
+    std::free(e->priv);
+    std::free(e->obuf);
+    std::free(e);
+}
+
 bool ensureStarted()
 {
     std::call_once(startOnce, [] {

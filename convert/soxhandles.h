@@ -21,9 +21,18 @@ struct EffectFreer
     void operator()(sox_effect_t *e) const;
 };
 
+// An effect that no chain ever took: sox_delete_effect frees the state of
+// each flow that a chain set up, and such a record has none, so its options'
+// state would stay behind.
+struct LoneEffectFreer
+{
+    void operator()(sox_effect_t *e) const;
+};
+
 using Format = std::unique_ptr<sox_format_t, FormatCloser>;
 using Chain = std::unique_ptr<sox_effects_chain_t, ChainDeleter>;
 using Effect = std::unique_ptr<sox_effect_t, EffectFreer>;
+using LoneEffect = std::unique_ptr<sox_effect_t, LoneEffectFreer>;
 
 // Starts libsox once for the whole process and routes its messages into the Qt
 // log. libsox cannot be stopped and started again: Debian's build then calls

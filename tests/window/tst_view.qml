@@ -1012,6 +1012,8 @@ Item {
 
         function test_tabOrderAndNames() {
             fillForm();
+            // Convert takes the focus only once the plan says something converts.
+            tryVerify(function () { return item("convertButton").enabled; }, 10000);
             item("addFilesButton").forceActiveFocus();
             var order = [];
             for (var i = 0; i < 40; ++i) {
