@@ -58,10 +58,10 @@ private:
     void laneLoop(size_t lane);
     void resample(size_t lane, unsigned long long block);
     void dispatch(size_t frames, bool last);
-    bool oldestDone();
-    void waitForOldest();
+    // Whether every lane is done with the oldest block in flight; with
+    // `wait`, once they are.
+    bool oldestDone(bool wait);
     bool emit(sox_sample_t *obuf, size_t room, size_t *given, bool wait);
-    unsigned long long inFlightEnd();
 
     std::vector<std::string> options;
     sox_effect_t *outer = nullptr;
@@ -75,8 +75,10 @@ private:
 
     std::mutex lock;
     std::condition_variable work;
-    std::condition_variable done;
-    unsigned long long handed = 0;        // blocks handed to the lanes, ever; under `lock`
+    std::condition_variable laneDone;
+    // Blocks handed to the lanes, ever: written by the chain's thread under
+    // `lock`, which the lanes read it under.
+    unsigned long long handed = 0;
     unsigned long long lastBlock = ~0ULL; // the block that ends the input; under `lock`
     bool quitting = false;
 };
@@ -219,18 +221,14 @@ void Split::laneLoop(size_t c)
             std::lock_guard<std::mutex> guard(lock);
             ++lanes[c].done;
         }
-        done.notify_one();
+        laneDone.notify_one();
     }
 }
 
 void Split::dispatch(size_t frames, bool last)
 {
     // The slot is free: its block was given out whole.
-    unsigned long long block = 0;
-    {
-        std::lock_guard<std::mutex> guard(lock);
-        block = handed;
-    }
+    const unsigned long long block = handed;
     for (size_t c = 0; c < channels; ++c) {
         std::vector<sox_sample_t> &in = lanes[c].pieces[block % depth].in;
         in.resize(frames);
@@ -260,24 +258,18 @@ void Split::dispatch(size_t frames, bool last)
     lastHanded = last;
 }
 
-bool Split::oldestDone()
+bool Split::oldestDone(bool wait)
 {
-    std::lock_guard<std::mutex> guard(lock);
-    for (const Lane &lane : lanes)
-        if (lane.done <= freed)
-            return false;
-    return true;
-}
-
-void Split::waitForOldest()
-{
-    std::unique_lock<std::mutex> guard(lock);
-    done.wait(guard, [&] {
+    const auto done = [&] {
         for (const Lane &lane : lanes)
             if (lane.done <= freed)
                 return false;
         return true;
-    });
+    };
+    std::unique_lock<std::mutex> guard(lock);
+    if (wait)
+        laneDone.wait(guard, done);
+    return done();
 }
 
 bool Split::emit(sox_sample_t *obuf, size_t room, size_t *given, bool wait)
@@ -286,14 +278,11 @@ bool Split::emit(sox_sample_t *obuf, size_t room, size_t *given, bool wait)
     // as `room` goes; with `wait`, waits for the oldest if nothing else is.
     *given = 0;
     size_t frames = room / channels;
-    while (frames > 0 && freed < inFlightEnd()) {
+    while (frames > 0 && freed < handed) {
         const size_t slot = size_t(freed % depth);
         if (emitted == 0) {
-            if (!oldestDone()) {
-                if (!wait || *given > 0)
-                    break;
-                waitForOldest();
-            }
+            if (!oldestDone(wait && *given == 0))
+                break;
             sox_uint64_t clips = 0;
             for (const Lane &lane : lanes) {
                 clips += lane.pieces[slot].clips;
@@ -323,18 +312,12 @@ bool Split::emit(sox_sample_t *obuf, size_t room, size_t *given, bool wait)
     return true;
 }
 
-unsigned long long Split::inFlightEnd()
-{
-    std::lock_guard<std::mutex> guard(lock);
-    return handed;
-}
-
 int Split::flow(const sox_sample_t *ibuf, sox_sample_t *obuf, size_t *isamp, size_t *osamp)
 {
     // All input is taken: it waits in `pending` for a free slot.
     pending.insert(pending.end(), ibuf, ibuf + *isamp);
     const size_t block = blockFrames * channels;
-    while (pending.size() >= block && inFlightEnd() - freed < depth)
+    while (pending.size() >= block && handed - freed < depth)
         dispatch(blockFrames, false);
     // Waits only when the ring is full and a block's input waits: the lanes
     // are then the slowest part, and the input can wait for them.
@@ -343,7 +326,7 @@ int Split::flow(const sox_sample_t *ibuf, sox_sample_t *obuf, size_t *isamp, siz
     if (!emit(obuf, *osamp, &given, wait))
         return SOX_EOF;
     *osamp = given;
-    if (wait && inFlightEnd() - freed < depth)
+    if (wait && handed - freed < depth)
         dispatch(blockFrames, false);
     return SOX_SUCCESS;
 }
@@ -351,7 +334,7 @@ int Split::flow(const sox_sample_t *ibuf, sox_sample_t *obuf, size_t *isamp, siz
 int Split::drain(sox_sample_t *obuf, size_t *osamp)
 {
     const size_t block = blockFrames * channels;
-    while (!lastHanded && inFlightEnd() - freed < depth) {
+    while (!lastHanded && handed - freed < depth) {
         const bool last = pending.size() <= block;
         dispatch(last ? pending.size() / channels : blockFrames, last);
     }
@@ -359,7 +342,7 @@ int Split::drain(sox_sample_t *obuf, size_t *osamp)
     if (!emit(obuf, *osamp, &given, true))
         return SOX_EOF;
     *osamp = given;
-    return given == 0 && lastHanded && freed == inFlightEnd() ? SOX_EOF : SOX_SUCCESS;
+    return given == 0 && lastHanded && freed == handed ? SOX_EOF : SOX_SUCCESS;
 }
 
 void Split::stop()

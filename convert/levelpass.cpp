@@ -1,7 +1,6 @@
 #include "convert/levelpass.h"
 
 #include "convert/chainbuilder.h"
-#include "convert/channelrate.h"
 #include "convert/errors.h"
 #include "convert/inputs.h"
 #include "convert/logging.h"
@@ -143,9 +142,7 @@ bool measure(const ConvertParams &p, const ConvertHooks &hooks, const sox_format
         return false;
     MeasureState state{&hooks, &atOutput, slot::samplesWanted(p), expectedFrom(p, again->signal)};
     sox_get_globals()->use_threads = sox_false;
-    ReadAhead ahead(again.get(), threads.splitChannels
-                                     ? channelrate::samplesInFlight(again->signal.channels)
-                                     : 0);
+    ReadAhead ahead(again.get(), threads.readAheadSamples);
     if (threads.readAhead)
         ahead.start();
     sox_flow_effects(chain.get(), measureCallback, &state);

@@ -1,7 +1,6 @@
 #include "convert/soxchain.h"
 
 #include "convert/chainbuilder.h"
-#include "convert/channelrate.h"
 #include "convert/errors.h"
 #include "convert/levelpass.h"
 #include "convert/logging.h"
@@ -174,9 +173,7 @@ bool Chain::flow(Outcome *why)
     }
 
     const quint64 promised = soxinput::promisedFrames(*input);
-    ReadAhead ahead(input.get(), threads.splitChannels
-                                     ? channelrate::samplesInFlight(input->signal.channels)
-                                     : 0);
+    ReadAhead ahead(input.get(), threads.readAheadSamples);
     if (threads.readAhead)
         ahead.start();
     sox_get_globals()->use_threads = threads.libsoxChannels ? sox_true : sox_false;

@@ -34,6 +34,9 @@ Threads threadsFor(const ConvertHooks &hooks, const sox_signalinfo_t &input, dou
         input.length > splitBlocksFrom * channelrate::blockFrames * input.channels;
     threads.splitChannels = hooks.splitChannels && blocksEnough && input.channels >= 2 &&
                             units::rateEffectNeeded(input.rate, outputRate);
+    // As far as the channels' threads hold in flight, so that neither waits.
+    if (threads.splitChannels)
+        threads.readAheadSamples = channelrate::samplesInFlight(input.channels);
     // libgomp's threads that spin while they wait would take the processors
     // back from the work on a busy machine.
     threads.libsoxChannels =

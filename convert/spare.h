@@ -5,6 +5,8 @@
 
 #include <QByteArray>
 
+#include <cstddef>
+
 #include <sox.h>
 
 struct ConvertHooks;
@@ -27,6 +29,7 @@ constexpr unsigned splitBlocksFrom = 3; // of channelrate::blockFrames
 struct Threads
 {
     bool readAhead = false;
+    std::size_t readAheadSamples = 0; // how far the decoder runs ahead; 0: its least
     bool splitChannels = false;
     bool libsoxChannels = false;
 };
