@@ -102,13 +102,93 @@ QString partialPattern()
     return scratch::partialPrefix + QLatin1Char('*') + scratch::partialSuffix;
 }
 
-bool write(const QString &path, const Body &body, Replace replace, QString *why, const Hooks &hooks)
+namespace {
+
+bool failWith(const QString &path, const QString &detail, QString *why)
 {
+    *why = QCoreApplication::translate("engine", "cannot write %1: %2").arg(path, detail);
+    return false;
+}
+
+} // namespace
+
+Pending::Pending(Pending &&other) noexcept
+    : fd(other.fd), path(std::move(other.path)), partial(std::move(other.partial)),
+      replace(other.replace), hooks(std::move(other.hooks))
+{
+    other.fd = -1;
+}
+
+Pending &Pending::operator=(Pending &&other) noexcept
+{
+    if (this != &other) {
+        drop();
+        fd = other.fd;
+        path = std::move(other.path);
+        partial = std::move(other.partial);
+        replace = other.replace;
+        hooks = std::move(other.hooks);
+        other.fd = -1;
+    }
+    return *this;
+}
+
+Pending::~Pending()
+{
+    drop();
+}
+
+void Pending::drop()
+{
+    if (fd < 0)
+        return;
+    // Removed while the lock still keeps a sweep off it.
+    ::unlink(QFile::encodeName(partial).constData());
+    ::close(fd);
+    fd = -1;
+}
+
+bool Pending::commit(QString *why)
+{
+    if (fd < 0)
+        return failWith(path, QCoreApplication::translate("engine", "nothing was written"), why);
+    // Synced so that a crash after the rename cannot leave a file of zeros
+    // behind it.
+    if (::fsync(fd) != 0) {
+        const int error = errno;
+        drop();
+        return failWith(path, errors::errnoText(error), why);
+    }
+    // The partial file is closed, and so let go, only once it is renamed or
+    // removed: a sweep from another process id namespace cannot tell that
+    // this process lives, and the lock is all that keeps it off the file.
+    if (hooks.beforeRename)
+        hooks.beforeRename(partial);
+    const QByteArray partialName = QFile::encodeName(partial);
     const QByteArray target = QFile::encodeName(path);
-    const auto fail = [&](const QString &detail) {
-        *why = QCoreApplication::translate("engine", "cannot write %1: %2").arg(path, detail);
-        return false;
-    };
+    const int renamed = replace == Replace::Allowed
+                            ? std::rename(partialName.constData(), target.constData())
+                            : renameNoReplace(partialName, target);
+    if (renamed != 0) {
+        const int error = errno;
+        drop();
+        if (error == EEXIST)
+            return failWith(path, QCoreApplication::translate("engine", "the file exists"), why);
+        return failWith(path, errors::errnoText(error), why);
+    }
+    if (hooks.placed)
+        hooks.placed(fd);
+    ::close(fd);
+    fd = -1;
+    return true;
+}
+
+bool prepare(const QString &path, const Body &body, Replace replace, QString *why, Pending *pending,
+             const Hooks &hooks)
+{
+    *pending = Pending();
+    const QByteArray target = QFile::encodeName(path);
+    const auto fail = [&](const QString &detail) { return failWith(path, detail, why); };
 
     struct stat earlier;
     const bool exists = ::lstat(target.constData(), &earlier) == 0;
@@ -129,46 +209,38 @@ bool write(const QString &path, const Body &body, Replace replace, QString *why,
     const int fd = createPartial(folder, &partial, &error);
     if (fd < 0)
         return fail(errors::errnoText(error));
-    const QByteArray partialName = QFile::encodeName(partial);
+    // Owned from here on: removed on every path that does not commit it.
+    Pending written;
+    written.fd = fd;
+    written.path = path;
+    written.partial = partial;
+    written.replace = replace;
+    written.hooks = hooks;
 
     QFile out;
-    bool ok = out.open(fd, QIODevice::WriteOnly, QFileDevice::AutoCloseHandle);
+    bool ok = out.open(fd, QIODevice::WriteOnly, QFileDevice::DontCloseHandle);
     QString problem;
     // An earlier output keeps its mode; a link's target is none of our business.
     if (ok && exists && S_ISREG(earlier.st_mode) && ::fchmod(fd, earlier.st_mode & 07777) != 0)
         problem = errors::errnoText(errno);
     ok = ok && problem.isEmpty() && body(out, &problem);
-    // Flushed and synced while the device still knows why a write failed, and
-    // so that a crash after the rename cannot leave a file of zeros behind it.
-    ok = ok && out.flush() && ::fsync(fd) == 0;
-    // The partial file is closed, and so let go, only once it is renamed or
-    // removed: a sweep from another process id namespace cannot tell that
-    // this process lives, and the lock is all that keeps it off the file.
-    if (ok && out.error() == QFileDevice::NoError) {
-        if (hooks.beforeRename)
-            hooks.beforeRename(partial);
-        const int renamed = replace == Replace::Allowed
-                                ? std::rename(partialName.constData(), target.constData())
-                                : renameNoReplace(partialName, target);
-        if (renamed == 0) {
-            if (hooks.placed)
-                hooks.placed(fd);
-            out.close();
-            return true;
-        }
-        error = errno;
-        ::unlink(partialName.constData());
-        out.close();
-        if (error == EEXIST)
-            return fail(QCoreApplication::translate("engine", "the file exists"));
-        return fail(errors::errnoText(error));
+    // Flushed while the device still knows why a write failed.
+    ok = ok && out.flush() && out.error() == QFileDevice::NoError;
+    if (!ok) {
+        if (problem.isEmpty())
+            problem =
+                out.error() != QFileDevice::NoError ? out.errorString() : errors::errnoText(errno);
+        return fail(problem);
     }
-    if (problem.isEmpty())
-        problem =
-            out.error() != QFileDevice::NoError ? out.errorString() : errors::errnoText(errno);
-    ::unlink(partialName.constData());
     out.close();
-    return fail(problem);
+    *pending = std::move(written);
+    return true;
+}
+
+bool write(const QString &path, const Body &body, Replace replace, QString *why, const Hooks &hooks)
+{
+    Pending pending;
+    return prepare(path, body, replace, why, &pending, hooks) && pending.commit(why);
 }
 
 } // namespace placement

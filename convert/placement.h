@@ -41,6 +41,42 @@ struct Hooks
 bool write(const QString &path, const Body &body, Replace replace, QString *why,
            const Hooks &hooks = {});
 
+// An output written whole beside its path under a private name, still to be
+// synced and renamed onto that path (commit()): the wait for the disk can
+// then overlap other work. Dropped uncommitted, the file is removed.
+class Pending
+{
+public:
+    Pending() = default;
+    Pending(const Pending &) = delete;
+    Pending &operator=(const Pending &) = delete;
+    Pending(Pending &&other) noexcept;
+    Pending &operator=(Pending &&other) noexcept;
+    ~Pending();
+
+    // Whether a written file waits for commit().
+    bool isWaiting() const { return fd >= 0; }
+    // Syncs the file to the disk and renames it onto its path, as write()
+    // ends; false with the reason, the file then removed. Once only.
+    bool commit(QString *why);
+
+private:
+    friend bool prepare(const QString &, const Body &, Replace, QString *, Pending *,
+                        const Hooks &);
+    void drop();
+
+    int fd = -1;
+    QString path;
+    QString partial;
+    Replace replace = Replace::Refused;
+    Hooks hooks;
+};
+
+// The first part of write(): the bytes that `body` writes go into a new file
+// beside `path`, flushed; `pending` then holds it for its commit().
+bool prepare(const QString &path, const Body &body, Replace replace, QString *why, Pending *pending,
+             const Hooks &hooks = {});
+
 // Why no output can be placed in `folder`: it does not exist (then `missing`,
 // where given, is set), is not a folder, or cannot be written into. Empty
 // when outputs can go there. Asked before a run as well as for each output.

@@ -58,7 +58,7 @@ bool writeSilence(QIODevice &out, quint64 count, char value, QString *why)
 // path: faded out where the cut falls inside the sound, padded with silence
 // where the sound ends before the size.
 bool repackage(const ConvertParams &p, const ConvertHooks &hooks, const QString &scratchPath,
-               QString *why)
+               QString *why, placement::Pending *pending)
 {
     QFile samples(scratchPath);
     if (!samples.open(QIODevice::ReadOnly)) {
@@ -123,9 +123,10 @@ bool repackage(const ConvertParams &p, const ConvertHooks &hooks, const QString 
     };
     placement::Hooks placing;
     placing.placed = hooks.placed;
-    return placement::write(
-        p.outputPath, body,
-        p.mayReplace ? placement::Replace::Allowed : placement::Replace::Refused, why, placing);
+    return placement::prepare(p.outputPath, body,
+                              p.mayReplace ? placement::Replace::Allowed
+                                           : placement::Replace::Refused,
+                              why, pending, placing);
 }
 
 } // namespace
@@ -144,6 +145,17 @@ int Resampling::resample(const ConvertParams &params, QString *reason, const Con
 
 Outcome Resampling::run(const ConvertParams &params, const ConvertHooks &hooks)
 {
+    placement::Pending pending;
+    const Outcome outcome = run(params, hooks, &pending);
+    if (!outcome.isConverted())
+        return outcome;
+    const Outcome placed = commit(params, hooks.cancel, &pending);
+    return placed.isConverted() ? outcome : placed;
+}
+
+Outcome Resampling::run(const ConvertParams &params, const ConvertHooks &hooks,
+                        placement::Pending *pending)
+{
     Outcome outcome;
     QString why = outputProblem(params);
     // Removed on every path, and while its lock still covers it.
@@ -151,14 +163,28 @@ Outcome Resampling::run(const ConvertParams &params, const ConvertHooks &hooks)
     if (!why.isEmpty())
         outcome = Outcome::failed(why);
     else if (soxchain::run(params, hooks, scratch, &outcome) && !params.measureOnly &&
-             !repackage(params, hooks, scratch.fileName(), &why))
+             !repackage(params, hooks, scratch.fileName(), &why, pending))
         outcome = Outcome::failed(why);
     scratch::discard(scratch);
-    if (outcome.isConverted())
-        return outcome;
+    return outcome.isConverted() ? outcome : failedWith(params, hooks.cancel, outcome);
+}
+
+Outcome Resampling::commit(const ConvertParams &params, const std::atomic_bool *cancel,
+                           placement::Pending *pending)
+{
+    // Measuring writes nothing.
+    if (!pending->isWaiting())
+        return Outcome();
+    QString why;
+    return pending->commit(&why) ? Outcome() : failedWith(params, cancel, Outcome::failed(why));
+}
+
+Outcome Resampling::failedWith(const ConvertParams &params, const std::atomic_bool *cancel,
+                               Outcome outcome)
+{
     // A stop may interrupt what the conversion was waiting for; its own words
     // would then blame the file.
-    if (hooks.cancel && hooks.cancel->load())
+    if (cancel && cancel->load())
         outcome = Outcome::cancelled();
     qCDebug(lcChain).noquote() << "failed" << params.inputPath << "-" << outcome.text();
     return outcome;

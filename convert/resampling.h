@@ -3,6 +3,7 @@
 
 #include "convert/convertparams.h"
 #include "convert/outcome.h"
+#include "convert/placement.h"
 #include "convert/sound.h"
 
 #include <QObject>
@@ -64,4 +65,19 @@ public:
     // summary and detail, or cancelled (a conversion that fails once
     // hooks.cancel is set was stopped, whatever the words it failed with).
     Outcome run(const ConvertParams &params, const ConvertHooks &hooks = {});
+    // The same up to the output's last step: a converted outcome leaves the
+    // output written whole in `pending`, for commit() to sync and rename onto
+    // its path; until then nothing stands at params.outputPath.
+    Outcome run(const ConvertParams &params, const ConvertHooks &hooks,
+                placement::Pending *pending);
+    // Puts the output that run() left in `pending` at its path: converted, or
+    // failed with the reason (cancelled where `cancel` is set by then). Needs
+    // no libsox, so it may run on another thread while the next conversion
+    // starts.
+    static Outcome commit(const ConvertParams &params, const std::atomic_bool *cancel,
+                          placement::Pending *pending);
+
+private:
+    static Outcome failedWith(const ConvertParams &params, const std::atomic_bool *cancel,
+                              Outcome outcome);
 };

@@ -5,6 +5,7 @@
 #include "bridge/rules.h"
 #include "convert/inputs.h"
 #include "convert/presets.h"
+#include "convert/worker.h"
 #include "testutil.h"
 
 #include <QDirIterator>
@@ -120,6 +121,7 @@ private slots:
     void reportsThatCannotBeWritten_data();
     void reportsThatCannotBeWritten();
     void linksNoWindowLibraries();
+    void workerTellsARowOnceItStands();
     void diagnosticsByCategory_data();
     void diagnosticsByCategory();
     void verboseCommand();
@@ -1754,6 +1756,69 @@ void TstCli::diagnosticsByCategory_data()
 }
 
 // A --command's "str" line comes before -v is read, and still shows.
+// A worker given its rows ahead puts each output at its path while the next
+// row converts, yet tells a row's end only once its output stands there,
+// and tells no line of the next row before that end.
+void TstCli::workerTellsARowOnceItStands()
+{
+    const QString in = path(freshDir());
+    const QString out = path(freshDir());
+    // Long enough that syncing its output takes a while; each its own length,
+    // so that the progress lines tell whose they are.
+    const QList<std::pair<QString, double>> inputs = {{QStringLiteral("long.wav"), 20},
+                                                      {QStringLiteral("short.wav"), 0.5},
+                                                      {QStringLiteral("missing.wav"), 0},
+                                                      {QStringLiteral("middle.wav"), 3}};
+    QByteArray rows;
+    for (const auto &[name, seconds] : inputs) {
+        if (seconds > 0)
+            QVERIFY(testutil::makeAudio(in + QLatin1Char('/') + name, 44100, 2, 16, seconds));
+        ConvertParams params;
+        params.sampleRate = 48000;
+        params.channels = 2;
+        params.bitsPerSample = 24;
+        params.inputPath = in + QLatin1Char('/') + name;
+        params.outputPath = out + QLatin1Char('/') + name;
+        rows += worker::rowLine(params);
+    }
+    QProcess p;
+    p.start(program(), {QLatin1String(worker::argument)});
+    QVERIFY(p.waitForStarted(10000));
+    p.write(rows);
+    p.closeWriteChannel();
+
+    QStringList ended;
+    QList<quint64> totals; // of the row that converts now
+    QElapsedTimer clock;
+    clock.start();
+    while (p.state() == QProcess::Running || p.canReadLine()) {
+        QVERIFY2(clock.elapsed() < 120000, "the worker does not end");
+        if (!p.canReadLine()) {
+            p.waitForReadyRead(1000);
+            continue;
+        }
+        const worker::Answer answer = worker::readAnswerLine(p.readLine());
+        QVERIFY(answer.kind != worker::Answer::Kind::Unreadable);
+        if (answer.kind == worker::Answer::Kind::Progress && !totals.contains(answer.total))
+            totals << answer.total;
+        if (answer.kind != worker::Answer::Kind::End)
+            continue;
+        QVERIFY2(ended.size() < inputs.size(), "more ends than rows");
+        const QString name = inputs.at(ended.size()).first;
+        QVERIFY2(totals.size() <= 1, qPrintable(name));
+        totals.clear();
+        ended << (answer.outcome.isConverted() ? name : QStringLiteral("failed"));
+        QCOMPARE(QFileInfo::exists(out + QLatin1Char('/') + name), answer.outcome.isConverted());
+    }
+    QCOMPARE(p.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(p.exitCode(), 0);
+    QCOMPARE(ended, QStringList({QStringLiteral("long.wav"), QStringLiteral("short.wav"),
+                                 QStringLiteral("failed"), QStringLiteral("middle.wav")}));
+    QCOMPARE(filesIn(QDir(root.path()).relativeFilePath(out)),
+             QStringList({QStringLiteral("long.wav"), QStringLiteral("middle.wav"),
+                          QStringLiteral("short.wav")}));
+}
+
 void TstCli::verboseCommand()
 {
     const QString out = freshDir();
