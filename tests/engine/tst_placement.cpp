@@ -54,6 +54,8 @@ private Q_SLOTS:
     void sweptBeforeRename();
     void sweptNames_data();
     void sweptNames();
+    void pendingUntilCommitted_data();
+    void pendingUntilCommitted();
 
 private:
     int convert(const QString &out, quint32 fileSize, bool mayReplace = true,
@@ -329,4 +331,57 @@ void TestPlacement::sweptNames()
 }
 
 QTEST_GUILESS_MAIN(TestPlacement)
+void TestPlacement::pendingUntilCommitted_data()
+{
+    QTest::addColumn<QString>("meanwhile"); // what happens before the commit
+    QTest::addColumn<bool>("mayReplace");
+    QTest::addColumn<bool>("placed");
+
+    QTest::newRow("committed") << QString() << false << true;
+    QTest::newRow("dropped") << QStringLiteral("drop") << true << false;
+    QTest::newRow("a file came, kept") << QStringLiteral("file") << false << false;
+    QTest::newRow("a file came, replaced") << QStringLiteral("file") << true << true;
+}
+
+// A conversion that leaves its output to be committed later puts nothing at
+// the path until then, and leaves nothing behind when dropped or refused.
+void TestPlacement::pendingUntilCommitted()
+{
+    QFETCH(QString, meanwhile);
+    QFETCH(bool, mayReplace);
+    QFETCH(bool, placed);
+
+    const QString dir = folder(QStringLiteral("pending"));
+    ConvertParams p;
+    p.inputPath = input;
+    p.outputPath = dir + QStringLiteral("/out.wav");
+    p.sampleRate = 22050;
+    p.channels = 1;
+    p.bitsPerSample = 16;
+    p.mayReplace = mayReplace;
+    {
+        placement::Pending pending;
+        QVERIFY(Resampling().run(p, {}, &pending).isConverted());
+        QVERIFY(pending.isWaiting());
+        QVERIFY(!QFileInfo::exists(p.outputPath));
+        if (meanwhile == QLatin1String("file"))
+            QVERIFY(writeFile(p.outputPath, "came meanwhile"));
+        if (meanwhile != QLatin1String("drop")) {
+            const Outcome outcome = Resampling::commit(p, nullptr, &pending);
+            QCOMPARE(outcome.isConverted(), placed);
+            if (!placed)
+                QVERIFY2(outcome.text().contains(QStringLiteral("exists")),
+                         qPrintable(outcome.text()));
+            QVERIFY(!pending.isWaiting());
+        }
+    }
+    QCOMPARE(leftovers(dir), QStringList());
+    if (placed)
+        QCOMPARE(testutil::soxi(p.outputPath, QStringLiteral("-s")).toInt(), 44100);
+    else if (meanwhile == QLatin1String("file"))
+        QVERIFY(testutil::readAll(p.outputPath) == "came meanwhile");
+    else
+        QVERIFY(!QFileInfo::exists(p.outputPath));
+}
+
 #include "tst_placement.moc"
