@@ -1,11 +1,13 @@
 #include "convert/batch.h"
 
 #include "convert/command.h"
+#include "convert/committer.h"
 #include "convert/inputs.h"
 #include "convert/logging.h"
 #include "convert/resampling.h"
 #include "convert/spare.h"
 #include "convert/units.h"
+#include "convert/workerprocess.h"
 
 #include <QCoreApplication>
 #include <QDebug>
@@ -19,43 +21,63 @@ namespace {
 
 // Converts a row that the plan lets through; `settled`, when given, carries
 // the shared gain and its level, and the row was announced by the measuring
-// round.
+// round. With a `committer`, the output is put at its path while the next row
+// converts, and the row's news keeps its place behind the row before it.
 void convertRow(const Plan &plan, const PlanRow &row, Resampling &resampling,
                 const BatchReport &report, const std::atomic_bool *cancel,
-                const SettledGain *settled = nullptr, const sound::Level *level = nullptr)
+                const SettledGain *settled = nullptr, const sound::Level *level = nullptr,
+                Committer *committer = nullptr)
 {
     const int i = row.index;
+    const auto tell = [committer](const std::function<void()> &news) {
+        if (committer)
+            committer->tell(news);
+        else
+            news();
+    };
     if (!settled && report.started)
-        report.started(i, row.input, row.output);
+        tell([&report, &row] { report.started(row.index, row.input, row.output); });
     ConvertHooks hooks;
     hooks.cancel = cancel;
     spare::useProcessors(report.spareProcessors, &hooks);
     if (report.progress)
-        hooks.progress = [&report, i](quint64 done, quint64 total) {
-            report.progress(i, done, total);
+        hooks.progress = [&report, i, &tell](quint64 done, quint64 total) {
+            tell([&report, i, done, total] { report.progress(i, done, total); });
         };
     if (report.clipped)
-        hooks.clipped = [&report, i](quint64 samples) {
+        hooks.clipped = [&report, i, &tell](quint64 samples) {
             if (samples > 0)
-                report.clipped(i, samples);
+                tell([&report, i, samples] { report.clipped(i, samples); });
         };
     if (report.warning)
-        hooks.warning = [&report, i](const QString &text) { report.warning(i, text); };
+        hooks.warning = [&report, i, &tell](const QString &text) {
+            tell([&report, i, text] { report.warning(i, text); });
+        };
     if (report.gain)
-        hooks.gain = [&report, i](const sound::Level &chosen) { report.gain(i, chosen); };
+        hooks.gain = [&report, i, &tell](const sound::Level &chosen) {
+            tell([&report, i, chosen] { report.gain(i, chosen); });
+        };
     ConvertParams params = plan.params(row);
     if (settled) {
         params.settled = *settled;
         if (report.gain)
-            report.gain(i, *level);
+            tell([&report, i, level] { report.gain(i, *level); });
     }
-    const Outcome outcome = resampling.run(params, hooks);
-    if (outcome.isConverted()) {
-        if (report.converted)
-            report.converted(i, row.input, row.output);
-    } else if (report.failed) {
-        report.failed(i, row.input, outcome);
+    const auto ended = [&report, &row](const Outcome &outcome) {
+        if (outcome.isConverted()) {
+            if (report.converted)
+                report.converted(row.index, row.input, row.output);
+        } else if (report.failed) {
+            report.failed(row.index, row.input, outcome);
+        }
+    };
+    if (!committer) {
+        ended(resampling.run(params, hooks));
+        return;
     }
+    placement::Pending pending;
+    const Outcome outcome = resampling.run(params, hooks, &pending);
+    committer->finish(params, cancel, std::move(pending), outcome, ended);
 }
 
 } // namespace
@@ -104,16 +126,18 @@ bool measureRow(const Plan &plan, const PlanRow &row, Resampling &resampling,
 
 void convertSharedRow(const Plan &plan, const PlanRow &row, Resampling &resampling,
                       const BatchReport &report, const std::atomic_bool *cancel,
-                      const Shared &shared)
+                      const Shared &shared, Committer *committer)
 {
     convertRow(plan, row, resampling, report, cancel, &shared.gains.at(row.index),
-               &shared.levels.at(row.index));
+               &shared.levels.at(row.index), committer);
 }
 
 void runRow(const Plan &plan, const PlanRow &row, Resampling &resampling, const BatchReport &report,
-            const std::atomic_bool *cancel)
+            const std::atomic_bool *cancel, Committer *committer)
 {
     const int i = row.index;
+    if (committer && ((cancel && cancel->load()) || row.status != PlanRow::Status::Convert))
+        committer->settle();
     if (cancel && cancel->load()) {
         if (report.failed)
             report.failed(i, row.input, Outcome::cancelled());
@@ -137,15 +161,28 @@ void runRow(const Plan &plan, const PlanRow &row, Resampling &resampling, const 
     case PlanRow::Status::Convert:
         break;
     }
-    convertRow(plan, row, resampling, report, cancel);
+    convertRow(plan, row, resampling, report, cancel, nullptr, nullptr, committer);
 }
 
 void runPlan(const Plan &plan, Resampling &resampling, const BatchReport &report,
              const std::atomic_bool *cancel)
 {
+    // Each output is put in place while the next row converts; a row that
+    // reads or writes a file of the row before it waits for that one.
+    Committer committer(Committer::TellFrom::CallerThread);
+    const QVector<QVector<int>> before = worker::rowsBefore(plan);
+    int lastConverted = -1;
+    const auto run = [&](const PlanRow &row, const std::function<void()> &convert) {
+        if ((cancel && cancel->load()) || before.value(row.index).contains(lastConverted))
+            committer.settle();
+        convert();
+        if (row.status == PlanRow::Status::Convert)
+            lastConverted = row.index;
+    };
     if (!plan.request.sound.together) {
         for (const PlanRow &row : plan.rows)
-            runRow(plan, row, resampling, report, cancel);
+            run(row, [&] { runRow(plan, row, resampling, report, cancel, &committer); });
+        committer.settle();
         return;
     }
     // Every file's level comes before any file's gain.
@@ -166,15 +203,19 @@ void runPlan(const Plan &plan, Resampling &resampling, const BatchReport &report
     const Shared shared = shareGain(plan, own, measured);
     for (const PlanRow &row : plan.rows) {
         const int i = row.index;
-        if (row.status != PlanRow::Status::Convert)
-            runRow(plan, row, resampling, report, cancel);
-        else if (ended.at(i))
-            continue;
-        else if (cancel && cancel->load() && report.failed)
-            report.failed(i, row.input, Outcome::cancelled());
-        else if (measured.at(i))
-            convertSharedRow(plan, row, resampling, report, cancel, shared);
+        run(row, [&] {
+            if (row.status != PlanRow::Status::Convert)
+                runRow(plan, row, resampling, report, cancel, &committer);
+            else if (ended.at(i))
+                return;
+            else if (cancel && cancel->load() && report.failed)
+                report.failed(i, row.input, Outcome::cancelled());
+            else if (measured.at(i))
+                convertSharedRow(plan, row, resampling, report, cancel, shared, &committer);
+        });
     }
+    // While what the news held behind it refers to is still there.
+    committer.settle();
 }
 
 namespace {

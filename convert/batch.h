@@ -12,6 +12,7 @@
 #include <atomic>
 #include <functional>
 
+class Committer;
 class Resampling;
 
 struct BatchReport
@@ -48,9 +49,10 @@ void runPlan(const Plan &plan, Resampling &resampling, const BatchReport &report
              const std::atomic_bool *cancel = nullptr);
 
 // Converts one row on its own, as a worker does: reports through `report`
-// under the row's index.
+// under the row's index. With a `committer`, its output is put in place
+// while the next row converts (Committer).
 void runRow(const Plan &plan, const PlanRow &row, Resampling &resampling, const BatchReport &report,
-            const std::atomic_bool *cancel = nullptr);
+            const std::atomic_bool *cancel = nullptr, Committer *committer = nullptr);
 
 // The shared gain of a request whose files keep their balance: from each
 // row's own level (those that measured), the level each gets, and the gains
@@ -71,7 +73,7 @@ bool measureRow(const Plan &plan, const PlanRow &row, Resampling &resampling,
                 Outcome *outcome);
 void convertSharedRow(const Plan &plan, const PlanRow &row, Resampling &resampling,
                       const BatchReport &report, const std::atomic_bool *cancel,
-                      const Shared &shared);
+                      const Shared &shared, Committer *committer = nullptr);
 
 // What a request may ask beyond its convert command, which cannot carry it.
 struct RequestOptions

@@ -175,6 +175,12 @@ Outcome Resampling::commit(const ConvertParams &params, const std::atomic_bool *
     // Measuring writes nothing.
     if (!pending->isWaiting())
         return Outcome();
+    // A stop that came while the output waited for its turn keeps it off its
+    // path, as it would have stopped its conversion.
+    if (cancel && cancel->load()) {
+        *pending = placement::Pending();
+        return failedWith(params, cancel, Outcome::cancelled());
+    }
     QString why;
     return pending->commit(&why) ? Outcome() : failedWith(params, cancel, Outcome::failed(why));
 }

@@ -1,7 +1,7 @@
 #include "convert/worker.h"
 
+#include "convert/committer.h"
 #include "convert/interrupt.h"
-#include "convert/placement.h"
 #include "convert/progress.h"
 #include "convert/resampling.h"
 #include "convert/sound.h"
@@ -10,9 +10,6 @@
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QList>
-
-#include <mutex>
-#include <thread>
 
 #include <algorithm>
 #include <cctype>
@@ -83,74 +80,6 @@ private:
     QByteArray buffer;
 };
 
-// Puts each finished output at its path on a thread of its own, while the
-// next row, where the parent has sent one ahead, already converts: the wait
-// for the disk (a few milliseconds a file) then costs a short row nothing.
-// The parent reads a worker's lines as one row's after another's, so the
-// next row's lines wait until the row before it has ended.
-class Finisher
-{
-public:
-    ~Finisher() { wait(); }
-
-    // A line of the row that converts now; false once the parent has gone.
-    bool write(const QByteArray &line)
-    {
-        std::lock_guard<std::mutex> locked(lock);
-        if (placing)
-            held.append(line);
-        else
-            gone |= !writeAll(line);
-        return !gone;
-    }
-
-    // Ends the row that converted: at once where nothing waits to be put in
-    // place, else once its output stands at its path or has failed to.
-    bool finish(const ConvertParams &params, const std::atomic_bool &cancel,
-                placement::Pending pending, const Outcome &outcome)
-    {
-        wait();
-        if (!outcome.isConverted() || !pending.isWaiting())
-            return write(endLine(outcome));
-        {
-            std::lock_guard<std::mutex> locked(lock);
-            placing = true;
-        }
-        thread = std::thread([this, params, &cancel, outcome, p = std::move(pending)]() mutable {
-            const Outcome placed = Resampling::commit(params, &cancel, &p);
-            std::lock_guard<std::mutex> locked(lock);
-            gone |= !writeAll(endLine(placed.isConverted() ? outcome : placed));
-            for (const QByteArray &line : qAsConst(held))
-                gone |= !gone && !writeAll(line);
-            held.clear();
-            placing = false;
-        });
-        return !parentGone();
-    }
-
-    // Waits until the row handed to finish() has ended; false once the
-    // parent has gone.
-    bool wait()
-    {
-        if (thread.joinable())
-            thread.join();
-        return !parentGone();
-    }
-
-private:
-    bool parentGone()
-    {
-        std::lock_guard<std::mutex> locked(lock);
-        return gone;
-    }
-
-    std::mutex lock;
-    std::thread thread;
-    bool placing = false;
-    bool gone = false;
-    QList<QByteArray> held;
-};
-
 } // namespace
 
 int spareProcessorsFor(int rowsToStart, int rowsRunning, int processors)
@@ -213,14 +142,24 @@ int run(const std::atomic_bool &cancel, int wakeDescriptor)
 
     Resampling resampling;
     LineReader reader;
-    Finisher finisher;
+    std::atomic_bool parentGone{false};
+    const auto send = [&parentGone](const QByteArray &line) {
+        if (!writeAll(line))
+            parentGone = true;
+    };
+    const auto sendEnd = [&send](const Outcome &outcome) { send(endLine(outcome)); };
+    // The parent sends the next row once this one has ended: told as soon as
+    // the output stands. Gone before what it tells with.
+    Committer committer(Committer::TellFrom::PlacingThread);
     QByteArray line;
     while (reader.next(&line, cancel, wakeDescriptor)) {
         const Job job = readJobLine(line);
         if (job.kind != Job::Kind::Convert) {
-            if (!finisher.finish(job.params, cancel, {},
-                                 Outcome::failed(QCoreApplication::translate(
-                                     "engine", "the worker was sent no input it can read"))))
+            committer.finish(job.params, &cancel, {},
+                             Outcome::failed(QCoreApplication::translate(
+                                 "engine", "the worker was sent no input it can read")),
+                             sendEnd);
+            if (parentGone)
                 return 1;
             continue;
         }
@@ -230,23 +169,28 @@ int run(const std::atomic_bool &cancel, int wakeDescriptor)
         ConvertHooks hooks;
         hooks.cancel = &cancel;
         spare::useProcessors(job.spareProcessors, &hooks);
+        const auto tell = [&committer, &send](const QByteArray &news) {
+            committer.tell([&send, news] { send(news); });
+        };
         hooks.progress = [&](quint64 done, quint64 total) {
             if (gate.pass(done, total, clock.elapsed()))
-                finisher.write(progressLine(done, total));
+                tell(progressLine(done, total));
         };
         hooks.clipped = [&](quint64 samples) {
             if (samples > 0)
-                finisher.write(clippedLine(samples));
+                tell(clippedLine(samples));
         };
-        hooks.warning = [&](const QString &text) { finisher.write(warningLine(text)); };
-        hooks.gain = [&](const sound::Level &level) { finisher.write(gainLine(level)); };
+        hooks.warning = [&](const QString &text) { tell(warningLine(text)); };
+        hooks.gain = [&](const sound::Level &level) { tell(gainLine(level)); };
         placement::Pending pending;
         const Outcome outcome = resampling.run(job.params, hooks, &pending);
-        if (!finisher.finish(job.params, cancel, std::move(pending), outcome))
+        committer.finish(job.params, &cancel, std::move(pending), outcome, sendEnd);
+        if (parentGone)
             return 1;
     }
     // The last output stands at its path, and is told, before the worker ends.
-    return finisher.wait() ? 0 : 1;
+    committer.settle();
+    return parentGone ? 1 : 0;
 }
 
 int serve()

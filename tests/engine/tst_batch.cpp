@@ -257,8 +257,10 @@ void TestBatch::cancel_data()
                        "failed 2 take3.ogg: cancelled"};
     QTest::newRow("after the first input")
         << 0
+        // The next row converts while the first one's output is put in place.
         << QStringList{"started 0 take1.wav -> take1.wav", "converted 0 take1.wav -> take1.wav",
-                       "failed 1 long.flac: cancelled", "failed 2 take3.ogg: cancelled"};
+                       "started 1 long.flac -> long.wav", "failed 1 long.flac: cancelled",
+                       "failed 2 take3.ogg: cancelled"};
 }
 
 void TestBatch::cancel()

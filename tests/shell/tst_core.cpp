@@ -520,9 +520,14 @@ void TestCore::overlappingRequests()
              (QStringList{"wait:true", "returned", "wait:true", "returned", "wait:true", "returned",
                           "ready:medium.flac", "ready:tone.wav", "ready:tone.flac",
                           "ready:tone.wav", "failed:gone.wav", "wait:false"}));
-    QCOMPARE(snapshots,
-             (QStringList{"medium.flac outputs=1 scratch=0", "tone.wav outputs=2 scratch=0",
-                          "tone.flac outputs=3 scratch=0", "tone.wav outputs=4 scratch=0"}));
+    // The row after medium.flac, of the same request, may have begun while
+    // medium.flac's output was put in place; no row of a later request has.
+    QVERIFY2(snapshots.value(0) == QLatin1String("medium.flac outputs=1 scratch=0") ||
+                 snapshots.value(0) == QLatin1String("medium.flac outputs=1 scratch=1"),
+             qPrintable(snapshots.value(0)));
+    QCOMPARE(snapshots.mid(1),
+             (QStringList{"tone.wav outputs=2 scratch=0", "tone.flac outputs=3 scratch=0",
+                          "tone.wav outputs=4 scratch=0"}));
     QCOMPARE(convertSpy.count(), 3);
     QCOMPARE(rec.offGuiThread, 0);
 
