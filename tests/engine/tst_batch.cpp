@@ -75,6 +75,9 @@ struct Recorder
             events << QStringLiteral("converted %1 %2 -> %3")
                           .arg(i)
                           .arg(QFileInfo(input).fileName(), QFileInfo(output).fileName());
+            // Told only once the output stands at its path.
+            if (!QFileInfo::exists(output))
+                events << QStringLiteral("%1 is not in place").arg(output);
             if (onConverted)
                 onConverted(i);
         };
