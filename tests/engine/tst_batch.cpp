@@ -61,6 +61,7 @@ struct Recorder
     QStringList events;
     int progressCalls = 0;
     std::function<void(int)> onConverted;
+    bool checkPlaced = false; // a real conversion's outputs, not a fake worker's
 
     BatchReport report()
     {
@@ -76,7 +77,7 @@ struct Recorder
                           .arg(i)
                           .arg(QFileInfo(input).fileName(), QFileInfo(output).fileName());
             // Told only once the output stands at its path.
-            if (!QFileInfo::exists(output))
+            if (checkPlaced && !QFileInfo::exists(output))
                 events << QStringLiteral("%1 is not in place").arg(output);
             if (onConverted)
                 onConverted(i);
@@ -164,6 +165,7 @@ void TestBatch::mixedInputs()
     QTemporaryDir dir;
     Resampling resampling;
     Recorder rec;
+    rec.checkPlaced = true;
     const QString text =
         command(dir.path(), {"take1.wav", "missing.flac", "Room B.WAV", "notes.wav", "folder.wav",
                              "take2.flac", "take3.ogg"});
