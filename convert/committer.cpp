@@ -2,6 +2,8 @@
 
 #include "convert/resampling.h"
 
+#include <csignal>
+
 void Committer::tell(const std::function<void()> &news)
 {
     if (from == TellFrom::CallerThread && placed.load())
@@ -21,13 +23,13 @@ void Committer::tell(const std::function<void()> &news)
     news();
 }
 
-void Committer::finish(const ConvertParams &params, const std::atomic_bool *cancel,
-                       placement::Pending pending, const Outcome &result,
+void Committer::finish(const ConvertParams &rowParams, const std::atomic_bool *rowCancel,
+                       placement::Pending rowPending, const Outcome &rowResult,
                        const std::function<void(const Outcome &)> &told)
 {
     settle();
-    if (!result.isConverted() || !pending.isWaiting()) {
-        told(result);
+    if (!rowResult.isConverted() || !rowPending.isWaiting()) {
+        told(rowResult);
         return;
     }
     {
@@ -35,22 +37,48 @@ void Committer::finish(const ConvertParams &params, const std::atomic_bool *canc
         busy = true;
         placed = false;
         ended = told;
+        params = rowParams;
+        cancel = rowCancel;
+        pending = std::move(rowPending);
+        result = rowResult;
     }
-    thread = std::thread([this, params, cancel, result, p = std::move(pending)]() mutable {
-        const Outcome done = Resampling::commit(params, cancel, &p);
-        std::lock_guard<std::mutex> locked(lock);
-        outcome = done.isConverted() ? result : done;
-        if (from == TellFrom::PlacingThread)
-            tellHeld();
-        else
-            placed = true;
-    });
+    // Signals stay with the threads that were there before: a Ctrl-C still
+    // interrupts what it interrupted.
+    sigset_t all, previous;
+    sigfillset(&all);
+    pthread_sigmask(SIG_SETMASK, &all, &previous);
+    running = pthread_create(&thread, nullptr, &Committer::placingMain, this) == 0;
+    pthread_sigmask(SIG_SETMASK, &previous, nullptr);
+    // Out of threads: the output is put in place here, before the next row.
+    if (!running) {
+        place();
+        settle();
+    }
+}
+
+void *Committer::placingMain(void *committer)
+{
+    static_cast<Committer *>(committer)->place();
+    return nullptr;
+}
+
+void Committer::place()
+{
+    const Outcome done = Resampling::commit(params, cancel, &pending);
+    std::lock_guard<std::mutex> locked(lock);
+    outcome = done.isConverted() ? result : done;
+    if (from == TellFrom::PlacingThread)
+        tellHeld();
+    else
+        placed = true;
 }
 
 void Committer::settle()
 {
-    if (thread.joinable())
-        thread.join();
+    if (running) {
+        pthread_join(thread, nullptr);
+        running = false;
+    }
     std::unique_lock<std::mutex> locked(lock);
     if (!busy)
         return;

@@ -15,7 +15,7 @@
 #include <atomic>
 #include <functional>
 #include <mutex>
-#include <thread>
+#include <pthread.h>
 
 class Committer
 {
@@ -47,9 +47,17 @@ public:
 
 private:
     void tellHeld();
+    void place();
+    static void *placingMain(void *committer);
 
     const TellFrom from;
-    std::thread thread;
+    pthread_t thread{};
+    bool running = false; // a placing thread to join
+    // What the placing thread works on, handed over before it starts.
+    ConvertParams params;
+    const std::atomic_bool *cancel = nullptr;
+    placement::Pending pending;
+    Outcome result;
     mutable std::mutex lock;
     bool busy = false;              // a row is being placed or its end not yet told
     std::atomic_bool placed{false}; // for TellFrom::CallerThread: its commit is over
