@@ -66,7 +66,8 @@ void Committer::place()
 {
     const Outcome done = Resampling::commit(params, cancel, &pending);
     std::lock_guard<std::mutex> locked(lock);
-    outcome = done.isConverted() ? result : done;
+    if (!done.isConverted())
+        result = done;
     if (from == TellFrom::PlacingThread)
         tellHeld();
     else
@@ -93,7 +94,7 @@ void Committer::settle()
     const auto news = std::move(held);
     held.clear();
     locked.unlock();
-    told(outcome);
+    told(result);
     for (const auto &item : news)
         item();
 }
@@ -101,7 +102,7 @@ void Committer::settle()
 void Committer::tellHeld()
 {
     // Under the lock, so that no news of the next row slips in between.
-    ended(outcome);
+    ended(result);
     for (const auto &item : qAsConst(held))
         item();
     held.clear();

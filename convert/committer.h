@@ -10,7 +10,6 @@
 #include "convert/placement.h"
 
 #include <QList>
-#include <QString>
 
 #include <atomic>
 #include <functional>
@@ -57,11 +56,10 @@ private:
     ConvertParams params;
     const std::atomic_bool *cancel = nullptr;
     placement::Pending pending;
-    Outcome result;
-    mutable std::mutex lock;
+    Outcome result; // what became of it, once placed
+    std::mutex lock;
     bool busy = false;              // a row is being placed or its end not yet told
     std::atomic_bool placed{false}; // for TellFrom::CallerThread: its commit is over
-    Outcome outcome;                // what became of the row being placed
     std::function<void(const Outcome &)> ended;
     QList<std::function<void()>> held;
 };
