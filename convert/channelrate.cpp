@@ -1,12 +1,12 @@
 #include "convert/channelrate.h"
 
 #include "convert/soxhandles.h"
+#include "convert/spare.h"
 
 #include <pthread.h>
 
 #include <algorithm>
 #include <condition_variable>
-#include <csignal>
 #include <cstring>
 #include <mutex>
 #include <string>
@@ -132,10 +132,6 @@ int Split::start(sox_effect_t *effp)
     effp->out_signal.channels = effp->in_signal.channels;
     pending.reserve((blockFrames + sox_get_globals()->bufsiz) * channels);
 
-    // Signals stay with the threads that were there before.
-    sigset_t all, previous;
-    sigfillset(&all);
-    pthread_sigmask(SIG_SETMASK, &all, &previous);
     for (size_t c = 0; c < channels; ++c) {
         struct Start
         {
@@ -143,8 +139,8 @@ int Split::start(sox_effect_t *effp)
             size_t lane;
         };
         auto *s = new Start{this, c};
-        if (pthread_create(
-                &lanes[c].thread, nullptr,
+        if (spare::startThread(
+                &lanes[c].thread,
                 [](void *arg) -> void * {
                     auto *s = static_cast<Start *>(arg);
                     Split *split = s->split;
@@ -153,12 +149,11 @@ int Split::start(sox_effect_t *effp)
                     split->laneLoop(lane);
                     return nullptr;
                 },
-                s) == 0)
+                s))
             lanes[c].threaded = true;
         else
             delete s; // this lane runs on the chain's thread
     }
-    pthread_sigmask(SIG_SETMASK, &previous, nullptr);
     return SOX_SUCCESS;
 }
 

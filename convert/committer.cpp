@@ -1,8 +1,7 @@
 #include "convert/committer.h"
 
 #include "convert/resampling.h"
-
-#include <csignal>
+#include "convert/spare.h"
 
 void Committer::tell(const std::function<void()> &news)
 {
@@ -42,13 +41,7 @@ void Committer::finish(const ConvertParams &rowParams, const std::atomic_bool *r
         pending = std::move(rowPending);
         result = rowResult;
     }
-    // Signals stay with the threads that were there before: a Ctrl-C still
-    // interrupts what it interrupted.
-    sigset_t all, previous;
-    sigfillset(&all);
-    pthread_sigmask(SIG_SETMASK, &all, &previous);
-    running = pthread_create(&thread, nullptr, &Committer::placingMain, this) == 0;
-    pthread_sigmask(SIG_SETMASK, &previous, nullptr);
+    running = spare::startThread(&thread, &Committer::placingMain, this);
     // Out of threads: the output is put in place here, before the next row.
     if (!running) {
         place();

@@ -183,8 +183,7 @@ bool Pending::commit(QString *why)
     return true;
 }
 
-bool prepare(const QString &path, const Body &body, Replace replace, QString *why, Pending *pending,
-             const Hooks &hooks)
+bool begin(const QString &path, Replace replace, QString *why, Pending *pending, const Hooks &hooks)
 {
     *pending = Pending();
     const QByteArray target = QFile::encodeName(path);
@@ -210,31 +209,43 @@ bool prepare(const QString &path, const Body &body, Replace replace, QString *wh
     if (fd < 0)
         return fail(errors::errnoText(error));
     // Owned from here on: removed on every path that does not commit it.
-    Pending written;
-    written.fd = fd;
-    written.path = path;
-    written.partial = partial;
-    written.replace = replace;
-    written.hooks = hooks;
+    Pending begun;
+    begun.fd = fd;
+    begun.path = path;
+    begun.partial = partial;
+    begun.replace = replace;
+    begun.hooks = hooks;
+    // An earlier output keeps its mode; a link's target is none of our business.
+    if (exists && S_ISREG(earlier.st_mode) && ::fchmod(fd, earlier.st_mode & 07777) != 0)
+        return fail(errors::errnoText(errno));
+    *pending = std::move(begun);
+    return true;
+}
 
+bool Pending::finish(const Body &body, QString *why)
+{
+    if (fd < 0)
+        return failWith(path, QCoreApplication::translate("engine", "nothing was written"), why);
     QFile out;
     bool ok = out.open(fd, QIODevice::WriteOnly, QFileDevice::DontCloseHandle);
     QString problem;
-    // An earlier output keeps its mode; a link's target is none of our business.
-    if (ok && exists && S_ISREG(earlier.st_mode) && ::fchmod(fd, earlier.st_mode & 07777) != 0)
-        problem = errors::errnoText(errno);
-    ok = ok && problem.isEmpty() && body(out, &problem);
+    ok = ok && body(out, &problem);
     // Flushed while the device still knows why a write failed.
     ok = ok && out.flush() && out.error() == QFileDevice::NoError;
     if (!ok) {
         if (problem.isEmpty())
             problem =
                 out.error() != QFileDevice::NoError ? out.errorString() : errors::errnoText(errno);
-        return fail(problem);
+        drop();
+        return failWith(path, problem, why);
     }
-    out.close();
-    *pending = std::move(written);
     return true;
+}
+
+bool prepare(const QString &path, const Body &body, Replace replace, QString *why, Pending *pending,
+             const Hooks &hooks)
+{
+    return begin(path, replace, why, pending, hooks) && pending->finish(body, why);
 }
 
 bool write(const QString &path, const Body &body, Replace replace, QString *why, const Hooks &hooks)

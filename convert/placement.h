@@ -54,15 +54,21 @@ public:
     Pending &operator=(Pending &&other) noexcept;
     ~Pending();
 
-    // Whether a written file waits for commit().
+    // Whether a partial file is held: begun, or written and waiting for
+    // commit().
     bool isWaiting() const { return fd >= 0; }
+    // The partial file's descriptor, for bytes written at set offsets before
+    // finish() (pwrite and the like); -1 when none is held.
+    int handle() const { return fd; }
+    // Runs `body` on the partial file from its start and flushes it: the
+    // second half of prepare(). False with the reason, the file then removed.
+    bool finish(const Body &body, QString *why);
     // Syncs the file to the disk and renames it onto its path, as write()
     // ends; false with the reason, the file then removed. Once only.
     bool commit(QString *why);
 
 private:
-    friend bool prepare(const QString &, const Body &, Replace, QString *, Pending *,
-                        const Hooks &);
+    friend bool begin(const QString &, Replace, QString *, Pending *, const Hooks &);
     void drop();
 
     int fd = -1;
@@ -71,6 +77,11 @@ private:
     Replace replace = Replace::Refused;
     Hooks hooks;
 };
+
+// The first part of prepare(): the checks of what stands at `path`, then a new,
+// empty partial file beside it, which `pending` holds for finish().
+bool begin(const QString &path, Replace replace, QString *why, Pending *pending,
+           const Hooks &hooks = {});
 
 // The first part of write(): the bytes that `body` writes go into a new file
 // beside `path`, flushed; `pending` then holds it for its commit().

@@ -1,7 +1,8 @@
 #include "convert/readahead.h"
 
+#include "convert/spare.h"
+
 #include <algorithm>
-#include <csignal>
 #include <cstring>
 
 namespace {
@@ -36,14 +37,8 @@ bool ReadAhead::start()
     stopping = false;
     ownReader = input->handler.read;
 
-    // Signals stay with the threads that were there before: a Ctrl-C still
-    // interrupts what it interrupted, never the decoder.
-    sigset_t all, previous;
-    sigfillset(&all);
-    pthread_sigmask(SIG_SETMASK, &all, &previous);
-    const int failed = pthread_create(&thread, nullptr, &ReadAhead::decoderMain, this);
-    pthread_sigmask(SIG_SETMASK, &previous, nullptr);
-    if (failed != 0) {
+    // A Ctrl-C interrupts the flow, never the decoder.
+    if (!spare::startThread(&thread, &ReadAhead::decoderMain, this)) {
         storage = {};
         return false;
     }

@@ -1,5 +1,6 @@
 #include "convert/resampling.h"
 
+#include "convert/earlycopy.h"
 #include "convert/fileid.h"
 #include "convert/logging.h"
 #include "convert/placement.h"
@@ -53,13 +54,27 @@ bool writeSilence(QIODevice &out, quint64 count, char value, QString *why)
     return true;
 }
 
+placement::Replace replaceFor(const ConvertParams &p)
+{
+    return p.mayReplace ? placement::Replace::Allowed : placement::Replace::Refused;
+}
+
+placement::Hooks placingFor(const ConvertHooks &hooks)
+{
+    placement::Hooks placing;
+    placing.placed = hooks.placed;
+    return placing;
+}
+
 // Cuts the samples of the finished scratch file to the requested size, from
 // the requested start, and writes them behind a fresh header to the output
 // path: faded out where the cut falls inside the sound, padded with silence
-// where the sound ends before the size.
+// where the sound ends before the size. What `early` copied while the chain
+// ran is kept where it still stands as the cut wants it.
 bool repackage(const ConvertParams &p, const ConvertHooks &hooks, const QString &scratchPath,
-               QString *why, placement::Pending *pending)
+               EarlyCopy &early, QString *why, placement::Pending *pending)
 {
+    early.settle();
     QFile samples(scratchPath);
     if (!samples.open(QIODevice::ReadOnly)) {
         *why = QCoreApplication::translate("engine", "cannot read the scratch file back: %1")
@@ -99,14 +114,22 @@ bool repackage(const ConvertParams &p, const ConvertHooks &hooks, const QString 
             : 0;
     const QByteArray header = Wav().header(p.channels, p.sampleRate, p.bitsPerSample,
                                            static_cast<quint32>(taken + padding));
-    if (!samples.seek(chunk.offset + qint64(skip))) {
+    const bool kept = early.pending().isWaiting() && early.dataOffset() == chunk.offset &&
+                      early.copied() <= taken - fadeBytes;
+    const quint64 copied = kept ? early.copied() : 0;
+    if (kept)
+        *pending = std::move(early.pending());
+    else if (!placement::begin(p.outputPath, replaceFor(p), why, pending, placingFor(hooks)))
+        return false;
+    if (!samples.seek(chunk.offset + qint64(skip + copied))) {
         *why = QCoreApplication::translate("engine", "cannot read the scratch file back: %1")
                    .arg(samples.errorString());
         return false;
     }
     const auto body = [&](QIODevice &out, QString *problem) {
         if (out.write(header) != header.size() ||
-            !copyBytes(samples, out, taken - fadeBytes, hooks.cancel, problem))
+            (copied > 0 && !out.seek(qint64(units::headerBytes + copied))) ||
+            !copyBytes(samples, out, taken - fadeBytes - copied, hooks.cancel, problem))
             return false;
         if (fadeBytes > 0) {
             QByteArray tail = samples.read(qint64(fadeBytes));
@@ -121,12 +144,7 @@ bool repackage(const ConvertParams &p, const ConvertHooks &hooks, const QString 
         }
         return writeSilence(out, padding, slot::silenceByte(p.bitsPerSample), problem);
     };
-    placement::Hooks placing;
-    placing.placed = hooks.placed;
-    return placement::prepare(p.outputPath, body,
-                              p.mayReplace ? placement::Replace::Allowed
-                                           : placement::Replace::Refused,
-                              why, pending, placing);
+    return pending->finish(body, why);
 }
 
 } // namespace
@@ -160,11 +178,15 @@ Outcome Resampling::run(const ConvertParams &params, const ConvertHooks &hooks,
     QString why = outputProblem(params);
     // Removed on every path, and while its lock still covers it.
     QTemporaryFile scratch;
+    EarlyCopy early(params, scratch, replaceFor(params), placingFor(hooks));
+    const auto written = [&early](quint64 samples) { early.advance(samples); };
     if (!why.isEmpty())
         outcome = Outcome::failed(why);
-    else if (soxchain::run(params, hooks, scratch, &outcome) && !params.measureOnly &&
-             !repackage(params, hooks, scratch.fileName(), &why, pending))
+    else if (soxchain::run(params, hooks, scratch, &outcome, written) && !params.measureOnly &&
+             !repackage(params, hooks, scratch.fileName(), early, &why, pending))
         outcome = Outcome::failed(why);
+    // Nothing reads the scratch file once it goes.
+    early.settle();
     scratch::discard(scratch);
     return outcome.isConverted() ? outcome : failedWith(params, hooks.cancel, outcome);
 }

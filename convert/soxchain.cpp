@@ -37,6 +37,7 @@ struct FlowState
     quint64 samplesAllowed; // beyond this a WAV file cannot describe the data
     quint64 samplesExpected;
     quint64 progressBase = 0; // what a first, measuring pass has shown done
+    const std::function<void(quint64)> *written = nullptr;
     bool cancelled = false;
     bool tooLarge = false;
 };
@@ -51,6 +52,8 @@ int flowCallback(sox_bool /*allDone*/, void *data)
     const quint64 written = state->output->olength;
     if (state->hooks->progress)
         state->hooks->progress(state->progressBase + written, state->samplesExpected);
+    if (*state->written)
+        (*state->written)(written);
     // The cut drops whatever the last buffer made beyond what the size needs.
     if (state->samplesWanted > 0 && written >= state->samplesWanted)
         return SOX_EOF;
@@ -74,7 +77,11 @@ bool cancelled(const ConvertHooks &hooks, bool seen, Outcome *why)
 class Chain
 {
 public:
-    Chain(const ConvertParams &params, const ConvertHooks &hooks) : p(params), hooks(hooks) {}
+    Chain(const ConvertParams &params, const ConvertHooks &hooks,
+          const std::function<void(quint64)> &written)
+        : p(params), hooks(hooks), written(written)
+    {
+    }
 
     bool openInput(Outcome *why);
     bool openScratch(QTemporaryFile &scratch, Outcome *why);
@@ -86,6 +93,7 @@ private:
 
     const ConvertParams &p;
     const ConvertHooks &hooks;
+    const std::function<void(quint64)> &written;
     sox::Format input;
     sox::Format output;
     double gainDb = p.sound.gainDb;
@@ -164,6 +172,7 @@ bool Chain::flow(Outcome *why)
     const unsigned bytesPerSample = p.bitsPerSample / 8u;
     FlowState state{&hooks, output.get(), slot::samplesWanted(p),
                     units::maxDataBytes / bytesPerSample, 0};
+    state.written = &written;
     state.samplesExpected =
         slot::samplesExpected(p, input->signal.length, input->signal.channels, input->signal.rate);
     if (p.sound.measures()) {
@@ -250,13 +259,13 @@ QString Chain::shortened(const FlowState &state, quint64 promised) const
 } // namespace
 
 bool run(const ConvertParams &params, const ConvertHooks &hooks, QTemporaryFile &scratch,
-         Outcome *why)
+         Outcome *why, const std::function<void(quint64 samples)> &written)
 {
     if (!sox::ensureStarted()) {
         *why = errors::soundLibraryNotStarted();
         return false;
     }
-    Chain chain(params, hooks);
+    Chain chain(params, hooks, written);
     return chain.openInput(why) && chain.openScratch(scratch, why) && chain.measure(why) &&
            (params.measureOnly || chain.flow(why));
 }

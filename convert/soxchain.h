@@ -7,6 +7,8 @@
 #include "convert/outcome.h"
 #include "convert/resampling.h"
 
+#include <functional>
+
 class QTemporaryFile;
 
 namespace soxchain {
@@ -15,8 +17,9 @@ namespace soxchain {
 // the temporary folder once the input has opened. Stops early once the
 // samples that params.fileSize needs exist, and fails rather than pass the
 // largest data chunk a WAV file can describe. A run stopped by hooks.cancel
-// ends cancelled.
+// ends cancelled. `written`, where given, hears between libsox's buffers how
+// many samples the scratch file has been given so far.
 bool run(const ConvertParams &params, const ConvertHooks &hooks, QTemporaryFile &scratch,
-         Outcome *why);
+         Outcome *why, const std::function<void(quint64 samples)> &written = {});
 
 } // namespace soxchain

@@ -7,6 +7,7 @@
 
 #include <QtGlobal>
 
+#include <csignal>
 #include <unistd.h>
 #include <vector>
 
@@ -70,6 +71,16 @@ void restartWithPassiveThreads(char **argv, int processors)
     environment.push_back(nullptr);
     ::execve("/proc/self/exe", argv, environment.data());
     // Still here: this process goes on, with libsox's channels on one thread.
+}
+
+bool startThread(pthread_t *thread, void *(*main)(void *), void *arg)
+{
+    sigset_t all, previous;
+    sigfillset(&all);
+    pthread_sigmask(SIG_SETMASK, &all, &previous);
+    const bool started = pthread_create(thread, nullptr, main, arg) == 0;
+    pthread_sigmask(SIG_SETMASK, &previous, nullptr);
+    return started;
 }
 
 } // namespace spare

@@ -6,6 +6,7 @@
 #include <QByteArray>
 
 #include <cstddef>
+#include <pthread.h>
 
 #include <sox.h>
 
@@ -52,5 +53,10 @@ bool threadsWaitPassively();
 // reads its environment once, as it loads. Returns only where no restart
 // was made.
 void restartWithPassiveThreads(char **argv, int processors);
+
+// Starts a thread of ours that leaves signals to the threads that were there
+// before, so that a Ctrl-C still interrupts what it interrupted. False where
+// no thread can start; the caller then does the work itself.
+bool startThread(pthread_t *thread, void *(*main)(void *), void *arg);
 
 } // namespace spare

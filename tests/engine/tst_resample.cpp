@@ -34,6 +34,8 @@ private Q_SLOTS:
     void normalizeReachesPeak();
     void oneHertzAwayKeepsSamples_data();
     void oneHertzAwayKeepsSamples();
+    void longOutputCopiedAsItGrows_data();
+    void longOutputCopiedAsItGrows();
     void earlyStopMatchesFullConversion_data();
     void earlyStopMatchesFullConversion();
     void failuresHaveReasons_data();
@@ -613,6 +615,117 @@ void TestResample::oneHertzAwayKeepsSamples()
     // Labelled with the rate asked for, holding the samples as they were.
     QCOMPARE(outFormat, QStringLiteral("%1 2 2 13230").arg(rate));
     QVERIFY(outFrames == inFrames);
+}
+
+void TestResample::longOutputCopiedAsItGrows_data()
+{
+    QTest::addColumn<quint64>("startFrame");
+    QTest::addColumn<quint32>("fileSize");
+    QTest::addColumn<bool>("pad");
+    QTest::addColumn<quint32>("fadeMs");
+    QTest::addColumn<QString>("ending"); // converted, refused or cancelled
+
+    // 40 s at 48 kHz, stereo, 32 bits: 15.36 MB, several of the copy's steps.
+    QTest::newRow("whole") << quint64(0) << 0u << false << 0u << "converted";
+    QTest::newRow("start, cut inside a frame, fade")
+        << quint64(12345) << quint32(44 + 12000003) << false << 20u << "converted";
+    QTest::newRow("start, then pad")
+        << quint64(48000) << quint32(44 + 16000000) << true << 20u << "converted";
+    // 4 MiB and the 20 ms fade's 960 frames and one more: one step, no more.
+    QTest::newRow("cut one step past the fade")
+        << quint64(0) << quint32(44 + 4194304 + 7688) << false << 20u << "converted";
+    QTest::newRow("an earlier file kept") << quint64(0) << 0u << false << 0u << "refused";
+    QTest::newRow("stopped while copying") << quint64(0) << 0u << false << 0u << "cancelled";
+}
+
+// A long output goes into its partial file while libsox still writes the
+// scratch file; the output's bytes are still the sox command's, cut, faded
+// and padded as a short one's.
+void TestResample::longOutputCopiedAsItGrows()
+{
+    QFETCH(quint64, startFrame);
+    QFETCH(quint32, fileSize);
+    QFETCH(bool, pad);
+    QFETCH(quint32, fadeMs);
+    QFETCH(QString, ending);
+
+    const QString in = fixture(QStringLiteral("flac"), 44100, 1, 16, 40.0);
+    QVERIFY(!in.isEmpty());
+    const QString dir = fresh(QStringLiteral("early"));
+    ConvertParams p;
+    p.inputPath = in;
+    p.outputPath = dir + QStringLiteral("/out.wav");
+    p.sampleRate = 48000;
+    p.channels = 2;
+    p.bitsPerSample = 32;
+    p.fileSize = fileSize;
+    p.slot.startFrame = startFrame;
+    p.slot.pad = pad;
+    p.slot.fadeOutMs = fadeMs;
+    const QByteArray earlier("an earlier output");
+    if (ending == QLatin1String("refused")) {
+        p.mayReplace = false;
+        QFile file(p.outputPath);
+        QVERIFY(file.open(QIODevice::WriteOnly) && file.write(earlier) == earlier.size());
+    }
+    std::atomic_bool cancel{false};
+    bool partialSeen = false;
+    ConvertHooks hooks;
+    hooks.cancel = &cancel;
+    hooks.progress = [&](quint64, quint64) {
+        partialSeen = partialSeen || !QDir(dir)
+                                          .entryList({QStringLiteral(".sabletide-*.part")},
+                                                     QDir::Hidden | QDir::Files)
+                                          .isEmpty();
+        if (partialSeen && ending == QLatin1String("cancelled"))
+            cancel = true;
+    };
+    const Outcome outcome = Resampling().run(p, hooks);
+    QCOMPARE(scratchCount(), 0);
+    if (ending != QLatin1String("converted")) {
+        QCOMPARE(outcome.text(),
+                 ending == QLatin1String("cancelled")
+                     ? QStringLiteral("cancelled")
+                     : QStringLiteral("cannot write %1: the file exists").arg(p.outputPath));
+        QCOMPARE(entries(dir), ending == QLatin1String("cancelled")
+                                   ? QStringList()
+                                   : QStringList{QStringLiteral("out.wav")});
+        if (ending == QLatin1String("refused"))
+            QCOMPARE(testutil::readAll(p.outputPath), earlier);
+        else
+            QVERIFY(partialSeen);
+        return;
+    }
+    QVERIFY2(outcome.isConverted(), qPrintable(outcome.text()));
+    QCOMPARE(entries(dir), QStringList{QStringLiteral("out.wav")});
+    // The output's partial file was there before the conversion ended.
+    QVERIFY(partialSeen);
+
+    const QByteArray whole =
+        soxReference(in, dir + QStringLiteral("/../early-reference.wav"), 48000, 2, 32);
+    QVERIFY(whole.size() > 15000000);
+    const int skip = int(startFrame) * 8;
+    const int available = whole.size() - skip;
+    const int room = fileSize > 44 ? int(fileSize - 44) : available;
+    const int taken = qMin(available, room);
+    const int padding = pad ? room - taken : 0;
+    const int fadeBytes = available > taken && fadeMs > 0 ? 960 * 8 + taken % 8 : 0;
+    const QByteArray file = testutil::readAll(p.outputPath);
+    QCOMPARE(file.size(), 44 + taken + padding);
+    QCOMPARE(file.left(44).toHex(' '),
+             expectedHeader(2, 48000, 32, quint32(taken + padding)).toHex(' '));
+    QVERIFY2(file.mid(44, taken - fadeBytes) == whole.mid(skip, taken - fadeBytes),
+             "samples differ from the sox command's");
+    if (fadeBytes > 0) {
+        QVERIFY(file.mid(44 + taken - fadeBytes, fadeBytes) !=
+                whole.mid(skip + taken - fadeBytes, fadeBytes));
+        const int silentFrom = taken - taken % 8 - 8;
+        QVERIFY(file.mid(44 + silentFrom) == QByteArray(taken - silentFrom + padding, '\0'));
+    }
+    QVERIFY(file.mid(44 + taken) == QByteArray(padding, '\0'));
+    QString format;
+    QVERIFY(testutil::pythonWave(p.outputPath, &format));
+    QCOMPARE(format, QStringLiteral("48000 2 4 %1").arg((taken + padding) / 8));
 }
 
 void TestResample::earlyStopMatchesFullConversion_data()
