@@ -102,6 +102,7 @@ private slots:
     void namesDifferingInCase();
     void ruleOnAnyDisk_data();
     void ruleOnAnyDisk();
+    void longOutputOnCard();
 
 private:
     QTemporaryDir root;
@@ -269,6 +270,36 @@ void TstCard::ruleOnAnyDisk()
     // The window's check of the spelled paths agrees.
     const QVector<PathClash> clashes = pathClashes(paths, out, suffix);
     QCOMPARE(clashes.size(), statuses.count(QStringLiteral("refused")));
+}
+
+// A long output is copied onto the card while libsox still writes the scratch
+// file on another file system: the bytes are the sox command's all the same.
+void TstCard::longOutputOnCard()
+{
+    if (!card || !card->mounted)
+        QSKIP(qPrintable(QStringLiteral("no exFAT card: ") + (card ? card->why : QString())));
+    const QString in = root.filePath(QStringLiteral("long.flac"));
+    QVERIFY(testutil::makeAudio(in, 44100, 1, 16, 30.0));
+    const QString here = cardPath + QStringLiteral("/long");
+    QVERIFY(QDir().mkpath(here));
+    const Run run =
+        runCli(root.path(), {QStringLiteral("-r"), QStringLiteral("48000"), QStringLiteral("-c"),
+                             QStringLiteral("2"), QStringLiteral("-b"), QStringLiteral("32"),
+                             QStringLiteral("-o"), here, in});
+    QCOMPARE(run.exit, 0);
+    const QString reference = root.filePath(QStringLiteral("long-reference.wav"));
+    QCOMPARE(testutil::run(QStringLiteral("sox"),
+                           {QStringLiteral("-D"), in, QStringLiteral("-b"), QStringLiteral("32"),
+                            QStringLiteral("-t"), QStringLiteral("wavpcm"), reference,
+                            QStringLiteral("rate"), QStringLiteral("48000"),
+                            QStringLiteral("channels"), QStringLiteral("2")}),
+             0);
+    const QByteArray samples = testutil::readAll(reference).mid(44);
+    QCOMPARE(samples.size(), 30 * 48000 * 8);
+    QCOMPARE(QDir(here).entryList(QDir::Files | QDir::Hidden), QStringList{"long.wav"});
+    const QByteArray file = testutil::readAll(here + QStringLiteral("/long.wav"));
+    QCOMPARE(file.left(44), testutil::expectedHeader(2, 48000, 32, quint32(samples.size())));
+    QVERIFY2(file.mid(44) == samples, "samples differ from the sox command's");
 }
 
 QTEST_GUILESS_MAIN(TstCard)
