@@ -17,12 +17,13 @@
 namespace {
 
 // Copies `count` bytes between two files at set offsets, in the kernel where
-// it can; with read and write where the files lie on different file systems.
-bool copyRange(int from, qint64 fromAt, int to, qint64 toAt, quint64 count)
+// it can; with read and write where the files lie on different file systems,
+// which `inKernel` then remembers.
+bool copyRange(int from, qint64 fromAt, int to, qint64 toAt, quint64 count, bool *inKernel)
 {
     loff_t in = fromAt;
     loff_t out = toAt;
-    while (count > 0) {
+    while (count > 0 && *inKernel) {
         const ssize_t n = ::copy_file_range(from, &in, to, &out, size_t(count), 0);
         if (n > 0) {
             count -= quint64(n);
@@ -34,6 +35,9 @@ bool copyRange(int from, qint64 fromAt, int to, qint64 toAt, quint64 count)
             continue;
         if (errno != EXDEV && errno != EINVAL && errno != ENOSYS && errno != EOPNOTSUPP)
             return false;
+        *inKernel = false;
+    }
+    if (count > 0) {
         QByteArray block(int(qMin<quint64>(count, 1 << 20)), Qt::Uninitialized);
         while (count > 0) {
             const ssize_t got = ::pread(from, block.data(),
@@ -136,14 +140,16 @@ void EarlyCopy::copyLoop()
         if (ending)
             return;
         const quint64 from = done;
-        const quint64 to = wanted;
+        // A step at a time even where a slow card falls behind, so that a
+        // stop waits for one step's sync at most.
+        const quint64 to = qMin(wanted, done + stepBytes);
         hold.unlock();
         const qint64 at = qint64(units::headerBytes + from);
         // Synced as it comes, on this thread: the sync at the end then finds
         // little left to write, and the conversion never waits for the disk.
-        const bool ok =
-            copyRange(scratch.handle(), qint64(start + from), partial.handle(), at, to - from) &&
-            ::fdatasync(partial.handle()) == 0;
+        const bool ok = copyRange(scratch.handle(), qint64(start + from), partial.handle(), at,
+                                  to - from, &inKernel) &&
+                        ::fdatasync(partial.handle()) == 0;
         const int error = errno;
         hold.lock();
         if (!ok) {

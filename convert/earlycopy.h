@@ -61,6 +61,7 @@ private:
     quint64 nextAt;     // sample bytes written when the next step is due
     qint64 offset = -1; // the scratch file's first sample byte, once known
     bool stopped = false;
+    bool inKernel = true; // copy_file_range works between these two files
     pthread_t thread{};
     bool running = false;
     placement::Pending partial;
