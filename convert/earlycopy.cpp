@@ -1,6 +1,7 @@
 #include "convert/earlycopy.h"
 
 #include "convert/logging.h"
+#include "convert/slot.h"
 #include "convert/spare.h"
 #include "convert/units.h"
 
@@ -59,21 +60,15 @@ EarlyCopy::EarlyCopy(const ConvertParams &p, const QTemporaryFile &scratch,
     : p(p), scratch(scratch), replace(replace), hooks(std::move(hooks)),
       bytesPerSample(p.bitsPerSample / 8u)
 {
-    const quint64 frameBytes = units::frameBytes(p.channels, p.bitsPerSample);
-    const bool sized = p.fileSize > units::headerBytes;
-    if (!sized) {
+    if (p.fileSize <= units::headerBytes) {
         limit = units::maxDataBytes;
     } else {
-        // The fade reaches back from the cut at most its length and the part
-        // of a frame that the cut leaves: those bytes wait for the end.
+        // A cut falls where the slot is full, and the bytes that its fade
+        // changes wait for the end.
         const quint64 room = p.fileSize - units::headerBytes;
-        const quint64 hold =
-            p.slot.fadeOutMs > 0
-                ? units::framesIn(p.slot.fadeOutMs, p.sampleRate) * frameBytes + frameBytes
-                : 0;
-        limit = room > hold ? room - hold : 0;
+        limit = room - slot::fadeBytes(p, room);
     }
-    const quint64 skip = p.slot.startFrame * frameBytes;
+    const quint64 skip = p.slot.startFrame * units::frameBytes(p.channels, p.bitsPerSample);
     nextAt = skip + stepBytes;
     start = units::headerBytes + skip;
     stopped = limit < stepBytes || bytesPerSample == 0;
@@ -110,7 +105,6 @@ bool EarlyCopy::begin()
         std::memcmp(head, "RIFF", 4) != 0 || std::memcmp(head + 8, "WAVEfmt ", 8) != 0 ||
         std::memcmp(head + 36, "data", 4) != 0)
         return false;
-    offset = units::headerBytes;
     QString why;
     if (!placement::begin(p.outputPath, replace, &why, &partial, hooks)) {
         // Said again, and to the user, by the end's own placement.

@@ -43,8 +43,6 @@ public:
     // for the header; nothing held when no copy was made.
     placement::Pending &pending() { return partial; }
     quint64 copied() const { return done; }
-    // Where the copied samples began in the scratch file: its data chunk.
-    qint64 dataOffset() const { return offset; }
 
 private:
     bool begin();
@@ -56,10 +54,9 @@ private:
     const placement::Replace replace;
     const placement::Hooks hooks;
     const quint64 bytesPerSample;
-    quint64 start = 0;  // the scratch file's byte where the output's samples begin
-    quint64 limit = 0;  // sample bytes that the end's cut and fade leave alone
-    quint64 nextAt;     // sample bytes written when the next step is due
-    qint64 offset = -1; // the scratch file's first sample byte, once known
+    quint64 start = 0; // the scratch file's byte where the output's samples begin
+    quint64 limit = 0; // sample bytes that the end's cut and fade leave alone
+    quint64 nextAt;    // sample bytes written when the next step is due
     bool stopped = false;
     bool inKernel = true; // copy_file_range works between these two files
     pthread_t thread{};

@@ -107,14 +107,11 @@ bool repackage(const ConvertParams &p, const ConvertHooks &hooks, const QString 
         return false;
     }
     // The fade ends at the cut, and only a cut inside the sound has one.
-    const quint64 fadeBytes =
-        available > taken && p.slot.fadeOutMs > 0
-            ? qMin(taken, units::framesIn(p.slot.fadeOutMs, p.sampleRate) * frameBytes +
-                              taken % frameBytes)
-            : 0;
+    const quint64 fadeBytes = available > taken ? slot::fadeBytes(p, taken) : 0;
     const QByteArray header = Wav().header(p.channels, p.sampleRate, p.bitsPerSample,
                                            static_cast<quint32>(taken + padding));
-    const bool kept = early.pending().isWaiting() && early.dataOffset() == chunk.offset &&
+    // The copy took the samples from byte 44, where libsox's header ends.
+    const bool kept = early.pending().isWaiting() && chunk.offset == units::headerBytes &&
                       early.copied() <= taken - fadeBytes;
     const quint64 copied = kept ? early.copied() : 0;
     if (kept)

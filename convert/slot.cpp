@@ -52,6 +52,15 @@ void writeSample(unsigned char *p, quint32 bytes, qint64 value)
 
 } // namespace
 
+quint64 fadeBytes(const ConvertParams &p, quint64 taken)
+{
+    if (p.slot.fadeOutMs == 0)
+        return 0;
+    const quint64 frameBytes = units::frameBytes(p.channels, p.bitsPerSample);
+    return qMin(taken,
+                units::framesIn(p.slot.fadeOutMs, p.sampleRate) * frameBytes + taken % frameBytes);
+}
+
 double fadeGain(quint64 remaining, quint64 span)
 {
     if (remaining == 0 || span <= 1)

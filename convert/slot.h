@@ -18,6 +18,11 @@ quint64 samplesWanted(const ConvertParams &p);
 quint64 samplesExpected(const ConvertParams &p, quint64 inputLength, quint32 inputChannels,
                         double inputRate);
 
+// The sample bytes at the end of `taken` that the fade changes where the slot
+// of `p` cuts the sound after `taken` bytes: its length and the part of a
+// frame that the cut leaves, 0 without a fade.
+quint64 fadeBytes(const ConvertParams &p, quint64 taken);
+
 // The gain of a fade-out `remaining` frames before its last frame, in a fade
 // of `span` frames: the sox command's default, logarithmic shape (0 dB at the
 // start of the fade, -100 dB just before the end), and exactly 0 on the last
