@@ -631,9 +631,10 @@ void TestResample::longOutputCopiedAsItGrows_data()
         << quint64(12345) << quint32(44 + 12000003) << false << 20u << "converted";
     QTest::newRow("start, then pad")
         << quint64(48000) << quint32(44 + 16000000) << true << 20u << "converted";
-    // 4 MiB and the 20 ms fade's 960 frames and one more: one step, no more.
-    QTest::newRow("cut one step past the fade")
-        << quint64(0) << quint32(44 + 4194304 + 7688) << false << 20u << "converted";
+    // The step at 8 MiB finds the scratch file inside the 3 s fade (1,152,000
+    // bytes), which ends 1 MiB after it: the fade's bytes wait for the end.
+    QTest::newRow("cut past a step, inside a long fade")
+        << quint64(0) << quint32(44 + 8388608 + 1048576) << false << 3000u << "converted";
     QTest::newRow("an earlier file kept") << quint64(0) << 0u << false << 0u << "refused";
     QTest::newRow("stopped while copying") << quint64(0) << 0u << false << 0u << "cancelled";
 }
@@ -709,7 +710,8 @@ void TestResample::longOutputCopiedAsItGrows()
     const int room = fileSize > 44 ? int(fileSize - 44) : available;
     const int taken = qMin(available, room);
     const int padding = pad ? room - taken : 0;
-    const int fadeBytes = available > taken && fadeMs > 0 ? 960 * 8 + taken % 8 : 0;
+    const int fadeBytes =
+        available > taken && fadeMs > 0 ? int(fadeMs) * 48 * 8 + taken % 8 : 0; // 48 frames a ms
     const QByteArray file = testutil::readAll(p.outputPath);
     QCOMPARE(file.size(), 44 + taken + padding);
     QCOMPARE(file.left(44).toHex(' '),
