@@ -171,10 +171,18 @@ void runPlan(const Plan &plan, Resampling &resampling, const BatchReport &report
     // reads or writes a file of the row before it waits for that one.
     Committer committer(Committer::TellFrom::CallerThread);
     const QVector<QVector<int>> before = worker::rowsBefore(plan);
+    int lastToConvert = -1;
+    for (const PlanRow &row : plan.rows) {
+        if (row.status == PlanRow::Status::Convert)
+            lastToConvert = row.index;
+    }
     int lastConverted = -1;
     const auto run = [&](const PlanRow &row, const std::function<void()> &convert) {
         if ((cancel && cancel->load()) || before.value(row.index).contains(lastConverted))
             committer.settle();
+        // Nothing converts beside the last output: it is put in place here.
+        if (row.index == lastToConvert)
+            committer.placeNextHere();
         convert();
         if (row.status == PlanRow::Status::Convert)
             lastConverted = row.index;

@@ -41,8 +41,9 @@ void Committer::finish(const ConvertParams &rowParams, const std::atomic_bool *r
         pending = std::move(rowPending);
         result = rowResult;
     }
-    running = spare::startThread(&thread, &Committer::placingMain, this);
-    // Out of threads: the output is put in place here, before the next row.
+    running = !nextHere && spare::startThread(&thread, &Committer::placingMain, this);
+    nextHere = false;
+    // Out of threads, or asked: the output is put in place here.
     if (!running) {
         place();
         settle();

@@ -43,6 +43,10 @@ public:
     // Waits until the row being placed has ended and its end, and the news
     // held behind it, are told.
     void settle();
+    // The next row that finish() places is put in place on the caller's
+    // thread, its end told before finish() returns: nothing converts beside
+    // it (the last row), and a thread of its own would only cost its start.
+    void placeNextHere() { nextHere = true; }
 
 private:
     void tellHeld();
@@ -51,7 +55,8 @@ private:
 
     const TellFrom from;
     pthread_t thread{};
-    bool running = false; // a placing thread to join
+    bool running = false;  // a placing thread to join
+    bool nextHere = false; // placeNextHere()
     // What the placing thread works on, handed over before it starts.
     ConvertParams params;
     const std::atomic_bool *cancel = nullptr;

@@ -1,5 +1,6 @@
 // How a finished output reaches its path: written beside it, then renamed over
 // whatever stood there, so that a link is replaced and never written through.
+#include "convert/committer.h"
 #include "convert/placement.h"
 #include "convert/resampling.h"
 #include "convert/scratch.h"
@@ -56,6 +57,8 @@ private Q_SLOTS:
     void sweptNames();
     void pendingUntilCommitted_data();
     void pendingUntilCommitted();
+    void committerPlacesHere_data();
+    void committerPlacesHere();
 
 private:
     int convert(const QString &out, quint32 fileSize, bool mayReplace = true,
@@ -382,6 +385,53 @@ void TestPlacement::pendingUntilCommitted()
         QVERIFY(testutil::readAll(p.outputPath) == "came meanwhile");
     else
         QVERIFY(!QFileInfo::exists(p.outputPath));
+}
+
+void TestPlacement::committerPlacesHere_data()
+{
+    QTest::addColumn<QList<bool>>("here"); // placeNextHere() before each row
+    QTest::newRow("on a thread") << QList<bool>{false};
+    QTest::newRow("here") << QList<bool>{true};
+    QTest::newRow("here once, then on a thread") << QList<bool>{true, false};
+    QTest::newRow("on a thread, then the last here") << QList<bool>{false, true};
+}
+
+// A row placed here stands, and is told, when finish() returns; one placed on
+// a thread of its own is told at the caller's next call, in its order.
+void TestPlacement::committerPlacesHere()
+{
+    QFETCH(QList<bool>, here);
+
+    const QString dir = folder(QStringLiteral("committer"));
+    QStringList told;
+    {
+        Committer committer(Committer::TellFrom::CallerThread);
+        for (int i = 0; i < here.size(); ++i) {
+            ConvertParams p;
+            p.inputPath = input;
+            p.outputPath = dir + QStringLiteral("/out%1.wav").arg(i);
+            p.sampleRate = 22050;
+            p.channels = 1;
+            p.bitsPerSample = 16;
+            placement::Pending pending;
+            const Outcome outcome = Resampling().run(p, {}, &pending);
+            QVERIFY(outcome.isConverted());
+            if (here.at(i))
+                committer.placeNextHere();
+            committer.finish(p, nullptr, std::move(pending), outcome,
+                             [&told, p](const Outcome &ended) {
+                                 if (ended.isConverted() && QFileInfo::exists(p.outputPath))
+                                     told << QFileInfo(p.outputPath).fileName();
+                             });
+            QCOMPARE(told.contains(QStringLiteral("out%1.wav").arg(i)), here.at(i));
+        }
+        committer.settle();
+    }
+    QStringList all;
+    for (int i = 0; i < here.size(); ++i)
+        all << QStringLiteral("out%1.wav").arg(i);
+    QCOMPARE(told, all);
+    QCOMPARE(leftovers(dir), QStringList());
 }
 
 #include "tst_placement.moc"
