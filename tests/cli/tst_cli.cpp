@@ -74,6 +74,7 @@ class TstCli : public QObject
     Q_OBJECT
 private slots:
     void initTestCase();
+    void cleanupTestCase();
     void options_data();
     void options();
     void dryRunNaming_data();
@@ -175,6 +176,12 @@ QStringList TstCli::filesIn(const QString &relativeDir) const
 {
     return QDir(root.filePath(relativeDir))
         .entryList(QDir::Files | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
+}
+
+void TstCli::cleanupTestCase()
+{
+    // The files with names not valid in the locale go too.
+    QVERIFY(testutil::removeTree(root.path()));
 }
 
 void TstCli::initTestCase()

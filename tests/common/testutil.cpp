@@ -6,6 +6,9 @@
 #include <QProcess>
 #include <QTemporaryFile>
 
+#include <ftw.h>
+#include <stdio.h>
+
 namespace testutil {
 
 int run(const QString &program, const QStringList &args, QByteArray *out, QByteArray *err,
@@ -32,7 +35,7 @@ bool makeAudio(const QString &path, int rate, int channels, int bits, double sec
 {
     // Repeatable: the same noise on every run, so that a test cannot pass on
     // one run's noise and fail on another's.
-    QStringList args{QStringLiteral("-R"), QStringLiteral("-n"), QStringLiteral("-r"),
+    QStringList args{QStringLiteral("-R"),  QStringLiteral("-n"), QStringLiteral("-r"),
                      QString::number(rate), QStringLiteral("-c"), QString::number(channels)};
     if (!path.endsWith(QLatin1String(".ogg")) && !path.endsWith(QLatin1String(".mp3")))
         args << QStringLiteral("-b") << QString::number(bits);
@@ -124,6 +127,16 @@ QString convertCommand(int rate, int channels, int bits, quint32 size, const QSt
 QString binDir()
 {
     return QStringLiteral(SABLETIDE_BIN_DIR);
+}
+
+bool removeTree(const QString &path)
+{
+    // Depth first and without following links: the bytes of each name as the
+    // folder holds them.
+    const auto removeOne = [](const char *name, const struct stat *, int, struct FTW *) {
+        return ::remove(name);
+    };
+    return ::nftw(QFile::encodeName(path).constData(), removeOne, 16, FTW_DEPTH | FTW_PHYS) == 0;
 }
 
 namespace {

@@ -45,6 +45,10 @@ QString convertCommand(int rate, int channels, int bits, quint32 size, const QSt
 // Directory of the built programs (sabletide, sabletide-cli).
 QString binDir();
 
+// Removes `path` and all below it, names that are not valid in the locale
+// included (QDir::removeRecursively cannot name those, and leaves them).
+bool removeTree(const QString &path);
+
 // Collects the debug lines written, from any thread, while it lives; other
 // messages go on to the handler it replaced, which it puts back at its end.
 // One at a time.

@@ -101,6 +101,8 @@ void TestHostile::initTestCase()
 void TestHostile::cleanupTestCase()
 {
     tmp.reset();
+    // The inputs with names not valid in the locale go too.
+    QVERIFY(testutil::removeTree(base->path()));
 }
 
 QString TestHostile::outputOf(const QString &input, const QString &folder) const
